@@ -1,0 +1,228 @@
+#pragma once
+// Small toolbox used everywhere: INI files with word Booleans, a delimited-line
+// splitter, text padding and word wrapping for fixed-width reports, number and date
+// format settings passed around as values, strict number parsing and formatting,
+// date parsing that tells whether a year was typed, and temporary file names.
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+// ---------------------------------------------------------------------------
+// Format settings
+// ---------------------------------------------------------------------------
+
+// The number and date conventions of one context: the user's screen, or the data
+// files. Date formats use the letters d, m and y (any case) and "/" stands for
+// DateSeparator, as in "m/d/yyyy" or "dd/mm/yyyy" with DateSeparator ".".
+struct TFormatSettings {
+  QChar DecimalSeparator{'.'};
+  QChar ThousandSeparator{};  // QChar() for none
+  QChar DateSeparator{'/'};
+  QString ShortDateFormat{"m/d/yyyy"};
+  // Two-digit years: with a window W > 0, a two-digit year is placed in the century
+  // that puts it within the 100 years starting at (current year - W). 0: the
+  // two-digit year is placed within 50 years of the current year.
+  int TwoDigitYearCenturyWindow{0};
+  QStringList ShortMonthNames;  // 12 entries, January first
+  QStringList LongMonthNames;
+  QStringList ShortDayNames;  // 7 entries, Sunday first
+  QStringList LongDayNames;
+
+  bool operator==(const TFormatSettings&) const = default;
+};
+
+// Every field to zero or empty.
+void ClearFormatSettings(TFormatSettings& Settings);
+
+// Settings from a locale: its decimal and group separators and short date format
+// (month names in the format replaced by month numbers, two-digit years widened to
+// four digits). With EnglishNames the day and month names are US English.
+TFormatSettings FormatSettingsFromLocale(const QLocale& Locale, bool EnglishNames);
+
+// The user's own settings (QLocale::system()).
+TFormatSettings GetUserFormatSettings(bool EnglishNames);
+
+// The conventions of every data file: ".", no thousands separator, "m/d/yyyy", and a
+// century window of the current year minus 1980 (so 80-99 read as 1980-1999).
+TFormatSettings FileFormatSettings();
+
+// Fixed settings for tests and examples.
+TFormatSettings UsFormatSettings();      // ".", ",", m/d/yyyy
+TFormatSettings GermanFormatSettings();  // ",", ".", dd.mm.yyyy
+TFormatSettings IsoFormatSettings();     // ".", none, yyyy-mm-dd
+
+// ---------------------------------------------------------------------------
+// Numbers
+// ---------------------------------------------------------------------------
+
+// Strict parsing: optional sign, digits with at most one decimal separator (the
+// settings'), optional exponent; surrounding blanks are not allowed, nor are nan,
+// inf, hex, group separators or trailing text. The value must be finite.
+bool TryStrToFloat(const QString& Text, double& Value, const TFormatSettings& Settings);
+// Optional sign and decimal digits only; must fit in 32 bits.
+bool TryStrToInt(const QString& Text, int& Value);
+bool TryStrToInt64(const QString& Text, int64_t& Value);
+
+// Fixed notation with Decimals decimals: the value is first taken to 15 significant
+// digits, then that decimal text is rounded half away from zero (2.675 -> "2.68",
+// 0.125 -> "0.13"). Never gives "-0". Non-finite values give an empty text.
+QString FormatFixed(double Value, int Decimals, const TFormatSettings& Settings);
+
+// General format: the shortest text of at most 15 significant digits, no exponent
+// for magnitudes from 1e-5 up to 1e15 ("0.1", "12", "-3.25", "1E20").
+QString FormatGeneral(double Value, const TFormatSettings& Settings);
+
+// Round to a whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
+int64_t RoundHalfEven(double Value);
+// Numerator / Denominator rounded to a whole number with halves to the even
+// neighbour, computed exactly (Denominator != 0).
+int64_t RoundRatioHalfEven(int64_t Numerator, int64_t Denominator);
+
+// ---------------------------------------------------------------------------
+// Text routines
+// ---------------------------------------------------------------------------
+
+// When Text holds the settings' decimal separator with more than Decimals characters
+// after it and parses as a number: the number with Decimals decimals; else unchanged.
+QString LimitDecimals(const QString& Text, int Decimals, const TFormatSettings& Settings);
+QString PadRightChar(const QString& Text, QChar Ch, int Width);
+QString PadRight(const QString& Text, int Width);
+QString PadLeftChar(const QString& Text, QChar Ch, int Width);
+QString PadLeft(const QString& Text, int Width);
+// Right-aligns a number in a proportional font: two blanks per missing character,
+// plus one when the text holds "-".
+QString PadNumberLeft(const QString& Text, int Width);
+int PrintWidth(const QString& Text);
+// Splits Text at a blank so that Line is at most Width characters; Rest is what
+// follows, without its leading blanks.
+void WordWrap(const QString& Text, int Width, bool PadLine, QString& Line, QString& Rest);
+QString ScreenText(const QString& Text);
+QString PrintText(const QString& Text);
+QString IfThenStr(bool Condition, const QString& TrueText, const QString& FalseText);
+
+// ---------------------------------------------------------------------------
+// Dates
+// ---------------------------------------------------------------------------
+
+// Parses a date in the settings' short date order (day, month and year as numbers;
+// a missing year is the current year). Checks the real calendar date.
+bool TryStrToDate(const QString& Text, QDate& Date, const TFormatSettings& Settings);
+// The date in the settings' short date format.
+QString DateToStr(const QDate& Date, const TFormatSettings& Settings);
+// True when Text parses as a date and holds the date separator twice.
+bool TryStrToDateWithYear(const QString& Text, QDate& Date, const TFormatSettings& Settings);
+// True when Text parses as a date; with no year typed, the date is moved to
+// DefaultYear (29 February in a year that has none gives False).
+bool TryStrToDateDefYear(const QString& Text, QDate& Date, const TFormatSettings& Settings,
+                         int DefaultYear);
+// The date in the short date format with the year part removed ("m/d", "mm-dd").
+QString DateToStrNoYear(const TFormatSettings& Settings, const QDate& Date);
+// Whole days from 1 January 1900; 0 before it or outside 1..65535.
+uint16_t DaysSince1900(const QDate& Date);
+
+// ---------------------------------------------------------------------------
+// Temporary files
+// ---------------------------------------------------------------------------
+
+// With an empty Extension: a new unique empty file "TMP....tmp" in the temporary
+// folder; otherwise the temporary folder + "{GUID}" + Extension, created empty.
+// Throws std::runtime_error when the file cannot be created. Callers delete it.
+QString MakeTempFileName(const QString& Extension);
+
+// ---------------------------------------------------------------------------
+// Text files
+// ---------------------------------------------------------------------------
+
+// Decodes file bytes: UTF-8 when valid (a byte-order mark is dropped), otherwise
+// Windows-1252 (the code page of files written by older Windows programs).
+QString DecodeFileText(const QByteArray& Bytes);
+// Splits text into lines ending in CR LF, LF or CR.
+QStringList SplitLines(const QString& Text);
+
+// ---------------------------------------------------------------------------
+// INI files
+// ---------------------------------------------------------------------------
+
+// An INI file held in memory: ordered sections and keys, names compared without
+// regard to case, values kept as typed (trimmed of surrounding blanks). Lines are
+// "[Section]" and "Key=Value"; lines starting with ";" and lines before the first
+// section are ignored. A repeated section adds to the first; of repeated keys the
+// first is read. Booleans are written as "Yes"/"No" and read from
+// TRUE/YES/ON/1 and FALSE/NO/OFF/0 in any case.
+class TMyIniFile {
+ public:
+  TMyIniFile() = default;
+  // Reads FileName when it exists (a missing file gives an empty INI file).
+  explicit TMyIniFile(const QString& FileName);
+
+  // Reads a file; False with a message when it exists but cannot be read.
+  bool LoadFromFile(const QString& FileName, QString& Msg);
+  void SetText(const QString& Text);
+  // CR LF line ends, a blank line after each section.
+  QString GetText() const;
+  // Writes the whole file safely (temporary file renamed over the old one).
+  bool UpdateFile(QString& Msg) const;
+
+  const QString& FileName() const { return FFileName; }
+  void SetFileName(const QString& Name) { FFileName = Name; }
+
+  static QString BoolToText(bool Value);
+  static bool IsTrueText(const QString& Text);
+  static bool IsFalseText(const QString& Text);
+
+  QString ReadString(const QString& Section, const QString& Ident, const QString& Default) const;
+  void WriteString(const QString& Section, const QString& Ident, const QString& Value);
+  // A value that is not a whole number gives Default.
+  int ReadInteger(const QString& Section, const QString& Ident, int Default) const;
+  void WriteInteger(const QString& Section, const QString& Ident, int Value);
+  bool ReadBool(const QString& Section, const QString& Ident, bool Default) const;
+  void WriteBool(const QString& Section, const QString& Ident, bool Value);
+
+  bool SectionExists(const QString& Section) const;
+  bool ValueExists(const QString& Section, const QString& Ident) const;
+  QStringList ReadSections() const;
+  QStringList ReadSection(const QString& Section) const;  // the keys, in order
+  void EraseSection(const QString& Section);
+  void DeleteKey(const QString& Section, const QString& Ident);
+  void Clear();
+
+ private:
+  struct Entry {
+    QString Key;
+    QString Value;
+  };
+  struct Section {
+    QString Name;
+    std::vector<Entry> Entries;
+  };
+  const Section* FindSection(const QString& Name) const;
+  Section* FindSection(const QString& Name);
+
+  QString FFileName;
+  std::vector<Section> FSections;
+};
+
+// ---------------------------------------------------------------------------
+// Delimited lines
+// ---------------------------------------------------------------------------
+
+// Splits a delimited line into numbered fields. QChar() (code 0) in Quote or Escape
+// switches that feature off.
+class TMyLineParser {
+ public:
+  QChar Delimiter{','};
+  QChar Quote{};
+  QChar Escape{};
+
+  // Field N (1-based), trimmed, its enclosing quotes removed; empty when absent.
+  QString GetField(const QString& Line, int N) const;
+  // The first field equal to Name without regard to case; the search stops at the
+  // first empty field; 0 when not found.
+  int FieldIndex(const QString& Line, const QString& Name) const;
+  QString Unescape(const QString& Text) const;
+  QString EscapeText(const QString& Text) const;  // puts Escape before Delimiter, Quote, Escape
+};

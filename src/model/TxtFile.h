@@ -1,0 +1,48 @@
+#pragma once
+// Line output to a text file that never throws: a failure is kept as a status code,
+// later writes are skipped, and the caller asks at the end for a message.
+//
+// The file is written beside its target under a temporary name and only takes the
+// target's place when Close succeeds, so a failed write never destroys an earlier file.
+
+#include <QString>
+
+#include <memory>
+
+class QSaveFile;
+
+class TTextOutFile {
+ public:
+  enum StatusCode { StatusOk = 0, StatusCreateFailed = 1, StatusWriteFailed = 2, StatusCloseFailed = 3 };
+
+  TTextOutFile();
+  virtual ~TTextOutFile();
+  TTextOutFile(const TTextOutFile&) = delete;
+  TTextOutFile& operator=(const TTextOutFile&) = delete;
+
+  // Starts writing FileName (expanded to a full path). False and Status 1 when the
+  // file cannot be created.
+  bool Open(const QString& FileName);
+  // Writes Text as UTF-8 with no line end; skipped unless Status is 0.
+  void Write(const QString& Text);
+  virtual void NewLine();  // CR LF
+  virtual void NewPage();  // form feed
+  // Finishes the file: the written text replaces the target. Status 3 when that fails.
+  virtual void Close();
+  // Drops what was written; an earlier file of the same name stays as it was.
+  void Abandon();
+  virtual QString GetErrorMessage() const;
+  QString GetFullErrorMessage() const;
+
+  const QString& FileName() const { return FFileName; }
+  int Status() const { return FStatus; }
+
+ protected:
+  QString FFileName;
+  int FStatus = StatusOk;
+
+ private:
+  void Flush();
+  std::unique_ptr<QSaveFile> FFile;
+  QByteArray FBuffer;
+};
