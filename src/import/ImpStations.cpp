@@ -45,6 +45,12 @@ QString BearingToCompass(double Bearing) {
   return QStringLiteral("N");
 }
 
+int BearingFromAngle(double AngleDegrees) {
+  if (!std::isfinite(AngleDegrees)) return 0;
+  const int64_t Rounded = RoundHalfEven(std::fmod(AngleDegrees, 360.0) + 360);
+  return static_cast<int>(((Rounded % 360) + 360) % 360);
+}
+
 TImportedStations::TImportedStations() {
   Parser.Delimiter = u',';
   Parser.Quote = QChar();
@@ -128,7 +134,7 @@ void TImportedStations::AddStationDistances(bool IsMetric, double Latitude, doub
                        std::sin(Phi1) * std::cos(Phi2) * std::cos(Lambda2 - Lambda1)) *
         180 / std::numbers::pi;
     if (!std::isfinite(Distance) || !std::isfinite(Angle)) continue;
-    const int Bearing = static_cast<int>(RoundHalfEven(Angle + 360) % 360);
+    const int Bearing = BearingFromAngle(Angle);
 
     // The new fields go to 6-8 whatever the line held: missing fields are added empty,
     // and fields from an earlier call are replaced.

@@ -25,6 +25,10 @@ enum TStationField : int {
 // upper limit belongs to that sector (11.25 is "N", 11.26 "NNE").
 QString BearingToCompass(double Bearing);
 
+// A bearing angle in degrees (-180 to 180, as atan2 gives it) as whole degrees 0-359:
+// the angle plus 360 rounded with halves to the even neighbour, modulo 360.
+int BearingFromAngle(double AngleDegrees);
+
 // Case-insensitive comparison of texts that folds only the ASCII letters; negative,
 // zero or positive.
 int CompareTextAscii(const QString& Text1, const QString& Text2);
