@@ -6,44 +6,8 @@
 // Field splitting
 // ---------------------------------------------------------------------------
 
-namespace {
-
-QString CleanField(const TMyLineParser& Parser, const QString& Raw) {
-  QString Text = Raw.trimmed();
-  const QChar Quote = Parser.Quote;
-  if (!Quote.isNull() && Text.size() > 1 && Text.front() == Quote && Text.back() == Quote) {
-    Text = Text.mid(1, Text.size() - 2).trimmed();
-  }
-  return Text;
-}
-
-}  // namespace
-
 QStringList SplitFields(const TMyLineParser& Parser, const QString& Line) {
-  QStringList Fields;
-  const QChar Delimiter = Parser.Delimiter;
-  const QChar Quote = Parser.Quote;
-  const QChar Escape = Parser.Escape;
-  const qsizetype Length = Line.size();
-  qsizetype Start = 0;
-  bool InQuotes = false;
-  qsizetype I = 0;
-  while (I < Length) {
-    const QChar Ch = Line.at(I);
-    if (!Escape.isNull() && Ch == Escape) {
-      I += 2;  // the escaped character cannot end a field or toggle quotes
-      continue;
-    }
-    if (!Quote.isNull() && Ch == Quote) {
-      InQuotes = !InQuotes;
-    } else if (Ch == Delimiter && !InQuotes) {
-      Fields.append(CleanField(Parser, Line.mid(Start, I - Start)));
-      Start = I + 1;
-    }
-    ++I;
-  }
-  Fields.append(CleanField(Parser, Line.mid(Start)));
-  return Fields;
+  return Parser.Fields(Line);
 }
 
 QString FieldAt(const QStringList& Fields, int N) {

@@ -22,10 +22,8 @@ class EConvertError : public std::runtime_error {
 // ---------------------------------------------------------------------------
 
 // All fields of Line in one pass, the same texts that Parser.GetField(Line, N) gives for
-// N = 1, 2, ...: walking the line, an escape character makes the character after it
-// literal, a quote character toggles the in-quotes state, a delimiter outside quotes
-// ends a field; each field is trimmed, loses one pair of enclosing quotes and is trimmed
-// again (escape characters stay). A line of K delimiters has K + 1 fields.
+// N = 1, 2, ... (escape characters stay in them). A line of K delimiters has K + 1
+// fields. Long header lines are searched through this list rather than field by field.
 QStringList SplitFields(const TMyLineParser& Parser, const QString& Line);
 // Field N (1-based) of a split line; empty when absent.
 QString FieldAt(const QStringList& Fields, int N);

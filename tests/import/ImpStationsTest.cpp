@@ -231,11 +231,15 @@ TEST(ImpStations, SortsAreConsistentOrders) {
       const QString A = NameKey(I - 1), B = NameKey(I);
       if (A.isEmpty() || B.isEmpty()) {
         ASSERT_TRUE(!A.isEmpty() || B.isEmpty()) << I;
-        if (A.isEmpty()) ASSERT_LE(CompareTextAscii(S.GetStationID(I - 1), S.GetStationID(I)), 0);
+        if (A.isEmpty()) {
+          ASSERT_LE(CompareTextAscii(S.GetStationID(I - 1), S.GetStationID(I)), 0);
+        }
       } else {
         const int C = CompareTextAscii(A, B);
         ASSERT_LE(Sign * C, 0) << I;
-        if (C == 0) ASSERT_LE(CompareTextAscii(S.GetStationID(I - 1), S.GetStationID(I)), 0);
+        if (C == 0) {
+          ASSERT_LE(CompareTextAscii(S.GetStationID(I - 1), S.GetStationID(I)), 0);
+        }
       }
     }
     S.SortByDistance(Ascending);
@@ -256,7 +260,9 @@ TEST(ImpStations, SortsAreConsistentOrders) {
       ASSERT_TRUE(!A.isEmpty() || B.isEmpty()) << I;
       const int C = (A.isEmpty() || B.isEmpty()) ? 0 : CompareTextAscii(A, B);
       ASSERT_LE(Sign * C, 0) << I;
-      if (C == 0 && A.isEmpty() == B.isEmpty()) ASSERT_LE(NameOrder(I - 1, I), 0) << I;
+      if (C == 0 && A.isEmpty() == B.isEmpty()) {
+        ASSERT_LE(NameOrder(I - 1, I), 0) << I;
+      }
     }
   }
 }

@@ -175,16 +175,17 @@ TEST(ImpWeathFile, FixtureSpecialValues) {
     // NOAA LCD: flagged values lose their "*", "M" and "0.05s" become empty.
     TImportedWeatherFile W;
     ASSERT_TRUE(W.ImportFile(FixturePath(u"noaa_lcd.csv"_s), ErrMsg));
-    EXPECT_EQ(W.Values(u"20130705"_s).section(u',', 0, 2), u"112,86,99");
+    EXPECT_EQ(W.Values(u"20130705"_s).section(u',', 0, 2), u"100,81,90");
     EXPECT_EQ(W.Values(u"20130713"_s).section(u',', 1, 2), u",");
     EXPECT_EQ(W.GetDayField(20, dfPrecip), QString());
-    EXPECT_EQ(W.GetDayField(25, dfWind), u"13.0");
+    EXPECT_EQ(W.GetDayField(25, dfWind), u"6.8");
   }
   {
     // Caldry: "--" is missing.
     TImportedWeatherFile W;
     ASSERT_TRUE(W.ImportFile(FixturePath(u"caldry.txt"_s), ErrMsg));
-    EXPECT_EQ(W.GetDayField(8, dfPrecip), QString());
+    EXPECT_EQ(W.GetDayField(8, dfWind), QString());
+    EXPECT_EQ(W.GetDayField(8, dfPrecip), u"0.00");
   }
   {
     // NRCS SCAN: "-99.9" is missing; a missing sensor leaves the root zone empty; the
@@ -280,7 +281,7 @@ TEST_F(ImpWeathFileTest, UnreadableAndOversizedFiles) {
   TImportedWeatherFile W;
   QString ErrMsg;
   EXPECT_FALSE(W.ImportFile(Dir.path(), ErrMsg));
-  EXPECT_EQ(ErrMsg, Dir.path() + u"\nCan't open file.");
+  EXPECT_EQ(ErrMsg, Dir.path() + u"\nCan't open file."_s);
   EXPECT_FALSE(W.ImportFile(QString(), ErrMsg));
   EXPECT_EQ(ErrMsg, u"\nFile does not exist.");
 
@@ -294,7 +295,7 @@ TEST_F(ImpWeathFileTest, UnreadableAndOversizedFiles) {
   }
   W.AddPair(u"20130101"_s, u"1"_s);
   EXPECT_FALSE(W.ImportFile(Big, ErrMsg));
-  EXPECT_EQ(ErrMsg, Big + u"\nFile is too large to import (more than 64 MB).");
+  EXPECT_EQ(ErrMsg, Big + u"\nFile is too large to import (more than 64 MB)."_s);
   EXPECT_EQ(W.Count(), 1);  // nothing was read
 
   // A device that never ends is refused too.
@@ -370,7 +371,7 @@ const DateCase DateCases[] = {
      "{3},52,32,42,0.00,20,21,22,23,24\n",
      DateStyle::Iso, DateRule::Stop, Same},
     {"csv", "Month,Day,Year,Max Temp,Min Temp\n{1},50,30\n{2},51,31\n{3},52,32\n",
-     DateStyle::Csv, DateRule::Fail, [](const QString& D) { return D + u",51,31"; }},
+     DateStyle::Csv, DateRule::Fail, [](const QString& D) { return D + u",51,31"_s; }},
     {"nexrad",
      "Rainfall estimate\nSummary of Rainfall from NEXRAD\n{1}  0.10\n{2}  0.20\n{3}  0.30\n",
      DateStyle::Us, DateRule::Skip, Same},
@@ -394,7 +395,7 @@ TEST_F(ImpWeathFileTest, BadDatesFollowEachLayoutsRule) {
       Text.replace(u"{1}"_s, StyleDate(C.Style, 2012, 2, 29));
       Text.replace(u"{2}"_s, BadText);
       Text.replace(u"{3}"_s, StyleDate(C.Style, 2013, 3, 1));
-      const QString Path = Write(QString::fromLatin1(C.Name) + u".txt", Text.toUtf8());
+      const QString Path = Write(QString::fromLatin1(C.Name) + u".txt"_s, Text.toUtf8());
       const std::string Context = std::string(C.Name) + " " + BadText.toStdString();
 
       TImportedWeatherFile W;
@@ -403,7 +404,7 @@ TEST_F(ImpWeathFileTest, BadDatesFollowEachLayoutsRule) {
       switch (C.Rule) {
         case DateRule::Fail:
           EXPECT_FALSE(Ok) << Context;
-          EXPECT_EQ(ErrMsg, Path + u"\nInvalid date encountered: " + C.FailText(BadText))
+          EXPECT_EQ(ErrMsg, Path + u"\nInvalid date encountered: "_s + C.FailText(BadText))
               << Context;
           break;
         case DateRule::Stop:
