@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 
 const char* const TImportedWeatherFile::MsgFileNotFound = "File does not exist.";
@@ -22,6 +23,8 @@ const char* const TImportedWeatherFile::MsgMissingMonthDayYear =
     "Data header line is missing month, day, year.";
 
 namespace {
+
+constexpr qint64 ReadBlockSize = 1024 * 1024;
 
 // Sequential line reading: ReadLn past the end gives an empty line.
 class TLineReader {
@@ -691,10 +694,21 @@ bool TImportedWeatherFile::ImportFile(const QString& FileName, QString& ErrMsg) 
     ErrMsg = FileName + u'\n' + QLatin1String(MsgTooLarge);
     return false;
   }
-  // Read at most one byte more than allowed: a file that grows or a device that never
-  // ends is refused too.
-  const QByteArray Data = File.read(MaxFileSize + 1);
-  const bool ReadFailed = File.error() != QFileDevice::NoError;
+  // Read at most one byte more than allowed, in blocks: a file that grows or a device
+  // that never ends is refused too, and no buffer of the whole limit is set up.
+  QByteArray Data;
+  if (!File.isSequential()) Data.reserve(File.size());
+  bool ReadFailed = false;
+  for (;;) {
+    const qint64 Have = Data.size();
+    const qint64 Want = std::min<qint64>(ReadBlockSize, MaxFileSize + 1 - Have);
+    if (Want <= 0) break;
+    Data.resize(Have + Want);
+    const qint64 Got = File.read(Data.data() + Have, Want);
+    Data.resize(Have + std::max<qint64>(Got, 0));
+    if (Got < 0) ReadFailed = true;
+    if (Got <= 0) break;
+  }
   File.close();
   if (ReadFailed) {
     ErrMsg = FileName + u'\n' + QLatin1String(MsgCantRead);
