@@ -6,6 +6,10 @@
 // The water formulas are free functions in namespace SovWater so that they can be
 // checked one by one against published worked examples.
 
+#include "SovFile.h"
+
+#include <QDate>
+
 #include <array>
 #include <span>
 #include <stdexcept>
@@ -130,3 +134,156 @@ double LayerBalance(double W, std::span<const double> Capacity, std::span<double
                     std::span<double> Drain);
 
 }  // namespace SovWater
+
+// ---------------------------------------------------------------------------
+// The schedule
+// ---------------------------------------------------------------------------
+
+// Field scalars of one calculation, in the units the computation works in.
+struct TScheduleScalars {
+  bool IsMetric = false;
+  bool IsCoastal = false;
+  double Latitude = 0;             // radians
+  int Elevation = 200;             // whole metres
+  int GrowingSeason = 0;           // days from emergence to the end of mid-season
+  double RootingDepth = 0;         // cm; cut to the deepest usable horizon
+  double WaterHoldingCapacity = 0; // field units (mm / in)
+  int MinimumMoisture = 60;        // percent
+  int IrrigationEfficiency = 100;  // percent
+  int StartingMoisture = 0;        // percent
+  int DaysBeforeEmergence = 0;     // schedule days 1..this lie before emergence
+  double WettingThreshold = 0;     // field units: 0.2 in, 5.08 mm
+  bool HorizonsUsable = false;     // soil layers come from the horizons (nitrogen runs)
+  int LayerCount = 0;              // 1..10 after a calculation
+  // For the nitrogen phases (set only when HorizonsUsable).
+  bool CropHasUptake = false;      // the crop has nitrogen uptake points
+  double YieldFactor = 1.0;
+};
+
+// One day's prepared weather and water bookkeeping.
+struct TScheduleDay {
+  double High = 0;                 // °C
+  double Low = 0;                  // °C
+  double Mean = 0;                 // °C
+  double Wind = 2.0;               // m/s
+  double Humidity = -1;            // percent; -1 missing
+  double EffectiveIrrigation = 0;  // field units
+  int DaysSinceWetting = 0;
+  double UnreducedETCrop = 0;      // crop water use before drying and stress, field units
+  double MoisturePct = 0;          // SoilMoisture as percent of WaterHoldingCapacity
+};
+
+// One soil layer built from the horizon of the same number.
+struct TSoilLayer {
+  double Top = 0;                  // cm from the surface
+  double Bottom = 0;               // cm
+  double Thickness = 0;            // cm
+  double AWC = 0;                  // cm of water per cm of soil
+  double LayerCapacity = 0;        // field units
+  double WiltingPoint = 0;         // fraction
+  double BulkDensity = 0;          // g/cm3
+  double LayerPorosity = 0;        // (2.65 - BulkDensity) / 2.65
+  double OrganicMatter = 0;        // percent
+  double pH = 0;
+  double LayerMineralizableN = 0;  // ppm, ceiling of soil mineralisation
+  double LayerMineralizedN = 0;    // ppm, nitrogen accumulator (starts 0)
+  double LayerAmmoniumPpm = 0;     // ppm, nitrogen accumulator (starts 0)
+  double LayerNitratePpm = 0;      // ppm, initial nitrate
+  int Texture = 0;                 // TSovFile::TextureIndex of the horizon
+};
+
+// A field together with the day-by-day schedule of its last calculation. Created like
+// any TSovFile; before the first Calculate every array is 0 and DayCount is 0.
+class TSovSchedule : public TSovFile {
+ public:
+  using TSovFile::TSovFile;
+
+  // Recomputes the whole schedule of a field that passed the field check. Reports
+  // nothing; a field that breaks what the check guarantees (dates that do not parse,
+  // more than 365 days) ends it with a std::exception whose message says why, and
+  // leaves an empty schedule (DayCount 0).
+  void Calculate();
+  // Every per-day result to 0 for days 1..365; DayCount is left alone.
+  void ClearSchedule();
+
+  // ---- Results --------------------------------------------------------------
+  int DayCount() const { return FDayCount; }
+  const QDate& StartDate() const { return FStartDate; }
+  const QDate& EmergenceDate() const { return FEmergenceDate; }
+  int GrowingSeason() const { return FScalars.GrowingSeason; }
+  int DaysBeforeEmergence() const { return FScalars.DaysBeforeEmergence; }
+
+  const TDayArray<int>& UserStage() const { return FUserStage; }
+  const TDayArray<double>& Precip() const { return FPrecip; }
+  const TDayArray<double>& Irrigation() const { return FIrrigation; }
+  const TDayArray<double>& SolarRad() const { return FSolarRad; }
+  const TDayArray<double>& ETRef() const { return FETRef; }
+  const TDayArray<double>& Kc() const { return FKc; }
+  const TDayArray<double>& ETCrop() const { return FETCrop; }
+  const TDayArray<double>& SoilMoisture() const { return FSoilMoisture; }
+  const TDayArray<double>& ExcessWater() const { return FExcessWater; }
+  const TDayArray<double>& DepletedMoisture() const { return FDepletedMoisture; }
+  const TDayArray<double>& RelativeMoisture() const { return FRelativeMoisture; }
+  const TDayArray<int>& Residue() const { return FResidue; }
+  const TDayArray<double>& MineralizedN() const { return FMineralizedN; }
+  const TDayArray<double>& AmmoniumN() const { return FAmmoniumN; }
+  const TDayArray<double>& NitrateN() const { return FNitrateN; }
+  const TDayArray<double>& DenitrifiedN() const { return FDenitrifiedN; }
+  const TDayArray<double>& VolatilizedN() const { return FVolatilizedN; }
+  const TDayArray<double>& UptakeN() const { return FUptakeN; }
+  const TDayArray<double>& LeachedN() const { return FLeachedN; }
+
+  // ---- Working values of the last calculation -------------------------------
+  const TScheduleScalars& Scalars() const { return FScalars; }
+  const TDayArray<TScheduleDay>& Days() const { return FDays; }
+  const TLayerArray<TSoilLayer>& Layers() const { return FLayers; }
+  // Water held in / passed below layer n (1..LayerCount) at the end of day d.
+  double LayerWater(int Layer, int Day) const { return FLayerWater[Day][Layer]; }
+  double LayerDrain(int Layer, int Day) const { return FLayerDrain[Day][Layer]; }
+
+ protected:
+  // The calculation split into its steps (Calculate runs them in this order).
+  void ReadFieldScalars();     // A
+  void ReadDates();            // B
+  void BuildResidue();         // C
+  void SetWettingThreshold();  // D
+  void ReadDailyWeather();     // E
+  void BuildSoilLayers();      // F
+  void ReadUserStages();       // stage marks of the weather grid
+  void RunWaterPhase();        // reference ET and soil-water balance, day by day
+  void PrepareNitrogenPhase(); // G
+  void RunNitrogenPhase();     // soil nitrogen, day by day
+
+  // Converts a metric amount of water (mm) into the field's units.
+  double WaterFromMm(double Mm) const;
+
+  int FDayCount = 0;
+  QDate FStartDate;
+  QDate FEmergenceDate;
+  QDate FCalculationDate;
+  TScheduleScalars FScalars;
+  TDayArray<TScheduleDay> FDays;
+  TLayerArray<TSoilLayer> FLayers;
+  TDayArray<TLayerArray<double>> FLayerWater;
+  TDayArray<TLayerArray<double>> FLayerDrain;
+
+  TDayArray<int> FUserStage;
+  TDayArray<double> FPrecip;
+  TDayArray<double> FIrrigation;
+  TDayArray<double> FSolarRad;
+  TDayArray<double> FETRef;
+  TDayArray<double> FKc;
+  TDayArray<double> FETCrop;
+  TDayArray<double> FSoilMoisture;
+  TDayArray<double> FExcessWater;
+  TDayArray<double> FDepletedMoisture;
+  TDayArray<double> FRelativeMoisture;
+  TDayArray<int> FResidue;
+  TDayArray<double> FMineralizedN;
+  TDayArray<double> FAmmoniumN;
+  TDayArray<double> FNitrateN;
+  TDayArray<double> FDenitrifiedN;
+  TDayArray<double> FVolatilizedN;
+  TDayArray<double> FUptakeN;
+  TDayArray<double> FLeachedN;
+};
