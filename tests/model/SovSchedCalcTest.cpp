@@ -221,8 +221,12 @@ void ExpectSoundSchedule(const TSovSchedule& S) {
       ASSERT_LE(Before + Net, 1e-9) << "day " << d;  // ran dry: the rest was dropped
     }
     // Surface drying never lets a negative crop use through, nor turns it positive.
-    if (Day.DaysSinceWetting >= 6) ASSERT_GE(S.ETCrop()[d], 0.0) << "day " << d;
-    if (Day.UnreducedETCrop <= 0) ASSERT_LE(S.ETCrop()[d], 0.0) << "day " << d;
+    if (Day.DaysSinceWetting >= 6) {
+      ASSERT_GE(S.ETCrop()[d], 0.0) << "day " << d;
+    }
+    if (Day.UnreducedETCrop <= 0) {
+      ASSERT_LE(S.ETCrop()[d], 0.0) << "day " << d;
+    }
     ASSERT_NEAR(S.DepletedMoisture()[d], Sc.WaterHoldingCapacity - After, 1e-9);
     Before = After;
   }
@@ -300,11 +304,13 @@ TEST(SovSchedCalc, RecalculationClearsDaysBeyondTheNewEnd) {
   auto F = NewField(O);
   FillPlainWeather(*F, O.Format, 365);
   F->Calculate();
-  ASSERT_NE(F->ETCrop()[150], 0.0);
+  ASSERT_NE(F->ETRef()[150], 0.0);
+  ASSERT_NE(F->SoilMoisture()[150], 0.0);
   FieldWriter(*F, O.Format).Date(SovCol::CalculationDate, QDate(2015, 5, 31));
   F->Calculate();
   EXPECT_EQ(F->DayCount(), 61);
-  EXPECT_EQ(F->ETCrop()[150], 0.0);
+  EXPECT_EQ(F->ETRef()[150], 0.0);
+  EXPECT_EQ(F->SoilMoisture()[150], 0.0);
   EXPECT_EQ(F->SoilMoisture()[62], 0.0);
 }
 
@@ -352,7 +358,7 @@ TEST(SovSchedCalc, DayOfYearRunsOnPastTheNewYear) {
   FieldOptions O;
   O.Start = QDate(2015, 6, 1);
   O.Emergence = QDate(2015, 6, 10);
-  O.Calculation = QDate(2016, 3, 26);
+  O.Calculation = O.Start.addDays(299);
   auto F = NewField(O);
   FillPlainWeather(*F, O.Format, 365);
   F->Calculate();
@@ -503,12 +509,13 @@ TEST(SovSchedCalc, FrozenAndSnowDays) {
     W.Text(3, SovCol::GrowthStage, "Z");
     W.Text(60, SovCol::GrowthStage, "S");
     W.Text(61, SovCol::GrowthStage, "s");  // not a stage code: letters count with case
+    W.Number(58, SovCol::Precip, Metric ? 25.4 : 1.0);
     F->Calculate();
     const double Frozen = Metric ? 1.0 : 0.04;
     for (int d : {3, 60}) {
       EXPECT_EQ(F->Kc()[d], 0.0);
       EXPECT_EQ(F->Days()[d].UnreducedETCrop, Frozen);
-      EXPECT_DOUBLE_EQ(F->ETCrop()[d], Frozen);  // wet start: no drying, no stress
+      EXPECT_DOUBLE_EQ(F->ETCrop()[d], Frozen);  // wet surface, no stress
     }
     EXPECT_EQ(F->UserStage()[3], StageFrozen);
     EXPECT_EQ(F->UserStage()[60], StageSnow);
@@ -594,8 +601,12 @@ TEST(SovSchedCalc, NegativeReferenceEtAfterLongDryness) {
   for (int d = 1; d <= F->DayCount(); ++d) {
     if (F->ETRef()[d] < 0) ++Negative;
     const TScheduleDay& Day = F->Days()[d];
-    if (Day.DaysSinceWetting >= 124) EXPECT_EQ(F->ETCrop()[d], 0.0) << d;
-    if (Day.DaysSinceWetting < 6) EXPECT_EQ(F->ETCrop()[d], Day.UnreducedETCrop) << d;
+    if (Day.DaysSinceWetting >= 124) {
+      EXPECT_EQ(F->ETCrop()[d], 0.0) << d;
+    }
+    if (Day.DaysSinceWetting < 6) {
+      EXPECT_EQ(F->ETCrop()[d], Day.UnreducedETCrop) << d;
+    }
   }
   EXPECT_GT(Negative, 100);
   EXPECT_LT(F->ETRef()[1], 0);
@@ -687,7 +698,8 @@ TEST(SovSchedCalc, LayersFromHorizonsCutAtTheRootingDepth) {
   EXPECT_DOUBLE_EQ(L1.LayerNitratePpm, 8.0);
   EXPECT_NEAR(F->Layers()[2].LayerNitratePpm, 5.68, 1e-12);
   EXPECT_NEAR(F->Layers()[3].LayerNitratePpm, (16 * 4 + 29 * 2) / 45.0, 1e-12);
-  EXPECT_NEAR(F->Layers()[4].LayerNitratePpm, 2.0, 1e-12);
+  // 90 to 121.92 cm: the last 0.02 cm lie below the nitrate bands.
+  EXPECT_NEAR(F->Layers()[4].LayerNitratePpm, (1.4 * 2 + 30.5 * 2) / 31.92, 1e-12);
   double Nitrate = 0;
   for (int n = 1; n <= 4; ++n) {
     const TSoilLayer& L = F->Layers()[n];
@@ -801,7 +813,8 @@ TEST(SovSchedCalc, YieldFactorForTheNitrogenPhase) {
       {"Corn", "150", false, 1.1 * 150 / 277},
       {"Corn", "300", false, 1.0},
       {"Corn", "-5", false, 0.8},  // invalid
-      {"Corn", "10000", true, 1.1 * (10000 * 0.8922 / 56) / 277},
+      {"Corn", "9000", true, 1.1 * (9000 * 0.8922 / 56) / 277},
+      {"Corn", "10000", true, 0.8},  // above 9999: invalid
       {"Soybean", "", false, 1.0},
       {"Alfalfa", "150", false, 1.0},
   };
@@ -893,6 +906,7 @@ TEST(SovSchedCalc, FrozenDayConstantIsTheOnlyUnitDifference) {
   auto M = NewField(O);
   for (TSovSchedule* F : {E.get(), M.get()}) {
     FillPlainWeather(*F, UsFormatSettings(), 365);
+    F->SetCell(8, SovCol::Precip, F->IsMetric() ? "25.4" : "1");
     F->SetCell(10, SovCol::GrowthStage, "Z");
     F->Calculate();
   }
