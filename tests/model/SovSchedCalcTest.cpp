@@ -215,7 +215,7 @@ void ExpectSoundSchedule(const TSovSchedule& S) {
     ASSERT_EQ(S.ExcessWater()[d], S.LayerDrain(Sc.LayerCount, d)) << "day " << d;
     const double Net = S.Precip()[d] + Day.EffectiveIrrigation - S.ETCrop()[d];
     const double After = S.SoilMoisture()[d];
-    if (After > 0) {
+    if (After > 0 || S.ExcessWater()[d] > 0) {
       ASSERT_NEAR(After - Before, Net - S.ExcessWater()[d], 1e-9) << "day " << d;
     } else {
       ASSERT_LE(Before + Net, 1e-9) << "day " << d;  // ran dry: the rest was dropped
@@ -800,6 +800,28 @@ TEST(SovSchedCalc, ZeroCapacityLayersStayFinite) {
   ASSERT_TRUE(F->Scalars().HorizonsUsable);
   EXPECT_EQ(F->Layers()[1].LayerCapacity, 0.0);
   ExpectSoundSchedule(*F);
+}
+
+TEST(SovSchedCalc, VanishingWaterHoldingCapacityStaysFinite) {
+  // A capacity of 0 (refused by the field check) counts as a full profile; a tiny one
+  // with horizons holding far more gives a huge but finite percentage.
+  for (const char* Capacity : {"0", "1e-300", "1e-310", "0.0001"}) {
+    for (bool Horizons : {false, true}) {
+      FieldOptions O;
+      O.Metric = true;
+      auto F = NewField(O);
+      WriteWeather(*F, O.Format, RandomWeather(5, 365, false));
+      if (Horizons) WriteHorizons(*F, O.Format);
+      F->SetCell(1, SovCol::WaterHoldingCapacity, Capacity);
+      F->Calculate();
+      SCOPED_TRACE(Capacity);
+      ExpectSoundSchedule(*F);
+      if (!Horizons && std::string(Capacity) == "0") {
+        EXPECT_EQ(F->Days()[10].MoisturePct, 100.0);
+        EXPECT_DOUBLE_EQ(F->RelativeMoisture()[10], (100 - 50) * 0.22);
+      }
+    }
+  }
 }
 
 TEST(SovSchedCalc, YieldFactorForTheNitrogenPhase) {
