@@ -926,8 +926,3 @@ TEST(MakeTempFileName, ThrowsWhenTheFolderIsMissing) {
   }
 }
 
-// The test program's entry point, unless another test file brings its own.
-__attribute__((weak)) int main(int argc, char** argv) {
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
