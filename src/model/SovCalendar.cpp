@@ -8,6 +8,10 @@
 
 namespace {
 
+// Emergence this many days before the first schedule day is as far back as the
+// calendar looks.
+constexpr int MaxDaysBeforeStart = 100000;
+
 const char* const EventCodes[EventCodeCount] = {"F", "N", "M", "R"};
 const char* const StageCodes[StageCodeCount] = {"I", "D", "M", "L", "Z", "S"};
 const char* const StageNames[StageCodeCount] = {"Init", "Dev", "Mid", "Late", "Frozen", "Snow"};
@@ -88,14 +92,17 @@ TCropCalendar::TCropCalendar(const TSovLookup& Lookup, int Crop, int SeasonDays,
                              int DaysBeforeEmergence, int PlantingOffset)
     : FCrop(CropOf(Lookup, Crop)),
       FSeasonDays(SeasonDays),
-      FDaysBeforeEmergence(std::max(DaysBeforeEmergence, 0)),
+      // Emergence before the first schedule day gives a negative count: the day-to-mark
+      // mapping stays as it is, only the search back stops at index 0. The bound keeps
+      // the walk over the days from emergence short for absurd values.
+      FDaysBeforeEmergence(std::max(DaysBeforeEmergence, -MaxDaysBeforeStart)),
       FPlantingOffset(PlantingOffset) {
   FValid = FCrop != nullptr && SeasonDays > 0;
   if (!FValid) return;
   for (int Stage = StageInit; Stage <= StageLate; ++Stage) FLength[size_t(Stage)] = PlannedLength(*FCrop, Stage, SeasonDays);
 
   FHigh = int64_t(UserStages.size()) - 1;
-  FLow = FDaysBeforeEmergence;
+  FLow = std::max<int64_t>(FDaysBeforeEmergence, 0);
   FMarks.resize(UserStages.size());
   for (size_t i = 0; i < UserStages.size(); ++i) {
     const int Mark = UserStages[i];
