@@ -124,13 +124,12 @@ int DecimalMagnitude(double Value) {
   return P;
 }
 
-// The number of digits typed after the decimal separator (before any exponent).
+// The number of characters typed after the decimal separator (an exponent counts,
+// so "1.5e-3" keeps four decimals and does not lose its digits).
 int TypedDecimals(const QString& Text, QChar Separator) {
   const qsizetype Pos = Text.indexOf(Separator);
   if (Pos < 0) return 0;
-  int Count = 0;
-  for (qsizetype i = Pos + 1; i < Text.size() && Text[i].isDigit(); ++i) ++Count;
-  return Count;
+  return int(Text.size() - Pos - 1);
 }
 
 constexpr int MaxConvertDecimals = 20;
