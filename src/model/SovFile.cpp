@@ -134,6 +134,19 @@ int TypedDecimals(const QString& Text, QChar Separator) {
 
 constexpr int MaxConvertDecimals = 20;
 
+// Text with From's decimal separator replaced by To's, when it is a number in From
+// (blanks around it allowed); any other text unchanged.
+QString ChangeDecimalSeparator(const QString& Text, const TFormatSettings& From, const TFormatSettings& To) {
+  QString Result = Text;
+  if (From.DecimalSeparator == To.DecimalSeparator) return Result;
+  const QString Trimmed = Text.trimmed();
+  double Value = 0;
+  if (Trimmed.isEmpty() || !TryStrToFloat(Trimmed, Value, From)) return Result;
+  const qsizetype Pos = Result.indexOf(From.DecimalSeparator);
+  if (Pos >= 0) Result[Pos] = To.DecimalSeparator;
+  return Result;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -481,25 +494,11 @@ QString TSovFile::ConvertNumberText(const QString& Text, int Kind, const TFormat
 }
 
 QString TSovFile::FileToUserNumber(const QString& Text) const {
-  QString Result = Text;
-  if (FFileFormat.DecimalSeparator == FUserFormat.DecimalSeparator) return Result;
-  const QString Trimmed = Text.trimmed();
-  double Value = 0;
-  if (Trimmed.isEmpty() || !TryStrToFloat(Trimmed, Value, FFileFormat)) return Result;
-  const qsizetype Pos = Result.indexOf(FFileFormat.DecimalSeparator);
-  if (Pos >= 0) Result[Pos] = FUserFormat.DecimalSeparator;
-  return Result;
+  return ChangeDecimalSeparator(Text, FFileFormat, FUserFormat);
 }
 
 QString TSovFile::UserToFileNumber(const QString& Text) const {
-  QString Result = Text;
-  if (FFileFormat.DecimalSeparator == FUserFormat.DecimalSeparator) return Result;
-  const QString Trimmed = Text.trimmed();
-  double Value = 0;
-  if (Trimmed.isEmpty() || !TryStrToFloat(Trimmed, Value, FUserFormat)) return Result;
-  const qsizetype Pos = Result.indexOf(FUserFormat.DecimalSeparator);
-  if (Pos >= 0) Result[Pos] = FFileFormat.DecimalSeparator;
-  return Result;
+  return ChangeDecimalSeparator(Text, FUserFormat, FFileFormat);
 }
 
 QString TSovFile::FloatToFileStr(double Value, int Digits) const { return FormatFixed(Value, Digits, FFileFormat); }
