@@ -16,6 +16,19 @@ const char* const EventCodes[EventCodeCount] = {"F", "N", "M", "R"};
 const char* const StageCodes[StageCodeCount] = {"I", "D", "M", "L", "Z", "S"};
 const char* const StageNames[StageCodeCount] = {"Init", "Dev", "Mid", "Late", "Frozen", "Snow"};
 
+// Entry Index (1-based) of a code table; empty outside it.
+QString EntryOf(std::span<const char* const> Table, int Index) {
+  if (Index < 1 || Index > int(Table.size())) return QString();
+  return QString::fromLatin1(Table[size_t(Index - 1)]);
+}
+
+// The 1-based number of Code in a code table (exact comparison); 0 when absent.
+int IndexOf(std::span<const char* const> Table, const QString& Code) {
+  for (size_t i = 0; i < Table.size(); ++i)
+    if (Code == QLatin1String(Table[i])) return int(i) + 1;
+  return 0;
+}
+
 const TCropRec* CropOf(const TSovLookup& Lookup, int Crop) {
   if (Crop < 1 || Crop > Lookup.CropCount()) return nullptr;
   return &Lookup.Crop(Crop);
@@ -51,32 +64,11 @@ double StageFraction(int64_t DaysIn, int64_t Length) {
 // Code tables
 // ---------------------------------------------------------------------------
 
-QString EventCode(int Index) {
-  if (Index < 1 || Index > EventCodeCount) return QString();
-  return QString::fromLatin1(EventCodes[Index - 1]);
-}
-
-int EventCodeIndex(const QString& Code) {
-  for (int i = 1; i <= EventCodeCount; ++i)
-    if (Code == QLatin1String(EventCodes[i - 1])) return i;
-  return 0;
-}
-
-QString StageCode(int Index) {
-  if (Index < 1 || Index > StageCodeCount) return QString();
-  return QString::fromLatin1(StageCodes[Index - 1]);
-}
-
-QString StageName(int Index) {
-  if (Index < 1 || Index > StageCodeCount) return QString();
-  return QString::fromLatin1(StageNames[Index - 1]);
-}
-
-int StageCodeIndex(const QString& Code) {
-  for (int i = 1; i <= StageCodeCount; ++i)
-    if (Code == QLatin1String(StageCodes[i - 1])) return i;
-  return 0;
-}
+QString EventCode(int Index) { return EntryOf(EventCodes, Index); }
+int EventCodeIndex(const QString& Code) { return IndexOf(EventCodes, Code); }
+QString StageCode(int Index) { return EntryOf(StageCodes, Index); }
+QString StageName(int Index) { return EntryOf(StageNames, Index); }
+int StageCodeIndex(const QString& Code) { return IndexOf(StageCodes, Code); }
 
 // ---------------------------------------------------------------------------
 // Calendar
