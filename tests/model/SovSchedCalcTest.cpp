@@ -297,6 +297,25 @@ TEST(SovSchedCalc, BadDatesEndTheCalculationWithAnEmptySchedule) {
   F->Calculate();
   EXPECT_EQ(F->DayCount(), 365);
   ExpectSoundSchedule(*F);
+
+  // Weather the field check refuses and that leaves no finite balance: a mean of
+  // -237.3 °C, a temperature of 1e300, rain and irrigation of 1e308 each.
+  const struct {
+    int Col1, Col2;
+    const char* Value;
+  } Weather[] = {{SovCol::MaxTemp, SovCol::MinTemp, "-237.3"},
+                 {SovCol::MaxTemp, SovCol::MaxTemp, "1e300"},
+                 {SovCol::Precip, SovCol::Irrigation, "1e308"}};
+  O.Metric = true;
+  for (const auto& C : Weather) {
+    auto G = NewField(O);
+    FillPlainWeather(*G, O.Format, 365);
+    G->SetCell(150, C.Col1, C.Value);
+    G->SetCell(150, C.Col2, C.Value);
+    EXPECT_THROW(G->Calculate(), std::domain_error) << C.Value;
+    EXPECT_EQ(G->DayCount(), 0);
+    EXPECT_EQ(G->SoilMoisture()[1], 0.0);
+  }
 }
 
 TEST(SovSchedCalc, RecalculationClearsDaysBeyondTheNewEnd) {
