@@ -381,6 +381,10 @@ void TSovSchedule::BuildSoilLayers() {
     if (GetCellInt(i, SovCol::HzDepth) <= GetCellInt(i - 1, SovCol::HzDepth)) Usable = false;
   }
 
+  // A root zone without depth (the field check refuses it) would build no layer at
+  // all: it takes the single layer of the field's capacity instead.
+  if (!(S.RootingDepth > 0)) Usable = false;
+
   S.HorizonsUsable = Usable;
   if (!Usable) {
     S.LayerCount = 1;

@@ -667,8 +667,8 @@ TEST(SovSchedCalc, PolarLatitudesStayFinite) {
 // Soil layers
 
 TEST(SovSchedCalc, NoUsableHorizonsGiveOneLayer) {
-  enum Kind { None, FirstIncomplete, OutOfOrder, BadTexture };
-  for (Kind K : {None, FirstIncomplete, OutOfOrder, BadTexture}) {
+  enum Kind { None, FirstIncomplete, OutOfOrder, BadTexture, NoRootZone };
+  for (Kind K : {None, FirstIncomplete, OutOfOrder, BadTexture, NoRootZone}) {
     FieldOptions O;
     auto F = NewField(O);
     FillPlainWeather(*F, O.Format, 365);
@@ -677,6 +677,7 @@ TEST(SovSchedCalc, NoUsableHorizonsGiveOneLayer) {
     if (K == FirstIncomplete) W.Text(1, SovCol::HzpH, "");
     if (K == OutOfOrder) F->SetCellInt(3, SovCol::HzDepth, 45);
     if (K == BadTexture) W.Text(2, SovCol::HzTexture, "LOAM");
+    if (K == NoRootZone) W.Field(SovCol::RootingDepth, QString("0"));  // refused by the check
     F->Calculate();
     const TScheduleScalars& S = F->Scalars();
     EXPECT_FALSE(S.HorizonsUsable) << K;
