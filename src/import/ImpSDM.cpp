@@ -302,11 +302,12 @@ void TImportedSdmHorizons::GetTextureClass(int Index, QString& ErrMsg, QString& 
     ErrMsg += QStringLiteral("silt.");
     return;
   }
+  // All three read: no message from here on (muck included).
+  ErrMsg.clear();
   if (S == 0 && Si == 0 && C == 0) {
     Texture = QStringLiteral("MUCK");
     return;
   }
-  ErrMsg.clear();
 
   const char* Class = "";
   if (Si + 1.5 * C < 15)

@@ -40,6 +40,10 @@ class TSoapTestServer {
     });
     FPort = FServer.bind_to_any_port("127.0.0.1");
     FThread = std::thread([this] { FServer.listen_after_bind(); });
+    // Stopping a server that has not started running yet would not stop it.
+    const auto End = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!FServer.is_running() && std::chrono::steady_clock::now() < End)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   ~TSoapTestServer() {
     Release();
