@@ -13,26 +13,11 @@
 
 namespace {
 
-std::string XmlEscaped(const std::string& Text) {
-  std::string Out;
-  for (const char C : Text) {
-    if (C == '<')
-      Out += "&lt;";
-    else if (C == '&')
-      Out += "&amp;";
-    else if (C == '>')
-      Out += "&gt;";
-    else
-      Out += C;
-  }
-  return Out;
-}
-
 std::string NdfdReply(const std::string& Dwml) {
   return SoapEnvelopeText(
       "<ns1:NDFDgenByDayResponse xmlns:ns1=\"http://graphical.weather.gov/xml/DWMLgen/wsdl/ndfdXML.wsdl\">"
       "<dwmlByDayOut xsi:type=\"xsd:string\">" +
-      XmlEscaped(Dwml) + "</dwmlByDayOut></ns1:NDFDgenByDayResponse>");
+      QString::fromStdString(Dwml).toHtmlEscaped().toStdString() + "</dwmlByDayOut></ns1:NDFDgenByDayResponse>");
 }
 
 std::string Parameters(const std::string& Inner) {
@@ -49,9 +34,7 @@ const QDate Today(2024, 2, 28);
 }  // namespace
 
 TEST(ImpNDFD, GetForecastReadsFiveDaysAndLeavesNoTemporaryFile) {
-  const std::string Dwml = ReadTestFile(QStringLiteral("dwml_5day.xml"));
-  TSoapTestServer Server(
-      [&Dwml](const httplib::Request&, httplib::Response& Res) { Res.set_content(NdfdReply(Dwml), "text/xml"); });
+  TSoapTestServer Server(Answer(NdfdReply(ReadTestFile("dwml_5day.xml"))));
   for (const bool Metric : {false, true}) {
     SCOPED_TRACE(Metric);
     TPrivateTempDir Temp;
@@ -68,42 +51,30 @@ TEST(ImpNDFD, GetForecastReadsFiveDaysAndLeavesNoTemporaryFile) {
     EXPECT_EQ(Forecast.Metric, Metric);
     EXPECT_TRUE(Forecast.Has[wkTemperature] && Forecast.Use[wkTemperature]);
     EXPECT_FALSE(Forecast.Has[wkPrecipitation] || Forecast.Use[wkWind] || Forecast.Has[wkHumidity]);
-    EXPECT_EQ(Forecast.Latitude, QStringLiteral("40.68"));
-    EXPECT_EQ(Forecast.Longitude, QStringLiteral("-84.93"));
-    EXPECT_EQ(Forecast.GetDayField(1, dfMinTemp), QStringLiteral("60"));
+    EXPECT_EQ(Forecast.Latitude + u' ' + Forecast.Longitude, QStringLiteral("40.68 -84.93"));
     EXPECT_EQ(Temp.FileCount(), 0);
-
-    pugi::xml_document Req;
-    ASSERT_TRUE(Req.load_string(Server.Body().c_str()));
-    const pugi::xml_node Call = Req.document_element().child("SOAP-ENV:Body").child("ns1:NDFDgenByDay");
+    pugi::xml_document Doc;
+    const pugi::xml_node Call = RequestCall(Doc, Server.Last().Body);
     EXPECT_STREQ(Call.child_value("Unit"), Metric ? "m" : "e");
     EXPECT_STREQ(Call.child_value("startDate"), "2024-02-28");
-    EXPECT_STREQ(Call.child_value("latitude"), "40.68");
-    EXPECT_STREQ(Call.child_value("numDays"), "5");
   }
 }
 
 TEST(ImpNDFD, GetForecastFailuresGiveAMessageNoLinesAndNoTemporaryFile) {
   struct TCase {
-    const char* Name;
     const char* Latitude;
-    std::string Reply;  // empty: the request must not be sent
+    std::string Reply;  // empty: nothing may be sent
     const char* Message;
   };
   const std::vector<TCase> Cases = {
-      {"comma latitude", "40,68", "", "\"40,68\" is not a valid latitude."},
-      {"fault", "40.68", SoapFaultText("Point with latitude 95 is not on an NDFD grid"),
-       "The web service reported an error: Point with latitude 95 is not on an NDFD grid"},
-      {"no result", "40.68", SoapEnvelopeText("<ns1:R xmlns:ns1=\"n\"/>"), "has no \"dwmlByDayOut\" element"},
-      {"DWML without data", "40.68", NdfdReply("<dwml><head/></dwml>"), "Invalid data - can't find \"data\" element."},
-      {"garbled DWML", "40.68", NdfdReply("<dwml><data>"), "Invalid XML data"},
+      {"40,68", "", "\"40,68\" is not a valid latitude."},
+      {"40.68", SoapFaultText("Point is not on an NDFD grid"), "The web service reported an error: Point is not on"},
+      {"40.68", SoapEnvelopeText("<ns1:R xmlns:ns1=\"n\"/>"), "has no \"dwmlByDayOut\" element."},
+      {"40.68", NdfdReply("<dwml><head/></dwml>"), "Invalid data - can't find \"data\" element."},
   };
   for (const TCase& C : Cases) {
-    SCOPED_TRACE(C.Name);
-    TSoapTestServer Server([&C](const httplib::Request&, httplib::Response& Res) {
-      Res.status = C.Reply.find("Fault") != std::string::npos ? 500 : 200;
-      Res.set_content(C.Reply, "text/xml");
-    });
+    SCOPED_TRACE(C.Message);
+    TSoapTestServer Server(Answer(C.Reply, C.Reply.find("Fault") != std::string::npos ? 500 : 200));
     TPrivateTempDir Temp;
     TImportedNdfd Forecast;
     Forecast.ServiceAddress = Server.Url();
@@ -112,74 +83,54 @@ TEST(ImpNDFD, GetForecastFailuresGiveAMessageNoLinesAndNoTemporaryFile) {
     EXPECT_TRUE(Msg.contains(QString::fromUtf8(C.Message))) << Msg.toStdString();
     EXPECT_EQ(Forecast.Count(), 0);
     EXPECT_EQ(Temp.FileCount(), 0);
-    if (C.Reply.empty()) {
-      EXPECT_EQ(Server.Requests(), 0);
-    }
+    EXPECT_EQ(Server.Last().Count, C.Reply.empty() ? 0 : 1);
   }
-
-  TPrivateTempDir Temp;
-  TImportedNdfd Forecast;
-  Forecast.ServiceAddress = RefusingUrl();
-  QString Msg;
-  EXPECT_FALSE(Forecast.GetForecast(QStringLiteral("40.68"), QStringLiteral("-84.93"), 5, false, Msg));
-  EXPECT_TRUE(Msg.startsWith(QStringLiteral("Unable to reach the web service"))) << Msg.toStdString();
-  EXPECT_EQ(Temp.FileCount(), 0);
 }
 
 TEST(ImpNDFD, ParseDwmlCases) {
   const std::string Max2 = Temps("maximum", "<name>Daily Maximum Temperature</name><value>78</value><value>81</value>");
   const std::string Min2 = Temps("minimum", "<name>Daily Minimum Temperature</name><value>55</value><value>60</value>");
+  const QStringList TwoDays = {"20240228=78,55", "20240229=81,60"};
   struct TCase {
-    const char* Name;
     std::string Xml;
-    bool Ok;
     QStringList Lines;
-    const char* Message;
+    const char* Message;  // empty: success
   };
   const std::vector<TCase> Cases = {
-      {"two days", Parameters(Max2 + Min2), true, {"20240228=78,55", "20240229=81,60"}, ""},
-      {"root", "<dwm><data/></dwm>", false, {}, "Invalid data - can't find \"dwml\" root element."},
-      {"data", "<dwml><head/></dwml>", false, {}, "Invalid data - can't find \"data\" element."},
-      {"parameters", "<dwml><data><location/></data></dwml>", false, {},
-       "Invalid data - can't find \"parameters\" element."},
-      {"no minimum", Parameters(Max2 + Temps("dew point", "<value>40</value>")), false, {},
+      {Parameters(Max2 + Min2), TwoDays, ""},
+      {"<dwm><data/></dwm>", {}, "Invalid data - can't find \"dwml\" root element."},
+      {"<dwml><head/></dwml>", {}, "Invalid data - can't find \"data\" element."},
+      {"<dwml><data><location/></data></dwml>", {}, "Invalid data - can't find \"parameters\" element."},
+      {Parameters(Max2 + Temps("dew point", "<value>40</value>")), {},
        "Invalid data - can't find max/min temperature elements."},
-      {"empty values", Parameters(Temps("maximum", "<value/><value>81</value>") +
-                                  Temps("minimum", "<value>55</value><value xsi:nil=\"true\"/>")),
-       true, {"20240228=,55", "20240229=81,"}, ""},
-      {"last maximum wins", Parameters(Temps("maximum", "<value>1</value>") + Min2 + Max2), true,
-       {"20240228=78,55", "20240229=81,60"}, ""},
-      {"maximum without values", Parameters(Temps("maximum", "<name>x</name>") + Min2), true, {}, ""},
-      {"minimum without name", Parameters(Max2 + Temps("minimum", "<value>55</value><value>60</value>")), true,
-       {"20240228=78,55", "20240229=81,60"}, ""},
-      {"minimum short", Parameters(Max2 + Temps("minimum", "<name>n</name><value>55</value>")), false, {},
+      {Parameters(Temps("maximum", "<value/><value>81</value>") +
+                  Temps("minimum", "<value>55</value><value xsi:nil=\"true\"/>")),
+       {"20240228=,55", "20240229=81,"}, ""},
+      {Parameters(Temps("maximum", "<value>1</value>") + Min2 + Max2), TwoDays, ""},  // the last maximum
+      {Parameters(Temps("maximum", "<name>x</name>") + Min2), {}, ""},
+      {Parameters(Max2 + Temps("minimum", "<value>55</value><value>60</value>")), TwoDays, ""},  // no name
+      {Parameters(Max2 + Temps("minimum", "<name>n</name><value>55</value>")), {},
        "Invalid data - fewer minimum than maximum temperatures."},
-      {"not a number", Parameters(Temps("maximum", "<value>warm</value>") + Min2), false, {},
+      {Parameters(Temps("maximum", "<value>warm</value>") + Min2), {},
        "Invalid data - temperature \"warm\" is not a number."},
-      {"truncated", Parameters(Max2 + Min2).substr(0, 90), false, {}, "Invalid XML data"},
-      {"garbled", "\x01\x02<<dwml", false, {}, "Invalid XML data"},
+      {Parameters(Max2 + Min2).substr(0, 90), {}, "Invalid XML data"},
+      {"<dwml><data><parameters>" + Max2 + Min2 + "</parameters></data></dwml>", TwoDays, ""},  // no location
   };
   for (const TCase& C : Cases) {
-    SCOPED_TRACE(C.Name);
+    SCOPED_TRACE(C.Xml);
     TPrivateTempDir Temp;
     const TTempReplyFile File;
     File.Write(QString::fromStdString(C.Xml));
     TImportedNdfd Forecast;
     Forecast.Today = Today;
     Forecast.Add(QStringLiteral("19990101=1,2"));
+    Forecast.Latitude = QStringLiteral("1.5");
     QString Msg;
-    EXPECT_EQ(Forecast.ParseDwml(File.FileName(), Msg), C.Ok);
-    EXPECT_TRUE(C.Ok ? Msg.isEmpty() : Msg.startsWith(QString::fromUtf8(C.Message))) << Msg.toStdString();
+    const bool Ok = !*C.Message;
+    EXPECT_EQ(Forecast.ParseDwml(File.FileName(), Msg), Ok);
+    EXPECT_TRUE(Ok ? Msg.isEmpty() : Msg.startsWith(QString::fromUtf8(C.Message))) << Msg.toStdString();
     EXPECT_EQ(Forecast.Lines(), C.Lines);
+    const bool HasPoint = Ok && C.Xml.find("<point") != std::string::npos;
+    EXPECT_EQ(Forecast.Latitude, HasPoint ? QStringLiteral("40.68") : QStringLiteral("1.5"));
   }
-
-  // A reply without a location leaves the position as it was.
-  const TTempReplyFile File;
-  File.Write(QString::fromStdString("<dwml><data><parameters>" + Max2 + Min2 + "</parameters></data></dwml>"));
-  TImportedNdfd Forecast;
-  Forecast.Latitude = QStringLiteral("1.5");
-  QString Msg;
-  EXPECT_TRUE(Forecast.ParseDwml(File.FileName(), Msg));
-  EXPECT_EQ(Forecast.Latitude, QStringLiteral("1.5"));
-  EXPECT_EQ(Forecast.Count(), 2);
 }

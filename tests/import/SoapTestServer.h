@@ -1,20 +1,15 @@
 #pragma once
 // Test helpers for the web-service code: a local HTTP server on 127.0.0.1 (a free
-// port) answering from a handler on its own thread, and a private temporary folder
-// that shows whether every temporary file was deleted.
+// port) answering from a handler on its own thread, an address where nothing listens,
+// and a private temporary folder that shows whether every temporary file was deleted.
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 
 #include <httplib.h>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <pugixml.hpp>
 
 #include <atomic>
 #include <chrono>
@@ -25,59 +20,40 @@
 
 class TSoapTestServer {
  public:
-  using THandler = std::function<void(const httplib::Request&, httplib::Response&)>;
+  struct TRequest {
+    std::string Body, SoapAction, ContentType;
+    int Count = 0;
+  };
+  using THandler = std::function<void(TSoapTestServer& Self, httplib::Response&)>;
 
   explicit TSoapTestServer(THandler Handler) : FHandler(std::move(Handler)) {
     FServer.Post(".*", [this](const httplib::Request& Req, httplib::Response& Res) {
       {
         std::lock_guard<std::mutex> Lock(FMutex);
-        FBody = Req.body;
-        FSoapAction = Req.get_header_value("SOAPAction");
-        FContentType = Req.get_header_value("Content-Type");
-        ++FRequests;
+        FLast = {Req.body, Req.get_header_value("SOAPAction"), Req.get_header_value("Content-Type"), FLast.Count + 1};
       }
-      FHandler(Req, Res);
+      FHandler(*this, Res);
     });
     FPort = FServer.bind_to_any_port("127.0.0.1");
     FThread = std::thread([this] { FServer.listen_after_bind(); });
-    // Stopping a server that has not started running yet would not stop it.
-    const auto End = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!FServer.is_running() && std::chrono::steady_clock::now() < End)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // A server stopped before it runs would not stop.
+    for (int I = 0; I < 5000 && !FServer.is_running(); ++I) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   ~TSoapTestServer() {
-    Release();
+    FReleased = true;
     FServer.stop();
     FThread.join();
   }
 
-  QString Url(const char* Path = "/service") const {
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(FPort).arg(QString::fromLatin1(Path));
-  }
-  std::string Body() const {
+  QString Url() const { return QStringLiteral("http://127.0.0.1:%1/service").arg(FPort); }
+  TRequest Last() const {
     std::lock_guard<std::mutex> Lock(FMutex);
-    return FBody;
+    return FLast;
   }
-  std::string SoapAction() const {
-    std::lock_guard<std::mutex> Lock(FMutex);
-    return FSoapAction;
-  }
-  std::string ContentType() const {
-    std::lock_guard<std::mutex> Lock(FMutex);
-    return FContentType;
-  }
-  int Requests() const {
-    std::lock_guard<std::mutex> Lock(FMutex);
-    return FRequests;
-  }
-
-  // For a handler that stalls: waits until the server is released (or 5 s pass).
+  // For a handler that never answers in time: waits until the server goes (5 s at most).
   void Stall() const {
-    const auto End = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!FReleased && std::chrono::steady_clock::now() < End)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int I = 0; I < 500 && !FReleased; ++I) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  void Release() { FReleased = true; }
 
  private:
   THandler FHandler;
@@ -85,37 +61,26 @@ class TSoapTestServer {
   int FPort = 0;
   std::thread FThread;
   mutable std::mutex FMutex;
-  std::string FBody, FSoapAction, FContentType;
-  int FRequests = 0;
+  TRequest FLast;
   std::atomic<bool> FReleased{false};
 };
 
-// An address where nothing listens: a port that was free a moment ago.
-inline QString RefusingUrl() {
-  int Port = 1;
-  const int Sock = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in Addr{};
-  Addr.sin_family = AF_INET;
-  Addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t Len = sizeof Addr;
-  if (Sock >= 0 && ::bind(Sock, reinterpret_cast<sockaddr*>(&Addr), sizeof Addr) == 0 &&
-      ::getsockname(Sock, reinterpret_cast<sockaddr*>(&Addr), &Len) == 0)
-    Port = ntohs(Addr.sin_port);
-  if (Sock >= 0) ::close(Sock);
-  return QStringLiteral("http://127.0.0.1:%1/service").arg(Port);
+// A server that answers every request with Reply (HTTP status Status).
+inline TSoapTestServer::THandler Answer(std::string Reply, int Status = 200) {
+  return [Reply = std::move(Reply), Status](TSoapTestServer&, httplib::Response& Res) {
+    Res.status = Status;
+    Res.set_content(Reply, "text/xml");
+  };
 }
+
+// An address where nothing listens: that of a server that has gone.
+inline QString RefusingUrl() { return TSoapTestServer(Answer("")).Url(); }
 
 // Points the temporary folder at a fresh private folder while it lives.
 class TPrivateTempDir {
  public:
   TPrivateTempDir() : FOld(qgetenv("TMPDIR")) { qputenv("TMPDIR", FDir.path().toLocal8Bit()); }
-  ~TPrivateTempDir() {
-    if (FOld.isEmpty())
-      qunsetenv("TMPDIR");
-    else
-      qputenv("TMPDIR", FOld);
-  }
-  // Files left in the folder.
+  ~TPrivateTempDir() { FOld.isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", FOld); }
   int FileCount() const { return int(QDir(FDir.path()).entryList(QDir::Files | QDir::Hidden).size()); }
 
  private:
@@ -123,22 +88,25 @@ class TPrivateTempDir {
   QTemporaryDir FDir;
 };
 
-inline std::string ReadTestFile(const QString& Name) {
-  QFile File(QStringLiteral(FURROW_TEST_DATA_DIR "/soap/") + Name);
-  if (!File.open(QIODevice::ReadOnly)) return {};
-  return File.readAll().toStdString();
+inline std::string ReadTestFile(const char* Name) {
+  QFile File(QStringLiteral(FURROW_TEST_DATA_DIR "/soap/") + QString::fromLatin1(Name));
+  return File.open(QIODevice::ReadOnly) ? File.readAll().toStdString() : std::string();
 }
 
-// The XML of a reply body as a SOAP 1.1 envelope.
 inline std::string SoapEnvelopeText(const std::string& BodyContent) {
-  return "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-         "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\" "
-         "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
-         "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\"><soap:Body>" +
+  return "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope "
+         "xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+         "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><soap:Body>" +
          BodyContent + "</soap:Body></soap:Envelope>";
 }
 
 inline std::string SoapFaultText(const std::string& Message) {
   return SoapEnvelopeText("<soap:Fault><faultcode>soap:Server</faultcode><faultstring>" + Message +
                           "</faultstring></soap:Fault>");
+}
+
+// The first element inside the Body of a request.
+inline pugi::xml_node RequestCall(pugi::xml_document& Doc, const std::string& Body) {
+  Doc.load_string(Body.c_str());
+  return Doc.document_element().child("SOAP-ENV:Body").first_child();
 }
