@@ -1,0 +1,261 @@
+#pragma once
+// One field's data held in memory: farm and crop description, up to 10 soil horizons,
+// up to 50 dated events and 365 days of weather. Every value is a text reached through
+// numbered cell operations (row, column), so the field file, validation, the grids,
+// the importers and the exports all address a value the same way.
+//
+// Columns 1-61:
+//   1-3    SovInfo   (1 row)    FileVersion, ProgramVersion, FileName (not settable)
+//   4-31   Field     (1 row)    the 28 field values (row ignored)
+//   32-44  Horizon   (10 rows)  13 values per horizon
+//   45-53  Event     (50 rows)  9 values per event
+//   54-61  Weather   (365 rows) 8 values per day; row d is day d from StartingDate
+// The schedule (a class derived from this one) adds columns 62 and up.
+//
+// Numbers and dates in cells are in the user's form (UserFormat); files use the
+// lookup's file conventions (FileFormat: ".", no thousands separator, "m/d/yyyy").
+//
+// Also here: the unit kinds shared by the whole program (captions and conversions
+// between English and metric units) and the conversions of number texts between the
+// file form and the user form.
+
+#include "MiscUtil.h"
+#include "SovLookup.h"
+
+#include <QString>
+
+#include <array>
+
+// ---------------------------------------------------------------------------
+// Column numbers
+// ---------------------------------------------------------------------------
+
+namespace SovCol {
+constexpr int FileVersion = 1;
+constexpr int ProgramVersion = 2;
+constexpr int FileName = 3;
+constexpr int FarmName = 4;
+constexpr int FieldName = 5;
+constexpr int Location = 6;
+constexpr int IsCoastal = 7;
+constexpr int IsMetric = 8;
+constexpr int Latitude = 9;
+constexpr int Longitude = 10;
+constexpr int Elevation = 11;
+constexpr int Crop = 12;
+constexpr int EmergenceDate = 13;
+constexpr int GrowingSeason = 14;
+constexpr int ProjectedYield = 15;
+constexpr int RootingDepth = 16;
+constexpr int MinimumMoisture = 17;
+constexpr int PreviousCrop = 18;
+constexpr int SurveySymbol = 19;
+constexpr int MapUnitSymbol = 20;
+constexpr int ComponentName = 21;
+constexpr int WaterHoldingCapacity = 22;
+constexpr int OrganicMatter = 23;
+constexpr int IrrigationEfficiency = 24;
+constexpr int Notes = 25;
+constexpr int StartingMoisture = 26;
+constexpr int StartingResidue = 27;
+constexpr int StartingDate = 28;
+constexpr int CalculationDate = 29;
+constexpr int WeatherSource = 30;
+constexpr int WeatherStation = 31;
+constexpr int HzDepth = 32;
+constexpr int HzTexture = 33;
+constexpr int HzAWC = 34;
+constexpr int HzWiltingPoint = 35;
+constexpr int HzBulkDensity = 36;
+constexpr int HzKSat = 37;
+constexpr int HzSand = 38;
+constexpr int HzSilt = 39;
+constexpr int HzClay = 40;
+constexpr int HzOM = 41;
+constexpr int HzpH = 42;
+constexpr int HzEC = 43;
+constexpr int HzCEC = 44;
+constexpr int EvDay = 45;
+constexpr int EvCode = 46;
+constexpr int EvKey1 = 47;
+constexpr int EvValue = 48;
+constexpr int EvKey2 = 49;
+constexpr int EvValue2 = 50;
+constexpr int EvValue3 = 51;
+constexpr int EvMisc1 = 52;
+constexpr int EvNotes = 53;
+constexpr int MaxTemp = 54;
+constexpr int MinTemp = 55;
+constexpr int Precip = 56;
+constexpr int Irrigation = 57;
+constexpr int WindSpeed = 58;
+constexpr int Humidity = 59;
+constexpr int GrowthStage = 60;
+constexpr int WeatherNotes = 61;
+
+constexpr int FirstInfo = 1, LastInfo = 3;
+constexpr int FirstField = 4, LastField = 31;
+constexpr int FirstHorizon = 32, LastHorizon = 44;
+constexpr int FirstEvent = 45, LastEvent = 53;
+constexpr int FirstWeather = 54, LastWeather = 61;
+constexpr int LastFileColumn = 61;
+}  // namespace SovCol
+
+constexpr int MaxHorizons = 10;
+constexpr int MaxEvents = 50;
+constexpr int MaxDays = 365;
+constexpr int HorizonValueCount = 13;
+constexpr int WeatherValueCount = 8;
+constexpr int FieldValueCount = 28;
+constexpr int UnitKindCount = 17;
+
+// One event slot; Day 0 marks a free slot.
+struct TSovEventRec {
+  int Day = 0;
+  int Code = 0;  // 1 "F", 2 "N", 3 "M", 4 "R"; 0 in a free slot
+  int Key1 = 0;  // fertiliser ("F") or manure ("M") row of the lookup tables
+  QString Value;
+  int Key2 = 0;  // application method row ("F", "M")
+  QString Value2;
+  QString Value3;
+  QString Misc1;
+  QString Notes;
+};
+
+// Index 0 is horizon / event / day 1.
+using TSovSoilHzArray = std::array<std::array<QString, HorizonValueCount>, MaxHorizons>;
+using TSovEventRecArray = std::array<TSovEventRec, MaxEvents>;
+using TSovWeatherArray = std::array<std::array<QString, WeatherValueCount>, MaxDays>;
+
+class TSovFile {
+ public:
+  // The user's own number and date settings (GetUserFormatSettings with English
+  // names).
+  explicit TSovFile(const TSovLookup& Lookup);
+  // Explicit user settings (tests, tools). In both cases the two-digit-year century
+  // window of the user settings is taken from the lookup's file conventions.
+  TSovFile(const TSovLookup& Lookup, const TFormatSettings& UserFormat);
+  virtual ~TSovFile() = default;
+  TSovFile(const TSovFile&) = delete;
+  TSovFile& operator=(const TSovFile&) = delete;
+
+  const TSovLookup& Lookup() const { return *FLookup; }
+  const TFormatSettings& FileFormat() const { return FFileFormat; }
+  const TFormatSettings& UserFormat() const { return FUserFormat; }
+
+  // Columns 1-3.
+  const QString& FileVersion() const { return FFileVersion; }
+  const QString& ProgramVersion() const { return FProgramVersion; }
+  const QString& FileName() const { return FFileName; }
+
+  // The lookup indexes and Booleans of the field, directly. A setter given an index
+  // that is not a row of its lookup table stores 0.
+  int Location() const { return FLocation; }
+  int Crop() const { return FCrop; }
+  int PreviousCrop() const { return FPreviousCrop; }
+  bool IsCoastal() const { return FIsCoastal; }
+  bool IsMetric() const { return FIsMetric; }
+  void SetLocation(int Row);
+  void SetCrop(int Row);
+  void SetPreviousCrop(int Row);
+  void SetIsCoastal(bool Value) { FIsCoastal = Value; }
+  void SetIsMetric(bool Value) { FIsMetric = Value; }
+
+  // ---- Cell interface -----------------------------------------------------
+  // Field columns ignore Row; horizon rows are 1-10, event rows 1-50, weather rows
+  // 1-365. Any other column, or a row outside its section, reads as an empty text and
+  // ignores writes. Columns 1-3 read as empty and cannot be set.
+  virtual QString GetCell(int Row, int Col) const;
+  virtual void SetCell(int Row, int Col, const QString& Text);
+  // GetCell (dispatched virtually) trimmed and parsed with UserFormat; 0 when it does
+  // not parse.
+  virtual double GetCellFloat(int Row, int Col) const;
+  // GetCell trimmed and parsed as a whole number; 0 when it is not one.
+  virtual int GetCellInt(int Row, int Col) const;
+  virtual void SetCellInt(int Row, int Col, int Value);
+  // "SovInfo" and "Field" 1, "Horizon" 10, "Event" 50, "Weather" 365, others -1
+  // (compared without regard to case).
+  virtual int RowCount(const QString& Section) const;
+  virtual QString SectionOfColumn(int Col) const;
+  virtual QString ColumnName(int Col) const;
+  // The column of Section whose key is Name (both without regard to case); 0 when none.
+  virtual int ColumnIndex(const QString& Section, const QString& Name) const;
+
+  bool HorizonHasData(int Row) const;
+  bool WeatherDayHasData(int Row) const;
+  // True for an index below 1 (no location) and for an index that is not a row of the
+  // location table; otherwise whether the location is a US state.
+  bool IsUSLocation(int LocationIndex) const;
+
+  // Statistics of column Col over rows 1..Rows (at most 365), read through GetCell and
+  // parsed with UserFormat. An empty cell counts as 0 with EmptyAsZero and is skipped
+  // otherwise; a text that is not a number is skipped. False (Value 0 for the average)
+  // when nothing was counted. The maximum starts from -10000, the minimum from 10000.
+  bool ColumnAverage(int Col, int Rows, double& Value, bool EmptyAsZero) const;
+  bool ColumnMax(int Col, int Rows, double& Value, bool EmptyAsZero) const;
+  bool ColumnMin(int Col, int Rows, double& Value, bool EmptyAsZero) const;
+
+  // ---- Unit kinds 1-17 ----------------------------------------------------
+  // Captions and conversions between English and metric units. Kinds 2, 12, 15 and 16
+  // are captions only (never converted); a kind outside 1-17 has empty captions and
+  // its values are returned unchanged.
+  static QString UnitsLabel(int Kind, bool IsMetric);
+  static double ToMetric(int Kind, double Value);
+  static double FromMetric(int Kind, double Value);
+  // Re-formats a number text from one format and unit system into another. The result
+  // keeps the decimals typed; when the conversion makes the number smaller it gets as
+  // many more decimals as it needs to keep the typed significant digits, and inches of
+  // water (kinds 5-7) get at least two. A text that is not a number comes back trimmed
+  // and otherwise unchanged.
+  static QString ConvertNumberText(const QString& Text, int Kind, const TFormatSettings& ToFormat,
+                                   const TFormatSettings& FromFormat, bool ToIsMetric,
+                                   bool FromIsMetric);
+
+  // Number texts between the file form and the user form: only a text that parses as
+  // a number (blanks around it allowed) has its decimal separator changed; any other
+  // text comes back as it is.
+  QString FileToUserNumber(const QString& Text) const;
+  QString UserToFileNumber(const QString& Text) const;
+  // Fixed notation with Digits decimals (15 significant digits).
+  QString FloatToFileStr(double Value, int Digits) const;
+  QString FloatToUserStr(double Value, int Digits) const;
+
+  // ---- Crop calendar -----------------------------------------------------
+  // Days + the crop's planting offset (12 days for an annual crop, 0 for a perennial);
+  // 0 when the field has no crop or Crop is not a row of the crop table.
+  int DaysFromPlanting(int Crop, int Days) const;
+  // The whole season from planting for a season of Days from emergence to the end of
+  // mid-season: (planting offset + Days) / ((InitPct + DevPct + MidPct) / 100), halves
+  // to even; 0 under the conditions of DaysFromPlanting.
+  int TotalSeasonDays(int Crop, int Days) const;
+
+  // ---- Field data file ---------------------------------------------------
+  // LoadFromFile / SaveToFile are added with the file format.
+
+ protected:
+  // Field value texts, indexed by column - FirstField (the slots of the index and
+  // Boolean columns 6, 7, 8, 12 and 18 are unused).
+  QString& FieldText(int Col) { return FFieldText[size_t(Col - SovCol::FirstField)]; }
+  const QString& FieldText(int Col) const { return FFieldText[size_t(Col - SovCol::FirstField)]; }
+
+  const TSovLookup* FLookup;
+  TFormatSettings FFileFormat;
+  TFormatSettings FUserFormat;
+  TMyLineParser FParser;  // ",", no quote, escape "\": weather day lines of the file
+  QString FFileName;
+  QString FProgramVersion;
+  QString FFileVersion;
+  std::array<QString, FieldValueCount> FFieldText;
+  int FLocation = 0;
+  int FCrop = 0;
+  int FPreviousCrop = 0;
+  bool FIsCoastal = false;
+  bool FIsMetric = false;
+  TSovSoilHzArray FHorizons;
+  TSovEventRecArray FEvents;
+  TSovWeatherArray FWeather;
+
+ private:
+  enum class StatKind { Max, Min };
+  bool ColumnExtreme(StatKind Kind, int Col, int Rows, double& Value, bool EmptyAsZero) const;
+};
