@@ -38,13 +38,13 @@ DEFAULT_OUT = os.path.join(ROOT, "data", "examples")
 # Names as they stand in data/SovLookup.ini.
 LOCATION = "Arizona"
 CROP = "Cotton"
-PREVIOUS_CROP = "Wheat"
+PREVIOUS_CROP = "Winter wheat"
 FERTILIZER_DRY = "Urea"
-FERTILIZER_LIQUID = "UAN-32"
+FERTILIZER_LIQUID = "UAN 32"
 FERT_METHOD_BROADCAST = "Broadcast"
 FERT_METHOD_WATER = "Fertigation"
-MANURE = "Dairy Solid"
-MANURE_METHOD = "Incorporated in 1 day"
+MANURE = "Dairy solid"
+MANURE_METHOD = "Incorporated within 1 day"
 
 PROGRAM_VERSION = "0.1.0"
 
