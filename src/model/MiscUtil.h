@@ -5,6 +5,7 @@
 // date parsing that tells whether a year was typed, and temporary file names.
 
 #include <QDate>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -16,8 +17,10 @@
 // ---------------------------------------------------------------------------
 
 // The number and date conventions of one context: the user's screen, or the data
-// files. Date formats use the letters d, m and y (any case) and "/" stands for
-// DateSeparator, as in "m/d/yyyy" or "dd/mm/yyyy" with DateSeparator ".".
+// files. Date formats use the letters d, m and y (any case). In a format both "/" and
+// the DateSeparator character stand for the separator, so with DateSeparator "."
+// "dd.mm.yyyy" and "dd/mm/yyyy" mean the same; the settings made here hold the
+// separator itself ("m/d/yyyy", "dd.mm.yyyy", "yyyy-mm-dd").
 struct TFormatSettings {
   QChar DecimalSeparator{'.'};
   QChar ThousandSeparator{};  // QChar() for none
@@ -40,7 +43,10 @@ void ClearFormatSettings(TFormatSettings& Settings);
 
 // Settings from a locale: its decimal and group separators and short date format
 // (month names in the format replaced by month numbers, two-digit years widened to
-// four digits). With EnglishNames the day and month names are US English.
+// four digits; the format is rebuilt as day, month and year joined by the locale's
+// separator, and the C locale gets "m/d/yyyy"). Two-digit years typed in these
+// settings fall within 50 years of the current year. With EnglishNames the day and
+// month names are US English.
 TFormatSettings FormatSettingsFromLocale(const QLocale& Locale, bool EnglishNames);
 
 // The user's own settings (QLocale::system()).
@@ -62,6 +68,8 @@ TFormatSettings IsoFormatSettings();     // ".", none, yyyy-mm-dd
 // Strict parsing: optional sign, digits with at most one decimal separator (the
 // settings'), optional exponent; surrounding blanks are not allowed, nor are nan,
 // inf, hex, group separators or trailing text. The value must be finite.
+// ".5" and "5." are accepted; values beyond the range of a double, and values too
+// small to hold other than as zero, are refused.
 bool TryStrToFloat(const QString& Text, double& Value, const TFormatSettings& Settings);
 // Optional sign and decimal digits only; must fit in 32 bits.
 bool TryStrToInt(const QString& Text, int& Value);
@@ -73,13 +81,15 @@ bool TryStrToInt64(const QString& Text, int64_t& Value);
 QString FormatFixed(double Value, int Decimals, const TFormatSettings& Settings);
 
 // General format: the shortest text of at most 15 significant digits, no exponent
-// for magnitudes from 1e-5 up to 1e15 ("0.1", "12", "-3.25", "1E20").
+// for magnitudes from 1e-5 up to 1e15 ("0.1", "12", "-3.25", "1E20", "1.5E-6").
+// Non-finite values give an empty text.
 QString FormatGeneral(double Value, const TFormatSettings& Settings);
 
-// Round to a whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
+// Round to a whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4). NaN
+// gives 0; values beyond the 64-bit range give its nearest end.
 int64_t RoundHalfEven(double Value);
 // Numerator / Denominator rounded to a whole number with halves to the even
-// neighbour, computed exactly (Denominator != 0).
+// neighbour, computed exactly (Denominator != 0; 0 gives 0).
 int64_t RoundRatioHalfEven(int64_t Numerator, int64_t Denominator);
 
 // ---------------------------------------------------------------------------
@@ -113,6 +123,11 @@ QString IfThenStr(bool Condition, const QString& TrueText, const QString& FalseT
 bool TryStrToDate(const QString& Text, QDate& Date, const TFormatSettings& Settings);
 // The date in the settings' short date format.
 QString DateToStr(const QDate& Date, const TFormatSettings& Settings);
+// The date in Format: d, dd, ddd (short day name), dddd (long day name), m, mm, mmm
+// (short month name), mmmm (long month name), yy, yyyy, any case; "/" gives the
+// DateSeparator; text in double or single quotes is copied; any other character is
+// copied ("mmm d, yyyy", "yyyymmdd"). An invalid date gives an empty text.
+QString FormatDate(const QString& Format, const QDate& Date, const TFormatSettings& Settings);
 // True when Text parses as a date and holds the date separator twice.
 bool TryStrToDateWithYear(const QString& Text, QDate& Date, const TFormatSettings& Settings);
 // True when Text parses as a date; with no year typed, the date is moved to
@@ -140,7 +155,8 @@ QString MakeTempFileName(const QString& Extension);
 // Decodes file bytes: UTF-8 when valid (a byte-order mark is dropped), otherwise
 // Windows-1252 (the code page of files written by older Windows programs).
 QString DecodeFileText(const QByteArray& Bytes);
-// Splits text into lines ending in CR LF, LF or CR.
+// Splits text into lines ending in CR LF, LF or CR (a line end at the very end adds
+// no empty line).
 QStringList SplitLines(const QString& Text);
 
 // ---------------------------------------------------------------------------
@@ -150,16 +166,17 @@ QStringList SplitLines(const QString& Text);
 // An INI file held in memory: ordered sections and keys, names compared without
 // regard to case, values kept as typed (trimmed of surrounding blanks). Lines are
 // "[Section]" and "Key=Value"; lines starting with ";" and lines before the first
-// section are ignored. A repeated section adds to the first; of repeated keys the
-// first is read. Booleans are written as "Yes"/"No" and read from
-// TRUE/YES/ON/1 and FALSE/NO/OFF/0 in any case.
+// section and lines without "=" are ignored. A repeated section adds to the first;
+// of repeated keys the first is read and written. Booleans are written as "Yes"/"No"
+// and read from TRUE/YES/ON/1 and FALSE/NO/OFF/0 in any case.
 class TMyIniFile {
  public:
   TMyIniFile() = default;
   // Reads FileName when it exists (a missing file gives an empty INI file).
   explicit TMyIniFile(const QString& FileName);
 
-  // Reads a file; False with a message when it exists but cannot be read.
+  // Reads a file (decoded with DecodeFileText); False with a message when it exists
+  // but cannot be read or is larger than 16 MB. A missing file gives an empty INI file.
   bool LoadFromFile(const QString& FileName, QString& Msg);
   void SetText(const QString& Text);
   // CR LF line ends, a blank line after each section.
@@ -175,6 +192,8 @@ class TMyIniFile {
   static bool IsFalseText(const QString& Text);
 
   QString ReadString(const QString& Section, const QString& Ident, const QString& Default) const;
+  // The value is stored trimmed, its line breaks turned into blanks (a line break
+  // would break the file's structure).
   void WriteString(const QString& Section, const QString& Ident, const QString& Value);
   // A value that is not a whole number gives Default.
   int ReadInteger(const QString& Section, const QString& Ident, int Default) const;
@@ -198,12 +217,19 @@ class TMyIniFile {
   struct Section {
     QString Name;
     std::vector<Entry> Entries;
+    QHash<QString, size_t> KeyIndex;  // case-folded key -> its first entry
   };
   const Section* FindSection(const QString& Name) const;
   Section* FindSection(const QString& Name);
+  Section& AddSection(const QString& Name);
+  static const Entry* FindEntry(const Section& Sec, const QString& Ident);
+  static void AddEntry(Section& Sec, const QString& Key, const QString& Value);
+  static void IndexKeys(Section& Sec);
+  void IndexSections();
 
   QString FFileName;
   std::vector<Section> FSections;
+  QHash<QString, size_t> FSectionIndex;  // case-folded name -> position in FSections
 };
 
 // ---------------------------------------------------------------------------
@@ -220,6 +246,9 @@ class TMyLineParser {
 
   // Field N (1-based), trimmed, its enclosing quotes removed; empty when absent.
   QString GetField(const QString& Line, int N) const;
+  // Every field of the line, cleaned as GetField does (a line without delimiters
+  // has one field).
+  QStringList Fields(const QString& Line) const;
   // The first field equal to Name without regard to case; the search stops at the
   // first empty field; 0 when not found.
   int FieldIndex(const QString& Line, const QString& Name) const;

@@ -4,11 +4,14 @@
 //
 // The file is written beside its target under a temporary name and only takes the
 // target's place when Close succeeds, so a failed write never destroys an earlier file.
+// A target that exists and is not a regular file (a device, a pipe) is written directly.
 
 #include <QString>
 
 #include <memory>
 
+class QFile;
+class QFileDevice;
 class QSaveFile;
 
 class TTextOutFile {
@@ -42,7 +45,10 @@ class TTextOutFile {
   int FStatus = StatusOk;
 
  private:
-  void Flush();
+  bool Flush();
+  QFileDevice* Device() const;
+  void Release();
   std::unique_ptr<QSaveFile> FFile;
+  std::unique_ptr<QFile> FDirect;  // for targets that are not regular files
   QByteArray FBuffer;
 };

@@ -1,0 +1,1179 @@
+#include "MiscUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+#include <QTemporaryFile>
+#include <QUuid>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+namespace {
+
+// Removes control characters and blanks from both ends.
+QString TrimText(const QString& Text) {
+  qsizetype First = 0;
+  qsizetype Last = Text.size();
+  while (First < Last && Text[First].unicode() <= ' ') ++First;
+  while (Last > First && Text[Last - 1].unicode() <= ' ') --Last;
+  if (First == 0 && Last == Text.size()) return Text;
+  return Text.mid(First, Last - First);
+}
+
+bool SameText(const QString& A, const QString& B) {
+  return A.compare(B, Qt::CaseInsensitive) == 0;
+}
+
+bool IsAsciiDigit(QChar Ch) { return Ch.unicode() >= '0' && Ch.unicode() <= '9'; }
+
+int CurrentYear() { return QDate::currentDate().year(); }
+
+QStringList MonthNames(const QLocale& Locale, QLocale::FormatType Format) {
+  QStringList Names;
+  for (int Month = 1; Month <= 12; ++Month) Names << Locale.standaloneMonthName(Month, Format);
+  return Names;
+}
+
+// Sunday first, as the date routines number the days.
+QStringList DayNames(const QLocale& Locale, QLocale::FormatType Format) {
+  QStringList Names;
+  Names << Locale.standaloneDayName(7, Format);
+  for (int Day = 1; Day <= 6; ++Day) Names << Locale.standaloneDayName(Day, Format);
+  return Names;
+}
+
+void SetNames(TFormatSettings& Settings, const QLocale& Locale) {
+  Settings.ShortMonthNames = MonthNames(Locale, QLocale::ShortFormat);
+  Settings.LongMonthNames = MonthNames(Locale, QLocale::LongFormat);
+  Settings.ShortDayNames = DayNames(Locale, QLocale::ShortFormat);
+  Settings.LongDayNames = DayNames(Locale, QLocale::LongFormat);
+}
+
+const QLocale& EnglishLocale() {
+  static const QLocale Locale(QLocale::English, QLocale::UnitedStates);
+  return Locale;
+}
+
+// ---------------------------------------------------------------------------
+// Decimal text of a double
+// ---------------------------------------------------------------------------
+
+// A finite value taken to 15 significant digits: Digits holds the 15 digits and the
+// value is 0.Digits * 10^PointPos.
+struct TDecimal {
+  bool Negative = false;
+  std::string Digits;
+  int PointPos = 0;
+};
+
+TDecimal ToDecimal15(double Value) {
+  char Buffer[64];
+  const auto Result =
+      std::to_chars(Buffer, Buffer + sizeof(Buffer), Value, std::chars_format::scientific, 14);
+  const std::string Text(Buffer, Result.ptr);
+  TDecimal Dec;
+  size_t Pos = 0;
+  if (Text[Pos] == '-') {
+    Dec.Negative = true;
+    ++Pos;
+  }
+  const size_t E = Text.find('e', Pos);
+  for (size_t I = Pos; I < E; ++I) {
+    if (Text[I] != '.') Dec.Digits += Text[I];
+  }
+  int Exponent = 0;
+  std::from_chars(Text.data() + E + 1 + (Text[E + 1] == '+' ? 1 : 0), Text.data() + Text.size(),
+                  Exponent);
+  Dec.PointPos = Exponent + 1;
+  if (Dec.Digits.find_first_not_of('0') == std::string::npos) {
+    Dec.Negative = false;
+    Dec.PointPos = 1;
+  }
+  return Dec;
+}
+
+QString DecimalSeparatorOf(const TFormatSettings& Settings) {
+  return Settings.DecimalSeparator.isNull() ? QStringLiteral(".")
+                                            : QString(Settings.DecimalSeparator);
+}
+
+// ---------------------------------------------------------------------------
+// Dates
+// ---------------------------------------------------------------------------
+
+enum class TDateOrder { MDY, DMY, YMD };
+
+TDateOrder DateOrderOf(const QString& Format) {
+  for (QChar Ch : Format) {
+    switch (Ch.toLower().unicode()) {
+      case 'y':
+        return TDateOrder::YMD;
+      case 'd':
+        return TDateOrder::DMY;
+      case 'm':
+        return TDateOrder::MDY;
+      default:
+        break;
+    }
+  }
+  return TDateOrder::MDY;
+}
+
+bool IsDateSeparator(QChar Ch, const TFormatSettings& Settings) {
+  return Ch == QLatin1Char('/') || (!Settings.DateSeparator.isNull() && Ch == Settings.DateSeparator);
+}
+
+// A whole number of 1 to 4 ASCII digits, blanks around it allowed.
+bool ParseDatePart(const QString& Text, int& Value, int& DigitCount) {
+  const QString Part = TrimText(Text);
+  if (Part.isEmpty() || Part.size() > 4) return false;
+  Value = 0;
+  for (QChar Ch : Part) {
+    if (!IsAsciiDigit(Ch)) return false;
+    Value = Value * 10 + (Ch.unicode() - '0');
+  }
+  DigitCount = int(Part.size());
+  return true;
+}
+
+int ExpandTwoDigitYear(int Year, int Window) {
+  const int Now = CurrentYear();
+  const int Base = Now - (Window > 0 ? Window : 50);
+  int Result = Base / 100 * 100 + Year;
+  if (Result < Base) Result += 100;
+  return Result;
+}
+
+// Splits a typed date into day, month and year (Year 0 when no year was typed).
+bool ParseDateParts(const QString& Text, const TFormatSettings& Settings, int& Day, int& Month,
+                    int& Year) {
+  if (Settings.DateSeparator.isNull()) return false;
+  const QStringList Parts = TrimText(Text).split(Settings.DateSeparator);
+  if (Parts.size() != 2 && Parts.size() != 3) return false;
+  int Values[3] = {0, 0, 0};
+  int Digits[3] = {0, 0, 0};
+  for (qsizetype I = 0; I < Parts.size(); ++I) {
+    if (!ParseDatePart(Parts[I], Values[I], Digits[I])) return false;
+  }
+  const TDateOrder Order = DateOrderOf(Settings.ShortDateFormat);
+  Year = 0;
+  int YearDigits = 0;
+  if (Parts.size() == 2) {
+    if (Order == TDateOrder::DMY) {
+      Day = Values[0];
+      Month = Values[1];
+    } else {
+      Month = Values[0];
+      Day = Values[1];
+    }
+  } else {
+    switch (Order) {
+      case TDateOrder::MDY:
+        Month = Values[0];
+        Day = Values[1];
+        Year = Values[2];
+        YearDigits = Digits[2];
+        break;
+      case TDateOrder::DMY:
+        Day = Values[0];
+        Month = Values[1];
+        Year = Values[2];
+        YearDigits = Digits[2];
+        break;
+      case TDateOrder::YMD:
+        Year = Values[0];
+        YearDigits = Digits[0];
+        Month = Values[1];
+        Day = Values[2];
+        break;
+    }
+    if (YearDigits <= 2) Year = ExpandTwoDigitYear(Year, Settings.TwoDigitYearCenturyWindow);
+    if (Year < 1) return false;
+  }
+  return Month >= 1 && Month <= 12 && Day >= 1 && Day <= 31;
+}
+
+QString NameOrDefault(const QStringList& Names, int Index, const QString& Default) {
+  return (Index >= 0 && Index < Names.size()) ? Names[Index] : Default;
+}
+
+// Counts how often the character at Pos repeats.
+qsizetype RunLength(const QString& Text, qsizetype Pos) {
+  const QChar Ch = Text[Pos].toLower();
+  qsizetype End = Pos;
+  while (End < Text.size() && Text[End].toLower() == Ch) ++End;
+  return End - Pos;
+}
+
+// ---------------------------------------------------------------------------
+// Windows-1252
+// ---------------------------------------------------------------------------
+
+// 0x80-0x9F; the five codes the code page leaves open map to the C1 controls.
+constexpr char16_t Cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  //
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  //
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString DecodeWindows1252(const QByteArray& Bytes) {
+  QString Result;
+  Result.resize(Bytes.size());
+  QChar* Out = Result.data();
+  for (qsizetype I = 0; I < Bytes.size(); ++I) {
+    const unsigned char B = static_cast<unsigned char>(Bytes[I]);
+    Out[I] = (B >= 0x80 && B <= 0x9F) ? QChar(Cp1252High[B - 0x80]) : QChar(char16_t(B));
+  }
+  return Result;
+}
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF, no
+// sequence cut short.
+bool IsValidUtf8(const char* Data, qsizetype Size) {
+  const auto* P = reinterpret_cast<const unsigned char*>(Data);
+  qsizetype I = 0;
+  while (I < Size) {
+    const unsigned char B = P[I];
+    if (B < 0x80) {
+      ++I;
+      continue;
+    }
+    int Count;
+    unsigned char Low = 0x80;
+    unsigned char High = 0xBF;
+    if (B >= 0xC2 && B <= 0xDF) {
+      Count = 1;
+    } else if (B >= 0xE0 && B <= 0xEF) {
+      Count = 2;
+      if (B == 0xE0) Low = 0xA0;
+      if (B == 0xED) High = 0x9F;
+    } else if (B >= 0xF0 && B <= 0xF4) {
+      Count = 3;
+      if (B == 0xF0) Low = 0x90;
+      if (B == 0xF4) High = 0x8F;
+    } else {
+      return false;
+    }
+    if (Size - I <= Count) return false;
+    if (P[I + 1] < Low || P[I + 1] > High) return false;
+    for (int K = 2; K <= Count; ++K) {
+      if (P[I + K] < 0x80 || P[I + K] > 0xBF) return false;
+    }
+    I += Count + 1;
+  }
+  return true;
+}
+
+constexpr qint64 MaxIniFileSize = 16 * 1024 * 1024;
+
+// A line of an INI file holds no line break.
+QString SingleLine(const QString& Text) {
+  QString Result = Text;
+  Result.replace(QLatin1Char('\r'), QLatin1Char(' '));
+  Result.replace(QLatin1Char('\n'), QLatin1Char(' '));
+  return TrimText(Result);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Format settings
+// ---------------------------------------------------------------------------
+
+void ClearFormatSettings(TFormatSettings& Settings) {
+  Settings.DecimalSeparator = QChar();
+  Settings.ThousandSeparator = QChar();
+  Settings.DateSeparator = QChar();
+  Settings.ShortDateFormat.clear();
+  Settings.TwoDigitYearCenturyWindow = 0;
+  Settings.ShortMonthNames.clear();
+  Settings.LongMonthNames.clear();
+  Settings.ShortDayNames.clear();
+  Settings.LongDayNames.clear();
+}
+
+TFormatSettings FormatSettingsFromLocale(const QLocale& Locale, bool EnglishNames) {
+  TFormatSettings Settings;
+  const QString Decimal = Locale.decimalPoint();
+  Settings.DecimalSeparator = Decimal.isEmpty() ? QChar('.') : Decimal[0];
+  const QString Group = Locale.groupSeparator();
+  Settings.ThousandSeparator = Group.isEmpty() ? QChar() : Group[0];
+  if (Settings.ThousandSeparator == Settings.DecimalSeparator) Settings.ThousandSeparator = QChar();
+  Settings.TwoDigitYearCenturyWindow = 50;
+  SetNames(Settings, EnglishNames ? EnglishLocale() : Locale);
+
+  // Takes the day, month and year out of the locale's format and the first separator
+  // between them; the format is rebuilt from those alone, so quoted words, marks and
+  // trailing dots of some locales drop out.
+  // The C locale has no short date of its own (it names the month): use the US one.
+  const QString Format = Locale.language() == QLocale::C ? QStringLiteral("M/d/yyyy")
+                                                         : Locale.dateFormat(QLocale::ShortFormat);
+  QStringList Parts;
+  QChar Separator;
+  bool InQuote = false;
+  bool HaveSeen[3] = {false, false, false};
+  for (qsizetype I = 0; I < Format.size();) {
+    const QChar Ch = Format[I];
+    if (Ch == QLatin1Char('\'')) {
+      InQuote = !InQuote;
+      ++I;
+      continue;
+    }
+    if (InQuote) {
+      ++I;
+      continue;
+    }
+    const qsizetype Count = RunLength(Format, I);
+    const char16_t Letter = Ch.unicode();
+    if (Letter == 'd' && Count <= 2 && !HaveSeen[0]) {
+      Parts << QString(Count, QLatin1Char('d'));
+      HaveSeen[0] = true;
+    } else if (Letter == 'M' && !HaveSeen[1]) {
+      Parts << QString(Count == 1 ? 1 : 2, QLatin1Char('m'));
+      HaveSeen[1] = true;
+    } else if (Letter == 'y' && !HaveSeen[2]) {
+      Parts << QStringLiteral("yyyy");
+      HaveSeen[2] = true;
+    } else if (Parts.size() == 1 && Separator.isNull() && !Ch.isLetterOrNumber() &&
+               !Ch.isSpace() && Ch.category() != QChar::Other_Format) {
+      Separator = Ch;
+    }
+    I += Ch.isLetter() ? Count : 1;
+  }
+  if (Parts.size() == 3 && Separator.isNull()) Separator = QLatin1Char(' ');
+  if (Parts.size() == 3) {
+    Settings.DateSeparator = Separator;
+    Settings.ShortDateFormat = Parts.join(Separator);
+  } else {
+    Settings.DateSeparator = QLatin1Char('/');
+    Settings.ShortDateFormat = QStringLiteral("m/d/yyyy");
+  }
+  return Settings;
+}
+
+TFormatSettings GetUserFormatSettings(bool EnglishNames) {
+  return FormatSettingsFromLocale(QLocale::system(), EnglishNames);
+}
+
+TFormatSettings FileFormatSettings() {
+  TFormatSettings Settings;
+  Settings.DecimalSeparator = QLatin1Char('.');
+  Settings.ThousandSeparator = QChar();
+  Settings.DateSeparator = QLatin1Char('/');
+  Settings.ShortDateFormat = QStringLiteral("m/d/yyyy");
+  Settings.TwoDigitYearCenturyWindow = std::max(0, CurrentYear() - 1980);
+  SetNames(Settings, EnglishLocale());
+  return Settings;
+}
+
+TFormatSettings UsFormatSettings() {
+  TFormatSettings Settings;
+  Settings.DecimalSeparator = QLatin1Char('.');
+  Settings.ThousandSeparator = QLatin1Char(',');
+  Settings.DateSeparator = QLatin1Char('/');
+  Settings.ShortDateFormat = QStringLiteral("m/d/yyyy");
+  Settings.TwoDigitYearCenturyWindow = 50;
+  SetNames(Settings, EnglishLocale());
+  return Settings;
+}
+
+TFormatSettings GermanFormatSettings() {
+  TFormatSettings Settings;
+  Settings.DecimalSeparator = QLatin1Char(',');
+  Settings.ThousandSeparator = QLatin1Char('.');
+  Settings.DateSeparator = QLatin1Char('.');
+  Settings.ShortDateFormat = QStringLiteral("dd.mm.yyyy");
+  Settings.TwoDigitYearCenturyWindow = 50;
+  SetNames(Settings, QLocale(QLocale::German, QLocale::Germany));
+  return Settings;
+}
+
+TFormatSettings IsoFormatSettings() {
+  TFormatSettings Settings;
+  Settings.DecimalSeparator = QLatin1Char('.');
+  Settings.ThousandSeparator = QChar();
+  Settings.DateSeparator = QLatin1Char('-');
+  Settings.ShortDateFormat = QStringLiteral("yyyy-mm-dd");
+  Settings.TwoDigitYearCenturyWindow = 50;
+  SetNames(Settings, EnglishLocale());
+  return Settings;
+}
+
+// ---------------------------------------------------------------------------
+// Numbers
+// ---------------------------------------------------------------------------
+
+bool TryStrToFloat(const QString& Text, double& Value, const TFormatSettings& Settings) {
+  // Builds a plain "-123.45e-6" text from the strictly checked input.
+  std::string Canonical;
+  Canonical.reserve(size_t(Text.size()) + 2);
+  qsizetype I = 0;
+  const qsizetype N = Text.size();
+  if (I < N && (Text[I] == QLatin1Char('+') || Text[I] == QLatin1Char('-'))) {
+    if (Text[I] == QLatin1Char('-')) Canonical += '-';
+    ++I;
+  }
+  std::string IntDigits;
+  while (I < N && IsAsciiDigit(Text[I])) IntDigits += char(Text[I++].unicode());
+  std::string FracDigits;
+  bool HavePoint = false;
+  if (I < N && !Settings.DecimalSeparator.isNull() && Text[I] == Settings.DecimalSeparator) {
+    HavePoint = true;
+    ++I;
+    while (I < N && IsAsciiDigit(Text[I])) FracDigits += char(Text[I++].unicode());
+  }
+  if (IntDigits.empty() && FracDigits.empty()) return false;
+  Canonical += IntDigits.empty() ? std::string("0") : IntDigits;
+  if (HavePoint && !FracDigits.empty()) Canonical += '.' + FracDigits;
+  if (I < N && (Text[I] == QLatin1Char('e') || Text[I] == QLatin1Char('E'))) {
+    ++I;
+    Canonical += 'e';
+    if (I < N && (Text[I] == QLatin1Char('+') || Text[I] == QLatin1Char('-'))) {
+      if (Text[I] == QLatin1Char('-')) Canonical += '-';
+      ++I;
+    }
+    const qsizetype ExpStart = I;
+    while (I < N && IsAsciiDigit(Text[I])) Canonical += char(Text[I++].unicode());
+    if (I == ExpStart) return false;
+  }
+  if (I != N) return false;
+
+  double Result = 0;
+  const char* Begin = Canonical.data();
+  const char* End = Begin + Canonical.size();
+  const auto Parsed = std::from_chars(Begin, End, Result, std::chars_format::general);
+  if (Parsed.ec != std::errc() || Parsed.ptr != End || !std::isfinite(Result)) return false;
+  Value = Result;
+  return true;
+}
+
+namespace {
+template <typename T>
+bool TryStrToIntegral(const QString& Text, T& Value) {
+  std::string Digits;
+  qsizetype I = 0;
+  if (I < Text.size() && (Text[I] == QLatin1Char('+') || Text[I] == QLatin1Char('-'))) {
+    if (Text[I] == QLatin1Char('-')) Digits += '-';
+    ++I;
+  }
+  if (I == Text.size()) return false;
+  for (; I < Text.size(); ++I) {
+    if (!IsAsciiDigit(Text[I])) return false;
+    Digits += char(Text[I].unicode());
+  }
+  T Result{};
+  const char* End = Digits.data() + Digits.size();
+  const auto Parsed = std::from_chars(Digits.data(), End, Result);
+  if (Parsed.ec != std::errc() || Parsed.ptr != End) return false;
+  Value = Result;
+  return true;
+}
+}  // namespace
+
+bool TryStrToInt(const QString& Text, int& Value) { return TryStrToIntegral(Text, Value); }
+
+bool TryStrToInt64(const QString& Text, int64_t& Value) { return TryStrToIntegral(Text, Value); }
+
+QString FormatFixed(double Value, int Decimals, const TFormatSettings& Settings) {
+  if (!std::isfinite(Value)) return QString();
+  Decimals = std::clamp(Decimals, 0, 340);
+  TDecimal Dec = ToDecimal15(Value);
+  // Digits kept in front of the rounding position.
+  const int Keep = Dec.PointPos + Decimals;
+  std::string Digits;
+  int PointPos = Dec.PointPos;
+  if (Keep < 0) {
+    Digits.clear();
+  } else if (Keep >= int(Dec.Digits.size())) {
+    Digits = Dec.Digits;
+  } else {
+    Digits = Dec.Digits.substr(0, size_t(Keep));
+    if (Dec.Digits[size_t(Keep)] >= '5') {
+      // Half away from zero: add one unit in the last kept place.
+      int K = int(Digits.size()) - 1;
+      while (K >= 0 && Digits[size_t(K)] == '9') Digits[size_t(K--)] = '0';
+      if (K >= 0) {
+        ++Digits[size_t(K)];
+      } else {
+        Digits.insert(Digits.begin(), '1');
+        ++PointPos;
+      }
+    }
+  }
+  // Lays the digits out around the point: PointPos digits before it.
+  std::string IntPart;
+  std::string FracPart;
+  for (int Pos = 0; Pos < std::max(PointPos, 1); ++Pos) {
+    const int Index = Pos - (std::max(PointPos, 1) - PointPos);
+    IntPart += (Index >= 0 && Index < int(Digits.size())) ? Digits[size_t(Index)] : '0';
+  }
+  for (int Pos = 0; Pos < Decimals; ++Pos) {
+    const int Index = PointPos + Pos;
+    FracPart += (Index >= 0 && Index < int(Digits.size())) ? Digits[size_t(Index)] : '0';
+  }
+  const bool AllZero = IntPart.find_first_not_of('0') == std::string::npos &&
+                       FracPart.find_first_not_of('0') == std::string::npos;
+  QString Result;
+  if (Dec.Negative && !AllZero) Result += QLatin1Char('-');
+  Result += QString::fromLatin1(IntPart.data(), qsizetype(IntPart.size()));
+  if (Decimals > 0) {
+    Result += DecimalSeparatorOf(Settings);
+    Result += QString::fromLatin1(FracPart.data(), qsizetype(FracPart.size()));
+  }
+  return Result;
+}
+
+QString FormatGeneral(double Value, const TFormatSettings& Settings) {
+  if (!std::isfinite(Value)) return QString();
+  TDecimal Dec = ToDecimal15(Value);
+  const size_t LastNonZero = Dec.Digits.find_last_not_of('0');
+  if (LastNonZero == std::string::npos) return QStringLiteral("0");
+  const std::string Digits = Dec.Digits.substr(0, LastNonZero + 1);
+  const int Exponent = Dec.PointPos - 1;  // of the first digit
+  QString Result;
+  if (Dec.Negative) Result += QLatin1Char('-');
+  const QString Sep = DecimalSeparatorOf(Settings);
+  if (Exponent >= -5 && Exponent < 15) {
+    if (Dec.PointPos <= 0) {
+      Result += QLatin1Char('0') + Sep + QString(-Dec.PointPos, QLatin1Char('0')) +
+                QString::fromLatin1(Digits.data(), qsizetype(Digits.size()));
+    } else if (Dec.PointPos >= int(Digits.size())) {
+      Result += QString::fromLatin1(Digits.data(), qsizetype(Digits.size())) +
+                QString(Dec.PointPos - int(Digits.size()), QLatin1Char('0'));
+    } else {
+      Result += QString::fromLatin1(Digits.data(), Dec.PointPos) + Sep +
+                QString::fromLatin1(Digits.data() + Dec.PointPos,
+                                    qsizetype(Digits.size()) - Dec.PointPos);
+    }
+  } else {
+    Result += QLatin1Char(Digits[0]);
+    if (Digits.size() > 1)
+      Result += Sep + QString::fromLatin1(Digits.data() + 1, qsizetype(Digits.size()) - 1);
+    Result += QLatin1Char('E') + QString::number(Exponent);
+  }
+  return Result;
+}
+
+int64_t RoundHalfEven(double Value) {
+  if (std::isnan(Value)) return 0;
+  constexpr double Limit = 9223372036854775808.0;  // 2^63
+  if (Value >= Limit) return std::numeric_limits<int64_t>::max();
+  if (Value < -Limit) return std::numeric_limits<int64_t>::min();
+  const double Floor = std::floor(Value);
+  const double Fraction = Value - Floor;  // exact
+  double Result = Floor;
+  if (Fraction > 0.5 || (Fraction == 0.5 && std::fmod(Floor, 2.0) != 0.0)) Result += 1.0;
+  if (Result >= Limit) return std::numeric_limits<int64_t>::max();
+  return static_cast<int64_t>(Result);
+}
+
+int64_t RoundRatioHalfEven(int64_t Numerator, int64_t Denominator) {
+  if (Denominator == 0) return 0;
+  __int128 Num = Numerator;
+  __int128 Den = Denominator;
+  if (Den < 0) {
+    Num = -Num;
+    Den = -Den;
+  }
+  __int128 Quotient = Num / Den;
+  __int128 Remainder = Num % Den;
+  if (Remainder < 0) {  // floor division
+    --Quotient;
+    Remainder += Den;
+  }
+  const __int128 Twice = 2 * Remainder;
+  if (Twice > Den || (Twice == Den && (Quotient % 2 != 0))) ++Quotient;
+  if (Quotient > std::numeric_limits<int64_t>::max()) return std::numeric_limits<int64_t>::max();
+  if (Quotient < std::numeric_limits<int64_t>::min()) return std::numeric_limits<int64_t>::min();
+  return static_cast<int64_t>(Quotient);
+}
+
+// ---------------------------------------------------------------------------
+// Text routines
+// ---------------------------------------------------------------------------
+
+QString LimitDecimals(const QString& Text, int Decimals, const TFormatSettings& Settings) {
+  if (Settings.DecimalSeparator.isNull()) return Text;
+  Decimals = std::max(Decimals, 0);
+  const qsizetype Pos = Text.indexOf(Settings.DecimalSeparator);
+  if (Pos < 0 || Text.size() - Pos - 1 <= Decimals) return Text;
+  double Value = 0;
+  if (!TryStrToFloat(Text, Value, Settings)) return Text;
+  return TrimText(FormatFixed(Value, Decimals, Settings));
+}
+
+QString PadRightChar(const QString& Text, QChar Ch, int Width) {
+  if (Text.size() >= Width) return Text;
+  return Text + QString(Width - Text.size(), Ch);
+}
+
+QString PadRight(const QString& Text, int Width) { return PadRightChar(Text, QLatin1Char(' '), Width); }
+
+QString PadLeftChar(const QString& Text, QChar Ch, int Width) {
+  if (Text.size() >= Width) return Text;
+  return QString(Width - Text.size(), Ch) + Text;
+}
+
+QString PadLeft(const QString& Text, int Width) { return PadLeftChar(Text, QLatin1Char(' '), Width); }
+
+QString PadNumberLeft(const QString& Text, int Width) {
+  if (Text.size() >= Width) return Text;
+  qsizetype Blanks = 2 * (Width - Text.size());
+  if (Text.contains(QLatin1Char('-'))) ++Blanks;
+  return QString(Blanks, QLatin1Char(' ')) + Text;
+}
+
+int PrintWidth(const QString& Text) {
+  qsizetype Blanks = 0;
+  while (Blanks < Text.size() && Text[Blanks] == QLatin1Char(' ')) ++Blanks;
+  return int(Text.size() - Blanks + Blanks / 2);
+}
+
+void WordWrap(const QString& Text, int Width, bool PadLine, QString& Line, QString& Rest) {
+  Width = std::max(Width, 1);  // every call must use up some text
+  const QChar Blank(QLatin1Char(' '));
+  if (Text.size() <= Width) {
+    Line = Text;
+    Rest.clear();
+  } else {
+    // 0-based: Cut is the number of characters that go to Line.
+    qsizetype Pos = Width - 1;
+    while (Pos < Text.size() && Text[Pos] != Blank) ++Pos;
+    qsizetype Cut = Pos;  // characters before that blank (or all)
+    while (Cut > 0 && Text[Cut - 1] == Blank) --Cut;
+    if (Cut > Width) {
+      qsizetype WordStart = Cut;
+      while (WordStart > 0 && Text[WordStart - 1] != Blank) --WordStart;
+      if (WordStart == 0) {
+        Cut = Width;
+      } else {
+        Cut = WordStart;
+        while (Cut > 0 && Text[Cut - 1] == Blank) --Cut;
+      }
+    }
+    Line = Text.left(Cut);
+    qsizetype Next = Cut;
+    while (Next < Text.size() && Text[Next] == Blank) ++Next;
+    Rest = Text.mid(Next);
+  }
+  if (PadLine) Line = PadRight(Line, Width);
+}
+
+QString ScreenText(const QString& Text) { return Text; }
+
+QString PrintText(const QString& Text) { return Text; }
+
+QString IfThenStr(bool Condition, const QString& TrueText, const QString& FalseText) {
+  return Condition ? TrueText : FalseText;
+}
+
+// ---------------------------------------------------------------------------
+// Dates
+// ---------------------------------------------------------------------------
+
+bool TryStrToDate(const QString& Text, QDate& Date, const TFormatSettings& Settings) {
+  int Day = 0, Month = 0, Year = 0;
+  if (!ParseDateParts(Text, Settings, Day, Month, Year)) return false;
+  const QDate Result(Year == 0 ? CurrentYear() : Year, Month, Day);
+  if (!Result.isValid()) return false;
+  Date = Result;
+  return true;
+}
+
+QString FormatDate(const QString& Format, const QDate& Date, const TFormatSettings& Settings) {
+  if (!Date.isValid()) return QString();
+  const QLocale& English = EnglishLocale();
+  QString Result;
+  for (qsizetype I = 0; I < Format.size();) {
+    const QChar Ch = Format[I];
+    const char16_t Letter = Ch.toLower().unicode();
+    if (Ch == QLatin1Char('"') || Ch == QLatin1Char('\'')) {
+      const qsizetype End = Format.indexOf(Ch, I + 1);
+      const qsizetype Stop = End < 0 ? Format.size() : End;
+      Result += Format.mid(I + 1, Stop - I - 1);
+      I = Stop + 1;
+      continue;
+    }
+    if (Letter == 'd' || Letter == 'm' || Letter == 'y') {
+      const qsizetype Count = RunLength(Format, I);
+      I += Count;
+      if (Letter == 'd') {
+        const int DayOfWeek = Date.dayOfWeek() % 7;  // Sunday 0
+        if (Count == 1) {
+          Result += QString::number(Date.day());
+        } else if (Count == 2) {
+          Result += QStringLiteral("%1").arg(Date.day(), 2, 10, QLatin1Char('0'));
+        } else if (Count == 3) {
+          Result += NameOrDefault(Settings.ShortDayNames, DayOfWeek,
+                                  English.standaloneDayName(Date.dayOfWeek(), QLocale::ShortFormat));
+        } else {
+          Result += NameOrDefault(Settings.LongDayNames, DayOfWeek,
+                                  English.standaloneDayName(Date.dayOfWeek(), QLocale::LongFormat));
+        }
+      } else if (Letter == 'm') {
+        if (Count == 1) {
+          Result += QString::number(Date.month());
+        } else if (Count == 2) {
+          Result += QStringLiteral("%1").arg(Date.month(), 2, 10, QLatin1Char('0'));
+        } else if (Count == 3) {
+          Result += NameOrDefault(Settings.ShortMonthNames, Date.month() - 1,
+                                  English.standaloneMonthName(Date.month(), QLocale::ShortFormat));
+        } else {
+          Result += NameOrDefault(Settings.LongMonthNames, Date.month() - 1,
+                                  English.standaloneMonthName(Date.month(), QLocale::LongFormat));
+        }
+      } else if (Count <= 2) {
+        Result += QStringLiteral("%1").arg(Date.year() % 100, 2, 10, QLatin1Char('0'));
+      } else {
+        Result += QStringLiteral("%1").arg(Date.year(), 4, 10, QLatin1Char('0'));
+      }
+      continue;
+    }
+    if (IsDateSeparator(Ch, Settings)) {
+      Result += Settings.DateSeparator.isNull() ? Ch : Settings.DateSeparator;
+    } else {
+      Result += Ch;
+    }
+    ++I;
+  }
+  return Result;
+}
+
+QString DateToStr(const QDate& Date, const TFormatSettings& Settings) {
+  return FormatDate(Settings.ShortDateFormat, Date, Settings);
+}
+
+bool TryStrToDateWithYear(const QString& Text, QDate& Date, const TFormatSettings& Settings) {
+  int Day = 0, Month = 0, Year = 0;
+  if (!ParseDateParts(Text, Settings, Day, Month, Year) || Year == 0) return false;
+  const QDate Result(Year, Month, Day);
+  if (!Result.isValid()) return false;
+  Date = Result;
+  return true;
+}
+
+bool TryStrToDateDefYear(const QString& Text, QDate& Date, const TFormatSettings& Settings,
+                         int DefaultYear) {
+  // A year-less date is formed in DefaultYear directly, so "2/29" works for a leap
+  // DefaultYear whatever the current year is.
+  int Day = 0, Month = 0, Year = 0;
+  if (!ParseDateParts(Text, Settings, Day, Month, Year)) return false;
+  const QDate Result(Year == 0 ? DefaultYear : Year, Month, Day);
+  if (!Result.isValid()) return false;
+  Date = Result;
+  return true;
+}
+
+QString DateToStrNoYear(const TFormatSettings& Settings, const QDate& Date) {
+  const QString Format = Settings.ShortDateFormat;
+  QString Result = Format;
+  bool Found = false;
+  for (qsizetype I = 0; I + 1 < Format.size(); ++I) {
+    if (Format[I].toLower() == QLatin1Char('y') && IsDateSeparator(Format[I + 1], Settings)) {
+      Result = Format.mid(I + 2);
+      Found = true;
+      break;
+    }
+  }
+  if (!Found) {
+    for (qsizetype I = 0; I + 1 < Format.size(); ++I) {
+      if (IsDateSeparator(Format[I], Settings) && Format[I + 1].toLower() == QLatin1Char('y')) {
+        Result = Format.left(I);
+        break;
+      }
+    }
+  }
+  return FormatDate(Result, Date, Settings);
+}
+
+uint16_t DaysSince1900(const QDate& Date) {
+  if (!Date.isValid()) return 0;
+  const qint64 Days = QDate(1900, 1, 1).daysTo(Date);
+  if (Days < 1 || Days > 65535) return 0;
+  return static_cast<uint16_t>(Days);
+}
+
+// ---------------------------------------------------------------------------
+// Temporary files
+// ---------------------------------------------------------------------------
+
+QString MakeTempFileName(const QString& Extension) {
+  // The temporary folder comes back empty when TMPDIR names a missing folder.
+  const QString Folder = QDir::tempPath();
+  if (Folder.isEmpty() || !QFileInfo(Folder).isDir())
+    throw std::runtime_error("Can't create a temporary file: there is no temporary folder.");
+  if (Extension.isEmpty()) {
+    QTemporaryFile File(Folder + QStringLiteral("/TMPXXXXXX.tmp"));
+    File.setAutoRemove(false);
+    if (!File.open()) {
+      throw std::runtime_error(
+          QStringLiteral("Can't create a temporary file in %1: %2").arg(Folder, File.errorString()).toStdString());
+    }
+    const QString Name = File.fileName();
+    File.close();
+    return Name;
+  }
+  const QString Name = Folder + QLatin1Char('/') + QUuid::createUuid().toString() + Extension;
+  QFile File(Name);
+  if (!File.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+    throw std::runtime_error(
+        QStringLiteral("Can't create the temporary file %1: %2").arg(Name, File.errorString()).toStdString());
+  }
+  File.close();
+  return Name;
+}
+
+// ---------------------------------------------------------------------------
+// Text files
+// ---------------------------------------------------------------------------
+
+QString DecodeFileText(const QByteArray& Bytes) {
+  const char* Data = Bytes.constData();
+  qsizetype Size = Bytes.size();
+  if (IsValidUtf8(Data, Size)) {
+    if (Size >= 3 && Bytes.startsWith("\xEF\xBB\xBF")) {
+      Data += 3;
+      Size -= 3;
+    }
+    return QString::fromUtf8(Data, Size);
+  }
+  return DecodeWindows1252(Bytes);
+}
+
+QStringList SplitLines(const QString& Text) {
+  QStringList Lines;
+  qsizetype Start = 0;
+  const qsizetype N = Text.size();
+  for (qsizetype I = 0; I < N; ++I) {
+    const QChar Ch = Text[I];
+    if (Ch == QLatin1Char('\r') || Ch == QLatin1Char('\n')) {
+      Lines << Text.mid(Start, I - Start);
+      if (Ch == QLatin1Char('\r') && I + 1 < N && Text[I + 1] == QLatin1Char('\n')) ++I;
+      Start = I + 1;
+    }
+  }
+  if (Start < N) Lines << Text.mid(Start);
+  return Lines;
+}
+
+// ---------------------------------------------------------------------------
+// INI files
+// ---------------------------------------------------------------------------
+
+TMyIniFile::TMyIniFile(const QString& FileName) {
+  QString Msg;
+  LoadFromFile(FileName, Msg);
+}
+
+bool TMyIniFile::LoadFromFile(const QString& FileName, QString& Msg) {
+  Clear();
+  FFileName = FileName;
+  Msg.clear();
+  const QFileInfo Info(FileName);
+  if (!Info.exists()) return true;
+  if (Info.isDir()) {
+    Msg = QStringLiteral("Can't read %1: it is a folder.").arg(FileName);
+    return false;
+  }
+  QFile File(FileName);
+  if (!File.open(QIODevice::ReadOnly)) {
+    Msg = QStringLiteral("Can't read %1: %2.").arg(FileName, File.errorString());
+    return false;
+  }
+  const QByteArray Bytes = File.read(MaxIniFileSize + 1);
+  if (File.error() != QFileDevice::NoError) {
+    Msg = QStringLiteral("Can't read %1: %2.").arg(FileName, File.errorString());
+    return false;
+  }
+  if (Bytes.size() > MaxIniFileSize) {
+    Msg = QStringLiteral("Can't read %1: the file is larger than %2 MB.")
+              .arg(FileName)
+              .arg(MaxIniFileSize / (1024 * 1024));
+    return false;
+  }
+  SetText(DecodeFileText(Bytes));
+  return true;
+}
+
+void TMyIniFile::SetText(const QString& Text) {
+  Clear();
+  Section* Current = nullptr;
+  for (const QString& RawLine : SplitLines(Text)) {
+    const QString Line = TrimText(RawLine);
+    if (Line.isEmpty() || Line.startsWith(QLatin1Char(';'))) continue;
+    if (Line.startsWith(QLatin1Char('[')) && Line.endsWith(QLatin1Char(']')) && Line.size() >= 2) {
+      const QString Name = TrimText(Line.mid(1, Line.size() - 2));
+      Current = FindSection(Name);
+      if (Current == nullptr) Current = &AddSection(Name);
+      continue;
+    }
+    if (Current == nullptr) continue;  // before any section
+    const qsizetype Eq = Line.indexOf(QLatin1Char('='));
+    if (Eq <= 0) continue;
+    const QString Key = TrimText(Line.left(Eq));
+    if (Key.isEmpty()) continue;
+    AddEntry(*Current, Key, TrimText(Line.mid(Eq + 1)));
+  }
+}
+
+QString TMyIniFile::GetText() const {
+  QString Text;
+  for (const Section& Sec : FSections) {
+    Text += QLatin1Char('[') + Sec.Name + QStringLiteral("]\r\n");
+    for (const Entry& E : Sec.Entries) Text += E.Key + QLatin1Char('=') + E.Value + QStringLiteral("\r\n");
+    Text += QStringLiteral("\r\n");
+  }
+  return Text;
+}
+
+bool TMyIniFile::UpdateFile(QString& Msg) const {
+  Msg.clear();
+  if (FFileName.isEmpty()) {
+    Msg = QStringLiteral("Can't write the settings: no file name.");
+    return false;
+  }
+  QSaveFile File(FFileName);
+  if (!File.open(QIODevice::WriteOnly)) {
+    Msg = QStringLiteral("Can't write %1: %2.").arg(FFileName, File.errorString());
+    return false;
+  }
+  const QByteArray Bytes = GetText().toUtf8();
+  if (File.write(Bytes) != Bytes.size() || !File.commit()) {
+    Msg = QStringLiteral("Can't write %1: %2.").arg(FFileName, File.errorString());
+    return false;
+  }
+  return true;
+}
+
+QString TMyIniFile::BoolToText(bool Value) {
+  return Value ? QStringLiteral("Yes") : QStringLiteral("No");
+}
+
+bool TMyIniFile::IsTrueText(const QString& Text) {
+  return SameText(Text, QStringLiteral("TRUE")) || SameText(Text, QStringLiteral("YES")) ||
+         SameText(Text, QStringLiteral("ON")) || Text == QLatin1String("1");
+}
+
+bool TMyIniFile::IsFalseText(const QString& Text) {
+  return SameText(Text, QStringLiteral("FALSE")) || SameText(Text, QStringLiteral("NO")) ||
+         SameText(Text, QStringLiteral("OFF")) || Text == QLatin1String("0");
+}
+
+const TMyIniFile::Section* TMyIniFile::FindSection(const QString& Name) const {
+  const auto It = FSectionIndex.constFind(TrimText(Name).toCaseFolded());
+  return It == FSectionIndex.constEnd() ? nullptr : &FSections[*It];
+}
+
+TMyIniFile::Section* TMyIniFile::FindSection(const QString& Name) {
+  return const_cast<Section*>(std::as_const(*this).FindSection(Name));
+}
+
+TMyIniFile::Section& TMyIniFile::AddSection(const QString& Name) {
+  FSectionIndex.insert(Name.toCaseFolded(), FSections.size());
+  FSections.push_back(Section{Name, {}, {}});
+  return FSections.back();
+}
+
+const TMyIniFile::Entry* TMyIniFile::FindEntry(const Section& Sec, const QString& Ident) {
+  const auto It = Sec.KeyIndex.constFind(TrimText(Ident).toCaseFolded());
+  return It == Sec.KeyIndex.constEnd() ? nullptr : &Sec.Entries[*It];
+}
+
+void TMyIniFile::AddEntry(Section& Sec, const QString& Key, const QString& Value) {
+  const QString Folded = Key.toCaseFolded();
+  if (!Sec.KeyIndex.contains(Folded)) Sec.KeyIndex.insert(Folded, Sec.Entries.size());  // the first stays
+  Sec.Entries.push_back(Entry{Key, Value});
+}
+
+void TMyIniFile::IndexKeys(Section& Sec) {
+  Sec.KeyIndex.clear();
+  for (size_t I = Sec.Entries.size(); I-- > 0;) Sec.KeyIndex.insert(Sec.Entries[I].Key.toCaseFolded(), I);
+}
+
+void TMyIniFile::IndexSections() {
+  FSectionIndex.clear();
+  for (size_t I = 0; I < FSections.size(); ++I) FSectionIndex.insert(FSections[I].Name.toCaseFolded(), I);
+}
+
+QString TMyIniFile::ReadString(const QString& Section, const QString& Ident,
+                               const QString& Default) const {
+  if (const auto* Sec = FindSection(Section)) {
+    if (const Entry* E = FindEntry(*Sec, Ident)) return E->Value;
+  }
+  return Default;
+}
+
+void TMyIniFile::WriteString(const QString& Section, const QString& Ident, const QString& Value) {
+  const QString Key = SingleLine(Ident);
+  if (Key.isEmpty()) return;
+  auto* Sec = FindSection(SingleLine(Section));
+  if (Sec == nullptr) Sec = &AddSection(SingleLine(Section));
+  const QString Text = SingleLine(Value);
+  const auto It = Sec->KeyIndex.constFind(Key.toCaseFolded());
+  if (It != Sec->KeyIndex.constEnd()) {
+    Sec->Entries[*It].Value = Text;
+  } else {
+    AddEntry(*Sec, Key, Text);
+  }
+}
+
+int TMyIniFile::ReadInteger(const QString& Section, const QString& Ident, int Default) const {
+  int Value = 0;
+  return TryStrToInt(ReadString(Section, Ident, QString()), Value) ? Value : Default;
+}
+
+void TMyIniFile::WriteInteger(const QString& Section, const QString& Ident, int Value) {
+  WriteString(Section, Ident, QString::number(Value));
+}
+
+bool TMyIniFile::ReadBool(const QString& Section, const QString& Ident, bool Default) const {
+  const QString Text = ReadString(Section, Ident, QString());
+  if (IsTrueText(Text)) return true;
+  if (IsFalseText(Text)) return false;
+  return Default;
+}
+
+void TMyIniFile::WriteBool(const QString& Section, const QString& Ident, bool Value) {
+  WriteString(Section, Ident, BoolToText(Value));
+}
+
+bool TMyIniFile::SectionExists(const QString& Section) const { return FindSection(Section) != nullptr; }
+
+bool TMyIniFile::ValueExists(const QString& Section, const QString& Ident) const {
+  const auto* Sec = FindSection(Section);
+  return Sec != nullptr && FindEntry(*Sec, Ident) != nullptr;
+}
+
+QStringList TMyIniFile::ReadSections() const {
+  QStringList Names;
+  for (const Section& Sec : FSections) Names << Sec.Name;
+  return Names;
+}
+
+QStringList TMyIniFile::ReadSection(const QString& Section) const {
+  QStringList Keys;
+  if (const auto* Sec = FindSection(Section)) {
+    for (size_t I = 0; I < Sec->Entries.size(); ++I) {
+      const QString& Key = Sec->Entries[I].Key;
+      if (Sec->KeyIndex.value(Key.toCaseFolded()) == I) Keys << Key;  // first of repeats
+    }
+  }
+  return Keys;
+}
+
+void TMyIniFile::EraseSection(const QString& Section) {
+  const QString Wanted = TrimText(Section).toCaseFolded();
+  std::erase_if(FSections, [&](const TMyIniFile::Section& Sec) { return Sec.Name.toCaseFolded() == Wanted; });
+  IndexSections();
+}
+
+void TMyIniFile::DeleteKey(const QString& Section, const QString& Ident) {
+  if (auto* Sec = FindSection(Section)) {
+    const QString Key = TrimText(Ident).toCaseFolded();
+    std::erase_if(Sec->Entries, [&](const Entry& E) { return E.Key.toCaseFolded() == Key; });
+    IndexKeys(*Sec);
+  }
+}
+
+void TMyIniFile::Clear() {
+  FSections.clear();
+  FSectionIndex.clear();
+}
+
+// ---------------------------------------------------------------------------
+// Delimited lines
+// ---------------------------------------------------------------------------
+
+namespace {
+// A field's raw text cleaned: trimmed, enclosing quotes removed, trimmed again.
+QString CleanField(const QString& Raw, QChar Quote) {
+  QString Field = TrimText(Raw);
+  if (!Quote.isNull() && Field.size() > 1 && Field.front() == Quote && Field.back() == Quote)
+    Field = TrimText(Field.mid(1, Field.size() - 2));
+  return Field;
+}
+}  // namespace
+
+QString TMyLineParser::GetField(const QString& Line, int N) const {
+  if (N < 1) return QString();
+  int Count = 0;  // delimiters passed
+  qsizetype Start = (N == 1) ? 0 : -1;
+  qsizetype End = Line.size();
+  bool InQuotes = false;
+  for (qsizetype I = 0; I < Line.size(); ++I) {
+    const QChar Ch = Line[I];
+    if (!Escape.isNull() && Ch == Escape) {
+      ++I;  // the next character is taken literally
+    } else if (!Quote.isNull() && Ch == Quote) {
+      InQuotes = !InQuotes;
+    } else if (Ch == Delimiter && !InQuotes) {
+      ++Count;
+      if (Count == N - 1) {
+        Start = I + 1;
+      } else if (Count == N) {
+        End = I;
+        break;
+      }
+    }
+  }
+  if (Start < 0) return QString();
+  return CleanField(Line.mid(Start, End - Start), Quote);
+}
+
+QStringList TMyLineParser::Fields(const QString& Line) const {
+  QStringList Result;
+  qsizetype Start = 0;
+  bool InQuotes = false;
+  for (qsizetype I = 0; I < Line.size(); ++I) {
+    const QChar Ch = Line[I];
+    if (!Escape.isNull() && Ch == Escape) {
+      ++I;
+    } else if (!Quote.isNull() && Ch == Quote) {
+      InQuotes = !InQuotes;
+    } else if (Ch == Delimiter && !InQuotes) {
+      Result << CleanField(Line.mid(Start, I - Start), Quote);
+      Start = I + 1;
+    }
+  }
+  Result << CleanField(Line.mid(Start), Quote);
+  return Result;
+}
+
+int TMyLineParser::FieldIndex(const QString& Line, const QString& Name) const {
+  const QStringList All = Fields(Line);
+  for (qsizetype I = 0; I < All.size(); ++I) {
+    if (All[I].isEmpty()) return 0;
+    if (SameText(All[I], Name)) return int(I + 1);
+  }
+  return 0;
+}
+
+QString TMyLineParser::Unescape(const QString& Text) const {
+  if (Escape.isNull()) return Text;
+  QString Result;
+  Result.reserve(Text.size());
+  for (qsizetype I = 0; I < Text.size(); ++I) {
+    if (Text[I] == Escape && I + 1 < Text.size()) ++I;
+    Result += Text[I];
+  }
+  return Result;
+}
+
+QString TMyLineParser::EscapeText(const QString& Text) const {
+  if (Escape.isNull()) return Text;
+  QString Result;
+  Result.reserve(Text.size() * 2);
+  for (QChar Ch : Text) {
+    if (Ch == Delimiter || Ch == Escape || (!Quote.isNull() && Ch == Quote)) Result += Escape;
+    Result += Ch;
+  }
+  return Result;
+}
