@@ -76,16 +76,6 @@ QString RowName(int Row, int Count, RowFn Get) {
   return Row >= 1 && Row <= Count ? Get(Row).Name : QString();
 }
 
-// Lines ended by CR LF, LF or CR (a last line without an end counts too).
-qsizetype LineCount(const QString& Text) {
-  qsizetype Count = 0;
-  for (qsizetype i = 0; i < Text.size(); ++i) {
-    if (Text[i] == QChar('\n') || (Text[i] == QChar('\r') && (i + 1 == Text.size() || Text[i + 1] != QChar('\n'))))
-      ++Count;
-  }
-  return Text.isEmpty() || Text.back() == QChar('\n') || Text.back() == QChar('\r') ? Count : Count + 1;
-}
-
 // Collects the lines of the file.
 class TLineWriter {
  public:
@@ -148,15 +138,8 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
     return false;
   }
 
-  // A field file has about 1200 lines; a file with far more is not one, and the INI
-  // reader would take long over it.
-  const QString Text = DecodeFileText(Bytes);
-  if (LineCount(Text) > MaxFileLines) {
-    Msg = FileName + LF + QStringLiteral("File is too large.");
-    return false;
-  }
   TMyIniFile Ini;
-  Ini.SetText(Text);
+  Ini.SetText(DecodeFileText(Bytes));
 
   // Version: 1 (sections "File Info", "Field Data", "Weather Data") or 2.
   QString InfoSection = QStringLiteral("SovInfo");
