@@ -184,6 +184,7 @@ TEST_F(SovFileIOTest, SavesTheExactLayoutInEveryUserFormat) {
     auto Field = NewField(F);
     FillGoldenField(*Field, F);
     EXPECT_EQ(FileText(SaveBytes(*Field)).toStdString(), FileText(Golden).toStdString());
+    EXPECT_EQ(Field->SaveToText(QStringLiteral("9.8.7")).toUtf8(), Golden);
   }
 }
 
