@@ -229,6 +229,42 @@ class TSovFile {
   // to even; 0 under the conditions of DaysFromPlanting.
   int TotalSeasonDays(int Crop, int Days) const;
 
+  // ---- Soil texture and water-holding capacity (SovTexture.cpp) -----------
+  // The number 1-23 of a texture abbreviation (SovTexture.h), without regard to case;
+  // 0 for an empty or unlisted text.
+  static int TextureIndex(const QString& Abbreviation);
+  // A horizon's available water capacity (cm/cm) from its texture's default, lowered
+  // for coarse fragments (percent) and salinity (EC); heavy clay (60 % or more) holds
+  // 0.14. False with Awc 0 for a texture outside the table.
+  static bool DefaultAwc(const QString& Texture, double Clay, double CoarseFragmentPct, double EC,
+                         double& Awc);
+  // The water the root zone holds according to the horizons: inches (English) or mm
+  // (metric); RootingDepth in feet (English) or cm (metric). Horizons that end above
+  // the rooting depth count with what they hold. False with a message (and Capacity
+  // as summed so far) for a horizon without depth or AWC, or depths that do not
+  // increase.
+  bool CalcWaterHoldingCapacity(bool IsMetric, double RootingDepth, double& Capacity, QString& Msg) const;
+
+  // ---- Validation (SovValidate.cpp) ---------------------------------------
+  // Rules for one value; the text is trimmed first. Bounds are in the units of the
+  // given system. Columns without a rule of that kind pass whatever the text.
+  // Number rule; EventCode (1-4) selects the bounds of an event's values.
+  static bool IsValidNumber(const QString& Text, int Col, bool IsMetric, bool IsUS,
+                            const TFormatSettings& Settings, int EventCode, double& Value);
+  // Whole-number rule.
+  static bool IsValidInteger(const QString& Text, int Col, int& Value);
+  // EmergenceDate and StartingDate need a year; CalculationDate may omit it and then
+  // takes DefaultYear.
+  static bool IsValidDate(const QString& Text, int Col, int DefaultYear, const TFormatSettings& Settings,
+                          QDate& Date);
+  // The rule of one cell of this field (its units, location and user format).
+  bool IsValidCell(int Col, const QString& Text) const;
+  // Whole-field check before a calculation: field values, events and the weather days
+  // of the schedule. On the first failure: False, a message form with one "%s", the
+  // column and the row (0 for a field value, the event's day, or the weather day).
+  // Without FullCheck, Longitude, ProjectedYield and PreviousCrop are not checked.
+  bool CheckFieldData(bool FullCheck, QString& MsgForm, int& Row, int& Col) const;
+
   // ---- Field data file ---------------------------------------------------
   // Reads a field data file of version 1 or 2 (UTF-8, or Windows-1252 when the bytes
   // are not valid UTF-8) into this object, replacing every value of columns 1-61.
