@@ -29,6 +29,7 @@ bool TTextOutFile::Open(const QString& FileName) {
   Release();
   FFileName = FileName.isEmpty() ? QString() : QFileInfo(FileName).absoluteFilePath();
   FStatus = StatusOk;
+  FReason.clear();
   const QFileInfo Info(FFileName);
   bool Opened = false;
   if (FFileName.isEmpty() || Info.isDir()) {
@@ -42,6 +43,8 @@ bool TTextOutFile::Open(const QString& FileName) {
     Opened = FFile->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
   }
   if (!Opened) {
+    if (QFileDevice* Dev = Device()) FReason = Dev->errorString();
+    else FReason = FFileName.isEmpty() ? QStringLiteral("No file name.") : QStringLiteral("Is a directory.");
     FFile.reset();
     FDirect.reset();
     FStatus = StatusCreateFailed;
@@ -54,6 +57,7 @@ bool TTextOutFile::Flush() {
   if (FBuffer.isEmpty() || Dev == nullptr) return true;
   const qint64 Written = Dev->write(FBuffer);
   const bool Ok = Written == FBuffer.size();
+  if (!Ok && FReason.isEmpty()) FReason = Dev->errorString();
   FBuffer.clear();
   return Ok;
 }
@@ -75,12 +79,14 @@ void TTextOutFile::Close() {
     // Only a clean run replaces the target; after a failure the earlier file stays.
     if (Ok) {
       Ok = FFile->commit();
+      if (!Ok && FReason.isEmpty()) FReason = FFile->errorString();
     } else {
       FFile->cancelWriting();
     }
   } else {
     FDirect->close();
     Ok = Ok && FDirect->error() == QFileDevice::NoError;
+    if (!Ok && FReason.isEmpty()) FReason = FDirect->errorString();
   }
   if (!Ok && FStatus == StatusOk) FStatus = StatusCloseFailed;
   Release();
@@ -103,5 +109,8 @@ QString TTextOutFile::GetErrorMessage() const {
 }
 
 QString TTextOutFile::GetFullErrorMessage() const {
-  return FFileName + QStringLiteral("\r\n") + GetErrorMessage();
+  QString Msg = FFileName + QStringLiteral("\r\n") + GetErrorMessage();
+  // The system's own words say why (disk full, no permission, no such folder).
+  if (FStatus != StatusOk && !FReason.isEmpty()) Msg += QStringLiteral("\r\n") + FReason;
+  return Msg;
 }

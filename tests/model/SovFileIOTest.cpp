@@ -893,7 +893,9 @@ TEST_F(SovFileIOTest, AFailedWriteLeavesTheOldFileAsItWas) {
     ASSERT_TRUE(Limit.Ok());
     EXPECT_FALSE(Field->SaveToFile(Path, QStringLiteral("1"), Msg));
   }
-  EXPECT_EQ(Msg, QFileInfo(Path).absoluteFilePath() + QStringLiteral("\r\nCan't write to file."));
+  // The message names the file, says what failed and then why.
+  EXPECT_TRUE(Msg.startsWith(QFileInfo(Path).absoluteFilePath() + QStringLiteral("\r\nCan't write to file.\r\n")))
+      << Msg.toStdString();
   EXPECT_EQ(ReadBytes(Path), Old);
   EXPECT_EQ(FolderEntries(Dir.path()), QStringList{QStringLiteral("field.sov")});
   // Once there is room again the same object saves.
@@ -924,7 +926,8 @@ TEST_F(SovFileIOTest, SavingWhereNoFileCanBeMadeFails) {
     FillGoldenField(*Field, UsFormatSettings());
     QString Msg;
     EXPECT_FALSE(Field->SaveToFile(C.Path, QStringLiteral("1"), Msg));
-    EXPECT_EQ(Msg.toStdString(), C.Message.toStdString());
+    EXPECT_TRUE(Msg.startsWith(C.Message)) << Msg.toStdString();
+    EXPECT_GT(Msg.size(), C.Message.size() + 2) << "no reason given";
     EXPECT_TRUE(Field->FileName().isEmpty());
   }
   EXPECT_EQ(ReadBytes(PathOf(QStringLiteral("plain"))), QByteArray("x"));
