@@ -102,9 +102,10 @@ double DenitrificationBaseRate(double OrganicMatter, bool TopLayerAfterManure) {
   return k;
 }
 
-double Denitrified(double BaseRate, double T, double W, double NitratePpm) {
+double DenitrificationTemperatureFactor(double T) { return std::pow(3.0, (T - 30) / 10); }
+
+double Denitrified(double BaseRate, double FdT, double W, double NitratePpm) {
   if (!(W >= 0.6) || !(NitratePpm > 0)) return 0;
-  const double FdT = std::pow(3.0, (T - 30) / 10);
   const double FdW = ((W - 0.6) / 0.4) * ((W - 0.6) / 0.4);
   const double FdN = NitratePpm / (2.45 + NitratePpm);
   // In a hot, waterlogged layer the product can exceed what is there.
@@ -373,6 +374,8 @@ void TSovSchedule::RunNitrogenPhase() {
   double SoilMineralized = 0;  // field units
   double WeekSum = 0;          // mean temperatures of the last up to seven days
   std::array<double, MaxSoilLayers> Wfps{}, LayerDrainToday{}, NitrateKg{};
+  std::array<double, MaxSoilLayers> CachedW, CachedFnW{};
+  CachedW.fill(-1);  // no layer has a negative pore space
   // Daily fractions of manure release, per manure row, worked out once a day.
   std::array<double, MaxManures + 1> ManureFraction{};
   std::array<int, MaxManures + 1> ManureFractionDay{};
@@ -415,6 +418,7 @@ void TSovSchedule::RunNitrogenPhase() {
     // Factors of the day that do not depend on the layer.
     const double FmT = MineralizationTemperatureFactor(T);
     const double FnT = NitrificationTemperatureFactor(T);
+    const double FdT = DenitrificationTemperatureFactor(T);
     const TLayerArray<double>& WaterToday = FLayerWater[d];
     const TLayerArray<double>& DrainToday = FLayerDrain[d];
 
@@ -478,7 +482,12 @@ void TSovSchedule::RunNitrogenPhase() {
       }
 
       // F. Nitrification factors.
-      const double Fn = FnT * NitrificationMoistureFactor(W, Coarse[i]) * PhFactor[i];
+      // The moisture factor costs two powers; deep layers keep their water for days.
+      if (W != CachedW[i]) {
+        CachedW[i] = W;
+        CachedFnW[i] = NitrificationMoistureFactor(W, Coarse[i]);
+      }
+      const double Fn = FnT * CachedFnW[i] * PhFactor[i];
 
       // G. The layer's own ammonium.
       {
@@ -529,7 +538,7 @@ void TSovSchedule::RunNitrogenPhase() {
       // J. Denitrification.
       {
         const double k = DenitrificationBaseRate(Layer.OrganicMatter, n == 0 && ManureSlots.Count() > 0);
-        const double x = Denitrified(k, T, W, Nitrate[i]);
+        const double x = Denitrified(k, FdT, W, Nitrate[i]);
         if (x > 0) {
           Nitrate[i] -= x;
           const double Booked = Book(x * Factor);
