@@ -519,6 +519,28 @@ TEST(SovSchedNitrogen, FertiliserNitrificationStartsAfterItsDelay) {
   }
 }
 
+TEST(SovSchedNitrogen, BandedAmmoniumNitrifiesAtAThirdOfTheBroadcastRate) {
+  // Dry profile before emergence: the nitrate formed the day after application comes
+  // from the application alone and scales with its rate, 0.06 against 0.18.
+  const TSovLookup& L = ShippedLookup();
+  TFieldOptions O;
+  O.DaysBeforeEmergence = 100;
+  O.DayCount = 30;
+  O.StartingMoisture = 20;
+  auto None = NewField(L, O);
+  auto Broadcast = NewField(L, O);
+  auto Banded = NewField(L, O);
+  const int Sulfate = L.FindFertilizer("Ammonium sulfate");
+  TFieldWriter(*Broadcast, O.Format).Fertilizer(1, 10, Sulfate, L.FindFertAppMethod("Broadcast"), 200);
+  TFieldWriter(*Banded, O.Format).Fertilizer(1, 10, Sulfate, L.FindFertAppMethod("Surface band"), 200);
+  for (TSovSchedule* F : {None.get(), Broadcast.get(), Banded.get()}) F->Calculate();
+  ExpectNitrogenBalance(*Banded);
+  const double FromBroadcast = Broadcast->NitrateN()[11] - None->NitrateN()[11];
+  const double FromBand = Banded->NitrateN()[11] - None->NitrateN()[11];
+  ASSERT_GT(FromBroadcast, 0.01);
+  EXPECT_NEAR(FromBand / FromBroadcast, 1.0 / 3.0, 1e-9);
+}
+
 TEST(SovSchedNitrogen, UreaWaitsForWarmthAndBecomesAmmonium) {
   const TSovLookup& L = ShippedLookup();
   TFieldOptions O;
