@@ -13,6 +13,8 @@
 #include <cmath>
 #include <memory>
 #include <random>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
@@ -479,6 +481,76 @@ TEST(SovSchedNitrogen, NoNitrogenWithoutLayersFromTheHorizons) {
       ASSERT_EQ(V, 0.0) << d;
     }
   }
+}
+
+TEST(SovSchedNitrogen, EventsNamingNoProductEndTheCalculation) {
+  // The field check keeps such events out; should one get through, the schedule is
+  // refused with a message instead of reading outside the tables.
+  const TSovLookup& L = ShippedLookup();
+  struct Case {
+    int Code, Key1, Key2;
+  } Cases[] = {{SovEvent::Fertilizer, 0, 1},
+               {SovEvent::Fertilizer, L.FertilizerCount() + 1, 1},
+               {SovEvent::Fertilizer, 1, L.FertAppMethodCount() + 1},
+               {SovEvent::Manure, L.ManureCount() + 1, 1},
+               {SovEvent::Manure, 1, 0}};
+  for (const Case& C : Cases) {
+    TFieldOptions O;
+    auto F = NewField(L, O);
+    F->Calculate();
+    ASSERT_EQ(F->DayCount(), O.DayCount);
+    TFieldWriter(*F, O.Format).Event(1, 5, C.Code, 100);
+    F->SetCellInt(1, SovCol::EvKey1, C.Key1);
+    F->SetCellInt(1, SovCol::EvKey2, C.Key2);
+    F->SetCell(1, SovCol::EvValue2, "5");
+    try {
+      F->Calculate();
+      ADD_FAILURE() << "no error for keys " << C.Key1 << ", " << C.Key2;
+    } catch (const std::out_of_range& E) {
+      EXPECT_NE(std::string(E.what()).find("Event 1"), std::string::npos) << E.what();
+    }
+    EXPECT_EQ(F->DayCount(), 0);
+    for (int d = 1; d <= MaxScheduleDays; ++d) ASSERT_EQ(F->NitrateN()[d], 0.0);
+  }
+  // An event on a day beyond the schedule is not applied at all.
+  TFieldOptions O;
+  auto F = NewField(L, O);
+  TFieldWriter(*F, O.Format).Fertilizer(1, O.DayCount + 1, 1, 1, 100);
+  F->SetCellInt(1, SovCol::EvKey1, 999);
+  F->Calculate();
+  ExpectNitrogenBalance(*F);
+}
+
+TEST(SovSchedNitrogen, ExtremeInputsStayFiniteAndBalanced) {
+  // Beyond what the field check lets through: a hot, waterlogged season with huge
+  // applications. Every pool stays finite and at or above 0, and the balance holds.
+  const TSovLookup& L = ShippedLookup();
+  int Computed = 0;
+  for (double Rate : {1e4, 1e7, 1e12}) {
+    SCOPED_TRACE(Rate);
+    TFieldOptions O;
+    O.DaysBeforeEmergence = 5;
+    O.StartingMoisture = 100;
+    auto F = NewField(L, O);
+    TFieldWriter W(*F, O.Format);
+    // Soils whose pores fill up: denitrification at its limit.
+    for (int h = 1; h <= 3; ++h) W.Horizon(h, 30 * h, "C", 0.35, 0.3, 1.6, 5.0, 7.0, "35");
+    for (int d = 1; d <= O.DayCount; ++d) W.Day(d, 62, 50, 120, 50);
+    W.Fertilizer(1, 3, L.FindFertilizer("UAN 32"), L.FindFertAppMethod("Surface band"), Rate);
+    W.Fertilizer(2, 4, L.FindFertilizer("Urea"), 1, Rate);
+    W.Manure(3, 5, L.FindManure("Poultry litter"), 1, Rate, 900, 400);
+    W.Event(4, 1, SovEvent::Nitrate, 99);
+    try {
+      F->Calculate();
+    } catch (const std::exception&) {
+      EXPECT_EQ(F->DayCount(), 0);
+      continue;
+    }
+    ExpectNitrogenBalance(*F);
+    EXPECT_GT(F->DenitrifiedN()[O.DayCount], 0);
+    ++Computed;
+  }
+  EXPECT_GT(Computed, 0);
 }
 
 TEST(SovSchedNitrogen, FertiliserNitrificationStartsAfterItsDelay) {
