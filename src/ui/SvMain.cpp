@@ -59,6 +59,7 @@ QString CleanText(const QString& Text) {
 void SetEditText(QLineEdit* Edit, int MaxLength, const QString& Text) {
   Edit->setMaxLength(std::max<int>(MaxLength, int(Text.size())));
   Edit->setText(Text);
+  Edit->setCursorPosition(0);
 }
 
 // The field column of each editable grid column.
@@ -221,8 +222,9 @@ QWidget* TMainForm::CreateFieldPage() {
   auto* Grid = new QGridLayout(Page);
   Grid->setHorizontalSpacing(6);
   Grid->setVerticalSpacing(4);
-  Grid->setColumnMinimumWidth(3, 24);
+  Grid->setColumnMinimumWidth(3, 12);
   Grid->setColumnStretch(3, 1);
+  Grid->setColumnMinimumWidth(4, Page->fontMetrics().horizontalAdvance(QStringLiteral("Water Holding Capacity")) + 12);
 
   auto MakeLabel = [Page](const char* Name, const QString& Caption) {
     auto* Label = new QLabel(Caption, Page);
@@ -264,7 +266,7 @@ QWidget* TMainForm::CreateFieldPage() {
     Combo->setMaxVisibleItems(Lines);
     Combo->setToolTip(Hint);
     Combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    Combo->setMinimumContentsLength(22);
+    Combo->setMinimumContentsLength(20);
     QLabel* Label = MakeLabel(LabelName, Caption);
     Label->setBuddy(Combo);
     Grid->addWidget(Label, Row, Half * 4);
@@ -288,7 +290,7 @@ QWidget* TMainForm::CreateFieldPage() {
     Grid->addLayout(Box, Row, Half * 4 + 2);
   };
 
-  const int DateWidth = 90, NumberWidth = 70, NameWidth = 190;
+  const int DateWidth = 90, NumberWidth = 70, NameWidth = 200;
   // Left half: the field and the crop.
   int Row = 0;
   FFarmNameEdit = AddEdit(0, Row++, SovCol::FarmName, "FarmNameEdit", "FarmNameLbl", QStringLiteral("Farm Name"), 25,
@@ -433,6 +435,7 @@ QWidget* TMainForm::CreateWeatherPage() {
   FWeatherGrid->setTabKeyNavigation(true);
   FWeatherGrid->setWordWrap(false);
   FWeatherGrid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  FWeatherGrid->horizontalHeader()->setHighlightSections(false);
   FWeatherGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   FWeatherGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   // A header click makes that column current instead of selecting it (see eventFilter).
@@ -556,7 +559,9 @@ void TMainForm::LayOutWeatherGrid() {
     QString Text = QLatin1String(Row0[Col]) + QLatin1Char('\n');
     if (Col == WthCol::Stage) Text += QStringLiteral("  Events");
     if (Col == WthCol::Humidity) Text += QStringLiteral("     (%)");
-    FWeatherGrid->setHorizontalHeaderItem(Col, new QTableWidgetItem(Text));
+    auto* Header = new QTableWidgetItem(Text);
+    Header->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    FWeatherGrid->setHorizontalHeaderItem(Col, Header);
   }
 }
 
@@ -979,7 +984,7 @@ void TMainForm::SetCurrentDay(int Day) {
 
 TMainForm::TSeason TMainForm::ReadSeason() const {
   TSeason S;
-  if (!FFieldData) return S;
+  if (!FFieldData || !FLookup) return S;
   const TFormatSettings& Format = FEnv.UserFormat;
   if (!TSovFile::IsValidDate(FStartDateEdit->text(), SovCol::StartingDate, 0, Format, S.Start)) S.Start = QDate();
   if (!TSovFile::IsValidDate(FEmergeDateEdit->text(), SovCol::EmergenceDate, 0, Format, S.Emergence))
@@ -990,8 +995,11 @@ TMainForm::TSeason TMainForm::ReadSeason() const {
   }
   if (!TryStrToInt(CleanText(FSeasonEdit->text()), S.Season)) S.Season = 0;
   S.Crop = std::max(FCropCombo->currentIndex(), 0);
-  S.PlantingOffset = FFieldData->DaysFromPlanting(S.Crop, 0);
-  if (S.Season > 0) S.SeasonDays = FFieldData->TotalSeasonDays(S.Crop, S.Season);
+  // The crop of the list, not the one last stored in the field.
+  TSovFile Probe(*FLookup, FEnv.UserFormat);
+  Probe.SetCrop(S.Crop);
+  S.PlantingOffset = Probe.DaysFromPlanting(S.Crop, 0);
+  if (S.Season > 0) S.SeasonDays = Probe.TotalSeasonDays(S.Crop, S.Season);
   if (S.EmergeDay >= 0 && S.Season > 0) S.EndDay = S.SeasonDays + S.EmergeDay - S.PlantingOffset;
   return S;
 }
@@ -1018,7 +1026,7 @@ void TMainForm::SetGridDates() {
                                   : QString());
     QString Stage;
     if (Day > S.EmergeDay && Day <= S.EndDay) {
-      const int Index = Calendar ? Calendar->StageOfDay(FFieldData->DaysFromPlanting(S.Crop, Day - S.EmergeDay)) : 0;
+      const int Index = Calendar ? Calendar->StageOfDay(Day - S.EmergeDay + S.PlantingOffset) : 0;
       Stage = StageName(Index);
       if (FStageCodes[size_t(Day - 1)] != 0) Stage += QLatin1Char('*');
     }
@@ -1079,7 +1087,7 @@ void TMainForm::EnableStageCmds() {
     return;
   const TCropCalendar Calendar(*FLookup, S.Crop, S.SeasonDays, std::span<const int>(FStageCodes), S.EmergeDay,
                                S.PlantingOffset);
-  auto StageOf = [&](int D) { return Calendar.StageOfDay(FFieldData->DaysFromPlanting(S.Crop, D - S.EmergeDay)); };
+  auto StageOf = [&](int D) { return Calendar.StageOfDay(D - S.EmergeDay + S.PlantingOffset); };
   int Stage = StageOf(Day);
   if (Stage == StageFrozen || Stage == StageSnow) {
     // The crop stage to offer after frozen or snow-covered ground.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -300,6 +302,42 @@ TEST_F(MainFormTest, UnknownStageLettersAreDroppedAndMarksFollowTheRules) {
   EXPECT_TRUE(Form->GridText(50, WthCol::Stage).endsWith("*"));
   EXPECT_EQ(Form->GridText(1, WthCol::Stage), "MR / ");
   EXPECT_EQ(Form->GridText(1, WthCol::Date), " Apr 15");
+}
+
+TEST_F(MainFormTest, StageMenuFollowsTheCropCalendar) {
+  auto Form = Started();
+  Child<QComboBox>(*Form, "CropCombo")->setCurrentIndex(Form->Lookup()->FindCrop("Cotton"));
+  auto Enabled = [&] {
+    QString Names;
+    for (QAction* Action : Form->WeatherGridRowMenu()->actions()) {
+      if (Action->isEnabled() && Action->data().isValid()) Names += Action->objectName() + " ";
+    }
+    return Names;
+  };
+  struct TCase {
+    const char *Start, *Emergence, *Season;
+    int Day;
+    const char* Items;
+  };
+  const TCase Cases[] = {
+      {"3/1/2013", "3/6/2013", "120", 5, ""},  // before emergence
+      {"3/1/2013", "3/6/2013", "120", 6, "DevStageCmd "},
+      {"10/1/2013", "10/6/2013", "150", 6, "DevStageCmd FrozenStageCmd SnowStageCmd "},
+      {"10/1/2013", "10/6/2013", "0", 6, ""},
+  };
+  for (const TCase& Case : Cases) {
+    Child<QLineEdit>(*Form, "StartDateEdit")->setText(Case.Start);
+    Child<QLineEdit>(*Form, "EmergeDateEdit")->setText(Case.Emergence);
+    Child<QLineEdit>(*Form, "SeasonEdit")->setText(Case.Season);
+    Form->SetCurrentDay(Case.Day);
+    Form->EnableStageCmds();
+    EXPECT_EQ(Enabled(), Case.Items) << Case.Start << " day " << Case.Day;
+  }
+  Child<QLineEdit>(*Form, "SeasonEdit")->setText("150");
+  Form->SetGridDates();
+  EXPECT_EQ(Form->GridText(5, WthCol::Stage), "");
+  EXPECT_EQ(Form->GridText(6, WthCol::Stage), "Init");
+  EXPECT_EQ(Form->GridText(1, WthCol::Date), " Oct 1");
 }
 
 TEST_F(MainFormTest, CalculateReportsTheFirstFailureAndFocusesItsPlace) {
