@@ -860,10 +860,10 @@ void TMainForm::SetFormData() {
   }
   SetGridDates();
   SetTitle();
-  FDataNotebook->setCurrentWidget(FFieldPage);
-  FFarmNameEdit->setFocus();
   FWeatherGrid->scrollToTop();
   FWeatherGrid->setCurrentCell(0, WthCol::FirstEditable);
+  FDataNotebook->setCurrentWidget(FFieldPage);
+  FFarmNameEdit->setFocus();
 }
 
 void TMainForm::GetFormData() {
