@@ -266,7 +266,22 @@ class TSovFile {
   bool CheckFieldData(bool FullCheck, QString& MsgForm, int& Row, int& Col) const;
 
   // ---- Field data file ---------------------------------------------------
-  // LoadFromFile / SaveToFile are added with the file format.
+  // Reads a field data file of version 1 or 2 (UTF-8, or Windows-1252 when the bytes
+  // are not valid UTF-8) into this object, replacing every value of columns 1-61.
+  // True: read; Msg is empty or holds a warning to show (a location, crop, fertiliser,
+  // manure or method name that the lookup tables do not hold, stored as none).
+  // False: nothing was changed; Msg says why (missing, unreadable, too large, not a
+  // text file, wrong version).
+  bool LoadFromFile(const QString& FileName, QString& Msg);
+  // The same from the file's bytes; FileName is used in messages and recorded.
+  bool LoadFromBytes(const QByteArray& Bytes, const QString& FileName, QString& Msg);
+  // Writes version 2 (UTF-8, CR LF) beside FileName under a temporary name and puts
+  // it in place only when everything was written; on failure an existing file stays
+  // as it was and Msg says why. Line breaks inside values are written as blanks.
+  bool SaveToFile(const QString& FileName, const QString& ProgramVersion, QString& Msg);
+  // Files larger than this, or with more lines, are refused.
+  static constexpr qint64 MaxFileSize = 8 * 1024 * 1024;
+  static constexpr int MaxFileLines = 10000;
 
  protected:
   // Field value texts, indexed by column - FirstField (the slots of the index and
