@@ -240,6 +240,7 @@ void TSovSchedule::Calculate() {
       PrepareNitrogenPhase();
       RunNitrogenPhase();
     }
+    BuildResultColumns();
   } catch (...) {
     ClearSchedule();
     FDayCount = 0;
