@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include <cstdint>
+#include <iterator>
 #include <stdexcept>
 
 namespace {
@@ -125,15 +126,9 @@ QString DuplicateName(const QString& Section) {
 
 }  // namespace
 
-TSovLookup::TSovLookup() {
-  FFileFormat = FileFormatSettings();
-  // English day and month names whatever the user's language.
-  const TFormatSettings English = GetUserFormatSettings(true);
-  FFileFormat.ShortMonthNames = English.ShortMonthNames;
-  FFileFormat.LongMonthNames = English.LongMonthNames;
-  FFileFormat.ShortDayNames = English.ShortDayNames;
-  FFileFormat.LongDayNames = English.LongDayNames;
-}
+// The data-file conventions, with English day and month names whatever the user's
+// language.
+TSovLookup::TSovLookup() : FFileFormat(FileFormatSettings()) {}
 
 bool TSovLookup::LoadFromFile(const QString& FileName, QString& Msg) {
   Msg.clear();

@@ -192,6 +192,22 @@ struct TSoilLayer {
   int Texture = 0;                 // TSovFile::TextureIndex of the horizon
 };
 
+// ---- Nitrogen pass (SovSchedNitrogen.cpp) ---------------------------------
+// The nitrogen at the end of one day that the result columns do not show, in the
+// field's units (kg/ha or lbs/acre). With the columns it closes the day's balance:
+// LayerNitrate + LayerAmmonium + Urea + ManureOrganic = starting nitrate + everything
+// applied (fertiliser, irrigation-water nitrate, manure ammonium and the part of the
+// manure's organic N that can be released) + SoilMineralized - DenitrifiedN -
+// VolatilizedN - UptakeN - LeachedN.
+struct TNitrogenPools {
+  double LayerNitrate = 0;     // nitrate in the layers (NitrateN equals it)
+  double LayerAmmonium = 0;    // ammonium in the layers and the applications (AmmoniumN)
+  double Urea = 0;             // applied urea not yet hydrolysed
+  double ManureOrganic = 0;    // applied manure organic N still to be released
+  double SoilMineralized = 0;  // soil organic N mineralised since day 1 (MineralizedN
+                               // less what the manure released)
+};
+
 // A field together with the day-by-day schedule of its last calculation. Created like
 // any TSovFile; before the first Calculate every array is 0 and DayCount is 0.
 class TSovSchedule : public TSovFile {
@@ -240,6 +256,11 @@ class TSovSchedule : public TSovFile {
   // Water held in / passed below layer n (1..LayerCount) at the end of day d.
   double LayerWater(int Layer, int Day) const { return FLayerWater[Day][Layer]; }
   double LayerDrain(int Layer, int Day) const { return FLayerDrain[Day][Layer]; }
+  // Nitrogen pass: the pools behind the nitrogen columns, days 1..DayCount (all 0
+  // when the horizons give no layers).
+  const TDayArray<TNitrogenPools>& NitrogenPools() const { return FNitrogenPools; }
+  // Nitrate of the layers before the first day (0 without layers from the horizons).
+  double StartingNitrateN() const { return FStartingNitrateN; }
 
  protected:
   // The calculation split into its steps (Calculate runs them in this order).
@@ -266,6 +287,8 @@ class TSovSchedule : public TSovFile {
   TLayerArray<TSoilLayer> FLayers;
   TDayArray<TLayerArray<double>> FLayerWater;
   TDayArray<TLayerArray<double>> FLayerDrain;
+  TDayArray<TNitrogenPools> FNitrogenPools;  // nitrogen pass
+  double FStartingNitrateN = 0;              // nitrogen pass
 
   TDayArray<int> FUserStage;
   TDayArray<double> FPrecip;

@@ -141,7 +141,8 @@ TEST_F(CalendarTest, StageDaysAddUpToTheSeason) {
         Planned += StageLength(*Lookup, Stage, Crop, Season);
       }
       EXPECT_LE(std::abs(Planned - Season), 2);
-      if (Season + 1 < MaxDays) {
+      // (When the initial stage ends before emergence it is never seen and counts 1.)
+      if (Season + 1 < MaxDays && StageLength(*Lookup, 1, Crop, Season) > Offset) {
         int Realized = 0;
         for (int Stage = 1; Stage <= 4; ++Stage) Realized += Calendar.RealizedStageLength(Stage);
         EXPECT_EQ(Realized, Season);  // the late stage runs to the end of the season
