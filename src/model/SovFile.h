@@ -299,9 +299,10 @@ class TSovFile {
   // it in place only when everything was written; on failure an existing file stays
   // as it was and Msg says why. Line breaks inside values are written as blanks.
   bool SaveToFile(const QString& FileName, const QString& ProgramVersion, QString& Msg);
-  // Files larger than this, or with more lines, are refused.
+  // The text SaveToFile writes.
+  QString SaveToText(const QString& ProgramVersion) const;
+  // Files larger than this are refused (a field file is some 10 to 100 kB).
   static constexpr qint64 MaxFileSize = 8 * 1024 * 1024;
-  static constexpr int MaxFileLines = 10000;
 
  protected:
   // Field value texts, indexed by column - FirstField (the slots of the index and
@@ -327,6 +328,9 @@ class TSovFile {
   TSovWeatherArray FWeather;
 
  private:
+  // The lines of the field data file, without their line ends.
+  QStringList FileLines(const QString& ProgramVersion) const;
+
   enum class StatKind { Max, Min };
   bool ColumnExtreme(StatKind Kind, int Col, int Rows, double& Value, bool EmptyAsZero) const;
 };

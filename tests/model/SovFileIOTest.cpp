@@ -4,6 +4,7 @@
 #include "SovCalendar.h"
 #include "SovFile.h"
 #include "SovLookup.h"
+#include "SovSched.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <csignal>
 #include <memory>
 #include <random>
@@ -184,6 +186,7 @@ TEST_F(SovFileIOTest, SavesTheExactLayoutInEveryUserFormat) {
     auto Field = NewField(F);
     FillGoldenField(*Field, F);
     EXPECT_EQ(FileText(SaveBytes(*Field)).toStdString(), FileText(Golden).toStdString());
+    EXPECT_EQ(Field->SaveToText(QStringLiteral("9.8.7")).toUtf8(), Golden);
   }
 }
 
@@ -700,12 +703,6 @@ TEST_F(SovFileIOTest, FilesThatCannotBeReadGiveAMessageAndChangeNothing) {
     Bytes += QByteArray(TSovFile::MaxFileSize, 'x');
     ASSERT_TRUE(WriteBytes(Big, Bytes));
   }
-  const QString ManyLines = PathOf(QStringLiteral("lines.sov"));
-  {
-    QByteArray Bytes("[SovInfo]\r\nFileVersion=2\r\n");
-    for (int i = 0; i < TSovFile::MaxFileLines; ++i) Bytes += "[S" + QByteArray::number(i) + "]\n";
-    ASSERT_TRUE(WriteBytes(ManyLines, Bytes));
-  }
   const QString Binary = PathOf(QStringLiteral("binary.sov"));
   ASSERT_TRUE(WriteBytes(Binary, QByteArray("[SovInfo]\r\nFileVersion=2\r\n\0\x01\x02", 30)));
   const QString Utf16 = PathOf(QStringLiteral("utf16.sov"));
@@ -725,7 +722,6 @@ TEST_F(SovFileIOTest, FilesThatCannotBeReadGiveAMessageAndChangeNothing) {
       {QStringLiteral("/dev/zero"), QStringLiteral("/dev/zero\nCan't read file.")},
       {QStringLiteral("/dev/null"), QStringLiteral("/dev/null\nCan't read file.")},
       {Big, Big + QStringLiteral("\nFile is too large.")},
-      {ManyLines, ManyLines + QStringLiteral("\nFile is too large.")},
       {Binary, Binary + QStringLiteral("\nFile is not a field data file.")},
       {Utf16, Utf16 + QStringLiteral("\nFile is not a field data file.")},
   };
@@ -802,6 +798,21 @@ TEST_F(SovFileIOTest, GarbledFilesNeverCrashAndSaveStably) {
     ASSERT_EQ(FileText(SaveBytes(*Again, QStringLiteral("g2.sov"))).toStdString(), FileText(Once).toStdString())
         << "round " << Round;
   }
+}
+
+// Just under the size limit, packed with sections and keys: loads, in reasonable time.
+TEST_F(SovFileIOTest, ALargeFileFullOfSectionsLoads) {
+  QByteArray Bytes("[SovInfo]\r\nFileVersion=2\r\n[Weather]\r\nDay7=1\r\n");
+  for (int i = 0; Bytes.size() < TSovFile::MaxFileSize - 64; ++i) {
+    Bytes += "[Event" + QByteArray::number(i) + "x]\r\nDay=1\r\n";
+    Bytes += "[Weather]\r\nDay" + QByteArray::number(i % 365 + 1) + "=" + QByteArray::number(i) + "\r\n";
+  }
+  auto Field = NewField();
+  QString Msg;
+  ASSERT_TRUE(Field->LoadFromBytes(Bytes, QStringLiteral("large.sov"), Msg)) << Msg.toStdString();
+  EXPECT_EQ(Field->GetCell(7, SovCol::MaxTemp), QStringLiteral("1"));  // the first key wins
+  EXPECT_EQ(Field->GetCell(8, SovCol::MaxTemp), QStringLiteral("7"));
+  EXPECT_EQ(Field->GetCellInt(1, SovCol::EvDay), 0);
 }
 
 TEST_F(SovFileIOTest, RandomBytesGiveAMessage) {
@@ -996,6 +1007,56 @@ TEST_F(SovFileIOTest, ExampleFilesLoadWithoutWarningsAndSaveUnchanged) {
     }
     EXPECT_GE(Days, 180);
   }
+}
+
+// The examples are fields a user can calculate at once: they pass the whole-field
+// check, their water-holding capacity is what their horizons hold, and the metric and
+// English files give the same schedule.
+TEST_F(SovFileIOTest, ExampleFieldsPassTheCheckAndCalculate) {
+  TSovLookup Shipped;
+  QString Msg;
+  ASSERT_TRUE(Shipped.LoadFromFile(QStringLiteral(FURROW_SOURCE_DIR "/data/SovLookup.ini"), Msg)) << Msg.toStdString();
+  const std::vector<ExampleDay> Measured = ReadMaricopa();
+  ASSERT_EQ(Measured.size(), 365u);
+  const QString Examples = QStringLiteral(FURROW_SOURCE_DIR "/data/examples/");
+  double EtSum[2] = {};
+  double StationEt = 0;
+  for (int Metric = 0; Metric <= 1; ++Metric) {
+    const QString Name = Metric ? QStringLiteral("maricopa-cotton-metric.sov") : QStringLiteral("maricopa-cotton-english.sov");
+    SCOPED_TRACE(Name.toStdString());
+    TSovSchedule Field(Shipped, GermanFormatSettings());
+    ASSERT_TRUE(Field.LoadFromFile(Examples + Name, Msg)) << Msg.toStdString();
+    ASSERT_EQ(Field.IsMetric(), Metric == 1);
+    QString Form;
+    int Row = 0, Col = 0;
+    EXPECT_TRUE(Field.CheckFieldData(true, Form, Row, Col)) << Form.toStdString() << " row " << Row << " col " << Col;
+    double Capacity = 0;
+    ASSERT_TRUE(Field.CalcWaterHoldingCapacity(Field.IsMetric(), Field.GetCellFloat(1, SovCol::RootingDepth), Capacity, Msg));
+    EXPECT_NEAR(Capacity, Field.GetCellFloat(1, SovCol::WaterHoldingCapacity), Metric ? 0.05 : 0.005);
+    Field.Calculate();
+    ASSERT_EQ(Field.DayCount(), 184);  // 15 April to 15 October
+    for (int Day = 1; Day <= Field.DayCount(); ++Day) {
+      ASSERT_TRUE(std::isfinite(Field.ETRef()[Day]));
+      EtSum[Metric] += Metric ? Field.ETRef()[Day] : Field.ETRef()[Day] * 25.4;
+    }
+  }
+  {
+    QFile F(QStringLiteral(FURROW_SHARED_DATA_DIR "/maricopa-2013.csv"));
+    ASSERT_TRUE(F.open(QIODevice::ReadOnly));
+    const QStringList Lines = SplitLines(QString::fromUtf8(F.readAll()));
+    for (const QString& Line : Lines) {
+      const QStringList P = Line.split(QChar(','));
+      const QDate D = QDate::fromString(P[0], Qt::ISODate);
+      double Et = 0;
+      if (D.isValid() && D >= QDate(2013, 4, 15) && D <= QDate(2013, 10, 15) && P.size() > 8 &&
+          TryStrToFloat(P[8], Et, FileFormatSettings()))
+        StationEt += Et;
+    }
+  }
+  // Both unit systems give the same reference evapotranspiration (to the rounding of
+  // the converted weather), and it is near the station's own over the season.
+  EXPECT_NEAR(EtSum[0], EtSum[1], EtSum[1] * 0.01);
+  EXPECT_NEAR(EtSum[1], StationEt, StationEt * 0.25);
 }
 
 }  // namespace
