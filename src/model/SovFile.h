@@ -286,7 +286,23 @@ class TSovFile {
   bool CheckFieldData(bool FullCheck, QString& MsgForm, int& Row, int& Col) const;
 
   // ---- Field data file ---------------------------------------------------
-  // LoadFromFile / SaveToFile are added with the file format.
+  // Reads a field data file of version 1 or 2 (UTF-8, or Windows-1252 when the bytes
+  // are not valid UTF-8) into this object, replacing every value of columns 1-61.
+  // True: read; Msg is empty or holds a warning to show (a location, crop, fertiliser,
+  // manure or method name that the lookup tables do not hold, stored as none).
+  // False: nothing was changed; Msg says why (missing, unreadable, too large, not a
+  // text file, wrong version).
+  bool LoadFromFile(const QString& FileName, QString& Msg);
+  // The same from the file's bytes; FileName is used in messages and recorded.
+  bool LoadFromBytes(const QByteArray& Bytes, const QString& FileName, QString& Msg);
+  // Writes version 2 (UTF-8, CR LF) beside FileName under a temporary name and puts
+  // it in place only when everything was written; on failure an existing file stays
+  // as it was and Msg says why. Line breaks inside values are written as blanks.
+  bool SaveToFile(const QString& FileName, const QString& ProgramVersion, QString& Msg);
+  // The text SaveToFile writes.
+  QString SaveToText(const QString& ProgramVersion) const;
+  // Files larger than this are refused (a field file is some 10 to 100 kB).
+  static constexpr qint64 MaxFileSize = 8 * 1024 * 1024;
 
  protected:
   // Field value texts, indexed by column - FirstField (the slots of the index and
@@ -312,6 +328,9 @@ class TSovFile {
   TSovWeatherArray FWeather;
 
  private:
+  // The lines of the field data file, without their line ends.
+  QStringList FileLines(const QString& ProgramVersion) const;
+
   enum class StatKind { Max, Min };
   bool ColumnExtreme(StatKind Kind, int Col, int Rows, double& Value, bool EmptyAsZero) const;
 };
