@@ -303,114 +303,125 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
 // Saving
 // ---------------------------------------------------------------------------
 
+QStringList TSovFile::FileLines(const QString& ProgramVersion) const {
+  TLineWriter W;
+  auto Cell = [this](int Row, int Col) { return TSovFile::GetCell(Row, Col); };
+
+  W.Section(QStringLiteral("SovInfo"));
+  W.Value(QStringLiteral("FileVersion"), QStringLiteral("2"));
+  W.Value(QStringLiteral("ProgramVersion"), ProgramVersion);
+  W.EndSection();
+
+  // Field: every key, empty ones too.
+  QDate Date;
+  QDate Emergence;
+  const bool EmergenceParsed = TryStrToDateWithYear(Cell(1, SovCol::EmergenceDate).trimmed(), Emergence, FUserFormat);
+  W.Section(QStringLiteral("Field"));
+  for (int Col = SovCol::FirstField; Col <= SovCol::LastField; ++Col) {
+    QString Text = Cell(1, Col);
+    if (IsNumberFieldColumn(Col)) {
+      Text = UserToFileNumber(Text);
+    } else if (Col == SovCol::EmergenceDate || Col == SovCol::StartingDate) {
+      if (TryStrToDateWithYear(Text.trimmed(), Date, FUserFormat)) Text = DateToStr(Date, FFileFormat);
+    } else if (Col == SovCol::CalculationDate) {
+      if (TryStrToDateWithYear(Text.trimmed(), Date, FUserFormat))
+        Text = DateToStr(Date, FFileFormat);
+      else if (EmergenceParsed && TryStrToDateDefYear(Text.trimmed(), Date, FUserFormat, Emergence.year()))
+        Text = DateToStrNoYear(FFileFormat, Date);
+    }
+    W.Value(TSovFile::ColumnName(Col), Text);
+  }
+  W.EndSection();
+
+  // Horizons that hold anything, under their own numbers.
+  for (int Hz = 1; Hz <= MaxHorizons; ++Hz) {
+    QStringList Values;
+    bool HasData = false;
+    for (int Col = SovCol::FirstHorizon; Col <= SovCol::LastHorizon; ++Col) {
+      QString Text = Cell(Hz, Col);
+      if (IsNumberHorizonColumn(Col)) Text = UserToFileNumber(Text);
+      Text = OneLine(Text);
+      HasData = HasData || !Text.isEmpty();
+      Values << Text;
+    }
+    if (!HasData) continue;
+    W.Section(QStringLiteral("Horizon") + QString::number(Hz));
+    for (int Col = SovCol::FirstHorizon; Col <= SovCol::LastHorizon; ++Col)
+      W.Raw(TSovFile::ColumnName(Col), Values[Col - SovCol::FirstHorizon]);
+    W.EndSection();
+  }
+
+  // Events with a day and a code, numbered afresh from 1 in slot order. Only events
+  // that a load takes back are written (day 1-365, one of the four codes), so that
+  // the numbering of the file stays the numbering it loads with.
+  const TSovLookup& L = Lookup();
+  int Count = 0;
+  for (const TSovEventRec& Event : FEvents) {
+    const QString Code = EventCode(Event.Code);
+    if (Event.Day < 1 || Event.Day > MaxDays || Code.isEmpty()) continue;
+    ++Count;
+    W.Section(QStringLiteral("Event") + QString::number(Count));
+    W.Value(QStringLiteral("Day"), QString::number(Event.Day));
+    W.Value(QStringLiteral("Code"), Code);
+    switch (Event.Code) {
+      case 1:  // "F"
+        W.Value(QStringLiteral("Key1"),
+                RowName(Event.Key1, L.FertilizerCount(), [&L](int Row) -> const auto& { return L.Fertilizer(Row); }));
+        W.Value(QStringLiteral("Value"), UserToFileNumber(Event.Value));
+        W.Value(QStringLiteral("Key2"), RowName(Event.Key2, L.FertAppMethodCount(),
+                                                [&L](int Row) -> const auto& { return L.FertAppMethod(Row); }));
+        break;
+      case 2:  // "N"
+        W.Value(QStringLiteral("Value"), UserToFileNumber(Event.Value));
+        break;
+      case 3:  // "M"
+        W.Value(QStringLiteral("Key1"),
+                RowName(Event.Key1, L.ManureCount(), [&L](int Row) -> const auto& { return L.Manure(Row); }));
+        W.Value(QStringLiteral("Value"), UserToFileNumber(Event.Value));
+        W.Value(QStringLiteral("Key2"), RowName(Event.Key2, L.ManureAppMethodCount(),
+                                                [&L](int Row) -> const auto& { return L.ManureAppMethod(Row); }));
+        W.Value(QStringLiteral("Value2"), UserToFileNumber(Event.Value2));
+        W.Value(QStringLiteral("Value3"), UserToFileNumber(Event.Value3));
+        break;
+      default:  // "R"
+        W.Value(QStringLiteral("Value"), Event.Value);
+        break;
+    }
+    W.Value(QStringLiteral("Misc1"), Event.Misc1);
+    W.Value(QStringLiteral("Notes"), Event.Notes);
+    W.EndSection();
+  }
+
+  // Weather: days that hold anything, eight escaped values each.
+  W.Section(QStringLiteral("Weather"));
+  for (int Day = 1; Day <= MaxDays; ++Day) {
+    QStringList Values;
+    bool HasData = false;
+    for (int Col = SovCol::FirstWeather; Col <= SovCol::LastWeather; ++Col) {
+      QString Text = Cell(Day, Col);
+      if (Col < SovCol::GrowthStage) Text = UserToFileNumber(Text);
+      Text = OneLine(Text);
+      HasData = HasData || !Text.isEmpty();
+      Values << FParser.EscapeText(Text);
+    }
+    if (HasData) W.Raw(QStringLiteral("Day") + QString::number(Day), Values.join(FParser.Delimiter));
+  }
+  W.EndSection();
+  return W.Lines();
+}
+
+QString TSovFile::SaveToText(const QString& ProgramVersion) const {
+  QString Text;
+  for (const QString& Line : FileLines(ProgramVersion)) Text += Line + QStringLiteral("\r\n");
+  return Text;
+}
+
 bool TSovFile::SaveToFile(const QString& FileName, const QString& ProgramVersion, QString& Msg) {
   Msg.clear();
-
   // The whole text first, so that nothing touches the disk before it is complete.
-  TLineWriter W;
+  QStringList Lines;
   try {
-    auto Cell = [this](int Row, int Col) { return TSovFile::GetCell(Row, Col); };
-
-    W.Section(QStringLiteral("SovInfo"));
-    W.Value(QStringLiteral("FileVersion"), QStringLiteral("2"));
-    W.Value(QStringLiteral("ProgramVersion"), ProgramVersion);
-    W.EndSection();
-
-    // Field: every key, empty ones too.
-    QDate Date;
-    QDate Emergence;
-    const bool EmergenceParsed = TryStrToDateWithYear(Cell(1, SovCol::EmergenceDate).trimmed(), Emergence, FUserFormat);
-    W.Section(QStringLiteral("Field"));
-    for (int Col = SovCol::FirstField; Col <= SovCol::LastField; ++Col) {
-      QString Text = Cell(1, Col);
-      if (IsNumberFieldColumn(Col)) {
-        Text = UserToFileNumber(Text);
-      } else if (Col == SovCol::EmergenceDate || Col == SovCol::StartingDate) {
-        if (TryStrToDateWithYear(Text.trimmed(), Date, FUserFormat)) Text = DateToStr(Date, FFileFormat);
-      } else if (Col == SovCol::CalculationDate) {
-        if (TryStrToDateWithYear(Text.trimmed(), Date, FUserFormat))
-          Text = DateToStr(Date, FFileFormat);
-        else if (EmergenceParsed && TryStrToDateDefYear(Text.trimmed(), Date, FUserFormat, Emergence.year()))
-          Text = DateToStrNoYear(FFileFormat, Date);
-      }
-      W.Value(TSovFile::ColumnName(Col), Text);
-    }
-    W.EndSection();
-
-    // Horizons that hold anything, under their own numbers.
-    for (int Hz = 1; Hz <= MaxHorizons; ++Hz) {
-      QStringList Values;
-      bool HasData = false;
-      for (int Col = SovCol::FirstHorizon; Col <= SovCol::LastHorizon; ++Col) {
-        QString Text = Cell(Hz, Col);
-        if (IsNumberHorizonColumn(Col)) Text = UserToFileNumber(Text);
-        Text = OneLine(Text);
-        HasData = HasData || !Text.isEmpty();
-        Values << Text;
-      }
-      if (!HasData) continue;
-      W.Section(QStringLiteral("Horizon") + QString::number(Hz));
-      for (int Col = SovCol::FirstHorizon; Col <= SovCol::LastHorizon; ++Col)
-        W.Raw(TSovFile::ColumnName(Col), Values[Col - SovCol::FirstHorizon]);
-      W.EndSection();
-    }
-
-    // Events with a day and a code, numbered afresh from 1 in slot order. Only events
-    // that a load takes back are written (day 1-365, one of the four codes), so that
-    // the numbering of the file stays the numbering it loads with.
-    const TSovLookup& L = Lookup();
-    int Count = 0;
-    for (const TSovEventRec& Event : FEvents) {
-      const QString Code = EventCode(Event.Code);
-      if (Event.Day < 1 || Event.Day > MaxDays || Code.isEmpty()) continue;
-      ++Count;
-      W.Section(QStringLiteral("Event") + QString::number(Count));
-      W.Value(QStringLiteral("Day"), QString::number(Event.Day));
-      W.Value(QStringLiteral("Code"), Code);
-      switch (Event.Code) {
-        case 1:  // "F"
-          W.Value(QStringLiteral("Key1"),
-                  RowName(Event.Key1, L.FertilizerCount(), [&L](int Row) -> const auto& { return L.Fertilizer(Row); }));
-          W.Value(QStringLiteral("Value"), UserToFileNumber(Event.Value));
-          W.Value(QStringLiteral("Key2"), RowName(Event.Key2, L.FertAppMethodCount(),
-                                                  [&L](int Row) -> const auto& { return L.FertAppMethod(Row); }));
-          break;
-        case 2:  // "N"
-          W.Value(QStringLiteral("Value"), UserToFileNumber(Event.Value));
-          break;
-        case 3:  // "M"
-          W.Value(QStringLiteral("Key1"),
-                  RowName(Event.Key1, L.ManureCount(), [&L](int Row) -> const auto& { return L.Manure(Row); }));
-          W.Value(QStringLiteral("Value"), UserToFileNumber(Event.Value));
-          W.Value(QStringLiteral("Key2"), RowName(Event.Key2, L.ManureAppMethodCount(),
-                                                  [&L](int Row) -> const auto& { return L.ManureAppMethod(Row); }));
-          W.Value(QStringLiteral("Value2"), UserToFileNumber(Event.Value2));
-          W.Value(QStringLiteral("Value3"), UserToFileNumber(Event.Value3));
-          break;
-        default:  // "R"
-          W.Value(QStringLiteral("Value"), Event.Value);
-          break;
-      }
-      W.Value(QStringLiteral("Misc1"), Event.Misc1);
-      W.Value(QStringLiteral("Notes"), Event.Notes);
-      W.EndSection();
-    }
-
-    // Weather: days that hold anything, eight escaped values each.
-    W.Section(QStringLiteral("Weather"));
-    for (int Day = 1; Day <= MaxDays; ++Day) {
-      QStringList Values;
-      bool HasData = false;
-      for (int Col = SovCol::FirstWeather; Col <= SovCol::LastWeather; ++Col) {
-        QString Text = Cell(Day, Col);
-        if (Col < SovCol::GrowthStage) Text = UserToFileNumber(Text);
-        Text = OneLine(Text);
-        HasData = HasData || !Text.isEmpty();
-        Values << FParser.EscapeText(Text);
-      }
-      if (HasData) W.Raw(QStringLiteral("Day") + QString::number(Day), Values.join(FParser.Delimiter));
-    }
-    W.EndSection();
+    Lines = FileLines(ProgramVersion);
   } catch (const std::exception&) {
     Msg = QStringLiteral("Unable to write to file ") + FileName + QStringLiteral(".");
     return false;
@@ -421,7 +432,7 @@ bool TSovFile::SaveToFile(const QString& FileName, const QString& ProgramVersion
   TTextOutFile Out;
   try {
     if (Out.Open(FileName)) {
-      for (const QString& Line : W.Lines()) {
+      for (const QString& Line : Lines) {
         Out.Write(Line);
         Out.NewLine();
       }

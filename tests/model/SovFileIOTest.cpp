@@ -4,6 +4,7 @@
 #include "SovCalendar.h"
 #include "SovFile.h"
 #include "SovLookup.h"
+#include "SovSched.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <csignal>
 #include <memory>
 #include <random>
@@ -184,6 +186,7 @@ TEST_F(SovFileIOTest, SavesTheExactLayoutInEveryUserFormat) {
     auto Field = NewField(F);
     FillGoldenField(*Field, F);
     EXPECT_EQ(FileText(SaveBytes(*Field)).toStdString(), FileText(Golden).toStdString());
+    EXPECT_EQ(Field->SaveToText(QStringLiteral("9.8.7")).toUtf8(), Golden);
   }
 }
 
@@ -1004,6 +1007,56 @@ TEST_F(SovFileIOTest, ExampleFilesLoadWithoutWarningsAndSaveUnchanged) {
     }
     EXPECT_GE(Days, 180);
   }
+}
+
+// The examples are fields a user can calculate at once: they pass the whole-field
+// check, their water-holding capacity is what their horizons hold, and the metric and
+// English files give the same schedule.
+TEST_F(SovFileIOTest, ExampleFieldsPassTheCheckAndCalculate) {
+  TSovLookup Shipped;
+  QString Msg;
+  ASSERT_TRUE(Shipped.LoadFromFile(QStringLiteral(FURROW_SOURCE_DIR "/data/SovLookup.ini"), Msg)) << Msg.toStdString();
+  const std::vector<ExampleDay> Measured = ReadMaricopa();
+  ASSERT_EQ(Measured.size(), 365u);
+  const QString Examples = QStringLiteral(FURROW_SOURCE_DIR "/data/examples/");
+  double EtSum[2] = {};
+  double StationEt = 0;
+  for (int Metric = 0; Metric <= 1; ++Metric) {
+    const QString Name = Metric ? QStringLiteral("maricopa-cotton-metric.sov") : QStringLiteral("maricopa-cotton-english.sov");
+    SCOPED_TRACE(Name.toStdString());
+    TSovSchedule Field(Shipped, GermanFormatSettings());
+    ASSERT_TRUE(Field.LoadFromFile(Examples + Name, Msg)) << Msg.toStdString();
+    ASSERT_EQ(Field.IsMetric(), Metric == 1);
+    QString Form;
+    int Row = 0, Col = 0;
+    EXPECT_TRUE(Field.CheckFieldData(true, Form, Row, Col)) << Form.toStdString() << " row " << Row << " col " << Col;
+    double Capacity = 0;
+    ASSERT_TRUE(Field.CalcWaterHoldingCapacity(Field.IsMetric(), Field.GetCellFloat(1, SovCol::RootingDepth), Capacity, Msg));
+    EXPECT_NEAR(Capacity, Field.GetCellFloat(1, SovCol::WaterHoldingCapacity), Metric ? 0.05 : 0.005);
+    Field.Calculate();
+    ASSERT_EQ(Field.DayCount(), 184);  // 15 April to 15 October
+    for (int Day = 1; Day <= Field.DayCount(); ++Day) {
+      ASSERT_TRUE(std::isfinite(Field.ETRef()[Day]));
+      EtSum[Metric] += Metric ? Field.ETRef()[Day] : Field.ETRef()[Day] * 25.4;
+    }
+  }
+  {
+    QFile F(QStringLiteral(FURROW_SHARED_DATA_DIR "/maricopa-2013.csv"));
+    ASSERT_TRUE(F.open(QIODevice::ReadOnly));
+    const QStringList Lines = SplitLines(QString::fromUtf8(F.readAll()));
+    for (const QString& Line : Lines) {
+      const QStringList P = Line.split(QChar(','));
+      const QDate D = QDate::fromString(P[0], Qt::ISODate);
+      double Et = 0;
+      if (D.isValid() && D >= QDate(2013, 4, 15) && D <= QDate(2013, 10, 15) && P.size() > 8 &&
+          TryStrToFloat(P[8], Et, FileFormatSettings()))
+        StationEt += Et;
+    }
+  }
+  // Both unit systems give the same reference evapotranspiration (to the rounding of
+  // the converted weather), and it is near the station's own over the season.
+  EXPECT_NEAR(EtSum[0], EtSum[1], EtSum[1] * 0.01);
+  EXPECT_NEAR(EtSum[1], StationEt, StationEt * 0.25);
 }
 
 }  // namespace

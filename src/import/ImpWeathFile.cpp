@@ -1,0 +1,797 @@
+#include "ImpWeathFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+
+const char* const TImportedWeatherFile::MsgFileNotFound = "File does not exist.";
+const char* const TImportedWeatherFile::MsgCantOpen = "Can't open file.";
+const char* const TImportedWeatherFile::MsgCantRead = "Can't read file.";
+const char* const TImportedWeatherFile::MsgTooLarge =
+    "File is too large to import (more than 64 MB).";
+const char* const TImportedWeatherFile::MsgUnrecognized = "Unrecognized file format.";
+const char* const TImportedWeatherFile::MsgNoData = "File contains no data.";
+const char* const TImportedWeatherFile::MsgHeaderIncomplete = "Data header line is incomplete.";
+const char* const TImportedWeatherFile::MsgHeadersIncomplete =
+    "Data header lines are incomplete.";
+const char* const TImportedWeatherFile::MsgInvalidDate = "Invalid date encountered: ";
+const char* const TImportedWeatherFile::MsgNoStationLocation = "Can't find Station Location.";
+const char* const TImportedWeatherFile::MsgMissingDay = "Data header line is missing day.";
+const char* const TImportedWeatherFile::MsgMissingMonthDayYear =
+    "Data header line is missing month, day, year.";
+
+namespace {
+
+constexpr qint64 ReadBlockSize = 1024 * 1024;
+
+// Sequential line reading: ReadLn past the end gives an empty line.
+class TLineReader {
+ public:
+  explicit TLineReader(QStringList Lines) : FLines(std::move(Lines)) {}
+  bool Eof() const { return FPos >= FLines.size(); }
+  QString ReadLn() { return Eof() ? QString() : FLines.at(FPos++); }
+
+ private:
+  QStringList FLines;
+  qsizetype FPos = 0;
+};
+
+bool IsBlank(const QString& Line) { return Line.trimmed().isEmpty(); }
+
+bool SameText(const QString& A, const char* B) {
+  return A.compare(QLatin1String(B), Qt::CaseInsensitive) == 0;
+}
+
+// Reads the lines after the first non-blank one, L, for the layout that L names.
+class TLayoutReader {
+ public:
+  TLayoutReader(TImportedWeather& Weather, TLineReader& Reader, const QString& FileName,
+                QString& ErrMsg)
+      : W(Weather), R(Reader), FFileName(FileName), FErrMsg(ErrMsg) {}
+
+  // Each returns False after setting the message of a failure. A layout that does not
+  // match L returns True and leaves SourceName empty.
+  bool ReadWeatherUnderground(QString L);
+  bool ReadNoaaLcd();
+  bool ReadCaldry(QString L);
+  bool ReadIowaStateAg(QString L);
+  bool ReadNwsCoop(const QString& L);
+  bool ReadNrcsScan();
+  bool ReadStandardCsv(const QString& L);
+  bool ReadNexradOrEnviroWeather(QString L);
+
+ private:
+  bool ReadNexrad();
+  bool ReadEnviroWeather();
+
+  bool Fail(const char* Text) {
+    FErrMsg = FFileName + u'\n' + QLatin1String(Text);
+    return false;
+  }
+  bool FailDate(const QString& Text) {
+    FErrMsg = FFileName + u'\n' + QLatin1String(TImportedWeatherFile::MsgInvalidDate) + Text;
+    return false;
+  }
+
+  QStringList Split(const QString& Line) const { return SplitFields(W.InParser, Line); }
+
+  bool ToNumber(const QString& Text, double& Value) const {
+    return TryStrToFloat(Text, Value, W.FormatSettings);
+  }
+  // The text when it is a number, else empty.
+  QString Num(const QString& Text) const {
+    double Value = 0;
+    return ToNumber(Text, Value) ? Text : QString();
+  }
+
+  // A date of the range the importer accepts that exists in the calendar.
+  static bool ValidDate(int Year, int Month, int Day) {
+    return Year >= 1950 && Year <= 2050 && Month >= 1 && Month <= 12 && Day >= 1 &&
+           Day <= 31 && QDate::isValid(Year, Month, Day);
+  }
+  static bool ParseDate(const QString& YearText, const QString& MonthText,
+                        const QString& DayText, int& Year, int& Month, int& Day) {
+    return TryStrToInt(YearText, Year) && TryStrToInt(MonthText, Month) &&
+           TryStrToInt(DayText, Day) && ValidDate(Year, Month, Day);
+  }
+  // "yyyy-mm-dd" (characters 1-4, 6-7, 9-10).
+  static bool ParseIsoDate(const QString& Text, int& Year, int& Month, int& Day) {
+    return ParseDate(Text.left(4), Text.mid(5, 2), Text.mid(8, 2), Year, Month, Day);
+  }
+  // "mm/dd/yyyy" (characters 1-2, 4-5, 7-10).
+  static bool ParseUsDate(const QString& Text, int& Year, int& Month, int& Day) {
+    return ParseDate(Text.mid(6, 4), Text.left(2), Text.mid(3, 2), Year, Month, Day);
+  }
+
+  void AddDay(int Year, int Month, int Day, const QString& Value) {
+    W.AddPair(TImportedWeather::DayName(Year, Month, Day), Value);
+  }
+  void SetFacts(bool Temperature, bool Precipitation, bool Wind, bool Humidity) {
+    W.Has[wkTemperature] = Temperature;
+    W.Has[wkPrecipitation] = Precipitation;
+    W.Has[wkWind] = Wind;
+    W.Has[wkHumidity] = Humidity;
+  }
+  void UseAsHas() {
+    for (int K = 0; K < WeatherKindCount; ++K) W.Use[K] = W.Has[K];
+  }
+
+  TImportedWeather& W;
+  TLineReader& R;
+  const QString& FFileName;
+  QString& FErrMsg;
+};
+
+// Daily history pages, airport and personal stations.
+bool TLayoutReader::ReadWeatherUnderground(QString L) {
+  W.SourceName = QStringLiteral("Weather Underground");
+  // The header may be wrapped over several lines; the first line whose first field
+  // holds "-" (a date) is the first data line.
+  QString H;
+  bool HaveData = false;
+  for (;;) {
+    if (FieldAt(Split(L), 1).contains(u'-')) {
+      HaveData = true;
+      break;
+    }
+    H += u' ' + L;
+    if (R.Eof()) break;
+    L = R.ReadLn();
+  }
+
+  const QStringList Header = Split(H);
+  int DateCol = 0, MaxCol = 0, MinCol = 0, MeanCol = 0, PrecipCol = 0, WindCol = 0,
+      HumCol = 0, NotesCol = 0;
+  for (qsizetype I = 0; I < Header.size(); ++I) {
+    const QString& F = Header.at(I);
+    if (F.isEmpty()) break;
+    const int Col = static_cast<int>(I + 1);
+    if (DateCol == 0 && ((Col == 1 && F.size() < 5) || F == u"Date")) DateCol = Col;
+    if (MaxCol == 0 && (SameText(F, "Max TemperatureF") || SameText(F, "TemperatureHighF")))
+      MaxCol = Col;
+    if (MinCol == 0 && (SameText(F, "Min TemperatureF") || SameText(F, "TemperatureLowF")))
+      MinCol = Col;
+    if (MeanCol == 0 && (SameText(F, "Mean TemperatureF") || SameText(F, "TemperatureAvgF")))
+      MeanCol = Col;
+    if (PrecipCol == 0 && (SameText(F, "PrecipitationIn") || SameText(F, "PrecipitationSumIn")))
+      PrecipCol = Col;
+    if (WindCol == 0 && (SameText(F, "Mean Wind SpeedMPH") || SameText(F, "WindSpeedAvgMPH")))
+      WindCol = Col;
+    if (HumCol == 0 && (SameText(F, "Mean Humidity") || SameText(F, "HumidityAvg")))
+      HumCol = Col;
+    if (NotesCol == 0 && SameText(F, "Events")) NotesCol = Col;
+  }
+  if (DateCol == 0 || MaxCol == 0 || MinCol == 0 || MeanCol == 0 || PrecipCol == 0 ||
+      WindCol == 0 || HumCol == 0) {
+    return Fail(TImportedWeatherFile::MsgHeadersIncomplete);
+  }
+
+  W.Metric = false;
+  SetFacts(true, true, true, true);
+  W.Has[wkNotes] = NotesCol > 0;
+  W.Has[wkIrrigation] = false;
+  UseAsHas();
+
+  while (HaveData && !IsBlank(L)) {
+    const QStringList F = Split(L);
+    // Year, month and day separated by "-", month and day of one or two digits.
+    const QString DateText = FieldAt(F, DateCol);
+    const QString Rest = DateText.mid(5);
+    const qsizetype Dash = Rest.indexOf(u'-');
+    const QString MonthText = Dash < 0 ? Rest : Rest.left(Dash);
+    const QString DayText = Dash < 0 ? QString() : Rest.mid(Dash + 1);
+    int Year = 0, Month = 0, Day = 0;
+    if (!ParseDate(DateText.left(4), MonthText, DayText, Year, Month, Day)) {
+      return FailDate(Rest);
+    }
+    QString Precip = FieldAt(F, PrecipCol);
+    if (SameText(Precip, "T")) {
+      Precip = QStringLiteral("0");  // trace
+    } else {
+      Precip = Num(Precip);
+    }
+    QString Value = Num(FieldAt(F, MaxCol)) + u',' + Num(FieldAt(F, MinCol)) + u',' +
+                    Num(FieldAt(F, MeanCol)) + u',' + Precip + u',' +
+                    Num(FieldAt(F, WindCol)) + u',' + Num(FieldAt(F, HumCol));
+    if (NotesCol > 0) Value += u',' + FieldAt(F, NotesCol);
+    AddDay(Year, Month, Day, Value);
+    if (R.Eof()) break;
+    L = R.ReadLn();
+  }
+  return true;
+}
+
+// Local climatological data, daily summary.
+bool TLayoutReader::ReadNoaaLcd() {
+  W.SourceName = QStringLiteral("NOAA LCD");
+  QString L = R.ReadLn();
+  if (IsBlank(L)) L = R.ReadLn();
+  L = R.ReadLn();
+  const QString LocationKey = QStringLiteral("Station Location:");
+  if (!L.startsWith(LocationKey)) return Fail(TImportedWeatherFile::MsgNoStationLocation);
+  W.StationName = L.mid(LocationKey.size()).trimmed();
+  L = R.ReadLn();
+  if (L.startsWith(u"Lat:")) W.Latitude = L.mid(4).trimmed();
+  L = R.ReadLn();
+  if (L.startsWith(u"Lon:")) W.Longitude = L.mid(4).trimmed();
+  L = R.ReadLn();
+  if (L.startsWith(u"Elev:")) W.Elevation = L.mid(5).trimmed();
+
+  const QStringList Header = Split(R.ReadLn());
+  const int DateCol = FindField(Header, QStringLiteral("YearMonthDay"));
+  const int MaxCol = FindField(Header, QStringLiteral("Tmax"));
+  const int MinCol = FindField(Header, QStringLiteral("Tmin"));
+  const int MeanCol = FindField(Header, QStringLiteral("Tavg"));
+  const int PrecipCol = FindField(Header, QStringLiteral("PrecipTotal"));
+  const int WindCol = FindField(Header, QStringLiteral("AvgSpeed"));
+  if (DateCol == 0 || MaxCol == 0 || MinCol == 0 || MeanCol == 0 || PrecipCol == 0 ||
+      WindCol == 0) {
+    return Fail(TImportedWeatherFile::MsgHeaderIncomplete);
+  }
+
+  W.Metric = false;
+  SetFacts(true, true, true, false);
+  W.Use[wkTemperature] = true;
+  W.Use[wkPrecipitation] = false;
+  W.Use[wkWind] = true;
+  W.Use[wkHumidity] = false;
+
+  // A value flagged as estimated carries a trailing "*".
+  const auto Unflag = [this](QString Text) {
+    if (Text.endsWith(u'*')) Text.chop(1);
+    return Num(Text);
+  };
+  while (!R.Eof()) {
+    const QStringList F = Split(R.ReadLn());
+    const QString DateText = FieldAt(F, DateCol);
+    int Year = 0, Month = 0, Day = 0;
+    if (!ParseDate(DateText.left(4), DateText.mid(4, 2), DateText.mid(6, 2), Year, Month,
+                   Day)) {
+      break;  // the summary rows after the days
+    }
+    QString Precip = FieldAt(F, PrecipCol);
+    Precip = Precip == u"T" ? QStringLiteral("0") : Num(Precip);
+    AddDay(Year, Month, Day,
+           Unflag(FieldAt(F, MaxCol)) + u',' + Unflag(FieldAt(F, MinCol)) + u',' +
+               Unflag(FieldAt(F, MeanCol)) + u',' + Precip + u',' +
+               Unflag(FieldAt(F, WindCol)));
+  }
+  return true;
+}
+
+// The daily export of an automated weather-station network (tab-delimited).
+bool TLayoutReader::ReadCaldry(QString L) {
+  W.SourceName = QStringLiteral("Caldry Automated Station");
+  W.InParser.Delimiter = u'\t';
+  const QString IdKey = QStringLiteral("Station ID:");
+  bool Found = false;
+  while (!R.Eof()) {
+    L = R.ReadLn();
+    const qsizetype P = L.indexOf(IdKey);
+    if (P >= 0) {
+      const QString Rest = L.mid(P + IdKey.size()).trimmed();
+      const qsizetype Blank = Rest.indexOf(u' ');
+      if (Blank >= 0) W.StationName = Rest.left(Blank);
+    }
+    const QStringList F = Split(L);
+    if (FieldAt(F, 1) == u"Date" && FieldAt(F, 2) == u"CACId") {
+      Found = true;
+      break;
+    }
+  }
+  if (!Found) return Fail(TImportedWeatherFile::MsgHeadersIncomplete);
+
+  // Header lines continue until the first line whose first field holds a date.
+  QString H = u' ' + L;
+  bool HaveData = false;
+  while (!R.Eof()) {
+    L = R.ReadLn();
+    if (FieldAt(Split(L), 1).contains(u'/')) {
+      HaveData = true;
+      break;
+    }
+    H += u' ' + L;
+  }
+
+  const QStringList Header = Split(H);
+  const auto Find = [&Header](const char* Name) {
+    return FindField(Header, QLatin1String(Name));
+  };
+  int MaxCol = Find("Maximum Air Temperature (degF)");
+  int MinCol = Find("Minimum Air Temperature (degF)");
+  int MeanCol = Find("Air Temperature (degF)");
+  int PrecipCol = Find("Precipitation (inch)");
+  int WindCol = Find("Wind Speed (mph)");
+  if (MaxCol == 0 || MinCol == 0 || MeanCol == 0 || PrecipCol == 0 || WindCol == 0) {
+    MaxCol = Find("Maximum Air Temperature (degC)");
+    MinCol = Find("Minimum Air Temperature (degC)");
+    MeanCol = Find("Air Temperature (degC)");
+    PrecipCol = Find("Precipitation (mm)");
+    WindCol = Find("Wind Speed (mps)");
+    if (MaxCol == 0 || MinCol == 0 || MeanCol == 0 || PrecipCol == 0 || WindCol == 0) {
+      return Fail(TImportedWeatherFile::MsgHeadersIncomplete);
+    }
+    W.Metric = true;
+  } else {
+    W.Metric = false;
+  }
+  SetFacts(true, true, true, false);
+  W.Use[wkTemperature] = true;
+  W.Use[wkPrecipitation] = false;
+  W.Use[wkWind] = true;
+  W.Use[wkHumidity] = false;
+
+  while (HaveData && !IsBlank(L)) {
+    const QStringList F = Split(L);
+    const QString DateText = FieldAt(F, 1);
+    int Year = 0, Month = 0, Day = 0;
+    if (!ParseUsDate(DateText, Year, Month, Day)) return FailDate(DateText);
+    AddDay(Year, Month, Day,
+           Num(FieldAt(F, MaxCol)) + u',' + Num(FieldAt(F, MinCol)) + u',' +
+               Num(FieldAt(F, MeanCol)) + u',' + Num(FieldAt(F, PrecipCol)) + u',' +
+               Num(FieldAt(F, WindCol)));
+    if (R.Eof()) break;
+    L = R.ReadLn();
+  }
+  return true;
+}
+
+bool TLayoutReader::ReadIowaStateAg(QString L) {
+  W.SourceName = QStringLiteral("Iowa State Ag Climate");
+  while (L.startsWith(u'#') && !R.Eof()) L = R.ReadLn();
+  if (L.startsWith(u'#')) L.clear();  // comments only
+  if (L.contains(u'\t')) W.InParser.Delimiter = u'\t';
+
+  const QStringList Header = Split(L);
+  const auto Find = [&Header](const char* Name) {
+    return FindField(Header, QLatin1String(Name));
+  };
+  const int SiteCol = Find("Site Name");
+  const int DateCol = Find("valid");
+  const int MaxCol = Find("High Air Temp");
+  const int MinCol = Find("Low Air Temp");
+  const int PrecipCol = Find("Daily Precip");
+  const int WindCol = Find("Average Wind Vel");
+  const int HumCol = Find("Ave RH%");
+  if (DateCol == 0 || (MaxCol == 0 && MinCol == 0 && PrecipCol == 0 && WindCol == 0 &&
+                       HumCol == 0) ||
+      (MaxCol == 0) != (MinCol == 0)) {
+    return Fail(TImportedWeatherFile::MsgHeaderIncomplete);
+  }
+
+  W.Metric = false;
+  SetFacts(MaxCol > 0, PrecipCol > 0, WindCol > 0, HumCol > 0);
+  UseAsHas();
+
+  QString SiteName;
+  bool HaveSite = false;
+  while (!R.Eof()) {
+    L = R.ReadLn();
+    if (IsBlank(L)) continue;
+    const QStringList F = Split(L);
+    const QString DateText = FieldAt(F, DateCol);
+    int Year = 0, Month = 0, Day = 0;
+    if (!ParseIsoDate(DateText, Year, Month, Day)) return FailDate(DateText);
+    AddDay(Year, Month, Day,
+           Num(FieldAt(F, MaxCol)) + u',' + Num(FieldAt(F, MinCol)) + QStringLiteral(",,") +
+               Num(FieldAt(F, PrecipCol)) + u',' + Num(FieldAt(F, WindCol)) + u',' +
+               Num(FieldAt(F, HumCol)));
+    SiteName = FieldAt(F, SiteCol);
+    HaveSite = true;
+  }
+  if (SiteCol > 0 && HaveSite) W.StationName = SiteName;
+  return true;
+}
+
+// Cooperative observer stations.
+bool TLayoutReader::ReadNwsCoop(const QString& L) {
+  W.SourceName = QStringLiteral("NWS COOP");
+  if (L.contains(u'\t')) {
+    W.InParser.Delimiter = u'\t';
+  } else if (L.contains(u' ')) {
+    W.InParser.Delimiter = u' ';
+  } else {
+    W.InParser.Delimiter = u',';
+  }
+  const QStringList Header = Split(L);
+  const auto Find = [&Header](const char* Name) {
+    return FindField(Header, QLatin1String(Name));
+  };
+  const int NameCol = Find("station_name");
+  const int LatCol = Find("lat");
+  const int LonCol = Find("lon");
+  const int DateCol = Find("day");
+  if (DateCol == 0) return Fail(TImportedWeatherFile::MsgMissingDay);
+  const auto Usable = [](int High, int Low, int Precip) {
+    return (High > 0 || Low > 0 || Precip > 0) && ((High > 0) == (Low > 0));
+  };
+  int MaxCol = Find("high");
+  int MinCol = Find("low");
+  int PrecipCol = Find("precip");
+  if (Usable(MaxCol, MinCol, PrecipCol)) {
+    W.Metric = false;
+  } else {
+    MaxCol = Find("highc");
+    MinCol = Find("lowc");
+    PrecipCol = Find("precipmm");
+    if (!Usable(MaxCol, MinCol, PrecipCol)) {
+      return Fail(TImportedWeatherFile::MsgHeaderIncomplete);
+    }
+    W.Metric = true;
+  }
+  SetFacts(MaxCol > 0, PrecipCol > 0, false, false);
+  UseAsHas();
+
+  QStringList Last;
+  while (!R.Eof()) {
+    const QString Line = R.ReadLn();
+    if (IsBlank(Line)) continue;
+    const QStringList F = Split(Line);
+    const QString DateText = FieldAt(F, DateCol);
+    int Year = 0, Month = 0, Day = 0;
+    if (!ParseIsoDate(DateText, Year, Month, Day)) return FailDate(DateText);
+    AddDay(Year, Month, Day,
+           Num(FieldAt(F, MaxCol)) + u',' + Num(FieldAt(F, MinCol)) + QStringLiteral(",,") +
+               Num(FieldAt(F, PrecipCol)));
+    Last = F;
+  }
+  if (!Last.isEmpty()) {
+    if (NameCol > 0) W.StationName = FieldAt(Last, NameCol);
+    if (LatCol > 0) W.Latitude = FieldAt(Last, LatCol);
+    if (LonCol > 0) W.Longitude = FieldAt(Last, LonCol);
+  }
+  return true;
+}
+
+// Soil climate analysis network.
+bool TLayoutReader::ReadNrcsScan() {
+  W.SourceName = QStringLiteral("NRCS SCAN");
+  const QStringList Header = Split(R.ReadLn());
+  const auto Find = [&Header](const char* Name) {
+    return FindField(Header, QLatin1String(Name));
+  };
+  const int DateCol = Find("Date");
+  const int MaxCol = Find("TMAX.D-1 (degF)");
+  const int MinCol = Find("TMIN.D-1 (degF)");
+  const int MeanCol = Find("TAVG.D-1 (degF)");
+  const int PrecipCol = Find("PRCP.D-1 (in)");
+  const int WindCol = Find("WSPDV.D-1 (mph)");
+  const int HumCol = Find("RHUM.I-1 (pct)");
+  const int M2Col = Find("SMS.I-1:-2 (pct)  (loam)");
+  const int M4Col = Find("SMS.I-1:-4 (pct)  (loam)");
+  const int M8Col = Find("SMS.I-1:-8 (pct)  (loam)");
+  int M20Col = Find("SMS.I-1:-20 (pct)  (loam)");
+  if (M20Col == 0) M20Col = Find("SMS.I-1:-20 (pct)  (silt)");
+  int M40Col = Find("SMS.I-1:-40 (pct)  (loam)");
+  if (M40Col == 0) M40Col = Find("SMS.I-1:-40 (pct)  (silt)");
+  if (DateCol == 0 || MaxCol == 0 || MinCol == 0 || MeanCol == 0 || PrecipCol == 0 ||
+      M2Col == 0 || M4Col == 0 || M8Col == 0 || M20Col == 0 || M40Col == 0) {
+    return Fail(TImportedWeatherFile::MsgHeaderIncomplete);
+  }
+
+  W.Metric = false;
+  SetFacts(true, true, WindCol > 0, HumCol > 0);
+  W.Has[wkNotes] = true;
+  UseAsHas();
+
+  // "-99.9" marks a missing value.
+  const auto Value = [this](const QString& Text) {
+    return Text == u"-99.9" ? QString() : Num(Text);
+  };
+  QString PrevDate = FieldAt(Header, DateCol);
+  while (!R.Eof()) {
+    const QString Line = R.ReadLn();
+    if (IsBlank(Line)) continue;
+    const QStringList F = Split(Line);
+    const QString DateText = FieldAt(F, DateCol);
+    if (DateText == PrevDate) continue;  // a repeated day
+    PrevDate = DateText;
+    int Year = 0, Month = 0, Day = 0;
+    if (!ParseIsoDate(DateText, Year, Month, Day)) break;
+
+    // Moisture of the root zone, weighting each sensor by the soil depth it stands for.
+    QString RootZone;
+    double M2 = 0, M4 = 0, M8 = 0, M20 = 0, M40 = 0;
+    if (ToNumber(FieldAt(F, M2Col), M2) && ToNumber(FieldAt(F, M4Col), M4) &&
+        ToNumber(FieldAt(F, M8Col), M8) && ToNumber(FieldAt(F, M20Col), M20) &&
+        ToNumber(FieldAt(F, M40Col), M40) && M2 >= 0 && M4 >= 0 && M8 > 0 && M20 > 0 &&
+        M40 > 0) {
+      const double Moisture = (3 * M2 + 3 * M4 + 8 * M8 + 16 * M20 + 10 * M40) / 40;
+      if (std::isfinite(Moisture)) RootZone = FormatFixed(Moisture, 1, W.FormatSettings);
+    }
+    AddDay(Year, Month, Day,
+           Value(FieldAt(F, MaxCol)) + u',' + Value(FieldAt(F, MinCol)) + u',' +
+               Value(FieldAt(F, MeanCol)) + u',' + Value(FieldAt(F, PrecipCol)) + u',' +
+               Value(FieldAt(F, WindCol)) + u',' + Value(FieldAt(F, HumCol)) + u',' +
+               RootZone);
+  }
+  return true;
+}
+
+// The program's own comma-separated layout.
+bool TLayoutReader::ReadStandardCsv(const QString& L) {
+  W.SourceName = QStringLiteral("Standard CSV");
+  W.InParser.Quote = u'"';
+  W.OutParser.Escape = u'\\';
+  const QStringList Header = Split(L);
+  const auto Find = [&Header](const char* Name) {
+    return FindField(Header, QLatin1String(Name));
+  };
+  const auto FindEither = [&Find](const char* Name1, const char* Name2) {
+    const int Col = Find(Name1);
+    return Col > 0 ? Col : Find(Name2);
+  };
+  const int MonthCol = Find("Month");
+  const int DayCol = Find("Day");
+  const int YearCol = Find("Year");
+  if (MonthCol == 0 || DayCol == 0 || YearCol == 0) {
+    return Fail(TImportedWeatherFile::MsgMissingMonthDayYear);
+  }
+  int MaxCol = FindEither("Max Temp", "MaxTemp");
+  int MinCol = FindEither("Min Temp", "MinTemp");
+  int PrecipCol = Find("Precip");
+  int IrrCol = Find("Irrigation");
+  int WindCol = FindEither("Wind Speed", "WindSpeed");
+  const int HumCol = FindEither("Humidity", "Humidity (%)");
+  const int NotesCol = Find("Notes");
+  const auto AnyValue = [&] {
+    return MaxCol > 0 || MinCol > 0 || PrecipCol > 0 || IrrCol > 0 || WindCol > 0;
+  };
+  if (AnyValue()) {
+    W.UnitsUnstated = true;  // Metric stays as it was
+  } else {
+    MaxCol = Find("Max Temp (degF)");
+    MinCol = Find("Min Temp (degF)");
+    PrecipCol = Find("Precip (inch)");
+    IrrCol = Find("Irrigation (inch)");
+    WindCol = Find("Wind Speed (mph)");
+    if (AnyValue()) {
+      W.Metric = false;
+    } else {
+      MaxCol = Find("Max Temp (degC)");
+      MinCol = Find("Min Temp (degC)");
+      PrecipCol = Find("Precip (mm)");
+      IrrCol = Find("Irrigation (mm)");
+      WindCol = Find("Wind Speed (mps)");
+      W.Metric = true;
+      if (!AnyValue() && HumCol == 0 && NotesCol == 0) {
+        return Fail(TImportedWeatherFile::MsgHeaderIncomplete);
+      }
+    }
+  }
+  SetFacts(MaxCol > 0, PrecipCol > 0, WindCol > 0, HumCol > 0);
+  W.Has[wkNotes] = NotesCol > 0;
+  W.Has[wkIrrigation] = IrrCol > 0;
+  UseAsHas();
+
+  while (!R.Eof()) {
+    const QString Line = R.ReadLn();
+    const QStringList F = Split(Line);
+    const QString YearText = FieldAt(F, YearCol);
+    const QString MonthText = FieldAt(F, MonthCol);
+    const QString DayText = FieldAt(F, DayCol);
+    if (YearText.isEmpty() && MonthText.isEmpty() && DayText.isEmpty()) continue;
+    int Year = 0, Month = 0, Day = 0;
+    if (!TryStrToInt(YearText, Year)) Year = 0;
+    if (!TryStrToInt(MonthText, Month)) Month = 0;
+    if (!TryStrToInt(DayText, Day)) Day = 0;
+    if (!ValidDate(Year, Month, Day)) return FailDate(Line);
+    QString Value = Num(FieldAt(F, MaxCol)) + u',' + Num(FieldAt(F, MinCol)) + QStringLiteral(",,") +
+                    Num(FieldAt(F, PrecipCol)) + u',' + Num(FieldAt(F, WindCol)) + u',' +
+                    Num(FieldAt(F, HumCol)) + u',' +
+                    W.OutParser.EscapeText(FieldAt(F, NotesCol));
+    if (IrrCol > 0) Value += u',' + Num(FieldAt(F, IrrCol));
+    AddDay(Year, Month, Day, Value);
+  }
+  return true;
+}
+
+// Rainfall summaries and the daily summaries of a state weather network, recognised
+// by a title line that may follow the station's coordinates.
+bool TLayoutReader::ReadNexradOrEnviroWeather(QString L) {
+  for (;;) {
+    if (L.left(9).compare(u"Latitude:", Qt::CaseInsensitive) == 0) {
+      W.Latitude = L.mid(9).trimmed();
+    } else if (L.left(10).compare(u"Longitude:", Qt::CaseInsensitive) == 0) {
+      W.Longitude = L.mid(10).trimmed();
+    } else {
+      const QString Title = L.trimmed();
+      if (Title.compare(u"Summary of Rainfall from NEXRAD", Qt::CaseInsensitive) == 0) {
+        return ReadNexrad();
+      }
+      if (Title == u"daily summary") return ReadEnviroWeather();
+    }
+    if (R.Eof()) return true;
+    L = R.ReadLn();
+  }
+}
+
+bool TLayoutReader::ReadNexrad() {
+  W.SourceName = QStringLiteral("NEXRAD");
+  W.Metric = false;
+  SetFacts(false, true, false, false);
+  UseAsHas();
+  while (!R.Eof()) {
+    const QString Line = R.ReadLn();
+    int Year = 0, Month = 0, Day = 0;
+    if (!ParseUsDate(Line.left(10), Year, Month, Day)) continue;
+    const QString Rain = Line.mid(10).trimmed();
+    double Value = 0;
+    if (!ToNumber(Rain, Value)) continue;
+    AddDay(Year, Month, Day, QStringLiteral(",,,") + Rain + u',');
+  }
+  return true;
+}
+
+bool TLayoutReader::ReadEnviroWeather() {
+  W.SourceName = QStringLiteral("Enviro-weather");
+  W.Metric = false;
+  QString L;
+  while (!R.Eof()) {
+    L = R.ReadLn();
+    if (L.startsWith(u"date")) break;
+  }
+  const QStringList Header = Split(L);
+  const auto Find = [&Header](const char* Name) {
+    return FindField(Header, QLatin1String(Name));
+  };
+  const int MaxCol = Find("atmp_max");
+  const int MinCol = Find("atmp_min");
+  const int PrecipCol = Find("pcpn");
+  const int HumMaxCol = Find("relh_max");
+  const int HumMinCol = Find("relh_min");
+  const bool HaveHumidity = HumMaxCol > 0 && HumMinCol > 0;
+  if (MaxCol == 0 && MinCol == 0 && PrecipCol == 0 && !HaveHumidity) {
+    return Fail(TImportedWeatherFile::MsgHeaderIncomplete);
+  }
+  SetFacts(MaxCol > 0, PrecipCol > 0, false, HaveHumidity);
+  UseAsHas();
+
+  while (!R.Eof()) {
+    const QString Line = R.ReadLn();
+    const QStringList F = Split(Line);
+    int Year = 0, Month = 0, Day = 0;
+    if (!ParseUsDate(FieldAt(F, 1), Year, Month, Day)) {
+      // Not a day: the units line tells whether the values are metric.
+      if (Line.contains(u"Air Temperature (degrees C)") || Line.contains(u"Precipitation (mm)")) {
+        W.Metric = true;
+      }
+      continue;
+    }
+    QString Value = Num(FieldAt(F, MaxCol)) + u',' + Num(FieldAt(F, MinCol)) + QStringLiteral(",,") +
+                    Num(FieldAt(F, PrecipCol));
+    if (HaveHumidity) {
+      Value += u',';  // no wind
+      double HumMax = 0, HumMin = 0;
+      if (ToNumber(FieldAt(F, HumMaxCol), HumMax) && ToNumber(FieldAt(F, HumMinCol), HumMin)) {
+        const double Mean = (HumMax + HumMin) / 2;
+        Value += u',';
+        if (std::isfinite(Mean)) Value += FormatFixed(Mean, 1, W.FormatSettings);
+      }
+    }
+    AddDay(Year, Month, Day, Value);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool TImportedWeatherFile::ImportFile(const QString& FileName, QString& ErrMsg) {
+  ErrMsg = QStringLiteral("Unexpected error.");
+  const QFileInfo Info(FileName);
+  if (FileName.isEmpty() || !Info.exists()) {
+    ErrMsg = FileName + u'\n' + QLatin1String(MsgFileNotFound);
+    return false;
+  }
+  QFile File(FileName);
+  if (Info.isDir() || !File.open(QIODevice::ReadOnly)) {
+    ErrMsg = FileName + u'\n' + QLatin1String(MsgCantOpen);
+    return false;
+  }
+  if (File.size() > MaxFileSize) {
+    ErrMsg = FileName + u'\n' + QLatin1String(MsgTooLarge);
+    return false;
+  }
+  // Read at most one byte more than allowed, in blocks: a file that grows or a device
+  // that never ends is refused too, and no buffer of the whole limit is set up.
+  QByteArray Data;
+  if (!File.isSequential()) Data.reserve(File.size());
+  bool ReadFailed = false;
+  for (;;) {
+    const qint64 Have = Data.size();
+    const qint64 Want = std::min<qint64>(ReadBlockSize, MaxFileSize + 1 - Have);
+    if (Want <= 0) break;
+    Data.resize(Have + Want);
+    const qint64 Got = File.read(Data.data() + Have, Want);
+    Data.resize(Have + std::max<qint64>(Got, 0));
+    if (Got < 0) ReadFailed = true;
+    if (Got <= 0) break;
+  }
+  File.close();
+  if (ReadFailed) {
+    ErrMsg = FileName + u'\n' + QLatin1String(MsgCantRead);
+    return false;
+  }
+  if (Data.size() > MaxFileSize) {
+    ErrMsg = FileName + u'\n' + QLatin1String(MsgTooLarge);
+    return false;
+  }
+  return ImportData(FileName, Data, ErrMsg);
+}
+
+bool TImportedWeatherFile::ImportData(const QString& FileName, const QByteArray& Data,
+                                      QString& ErrMsg) {
+  ErrMsg = QStringLiteral("Unexpected error.");
+  if (Data.size() > MaxFileSize) {
+    ErrMsg = FileName + u'\n' + QLatin1String(MsgTooLarge);
+    return false;
+  }
+
+  Clear();
+  SourceName.clear();
+  UnitsUnstated = false;
+  for (int K = 0; K < WeatherKindCount; ++K) {
+    Has[K] = false;
+    Use[K] = false;
+  }
+  StationName.clear();
+  Latitude.clear();
+  Longitude.clear();
+  Elevation.clear();
+  FormatSettings.DecimalSeparator = u'.';
+  FormatSettings.ThousandSeparator = QChar();
+  InParser.Delimiter = u',';
+  InParser.Quote = QChar();
+  InParser.Escape = QChar();
+  OutParser.Escape = QChar();
+
+  // A byte-order mark is dropped before decoding, so that it cannot survive a fallback
+  // to the Windows code page.
+  QByteArray Bytes = Data;
+  if (Bytes.startsWith("\xEF\xBB\xBF")) Bytes.remove(0, 3);
+  TLineReader Reader(SplitLines(DecodeFileText(Bytes)));
+
+  QString L;
+  do {
+    L = Reader.ReadLn();
+  } while (IsBlank(L) && !Reader.Eof());
+
+  TLayoutReader Layout(*this, Reader, FileName, ErrMsg);
+  const QStringList First = SplitFields(InParser, L);
+  const QString Field1 = FieldAt(First, 1);
+  const QString Field2 = FieldAt(First, 2);
+  const QString Lower = L.toLower();
+  bool Ok = true;
+  if ((Field1.size() < 5 && Field2 == u"Max TemperatureF") ||
+      (Field1 == u"Date" && Field2 == u"TemperatureHighF")) {
+    Ok = Layout.ReadWeatherUnderground(L);
+  } else if (L == u"Daily Summary") {
+    Ok = Layout.ReadNoaaLcd();
+  } else if (L.startsWith(u"* Instruction:")) {
+    Ok = Layout.ReadCaldry(L);
+  } else if (L.startsWith(u"# ISU")) {
+    Ok = Layout.ReadIowaStateAg(L);
+  } else if (L.startsWith(u"station")) {
+    Ok = Layout.ReadNwsCoop(L);
+  } else if (L.contains(u"NRCS National Water and Climate Center")) {
+    Ok = Layout.ReadNrcsScan();
+  } else if (Lower.contains(u"month") && Lower.contains(u"day") && Lower.contains(u"year")) {
+    Ok = Layout.ReadStandardCsv(L);
+  } else if (!IsBlank(L)) {
+    Ok = Layout.ReadNexradOrEnviroWeather(L);
+  }
+  if (!Ok) return false;
+
+  if (SourceName.isEmpty()) {
+    ErrMsg = FileName + u'\n' + QLatin1String(MsgUnrecognized);
+    return false;
+  }
+  if (Count() == 0) {
+    ErrMsg = FileName + u'\n' + QLatin1String(MsgNoData);
+    return false;
+  }
+  ErrMsg.clear();
+  return true;
+}
