@@ -3,6 +3,10 @@
 #include "Reopen.h"
 #include "ShlUtil.h"
 #include "SovCalendar.h"
+#include "SvFertApp.h"
+#include "SvManureApp.h"
+#include "SvNitrate.h"
+#include "SvResidue.h"
 
 #include <QAction>
 #include <QApplication>
@@ -114,23 +118,18 @@ QString HintOf(const QWidget* Widget) {
   return QString();
 }
 
-QString ButtonTitle(TMsgDlgType Type) {
-  switch (Type) {
-    case TMsgDlgType::Error: return QStringLiteral("Error");
-    case TMsgDlgType::Warning: return QStringLiteral("Warning");
-    case TMsgDlgType::Confirmation: return QStringLiteral("Confirm");
-    default: return QStringLiteral("Information");
+// The event editor of a code, shown modally; true when it changed the events.
+bool RunEventEditor(QWidget* Parent, int EventCode, int Day, const QDate& StartDate, bool IsMetric, bool IsUS,
+                    TSovSchedule& Field) {
+  std::unique_ptr<TEventDlg> Editor;
+  switch (EventCode) {
+    case 1: Editor = std::make_unique<TFertAppDlg>(Parent, Day, StartDate, IsMetric, IsUS, Field); break;
+    case 2: Editor = std::make_unique<TNitrateDlg>(Parent, Day, StartDate, IsMetric, IsUS, Field); break;
+    case 3: Editor = std::make_unique<TManureAppDlg>(Parent, Day, StartDate, IsMetric, IsUS, Field); break;
+    case 4: Editor = std::make_unique<TResidueDlg>(Parent, Day, StartDate, IsMetric, IsUS, Field); break;
+    default: return false;
   }
-}
-
-QMessageBox::StandardButton DefaultMessage(QWidget* Parent, TMsgDlgType Type, const QString& Text,
-                                           QMessageBox::StandardButtons Buttons) {
-  QMessageBox::Icon Icon = QMessageBox::Information;
-  if (Type == TMsgDlgType::Error) Icon = QMessageBox::Critical;
-  if (Type == TMsgDlgType::Warning) Icon = QMessageBox::Warning;
-  if (Type == TMsgDlgType::Confirmation) Icon = QMessageBox::Question;
-  QMessageBox Box(Icon, ButtonTitle(Type), Text, Buttons, Parent);
-  return static_cast<QMessageBox::StandardButton>(Box.exec());
+  return Editor->exec() == QDialog::Accepted && Editor->EventChanged();
 }
 
 QString DefaultFileDialog(QWidget* Parent, bool ForSave, const QString& Title, const QString& StartName,
@@ -176,7 +175,7 @@ TMainFormEnvironment TMainFormEnvironment::Default() {
 // ===========================================================================
 
 TMainForm::TMainForm(const TMainFormEnvironment& Env, QWidget* Parent)
-    : QMainWindow(Parent), MessageFunc(DefaultMessage), FileDialogFunc(DefaultFileDialog), FEnv(Env) {
+    : QMainWindow(Parent), FileDialogFunc(DefaultFileDialog), EventEditorFunc(RunEventEditor), FEnv(Env) {
   setObjectName(QStringLiteral("MainForm"));
   // The window keeps its designed size; it has no maximise button.
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -967,6 +966,14 @@ QString TMainForm::GridText(int Day, int Col) const {
   return Item ? Item->text() : QString();
 }
 
+QString TMainForm::WeatherGridCell(int Row, int Col) const {
+  if (Row == 0 || Row == 1) {
+    const QTableWidgetItem* Header = Col >= 0 && Col < WthCol::Count ? FWeatherGrid->horizontalHeaderItem(Col) : nullptr;
+    return Header ? Header->text().section(QLatin1Char('\n'), Row, Row) : QString();
+  }
+  return GridText(Row - 1, Col);
+}
+
 void TMainForm::SetGridText(int Day, int Col, const QString& Text) {
   if (Day < 1 || Day > MaxDays || Col < 0 || Col >= WthCol::Count) return;
   if (QTableWidgetItem* Item = FWeatherGrid->item(Day - 1, Col)) Item->setText(Text);
@@ -1204,7 +1211,7 @@ QString TMainForm::FileFilter() const {
 
 QMessageBox::StandardButton TMainForm::Message(TMsgDlgType Type, const QString& Text,
                                                QMessageBox::StandardButtons Buttons) {
-  return MessageFunc ? MessageFunc(this, Type, Text, Buttons) : QMessageBox::Cancel;
+  return MessageDlg(this, Text, Type, Buttons);
 }
 
 void TMainForm::NewBtnClick() {
@@ -1397,9 +1404,7 @@ void TMainForm::CalcBtnClick() {
                                       QStringLiteral("\n"));
     }
     if (Calculated && PreviewFunc) {
-      const QString Caption = QStringLiteral("Preview Schedule - ") +
-                              (FFieldData->FileName().isEmpty() ? QString() : QFileInfo(FFieldData->FileName()).fileName());
-      PreviewFunc(this, *FFieldData, Caption, [this](int Day, int Col) { return GridText(Day, Col); });
+      PreviewFunc(this, *FFieldData, [this](int Row, int Col) { return WeatherGridCell(Row, Col); });
     }
   }
   DisplayStatusBarFocusHint();

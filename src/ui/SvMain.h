@@ -8,6 +8,7 @@
 // (after New and Open). Event editors write into the field directly and set Modified.
 
 #include "MiscUtil.h"
+#include "MsgDlg.h"
 #include "SovSched.h"
 #include "VersInfo.h"
 
@@ -42,8 +43,6 @@ struct TMainFormEnvironment {
   static TMainFormEnvironment Default();
 };
 
-enum class TMsgDlgType { Error, Warning, Confirmation, Information };
-
 // Columns of the weather grid.
 namespace WthCol {
 constexpr int Day = 0;
@@ -65,9 +64,7 @@ class TMainForm : public QMainWindow {
 
  public:
   // ---- Seams to the dialogs and the desktop ---------------------------------
-  // Message boxes; returns the button pressed (QMessageBox::Cancel when closed).
-  using TMessageFunc = std::function<QMessageBox::StandardButton(
-      QWidget* Parent, TMsgDlgType Type, const QString& Text, QMessageBox::StandardButtons Buttons)>;
+  // Message boxes go through MessageDlg (MsgDlg.h), which tests can answer.
   // The open (ForSave false) and save dialogs; returns the chosen name, empty on Cancel.
   using TFileDialogFunc = std::function<QString(QWidget* Parent, bool ForSave, const QString& Title,
                                                 const QString& StartName, const QString& Filter)>;
@@ -75,14 +72,13 @@ class TMainForm : public QMainWindow {
   // modally; returns true when it changed the field's events.
   using TEventEditorFunc = std::function<bool(QWidget* Parent, int EventCode, int Day, const QDate& StartDate,
                                               bool IsMetric, bool IsUS, TSovSchedule& Field)>;
-  // Shows the schedule just calculated, modally. GridText gives the weather grid's text
-  // of a day (1-365) and grid column.
-  using TPreviewFunc = std::function<void(QWidget* Parent, TSovSchedule& Field, const QString& Caption,
-                                          const std::function<QString(int Day, int Col)>& GridText)>;
+  // Shows the schedule just calculated, modally. WeatherGridCell gives the weather
+  // grid's text by grid row and column (rows 0 and 1 the headers, row d + 1 day d).
+  using TPreviewFunc = std::function<void(QWidget* Parent, TSovSchedule& Field,
+                                          const std::function<QString(int Row, int Col)>& WeatherGridCell)>;
 
-  TMessageFunc MessageFunc;          // default: a QMessageBox
   TFileDialogFunc FileDialogFunc;    // default: a QFileDialog
-  TEventEditorFunc EventEditorFunc;  // default: none (the command shows nothing)
+  TEventEditorFunc EventEditorFunc;  // default: the four event editors
   TPreviewFunc PreviewFunc;          // default: none (Calculate shows nothing afterwards)
 
   explicit TMainForm(const TMainFormEnvironment& Env, QWidget* Parent = nullptr);
@@ -120,6 +116,8 @@ class TMainForm : public QMainWindow {
   // The grid's text of a day (1-365) and column; empty outside.
   QString GridText(int Day, int Col) const;
   void SetGridText(int Day, int Col, const QString& Text);
+  // By grid row: rows 0 and 1 are the two header lines, row d + 1 is day d.
+  QString WeatherGridCell(int Row, int Col) const;
   // The day of the grid's current row (0 when none).
   int CurrentDay() const;
   void SetCurrentDay(int Day);

@@ -1,5 +1,6 @@
 // The main window: start-up, settings, recent files, the binding of a field to the
 // controls and the grid, the Calculate road and the questions it asks.
+#include "DialogTestSupport.h"
 #include "Reopen.h"
 #include "ShlUtil.h"
 #include "SovCalendar.h"
@@ -25,14 +26,7 @@
 
 namespace {
 
-void EnsureApplication() {
-  if (QApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int Argc = 1;
-  static char Name[] = "furrow_ui_tests";
-  static char* Argv[] = {Name, nullptr};
-  new QApplication(Argc, Argv);
-}
+void EnsureApplication() { TestApp(); }
 
 const QString SourceDir = QStringLiteral(FURROW_SOURCE_DIR);
 
@@ -49,18 +43,19 @@ class MainFormTest : public ::testing::Test {
     ProgramDir = Dir.filePath(QStringLiteral("bin"));
     ASSERT_TRUE(QDir().mkpath(ProgramDir));
     ASSERT_TRUE(QFile::copy(SourceDir + "/data/SovLookup.ini", ProgramDir + "/SovLookup.ini"));
-  }
-
-  std::unique_ptr<TMainForm> MakeForm(const TFormatSettings& Format = UsFormatSettings(), bool UserDir = true) {
-    TMainFormEnvironment Env{ProgramDir, UserDir ? Dir.filePath(QStringLiteral("user")) : QString(), Format};
-    auto Form = std::make_unique<TMainForm>(Env);
-    Form->MessageFunc = [this](QWidget*, TMsgDlgType Type, const QString& Text, QMessageBox::StandardButtons) {
+    SetMessageDlgHandler([this](QWidget*, TMsgDlgType Type, const QString& Text, QMessageBox::StandardButtons) {
       Messages.push_back({Type, Text});
       if (Answers.empty()) return QMessageBox::Ok;
       const QMessageBox::StandardButton Answer = Answers.front();
       Answers.pop_front();
       return Answer;
-    };
+    });
+  }
+  void TearDown() override { SetMessageDlgHandler({}); }
+
+  std::unique_ptr<TMainForm> MakeForm(const TFormatSettings& Format = UsFormatSettings(), bool UserDir = true) {
+    TMainFormEnvironment Env{ProgramDir, UserDir ? Dir.filePath(QStringLiteral("user")) : QString(), Format};
+    auto Form = std::make_unique<TMainForm>(Env);
     Form->FileDialogFunc = [this](QWidget*, bool, const QString&, const QString&, const QString&) {
       return DialogAnswer;
     };
@@ -369,7 +364,7 @@ TEST_F(MainFormTest, CalculateReportsTheFirstFailureAndFocusesItsPlace) {
     Case.Break(*Form);
     Messages.clear();
     bool Previewed = false;
-    Form->PreviewFunc = [&](QWidget*, TSovSchedule&, const QString&, const std::function<QString(int, int)>&) {
+    Form->PreviewFunc = [&](QWidget*, TSovSchedule&, const std::function<QString(int, int)>&) {
       Previewed = true;
     };
     Form->CalcBtnClick();
@@ -395,19 +390,52 @@ TEST_F(MainFormTest, CalculateHandsTheScheduleToThePreview) {
   auto Form = Started();
   ASSERT_TRUE(Form->LoadFile(Example("maricopa-cotton-english.sov")));
   Form->SetFormData();
-  QString Caption, Day1Date;
+  QStringList Cells;
   int Days = 0;
-  Form->PreviewFunc = [&](QWidget*, TSovSchedule& Field, const QString& Text,
-                          const std::function<QString(int, int)>& GridText) {
-    Caption = Text;
+  Form->PreviewFunc = [&](QWidget*, TSovSchedule& Field, const std::function<QString(int, int)>& Cell) {
     Days = Field.DayCount();
-    Day1Date = GridText(1, WthCol::Date);
+    Cells = QStringList{Cell(0, WthCol::Date), Cell(1, WthCol::High), Cell(2, WthCol::Date), Cell(3, WthCol::Day)};
   };
   Form->CalcBtnClick();
   EXPECT_TRUE(Messages.empty()) << (Messages.empty() ? "" : Messages[0].Text.toStdString());
-  EXPECT_EQ(Caption, "Preview Schedule - maricopa-cotton-english.sov");
   EXPECT_EQ(Days, 184);  // 4/15 to 10/15
-  EXPECT_EQ(Day1Date, " Apr 15");
+  EXPECT_EQ(Cells, QStringList({"   Date", " High (°F)", " Apr 15", "2"}));
+}
+
+TEST_F(MainFormTest, EventCommandsOpenTheEditorOfTheDay) {
+  auto Form = Started();
+  ASSERT_TRUE(Form->LoadFile(Example("maricopa-cotton-english.sov")));
+  Form->SetFormData();
+  int Code = 0, Day = 0;
+  QDate Start;
+  Form->EventEditorFunc = [&](QWidget*, int C, int D, const QDate& S, bool, bool, TSovSchedule& Field) {
+    Code = C;
+    Day = D;
+    Start = S;
+    for (int Slot = 1; Slot <= MaxEvents; ++Slot) {
+      if (Field.GetCellInt(Slot, SovCol::EvDay) == 0) {
+        Field.SetCellInt(Slot, SovCol::EvDay, D);
+        Field.SetCellInt(Slot, SovCol::EvCode, C);
+        return true;
+      }
+    }
+    return false;
+  };
+  Form->SetCurrentDay(30);
+  Form->ManureAppEventCmdClick();
+  EXPECT_EQ(Code, 3);
+  EXPECT_EQ(Day, 30);
+  EXPECT_EQ(Start, QDate(2013, 4, 15));
+  EXPECT_TRUE(Form->Modified());
+  EXPECT_TRUE(Form->GridText(30, WthCol::Stage).startsWith("M / ")) << Form->GridText(30, WthCol::Stage).toStdString();
+
+  Child<QLineEdit>(*Form, "StartDateEdit")->setText("4/31/2013");
+  Code = 0;
+  Form->NitrateEventCmdClick();
+  EXPECT_EQ(Code, 0);
+  ASSERT_EQ(Messages.size(), 1u);
+  EXPECT_EQ(Messages[0].Text, "\nStarting Date is missing or invalid.");
+  EXPECT_EQ(Form->focusWidget(), Child<QWidget>(*Form, "StartDateEdit"));
 }
 
 TEST_F(MainFormTest, ChangedStartingDateAsksAndMovesTheDays) {
