@@ -85,6 +85,7 @@ class TScheduleProbe : public TSovSchedule {
   using TSovSchedule::FUptakeN;
   using TSovSchedule::FVolatilizedN;
 
+  void SetFileName(const QString& Name) { FFileName = Name; }
   void SetDays(int Count, const QDate& Start, int DaysBeforeEmergence) {
     FDayCount = Count;
     FStartDate = Start;
