@@ -61,6 +61,10 @@ TEventDlg::TEventDlg(QWidget* Owner, int EventCode, const QString& Caption,
   connect(Help, &QShortcut::activated, this, [] { (void)HelpContextEvents; });
 }
 
+void TEventDlg::DisconnectControls() {
+  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+}
+
 void TEventDlg::AddValueRow(QLabel* Label, QWidget* Control, QLabel* Units, QLabel* Extra) {
   FGrid->addWidget(Label, FNextRow, 0);
   FGrid->addWidget(Control, FNextRow, 1);

@@ -234,7 +234,10 @@ TPreviewDlg::TPreviewDlg(QWidget* Parent)
   }
 }
 
-TPreviewDlg::~TPreviewDlg() = default;
+// The controls outlive this part of the dialog and may still report focus changes.
+TPreviewDlg::~TPreviewDlg() {
+  for (QWidget* Control : findChildren<QWidget*>()) Control->removeEventFilter(this);
+}
 
 void TPreviewDlg::SetVersionInfo(const QString& ProductName, const QString& ProductVersion,
                                  const QString& InternalName) {
