@@ -189,6 +189,7 @@ TPreviewDlg::TPreviewDlg(QWidget* Parent)
   SetHint(ClosePreviewBtn, QStringLiteral("Close the Preview window."));
   // Charting drives a spreadsheet program that this version does not have.
   ChartBtn->setEnabled(false);
+  ChartBtn->setToolTip(QStringLiteral("Charting with Excel is not available in this version."));
 
   auto* Summary = new QGridLayout;
   Summary->setHorizontalSpacing(6);
@@ -226,7 +227,9 @@ TPreviewDlg::TPreviewDlg(QWidget* Parent)
 
   connect(PrintOutputBtn, &QPushButton::clicked, this, &TPreviewDlg::PrintOutputBtnClick);
   connect(ExportBtn, &QPushButton::clicked, this, &TPreviewDlg::ExportBtnClick);
-  connect(HelpBtn, &QPushButton::clicked, this, &TPreviewDlg::HelpBtnClick);
+  // Help topic HelpContext: the program's help routine is not linked in here yet, so
+  // the button does nothing for now.
+  connect(HelpBtn, &QPushButton::clicked, this, [] {});
   connect(ClosePreviewBtn, &QPushButton::clicked, this, &QDialog::reject);
   for (QWidget* Control : std::initializer_list<QWidget*>{PrevGrid, ChartBtn, PrintOutputBtn, ExportBtn,
                                                           HelpBtn, ClosePreviewBtn}) {
@@ -258,7 +261,6 @@ void TPreviewDlg::SetHintOptions(bool PopupHints, bool HintsOnStatusBar) {
                                                           ClosePreviewBtn}) {
     SetHint(Control, Control->statusTip());
   }
-  ChartBtn->setToolTip(QStringLiteral("Charting with Excel is not available in this version."));
 }
 
 QString TPreviewDlg::UnitsLabel(int Kind) const {
@@ -493,12 +495,6 @@ void TPreviewDlg::ExportBtnClick() {
   EraseStatusBarFocusHint();
   ExportSchedule();
   DisplayStatusBarFocusHint();
-}
-
-void TPreviewDlg::HelpBtnClick() {
-  // The help topic (HelpContext) is opened by the main window's help routine once it
-  // is there; until then the button does nothing.
-  [] {}();
 }
 
 void TPreviewDlg::ExportSchedule() {

@@ -83,7 +83,8 @@ class TPreviewDlg : public QDialog {
   // Prints the report to the printer (empty FileName) or writes it to a text file;
   // failures are shown in an error box. Printer: the printer to use, or null for the
   // system's default. Now: the time the report states (null: the current time).
-  // Returns the output's final status (0: all well).
+  // Returns the output's final status (0: all well), or -1 when an error interrupted
+  // the report (the output is then dropped).
   int PrintScheduleTo(const QString& FileName, QPrinter* Printer = nullptr,
                       const QDateTime& Now = QDateTime());
   // The report's lines, each followed by NewLine.
@@ -116,7 +117,6 @@ class TPreviewDlg : public QDialog {
  public slots:
   void PrintOutputBtnClick();
   void ExportBtnClick();
-  void HelpBtnClick();
   // Asks for the output (print dialog, and a file name for print-to-file) and prints.
   void PrintSchedule();
   // Asks for the export file and exports.

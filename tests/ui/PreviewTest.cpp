@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <memory>
@@ -164,6 +165,27 @@ TEST_F(PreviewTest, ShowScheduleSelectsTheLastDayAndTitlesTheWindow) {
   EXPECT_EQ(Row + 2, F->DayCount() + 1) << "grid row of the last day";
   EXPECT_EQ(Col, 8);
   EXPECT_EQ(Title, "Preview Schedule - ");  // the field has no file name yet
+}
+
+TEST_F(PreviewTest, HintsFollowTheMainWindowsOptions) {
+  TPreviewDlg Dlg;
+  EXPECT_EQ(Dlg.ExportBtn->toolTip(), "Export the schedule.");
+  Dlg.SetHintOptions(false, true);  // no popups, hints on the status line
+  EXPECT_EQ(Dlg.ExportBtn->toolTip(), "");
+  Dlg.show();
+  Dlg.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Dlg));
+  Dlg.ExportBtn->setFocus();
+  EXPECT_EQ(Dlg.StatusBarHint->text(), " Export the schedule.");
+  Dlg.PrevGrid->setFocus();
+  EXPECT_EQ(Dlg.StatusBarHint->text(), " Browse the daily calculations.");
+  Dlg.reject();
+  EXPECT_EQ(Dlg.StatusBarHint->text(), "");
+  Dlg.SetHintOptions(true, true);  // with popups the focus shows nothing on the status line
+  Dlg.show();
+  Dlg.ExportBtn->setFocus();
+  EXPECT_EQ(Dlg.StatusBarHint->text(), "");
+  EXPECT_EQ(Dlg.ExportBtn->toolTip(), "Export the schedule.");
 }
 
 TEST_F(PreviewTest, SummaryFigures) {
