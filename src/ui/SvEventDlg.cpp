@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int HelpContextEvents = 500;
+[[maybe_unused]] constexpr int HelpContextEvents = 500;
 }
 
 TEventDlg::TEventDlg(QWidget* Owner, int EventCode, const QString& Caption,
@@ -55,10 +55,14 @@ TEventDlg::TEventDlg(QWidget* Owner, int EventCode, const QString& Caption,
   connect(OKButton, &QPushButton::clicked, this, &TEventDlg::OKButtonClick);
   connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
-  // The help file is opened by the main window's help routine once that exists; until
-  // then F1 does nothing here.
+  // F1: help topic HelpContextEvents. The program's help routine is not linked in here
+  // yet, so the key does nothing for now.
   auto* Help = new QShortcut(QKeySequence::HelpContents, this);
-  connect(Help, &QShortcut::activated, this, [] { (void)HelpContextEvents; });
+  connect(Help, &QShortcut::activated, this, [] {});
+}
+
+void TEventDlg::DisconnectControls() {
+  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
 }
 
 void TEventDlg::AddValueRow(QLabel* Label, QWidget* Control, QLabel* Units, QLabel* Extra) {

@@ -46,6 +46,11 @@ class TEventDlg : public QDialog {
   TEventDlg(QWidget* Owner, int EventCode, const QString& Caption, const QString& DateCaption,
             int Day, const QDate& StartDate, bool IsMetric, bool IsUSLocation, TSovFile& FieldData);
 
+  // Cuts the connections from the controls to this dialog's slots. A derived editor
+  // calls it in its destructor: the controls outlive it (the base classes destroy them)
+  // and may still signal, for instance when they lose the focus.
+  void DisconnectControls();
+
   // Adds a row of value controls (label, control, optional unit label and a second
   // label beside it) above the notes.
   void AddValueRow(QLabel* Label, QWidget* Control, QLabel* Units = nullptr,

@@ -62,6 +62,8 @@ TFertAppDlg::TFertAppDlg(QWidget* Owner, int Day, const QDate& StartDate, bool I
   connect(RateEdit, &QLineEdit::editingFinished, this, &TFertAppDlg::RateEditExit);
 }
 
+TFertAppDlg::~TFertAppDlg() { DisconnectControls(); }
+
 void TFertAppDlg::LoadEvent(int Row) {
   const int Fert = FFieldData.GetCellInt(Row, SovCol::EvKey1);
   if (Fert > 0) {

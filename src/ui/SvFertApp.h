@@ -10,6 +10,7 @@ class TFertAppDlg : public TEventDlg {
  public:
   TFertAppDlg(QWidget* Owner, int Day, const QDate& StartDate, bool IsMetric, bool IsUSLocation,
               TSovFile& FieldData);
+  ~TFertAppDlg() override;
 
   QLabel* FertLbl = nullptr;
   QComboBox* FertCombo = nullptr;  // empty entry, then the fertilisers in lookup order

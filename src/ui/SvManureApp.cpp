@@ -71,6 +71,8 @@ TManureAppDlg::TManureAppDlg(QWidget* Owner, int Day, const QDate& StartDate, bo
   connect(AmmNEdit, &QLineEdit::editingFinished, this, &TManureAppDlg::AmmNEditExit);
 }
 
+TManureAppDlg::~TManureAppDlg() { DisconnectControls(); }
+
 void TManureAppDlg::LoadEvent(int Row) {
   const int Manure = FFieldData.GetCellInt(Row, SovCol::EvKey1);
   if (Manure > 0) {

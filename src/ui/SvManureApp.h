@@ -10,6 +10,7 @@ class TManureAppDlg : public TEventDlg {
  public:
   TManureAppDlg(QWidget* Owner, int Day, const QDate& StartDate, bool IsMetric, bool IsUSLocation,
                 TSovFile& FieldData);
+  ~TManureAppDlg() override;
 
   QLabel* ManureLbl = nullptr;
   QComboBox* ManureCombo = nullptr;  // empty entry, then the manures in lookup order

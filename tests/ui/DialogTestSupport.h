@@ -5,6 +5,7 @@
 
 #include "MsgDlg.h"
 #include "SovLookup.h"
+#include "SovSched.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -12,6 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <ostream>
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& Text, std::ostream* Out) { *Out << '"' << Text.toStdString() << '"'; }
 
 inline QApplication& TestApp() {
   static int Argc = 1;
@@ -58,4 +63,33 @@ class TMessageRecorder {
   QStringList Messages;
   std::vector<TMsgDlgType> Types;
   std::deque<QMessageBox::StandardButton> Answers;
+};
+
+// A schedule whose results a test sets directly, as a calculation would leave them.
+class TScheduleProbe : public TSovSchedule {
+ public:
+  using TSovSchedule::TSovSchedule;
+  using TSovSchedule::FAmmoniumN;
+  using TSovSchedule::FDenitrifiedN;
+  using TSovSchedule::FDepletedMoisture;
+  using TSovSchedule::FETCrop;
+  using TSovSchedule::FExcessWater;
+  using TSovSchedule::FGddSum;
+  using TSovSchedule::FIrrigation;
+  using TSovSchedule::FLeachedN;
+  using TSovSchedule::FMineralizedN;
+  using TSovSchedule::FNitrateN;
+  using TSovSchedule::FPrecip;
+  using TSovSchedule::FRelativeMoisture;
+  using TSovSchedule::FSoilMoisture;
+  using TSovSchedule::FUptakeN;
+  using TSovSchedule::FVolatilizedN;
+
+  void SetFileName(const QString& Name) { FFileName = Name; }
+  void SetDays(int Count, const QDate& Start, int DaysBeforeEmergence) {
+    FDayCount = Count;
+    FStartDate = Start;
+    FEmergenceDate = Start.addDays(DaysBeforeEmergence);
+    FScalars.DaysBeforeEmergence = DaysBeforeEmergence;
+  }
 };
