@@ -6,6 +6,7 @@
 #include "SvFertApp.h"
 #include "SvManureApp.h"
 #include "SvNitrate.h"
+#include "SvPrev.h"
 #include "SvResidue.h"
 
 #include <QAction>
@@ -187,9 +188,25 @@ TMainForm::TMainForm(const TMainFormEnvironment& Env, QWidget* Parent)
   setFixedSize(ClientWidth, ClientHeight);
   qApp->installEventFilter(this);
   connect(qApp, &QApplication::focusChanged, this, &TMainForm::OnFocusChanged);
+
+  FPreviewDlg = new TPreviewDlg(this);
+  FPreviewDlg->SetVersionInfo(FVersionInfo.ProductName, FVersionInfo.ProductVersion, FVersionInfo.InternalName);
+  PreviewFunc = [this](QWidget*, TSovSchedule& Field, const std::function<QString(int, int)>& WeatherGridCell) {
+    FPreviewDlg->SetHintOptions(FPopupHints, FHintsOnStatusBar);
+    FPreviewDlg->ShowSchedule(Field, WeatherGridCell);
+  };
 }
 
-TMainForm::~TMainForm() { qApp->removeEventFilter(this); }
+TMainForm::~TMainForm() {
+  // Nothing of this window may run while its controls go.
+  qApp->removeEventFilter(this);
+  disconnect(qApp, nullptr, this, nullptr);
+  FWeatherGrid->viewport()->removeEventFilter(this);
+  FWeatherGrid->horizontalHeader()->viewport()->removeEventFilter(this);
+  FWeatherGrid->disconnect(this);
+  FDataNotebook->disconnect(this);
+  FMetricCheckBox->disconnect(this);
+}
 
 void TMainForm::CreateControls() {
   auto* Central = new QWidget(this);

@@ -31,6 +31,7 @@ class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTableWidget;
+class TPreviewDlg;
 
 // Where the window finds its files and how the user writes numbers and dates.
 struct TMainFormEnvironment {
@@ -79,7 +80,7 @@ class TMainForm : public QMainWindow {
 
   TFileDialogFunc FileDialogFunc;    // default: a QFileDialog
   TEventEditorFunc EventEditorFunc;  // default: the four event editors
-  TPreviewFunc PreviewFunc;          // default: none (Calculate shows nothing afterwards)
+  TPreviewFunc PreviewFunc;          // default: the schedule preview dialog
 
   explicit TMainForm(const TMainFormEnvironment& Env, QWidget* Parent = nullptr);
   ~TMainForm() override;
@@ -225,6 +226,7 @@ class TMainForm : public QMainWindow {
   bool FModified = false;
   QString FApplicationTitle;
   bool FClosing = false;
+  TPreviewDlg* FPreviewDlg = nullptr;  // made with the window, kept until it goes
 
   // Controls.
   QTabWidget* FDataNotebook = nullptr;
