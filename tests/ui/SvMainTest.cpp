@@ -518,6 +518,13 @@ TEST_F(MainFormTest, FilesNeedTheirExtension) {
   ASSERT_EQ(Messages.size(), 1u);
   EXPECT_EQ(Messages[0].Text, "\n" + Text + " does not have a valid file extension (.sov).\n");
   EXPECT_EQ(Form->FieldData()->FileName(), Upper);
+
+  // A name on the command line without extension gets ".sov".
+  const QString Plain = Example("maricopa-cotton-metric.sov");
+  auto Second = MakeForm();
+  ASSERT_TRUE(Second->StartUpProgram(Plain.chopped(4)));
+  EXPECT_EQ(Second->FieldData()->FileName(), Plain);
+  EXPECT_EQ(Second->windowTitle(), "Furrow - maricopa-cotton-metric.sov");
 }
 
 TEST_F(MainFormTest, MapOpensTheSoilMapInTheUsAndAWorldMapElsewhere) {
