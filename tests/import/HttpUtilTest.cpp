@@ -1,0 +1,131 @@
+#include "HttpUtil.h"
+
+#include "WebTestServer.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+// Readable texts in failure output.
+static void PrintTo(const QString& Text, std::ostream* Out) { *Out << '"' << Text.toStdString() << '"'; }
+
+namespace {
+
+THttpOptions ShortOptions() {
+  THttpOptions Options;
+  Options.ConnectTimeoutMs = 2000;
+  Options.TimeoutMs = 400;
+  Options.MaxReplySize = 64 * 1024;
+  return Options;
+}
+
+// A port on which nothing listens: bound for a moment, then let go.
+int ClosedPort() {
+  const int Socket = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in Address{};
+  Address.sin_family = AF_INET;
+  Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t Length = sizeof(Address);
+  int Port = 1;
+  if (bind(Socket, reinterpret_cast<sockaddr*>(&Address), sizeof(Address)) == 0 &&
+      getsockname(Socket, reinterpret_cast<sockaddr*>(&Address), &Length) == 0) {
+    Port = ntohs(Address.sin_port);
+  }
+  close(Socket);
+  return Port;
+}
+
+TEST(HttpUtil, GetFollowsRedirectsAndPostSendsEveryField) {
+  TWebTestServer Server;
+  Server.Serve("/page", "caf\xC3\xA9\r\nline 2\r\n");
+  Server.Route("/moved", [](const httplib::Request&, httplib::Response& Res) {
+    Res.set_redirect("/page?from=moved");
+  });
+  Server.Route("/form", [](const httplib::Request& Req, httplib::Response& Res) {
+    std::string Echo;
+    for (const auto& [Name, Part] : Req.files) Echo += Name + "=" + Part.content + ";";
+    Res.set_content(Echo, "text/plain");
+  });
+
+  QString Content, Error = QStringLiteral("untouched");
+  ASSERT_TRUE(HttpGet(Server.Base() + "/moved", Content, Error, ShortOptions())) << Error.toStdString();
+  EXPECT_EQ(Content, QStringLiteral(u"café\r\nline 2\r\n"));
+  EXPECT_EQ(Error, u"untouched");
+  EXPECT_EQ(Server.LastTarget(), "/page?from=moved");
+
+  // Repeated names are all sent, in order; the value may hold "=" and non-ASCII text.
+  ASSERT_TRUE(HttpPost(Server.Base() + "/form",
+                       {"var=a", "id=x=y", "var=b", QStringLiteral(u"name=Müller"), "empty"},
+                       Content, Error, ShortOptions()))
+      << Error.toStdString();
+  EXPECT_EQ(Content, QStringLiteral(u"empty=;id=x=y;name=Müller;var=a;var=b;"));
+}
+
+TEST(HttpUtil, FailuresGiveAClearMessage) {
+  TWebTestServer Server;
+  Server.Route("/slow", [&Server](const httplib::Request&, httplib::Response& Res) {
+    for (int I = 0; I < 100 && !Server.Stopping; ++I) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    Res.set_content("late", "text/plain");
+  });
+  // Promises 1000 bytes and breaks off after 10.
+  Server.Route("/truncated", [](const httplib::Request&, httplib::Response& Res) {
+    Res.set_content_provider(1000, "text/plain", [](size_t Offset, size_t, httplib::DataSink& Sink) {
+      if (Offset > 0) return false;
+      Sink.write("0123456789", 10);
+      return true;
+    });
+  });
+  Server.Serve("/big", std::string(100 * 1024, 'x'));
+  // No length announced: the limit must hold while the body streams in.
+  Server.Route("/endless", [](const httplib::Request&, httplib::Response& Res) {
+    Res.set_chunked_content_provider("text/plain", [](size_t Offset, httplib::DataSink& Sink) {
+      if (Offset >= 4 * 1024 * 1024) {
+        Sink.done();
+        return true;
+      }
+      const std::string Chunk(8192, 'y');
+      return Sink.write(Chunk.data(), Chunk.size());
+    });
+  });
+  Server.Route("/forbidden", [](const httplib::Request&, httplib::Response& Res) {
+    Res.status = 403;
+    Res.set_content("no", "text/plain");
+  });
+
+  const QString Base = Server.Base();
+  const struct {
+    QString URL;
+    const char* Expected;  // part of the message
+    bool TlsHint;
+  } Cases[] = {
+      {Base + "/nothing-here", "HTTP/1.1 404 Not Found", false},
+      {Base + "/forbidden", "HTTP/1.1 403 Forbidden", false},
+      {QStringLiteral("http://127.0.0.1:%1/").arg(ClosedPort()), "Failed to connect", false},
+      {Base + "/slow", "timed out", false},
+      {Base + "/truncated", "transfer closed with 990 bytes remaining", false},
+      {Base + "/big", "The reply is too large (more than 65536 bytes).", false},
+      {Base + "/endless", "The reply is too large (more than 65536 bytes).", false},
+      {"https" + Base.mid(4) + "/page", "SSL", true},
+      {QStringLiteral("file:///etc/hostname"), "not supported", false},
+      {QStringLiteral("http://bad host/"), "URL", false},
+  };
+  for (const auto& C : Cases) {
+    QString Content = QStringLiteral("old"), Error;
+    EXPECT_FALSE(HttpGet(C.URL, Content, Error, ShortOptions())) << C.URL.toStdString();
+    EXPECT_TRUE(Content.isEmpty());
+    EXPECT_TRUE(Error.contains(QLatin1String(C.Expected))) << C.URL.toStdString() << ": " << Error.toStdString();
+    EXPECT_EQ(Error.endsWith(QLatin1String(HttpTlsHint)), C.TlsHint) << Error.toStdString();
+  }
+}
+
+TEST(HttpUtil, UrlEncodeLeavesOnlyUnreservedCharacters) {
+  EXPECT_EQ(UrlEncode(QStringLiteral(u"A-z_0.9~")), u"A-z_0.9~");
+  EXPECT_EQ(UrlEncode(QStringLiteral(u"a&b=c d/é?#+")), u"a%26b%3Dc%20d%2F%C3%A9%3F%23%2B");
+}
+
+}  // namespace
