@@ -14,29 +14,34 @@ static void PrintTo(const QString& Text, std::ostream* Out) { *Out << '"' << Tex
 
 namespace {
 
-THttpOptions ShortOptions() {
+// Generous time-outs, so that a busy machine does not fail the tests; the time-out test
+// sets its own short one.
+THttpOptions TestOptions(long TimeoutMs = 20000) {
   THttpOptions Options;
-  Options.ConnectTimeoutMs = 2000;
-  Options.TimeoutMs = 400;
+  Options.ConnectTimeoutMs = 20000;
+  Options.TimeoutMs = TimeoutMs;
   Options.MaxReplySize = 64 * 1024;
   return Options;
 }
 
-// A port on which nothing listens: bound for a moment, then let go.
-int ClosedPort() {
-  const int Socket = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in Address{};
-  Address.sin_family = AF_INET;
-  Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t Length = sizeof(Address);
-  int Port = 1;
-  if (bind(Socket, reinterpret_cast<sockaddr*>(&Address), sizeof(Address)) == 0 &&
-      getsockname(Socket, reinterpret_cast<sockaddr*>(&Address), &Length) == 0) {
-    Port = ntohs(Address.sin_port);
+// A port on which nothing listens: bound but never listening, so connections to it
+// are refused and no other server can take it while the object lives.
+class TClosedPort {
+ public:
+  TClosedPort() : Socket(socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in Address{};
+    Address.sin_family = AF_INET;
+    Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t Length = sizeof(Address);
+    if (bind(Socket, reinterpret_cast<sockaddr*>(&Address), sizeof(Address)) == 0 &&
+        getsockname(Socket, reinterpret_cast<sockaddr*>(&Address), &Length) == 0) {
+      Port = ntohs(Address.sin_port);
+    }
   }
-  close(Socket);
-  return Port;
-}
+  ~TClosedPort() { close(Socket); }
+  int Socket;
+  int Port = 1;
+};
 
 TEST(HttpUtil, GetFollowsRedirectsAndPostSendsEveryField) {
   TWebTestServer Server;
@@ -51,7 +56,7 @@ TEST(HttpUtil, GetFollowsRedirectsAndPostSendsEveryField) {
   });
 
   QString Content, Error = QStringLiteral("untouched");
-  ASSERT_TRUE(HttpGet(Server.Base() + "/moved", Content, Error, ShortOptions())) << Error.toStdString();
+  ASSERT_TRUE(HttpGet(Server.Base() + "/moved", Content, Error, TestOptions())) << Error.toStdString();
   EXPECT_EQ(Content, QStringLiteral(u"café\r\nline 2\r\n"));
   EXPECT_EQ(Error, u"untouched");
   EXPECT_EQ(Server.LastTarget(), "/page?from=moved");
@@ -59,7 +64,7 @@ TEST(HttpUtil, GetFollowsRedirectsAndPostSendsEveryField) {
   // Repeated names are all sent, in order; the value may hold "=" and non-ASCII text.
   ASSERT_TRUE(HttpPost(Server.Base() + "/form",
                        {"var=a", "id=x=y", "var=b", QStringLiteral(u"name=Müller"), "empty"},
-                       Content, Error, ShortOptions()))
+                       Content, Error, TestOptions()))
       << Error.toStdString();
   EXPECT_EQ(Content, QStringLiteral(u"empty=;id=x=y;name=Müller;var=a;var=b;"));
 }
@@ -67,7 +72,7 @@ TEST(HttpUtil, GetFollowsRedirectsAndPostSendsEveryField) {
 TEST(HttpUtil, FailuresGiveAClearMessage) {
   TWebTestServer Server;
   Server.Route("/slow", [&Server](const httplib::Request&, httplib::Response& Res) {
-    for (int I = 0; I < 100 && !Server.Stopping; ++I) {
+    for (int I = 0; I < 1000 && !Server.Stopping; ++I) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     Res.set_content("late", "text/plain");
@@ -98,15 +103,17 @@ TEST(HttpUtil, FailuresGiveAClearMessage) {
   });
 
   const QString Base = Server.Base();
+  const TClosedPort Closed;
   const struct {
     QString URL;
     const char* Expected;  // part of the message
     bool TlsHint;
+    long TimeoutMs = 20000;
   } Cases[] = {
       {Base + "/nothing-here", "HTTP/1.1 404 Not Found", false},
       {Base + "/forbidden", "HTTP/1.1 403 Forbidden", false},
-      {QStringLiteral("http://127.0.0.1:%1/").arg(ClosedPort()), "Failed to connect", false},
-      {Base + "/slow", "timed out", false},
+      {QStringLiteral("http://127.0.0.1:%1/").arg(Closed.Port), "Failed to connect", false},
+      {Base + "/slow", "timed out", false, 300},
       {Base + "/truncated", "transfer closed with 990 bytes remaining", false},
       {Base + "/big", "The reply is too large (more than 65536 bytes).", false},
       {Base + "/endless", "The reply is too large (more than 65536 bytes).", false},
@@ -116,7 +123,7 @@ TEST(HttpUtil, FailuresGiveAClearMessage) {
   };
   for (const auto& C : Cases) {
     QString Content = QStringLiteral("old"), Error;
-    EXPECT_FALSE(HttpGet(C.URL, Content, Error, ShortOptions())) << C.URL.toStdString();
+    EXPECT_FALSE(HttpGet(C.URL, Content, Error, TestOptions(C.TimeoutMs))) << C.URL.toStdString();
     EXPECT_TRUE(Content.isEmpty());
     EXPECT_TRUE(Error.contains(QLatin1String(C.Expected))) << C.URL.toStdString() << ": " << Error.toStdString();
     EXPECT_EQ(Error.endsWith(QLatin1String(HttpTlsHint)), C.TlsHint) << Error.toStdString();
