@@ -263,7 +263,8 @@ TEST_F(ImpWeathHttpTest, DailyDataOfEachSource) {
 
 TEST_F(ImpWeathHttpTest, FailuresGiveTheirMessage) {
   Server.Serve("/iem/sites/locate.php", "<html><body>Service unavailable</body></html>");
-  Server.Serve("/wu/history/airport/", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe", 20));
+  static const char Garbled[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe";
+  Server.Serve("/wu/history/airport/", std::string(Garbled, sizeof(Garbled) - 1));
   Server.Serve("/iem/request/coop/dl.php", "station,station_name,lat,lon,day,high,low,precip\n");
   Server.Serve("/iem/agclimate/", std::string(200 * 1024, 'x'));
   Options.MaxReplySize = 100 * 1024;
