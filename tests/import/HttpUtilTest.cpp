@@ -2,19 +2,14 @@
 
 #include "WebTestServer.h"
 
-#include <gtest/gtest.h>
-
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-// Readable texts in failure output.
-static void PrintTo(const QString& Text, std::ostream* Out) { *Out << '"' << Text.toStdString() << '"'; }
-
 namespace {
 
-// Generous time-outs, so that a busy machine does not fail the tests; the time-out test
+// Generous time-outs, so that a busy machine does not fail the tests; the time-out case
 // sets its own short one.
 THttpOptions TestOptions(long TimeoutMs = 20000) {
   THttpOptions Options;
@@ -24,11 +19,10 @@ THttpOptions TestOptions(long TimeoutMs = 20000) {
   return Options;
 }
 
-// A port on which nothing listens: bound but never listening, so connections to it
-// are refused and no other server can take it while the object lives.
-class TClosedPort {
- public:
-  TClosedPort() : Socket(socket(AF_INET, SOCK_STREAM, 0)) {
+// A port bound but never listening: connections are refused, and no other server can
+// take the port while the object lives.
+struct TClosedPort {
+  TClosedPort() {
     sockaddr_in Address{};
     Address.sin_family = AF_INET;
     Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -39,7 +33,7 @@ class TClosedPort {
     }
   }
   ~TClosedPort() { close(Socket); }
-  int Socket;
+  int Socket = socket(AF_INET, SOCK_STREAM, 0);
   int Port = 1;
 };
 
@@ -49,24 +43,17 @@ TEST(HttpUtil, GetFollowsRedirectsAndPostSendsEveryField) {
   Server.Route("/moved", [](const httplib::Request&, httplib::Response& Res) {
     Res.set_redirect("/page?from=moved");
   });
-  Server.Route("/form", [](const httplib::Request& Req, httplib::Response& Res) {
-    std::string Echo;
-    for (const auto& [Name, Part] : Req.files) Echo += Name + "=" + Part.content + ";";
-    Res.set_content(Echo, "text/plain");
-  });
-
   QString Content, Error = QStringLiteral("untouched");
-  ASSERT_TRUE(HttpGet(Server.Base() + "/moved", Content, Error, TestOptions())) << Error.toStdString();
+  ASSERT_TRUE(HttpGet(Server.Base() + "/moved", Content, Error, TestOptions()));
   EXPECT_EQ(Content, QStringLiteral(u"café\r\nline 2\r\n"));
-  EXPECT_EQ(Error, u"untouched");
+  EXPECT_EQ(Error, QStringLiteral("untouched"));
   EXPECT_EQ(Server.LastTarget(), "/page?from=moved");
 
-  // Repeated names are all sent, in order; the value may hold "=" and non-ASCII text.
-  ASSERT_TRUE(HttpPost(Server.Base() + "/form",
+  // Repeated names are all sent, in order; a value may hold "=" and any text.
+  ASSERT_TRUE(HttpPost(Server.Base() + "/page",
                        {"var=a", "id=x=y", "var=b", QStringLiteral(u"name=Müller"), "empty"},
-                       Content, Error, TestOptions()))
-      << Error.toStdString();
-  EXPECT_EQ(Content, QStringLiteral(u"empty=;id=x=y;name=Müller;var=a;var=b;"));
+                       Content, Error, TestOptions()));
+  EXPECT_EQ(Server.LastForm(), "empty=&id=x=y&name=M\xC3\xBCller&var=a&var=b");
 }
 
 TEST(HttpUtil, FailuresGiveAClearMessage) {
@@ -80,59 +67,46 @@ TEST(HttpUtil, FailuresGiveAClearMessage) {
   // Promises 1000 bytes and breaks off after 10.
   Server.Route("/truncated", [](const httplib::Request&, httplib::Response& Res) {
     Res.set_content_provider(1000, "text/plain", [](size_t Offset, size_t, httplib::DataSink& Sink) {
-      if (Offset > 0) return false;
-      Sink.write("0123456789", 10);
-      return true;
+      return Offset == 0 && Sink.write("0123456789", 10);
     });
   });
   Server.Serve("/big", std::string(100 * 1024, 'x'));
   // No length announced: the limit must hold while the body streams in.
   Server.Route("/endless", [](const httplib::Request&, httplib::Response& Res) {
     Res.set_chunked_content_provider("text/plain", [](size_t Offset, httplib::DataSink& Sink) {
-      if (Offset >= 4 * 1024 * 1024) {
-        Sink.done();
-        return true;
-      }
+      if (Offset >= 4 * 1024 * 1024) return Sink.done(), true;
       const std::string Chunk(8192, 'y');
       return Sink.write(Chunk.data(), Chunk.size());
     });
   });
-  Server.Route("/forbidden", [](const httplib::Request&, httplib::Response& Res) {
-    Res.status = 403;
-    Res.set_content("no", "text/plain");
-  });
+  Server.Route("/forbidden", [](const httplib::Request&, httplib::Response& Res) { Res.status = 403; });
 
   const QString Base = Server.Base();
   const TClosedPort Closed;
   const struct {
     QString URL;
     const char* Expected;  // part of the message
-    bool TlsHint;
+    bool TlsHint = false;
     long TimeoutMs = 20000;
   } Cases[] = {
-      {Base + "/nothing-here", "HTTP/1.1 404 Not Found", false},
-      {Base + "/forbidden", "HTTP/1.1 403 Forbidden", false},
-      {QStringLiteral("http://127.0.0.1:%1/").arg(Closed.Port), "Failed to connect", false},
+      {Base + "/nothing-here", "HTTP/1.1 404 Not Found"},
+      {Base + "/forbidden", "HTTP/1.1 403 Forbidden"},
+      {QStringLiteral("http://127.0.0.1:%1/").arg(Closed.Port), "Failed to connect"},
       {Base + "/slow", "timed out", false, 300},
-      {Base + "/truncated", "transfer closed with 990 bytes remaining", false},
-      {Base + "/big", "The reply is too large (more than 65536 bytes).", false},
-      {Base + "/endless", "The reply is too large (more than 65536 bytes).", false},
-      {"https" + Base.mid(4) + "/page", "SSL", true},
-      {QStringLiteral("file:///etc/hostname"), "not supported", false},
-      {QStringLiteral("http://bad host/"), "URL", false},
+      {Base + "/truncated", "transfer closed with 990 bytes remaining"},
+      {Base + "/big", "The reply is too large (more than 65536 bytes)."},
+      {Base + "/endless", "The reply is too large (more than 65536 bytes)."},
+      {"https" + Base.mid(4) + "/page", "SSL", true},  // TLS spoken to a plain server
+      {QStringLiteral("file:///etc/hostname"), "not supported"},
+      {QStringLiteral("http://bad host/"), "URL"},
   };
   for (const auto& C : Cases) {
     QString Content = QStringLiteral("old"), Error;
     EXPECT_FALSE(HttpGet(C.URL, Content, Error, TestOptions(C.TimeoutMs))) << C.URL.toStdString();
     EXPECT_TRUE(Content.isEmpty());
-    EXPECT_TRUE(Error.contains(QLatin1String(C.Expected))) << C.URL.toStdString() << ": " << Error.toStdString();
+    EXPECT_TRUE(Error.contains(QLatin1String(C.Expected))) << Error.toStdString();
     EXPECT_EQ(Error.endsWith(QLatin1String(HttpTlsHint)), C.TlsHint) << Error.toStdString();
   }
-}
-
-TEST(HttpUtil, UrlEncodeLeavesOnlyUnreservedCharacters) {
-  EXPECT_EQ(UrlEncode(QStringLiteral(u"A-z_0.9~")), u"A-z_0.9~");
-  EXPECT_EQ(UrlEncode(QStringLiteral(u"a&b=c d/é?#+")), u"a%26b%3Dc%20d%2F%C3%A9%3F%23%2B");
 }
 
 }  // namespace

@@ -2,77 +2,44 @@
 
 #include "WebTestServer.h"
 
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QTemporaryDir>
-
 #include <limits>
 
-// Readable texts in failure output.
+// Readable lists in failure output.
 static void PrintTo(const QStringList& List, std::ostream* Out) {
   *Out << '"' << List.join(u'|').toStdString() << '"';
 }
 
 namespace {
 
-// Daily pages of personal stations: high, average and low temperature, precipitation,
-// wind and humidity.
-const char* const PwsHeader =
-    "Date,TemperatureHighF,TemperatureAvgF,TemperatureLowF,PrecipitationSumIn,WindSpeedAvgMPH,"
-    "HumidityAvg\n<br>\n";
-
-std::string PwsPage(const std::string& ID) {
-  std::string Days;
-  if (ID == "A") {
-    Days = "2016-03-01,80,70,60,0.10,5,50\n<br>\n2016-03-02,82,72,,,6,N/A\n<br>\n";
-  } else if (ID == "B") {
-    Days = "2016-03-01,90,80,70,0.20,10,60\n<br>\n2016-03-02,86,76,66,0.40,8,70\n<br>\n"
-           "2016-03-03,88,78,68,0.30,9,80\n<br>\n";
-  } else if (ID == "C") {
-    Days = "2016-03-01,70,60,50,0.00,3,90\n<br>\n2016-03-03,100,,,,,\n<br>\n";
-  } else if (ID.size() == 2 && ID[0] == 'D') {  // D1 ... D9: maximum 10 x the number
-    Days = "2016-03-01," + std::to_string(10 * (ID[1] - '0')) + ",,,,,\n<br>\n";
-  } else if (ID == "D10") {
-    Days = "2016-03-01,100,,,,,\n<br>\n";
-  } else {
-    return std::string();
-  }
-  return PwsHeader + Days;
-}
-
-class ImpWeathInterpTest : public ::testing::Test {
+// Days of personal stations A, B, C and D1-D10 (maximum 10 x the number) as high,
+// average and low temperature, precipitation, wind and humidity; cooperative station
+// M1 reports in metric units, E1 in English units.
+class ImpWeathInterpTest : public TWebTest {
  protected:
   void SetUp() override {
-    OldTmpDir = qgetenv("TMPDIR");
-    qputenv("TMPDIR", TempDir.path().toLocal8Bit());
-    Server.Route("/wu/weatherstation/WXDailyHistory.asp",
-                 [](const httplib::Request& Req, httplib::Response& Res) {
-                   const std::string Page = PwsPage(Req.get_param_value("ID"));
-                   if (Page.empty()) Res.status = 404;
-                   Res.set_content(Page, "text/plain");
-                 });
-    // Cooperative stations: M1 reports in metric units, the others in English units.
-    Server.Route("/iem/request/coop/dl.php", [](const httplib::Request& Req, httplib::Response& Res) {
-      const bool Metric = Req.get_param_value("station[]") == "M1";
-      Res.set_content(std::string("station,station_name,day,") +
-                          (Metric ? "highc,lowc,precipmm\nM1,X,2016-03-01,20,10,3\n"
-                                  : "high,low,precip\nE1,Y,2016-03-01,68,50,0.12\n"),
+    TWebTest::SetUp();
+    Server.Route("/wu/weatherstation/WXDailyHistory.asp", [](const httplib::Request& Req, httplib::Response& Res) {
+      const std::string ID = Req.get_param_value("ID");
+      const std::map<std::string, std::string> Days{
+          {"A", "2016-03-01,80,70,60,0.10,5,50\n<br>\n2016-03-02,82,72,,,6,N/A\n"},
+          {"B", "2016-03-01,90,80,70,0.20,10,60\n<br>\n2016-03-02,86,76,66,0.40,8,70\n<br>\n"
+                "2016-03-03,88,78,68,0.30,9,80\n"},
+          {"C", "2016-03-01,70,60,50,0.00,3,90\n<br>\n2016-03-03,100,,,,,\n"}};
+      const int D = ID.size() >= 2 && ID[0] == 'D' ? std::atoi(ID.c_str() + 1) : 0;
+      const auto Found = Days.find(ID);
+      if (Found == Days.end() && D == 0) return void(Res.status = 404);
+      Res.set_content("Date,TemperatureHighF,TemperatureAvgF,TemperatureLowF,PrecipitationSumIn,"
+                      "WindSpeedAvgMPH,HumidityAvg\n<br>\n" +
+                          (D > 0 ? "2016-03-01," + std::to_string(10 * D) + ",,,,,\n" : Found->second),
                       "text/plain");
     });
-    Interp.Hosts.WeatherSite = Server.Base() + "/wu";
-    Interp.Hosts.Mesonet = Server.Base() + "/iem";
-    Interp.HttpOptions.TimeoutMs = 5000;
+    Server.Route("/iem/request/coop/dl.php", [](const httplib::Request& Req, httplib::Response& Res) {
+      const bool Metric = Req.get_param_value("station[]") == "M1";
+      Res.set_content(Metric ? "station,day,highc,lowc,precipmm\nM1,2016-03-01,20,10,3\n"
+                             : "station,day,high,low,precip\nE1,2016-03-01,68,50,0.12\n",
+                      "text/plain");
+    });
   }
-  void TearDown() override {
-    EXPECT_TRUE(QDir(TempDir.path()).isEmpty()) << "a temporary file was left behind";
-    qputenv("TMPDIR", OldTmpDir);
-  }
-
-  TWebTestServer Server;
-  QTemporaryDir TempDir;
-  QByteArray OldTmpDir;
-  TImportedWeatherInterp Interp;
 };
 
 const QDate March1(2016, 3, 1);
@@ -95,24 +62,20 @@ TEST_F(ImpWeathInterpTest, InverseDistanceSquaredMeans) {
         "20160303=90.4,68.0,78.0,0.3,9.0,80.0,"}},
       // Equal day counts: the earlier station gives the dates; a date only C has keeps
       // C's values and empty fields where C has none.
-      {{{"C", 4.0}, {"A", 1.0}},
-       {"20160301=79.4,59.4,69.4,0.1,4.9,52.4,", "20160303=100.0,,,,,,"}},
+      {{{"C", 4.0}, {"A", 1.0}}, {"20160301=79.4,59.4,69.4,0.1,4.9,52.4,", "20160303=100.0,,,,,,"}},
       // Ten stations at 1 to 10 with maximum 10 x distance: 10 x H(1) / H(2).
       {Ten, {"20160301=18.9,,,,,,"}},
   };
   for (const auto& C : Cases) {
-    TImportedWeatherInterp W;
-    W.Hosts = Interp.Hosts;
-    W.HttpOptions = Interp.HttpOptions;
+    auto W = Make<TImportedWeatherInterp>();
     QString Msg;
     ASSERT_TRUE(W.Interpolate("WU_PWS", C.Stations, March1, March3, Msg)) << Msg.toStdString();
     EXPECT_TRUE(Msg.isEmpty());
     EXPECT_EQ(W.Lines(), C.Lines);
-    EXPECT_EQ(W.SourceName, u"Weather Underground");
+    EXPECT_EQ(W.SourceName, QStringLiteral("Weather Underground"));
     EXPECT_FALSE(W.Metric);
     EXPECT_TRUE(W.Has[wkTemperature] && W.Has[wkPrecipitation] && W.Has[wkWind] && W.Has[wkHumidity]);
     EXPECT_FALSE(W.Has[wkNotes] || W.Has[wkIrrigation] || W.Use[wkNotes] || W.Use[wkIrrigation]);
-    EXPECT_EQ(W.GetDayField(0, dfNotes), u"");
   }
 }
 
@@ -124,18 +87,17 @@ TEST_F(ImpWeathInterpTest, FailuresNameTheirCause) {
     const char* Expected;
   } Cases[] = {
       {"WU_PWS", {{"A", 1.0}}, "Interpolation requires at least 2 stations."},
-      {"WU_PWS", {}, "Interpolation requires at least 2 stations."},
       {"WU_PWS", {{"A", 1.0}, {"B", 0.0}, {"C", -1.0}}, "Distance to station B is 0 or invalid."},
       {"WU_PWS", {{"A", NaN}, {"B", 1.0}}, "Distance to station A is 0 or invalid."},
       {"WU_PWS", {{"A", 1.0}, {"B", 1e-200}}, "Distance to station B is 0 or invalid."},
       {"WU_PWS", {{"A", 1.0}, {"Q", 2.0}, {"B", 2.0}}, "HTTP/1.1 404 Not Found"},
       {"WU_XX", {{"A", 1.0}, {"B", 2.0}}, "WU_XX: invalid weather source ID."},
-      {"NWS_COOP", {{"E1", 1.0}, {"M1", 2.0}},
-       "Stations E1 and M1 report their data in different units."},
+      {"NWS_COOP", {{"E1", 1.0}, {"M1", 2.0}}, "Stations E1 and M1 report their data in different units."},
   };
   for (const auto& C : Cases) {
+    auto W = Make<TImportedWeatherInterp>();
     QString Msg;
-    EXPECT_FALSE(Interp.Interpolate(C.Source, C.Stations, March1, March3, Msg)) << C.Expected;
+    EXPECT_FALSE(W.Interpolate(C.Source, C.Stations, March1, March3, Msg)) << C.Expected;
     EXPECT_EQ(Msg, QLatin1String(C.Expected));
   }
 }

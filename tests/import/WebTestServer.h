@@ -1,97 +1,130 @@
 #pragma once
 // A small HTTP server on 127.0.0.1 (a free port) that runs in a thread for one test and
-// answers from canned replies, for the tests of the web importers.
+// answers from canned replies, and a test base that points the web sources at it.
 
+#include "ImpWeathHttp.h"
+
+#include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <QDir>
 #include <QFile>
-#include <QString>
+#include <QTemporaryDir>
 
 #include <atomic>
-#include <chrono>
 #include <functional>
 #include <map>
 #include <mutex>
-#include <string>
 #include <thread>
-#include <vector>
 
 class TWebTestServer {
  public:
   using THandler = std::function<void(const httplib::Request&, httplib::Response&)>;
 
   TWebTestServer() {
-    Port = Server.bind_to_any_port("127.0.0.1");
+    Port = FServer.bind_to_any_port("127.0.0.1");
     const auto Dispatch = [this](const httplib::Request& Req, httplib::Response& Res) {
       THandler Handler;
       {
-        std::lock_guard<std::mutex> Lock(Mutex);
-        Targets.push_back(Req.target);
-        LastRequest = Req;
-        for (const auto& [Prefix, H] : Routes) {
-          if (Req.path.rfind(Prefix, 0) == 0) Handler = H;  // the longest prefix wins
+        std::lock_guard<std::mutex> Lock(FMutex);
+        FLast = Req;
+        // Of the prefixes of one path the longest sorts last.
+        for (const auto& [Prefix, H] : FRoutes) {
+          if (Req.path.rfind(Prefix, 0) == 0) Handler = H;
         }
       }
-      if (Handler) {
-        Handler(Req, Res);
-      } else {
-        Res.status = 404;
-        Res.set_content("<html><body>Not Found</body></html>", "text/html");
-      }
+      if (Handler) return Handler(Req, Res);
+      Res.status = 404;
+      Res.set_content("<html><body>Not Found</body></html>", "text/html");
     };
-    Server.Get(".*", Dispatch);
-    Server.Post(".*", Dispatch);
-    Thread = std::thread([this] { Server.listen_after_bind(); });
-    for (int I = 0; I < 500 && !Server.is_running(); ++I) {
+    FServer.Get(".*", Dispatch);
+    FServer.Post(".*", Dispatch);
+    FThread = std::thread([this] { FServer.listen_after_bind(); });
+    for (int I = 0; I < 1000 && !FServer.is_running(); ++I) {
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
   }
   ~TWebTestServer() {
     Stopping = true;
-    Server.stop();
-    if (Thread.joinable()) Thread.join();
+    FServer.stop();
+    FThread.join();
   }
-  TWebTestServer(const TWebTestServer&) = delete;
-  TWebTestServer& operator=(const TWebTestServer&) = delete;
 
   QString Base() const { return QStringLiteral("http://127.0.0.1:%1").arg(Port); }
-
   void Route(const std::string& PathPrefix, THandler Handler) {
-    std::lock_guard<std::mutex> Lock(Mutex);
-    Routes[PathPrefix] = std::move(Handler);
+    std::lock_guard<std::mutex> Lock(FMutex);
+    FRoutes[PathPrefix] = std::move(Handler);
   }
-  // Answers every path that begins with PathPrefix with Body.
+  // Every path that begins with PathPrefix gets Body.
   void Serve(const std::string& PathPrefix, const std::string& Body) {
     Route(PathPrefix, [Body](const httplib::Request&, httplib::Response& Res) {
       Res.set_content(Body, "text/plain");
     });
   }
-
+  // The last request's target (path and query as sent), and its form fields sorted by
+  // name as "name=value&...".
   std::string LastTarget() {
-    std::lock_guard<std::mutex> Lock(Mutex);
-    return Targets.empty() ? std::string() : Targets.back();
+    std::lock_guard<std::mutex> Lock(FMutex);
+    return FLast.target;
   }
-  httplib::Request Last() {
-    std::lock_guard<std::mutex> Lock(Mutex);
-    return LastRequest;
+  std::string LastForm() {
+    std::lock_guard<std::mutex> Lock(FMutex);
+    std::string Form;
+    for (const auto& [Name, Part] : FLast.files) Form += (Form.empty() ? "" : "&") + Name + "=" + Part.content;
+    return Form;
   }
 
   int Port = -1;
-  // Set when the server goes; handlers that wait watch it.
-  std::atomic<bool> Stopping{false};
+  std::atomic<bool> Stopping{false};  // handlers that wait watch it
 
  private:
-  httplib::Server Server;
-  std::thread Thread;
-  std::mutex Mutex;
-  std::map<std::string, THandler> Routes;
-  std::vector<std::string> Targets;
-  httplib::Request LastRequest;
+  httplib::Server FServer;
+  std::thread FThread;
+  std::mutex FMutex;
+  std::map<std::string, THandler> FRoutes;
+  httplib::Request FLast;
 };
 
 // The bytes of a fixture under tests/data/web.
 inline std::string WebFixture(const char* Name) {
   QFile File(QStringLiteral(FURROW_TEST_DATA_DIR "/web/") + QString::fromLatin1(Name));
-  if (!File.open(QIODevice::ReadOnly)) return "missing fixture " + std::string(Name);
-  return File.readAll().toStdString();
+  return File.open(QIODevice::ReadOnly) ? File.readAll().toStdString() : std::string();
 }
+
+// The sites at /wu, /iem and /msu of the local server, the station-list script at
+// /script/getStations.php, and a temporary folder of the test's own that must be empty
+// again when the test ends.
+class TWebTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FOldTmpDir = qgetenv("TMPDIR");
+    qputenv("TMPDIR", TempDir.path().toLocal8Bit());
+    qunsetenv(StationScriptEnvVar);
+    Hosts.WeatherSite = Server.Base() + "/wu";
+    Hosts.Mesonet = Server.Base() + "/iem";
+    Hosts.StateNetwork = Server.Base() + "/msu";
+    Hosts.StationScript = Server.Base() + "/script/getStations.php";
+    Options.TimeoutMs = 20000;
+  }
+  void TearDown() override {
+    EXPECT_TRUE(QDir(TempDir.path()).isEmpty()) << "a temporary file was left behind";
+    qputenv("TMPDIR", FOldTmpDir);
+    qunsetenv(StationScriptEnvVar);
+  }
+  // A new importer aimed at the local server.
+  template <typename T>
+  T Make() const {
+    T Importer;
+    Importer.Hosts = Hosts;
+    Importer.HttpOptions = Options;
+    return Importer;
+  }
+
+  TWebTestServer Server;
+  QTemporaryDir TempDir;
+  TWeatherWebHosts Hosts;
+  THttpOptions Options;
+
+ private:
+  QByteArray FOldTmpDir;
+};
