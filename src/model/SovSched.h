@@ -344,6 +344,8 @@ class TSovSchedule : public TSovFile {
   // A text for a JSON string: backslash, "/" and double quote escaped, control
   // characters as JSON escapes; everything else unchanged.
   static QString JsonEscape(const QString& Text);
+  // "yyyy-mm-dd" (Dashes) or "yyyymmdd"; empty for an invalid date.
+  static QString NumericDate(const QDate& Date, bool Dashes);
 
  protected:
   // Growing degree days summed from day 1 and the growth stage of each day, worked
