@@ -216,8 +216,8 @@ class TSovSchedule : public TSovFile {
 
   // Recomputes the whole schedule of a field that passed the field check. Reports
   // nothing; a field that breaks what the check guarantees (dates that do not parse,
-  // more than 365 days) ends it with a std::exception whose message says why, and
-  // leaves an empty schedule (DayCount 0).
+  // more than 365 days, weather that gives no finite water balance) ends it with a
+  // std::exception whose message says why, and leaves an empty schedule (DayCount 0).
   void Calculate();
   // Every per-day result to 0 for days 1..365; DayCount is left alone.
   void ClearSchedule();
