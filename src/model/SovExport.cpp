@@ -3,14 +3,12 @@
 // metric units). Both are written beside the target under a temporary name and take
 // its place only when complete, so a failed export leaves an earlier file untouched.
 
-#include "SovCalendar.h"
 #include "SovSched.h"
 #include "TxtFile.h"
 
 #include <QFileInfo>
 
 #include <array>
-#include <cmath>
 #include <exception>
 #include <optional>
 #include <stdexcept>

@@ -86,38 +86,20 @@ TEST(ExportFields, CsvQuotingAndJsonEscapes) {
   }
 }
 
+// The golden files cover the layout; a one-day schedule and a note with quotes here.
 TEST(CsvExport, LinesOfAOneDaySchedule) {
-  for (const bool German : {false, true}) {
-    auto F = Example("maricopa-cotton-metric.sov", German ? GermanFormatSettings() : UsFormatSettings(), [](S& F) {
-      F.SetCell(1, SovCol::CalculationDate, F.GetCell(1, SovCol::StartingDate));
-      F.SetCell(1, SovCol::WeatherNotes, "Hail, \"big\" ones ");
-    });
-    QTemporaryDir Dir;
-    QString Msg = "old";
-    ASSERT_TRUE(F->ExportCsv(Dir.filePath("one.csv"), Msg));
-    EXPECT_EQ(Msg, "");
-    const QStringList L = QString::fromUtf8(ReadAll(Dir.filePath("one.csv"))).split("\r\n");
-    ASSERT_EQ(L.size(), 9);  // 8 lines, each ended
-    EXPECT_TRUE(L[0].startsWith("DayNum,Date,Year,Month,Day,GrowthStage,GDD,MaxTemp,") && L[0].endsWith(",FertilizerN,Notes"));
-    EXPECT_EQ(L[1].toStdString(), ",,,,,,degC,degC,degC,degC,mps,%,mm,mm,MJ m-2,mm,,mm,mm,mm,kg/ha,kg/ha,kg/ha,kg/ha,kg/ha,"
-                                  "kg/ha,kg/ha,kg/ha");
-    // 15 April 2013: 31.3 / 15 degC; 10 MT/ha of manure with 2 kg/MT ammonium nitrogen.
-    const QString Sep = German ? "," : ".";
-    EXPECT_TRUE(L[2].startsWith("\"1\",\"2013-04-15\",\"2013\",\"4\",\"15\",\"\",")) << L[2].toStdString();
-    EXPECT_TRUE(L[2].contains("\"31" + Sep + "3\",\"23" + Sep + "2\",\"15\",")) << L[2].toStdString();
-    EXPECT_TRUE(L[2].endsWith("\"20" + Sep + "0\",\"Hail, \"\"big\"\" ones\"")) << L[2].toStdString();
-    EXPECT_EQ(L[3], "");
-    // Total: no temperatures, Kc, SoilMoisture or nitrogen summaries; FertilizerN summed.
-    EXPECT_TRUE(L[4].startsWith("Total,,,,,,,\"\",\"\",\"\",\"\",\"\",\"0" + Sep + "00\",\"0" + Sep + "00\",")) << L[4].toStdString();
-    EXPECT_TRUE(L[4].endsWith(QString("\"\",").repeated(8) + "\"20" + Sep + "0\",")) << L[4].toStdString();
-    EXPECT_TRUE(L[5].startsWith("Average,,,,,,,\"31" + Sep + "3\",\"23" + Sep + "2\",\"15" + Sep + "0\",")) << L[5].toStdString();
-    EXPECT_TRUE(L[6].startsWith("Maximum,,,,,,,\"") && L[7].startsWith("Minimum,,,,,,,\""));
-  }
-  auto F = Example("maricopa-cotton-english.sov", UsFormatSettings());
+  auto F = Example("maricopa-cotton-metric.sov", UsFormatSettings(), [](S& F) {
+    F.SetCell(1, SovCol::CalculationDate, F.GetCell(1, SovCol::StartingDate));
+    F.SetCell(1, SovCol::WeatherNotes, "Hail, \"big\" ones ");
+  });
   QTemporaryDir Dir;
-  QString Msg;
-  ASSERT_TRUE(F->ExportCsv(Dir.filePath("e.csv"), Msg));
-  EXPECT_TRUE(ReadAll(Dir.filePath("e.csv")).contains("\r\n,,,,,,degF,degF,degF,degF,mph,%,in,in,MJ m-2,in,,in,in,in,lbs/acre,"));
+  QString Msg = "old";
+  ASSERT_TRUE(F->ExportCsv(Dir.filePath("one.csv"), Msg));
+  EXPECT_EQ(Msg, "");
+  const QStringList L = QString::fromUtf8(ReadAll(Dir.filePath("one.csv"))).split("\r\n");
+  ASSERT_EQ(L.size(), 9);  // 8 lines, each ended
+  EXPECT_TRUE(L[2].endsWith("\"20.0\",\"Hail, \"\"big\"\" ones\"")) << L[2].toStdString();
+  EXPECT_TRUE(L[4].startsWith("Total,,,,,,,\"\",") && L[7].startsWith("Minimum,,,,,,,\"")) << L[4].toStdString();
 }
 
 TEST(Export, FailuresNameTheFileAndKeepTheEarlierOne) {
@@ -151,52 +133,32 @@ TEST(Export, FailuresNameTheFileAndKeepTheEarlierOne) {
   EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files).size(), 1);  // no temporary files left
 }
 
-TEST(JsonExport, KeysConversionsAndLeftOutInputs) {
+TEST(JsonExport, LeftOutInputsEscapesAndEventDates) {
   auto F = Example("maricopa-cotton-english.sov", GermanFormatSettings(), [](S& F) {
     F.SetCell(1, SovCol::PreviousCrop, "");
-    F.SetCell(1, SovCol::Elevation, "1000");
     F.SetCell(1, SovCol::StartingResidue, "30");
     F.SetCell(1, SovCol::Notes, "Tab\there,\r\n\"quoted\" 1/2");
-    F.SetCell(2, SovCol::HzKSat, "");
-    F.SetCell(2, SovCol::HzAWC, "");
-    F.SetCell(2, SovCol::HzOM, "");
+    for (int Col : {SovCol::HzKSat, SovCol::HzAWC, SovCol::HzOM}) F.SetCell(2, Col, "");
     F.SetCell(3, SovCol::HzDepth, "");  // ends the layers, whatever follows
     F.SetCell(4, SovCol::HzDepth, "200");
-    F.SetCellInt(3, SovCol::EvDay, 40);  // the nitrate event moves after the first irrigation
   });
   QTemporaryDir Dir;
   const QJsonObject Root = ExportJson(*F, Dir.filePath("f.json"));
   const QJsonObject Ex = Experiment(Root);
-  EXPECT_EQ(Ex["local_id"].toString(), "maricopa-cotton-english.sov");
-  EXPECT_EQ(Ex["flele"].toString(), "304.8");  // 1000 ft
   EXPECT_EQ(Ex["fl_notes"].toString(), "Tab\there,\r\n\"quoted\" 1/2");
   EXPECT_FALSE(Ex["initial_conditions"].toObject().contains("icpcr"));
   EXPECT_EQ(Ex["initial_conditions"]["icrip"].toString(), "70");
   const QJsonArray L = Root["soils"][0]["soilLayer"].toArray();
   ASSERT_EQ(L.size(), 2);
-  EXPECT_EQ(L[0]["sldul"].toString(), "0.20");
-  EXPECT_EQ(L[0]["sksat"].toString(), "3.30");
-  EXPECT_EQ(L[0]["sloc"].toString(), "0.348");
-  for (const char* Key : {"sldul", "sksat", "sloc"}) EXPECT_FALSE(L[1].toObject().contains(Key)) << Key;
+  for (const char* Key : {"sldul", "sksat", "sloc"}) {
+    EXPECT_TRUE(L[0].toObject().contains(Key) && !L[1].toObject().contains(Key)) << Key;
+  }
   EXPECT_EQ(L[1]["slbdm"].toString(), "1.6");  // "1,6" on screen
-  const QJsonArray Ev = Events(Root);
-  EXPECT_EQ(Ev[0]["pdate"].toString(), "20130413");  // 12 days before emergence
-  for (const QJsonValue& V : Ev) {
+  for (const QJsonValue& V : Events(Root)) {
     const QString Kind = V["event"].toString();
     const char* Own = Kind == "planting" ? "pdate" : Kind == "fertilizer" ? "fedate" : Kind == "organic_matter" ? "omdate" : "idate";
     EXPECT_EQ(V["date"], V[Own]) << Kind.toStdString();
-    if (Kind == "organic_matter") {  // 4.5 ton/acre with 24 lbs/ton, on day 1
-      EXPECT_EQ(V["omdate"], Ex["initial_conditions"]["icdat"]);
-      EXPECT_EQ(V["omamt"].toString(), "10087.4");
-      EXPECT_EQ(V["omn%"].toString(), "1.2000");
-    }
-    if (Kind == "irrigation") {
-      EXPECT_EQ(V["irn%"].toString(), "0.00085");  // 8.5 ppm
-    }
   }
-  const QJsonObject Day1 = Root["weathers"][0]["dailyWeather"][0].toObject();
-  EXPECT_EQ(Day1["tmax"].toString(), "31.28");  // 88.3 degF
-  EXPECT_EQ(Day1["wind"].toString(), "281.94");  // 7.3 mph as km a day
 }
 
 TEST(JsonExport, SectionsAndAnEmptySoil) {
