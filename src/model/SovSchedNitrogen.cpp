@@ -373,7 +373,6 @@ void TSovSchedule::RunNitrogenPhase() {
   double CumulativeGdd = 0;
   int UptakeSegment = (S.CropHasUptake && UptakePoints > 0) ? 1 : 0;
   double SoilMineralized = 0;  // field units
-  double WeekSum = 0;          // mean temperatures of the last up to seven days
   std::array<double, MaxSoilLayers> Wfps{}, LayerDrainToday{}, NitrateKg{};
   // The moisture factors of a layer, worked out again only when its water changes
   // (deep layers keep theirs for days, and the nitrification factor costs two powers).
@@ -388,10 +387,11 @@ void TSovSchedule::RunNitrogenPhase() {
 
   for (int d = 1; d <= Days; ++d) {
     const TScheduleDay& Day = FDays[d];
-    // 1. Seven-day mean temperature.
-    WeekSum += Day.Mean;
-    if (d > 7) WeekSum -= FDays[d - 7].Mean;
-    const double SevenDayTemperature = WeekSum / std::min(d, 7);
+    // 1. Seven-day mean temperature: this day and the up to six before it.
+    const int FirstDay = std::max(d - 6, 1);
+    double WeekSum = 0;
+    for (int k = FirstDay; k <= d; ++k) WeekSum += FDays[k].Mean;
+    const double SevenDayTemperature = WeekSum / (d - FirstDay + 1);
     const double T = std::max(SevenDayTemperature, 0.0);
     // 2. Growing degree days, °C.
     const double DayGdd = DailyGdd(L, true, CropRow, Day.High, Day.Low);
