@@ -8,9 +8,26 @@
 
 namespace {
 
+// Emergence this many days before the first schedule day is as far back as the
+// calendar looks.
+constexpr int MaxDaysBeforeStart = 100000;
+
 const char* const EventCodes[EventCodeCount] = {"F", "N", "M", "R"};
 const char* const StageCodes[StageCodeCount] = {"I", "D", "M", "L", "Z", "S"};
 const char* const StageNames[StageCodeCount] = {"Init", "Dev", "Mid", "Late", "Frozen", "Snow"};
+
+// Entry Index (1-based) of a code table; empty outside it.
+QString EntryOf(std::span<const char* const> Table, int Index) {
+  if (Index < 1 || Index > int(Table.size())) return QString();
+  return QString::fromLatin1(Table[size_t(Index - 1)]);
+}
+
+// The 1-based number of Code in a code table (exact comparison); 0 when absent.
+int IndexOf(std::span<const char* const> Table, const QString& Code) {
+  for (size_t i = 0; i < Table.size(); ++i)
+    if (Code == QLatin1String(Table[i])) return int(i) + 1;
+  return 0;
+}
 
 const TCropRec* CropOf(const TSovLookup& Lookup, int Crop) {
   if (Crop < 1 || Crop > Lookup.CropCount()) return nullptr;
@@ -47,32 +64,11 @@ double StageFraction(int64_t DaysIn, int64_t Length) {
 // Code tables
 // ---------------------------------------------------------------------------
 
-QString EventCode(int Index) {
-  if (Index < 1 || Index > EventCodeCount) return QString();
-  return QString::fromLatin1(EventCodes[Index - 1]);
-}
-
-int EventCodeIndex(const QString& Code) {
-  for (int i = 1; i <= EventCodeCount; ++i)
-    if (Code == QLatin1String(EventCodes[i - 1])) return i;
-  return 0;
-}
-
-QString StageCode(int Index) {
-  if (Index < 1 || Index > StageCodeCount) return QString();
-  return QString::fromLatin1(StageCodes[Index - 1]);
-}
-
-QString StageName(int Index) {
-  if (Index < 1 || Index > StageCodeCount) return QString();
-  return QString::fromLatin1(StageNames[Index - 1]);
-}
-
-int StageCodeIndex(const QString& Code) {
-  for (int i = 1; i <= StageCodeCount; ++i)
-    if (Code == QLatin1String(StageCodes[i - 1])) return i;
-  return 0;
-}
+QString EventCode(int Index) { return EntryOf(EventCodes, Index); }
+int EventCodeIndex(const QString& Code) { return IndexOf(EventCodes, Code); }
+QString StageCode(int Index) { return EntryOf(StageCodes, Index); }
+QString StageName(int Index) { return EntryOf(StageNames, Index); }
+int StageCodeIndex(const QString& Code) { return IndexOf(StageCodes, Code); }
 
 // ---------------------------------------------------------------------------
 // Calendar
@@ -88,14 +84,17 @@ TCropCalendar::TCropCalendar(const TSovLookup& Lookup, int Crop, int SeasonDays,
                              int DaysBeforeEmergence, int PlantingOffset)
     : FCrop(CropOf(Lookup, Crop)),
       FSeasonDays(SeasonDays),
-      FDaysBeforeEmergence(std::max(DaysBeforeEmergence, 0)),
+      // Emergence before the first schedule day gives a negative count: the day-to-mark
+      // mapping stays as it is, only the search back stops at index 0. The bound keeps
+      // the walk over the days from emergence short for absurd values.
+      FDaysBeforeEmergence(std::max(DaysBeforeEmergence, -MaxDaysBeforeStart)),
       FPlantingOffset(PlantingOffset) {
   FValid = FCrop != nullptr && SeasonDays > 0;
   if (!FValid) return;
   for (int Stage = StageInit; Stage <= StageLate; ++Stage) FLength[size_t(Stage)] = PlannedLength(*FCrop, Stage, SeasonDays);
 
   FHigh = int64_t(UserStages.size()) - 1;
-  FLow = FDaysBeforeEmergence;
+  FLow = std::max<int64_t>(FDaysBeforeEmergence, 0);
   FMarks.resize(UserStages.size());
   for (size_t i = 0; i < UserStages.size(); ++i) {
     const int Mark = UserStages[i];

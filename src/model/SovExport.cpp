@@ -3,14 +3,12 @@
 // metric units). Both are written beside the target under a temporary name and take
 // its place only when complete, so a failed export leaves an earlier file untouched.
 
-#include "SovCalendar.h"
 #include "SovSched.h"
 #include "TxtFile.h"
 
 #include <QFileInfo>
 
 #include <array>
-#include <cmath>
 #include <exception>
 #include <optional>
 #include <stdexcept>
@@ -23,13 +21,43 @@ QString UnableToWrite(const QString& FileName) {
   return QStringLiteral("Unable to write to file ") + FileName;
 }
 
-// Blanks and control characters at either end are dropped.
-QString TrimControls(const QString& Text) {
+// Text gathered in memory and handed to the file in large pieces.
+class TOutText {
+ public:
+  explicit TOutText(TTextOutFile& Out) : FOut(Out) { FText.reserve(Chunk + 4096); }
+  QString& operator()() { return FText; }
+  void LineEnd() {
+    FText += QLatin1String("\r\n");
+    FlushIfFull();
+  }
+  void FlushIfFull() {
+    if (FText.size() >= Chunk) Flush();
+  }
+  void Flush() {
+    FOut.Write(FText);
+    FText.clear();
+  }
+
+ private:
+  static constexpr qsizetype Chunk = 32768;
+  TTextOutFile& FOut;
+  QString FText;
+};
+
+// A quoted field: the text without blanks and control characters at its ends, every
+// double quote doubled so that a note holding one keeps its row together.
+void AppendCsvField(QString& To, const QString& Text, bool AddComma) {
   qsizetype Begin = 0;
   qsizetype End = Text.size();
   while (Begin < End && Text[Begin].unicode() <= 0x20) ++Begin;
   while (End > Begin && Text[End - 1].unicode() <= 0x20) --End;
-  return Text.mid(Begin, End - Begin);
+  To += QChar('"');
+  for (qsizetype i = Begin; i < End; ++i) {
+    if (Text[i] == QChar('"')) To += QChar('"');
+    To += Text[i];
+  }
+  To += QChar('"');
+  if (AddComma) To += QChar(',');
 }
 
 }  // namespace
@@ -38,19 +66,9 @@ QString TrimControls(const QString& Text) {
 // CSV
 // ---------------------------------------------------------------------------
 
-// A quoted field: the text trimmed of blanks and control characters at its ends, with
-// every double quote doubled so that a note holding one keeps its row together.
 QString TSovSchedule::CsvField(const QString& Text, bool AddComma) {
   QString Result;
-  const QString Body = TrimControls(Text);
-  Result.reserve(Body.size() + 3);
-  Result += QChar('"');
-  for (QChar Ch : Body) {
-    if (Ch == QChar('"')) Result += QChar('"');
-    Result += Ch;
-  }
-  Result += QChar('"');
-  if (AddComma) Result += QChar(',');
+  AppendCsvField(Result, Text, AddComma);
   return Result;
 }
 
@@ -93,33 +111,31 @@ bool TSovSchedule::ExportCsv(const QString& FileName, QString& ErrMsg) const {
     return false;
   }
   try {
+    TOutText Text(Out);
     QStringList Names;
     for (int Col : CsvColumns) Names << ColumnName(Col);
     Names << ColumnName(ColNotes);
-    Out.Write(Names.join(QChar(',')));
-    Out.NewLine();
-    Out.Write(CsvUnitsLine(IsMetric()));
-    Out.NewLine();
-
-    QString Line;
+    Text() += Names.join(QChar(','));
+    Text.LineEnd();
+    Text() += CsvUnitsLine(IsMetric());
+    Text.LineEnd();
     for (int r = 1; r <= FDayCount; ++r) {
-      Line.clear();
-      for (int Col : CsvColumns) Line += CsvField(GetCell(r, Col), true);
+      for (int Col : CsvColumns) AppendCsvField(Text(), GetCell(r, Col), true);
       const QString Notes = GetCell(r, ColNotes);
-      if (!Notes.isEmpty()) Line += CsvField(Notes, false);
-      Out.Write(Line);
-      Out.NewLine();
+      if (!Notes.isEmpty()) AppendCsvField(Text(), Notes, false);
+      Text.LineEnd();
     }
-    Out.NewLine();
+    Text.LineEnd();
     static const char* const Labels[] = {"Total", "Average", "Maximum", "Minimum"};
     const int Rows[] = {RowTotal, RowAverage, RowMaximum, RowMinimum};
     for (int i = 0; i < 4; ++i) {
-      Line = QString::fromLatin1(Labels[i]) + QStringLiteral(",,,,,,,");
+      Text() += QLatin1String(Labels[i]);
+      Text() += QLatin1String(",,,,,,,");
       for (std::size_t c = FirstSummaryCsvColumn; c < CsvColumns.size(); ++c)
-        Line += CsvField(GetCell(Rows[i], CsvColumns[c]), true);
-      Out.Write(Line);
-      Out.NewLine();
+        AppendCsvField(Text(), GetCell(Rows[i], CsvColumns[c]), true);
+      Text.LineEnd();
     }
+    Text.Flush();
   } catch (const std::exception&) {
     Out.Abandon();
     ErrMsg = UnableToWrite(FileName);
@@ -137,44 +153,55 @@ bool TSovSchedule::ExportCsv(const QString& FileName, QString& ErrMsg) const {
 // ACE JSON
 // ---------------------------------------------------------------------------
 
-QString TSovSchedule::JsonEscape(const QString& Text) {
-  QString Result;
-  Result.reserve(Text.size() + 8);
+namespace {
+
+void AppendJsonEscaped(QString& To, const QString& Text) {
   for (QChar Ch : Text) {
     switch (Ch.unicode()) {
       case '\\':
-        Result += QStringLiteral("\\\\");
+        To += QLatin1String("\\\\");
         break;
       case '/':
-        Result += QStringLiteral("\\/");
+        To += QLatin1String("\\/");
         break;
       case '"':
-        Result += QStringLiteral("\\\"");
+        To += QLatin1String("\\\"");
         break;
       case '\b':
-        Result += QStringLiteral("\\b");
+        To += QLatin1String("\\b");
         break;
       case '\f':
-        Result += QStringLiteral("\\f");
+        To += QLatin1String("\\f");
         break;
       case '\n':
-        Result += QStringLiteral("\\n");
+        To += QLatin1String("\\n");
         break;
       case '\r':
-        Result += QStringLiteral("\\r");
+        To += QLatin1String("\\r");
         break;
       case '\t':
-        Result += QStringLiteral("\\t");
+        To += QLatin1String("\\t");
         break;
       default:
         if (Ch.unicode() < 0x20) {
-          Result += QStringLiteral("\\u00") + QString::number(Ch.unicode(), 16).rightJustified(2, QChar('0'));
+          static const char Hex[] = "0123456789abcdef";
+          To += QLatin1String("\\u00");
+          To += QChar(Hex[Ch.unicode() >> 4]);
+          To += QChar(Hex[Ch.unicode() & 15]);
         } else {
-          Result += Ch;
+          To += Ch;
         }
         break;
     }
   }
+}
+
+}  // namespace
+
+QString TSovSchedule::JsonEscape(const QString& Text) {
+  QString Result;
+  Result.reserve(Text.size() + 8);
+  AppendJsonEscaped(Result, Text);
   return Result;
 }
 
@@ -187,7 +214,7 @@ class TJsonWriter {
  public:
   static constexpr int MaxLevel = 10;
 
-  TJsonWriter(TTextOutFile& Out, bool Pretty) : FOut(Out), FPretty(Pretty) {}
+  TJsonWriter(TOutText& Out, bool Pretty) : FOut(Out), FPretty(Pretty) {}
 
   // Opens an object or an array; a Name of nothing opens an unnamed one (an array
   // item or the root).
@@ -195,9 +222,11 @@ class TJsonWriter {
     Separate();
     Indent();
     if (Name != nullptr) {
-      FOut.Write(QChar('"') + QString::fromLatin1(Name) + QStringLiteral("\" : "));
+      FOut() += QChar('"');
+      FOut() += QLatin1String(Name);
+      FOut() += QLatin1String("\" : ");
     }
-    FOut.Write(IsArray ? QStringLiteral("[") : QStringLiteral("{"));
+    FOut() += IsArray ? QChar('[') : QChar('{');
     LineEnd();
     ++FCount[std::size_t(FLevel)];
     if (FLevel >= MaxLevel) throw std::length_error("JSON nested too deeply");
@@ -210,7 +239,7 @@ class TJsonWriter {
     --FLevel;
     LineEnd();
     Indent();
-    FOut.Write(IsArray ? QStringLiteral("]") : QStringLiteral("}"));
+    FOut() += IsArray ? QChar(']') : QChar('}');
   }
 
   // One key with a string value; nothing at all for an empty value.
@@ -218,26 +247,31 @@ class TJsonWriter {
     if (Value.isEmpty()) return;
     Separate();
     Indent();
-    FOut.Write(QChar('"') + QString::fromLatin1(Name) + QStringLiteral("\" : \"") +
-               TSovSchedule::JsonEscape(Value) + QChar('"'));
+    FOut() += QChar('"');
+    FOut() += QLatin1String(Name);
+    FOut() += QLatin1String("\" : \"");
+    AppendJsonEscaped(FOut(), Value);
+    FOut() += QChar('"');
     ++FCount[std::size_t(FLevel)];
+    FOut.FlushIfFull();
   }
 
  private:
   void Separate() {
     if (FCount[std::size_t(FLevel)] > 0) {
-      FOut.Write(QStringLiteral(","));
+      FOut() += QChar(',');
       LineEnd();
     }
   }
   void LineEnd() {
-    if (FPretty) FOut.NewLine();
+    if (FPretty) FOut.LineEnd();
   }
   void Indent() {
-    if (FPretty && FLevel > 1) FOut.Write(QString((FLevel - 1) * 2, QChar(' ')));
+    if (FPretty) FOut() += QLatin1String(Blanks, (FLevel - 1) * 2);
   }
 
-  TTextOutFile& FOut;
+  static constexpr char Blanks[] = "                    ";  // (MaxLevel - 1) * 2 and more
+  TOutText& FOut;
   bool FPretty;
   int FLevel = 1;
   std::array<int, MaxLevel + 1> FCount{};
@@ -288,10 +322,11 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
       if (!TryStrToFloat(Text.trimmed(), Value, UserFormat())) return std::nullopt;
       return Value;
     };
-    auto Date8 = [this](const QDate& Date) { return FormatDate(QStringLiteral("yyyymmdd"), Date, FileFormat()); };
+    auto Date8 = [](const QDate& Date) { return NumericDate(Date, false); };
     auto CropId = [&L](int Row) { return Row >= 1 && Row <= L.CropCount() ? L.Crop(Row).ACE_crid : QString(); };
 
-    TJsonWriter J(Out, Pretty);
+    TOutText Text(Out);
+    TJsonWriter J(Text, Pretty);
     J.Open(nullptr, false);
 
     if (Sections & SectionExperiments) {
@@ -466,7 +501,8 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
     }
 
     J.Close(false);
-    Out.NewLine();
+    Text.LineEnd();
+    Text.Flush();
   } catch (const std::exception&) {
     Out.Abandon();
     ErrMsg = UnableToWrite(FileName);

@@ -124,16 +124,28 @@ int DecimalMagnitude(double Value) {
   return P;
 }
 
-// The number of digits typed after the decimal separator (before any exponent).
+// The number of characters typed after the decimal separator (an exponent counts,
+// so "1.5e-3" keeps four decimals and does not lose its digits).
 int TypedDecimals(const QString& Text, QChar Separator) {
   const qsizetype Pos = Text.indexOf(Separator);
   if (Pos < 0) return 0;
-  int Count = 0;
-  for (qsizetype i = Pos + 1; i < Text.size() && Text[i].isDigit(); ++i) ++Count;
-  return Count;
+  return int(Text.size() - Pos - 1);
 }
 
 constexpr int MaxConvertDecimals = 20;
+
+// Text with From's decimal separator replaced by To's, when it is a number in From
+// (blanks around it allowed); any other text unchanged.
+QString ChangeDecimalSeparator(const QString& Text, const TFormatSettings& From, const TFormatSettings& To) {
+  QString Result = Text;
+  if (From.DecimalSeparator == To.DecimalSeparator) return Result;
+  const QString Trimmed = Text.trimmed();
+  double Value = 0;
+  if (Trimmed.isEmpty() || !TryStrToFloat(Trimmed, Value, From)) return Result;
+  const qsizetype Pos = Result.indexOf(From.DecimalSeparator);
+  if (Pos >= 0) Result[Pos] = To.DecimalSeparator;
+  return Result;
+}
 
 }  // namespace
 
@@ -482,25 +494,11 @@ QString TSovFile::ConvertNumberText(const QString& Text, int Kind, const TFormat
 }
 
 QString TSovFile::FileToUserNumber(const QString& Text) const {
-  QString Result = Text;
-  if (FFileFormat.DecimalSeparator == FUserFormat.DecimalSeparator) return Result;
-  const QString Trimmed = Text.trimmed();
-  double Value = 0;
-  if (Trimmed.isEmpty() || !TryStrToFloat(Trimmed, Value, FFileFormat)) return Result;
-  const qsizetype Pos = Result.indexOf(FFileFormat.DecimalSeparator);
-  if (Pos >= 0) Result[Pos] = FUserFormat.DecimalSeparator;
-  return Result;
+  return ChangeDecimalSeparator(Text, FFileFormat, FUserFormat);
 }
 
 QString TSovFile::UserToFileNumber(const QString& Text) const {
-  QString Result = Text;
-  if (FFileFormat.DecimalSeparator == FUserFormat.DecimalSeparator) return Result;
-  const QString Trimmed = Text.trimmed();
-  double Value = 0;
-  if (Trimmed.isEmpty() || !TryStrToFloat(Trimmed, Value, FUserFormat)) return Result;
-  const qsizetype Pos = Result.indexOf(FUserFormat.DecimalSeparator);
-  if (Pos >= 0) Result[Pos] = FFileFormat.DecimalSeparator;
-  return Result;
+  return ChangeDecimalSeparator(Text, FUserFormat, FFileFormat);
 }
 
 QString TSovFile::FloatToFileStr(double Value, int Digits) const { return FormatFixed(Value, Digits, FFileFormat); }

@@ -384,6 +384,10 @@ void TSovSchedule::BuildSoilLayers() {
     if (GetCellInt(i, SovCol::HzDepth) <= GetCellInt(i - 1, SovCol::HzDepth)) Usable = false;
   }
 
+  // A root zone without depth (the field check refuses it) would build no layer at
+  // all: it takes the single layer of the field's capacity instead.
+  if (!(S.RootingDepth > 0)) Usable = false;
+
   S.HorizonsUsable = Usable;
   if (!Usable) {
     S.LayerCount = 1;
@@ -518,6 +522,18 @@ void TSovSchedule::RunWaterPhase() {
     }
     Day.MoisturePct = Pct;
     FRelativeMoisture[d] = (Pct - S.MinimumMoisture) * 0.22;
+
+    // Weather far outside what the field check lets through (a mean temperature near
+    // -237 °C, huge temperatures or amounts of water) can leave the formulas without
+    // a finite value; such a day ends the calculation instead of filling the schedule
+    // with it.
+    for (const double Value : {FSolarRad[d], FETRef[d], Day.UnreducedETCrop, FETCrop[d],
+                               FSoilMoisture[d], FExcessWater[d], FDepletedMoisture[d]}) {
+      if (!std::isfinite(Value)) {
+        throw std::domain_error("The weather of day " + std::to_string(d) +
+                                " gives no finite water balance.");
+      }
+    }
   }
 }
 

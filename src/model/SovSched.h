@@ -216,8 +216,8 @@ class TSovSchedule : public TSovFile {
 
   // Recomputes the whole schedule of a field that passed the field check. Reports
   // nothing; a field that breaks what the check guarantees (dates that do not parse,
-  // more than 365 days) ends it with a std::exception whose message says why, and
-  // leaves an empty schedule (DayCount 0).
+  // more than 365 days, weather that gives no finite water balance) ends it with a
+  // std::exception whose message says why, and leaves an empty schedule (DayCount 0).
   void Calculate();
   // Every per-day result to 0 for days 1..365; DayCount is left alone.
   void ClearSchedule();
@@ -323,8 +323,10 @@ class TSovSchedule : public TSovFile {
   };
   // Summary rows of the schedule columns.
   static constexpr int RowTotal = -1, RowAverage = -2, RowMaximum = -3, RowMinimum = -4;
-  // Rows 1..DayCount are days; rows -1..-4 the summary rows; anything else is empty.
-  // Schedule cells cannot be written (SetCell ignores them).
+  // Rows 1..DayCount are days; rows -1..-4 the summary rows (empty where a column has
+  // no value to summarise); anything else is empty. Schedule cells cannot be written
+  // (SetCell ignores them). GDD and GrowthStage are those of the last calculation; the
+  // columns that show weather cells follow later edits of those cells at once.
   QString GetCell(int Row, int Col) const override;
   int RowCount(const QString& Section) const override;
   QString SectionOfColumn(int Col) const override;
@@ -344,6 +346,8 @@ class TSovSchedule : public TSovFile {
   // A text for a JSON string: backslash, "/" and double quote escaped, control
   // characters as JSON escapes; everything else unchanged.
   static QString JsonEscape(const QString& Text);
+  // "yyyy-mm-dd" (Dashes) or "yyyymmdd"; empty for an invalid date.
+  static QString NumericDate(const QDate& Date, bool Dashes);
 
  protected:
   // Growing degree days summed from day 1 and the growth stage of each day, worked

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 #include <string>
 
@@ -102,9 +103,10 @@ double DenitrificationBaseRate(double OrganicMatter, bool TopLayerAfterManure) {
   return k;
 }
 
-double Denitrified(double BaseRate, double T, double W, double NitratePpm) {
+double DenitrificationTemperatureFactor(double T) { return std::pow(3.0, (T - 30) / 10); }
+
+double Denitrified(double BaseRate, double FdT, double W, double NitratePpm) {
   if (!(W >= 0.6) || !(NitratePpm > 0)) return 0;
-  const double FdT = std::pow(3.0, (T - 30) / 10);
   const double FdW = ((W - 0.6) / 0.4) * ((W - 0.6) / 0.4);
   const double FdN = NitratePpm / (2.45 + NitratePpm);
   // In a hot, waterlogged layer the product can exceed what is there.
@@ -373,6 +375,13 @@ void TSovSchedule::RunNitrogenPhase() {
   double SoilMineralized = 0;  // field units
   double WeekSum = 0;          // mean temperatures of the last up to seven days
   std::array<double, MaxSoilLayers> Wfps{}, LayerDrainToday{}, NitrateKg{};
+  // The moisture factors of a layer, worked out again only when its water changes
+  // (deep layers keep theirs for days, and the nitrification factor costs two powers).
+  struct TMoistureFactors {
+    double Water = std::numeric_limits<double>::quiet_NaN();  // matches no water
+    double W = 0, FmW = 0, FnW = 0;
+  };
+  std::array<TMoistureFactors, MaxSoilLayers> Moisture{};
   // Daily fractions of manure release, per manure row, worked out once a day.
   std::array<double, MaxManures + 1> ManureFraction{};
   std::array<int, MaxManures + 1> ManureFractionDay{};
@@ -394,27 +403,18 @@ void TSovSchedule::RunNitrogenPhase() {
         UptakeSegment = UptakeSegment < UptakePoints ? UptakeSegment + 1 : 0;
       }
     }
-    // 4. Running totals go on from the day before.
-    if (d > 1) {
-      FMineralizedN[d] = FMineralizedN[d - 1];
-      FAmmoniumN[d] = FAmmoniumN[d - 1];
-      FNitrateN[d] = FNitrateN[d - 1];
-      FDenitrifiedN[d] = FDenitrifiedN[d - 1];
-      FVolatilizedN[d] = FVolatilizedN[d - 1];
-      FUptakeN[d] = FUptakeN[d - 1];
-      FLeachedN[d] = FLeachedN[d - 1];
-    }
-    double& MineralizedN = FMineralizedN[d];
-    double& AmmoniumN = FAmmoniumN[d];
-    double& NitrateN = FNitrateN[d];
-    double& DenitrifiedN = FDenitrifiedN[d];
-    double& VolatilizedN = FVolatilizedN[d];
-    double& UptakeN = FUptakeN[d];
-    double& LeachedN = FLeachedN[d];
+    // 4. The running totals go on from the day before. The amounts present
+    // (AmmoniumN, NitrateN) are taken from the pools at the end of the day.
+    double MineralizedN = d > 1 ? FMineralizedN[d - 1] : 0.0;
+    double DenitrifiedN = d > 1 ? FDenitrifiedN[d - 1] : 0.0;
+    double VolatilizedN = d > 1 ? FVolatilizedN[d - 1] : 0.0;
+    double UptakeN = d > 1 ? FUptakeN[d - 1] : 0.0;
+    double LeachedN = d > 1 ? FLeachedN[d - 1] : 0.0;
 
     // Factors of the day that do not depend on the layer.
     const double FmT = MineralizationTemperatureFactor(T);
     const double FnT = NitrificationTemperatureFactor(T);
+    const double FdT = DenitrificationTemperatureFactor(T);
     const TLayerArray<double>& WaterToday = FLayerWater[d];
     const TLayerArray<double>& DrainToday = FLayerDrain[d];
 
@@ -426,12 +426,19 @@ void TSovSchedule::RunNitrogenPhase() {
       LayerDrainToday[i] = DrainToday[n + 1];
 
       // A. Water-filled pore space.
-      const TPoreSpace P = LayerPoreSpace(WaterToday[n + 1], Layer.LayerCapacity, Layer.AWC,
-                                          Layer.WiltingPoint, Layer.LayerPorosity);
-      const double W = P.Wfps;
+      TMoistureFactors& M = Moisture[i];
+      if (!(WaterToday[n + 1] == M.Water)) {
+        M.Water = WaterToday[n + 1];
+        const TPoreSpace P = LayerPoreSpace(M.Water, Layer.LayerCapacity, Layer.AWC,
+                                            Layer.WiltingPoint, Layer.LayerPorosity);
+        M.W = P.Wfps;
+        // C. and F.: the moisture factors of mineralisation and nitrification.
+        M.FmW = MineralizationMoistureFactor(M.W, P.Wwp);
+        M.FnW = NitrificationMoistureFactor(M.W, Coarse[i]);
+      }
+      const double W = M.W;
+      const double FmW = M.FmW;
       Wfps[i] = W;
-      // C. Mineralisation moisture factor.
-      const double FmW = MineralizationMoistureFactor(W, P.Wwp);
 
       // D. Soil organic nitrogen, up to the layer's ceiling.
       const double Ceiling = Layer.LayerMineralizableN;
@@ -447,7 +454,6 @@ void TSovSchedule::RunNitrogenPhase() {
           Ammonium[i] += m;
           const double Booked = Book(m * Factor);
           MineralizedN += Booked;
-          AmmoniumN += Booked;
           SoilMineralized += Booked;
         }
       }
@@ -471,27 +477,23 @@ void TSovSchedule::RunNitrogenPhase() {
             Slot.MineralizedPpm += m;
           }
           Ammonium[0] += m;
-          const double Booked = Book(m * Factor);
-          MineralizedN += Booked;
-          AmmoniumN += Booked;
+          MineralizedN += Book(m * Factor);
         }
       }
 
       // F. Nitrification factors.
-      const double Fn = FnT * NitrificationMoistureFactor(W, Coarse[i]) * PhFactor[i];
+      const double Fn = FnT * M.FnW * PhFactor[i];
 
       // G. The layer's own ammonium.
       {
         const double x = std::clamp(0.18 * Fn, 0.0, 1.0) * Ammonium[i];
         Ammonium[i] -= x;
         Nitrate[i] += x;
-        const double Booked = Book(x * Factor);
-        AmmoniumN -= Booked;
-        NitrateN += Booked;
       }
 
       if (n == 0) {
         // H. Applied ammonium.
+        double Nitrified = 0;
         for (TAmmoniumSlot& Slot : AmmoniumSlots) {
           Slot.DrainSinceApplication += LayerDrainToday[0];
           Slot.NitrificationDelay -= DayGdd;
@@ -506,12 +508,11 @@ void TSovSchedule::RunNitrogenPhase() {
           }
           const double x = std::clamp(Slot.NitrificationRate * Fn, 0.0, 1.0) * Slot.AmmoniumPpm;
           Slot.AmmoniumPpm -= x;
-          Nitrate[0] += x;
-          const double Booked = Book(x * Factor);
-          AmmoniumN -= Booked;
-          NitrateN += Booked;
+          Nitrified += x;
         }
+        Nitrate[0] += Nitrified;
         // I. Urea hydrolysis into the layer's ammonium.
+        double Hydrolysed = 0;
         for (TUreaSlot& Slot : UreaSlots) {
           if (!(Slot.UreaPpm > 0)) continue;
           double h = Slot.HydrolysisRate * T;
@@ -521,20 +522,18 @@ void TSovSchedule::RunNitrogenPhase() {
           } else {
             Slot.UreaPpm -= h;
           }
-          Ammonium[0] += h;
-          AmmoniumN += Book(h * Factor);
+          Hydrolysed += h;
         }
+        Ammonium[0] += Hydrolysed;
       }
 
       // J. Denitrification.
       {
         const double k = DenitrificationBaseRate(Layer.OrganicMatter, n == 0 && ManureSlots.Count() > 0);
-        const double x = Denitrified(k, T, W, Nitrate[i]);
+        const double x = Denitrified(k, FdT, W, Nitrate[i]);
         if (x > 0) {
           Nitrate[i] -= x;
-          const double Booked = Book(x * Factor);
-          NitrateN -= Booked;
-          DenitrifiedN += Booked;
+          DenitrifiedN += Book(x * Factor);
         }
       }
 
@@ -564,9 +563,7 @@ void TSovSchedule::RunNitrogenPhase() {
           }
           v = std::clamp(v, 0.0, Slot.AmmoniumPpm);
           Slot.AmmoniumPpm -= v;
-          const double Booked = Book(v * Factor);
-          AmmoniumN -= Booked;
-          VolatilizedN += Booked;
+          VolatilizedN += Book(v * Factor);
           Slot.RainSinceApplication += FPrecip[d];
         }
       }
@@ -613,9 +610,7 @@ void TSovSchedule::RunNitrogenPhase() {
               Slot.AmmoniumPpm = std::max(Slot.AmmoniumPpm - Slot.AmmoniumPpm * Share, 0.0);
             }
           }
-          const double Booked = Book(u);
-          AmmoniumN -= Booked;
-          UptakeN += Booked;
+          UptakeN += Book(u);
         }
         if (RootDepth <= z) break;
       }
@@ -638,9 +633,7 @@ void TSovSchedule::RunNitrogenPhase() {
         }
         if (u > 0) {
           Nitrate[i] = std::max(Nitrate[i] - u / KgPerPpm[i], 0.0);
-          const double Booked = Book(u);
-          NitrateN -= Booked;
-          UptakeN += Booked;
+          UptakeN += Book(u);
         }
         if (RootDepth <= z) break;
       }
@@ -713,9 +706,13 @@ void TSovSchedule::RunNitrogenPhase() {
       Apply(Apps[std::size_t(NextApp++)]);
     }
 
-    // End of the day: the amounts present are the pools themselves (which also keeps
-    // rounding from building up in the running values), and what the columns do not
-    // show is kept beside them.
+    // End of the day: the running totals, the amounts present in the pools, and what
+    // the columns do not show beside them.
+    FMineralizedN[d] = MineralizedN;
+    FDenitrifiedN[d] = DenitrifiedN;
+    FVolatilizedN[d] = VolatilizedN;
+    FUptakeN[d] = UptakeN;
+    FLeachedN[d] = LeachedN;
     TNitrogenPools& Pools = FNitrogenPools[d];
     double LayerNitrate = 0, LayerAmmonium = 0;
     for (int n = 0; n < Count; ++n) {
@@ -730,10 +727,10 @@ void TSovSchedule::RunNitrogenPhase() {
       ManureOrganic += std::max(Slot.MineralizablePpm - Slot.MineralizedPpm, 0.0);
     }
     LayerAmmonium += SlotAmmonium * Factor1;
-    NitrateN = Book(LayerNitrate);
-    AmmoniumN = Book(LayerAmmonium);
-    Pools.LayerNitrate = NitrateN;
-    Pools.LayerAmmonium = AmmoniumN;
+    FNitrateN[d] = Book(LayerNitrate);
+    FAmmoniumN[d] = Book(LayerAmmonium);
+    Pools.LayerNitrate = FNitrateN[d];
+    Pools.LayerAmmonium = FAmmoniumN[d];
     Pools.Urea = Book(Urea * Factor1);
     Pools.ManureOrganic = Book(ManureOrganic * Factor1);
     Pools.SoilMineralized = SoilMineralized;

@@ -37,10 +37,11 @@ double NitrificationMoistureFactor(double W, bool Coarse);
 double NitrificationPhFactor(double pH);
 
 // Denitrification: base rate by organic matter (percent), raised in the top layer
-// once manure has been applied; the ppm a layer with NitratePpm loses in a day (0
-// below W 0.6, never more than the layer holds).
+// once manure has been applied; temperature factor (1 at 30 °C); the ppm a layer with
+// NitratePpm loses in a day (0 below W 0.6, never more than the layer holds).
 double DenitrificationBaseRate(double OrganicMatter, bool TopLayerAfterManure);
-double Denitrified(double BaseRate, double T, double W, double NitratePpm);
+double DenitrificationTemperatureFactor(double T);
+double Denitrified(double BaseRate, double TemperatureFactor, double W, double NitratePpm);
 
 // Ammonia volatilisation from surface manure: temperature factor of the day's mean
 // temperature t (not T), the method factor of liquid manure by its rate in gal/acre,

@@ -75,6 +75,22 @@ std::optional<double> DayMin(int n, const TDayArray<double>& Values) {
 
 }  // namespace
 
+QString TSovSchedule::NumericDate(const QDate& Date, bool Dashes) {
+  if (!Date.isValid() || Date.year() < 1 || Date.year() > 9999) return QString();
+  QChar Text[10];
+  qsizetype n = 0;
+  auto Digits = [&](int Value, int Count) {
+    for (int i = Count - 1; i >= 0; --i) Text[n + i] = QChar(u'0' + Value % 10), Value /= 10;
+    n += Count;
+  };
+  Digits(Date.year(), 4);
+  if (Dashes) Text[n++] = QChar('-');
+  Digits(Date.month(), 2);
+  if (Dashes) Text[n++] = QChar('-');
+  Digits(Date.day(), 2);
+  return QString(Text, n);
+}
+
 // ---------------------------------------------------------------------------
 // Column description
 // ---------------------------------------------------------------------------
@@ -165,7 +181,7 @@ QString TSovSchedule::DayCell(int r, int Col) const {
     case ColDayNum:
       return QString::number(r);
     case ColDate:
-      return FormatDate(QStringLiteral("yyyy-mm-dd"), Date, UserFormat());
+      return NumericDate(Date, true);
     case ColYear:
       return QString::number(Date.year());
     case ColMonth:

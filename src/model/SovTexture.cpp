@@ -132,13 +132,13 @@ bool TSovFile::CalcWaterHoldingCapacity(bool IsMetric, double RootingDepth, doub
     const int Thickness = Bottom - Top;
     const double Awc = GetCellFloat(i, SovCol::HzAWC);
 
-    if (RootingDepth >= Bottom) {
-      Sum += Thickness * Awc;
-      Top = Bottom;
-    } else {
-      if (RootingDepth > Top) Sum += (RootingDepth - Top) * Awc;
-      break;
-    }
+    const bool Whole = RootingDepth >= Bottom;
+    const double Add = Whole ? Thickness * Awc : (RootingDepth > Top ? (RootingDepth - Top) * Awc : 0.0);
+    // An AWC far beyond any soil's would make the capacity overflow.
+    if (!std::isfinite((Sum + Add) * 10)) return Fail("Horizon " + Num + " has an invalid AWC.");
+    Sum += Add;
+    if (!Whole) break;
+    Top = Bottom;
   }
   return Finish(true);
 }

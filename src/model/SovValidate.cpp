@@ -23,23 +23,24 @@ struct TNumberRule {
   int Kind;
 };
 
-// Inclusive bounds allow for the rounding of a converted bound (609.6 cm is 20 feet).
-bool AtLeast(double Value, double Bound) {
-  return Value >= Bound - 1e-9 * std::max(1.0, std::fabs(Bound));
-}
-bool AtMost(double Value, double Bound) {
-  return Value <= Bound + 1e-9 * std::max(1.0, std::fabs(Bound));
+// A bound converted to metric units is allowed for the rounding of the conversion
+// (609.6 cm is 20 feet); a bound used as written is exact.
+double Slack(double Bound, bool Converted) {
+  return Converted ? 1e-9 * std::max(1.0, std::fabs(Bound)) : 0.0;
 }
 
 bool WithinRule(double Value, const TNumberRule& Rule, bool IsMetric) {
   double Low = Rule.Low, High = Rule.High;
-  if (IsMetric && Rule.Kind != 0) {
+  const bool Converted = IsMetric && Rule.Kind != 0;
+  if (Converted) {
     Low = TSovFile::ToMetric(Rule.Kind, Low);
     High = TSovFile::ToMetric(Rule.Kind, High);
   }
   // An infinite bound stands for no bound on that side.
-  const bool LowOk = std::isinf(Low) || (Rule.LowInclusive ? AtLeast(Value, Low) : Value > Low);
-  const bool HighOk = std::isinf(High) || (Rule.HighInclusive ? AtMost(Value, High) : Value < High);
+  const bool LowOk =
+      std::isinf(Low) || (Rule.LowInclusive ? Value >= Low - Slack(Low, Converted) : Value > Low);
+  const bool HighOk =
+      std::isinf(High) || (Rule.HighInclusive ? Value <= High + Slack(High, Converted) : Value < High);
   return LowOk && HighOk;
 }
 

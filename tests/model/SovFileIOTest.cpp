@@ -18,6 +18,7 @@
 #include <memory>
 #include <random>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -711,12 +712,15 @@ TEST_F(SovFileIOTest, FilesThatCannotBeReadGiveAMessageAndChangeNothing) {
     ASSERT_TRUE(WriteBytes(Utf16, QByteArray("\xFF\xFE") +
                                       QByteArray(reinterpret_cast<const char*>(Text.utf16()), Text.size() * 2)));
   }
+  const QString Fifo = PathOf(QStringLiteral("fifo.sov"));
+  ASSERT_EQ(mkfifo(QFile::encodeName(Fifo).constData(), 0600), 0);  // opening it would block
   struct Case {
     QString Path;
     QString Msg;
   };
   const Case Cases[] = {
       {Missing, Missing + QStringLiteral("\nFile does not exist.")},
+      {Fifo, Fifo + QStringLiteral("\nCan't read file.")},
       {PathOf(QStringLiteral("dangling.sov")), PathOf(QStringLiteral("dangling.sov")) + QStringLiteral("\nFile does not exist.")},
       {Dir.path(), Dir.path() + QStringLiteral("\nCan't read file.")},
       {QStringLiteral("/dev/zero"), QStringLiteral("/dev/zero\nCan't read file.")},
@@ -735,6 +739,24 @@ TEST_F(SovFileIOTest, FilesThatCannotBeReadGiveAMessageAndChangeNothing) {
     EXPECT_EQ(Field->GetCell(1, SovCol::FarmName), QStringLiteral("kept"));
     EXPECT_TRUE(Field->FileName().isEmpty());
   }
+}
+
+// A load replaces everything an earlier load or the user left in the object.
+TEST_F(SovFileIOTest, LoadingIntoAUsedObjectLeavesNothingBehind) {
+  auto Field = NewField();
+  FillGoldenField(*Field, UsFormatSettings());
+  for (int Day = 1; Day <= MaxDays; ++Day) Field->SetCell(Day, SovCol::WeatherNotes, QStringLiteral("old"));
+  QString Msg;
+  ASSERT_TRUE(LoadText(*Field, QStringLiteral("[SovInfo]\nFileVersion=2\nProgramVersion=3\n[Weather]\nDay9=1\n"), Msg));
+  auto Fresh = NewField();
+  ASSERT_TRUE(Fresh->LoadFromFile(PathOf(QStringLiteral("t.sov")), Msg));
+  for (int Col = SovCol::FirstField; Col <= SovCol::LastWeather; ++Col) {
+    const int Rows = Fresh->RowCount(Fresh->SectionOfColumn(Col));
+    for (int Row = 1; Row <= Rows; ++Row)
+      ASSERT_EQ(Field->GetCell(Row, Col), Fresh->GetCell(Row, Col)) << "row " << Row << " col " << Col;
+  }
+  EXPECT_EQ(Field->ProgramVersion(), QStringLiteral("3"));
+  EXPECT_EQ(Field->SaveToText(QStringLiteral("x")), Fresh->SaveToText(QStringLiteral("x")));
 }
 
 // Every cut of a good file loads or fails cleanly; what loads saves and loads again to

@@ -297,6 +297,25 @@ TEST(SovSchedCalc, BadDatesEndTheCalculationWithAnEmptySchedule) {
   F->Calculate();
   EXPECT_EQ(F->DayCount(), 365);
   ExpectSoundSchedule(*F);
+
+  // Weather the field check refuses and that leaves no finite balance: a mean of
+  // -237.3 °C, a temperature of 1e300, rain and irrigation of 1e308 each.
+  const struct {
+    int Col1, Col2;
+    const char* Value;
+  } Weather[] = {{SovCol::MaxTemp, SovCol::MinTemp, "-237.3"},
+                 {SovCol::MaxTemp, SovCol::MaxTemp, "1e300"},
+                 {SovCol::Precip, SovCol::Irrigation, "1e308"}};
+  O.Metric = true;
+  for (const auto& C : Weather) {
+    auto G = NewField(O);
+    FillPlainWeather(*G, O.Format, 365);
+    G->SetCell(150, C.Col1, C.Value);
+    G->SetCell(150, C.Col2, C.Value);
+    EXPECT_THROW(G->Calculate(), std::domain_error) << C.Value;
+    EXPECT_EQ(G->DayCount(), 0);
+    EXPECT_EQ(G->SoilMoisture()[1], 0.0);
+  }
 }
 
 TEST(SovSchedCalc, RecalculationClearsDaysBeyondTheNewEnd) {
@@ -648,8 +667,8 @@ TEST(SovSchedCalc, PolarLatitudesStayFinite) {
 // Soil layers
 
 TEST(SovSchedCalc, NoUsableHorizonsGiveOneLayer) {
-  enum Kind { None, FirstIncomplete, OutOfOrder, BadTexture };
-  for (Kind K : {None, FirstIncomplete, OutOfOrder, BadTexture}) {
+  enum Kind { None, FirstIncomplete, OutOfOrder, BadTexture, NoRootZone };
+  for (Kind K : {None, FirstIncomplete, OutOfOrder, BadTexture, NoRootZone}) {
     FieldOptions O;
     auto F = NewField(O);
     FillPlainWeather(*F, O.Format, 365);
@@ -658,6 +677,7 @@ TEST(SovSchedCalc, NoUsableHorizonsGiveOneLayer) {
     if (K == FirstIncomplete) W.Text(1, SovCol::HzpH, "");
     if (K == OutOfOrder) F->SetCellInt(3, SovCol::HzDepth, 45);
     if (K == BadTexture) W.Text(2, SovCol::HzTexture, "LOAM");
+    if (K == NoRootZone) W.Field(SovCol::RootingDepth, QString("0"));  // refused by the check
     F->Calculate();
     const TScheduleScalars& S = F->Scalars();
     EXPECT_FALSE(S.HorizonsUsable) << K;
@@ -963,4 +983,132 @@ TEST(SovSchedCalc, UserFormatDoesNotChangeTheSchedule) {
       ASSERT_EQ(F->NitrateN()[d], U->NitrateN()[d]);
     }
   }
+}
+
+// ---------------------------------------------------------------------------
+// Whole days worked out by hand from the formulas (independently of this code)
+
+namespace {
+
+struct HandDay {
+  int Day;
+  double SolarRad, ETRef, Kc, ETCrop, SoilMoisture, ExcessWater, Depleted, Relative;
+};
+
+void ExpectHandDays(const TSovSchedule& F, std::initializer_list<HandDay> Days) {
+  for (const HandDay& H : Days) {
+    SCOPED_TRACE(H.Day);
+    EXPECT_NEAR(F.SolarRad()[H.Day], H.SolarRad, 1e-9);
+    EXPECT_NEAR(F.ETRef()[H.Day], H.ETRef, 1e-10);
+    EXPECT_NEAR(F.Kc()[H.Day], H.Kc, 1e-12);
+    EXPECT_NEAR(F.ETCrop()[H.Day], H.ETCrop, 1e-10);
+    EXPECT_NEAR(F.SoilMoisture()[H.Day], H.SoilMoisture, 1e-9);
+    EXPECT_NEAR(F.ExcessWater()[H.Day], H.ExcessWater, 1e-9);
+    EXPECT_NEAR(F.DepletedMoisture()[H.Day], H.Depleted, 1e-9);
+    EXPECT_NEAR(F.RelativeMoisture()[H.Day], H.Relative, 1e-9);
+  }
+}
+
+}  // namespace
+
+TEST(SovSchedCalc, MetricDaysWorkedByHand) {
+  // 41.5° N, 150 m (halfway between rows: gamma 0.066), inland, German number form.
+  // Root zone 50 cm over horizons to 20 and 60 cm: layers of 40 and 45 mm. Day 1 is
+  // before emergence with 35 % residue (Kc 0.34), irrigated 20 mm at 75 % (a
+  // wetting), starting at 40 % (crop use x 0.8). Day 2 is emergence (KcIni), 45 mm of
+  // rain overfill both layers. Day 3 is frozen.
+  FieldOptions O;
+  O.Metric = true;
+  O.Format = GermanFormatSettings();
+  O.LatitudeDeg = 41.5;
+  O.Start = QDate(2015, 6, 1);
+  O.Emergence = QDate(2015, 6, 2);
+  O.Calculation = QDate(2015, 6, 3);
+  auto F = NewField(O);
+  FieldWriter W(*F, O.Format);
+  W.Field(SovCol::Elevation, QString("150"));
+  W.Field(SovCol::RootingDepth, 50.0);
+  W.Field(SovCol::WaterHoldingCapacity, 90.0);
+  W.Field(SovCol::IrrigationEfficiency, QString("75"));
+  W.Field(SovCol::StartingMoisture, QString("40"));
+  W.Field(SovCol::StartingResidue, QString("35"));
+  W.Horizon(1, 20, "SIL", 0.2);
+  W.Horizon(2, 60, "SICL", 0.15);
+  const struct {
+    double High, Low;
+    QString Humidity, Wind, Precip, Irrigation, Stage;
+  } Weather[] = {{30, 15, "60", "3", "", "20", ""},
+                 {28, 12, "", "", "45", "", ""},
+                 {25, 10, "", "", "", "", "Z"}};
+  for (int d = 1; d <= 3; ++d) {
+    const auto& Day = Weather[d - 1];
+    W.Number(d, SovCol::MaxTemp, Day.High);
+    W.Number(d, SovCol::MinTemp, Day.Low);
+    W.Text(d, SovCol::Humidity, Day.Humidity);
+    W.Text(d, SovCol::WindSpeed, Day.Wind);
+    W.Text(d, SovCol::Precip, Day.Precip);
+    W.Text(d, SovCol::Irrigation, Day.Irrigation);
+    W.Text(d, SovCol::GrowthStage, Day.Stage);
+  }
+  ExpectValid(*F);
+  F->Calculate();
+  ASSERT_EQ(F->Scalars().LayerCount, 2);
+  EXPECT_DOUBLE_EQ(F->Layers()[2].LayerCapacity, 45.0);
+  ExpectHandDays(*F, {{1, 25.570665366597265, 5.860688381930558, 0.34, 1.594107239885112,
+                       47.40589276011489, 0, 42.59410723988511, 0.5881071191391959},
+                      {2, 26.45185424928674, 5.423580748440854, 0.3, 1.627074224532256, 85.0,
+                       5.77881853558263, 5.0, 9.777777777777777},
+                      {3, 25.65088390549665, 4.889411094536503, 0.0, 1.0, 84.0, 0, 6.0,
+                       9.533333333333333}});
+  EXPECT_NEAR(F->LayerWater(1, 1), 29.405892760114888, 1e-9);
+  EXPECT_NEAR(F->LayerWater(2, 1), 18.0, 1e-12);
+  EXPECT_NEAR(F->LayerDrain(1, 2), 32.77881853558263, 1e-9);
+  EXPECT_NEAR(F->LayerDrain(2, 2), 5.77881853558263, 1e-9);
+  EXPECT_NEAR(F->LayerWater(1, 3), 39.0, 1e-9);
+  EXPECT_EQ(F->Days()[3].DaysSinceWetting, 2);
+}
+
+TEST(SovSchedCalc, EnglishDaysWorkedByHand) {
+  // 35° N, 1000 ft (305 m: gamma 0.065), coastal, a perennial crop emerging on day 1
+  // (KcIni 0.4 throughout), 6 in in one layer, full at the start; empty minimum
+  // moisture and efficiency take 60 and 100. Day 1: 86/59 °F, 5 mph, 0.3 in of rain.
+  // Days 2-10: 80/50 °F (the coastal estimate is held at clear sky), calm, 0.19 in on
+  // day 5 (not a wetting), so the surface dries from day 6 on.
+  FieldOptions O;
+  O.LatitudeDeg = 35;
+  O.Crop = "Alfalfa";
+  O.GrowingSeason = 200;
+  O.Start = QDate(2015, 3, 30);
+  O.Emergence = QDate(2015, 3, 30);
+  O.Calculation = QDate(2015, 4, 8);
+  auto F = NewField(O);
+  F->SetIsCoastal(true);
+  FieldWriter W(*F, O.Format);
+  W.Field(SovCol::Elevation, QString("1000"));
+  W.Field(SovCol::RootingDepth, 3.0);
+  W.Field(SovCol::WaterHoldingCapacity, 6.0);
+  W.Field(SovCol::MinimumMoisture, QString(""));
+  W.Field(SovCol::StartingResidue, QString(""));
+  for (int d = 1; d <= 10; ++d) {
+    W.Number(d, SovCol::MaxTemp, d == 1 ? 86 : 80);
+    W.Number(d, SovCol::MinTemp, d == 1 ? 59 : 50);
+    W.Number(d, SovCol::Humidity, d == 1 ? 50 : 40);
+  }
+  W.Number(1, SovCol::WindSpeed, 5);
+  W.Number(1, SovCol::Precip, 0.3);
+  W.Number(5, SovCol::Precip, 0.19);
+  ExpectValid(*F);
+  F->Calculate();
+  EXPECT_EQ(F->Scalars().Elevation, 305);
+  ExpectHandDays(*F, {{1, 24.110044896971406, 0.2105995318046366, 0.4, 0.08423981272185466, 6.0,
+                       0.2157601872781454, 0.0, 8.8},
+                      {2, 24.931876035486102, 0.1978946939802474, 0.4, 0.07915787759209897,
+                       5.920842122407901, 0, 0.07915787759209891, 8.50975444882897},
+                      {6, 25.553790613940233, 0.20210679127325007, 0.4, 0.08047290696408363,
+                       5.790349124332848, 0, 0.20965087566715201, 8.031280122553778},
+                      {7, 25.70561730372256, 0.20313508167066652, 0.4, 0.07334162090506623,
+                       5.717007503427782, 0, 0.28299249657221814, 7.762360845901865},
+                      {10, 26.15167483384688, 0.20615613597659752, 0.4, 0.06115362980288348,
+                       5.5234509493162225, 0, 0.4765490506837775, 7.05265348082615}});
+  EXPECT_EQ(F->Days()[7].DaysSinceWetting, 7);
 }

@@ -240,6 +240,7 @@ TEST(WaterHoldingCapacity, DepthsMustBeWholeAndIncrease) {
       {"text", {{"deep", "0.2", ""}}, "Horizon 1 has an invalid depth."},
       {"zero", {{"0", "0.2", ""}}, "Horizon 1 has an invalid depth."},
       {"negative", {{"20", "0.2", ""}, {"-40", "0.1", ""}}, "Horizon 2 has an invalid depth."},
+      {"overflowing AWC", {{"20", "0.2", ""}, {"9999", "1e308", ""}}, "Horizon 2 has an invalid AWC."},
   };
   for (const Case& C : Cases) {
     auto F = FieldWithHorizons(C.Horizons);

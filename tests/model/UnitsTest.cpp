@@ -147,6 +147,7 @@ TEST(ConvertNumberText, BetweenFormats) {
   EXPECT_EQ(TSovFile::ConvertNumberText("3.5", 5, German, Us, false, false), "3,5");
   EXPECT_EQ(TSovFile::ConvertNumberText("12", 5, German, Us, false, true), "0,47");
   EXPECT_EQ(TSovFile::ConvertNumberText("-0.25", 0, German, Us, true, true), "-0,25");
+  EXPECT_EQ(TSovFile::ConvertNumberText("1.5e-3", 0, German, Us, true, true), "0,0015");
   EXPECT_EQ(TSovFile::ConvertNumberText("1.234,5", 5, Us, German, true, true), "1.234,5");  // grouping: not a number
   EXPECT_EQ(TSovFile::ConvertNumberText("3.5", 5, Us, German, true, false), "3.5");         // not a number in German
 }

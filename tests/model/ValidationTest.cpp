@@ -245,6 +245,7 @@ TEST(IsValidNumber, HorizonValuesIgnoreTheUnitSystem) {
             {43, Metric, true, 0, "99.1", false}, {43, Metric, true, 0, "", false},
             {44, Metric, true, 0, "", true},      {44, Metric, true, 0, "400", true},
             {44, Metric, true, 0, "400.5", false},
+            {34, Metric, true, 0, "-1e-10", false}, {43, Metric, true, 0, "99.0000000001", false},
         },
         UsFormatSettings());
   }
