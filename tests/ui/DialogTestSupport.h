@@ -69,21 +69,9 @@ class TMessageRecorder {
 class TScheduleProbe : public TSovSchedule {
  public:
   using TSovSchedule::TSovSchedule;
-  using TSovSchedule::FAmmoniumN;
-  using TSovSchedule::FDenitrifiedN;
-  using TSovSchedule::FDepletedMoisture;
-  using TSovSchedule::FETCrop;
-  using TSovSchedule::FExcessWater;
-  using TSovSchedule::FGddSum;
-  using TSovSchedule::FIrrigation;
-  using TSovSchedule::FLeachedN;
-  using TSovSchedule::FMineralizedN;
-  using TSovSchedule::FNitrateN;
-  using TSovSchedule::FPrecip;
-  using TSovSchedule::FRelativeMoisture;
-  using TSovSchedule::FSoilMoisture;
-  using TSovSchedule::FUptakeN;
-  using TSovSchedule::FVolatilizedN;
+  using TSovSchedule::FAmmoniumN, TSovSchedule::FDenitrifiedN, TSovSchedule::FDepletedMoisture, TSovSchedule::FETCrop, TSovSchedule::FExcessWater, TSovSchedule::FGddSum;
+  using TSovSchedule::FIrrigation, TSovSchedule::FLeachedN, TSovSchedule::FMineralizedN, TSovSchedule::FNitrateN, TSovSchedule::FPrecip;
+  using TSovSchedule::FRelativeMoisture, TSovSchedule::FSoilMoisture, TSovSchedule::FUptakeN, TSovSchedule::FVolatilizedN;
 
   void SetFileName(const QString& Name) { FFileName = Name; }
   void SetDays(int Count, const QDate& Start, int DaysBeforeEmergence) {
