@@ -1,5 +1,7 @@
 #include "SvEventDlg.h"
 
+#include "ShlUtil.h"
+
 #include "MsgDlg.h"
 #include "SovFile.h"
 
@@ -13,9 +15,6 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-namespace {
-[[maybe_unused]] constexpr int HelpContextEvents = 500;
-}
 
 TEventDlg::TEventDlg(QWidget* Owner, int EventCode, const QString& Caption,
                      const QString& DateCaption, int Day, const QDate& StartDate, bool IsMetric,
@@ -55,10 +54,9 @@ TEventDlg::TEventDlg(QWidget* Owner, int EventCode, const QString& Caption,
   connect(OKButton, &QPushButton::clicked, this, &TEventDlg::OKButtonClick);
   connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
-  // F1: help topic HelpContextEvents. The program's help routine is not linked in here
-  // yet, so the key does nothing for now.
+  // F1 opens the help topic of the event editors.
   auto* Help = new QShortcut(QKeySequence::HelpContents, this);
-  connect(Help, &QShortcut::activated, this, [] {});
+  connect(Help, &QShortcut::activated, this, [] { ShowHelpContext(HelpContext::Editors); });
 }
 
 void TEventDlg::DisconnectControls() {

@@ -1,5 +1,7 @@
 #include "SvPrev.h"
 
+#include "ShlUtil.h"
+
 #include "MiscUtil.h"
 #include "MsgDlg.h"
 #include "PrnFile.h"
@@ -227,9 +229,7 @@ TPreviewDlg::TPreviewDlg(QWidget* Parent)
 
   connect(PrintOutputBtn, &QPushButton::clicked, this, &TPreviewDlg::PrintOutputBtnClick);
   connect(ExportBtn, &QPushButton::clicked, this, &TPreviewDlg::ExportBtnClick);
-  // Help topic HelpContext: the program's help routine is not linked in here yet, so
-  // the button does nothing for now.
-  connect(HelpBtn, &QPushButton::clicked, this, [] {});
+  connect(HelpBtn, &QPushButton::clicked, this, [] { ShowHelpContext(TPreviewDlg::HelpContext); });
   connect(ClosePreviewBtn, &QPushButton::clicked, this, &QDialog::reject);
   for (QWidget* Control : std::initializer_list<QWidget*>{PrevGrid, ChartBtn, PrintOutputBtn, ExportBtn,
                                                           HelpBtn, ClosePreviewBtn}) {
