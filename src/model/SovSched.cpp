@@ -242,6 +242,7 @@ void TSovSchedule::Calculate() {
       PrepareNitrogenPhase();
       RunNitrogenPhase();
     }
+    BuildResultColumns();
   } catch (...) {
     ClearSchedule();
     FDayCount = 0;
