@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the weather-file and field-file fuzzers with clang (libFuzzer, AddressSanitizer
-# and UndefinedBehaviorSanitizer) in build-fuzz/ and runs each for a bounded time, seeded
-# with the weather fixtures and the example field files.
+# Builds the weather-file, field-file and field-file weather fuzzers with clang
+# (libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer) in build-fuzz/ and runs
+# each for a bounded time, seeded with the weather fixtures and the example field files.
 # Usage: scripts/fuzz.sh [seconds per fuzzer] (default 60, or FUZZ_SECONDS).
 # A crash leaves its input in build-fuzz/fuzz-artifacts/ and makes the script fail.
 set -euo pipefail
@@ -17,7 +17,8 @@ bash scripts/deps.sh
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DFURROW_WERROR=OFF \
   -DFURROW_BUILD_FUZZ=ON -DFURROW_BUILD_UI=OFF -DFURROW_BUILD_BENCH=OFF
-cmake --build build-fuzz -j "$JOBS" --target furrow_fuzz_weather_file furrow_fuzz_sov_load
+cmake --build build-fuzz -j "$JOBS" --target furrow_fuzz_weather_file furrow_fuzz_sov_load \
+  furrow_fuzz_sov_import
 
 CORPUS="build-fuzz/fuzz-corpus/weather-file"
 ARTIFACTS="build-fuzz/fuzz-artifacts/"
@@ -39,3 +40,12 @@ build-fuzz/bin/furrow_fuzz_sov_load \
   -max_total_time="$SECONDS_TO_RUN" -max_len=16384 -timeout=20 -rss_limit_mb=4096 \
   -dict=fuzz/sov.dict -artifact_prefix="$ARTIFACTS" -print_final_stats=1 \
   "$SOV_CORPUS" data/examples tests/data/sov
+
+# The weather import from another field data file, seeded the same way.
+SOVIMP_CORPUS="build-fuzz/fuzz-corpus/sov-import"
+mkdir -p "$SOVIMP_CORPUS"
+echo "Fuzzing the weather import from field files for ${SECONDS_TO_RUN} s"
+build-fuzz/bin/furrow_fuzz_sov_import \
+  -max_total_time="$SECONDS_TO_RUN" -max_len=16384 -timeout=20 -rss_limit_mb=4096 \
+  -dict=fuzz/sov.dict -artifact_prefix="$ARTIFACTS" -print_final_stats=1 \
+  "$SOVIMP_CORPUS" data/examples tests/data/sovimp

@@ -108,9 +108,9 @@ TEST(Export, FailuresNameTheFileAndKeepTheEarlierOne) {
   QString Msg;
   const QString Missing = Dir.filePath("no/such/x.csv");
   EXPECT_FALSE(F->ExportCsv(Missing, Msg));
-  EXPECT_EQ(Msg, Missing + "\r\nCan't create file.");
+  EXPECT_TRUE(Msg.startsWith(Missing + "\r\nCan't create file.\r\n")) << Msg.toStdString();
   EXPECT_FALSE(F->ExportAceJson(Missing, 7, true, Msg));
-  EXPECT_EQ(Msg, Missing + "\r\nCan't create file.");
+  EXPECT_TRUE(Msg.startsWith(Missing + "\r\nCan't create file.\r\n")) << Msg.toStdString();
   // A write that fails half way (files limited to 4 KB) leaves the earlier export as
   // it was.
   const QString Name = Dir.filePath("kept.csv");
@@ -128,7 +128,7 @@ TEST(Export, FailuresNameTheFileAndKeepTheEarlierOne) {
   setrlimit(RLIMIT_FSIZE, &Old);
   EXPECT_FALSE(CsvOk);
   EXPECT_FALSE(JsonOk);
-  EXPECT_EQ(CsvMsg, Name + "\r\nCan't write to file.");
+  EXPECT_TRUE(CsvMsg.startsWith(Name + "\r\nCan't write to file.\r\n")) << CsvMsg.toStdString();
   EXPECT_EQ(ReadAll(Name), Before);
   EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files).size(), 1);  // no temporary files left
 }
