@@ -1,9 +1,8 @@
-// Schedule charts: CSV exports in metric, English and comma-decimal form become a
-// workbook with four charts and the data sheet, handed to the desktop once; broken,
-// truncated, oversized or missing CSV files give a message and leave no workbook; a
-// desktop that cannot open the workbook keeps it and names it. The workbook's parts are
-// listed from the zip's central directory; their contents are read with unzip when it
-// is installed.
+// Schedule charts: metric, English and comma-decimal exports (fixtures and one made by
+// the model) become a workbook with four charts and the data sheet, handed to the
+// desktop once; broken, truncated, oversized or missing CSV files give a message and
+// leave no workbook; a workbook the desktop cannot open is kept and named. The
+// workbook's parts are read with unzip when it is installed.
 
 #include "SovSched.h"
 #include "SovToExcel.h"
@@ -11,11 +10,10 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <optional>
 
 namespace {
 
@@ -28,40 +26,16 @@ QByteArray ReadAll(const QString& Name) {
 
 void WriteAll(const QString& Name, const QByteArray& Bytes) {
   QFile File(Name);
-  ASSERT_TRUE(File.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  ASSERT_EQ(File.write(Bytes), Bytes.size());
+  ASSERT_TRUE(File.open(QIODevice::WriteOnly | QIODevice::Truncate) && File.write(Bytes) == Bytes.size());
 }
 
-uint32_t Le(const QByteArray& B, qsizetype At, int Bytes) {
-  uint32_t Value = 0;
-  for (int I = Bytes - 1; I >= 0; --I) Value = (Value << 8) | uint8_t(B[At + I]);
-  return Value;
+const bool HaveUnzip = QFileInfo::exists("/usr/bin/unzip");
+QString Unzip(const QStringList& Args) {
+  QProcess Process;
+  Process.start("/usr/bin/unzip", Args);
+  return Process.waitForFinished(30000) ? QString::fromUtf8(Process.readAllStandardOutput()) : QString();
 }
-
-// The names in a zip's central directory (empty when the file is no zip).
-QStringList ZipNames(const QByteArray& Zip) {
-  QStringList Names;
-  const qsizetype End = Zip.lastIndexOf(QByteArray("PK\x05\x06", 4));
-  if (!Zip.startsWith("PK") || End < 0 || End + 22 > Zip.size()) return Names;
-  const uint32_t Count = Le(Zip, End + 10, 2);
-  qsizetype At = Le(Zip, End + 16, 4);
-  for (uint32_t I = 0; I < Count; ++I) {
-    if (At + 46 > Zip.size() || Zip.mid(At, 4) != QByteArray("PK\x01\x02", 4)) return {};
-    const uint32_t NameLen = Le(Zip, At + 28, 2);
-    Names << QString::fromUtf8(Zip.mid(At + 46, NameLen));
-    At += 46 + NameLen + Le(Zip, At + 30, 2) + Le(Zip, At + 32, 2);
-  }
-  return Names;
-}
-
-// One part of the workbook, or nothing when unzip is not installed.
-std::optional<QString> ZipPart(const QString& Zip, const QString& Part) {
-  if (!QFileInfo::exists("/usr/bin/unzip")) return std::nullopt;
-  QProcess Unzip;
-  Unzip.start("/usr/bin/unzip", {"-p", Zip, Part});
-  if (!Unzip.waitForFinished(30000)) return std::nullopt;
-  return QString::fromUtf8(Unzip.readAllStandardOutput());
-}
+QString ZipPart(const QString& Zip, const QString& Part) { return Unzip({"-p", Zip, Part}); }
 
 // The CSV's non-empty fields: the cells the data sheet must hold.
 int CsvCellCount(const QString& Csv) {
@@ -73,33 +47,10 @@ int CsvCellCount(const QString& Csv) {
   return Count;
 }
 
-// A valid US-format export of Days days from 1 January 2013.
-QByteArray MakeCsv(int Days) {
-  QByteArray Csv = ReadAll(DataFile("metric.csv"));
-  const QList<QByteArray> Lines = Csv.split('\n');
-  QByteArray Out = Lines[0] + '\n' + Lines[1] + '\n';
-  const QDate First(2013, 1, 1);
-  for (int D = 1; D <= Days; ++D) {
-    const QDate Date = First.addDays(D - 1);
-    Out += QStringLiteral("\"%1\",\"%2\",\"%3\",\"%4\",\"%5\",\"\",\"1.5\",\"20\",\"15\",\"10\",\"2\",\"50\",\"\",\"\","
-                          "\"20\",\"5\",\"0.4\",\"2\",\"\",\"100\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"0.0\",\r\n")
-               .arg(D)
-               .arg(Date.toString(Qt::ISODate))
-               .arg(Date.year())
-               .arg(Date.month())
-               .arg(Date.day())
-               .toUtf8();
-  }
-  for (qsizetype I = Lines.size() - 6; I < Lines.size(); ++I) Out += Lines[I] + (I + 1 < Lines.size() ? "\n" : "");
-  return Out;
-}
-
 class SovToExcelTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(Temp.isValid() && Work.isValid());
-    HadTmpDir = qEnvironmentVariableIsSet("TMPDIR");
-    OldTmpDir = qgetenv("TMPDIR");
     qputenv("TMPDIR", QFile::encodeName(Temp.path()));
     Previous = SetWorkbookOpener([this](const QString& Name) {
       Opened << Name;
@@ -108,44 +59,31 @@ class SovToExcelTest : public ::testing::Test {
   }
   void TearDown() override {
     SetWorkbookOpener(Previous);
-    if (HadTmpDir)
-      qputenv("TMPDIR", OldTmpDir);
-    else
-      qunsetenv("TMPDIR");
+    OldTmpDir.isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", OldTmpDir);
   }
-  QStringList TempFiles() const { return QDir(Temp.path()).entryList(QDir::Files | QDir::NoDotAndDotDot); }
+  QStringList TempFiles() const { return QDir(Temp.path()).entryList(QDir::Files); }
 
+  QByteArray OldTmpDir = qgetenv("TMPDIR");
   QTemporaryDir Temp;  // the temporary folder while a test runs
   QTemporaryDir Work;  // inputs made by the tests
   QStringList Opened;
   bool OpenResult = true;
   TWorkbookOpener Previous;
-  bool HadTmpDir = false;
-  QByteArray OldTmpDir;
 };
 
-// Checks the workbook of a schedule of Days days; GddDay1 is the first day's GDD as
-// the sheet must hold it.
-void CheckWorkbook(const QString& Xlsx, const QString& Csv, int Days, const QString& TitleSuffix,
-                   const char* GddDay1) {
-  const QByteArray Bytes = ReadAll(Xlsx);
-  ASSERT_TRUE(Bytes.startsWith("PK"));
-  const QStringList Names = ZipNames(Bytes);
-  for (int I = 1; I <= 4; ++I) EXPECT_TRUE(Names.contains(QStringLiteral("xl/charts/chart%1.xml").arg(I))) << I;
-  EXPECT_FALSE(Names.contains("xl/charts/chart5.xml"));
-  EXPECT_TRUE(Names.contains("xl/worksheets/sheet5.xml"));
+// The workbook of a schedule of Days days, its first GDD as the sheet must hold it.
+void CheckWorkbook(const QString& Xlsx, const QString& Csv, int Days, const QString& TitleSuffix, const char* Gdd) {
+  EXPECT_TRUE(ReadAll(Xlsx).startsWith("PK"));
+  if (!HaveUnzip) return;
+  EXPECT_EQ(Unzip({"-Z1", Xlsx}).count("xl/charts/chart"), 4);
+  EXPECT_TRUE(ZipPart(Xlsx, "xl/workbook.xml")
+                  .contains(QRegularExpression("name=\"Soil Moisture\".*name=\"Weather\".*name=\"Evapotranspiration\""
+                                               ".*name=\"Soil Nitrogen\".*name=\"Schedule Data\"")));
 
-  const auto Workbook = ZipPart(Xlsx, "xl/workbook.xml");
-  if (!Workbook) GTEST_SKIP() << "unzip is not installed";
-  const qsizetype Sheets[] = {Workbook->indexOf("name=\"Soil Moisture\""), Workbook->indexOf("name=\"Weather\""),
-                              Workbook->indexOf("name=\"Evapotranspiration\""),
-                              Workbook->indexOf("name=\"Soil Nitrogen\""), Workbook->indexOf("name=\"Schedule Data\"")};
-  for (int I = 0; I < 5; ++I) EXPECT_TRUE(Sheets[I] >= 0 && (I == 0 || Sheets[I] > Sheets[I - 1])) << I;
-
-  const QString Data = *ZipPart(Xlsx, "xl/worksheets/sheet5.xml");
+  const QString Data = ZipPart(Xlsx, "xl/worksheets/sheet5.xml");
   EXPECT_EQ(Data.count("<c r="), CsvCellCount(Csv));
   // Numbers are real numbers, the date a number with a date format.
-  EXPECT_TRUE(Data.contains(QStringLiteral("<c r=\"G3\"><v>%1</v></c>").arg(GddDay1))) << GddDay1;
+  EXPECT_TRUE(Data.contains(QStringLiteral("<c r=\"G3\"><v>%1</v></c>").arg(Gdd))) << Gdd;
   EXPECT_TRUE(Data.contains("<c r=\"B3\" s=\"1\"><v>41379</v></c>"));
 
   // The day rows 3 to Days + 2; a single cell for a one-day schedule.
@@ -155,23 +93,21 @@ void CheckWorkbook(const QString& Xlsx, const QString& Csv, int Days, const QStr
   };
   const struct {
     const char* Title;
-    int Series;
     QStringList Columns;
-    const char* Blanks;
-  } Charts[] = {{"Soil Moisture", 3, {"M", "N", "T"}, "zero"},
-                {"Weather", 3, {"H", "J", "L"}, "gap"},
-                {"Evapotranspiration", 2, {"P", "R"}, "gap"},
-                {"Soil Nitrogen", 8, {"U", "V", "W", "X", "Y", "Z", "AA", "AB"}, "gap"}};
+  } Charts[] = {{"Soil Moisture", {"M", "N", "T"}},
+                {"Weather", {"H", "J", "L"}},
+                {"Evapotranspiration", {"P", "R"}},
+                {"Soil Nitrogen", {"U", "V", "W", "X", "Y", "Z", "AA", "AB"}}};
   for (int I = 0; I < 4; ++I) {
     SCOPED_TRACE(Charts[I].Title);
-    const QString Chart = *ZipPart(Xlsx, QStringLiteral("xl/charts/chart%1.xml").arg(I + 1));
+    const QString Chart = ZipPart(Xlsx, QStringLiteral("xl/charts/chart%1.xml").arg(I + 1));
     EXPECT_TRUE(Chart.contains(QStringLiteral("<a:t>%1%2</a:t>").arg(Charts[I].Title, TitleSuffix)));
-    EXPECT_TRUE(Chart.contains("<c:lineChart>"));
-    EXPECT_TRUE(Chart.contains("<c:legendPos val=\"r\"/>"));
-    EXPECT_TRUE(Chart.contains(QStringLiteral("<c:dispBlanksAs val=\"%1\"/>").arg(Charts[I].Blanks)) ||
-                (QString(Charts[I].Blanks) == "gap" && !Chart.contains("dispBlanksAs")));
-    EXPECT_EQ(Chart.count("<c:ser>"), Charts[I].Series);
-    EXPECT_EQ(Chart.count(DayRange("B")), Charts[I].Series);
+    EXPECT_TRUE(Chart.contains("<c:lineChart>") && Chart.contains("<c:legendPos val=\"r\"/>"));
+    // Only the first plots empty cells as zero; the others leave gaps, the default.
+    EXPECT_EQ(Chart.contains("dispBlanksAs"), I == 0);
+    EXPECT_EQ(Chart.contains("<c:dispBlanksAs val=\"zero\"/>"), I == 0);
+    EXPECT_EQ(Chart.count("<c:ser>"), Charts[I].Columns.size());
+    EXPECT_EQ(Chart.count(DayRange("B")), Charts[I].Columns.size());
     for (const QString& Col : Charts[I].Columns) {
       EXPECT_TRUE(Chart.contains(DayRange(Col))) << Col.toStdString();
       EXPECT_TRUE(Chart.contains(QStringLiteral("'Schedule Data'!$%1$1:$%1$2<").arg(Col))) << Col.toStdString();
@@ -180,78 +116,78 @@ void CheckWorkbook(const QString& Xlsx, const QString& Csv, int Days, const QStr
 }
 
 TEST_F(SovToExcelTest, ExportsBecomeChartedWorkbooks) {
+  // A schedule calculated and exported by the model, with comma decimals.
+  TSovLookup Lookup;
+  QString Msg;
+  ASSERT_TRUE(Lookup.LoadFromFile(FURROW_SOURCE_DIR "/data/SovLookup.ini", Msg)) << Msg.toStdString();
+  TSovSchedule Field(Lookup, GermanFormatSettings());
+  ASSERT_TRUE(Field.LoadFromFile(FURROW_SOURCE_DIR "/data/examples/maricopa-cotton-metric.sov", Msg));
+  int Row = 0, Col = 0;
+  ASSERT_TRUE(Field.CheckFieldData(false, Msg, Row, Col)) << Msg.toStdString();
+  Field.Calculate();
+  ASSERT_TRUE(Field.ExportCsv(Work.filePath("cotton.csv"), Msg)) << Msg.toStdString();
+
   const struct {
-    const char* Csv;
+    QString Csv;
     TFormatSettings Settings;
     QString DataFileName;
     int Days;
     const char* TitleSuffix;
-    const char* GddDay1;
+    const char* Gdd;
   } Cases[] = {
-      {"metric.csv", UsFormatSettings(), "/home/grower/fields/cotton.sov", 5, " for cotton.sov", "7.9"},
-      {"metric-german.csv", GermanFormatSettings(), "", 5, "", "7.9"},
-      {"english-one-day.csv", IsoFormatSettings(), "north.sov", 1, " for north.sov", "14.1"},
+      {DataFile("metric.csv"), UsFormatSettings(), "/home/grower/fields/cotton.sov", 5, " for cotton.sov", "7.9"},
+      {DataFile("metric-german.csv"), GermanFormatSettings(), "", 5, "", "7.9"},
+      {DataFile("english-one-day.csv"), IsoFormatSettings(), "north.sov", 1, " for north.sov", "14.1"},
+      {Work.filePath("cotton.csv"), Field.UserFormat(), "cotton.sov", Field.DayCount(), " for cotton.sov", "7.9"},
   };
   for (const auto& C : Cases) {
-    SCOPED_TRACE(C.Csv);
-    Opened.clear();
-    const QString Csv = DataFile(C.Csv);
-    const QByteArray Before = ReadAll(Csv);
-    QString Msg = "stale";
-    ASSERT_TRUE(ChartScheduleInExcel(Csv, C.DataFileName, Msg, C.Settings)) << Msg.toStdString();
+    SCOPED_TRACE(C.Csv.toStdString());
+    const qsizetype Before = Opened.size();
+    Msg = "stale";
+    ASSERT_TRUE(ChartScheduleInExcel(C.Csv, C.DataFileName, Msg, C.Settings)) << Msg.toStdString();
     EXPECT_TRUE(Msg.isEmpty());
-    EXPECT_EQ(ReadAll(Csv), Before);
-    ASSERT_EQ(Opened.size(), 1);
-    EXPECT_TRUE(Opened[0].startsWith(Temp.path() + "/") && Opened[0].endsWith(".xlsx")) << Opened[0].toStdString();
-    CheckWorkbook(Opened[0], Csv, C.Days, C.TitleSuffix, C.GddDay1);
+    ASSERT_EQ(Opened.size(), Before + 1);
+    EXPECT_TRUE(Opened.back().startsWith(Temp.path() + "/") && Opened.back().endsWith(".xlsx"));
+    CheckWorkbook(Opened.back(), C.Csv, C.Days, C.TitleSuffix, C.Gdd);
   }
-  // Each chart has its own workbook, and all of them stay for the spreadsheet program.
-  EXPECT_EQ(TempFiles().size(), 3);
-}
-
-TEST_F(SovToExcelTest, NotesKeepTheirQuotesAndCommas) {
-  QString Msg;
-  ASSERT_TRUE(ChartScheduleInExcel(DataFile("metric.csv"), "", Msg, UsFormatSettings())) << Msg.toStdString();
-  ASSERT_EQ(Opened.size(), 1);
-  const auto Strings = ZipPart(Opened[0], "xl/sharedStrings.xml");
-  if (!Strings) GTEST_SKIP() << "unzip is not installed";
-  EXPECT_TRUE(Strings->contains("<t>Pre-plant irrigation, \"first\"</t>") ||
-              Strings->contains("<t>Pre-plant irrigation, &quot;first&quot;</t>"))
-      << Strings->toStdString();
+  // Every workbook is a new file, and each stays for the spreadsheet program.
+  EXPECT_EQ(TempFiles().size(), 4);
+  // A note's doubled quotes are single again; its comma stays.
+  if (HaveUnzip) {
+    EXPECT_TRUE(ZipPart(Opened[0], "xl/sharedStrings.xml").contains("<t>Pre-plant irrigation, \"first\"</t>"));
+  }
 }
 
 TEST_F(SovToExcelTest, UnreadableExportsGiveAMessageAndNoWorkbook) {
   const QByteArray Good = ReadAll(DataFile("metric.csv"));
-  const qsizetype Day2 = Good.indexOf("\"2\",");
+  const qsizetype Day1 = Good.indexOf("\"1\",");
   const qsizetype Blank = Good.indexOf("\r\n\r\n") + 2;
-  const qsizetype Average = Good.indexOf("Average");
-  QByteArray Skipped = Good;
-  Skipped.replace("\"3\",\"2013-04-17\"", "\"4\",\"2013-04-17\"");
-  QByteArray BadDate = Good;
-  BadDate.replace("\"3\",\"2013-04-17\"", "\"3\",\"2013-04-31\"");
-  QByteArray Garbled(300, '\0');
-  for (int I = 0; I < Garbled.size(); ++I) Garbled[I] = char((I * 37 + 11) % 256);
-  QByteArray Oversized = Good;
-  Oversized.append(QByteArray(4 * 1024 * 1024, ' '));
+  // 366 days holding only their numbers and dates.
+  QByteArray Year = Good.left(Day1);
+  for (int D = 1; D <= 366; ++D)
+    Year += QStringLiteral("\"%1\",\"%2\"").arg(D).arg(QDate(2013, 1, 1).addDays(D - 1).toString(Qt::ISODate)).toUtf8() +
+            QByteArray(",\"\"").repeated(26) + ",\r\n";
   const struct {
     const char* Name;
     QByteArray Bytes;
     const char* Reason;
   } Cases[] = {
+      {"comma decimals", ReadAll(DataFile("metric-german.csv")), "Line 3: GDD \"7,9\" is not a number."},
       {"empty", "", "The file is empty."},
-      {"garbled", Garbled, "Line 1 does not hold the column names of a schedule."},
-      {"units only", Good.left(Good.indexOf("\"1\",")), "The file ends before its summary lines."},
-      {"cut in a day", Good.left(Day2 + 40), "Line 4 has 7 fields instead of 29."},
+      {"garbled", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff,\xfe", 19), "Line 1 does not hold the column names of a schedule."},
+      {"cut in a day", Good.left(Good.indexOf("\"2\",") + 40), "Line 4 has 7 fields instead of 29."},
       {"cut before the summary", Good.left(Blank), "The file ends before its summary lines."},
-      {"cut after Total", Good.left(Average), "The file ends before its \"Average\" line."},
-      {"cut in a summary", Good.left(Average + 30), "Line 10 has 10 fields instead of 29."},
+      {"cut after Total", Good.left(Good.indexOf("Average")), "The file ends before its \"Average\" line."},
       {"text after it", Good + "Total,,,\r\n", "Line 13 follows the summary lines."},
-      {"day skipped", Skipped, "Line 5: DayNum \"4\" should be 3."},
-      {"no such date", BadDate, "Line 5: Date \"2013-04-31\" is not a date of the form yyyy-mm-dd."},
+      {"day skipped", QByteArray(Good).replace("\"3\",\"2013", "\"4\",\"2013"), "Line 5: DayNum \"4\" should be 3."},
+      {"no such date", QByteArray(Good).replace("2013-04-17", "2013-04-31"),
+       "Line 5: Date \"2013-04-31\" is not a date of the form yyyy-mm-dd."},
+      {"date out of step", QByteArray(Good).replace("2013-04-17", "2013-04-18"),
+       "Line 5: Date \"2013-04-18\" does not follow the day before."},
       {"not a number", QByteArray(Good).replace("\"31.3\"", "\"31.3x\""), "Line 3: MaxTemp \"31.3x\" is not a number."},
-      {"no days", Good.left(Good.indexOf("\"1\",")) + Good.mid(Blank), "The file holds no schedule days."},
-      {"a day too many", MakeCsv(366), "Line 368: a schedule has at most 365 days."},
-      {"oversized", Oversized, "The file is larger than 4 MB, too large for a schedule."},
+      {"no days", Good.left(Day1) + Good.mid(Blank), "The file holds no schedule days."},
+      {"a day too many", Year, "Line 368: a schedule has at most 365 days."},
+      {"oversized", Good + QByteArray(4 * 1024 * 1024, ' '), "The file is larger than 4 MB, too large for a schedule."},
   };
   for (const auto& C : Cases) {
     SCOPED_TRACE(C.Name);
@@ -259,70 +195,31 @@ TEST_F(SovToExcelTest, UnreadableExportsGiveAMessageAndNoWorkbook) {
     WriteAll(Csv, C.Bytes);
     QString Msg;
     EXPECT_FALSE(ChartScheduleInExcel(Csv, "field.sov", Msg, UsFormatSettings()));
-    EXPECT_EQ(Msg.toStdString(),
-              ("Unable to create charts.\n\nThe schedule file " + Csv + " could not be read:\n" + C.Reason).toStdString());
+    EXPECT_EQ(Msg, "Unable to create charts.\n\nThe schedule file " + Csv + " could not be read:\n" + C.Reason);
   }
-  // Read with the wrong decimal separator, a missing file, a folder.
-  const struct {
-    QString Csv;
-    TFormatSettings Settings;
-    const char* Reason;
-  } Others[] = {{DataFile("metric-german.csv"), UsFormatSettings(), "Line 3: GDD \"7,9\" is not a number."},
-                {DataFile("metric.csv"), GermanFormatSettings(), "Line 3: GDD \"7.9\" is not a number."},
-                {Work.filePath("missing.csv"), UsFormatSettings(), "The file does not exist."},
-                {Work.path(), UsFormatSettings(), "It is not a file."}};
-  for (const auto& C : Others) {
-    SCOPED_TRACE(C.Reason);
-    QString Msg;
-    EXPECT_FALSE(ChartScheduleInExcel(C.Csv, "", Msg, C.Settings));
-    EXPECT_TRUE(Msg.endsWith(C.Reason)) << Msg.toStdString();
-  }
+  QString Msg;
+  EXPECT_FALSE(ChartScheduleInExcel(Work.filePath("missing.csv"), "", Msg, UsFormatSettings()));
+  EXPECT_TRUE(Msg.endsWith(":\nThe file does not exist.")) << Msg.toStdString();
+  EXPECT_FALSE(ChartScheduleInExcel(Work.path(), "", Msg, UsFormatSettings()));
+  EXPECT_TRUE(Msg.endsWith(":\nIt is not a file.")) << Msg.toStdString();
   EXPECT_TRUE(TempFiles().isEmpty());
   EXPECT_TRUE(Opened.isEmpty());
-  // The largest schedule is accepted.
-  WriteAll(Work.filePath("year.csv"), MakeCsv(365));
-  QString Msg;
-  EXPECT_TRUE(ChartScheduleInExcel(Work.filePath("year.csv"), "", Msg, UsFormatSettings())) << Msg.toStdString();
 }
 
-TEST_F(SovToExcelTest, WorkbookThatCannotBeOpenedIsKeptAndNamed) {
+TEST_F(SovToExcelTest, WorkbookFailures) {
+  // The desktop cannot open it: the workbook stays and is named.
   OpenResult = false;
   QString Msg;
   EXPECT_FALSE(ChartScheduleInExcel(DataFile("metric.csv"), "", Msg, UsFormatSettings()));
   ASSERT_EQ(Opened.size(), 1);
-  EXPECT_EQ(Msg, "Unable to start a spreadsheet program.\n\nThe desktop could not open the charts, which were saved as:\n" +
-                     Opened[0]);
-  EXPECT_TRUE(ZipNames(ReadAll(Opened[0])).contains("xl/charts/chart4.xml"));
-}
-
-TEST_F(SovToExcelTest, NoTemporaryFolderGivesAMessage) {
+  EXPECT_EQ(Msg, "Unable to start a spreadsheet program.\n\n"
+                 "The desktop could not open the charts, which were saved as:\n" + Opened[0]);
+  EXPECT_GT(QFileInfo(Opened[0]).size(), 0);
+  // No temporary folder to write it in.
   qputenv("TMPDIR", QFile::encodeName(Work.filePath("gone")));
-  QString Msg;
   EXPECT_FALSE(ChartScheduleInExcel(DataFile("metric.csv"), "", Msg, UsFormatSettings()));
   EXPECT_TRUE(Msg.startsWith("Unable to create charts.\n\nThe system returned this error message:\n")) << Msg.toStdString();
-  EXPECT_TRUE(Opened.isEmpty());
-}
-
-// A schedule calculated and exported by the model, with comma decimals.
-TEST_F(SovToExcelTest, CalculatedScheduleIsCharted) {
-  TSovLookup Lookup;
-  QString Msg;
-  ASSERT_TRUE(Lookup.LoadFromFile(FURROW_SOURCE_DIR "/data/SovLookup.ini", Msg)) << Msg.toStdString();
-  TSovSchedule Field(Lookup, GermanFormatSettings());
-  ASSERT_TRUE(Field.LoadFromFile(FURROW_SOURCE_DIR "/data/examples/maricopa-cotton-metric.sov", Msg))
-      << Msg.toStdString();
-  int Row = 0, Col = 0;
-  ASSERT_TRUE(Field.CheckFieldData(false, Msg, Row, Col)) << Msg.toStdString();
-  Field.Calculate();
-  const QString Csv = Work.filePath("schedule.csv");
-  ASSERT_TRUE(Field.ExportCsv(Csv, Msg)) << Msg.toStdString();
-  ASSERT_TRUE(ChartScheduleInExcel(Csv, "maricopa-cotton-metric.sov", Msg, Field.UserFormat())) << Msg.toStdString();
-  ASSERT_EQ(Opened.size(), 1);
-  const auto Data = ZipPart(Opened[0], "xl/worksheets/sheet5.xml");
-  if (!Data) GTEST_SKIP() << "unzip is not installed";
-  EXPECT_EQ(Data->count("<c r="), CsvCellCount(Csv));
-  const auto Chart = ZipPart(Opened[0], "xl/charts/chart1.xml");
-  EXPECT_TRUE(Chart->contains(QStringLiteral("'Schedule Data'!$T$3:$T$%1<").arg(Field.DayCount() + 2)));
+  EXPECT_EQ(Opened.size(), 1);
 }
 
 }  // namespace
