@@ -7,11 +7,11 @@
 
 #include "SovToExcel.h"
 
-#include <QDesktopServices>
+#include "ShlUtil.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QUrl>
 
 #include <xlsxwriter.h>
 
@@ -489,7 +489,9 @@ TWorkbookOpener& CurrentOpener() {
   return Opener;
 }
 
-bool OpenOnDesktop(const QString& FileName) { return QDesktopServices::openUrl(QUrl::fromLocalFile(FileName)); }
+// The desktop's default program for the file, through the shell open that every other
+// desktop request uses.
+bool OpenOnDesktop(const QString& FileName) { return ShellOpen(FileName, QString(), QString()) > 32; }
 
 const QString ChartFailure = QStringLiteral("Unable to create charts.");
 

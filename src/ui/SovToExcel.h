@@ -27,6 +27,7 @@ bool ChartScheduleInExcel(const QString& CsvFileName, const QString& DataFileNam
 
 // Replaces what hands a finished workbook to the desktop (tests record the call instead
 // of starting a program); it returns whether the file could be handed over. An empty
-// function restores the desktop (QDesktopServices). Returns the previous function.
+// function restores the desktop (ShellOpen of ShlUtil, so that its replaceable opener
+// sees the request too). Returns the previous function.
 using TWorkbookOpener = std::function<bool(const QString& FileName)>;
 TWorkbookOpener SetWorkbookOpener(TWorkbookOpener Opener);

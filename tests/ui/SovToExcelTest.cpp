@@ -4,6 +4,7 @@
 // leave no workbook; a workbook the desktop cannot open is kept and named. The
 // workbook's parts are read with unzip when it is installed.
 
+#include "ShlUtil.h"
 #include "SovSched.h"
 #include "SovToExcel.h"
 
@@ -206,10 +207,21 @@ TEST_F(SovToExcelTest, UnreadableExportsGiveAMessageAndNoWorkbook) {
   EXPECT_TRUE(Opened.isEmpty());
 }
 
-TEST_F(SovToExcelTest, WorkbookFailures) {
+TEST_F(SovToExcelTest, OpeningAndWorkbookFailures) {
+  // Without an opener of its own the workbook goes to the shell open.
+  const TWorkbookOpener Mine = SetWorkbookOpener({});
+  QStringList Shell;
+  const TShellOpener OldShell = SetShellOpener([&Shell](const QString& Target, const QString&, const QString&) {
+    Shell << Target;
+    return true;
+  });
+  QString Msg;
+  EXPECT_TRUE(ChartScheduleInExcel(DataFile("metric.csv"), "", Msg, UsFormatSettings())) << Msg.toStdString();
+  SetShellOpener(OldShell);
+  SetWorkbookOpener(Mine);
+  EXPECT_TRUE(Shell.size() == 1 && Shell[0].endsWith(".xlsx") && Opened.isEmpty()) << Shell.join(' ').toStdString();
   // The desktop cannot open it: the workbook stays and is named.
   OpenResult = false;
-  QString Msg;
   EXPECT_FALSE(ChartScheduleInExcel(DataFile("metric.csv"), "", Msg, UsFormatSettings()));
   ASSERT_EQ(Opened.size(), 1);
   EXPECT_EQ(Msg, "Unable to start a spreadsheet program.\n\n"
