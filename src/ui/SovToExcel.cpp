@@ -247,7 +247,8 @@ bool ReadScheduleCsv(const QString& FileName, const TFormatSettings& Settings, T
     for (int Col = 0; Col < ColumnCount; ++Col)
       if (!ParseCell(Fields[Col], Col, LineNo, Settings, Row[Col], Reason)) return false;
     if (Row[0].Type != TCell::IsNumber || Row[0].Number != Day) {
-      Reason = QStringLiteral("%1: DayNum %2 should be %3.").arg(LineText(LineNo), QuoteText(Fields[0])).arg(Day);
+      Reason = QStringLiteral("%1: DayNum %2 should be %3.")
+                   .arg(LineText(LineNo), QuoteText(Fields[0]), QString::number(Day));
       return false;
     }
     if (Day == 1) {
@@ -506,6 +507,8 @@ TWorkbookOpener SetWorkbookOpener(TWorkbookOpener Opener) {
 bool ChartScheduleInExcel(const QString& CsvFileName, const QString& DataFileName, QString& ErrMsg,
                           const TFormatSettings& Settings) {
   ErrMsg.clear();
+  QString WorkbookName;
+  bool Written = false;
   try {
     TScheduleData Data;
     QString Reason;
@@ -513,11 +516,12 @@ bool ChartScheduleInExcel(const QString& CsvFileName, const QString& DataFileNam
       ErrMsg = ChartFailure + QStringLiteral("\n\nThe schedule file %1 could not be read:\n").arg(CsvFileName) + Reason;
       return false;
     }
-    const QString WorkbookName = MakeTempFileName(QStringLiteral(".xlsx"));
+    WorkbookName = MakeTempFileName(QStringLiteral(".xlsx"));
     if (!WriteWorkbook(Data, DataFileName, WorkbookName, Reason)) {
       ErrMsg = ChartFailure + QStringLiteral("\n\nThe workbook %1 could not be written:\n").arg(WorkbookName) + Reason;
       return false;
     }
+    Written = true;
     const TWorkbookOpener& Opener = CurrentOpener();
     const bool Opened = Opener ? Opener(WorkbookName) : OpenOnDesktop(WorkbookName);
     if (!Opened) {
@@ -528,6 +532,8 @@ bool ChartScheduleInExcel(const QString& CsvFileName, const QString& DataFileNam
     }
     return true;
   } catch (const std::exception& E) {
+    // A workbook cut short is no use to anyone.
+    if (!WorkbookName.isEmpty() && !Written) QFile::remove(WorkbookName);
     ErrMsg = ChartFailure + QStringLiteral("\n\nThe system returned this error message:\n") + QString::fromUtf8(E.what());
     return false;
   }
