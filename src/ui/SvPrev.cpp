@@ -1,6 +1,7 @@
 #include "SvPrev.h"
 
 #include "ShlUtil.h"
+#include "SovToExcel.h"
 
 #include "MiscUtil.h"
 #include "MsgDlg.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -189,9 +191,6 @@ TPreviewDlg::TPreviewDlg(QWidget* Parent)
   SetHint(ExportBtn, QStringLiteral("Export the schedule."));
   SetHint(HelpBtn, QStringLiteral("Help for the schedule."));
   SetHint(ClosePreviewBtn, QStringLiteral("Close the Preview window."));
-  // Charting drives a spreadsheet program that this version does not have.
-  ChartBtn->setEnabled(false);
-  ChartBtn->setToolTip(QStringLiteral("Charting with Excel is not available in this version."));
 
   auto* Summary = new QGridLayout;
   Summary->setHorizontalSpacing(6);
@@ -229,6 +228,7 @@ TPreviewDlg::TPreviewDlg(QWidget* Parent)
 
   connect(PrintOutputBtn, &QPushButton::clicked, this, &TPreviewDlg::PrintOutputBtnClick);
   connect(ExportBtn, &QPushButton::clicked, this, &TPreviewDlg::ExportBtnClick);
+  connect(ChartBtn, &QPushButton::clicked, this, &TPreviewDlg::ChartBtnClick);
   connect(HelpBtn, &QPushButton::clicked, this, [] { ShowHelpContext(TPreviewDlg::HelpContext); });
   connect(ClosePreviewBtn, &QPushButton::clicked, this, &QDialog::reject);
   for (QWidget* Control : std::initializer_list<QWidget*>{PrevGrid, ChartBtn, PrintOutputBtn, ExportBtn,
@@ -516,6 +516,36 @@ void TPreviewDlg::ExportSchedule() {
   }
   if (Dlg.exec() != QDialog::Accepted || Dlg.selectedFiles().isEmpty()) return;
   ExportScheduleTo(Dlg.selectedFiles().constFirst());
+}
+
+void TPreviewDlg::ChartBtnClick() {
+  EraseStatusBarFocusHint();
+  ChartSchedule();
+  DisplayStatusBarFocusHint();
+}
+
+bool TPreviewDlg::ChartSchedule() {
+  if (FSchedule == nullptr) return false;
+  QString CsvName;
+  try {
+    CsvName = MakeTempFileName(QStringLiteral(".csv"));
+  } catch (const std::exception& E) {
+    MessageDlg(this, QStringLiteral("\n") + QString::fromUtf8(E.what()) + QStringLiteral("\n"), TMsgDlgType::Error);
+    return false;
+  }
+  // The temporary export goes as soon as the command ends, whatever happens.
+  struct TRemoveFile {
+    QString Name;
+    ~TRemoveFile() { QFile::remove(Name); }
+  } Remove{CsvName};
+  QString ErrMsg;
+  bool Ok = FSchedule->ExportCsv(CsvName, ErrMsg);
+  if (Ok) {
+    TBusyCursor Busy;
+    Ok = ChartScheduleInExcel(CsvName, FSchedule->FileName(), ErrMsg, FSchedule->UserFormat());
+  }
+  if (!Ok) MessageDlg(this, QStringLiteral("\n") + ErrMsg + QStringLiteral("\n"), TMsgDlgType::Error);
+  return Ok;
 }
 
 bool TPreviewDlg::ExportScheduleTo(const QString& FileName) {

@@ -117,6 +117,9 @@ class TPreviewDlg : public QDialog {
  public slots:
   void PrintOutputBtnClick();
   void ExportBtnClick();
+  void ChartBtnClick();
+  // Exports the schedule to a temporary CSV file and charts it in a workbook.
+  bool ChartSchedule();
   // Asks for the output (print dialog, and a file name for print-to-file) and prints.
   void PrintSchedule();
   // Asks for the export file and exports.

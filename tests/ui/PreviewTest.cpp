@@ -3,8 +3,10 @@
 // edge cases, and the export's file-name check.
 
 #include "DialogTestSupport.h"
+#include "SovToExcel.h"
 #include "SvPrev.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -124,8 +126,6 @@ TEST_F(PreviewTest, GridAndFiguresFromACalculatedSchedule) {
 TEST_F(PreviewTest, ShowScheduleSelectsTheLastDayAndTitlesTheWindow) {
   const auto F = CalculatedField(false);
   TPreviewDlg Dlg;
-  EXPECT_FALSE(Dlg.ChartBtn->isEnabled());
-  EXPECT_FALSE(Dlg.ChartBtn->toolTip().isEmpty());
   QString Seen;
   QTimer::singleShot(0, &Dlg, [&] {
     // The table holds the grid rows from 2 on: the last day is table row n - 1.
@@ -199,3 +199,25 @@ TEST_F(PreviewTest, ExportChecksTheExtension) {
 }
 
 }  // namespace
+
+TEST_F(PreviewTest, ChartHandsOverAWorkbookAndDropsTheTemporaryExport) {
+  const auto F = CalculatedField(true);
+  TPreviewDlg Dlg;
+  Dlg.SetScheduleData(*F);
+  QTemporaryDir Temp;
+  const QByteArray OldTemp = qgetenv("TMPDIR");
+  qputenv("TMPDIR", QFile::encodeName(Temp.path()));
+  QStringList Opened;
+  const TWorkbookOpener Old = SetWorkbookOpener([&](const QString& Name) {
+    Opened << Name;
+    return true;
+  });
+  EXPECT_TRUE(Dlg.ChartBtn->isEnabled());
+  EXPECT_TRUE(Dlg.ChartSchedule());
+  SetWorkbookOpener(Old);
+  qputenv("TMPDIR", OldTemp);
+  ASSERT_EQ(Opened.size(), 1);
+  EXPECT_TRUE(Opened.constFirst().endsWith(".xlsx"));
+  // Only the workbook is left for the spreadsheet program: the CSV export is gone.
+  EXPECT_EQ(QDir(Temp.path()).entryList(QDir::Files), QStringList{QFileInfo(Opened.constFirst()).fileName()});
+}
