@@ -351,7 +351,7 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
       J.Pair("icdat", Date8(FStartDate));
       J.Pair("icpcr", CropId(PreviousCrop()));
       if (!Cell(SovCol::StartingResidue).trimmed().isEmpty()) {
-        J.Pair("icrip", QString::number(100 - GetCellInt(FieldRow, SovCol::StartingResidue)));
+        J.Pair("icrip", QString::number(100 - qint64(GetCellInt(FieldRow, SovCol::StartingResidue))));
       }
       J.Pair("icsw%", FileNumber(Cell(SovCol::StartingMoisture)));
       J.Close(false);
