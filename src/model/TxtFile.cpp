@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <sys/stat.h>
+
 namespace {
 constexpr qsizetype BufferSize = 2048;
 }
@@ -35,16 +37,28 @@ bool TTextOutFile::Open(const QString& FileName) {
   if (FFileName.isEmpty() || Info.isDir()) {
     Opened = false;
   } else if (Info.exists() && !Info.isFile()) {
-    // A device or a pipe cannot be replaced by a new file: write to it directly.
-    FDirect = std::make_unique<QFile>(FFileName);
-    Opened = FDirect->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    // A character device (/dev/null, a terminal) cannot be replaced by a new file: write to
+    // it directly. Anything else that is not a plain file (a named pipe would block until
+    // a reader came) is refused.
+    struct stat St {};
+    if (::stat(QFile::encodeName(FFileName).constData(), &St) == 0 && S_ISCHR(St.st_mode)) {
+      FDirect = std::make_unique<QFile>(FFileName);
+      Opened = FDirect->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    } else {
+      FReason = QStringLiteral("Not a file.");
+    }
   } else {
     FFile = std::make_unique<QSaveFile>(FFileName);
     Opened = FFile->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
   }
   if (!Opened) {
-    if (QFileDevice* Dev = Device()) FReason = Dev->errorString();
-    else FReason = FFileName.isEmpty() ? QStringLiteral("No file name.") : QStringLiteral("Is a directory.");
+    if (FReason.isEmpty()) {
+      if (QFileDevice* Dev = Device()) {
+        FReason = Dev->errorString();
+      } else {
+        FReason = FFileName.isEmpty() ? QStringLiteral("No file name.") : QStringLiteral("Is a directory.");
+      }
+    }
     FFile.reset();
     FDirect.reset();
     FStatus = StatusCreateFailed;
