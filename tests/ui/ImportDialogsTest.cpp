@@ -124,8 +124,8 @@ TEST(ImportMerge, ChosenValuesLandOnTheirDaysConverted) {
 class ImportCommandsTest : public TWebTest {
  protected:
   void SetUp() override {
+    TestApp();  // before the temporary folder moves: Qt keeps its runtime folder there
     TWebTest::SetUp();
-    TestApp();
     ASSERT_TRUE(Dir.isValid());
     ProgramDir = Dir.filePath(QStringLiteral("bin"));
     ASSERT_TRUE(QDir().mkpath(ProgramDir));
