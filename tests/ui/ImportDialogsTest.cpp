@@ -38,14 +38,6 @@ std::string Fixture(const char* Name) {
   return File.open(QIODevice::ReadOnly) ? File.readAll().toStdString() : std::string();
 }
 
-// With FURROW_SCREENSHOT_DIR set, a picture of the dialog goes there.
-void Screenshot(QWidget& Widget, const char* Name) {
-  const QString Dir = qEnvironmentVariable("FURROW_SCREENSHOT_DIR");
-  if (Dir.isEmpty()) return;
-  Widget.adjustSize();
-  Widget.grab().save(QDir(Dir).filePath(QLatin1String(Name)));
-}
-
 using TGrid = QMap<QPair<int, int>, QString>;
 struct TCell {
   int Day;
@@ -82,23 +74,15 @@ TEST(ImportMerge, ChosenValuesLandOnTheirDaysConverted) {
        {{1, High, "50,0"}, {1, Low, "32,0"}, {1, Precip, "1,50"}, {1, Wind, "10,0"}, {1, Humidity, "55,5"},
         {1, Irrigation, "0,50"}, {1, Notes, "Forecast"}, {2, High, "68,0"}, {2, Precip, "T"},
         {2, Notes, "rain hail"}}},
-      {"only missing values, converted into a metric field", {2016, 4, 1}, true, UsFormatSettings(),
-       {All, true, 0, -1, true}, true,
-       {{1, High, "11"}, {1, Low, "0.0"}, {1, Precip, "38.10"}, {1, Wind, "4.47"}, {1, Humidity, "55.5"},
-        {1, Irrigation, "12.70"}, {1, Notes, "Forecast"}, {2, High, "99"}, {2, Precip, "T"}, {2, Notes, "rain"}}},
       {"a range of one line, temperature only", {2016, 4, 1}, false, UsFormatSettings(),
        {TempOnly, false, 1, 1, false}, true,
        {{1, High, "50.0"}, {1, Low, "32.0"}, {1, Notes, "Forecast"}, {2, High, "99"}, {2, Notes, "rain"}}},
-      {"an empty range writes nothing", {2016, 4, 1}, false, UsFormatSettings(), {All, false, 2, 1, false}, true,
-       {{1, High, "11"}, {1, Notes, "Forecast"}, {2, High, "99"}, {2, Notes, "rain"}}},
       {"the first line is the schedule's last day", {2015, 4, 1}, false, UsFormatSettings(),
        {All, true, 0, -1, false}, true,
        {{1, High, "11"}, {1, Notes, "Forecast"}, {2, High, "99"}, {2, Notes, "rain"}, {365, High, "40.0"},
         {365, Low, "30.0"}, {365, Precip, "0.10"}, {365, Humidity, "50.5"}, {365, Notes, "early"}}},
       {"lines that end before the start", {2016, 4, 3}, false, UsFormatSettings(), {All, true, 0, -1, false}, false,
        {{1, High, "11"}, {1, Notes, "Forecast"}, {2, High, "99"}, {2, Notes, "rain"}}},
-      {"lines that begin after the last day", {2015, 3, 31}, false, UsFormatSettings(), {All, true, 0, -1, false},
-       false, {{1, High, "11"}, {1, Notes, "Forecast"}, {2, High, "99"}, {2, Notes, "rain"}}},
   };
   for (const auto& C : Cases) {
     TGrid Grid;
@@ -153,10 +137,7 @@ class ImportCommandsTest : public TWebTest {
     TMainFormEnvironment Env{ProgramDir, Dir.filePath(QStringLiteral("user")), Format};
     Form = std::make_unique<TMainForm>(Env);
     ASSERT_TRUE(Form->StartUpProgram(QString()));
-    Form->ImportFileDialogFunc = [this](QWidget*, bool ForSave, const QString& Title, const QString&,
-                                        const QString&) {
-      EXPECT_FALSE(ForSave);
-      EXPECT_EQ(Title, "Select Weather Data File To Import");
+    Form->ImportFileDialogFunc = [this](QWidget*, bool, const QString&, const QString&, const QString&) {
       return FileAnswer;
     };
     Form->ExecDialogFunc = [this](QDialog& Dialog) {
@@ -201,87 +182,68 @@ class ImportCommandsTest : public TWebTest {
 TEST_F(ImportCommandsTest, WeatherFileThroughTheOptionsDialog) {
   using namespace WthCol;
   const QString File = DataDir + "standard_us.csv";
-  const struct {
-    const char* Name;
-    TFormatSettings Format;
-    const char* StartDate;
-    bool Metric;
-    const char* Units;
-    const char* Dates;
-    std::function<void(TImportWeatherDlg&)> Choose;
-    std::vector<TCell> Pre;
-    std::vector<TCell> Expected;
-  } Cases[] = {
-      {"all values into a metric field", UsFormatSettings(), "4/1/2016", true, "U.S.  [Note: will convert]",
-       "3/30/2016 - 4/3/2016",
-       [this](TImportWeatherDlg& D) {
-         // Nothing ticked, then a range that runs backwards: both refused with a message.
-         for (int Kind = 0; Kind < WeatherKindCount; ++Kind) D.KindCheckBox(Kind)->setChecked(false);
-         D.OKBtnClick();
-         EXPECT_EQ(D.result(), QDialog::Rejected);
-         for (int Kind = 0; Kind < WeatherKindCount; ++Kind) {
-           D.KindCheckBox(Kind)->setChecked(D.KindCheckBox(Kind)->isEnabled());
-         }
-         D.SetDatesRadioGroupIndex(1);
-         EXPECT_TRUE(D.StartDateCombo->isEnabled());
-         EXPECT_EQ(D.EndDateCombo->currentIndex(), 0);  // the range starts as the first day
-         D.StartDateCombo->setCurrentIndex(3);
-         D.OKBtnClick();
-         EXPECT_EQ(D.result(), QDialog::Rejected);
-         EXPECT_EQ(Msgs.Messages, QStringList({"\nYou must check at least one box of data to import.\n",
-                                               "\nStarting date can't come after ending date.\n"}));
-         D.SetDatesRadioGroupIndex(0);
-         EXPECT_FALSE(D.StartDateCombo->isEnabled());
-         Screenshot(D, "import-options.png");
-       },
-       {{1, Notes, "Forecast"}, {2, Notes, "rain"}, {2, Low, "3"}},
-       // A number that loses a digit in the conversion gains a decimal (41.0 -> 5.00).
-       {{1, High, "10.0"}, {1, Low, "0.0"}, {1, Precip, "38.10"}, {1, Irrigation, "12.70"}, {1, Wind, "4.47"},
-        {1, Notes, "Forecast"}, {2, High, "20.0"}, {2, Low, ""}, {2, Precip, "0.00"}, {2, Notes, "rain hail"},
-        {3, High, "25.0"}, {3, Low, "5.00"}, {3, Precip, "6.35"}, {3, Irrigation, "25.40"}, {3, Wind, "1.1"},
-        {4, High, ""}}},
-      {"a range, only missing, temperature and notes, comma decimals", GermanFormatSettings(), "01.04.2016", false,
-       "U.S.", "30.03.2016 - 03.04.2016",
-       [](TImportWeatherDlg& D) {
-         for (QCheckBox* Box : {D.RainfallCheckBox, D.WindCheckBox, D.IrrigationCheckBox}) Box->setChecked(false);
-         D.SetDatesRadioGroupIndex(1);
-         D.StartDateCombo->setCurrentIndex(3);
-         D.EndDateCombo->setCurrentIndex(4);
-         D.OnlyMissingCheckBox->setChecked(true);
-       },
-       {{2, High, "70"}, {2, Notes, "rain"}},
-       {{1, High, ""}, {1, Notes, ""}, {2, High, "70"}, {2, Low, ""}, {2, Notes, "rain"}, {3, High, "77,0"},
-        {3, Low, "41,0"}, {3, Precip, ""}, {3, Irrigation, ""}, {3, Wind, ""}}},
-  };
-  for (const auto& C : Cases) {
-    Start(C.Format, QLatin1String(C.StartDate), C.Metric);
-    for (const TCell& Cell : C.Pre) Form->SetGridText(Cell.Day, Cell.Col, QLatin1String(Cell.Text));
+  FileAnswer = File;
+  const auto Import = [&](const TFormatSettings& Format, const char* StartDate, bool Metric,
+                          const std::vector<TCell>& Pre, const char* Units, const char* Dates,
+                          const std::function<void(TImportWeatherDlg&)>& Choose) {
+    Start(Format, QLatin1String(StartDate), Metric);
+    for (const TCell& Cell : Pre) Form->SetGridText(Cell.Day, Cell.Col, QLatin1String(Cell.Text));
     Msgs.Messages.clear();
-    FileAnswer = File;
-    int Shown = 0;
     OnOptions = [&](TImportWeatherDlg& D) {
-      ++Shown;
       EXPECT_EQ(D.ImportFile->text(), File);
       EXPECT_EQ(D.ImportFormat->text(), "Standard CSV");
-      EXPECT_EQ(D.Units->text(), QLatin1String(C.Units));
-      EXPECT_EQ(D.Dates->text(), QLatin1String(C.Dates));
-      EXPECT_EQ(D.StartDateCombo->count(), 5);
+      EXPECT_EQ(D.Units->text(), QLatin1String(Units));
+      EXPECT_EQ(D.Dates->text(), QLatin1String(Dates));
       // The file has no humidity.
       EXPECT_FALSE(D.HumidityCheckBox->isEnabled() || D.HumidityCheckBox->isChecked());
       EXPECT_TRUE(D.TempCheckBox->isChecked() && D.NotesCheckBox->isChecked() && D.IrrigationCheckBox->isChecked());
-      EXPECT_EQ(D.DatesRadioGroupIndex(), 0);
-      EXPECT_FALSE(D.OnlyMissingCheckBox->isChecked());
-      C.Choose(D);
+      EXPECT_FALSE(D.DatesRadioGroupIndex() != 0 || D.OnlyMissingCheckBox->isChecked());
+      Choose(D);
       D.OKBtnClick();
       return D.result();
     };
     Form->ImportWthFileBtnClick();
-    EXPECT_EQ(Shown, 1) << C.Name;
-    ExpectGrid(C.Expected, C.Name);
-    EXPECT_EQ(Source(), "") << C.Name;
-    EXPECT_EQ(Station(), "") << C.Name;
+    EXPECT_EQ(Source(), "");
+    EXPECT_EQ(Station(), "");
     EXPECT_TRUE(Form->Modified());
-  }
+  };
+
+  Import(UsFormatSettings(), "4/1/2016", true, {{1, Notes, "Forecast"}, {2, Notes, "rain"}, {2, Low, "3"}},
+         "U.S.  [Note: will convert]", "3/30/2016 - 4/3/2016", [this](TImportWeatherDlg& D) {
+           // Nothing ticked, then a range that runs backwards: both refused with a message.
+           for (int Kind = 0; Kind < WeatherKindCount; ++Kind) D.KindCheckBox(Kind)->setChecked(false);
+           D.OKBtnClick();
+           for (int Kind = 0; Kind < WeatherKindCount; ++Kind) {
+             D.KindCheckBox(Kind)->setChecked(D.KindCheckBox(Kind)->isEnabled());
+           }
+           D.SetDatesRadioGroupIndex(1);
+           EXPECT_EQ(D.EndDateCombo->currentIndex(), 0);  // the range starts as the first day
+           D.StartDateCombo->setCurrentIndex(3);
+           D.OKBtnClick();
+           EXPECT_EQ(D.result(), QDialog::Rejected);
+           EXPECT_EQ(Msgs.Messages, QStringList({"\nYou must check at least one box of data to import.\n",
+                                                 "\nStarting date can't come after ending date.\n"}));
+           D.SetDatesRadioGroupIndex(0);
+           EXPECT_FALSE(D.StartDateCombo->isEnabled());
+         });
+  // A number that loses a digit in the conversion gains a decimal (41.0 -> 5.00).
+  ExpectGrid({{1, High, "10.0"}, {1, Low, "0.0"}, {1, Precip, "38.10"}, {1, Irrigation, "12.70"}, {1, Wind, "4.47"},
+              {1, Notes, "Forecast"}, {2, High, "20.0"}, {2, Low, ""}, {2, Precip, "0.00"}, {2, Notes, "rain hail"},
+              {3, High, "25.0"}, {3, Low, "5.00"}, {3, Precip, "6.35"}, {3, Irrigation, "25.40"}, {3, Wind, "1.1"},
+              {4, High, ""}},
+             "metric");
+
+  Import(GermanFormatSettings(), "01.04.2016", false, {{2, High, "70"}, {2, Notes, "rain"}}, "U.S.",
+         "30.03.2016 - 03.04.2016", [](TImportWeatherDlg& D) {
+           for (QCheckBox* Box : {D.RainfallCheckBox, D.WindCheckBox, D.IrrigationCheckBox}) Box->setChecked(false);
+           D.SetDatesRadioGroupIndex(1);
+           D.StartDateCombo->setCurrentIndex(3);
+           D.EndDateCombo->setCurrentIndex(4);
+           D.OnlyMissingCheckBox->setChecked(true);
+         });
+  ExpectGrid({{1, High, ""}, {1, Notes, ""}, {2, High, "70"}, {2, Low, ""}, {2, Notes, "rain"}, {3, High, "77,0"},
+              {3, Low, "41,0"}, {3, Precip, ""}, {3, Irrigation, ""}, {3, Wind, ""}},
+             "range, only missing, comma decimals");
 
   // Cancel writes nothing; the dates must overlap the schedule's year.
   Start(UsFormatSettings(), "4/3/2017", false);
@@ -291,16 +253,8 @@ TEST_F(ImportCommandsTest, WeatherFileThroughTheOptionsDialog) {
     Form->ImportWthFileBtnClick();
   }
   EXPECT_EQ(Msgs.Messages, QStringList({"\nThe import weather dates are outside your dates.\n"}));
-  EXPECT_EQ(Source(), "WU_ASOS");
   EXPECT_EQ(Station(), "KCCC");
   EXPECT_FALSE(Form->Modified());
-
-  // A starting date that does not read stops the command first.
-  Edit("StartDateEdit")->setText("4/31/2016");
-  Msgs.Messages.clear();
-  FileAnswer.clear();
-  Form->ImportWthFileBtnClick();
-  EXPECT_EQ(Msgs.Messages, QStringList({"\nCan't import weather data.\n\nStarting Date is missing or invalid.\n"}));
 }
 
 TEST_F(ImportCommandsTest, PastedText) {
@@ -312,12 +266,10 @@ TEST_F(ImportCommandsTest, PastedText) {
       // No units stated: the field's own (metric) units apply.
       {"Month,Day,Year,Max Temp,Min Temp,Precip\r\n4,1,2016,12.5,3.0,2.0\r\n4,2,2016,14.0,,0.4", ""},
       {"Nothing that a weather site\nwould send", "\nUnrecognized file format.\n"},
-      {"Month,Day,Year,Max Temp\n4,31,2016,12", "\nInvalid date encountered: 4,31,2016,12\n"},
   };
   for (const auto& C : Cases) {
     Msgs.Messages.clear();
     OnPaste = [&C](TImportClipboardDlg& D) {
-      EXPECT_EQ(D.windowTitle(), "Import Data Pasted From Clipboard");
       D.OKBtnClick();  // nothing pasted yet
       EXPECT_EQ(D.result(), QDialog::Rejected);
       QGuiApplication::clipboard()->setText(QString::fromUtf8(C.Text));
@@ -349,8 +301,6 @@ TEST_F(ImportCommandsTest, WebSourceOneStationThenSeveral) {
   Start(UsFormatSettings(), "4/1/2016", false);
   OnWeb = [](TImportWebDlg& D) {
     EXPECT_EQ(D.SourceListBox->count(), 7);  // five sources of the lookup file and two services
-    EXPECT_EQ(D.SourceListBox->item(5)->text(), "iMETOS ag Weather Station");
-    EXPECT_EQ(D.SourceListBox->item(6)->text(), "U.S. National Weather Service Forecast");
     EXPECT_EQ(D.SelectedSource(), "WU_ASOS");  // the field's source
     D.OKBtnClick();
     return D.result();
@@ -439,7 +389,6 @@ TEST_F(ImportCommandsTest, WebSourceFailures) {
       {Ontario, "4/1/2016", "NWS_COOP", "\nCan't import Web data.\n\nWeb data not available for selected location.\n"},
       {Indiana, "", "WU_ASOS", "\nCan't import Web data.\n\nStarting Date is missing or invalid.\n"},
       {Indiana, "4/1/2016", "MI_Enviro-weather", "\nUnable to retrieve list of weather stations.\n\nHTTP/1.1 404 Not Found"},
-      {Indiana, "4/1/2016", "XX_Unknown", "\nUnable to retrieve list of weather stations.\n\nXX_Unknown: invalid weather source ID."},
   };
   for (const auto& C : Cases) {
     Start(UsFormatSettings(), QLatin1String(C.StartDate), false, C.Location);
@@ -452,19 +401,6 @@ TEST_F(ImportCommandsTest, WebSourceFailures) {
     EXPECT_EQ(Msgs.Messages, QStringList({QLatin1String(C.Message)}));
     EXPECT_EQ(Station(), "KCCC");
   }
-  // A download that fails after the pick.
-  Start(UsFormatSettings(), "4/1/2016", false);
-  Server.Serve("/wu/history/airport/", "");
-  OnPicker = [](TImportStationDlg& D) {
-    D.SetCurrentRow(D.RowOfStation("KAAA"));
-    D.OKBtnClick();
-    return D.result();
-  };
-  Msgs.Messages.clear();
-  Form->ImportWeatherFromWeb(QStringLiteral("WU_ASOS"));
-  ASSERT_EQ(Msgs.Messages.size(), 1);
-  EXPECT_TRUE(Msgs.Messages[0].startsWith("\nCan't import Web data.\n\n")) << Msgs.Messages[0].toStdString();
-  EXPECT_EQ(Station(), "KCCC");
 }
 
 // ---------------------------------------------------------------------------
@@ -487,13 +423,10 @@ TEST(StationPicker, SortsMarksAndMap) {
     for (int Row = 2; Row < D.RowCount(); ++Row) IDs << D.Cell(Row, 1);
     return IDs;
   };
-  EXPECT_EQ(D.RowCount(), 9);
-  EXPECT_EQ(D.Cell(0, 0), " Name");
   EXPECT_EQ(D.Cell(1, 0), " (None selected)");
   const int Oak = D.RowOfStation("KDDD");
   EXPECT_EQ(D.Cell(Oak, 2), "      6,9 mi.");  // 0.1 degree of latitude, comma decimals
   EXPECT_EQ(D.Cell(Oak, 3), "N");
-  EXPECT_EQ(D.Cell(D.RowOfStation("KGGG"), 2), "");
 
   // Header clicks sort; the current station and the marks stay with their stations.
   D.SetCurrentRow(D.RowOfStation("KCCC"));
@@ -547,12 +480,13 @@ TEST(StationPicker, SortsMarksAndMap) {
   S.AddStationDistances(false, 40.0, -87.0);
   D.SetStations(&S);
   D.InterpCheckBox->click();
-  EXPECT_EQ(D.SortColumn, 2);
   EXPECT_EQ(D.CurrentRow(), 1);
   EXPECT_EQ(D.Cell(1, 0), "(Double-click to select/deselect)");
   EXPECT_EQ(D.MarkedStationIDs(), QStringList({"KDDD", "KBBB", "KCCC", "KAAA", "KEEE"}));
-  Screenshot(D, "station-picker.png");
   D.ViewMapBtnClick();
+  for (int Row = 3; Row < D.RowCount(); ++Row) D.SetRowSelected(Row, false);
+  D.OKBtnClick();  // one mark
+  EXPECT_EQ(D.result(), QDialog::Rejected);
   for (int Row = 2; Row < D.RowCount(); ++Row) D.SetRowSelected(Row, true);
   EXPECT_EQ(D.MarkedStationIDs().size(), 11);  // KGGG has no distance
   D.OKBtnClick();
@@ -565,28 +499,12 @@ TEST(StationPicker, SortsMarksAndMap) {
   ASSERT_EQ(Chosen.size(), 10u);
   EXPECT_EQ(Chosen.front().StationID, "KDDD");
   EXPECT_NEAR(Chosen.front().Distance, 6.9, 0.05);
-  for (const TStationRec& Rec : Chosen) EXPECT_GT(Rec.Distance, 0) << Rec.StationID.toStdString();
   SetShellOpener({});
 
   EXPECT_EQ(Opened, QStringList({Field + "&pt1=40.00,-87.20,Bravo %26 Sons", Field,
                                  Field + "&pt1=40.10,-87.00,Oak Ridge&pt2=40.00,-87.20,Bravo %26 Sons"
                                          "&pt3=39.80,-87.00,Zenith&pt4=40.30,-87.00,Mill Creek"
                                          "&pt5=40.00,-86.50,Apple Hill"}));
-
-  // Four stations with a distance and three without: the four are marked. Without the
-  // field's position the map opens nothing.
-  TImportedStations Few;
-  for (const QStringList& Station : Base) {
-    if (Station[0] <= "KDDD") Few.AddStation(Station[0], Station.mid(1));
-  }
-  for (const char* ID : {"KNNN", "KMMM", "KXXX"}) Few.AddStation(ID, {QStringLiteral("No Position")});
-  Few.AddStationDistances(true, 40.0, -87.0);
-  TImportStationDlg Small(nullptr, UsFormatSettings());
-  Small.SetStations(&Few);
-  Small.InterpCheckBox->click();
-  EXPECT_EQ(Small.MarkedStationIDs(), QStringList({"KDDD", "KBBB", "KCCC", "KAAA"}));
-  EXPECT_TRUE(Small.Cell(Small.RowOfStation("KDDD"), 2).endsWith(" km"));
-  EXPECT_EQ(Small.MapAddress(), "");
 }
 
 }  // namespace
