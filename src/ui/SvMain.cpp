@@ -1,11 +1,19 @@
 #include "SvMain.h"
 
+#include "ImpWeathInterp.h"
 #include "Reopen.h"
 #include "ShlUtil.h"
 #include "SovCalendar.h"
+#include "SovImpWeath.h"
+#include "SvAbout.h"
 #include "SvFertApp.h"
+#include "SvImpClip.h"
+#include "SvImpStation.h"
+#include "SvImpWeb.h"
+#include "SvImpWth.h"
 #include "SvManureApp.h"
 #include "SvNitrate.h"
+#include "SvOption.h"
 #include "SvPrev.h"
 #include "SvResidue.h"
 
@@ -16,6 +24,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -25,6 +34,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -157,6 +167,22 @@ QString DefaultFileDialog(QWidget* Parent, bool ForSave, const QString& Title, c
   }
 }
 
+// The open dialog of the weather-file import.
+QString DefaultImportFileDialog(QWidget* Parent, bool /*ForSave*/, const QString& Title, const QString& StartName,
+                                const QString& Filter) {
+  QFileDialog Dialog(Parent, Title, QDir::currentPath(), Filter);
+  Dialog.setDefaultSuffix(QStringLiteral("txt"));
+  if (!StartName.isEmpty()) Dialog.selectFile(StartName);
+  Dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  Dialog.setFileMode(QFileDialog::ExistingFile);
+  if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return QString();
+  return Dialog.selectedFiles().constFirst();
+}
+
+// First lines of the import commands' error boxes.
+const QString WeatherImportFailed = QStringLiteral("Can't import weather data.");
+const QString WebImportFailed = QStringLiteral("Can't import Web data.");
+
 }  // namespace
 
 // ===========================================================================
@@ -176,7 +202,12 @@ TMainFormEnvironment TMainFormEnvironment::Default() {
 // ===========================================================================
 
 TMainForm::TMainForm(const TMainFormEnvironment& Env, QWidget* Parent)
-    : QMainWindow(Parent), FileDialogFunc(DefaultFileDialog), EventEditorFunc(RunEventEditor), FEnv(Env) {
+    : QMainWindow(Parent),
+      FileDialogFunc(DefaultFileDialog),
+      EventEditorFunc(RunEventEditor),
+      ImportFileDialogFunc(DefaultImportFileDialog),
+      ExecDialogFunc([](QDialog& Dialog) { return Dialog.exec(); }),
+      FEnv(Env) {
   setObjectName(QStringLiteral("MainForm"));
   // The window keeps its designed size; it has no maximise button.
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -484,11 +515,15 @@ QWidget* TMainForm::CreateWeatherPage() {
     Buttons->addWidget(Button);
     return Button;
   };
-  AddButton("ImportWthFileBtn", QStringLiteral("Import File"), QStringLiteral("Import weather data from a file."), false);
-  AddButton("ImportWthClipboardBtn", QStringLiteral("Import Clipboard"),
-            QStringLiteral("Import weather data copied from a web page."), false);
-  AddButton("ImportWthWebData", QStringLiteral("Import from Web"),
-            QStringLiteral("Import weather data from a web site."), false);
+  QPushButton* ImportFile = AddButton("ImportWthFileBtn", QStringLiteral("Import File"),
+                                      QStringLiteral("Import weather data from a file."), true);
+  QPushButton* ImportClipboard = AddButton("ImportWthClipboardBtn", QStringLiteral("Import Clipboard"),
+                                           QStringLiteral("Import weather data copied from a web page."), true);
+  QPushButton* ImportWeb = AddButton("ImportWthWebData", QStringLiteral("Import from Web"),
+                                     QStringLiteral("Import weather data from a web site."), true);
+  connect(ImportFile, &QPushButton::clicked, this, &TMainForm::ImportWthFileBtnClick);
+  connect(ImportClipboard, &QPushButton::clicked, this, &TMainForm::ImportWthClipboardBtnClick);
+  connect(ImportWeb, &QPushButton::clicked, this, &TMainForm::ImportWthWebDataClick);
   Buttons->addStretch(1);
   QPushButton* Clear = AddButton("ClearWthBtn", QStringLiteral("Clear All"),
                                  QStringLiteral("Clear (blank) all of the weather data."), true);
@@ -522,8 +557,9 @@ QWidget* TMainForm::CreateCommandButtons() {
   Add("SaveAsBtn", QStringLiteral("Save &As..."), QStringLiteral("Save the data to a new file."),
       &TMainForm::SaveAsBtnClick);
   Layout->addStretch(1);
-  Add("OptionsBtn", QStringLiteral("O&ptions..."), QStringLiteral("Change the program's options."), nullptr);
-  Add("AboutBtn", QStringLiteral("A&bout..."), QStringLiteral("Show the program's version."), nullptr);
+  Add("OptionsBtn", QStringLiteral("O&ptions..."), QStringLiteral("Change the program's options."),
+      &TMainForm::OptionsBtnClick);
+  Add("AboutBtn", QStringLiteral("A&bout..."), QStringLiteral("Show the program's version."), &TMainForm::AboutBtnClick);
   Add("HelpBtn", QStringLiteral("&Help"), QStringLiteral("Show the program's help."), &TMainForm::HelpBtnClick);
   Add("ExitBtn", QStringLiteral("E&xit"), QStringLiteral("Close the program."), &TMainForm::ExitBtnClick);
   return Panel;
@@ -1425,4 +1461,254 @@ void TMainForm::CalcBtnClick() {
     }
   }
   DisplayStatusBarFocusHint();
+}
+
+// ===========================================================================
+// Weather imports
+// ===========================================================================
+
+int TMainForm::ExecDialog(QDialog& Dialog) { return ExecDialogFunc ? ExecDialogFunc(Dialog) : Dialog.exec(); }
+
+void TMainForm::ImportError(const QString& FirstLine, const QString& Msg) {
+  Message(TMsgDlgType::Error, QStringLiteral("\n") + FirstLine + QStringLiteral("\n\n") + Msg + QStringLiteral("\n"));
+}
+
+bool TMainForm::ImportStartDate(const QString& FirstLine, QDate& Start) {
+  if (TSovFile::IsValidDate(FStartDateEdit->text(), SovCol::StartingDate, 0, FEnv.UserFormat, Start)) return true;
+  ImportError(FirstLine, LabelCaption(SovCol::StartingDate) + QStringLiteral(" is missing or invalid."));
+  FDataNotebook->setCurrentWidget(FFieldPage);
+  FStartDateEdit->setFocus();
+  return false;
+}
+
+void TMainForm::SetWeatherSource(const QString& Source, const QString& Station) {
+  if (!FFieldData) return;
+  // These values have no control: only Modified tells that they changed.
+  if (FFieldData->GetCell(0, SovCol::WeatherSource) != Source ||
+      FFieldData->GetCell(0, SovCol::WeatherStation) != Station)
+    FModified = true;
+  FFieldData->SetCell(0, SovCol::WeatherSource, Source);
+  FFieldData->SetCell(0, SovCol::WeatherStation, Station);
+}
+
+void TMainForm::ImportWthFileBtnClick() {
+  EraseStatusBarHint();
+  ImportWeatherFromFile(false);
+  DisplayStatusBarFocusHint();
+}
+
+void TMainForm::ImportWthClipboardBtnClick() {
+  EraseStatusBarHint();
+  ImportWeatherFromFile(true);
+  DisplayStatusBarFocusHint();
+}
+
+void TMainForm::ImportWthWebDataClick() {
+  EraseStatusBarHint();
+  ImportWebData();
+  DisplayStatusBarFocusHint();
+}
+
+void TMainForm::ImportWeatherFromFile(bool FromClipboard) {
+  if (!FFieldData || !FLookup) return;
+  QDate Start;
+  if (!ImportStartDate(WeatherImportFailed, Start)) return;
+
+  QString FileName, SourceText, TempName;
+  // The file of pasted text goes on every way out.
+  const auto RemoveTemp = qScopeGuard([&TempName] {
+    if (!TempName.isEmpty()) QFile::remove(TempName);
+  });
+  if (FromClipboard) {
+    TImportClipboardDlg Dialog(this);
+    if (ExecDialog(Dialog) != QDialog::Accepted) return;
+    try {
+      TempName = MakeTempFileName(QString());
+    } catch (const std::exception& Error) {
+      ImportError(WeatherImportFailed, QString::fromUtf8(Error.what()));
+      return;
+    }
+    QFile File(TempName);
+    QString Text = Dialog.Text();
+    if (!Text.endsWith(QLatin1Char('\n'))) Text += QLatin1Char('\n');
+    const QByteArray Bytes = Text.toUtf8();
+    if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate) || File.write(Bytes) != Bytes.size() ||
+        !File.flush()) {
+      ImportError(WeatherImportFailed, QStringLiteral("Unable to write to file ") + TempName + QStringLiteral("."));
+      return;
+    }
+    File.close();
+    FileName = TempName;
+    SourceText = QStringLiteral("[Pasted Data]");
+  } else {
+    FileName = ImportFileDialogFunc
+                   ? ImportFileDialogFunc(this, false, QStringLiteral("Select Weather Data File To Import"), QString(),
+                                          QStringLiteral("Weather Data (*.txt *.csv *.sov)"))
+                   : QString();
+    if (FileName.isEmpty()) return;
+    FileName = QFileInfo(FileName).absoluteFilePath();
+    SourceText = FileName;
+  }
+
+  TSovImportedWeather Weather;
+  QString Msg;
+  if (!Weather.ImportFileOrFieldFile(FileName, *FLookup, FEnv.UserFormat, Msg)) {
+    ImportError(WeatherImportFailed, Msg);
+    return;
+  }
+  if (Weather.UnitsUnstated) Weather.Metric = FMetricCheckBox->isChecked();
+  if (DoImportWeatherDlg(Weather, SourceText, Start)) SetWeatherSource(QString(), QString());
+}
+
+void TMainForm::ImportWebData() {
+  if (!FFieldData || !FLookup) return;
+  TImportWebDlg Dialog(this);
+  QStringList Names, Descriptions;
+  for (int Row = 1; Row <= FLookup->WeatherSourceCount(); ++Row) {
+    Names << FLookup->WeatherSource(Row).Name;
+    Descriptions << FLookup->WeatherSource(Row).Description;
+  }
+  // The weather-station service and the forecast are listed but not offered yet.
+  Dialog.SetSources(Names, Descriptions, FFieldData->GetCell(0, SovCol::WeatherSource), false, false);
+  if (ExecDialog(Dialog) != QDialog::Accepted) return;
+  const QString Source = Dialog.SelectedSource();
+  if (!Source.isEmpty()) ImportWeatherFromWeb(Source);
+}
+
+void TMainForm::ImportWeatherFromWeb(const QString& SourceID) {
+  if (!FFieldData || !FLookup) return;
+  const int Location = std::max(FLocationCombo->currentIndex(), 0);
+  if (Location <= 0 || Location > FLookup->LocationCount()) {
+    ImportError(WebImportFailed, QStringLiteral("No ") + LabelCaption(SovCol::Location) + QStringLiteral(" selected."));
+    FDataNotebook->setCurrentWidget(FFieldPage);
+    FLocationCombo->setFocus();
+    return;
+  }
+  const TLocationRec& Loc = FLookup->Location(Location);
+  const bool IsUS = FFieldData->IsUSLocation(Location);
+  if (!IsUS) {
+    const int Index = WeatherSourceIndex(SourceID);
+    if ((Index != wsWuAsos && Index != wsWuPws) || Loc.Country.trimmed().isEmpty()) {
+      ImportError(WebImportFailed, QStringLiteral("Web data not available for selected location."));
+      return;
+    }
+  }
+  QDate Start;
+  if (!ImportStartDate(WebImportFailed, Start)) return;
+  const QString LocationText = Loc.StateAbbr + QLatin1Char(',') + Loc.Country + QLatin1Char(',') + Loc.CountryFIPS +
+                               QLatin1Char(',') + Loc.CountryISO;
+
+  // Stations with distances when the field's position reads, else the bare list.
+  const bool Metric = FMetricCheckBox->isChecked();
+  double Latitude = 0, Longitude = 0;
+  const bool HasPosition =
+      TSovFile::IsValidNumber(FLatitudeEdit->text(), SovCol::Latitude, Metric, IsUS, FEnv.UserFormat, 0, Latitude) &&
+      TSovFile::IsValidNumber(FLongitudeEdit->text(), SovCol::Longitude, Metric, IsUS, FEnv.UserFormat, 0, Longitude);
+  TImportedStationsHttp Stations;
+  Stations.Hosts = WebHosts;
+  Stations.HttpOptions = WebHttpOptions;
+  QString Msg;
+  bool Listed = false;
+  {
+    TBusyCursor Busy;
+    Listed = HasPosition ? Stations.GetStations(SourceID, LocationText, Latitude, Longitude, Start, Msg)
+                         : Stations.GetSourceStations(SourceID, LocationText, Msg);
+  }
+  if (!Listed) {
+    Message(TMsgDlgType::Error, QStringLiteral("\nUnable to retrieve list of weather stations.\n\n") + Msg);
+    return;
+  }
+
+  TImportStationDlg Picker(this, FEnv.UserFormat);
+  Picker.FieldLatitude = FLatitudeEdit->text();
+  Picker.FieldLongitude = FLongitudeEdit->text();
+  Picker.SetStations(&Stations);
+  const QString HeldSource = FFieldData->GetCell(0, SovCol::WeatherSource);
+  const QString HeldStation = FFieldData->GetCell(0, SovCol::WeatherStation);
+  if (const int Row = Picker.RowOfStation(HeldStation)) Picker.SetCurrentRow(Row);
+  bool AnyDistance = false;
+  for (int I = 0; I < Stations.Count() && !AnyDistance; ++I) AnyDistance = !Stations.GetDistanceText(I).isEmpty();
+  if (AnyDistance) {
+    // After an interpolation from this source the same stations are offered again.
+    if (HeldStation.contains(QLatin1Char(',')) && HeldSource.compare(SourceID, Qt::CaseInsensitive) == 0) {
+      Picker.SetInterpolation(true);
+      QStringList HeldIDs = HeldStation.split(QLatin1Char(','), Qt::SkipEmptyParts);
+      for (QString& ID : HeldIDs) ID = ID.trimmed();
+      for (int Row = 2; Row < Picker.RowCount(); ++Row) {
+        if (HeldIDs.contains(Picker.Cell(Row, 1))) Picker.SetRowSelected(Row, true);
+      }
+    }
+  } else {
+    Picker.InterpCheckBox->setEnabled(false);
+  }
+  if (!Picker.Interpolating()) {
+    Picker.SortColumn = 0;
+    Picker.SortAscending = true;
+    Picker.SortStations();
+  }
+  Picker.UpdateSelectionNote();
+  Picker.ViewMapBtn->setEnabled(HasPosition);
+  if (ExecDialog(Picker) != QDialog::Accepted) return;
+
+  TImportedWeatherInterp Weather;
+  Weather.Hosts = WebHosts;
+  Weather.HttpOptions = WebHttpOptions;
+  const QDate End = Start.addDays(MaxDays - 1);
+  QString StationText;
+  bool Imported = false;
+  if (Picker.Interpolating()) {
+    StationText = Picker.MarkedStationIDs().join(QLatin1Char(','));
+    TBusyCursor Busy;
+    Imported = Weather.Interpolate(SourceID, Picker.MarkedStations(), Start, End, Msg);
+  } else {
+    StationText = Picker.SelectedStationID();
+    TBusyCursor Busy;
+    Imported = Weather.ImportWeb(SourceID, StationText, Start, End, Msg);
+  }
+  if (!Imported) {
+    ImportError(WebImportFailed, Msg);
+    return;
+  }
+  Weather.StationName = Picker.Interpolating()
+                            ? StationText
+                            : Picker.SelectedStationName() + QStringLiteral(" (") + StationText + QStringLiteral(")");
+  if (Weather.UnitsUnstated) Weather.Metric = FMetricCheckBox->isChecked();
+  if (DoImportWeatherDlg(Weather, QStringLiteral("[Web Data]"), Start)) SetWeatherSource(SourceID, StationText);
+}
+
+bool TMainForm::DoImportWeatherDlg(TImportedWeather& Weather, const QString& SourceText, const QDate& StartDate) {
+  const bool FieldMetric = FMetricCheckBox->isChecked();
+  TImportWeatherDlg Dialog(this);
+  Dialog.SetImportData(Weather, SourceText, FieldMetric, FEnv.UserFormat);
+  if (ExecDialog(Dialog) != QDialog::Accepted) return false;
+  if (!MergeImportedWeather(
+          Weather, Dialog.Choice(), StartDate, FieldMetric, FEnv.UserFormat,
+          [this](int Day, int Col) { return GridText(Day, Col); },
+          [this](int Day, int Col, const QString& Text) { SetGridText(Day, Col, Text); })) {
+    Message(TMsgDlgType::Error, QStringLiteral("\nThe import weather dates are outside your dates.\n"));
+    return false;
+  }
+  return true;
+}
+
+// ===========================================================================
+// Options and about
+// ===========================================================================
+
+void TMainForm::OptionsBtnClick() {
+  EraseStatusBarHint();
+  TOptionsDlg Dialog(this, FPopupHints, FHintsOnStatusBar);
+  if (ExecDialog(Dialog) == QDialog::Accepted) SetHintOptions(Dialog.PopupHints(), Dialog.HintsOnStatusBar());
+  DisplayStatusBarFocusHint();
+}
+
+void TMainForm::AboutBtnClick() {
+  EraseStatusBarHint();
+  DoAboutDlg();
+  DisplayStatusBarFocusHint();
+}
+
+void TMainForm::DoAboutDlg() {
+  TAboutBox Box(this, FVersionInfo);
+  ExecDialog(Box);
 }

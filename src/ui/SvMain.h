@@ -7,6 +7,7 @@
 // stores them into the field (before Save and Calculate), SetFormData shows the field
 // (after New and Open). Event editors write into the field directly and set Modified.
 
+#include "ImpWeathHttp.h"
 #include "MiscUtil.h"
 #include "MsgDlg.h"
 #include "SovSched.h"
@@ -25,12 +26,14 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QDialog;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTableWidget;
+class TImportedWeather;
 class TPreviewDlg;
 
 // Where the window finds its files and how the user writes numbers and dates.
@@ -78,9 +81,18 @@ class TMainForm : public QMainWindow {
   using TPreviewFunc = std::function<void(QWidget* Parent, TSovSchedule& Field,
                                           const std::function<QString(int Row, int Col)>& WeatherGridCell)>;
 
+  // Runs a dialog of an import or of the Options and About commands modally and
+  // returns its result (QDialog::Accepted or Rejected).
+  using TDialogExecFunc = std::function<int(QDialog& Dialog)>;
+
   TFileDialogFunc FileDialogFunc;    // default: a QFileDialog
   TEventEditorFunc EventEditorFunc;  // default: the four event editors
   TPreviewFunc PreviewFunc;          // default: the schedule preview dialog
+  TFileDialogFunc ImportFileDialogFunc;  // default: a QFileDialog for weather files
+  TDialogExecFunc ExecDialogFunc;        // default: QDialog::exec
+  // Where the web weather sources live, and the limits of their requests.
+  TWeatherWebHosts WebHosts;
+  THttpOptions WebHttpOptions;
 
   explicit TMainForm(const TMainFormEnvironment& Env, QWidget* Parent = nullptr);
   ~TMainForm() override;
@@ -129,6 +141,20 @@ class TMainForm : public QMainWindow {
   bool DatesOkay();
   bool ProofFormData(bool FullCheck);
 
+  // ---- Weather imports, options, about ------------------------------------------
+  // Weather from a file the user picks, or from pasted text (FromClipboard).
+  void ImportWeatherFromFile(bool FromClipboard);
+  // The web source list, then the chosen road.
+  void ImportWebData();
+  // Weather of one station, or interpolated between several, of web source SourceID.
+  void ImportWeatherFromWeb(const QString& SourceID);
+  // Shows the import options for Weather (SourceText names the source) and writes the
+  // chosen values into the weather grid of a field starting on StartDate. True when
+  // the user confirmed; False on Cancel or when the dates do not overlap (with a
+  // message).
+  bool DoImportWeatherDlg(TImportedWeather& Weather, const QString& SourceText, const QDate& StartDate);
+  void DoAboutDlg();
+
   // ---- State ------------------------------------------------------------------
   const TProgramVersionInfo& VersionInfo() const { return FVersionInfo; }
   const TSovLookup* Lookup() const { return FLookup.get(); }
@@ -163,6 +189,11 @@ class TMainForm : public QMainWindow {
   void NitrateEventCmdClick();
   void ManureAppEventCmdClick();
   void ResidueEventCmdClick();
+  void ImportWthFileBtnClick();
+  void ImportWthClipboardBtnClick();
+  void ImportWthWebDataClick();
+  void OptionsBtnClick();
+  void AboutBtnClick();
 
  protected:
   void closeEvent(QCloseEvent* Event) override;
@@ -210,6 +241,15 @@ class TMainForm : public QMainWindow {
   void WeatherGridMouseDown(QMouseEvent* Event);
   void EventCmdClick(int EventCode);
   void FocusGridCell(int Day, int Col);
+
+  // Imports: the starting date box read as a date; on failure the import's error box
+  // (FirstLine, then the reason), the field page shown and the box focused.
+  bool ImportStartDate(const QString& FirstLine, QDate& Start);
+  void ImportError(const QString& FirstLine, const QString& Msg);
+  // Sets the field's weather source and station, marking the field modified when they
+  // change.
+  void SetWeatherSource(const QString& Source, const QString& Station);
+  int ExecDialog(QDialog& Dialog);
 
   QMessageBox::StandardButton Message(TMsgDlgType Type, const QString& Text,
                                       QMessageBox::StandardButtons Buttons = QMessageBox::Ok);
