@@ -1,25 +1,39 @@
 #pragma once
-// A small HTTP server on 127.0.0.1 (a free port) that runs in a thread for one test and
-// answers from canned replies, and a test base that points the web sources at it.
+// Test helpers for the web code: a small HTTP server on 127.0.0.1 (a free port) that
+// answers from canned replies on its own thread, an address where nothing listens, a
+// private temporary folder that shows whether every temporary file was deleted, SOAP
+// envelopes, and a test base that points the web weather sources at the server.
 
 #include "ImpWeathHttp.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <pugixml.hpp>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <string>
 #include <thread>
 
 class TWebTestServer {
  public:
   using THandler = std::function<void(const httplib::Request&, httplib::Response&)>;
+  // The last request's body and headers, and the number of requests so far.
+  struct TRequest {
+    std::string Body, SoapAction, ContentType;
+    int Count = 0;
+  };
 
   TWebTestServer() {
     Port = FServer.bind_to_any_port("127.0.0.1");
@@ -28,10 +42,10 @@ class TWebTestServer {
       {
         std::lock_guard<std::mutex> Lock(FMutex);
         FLast = Req;
+        ++FCount;
         // Of the prefixes of one path the longest sorts last.
-        for (const auto& [Prefix, H] : FRoutes) {
+        for (const auto& [Prefix, H] : FRoutes)
           if (Req.path.rfind(Prefix, 0) == 0) Handler = H;
-        }
       }
       if (Handler) return Handler(Req, Res);
       Res.status = 404;
@@ -40,9 +54,8 @@ class TWebTestServer {
     FServer.Get(".*", Dispatch);
     FServer.Post(".*", Dispatch);
     FThread = std::thread([this] { FServer.listen_after_bind(); });
-    for (int I = 0; I < 1000 && !FServer.is_running(); ++I) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    // A server stopped before it runs would not stop.
+    for (int I = 0; I < 2500 && !FServer.is_running(); ++I) std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   ~TWebTestServer() {
     Stopping = true;
@@ -51,44 +64,117 @@ class TWebTestServer {
   }
 
   QString Base() const { return QStringLiteral("http://127.0.0.1:%1").arg(Port); }
+  QString Url() const { return Base() + QStringLiteral("/service"); }
   void Route(const std::string& PathPrefix, THandler Handler) {
     std::lock_guard<std::mutex> Lock(FMutex);
     FRoutes[PathPrefix] = std::move(Handler);
   }
   // Every path that begins with PathPrefix gets Body.
   void Serve(const std::string& PathPrefix, const std::string& Body) {
-    Route(PathPrefix, [Body](const httplib::Request&, httplib::Response& Res) {
-      Res.set_content(Body, "text/plain");
-    });
+    Route(PathPrefix, [Body](const httplib::Request&, httplib::Response& Res) { Res.set_content(Body, "text/plain"); });
   }
   // The last request's target (path and query as sent), and its form fields sorted by
   // name as "name=value&...".
-  std::string LastTarget() {
+  std::string LastTarget() const {
     std::lock_guard<std::mutex> Lock(FMutex);
     return FLast.target;
   }
-  std::string LastForm() {
+  std::string LastForm() const {
     std::lock_guard<std::mutex> Lock(FMutex);
     std::string Form;
     for (const auto& [Name, Part] : FLast.files) Form += (Form.empty() ? "" : "&") + Name + "=" + Part.content;
     return Form;
   }
+  TRequest Last() const {
+    std::lock_guard<std::mutex> Lock(FMutex);
+    return {FLast.body, FLast.get_header_value("SOAPAction"), FLast.get_header_value("Content-Type"), FCount};
+  }
+  // For a handler that must not answer in time: waits until the server goes (5 s at most).
+  void Stall() const {
+    for (int I = 0; I < 500 && !Stopping; ++I) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
 
   int Port = -1;
-  std::atomic<bool> Stopping{false};  // handlers that wait watch it
+  std::atomic<bool> Stopping{false};
 
  private:
   httplib::Server FServer;
   std::thread FThread;
-  std::mutex FMutex;
+  mutable std::mutex FMutex;
   std::map<std::string, THandler> FRoutes;
   httplib::Request FLast;
+  int FCount = 0;
 };
 
-// The bytes of a fixture under tests/data/web.
-inline std::string WebFixture(const char* Name) {
-  QFile File(QStringLiteral(FURROW_TEST_DATA_DIR "/web/") + QString::fromLatin1(Name));
+// A server that answers every request through one handler.
+class TSoapTestServer : public TWebTestServer {
+ public:
+  using THandler = std::function<void(TSoapTestServer& Self, httplib::Response&)>;
+  explicit TSoapTestServer(THandler Handler) {
+    if (Handler) Route("/", [this, Handler](const httplib::Request&, httplib::Response& Res) { Handler(*this, Res); });
+  }
+};
+
+// A handler that answers with Reply (HTTP status Status).
+inline TSoapTestServer::THandler Answer(std::string Reply, int Status = 200) {
+  return [Reply = std::move(Reply), Status](TSoapTestServer&, httplib::Response& Res) {
+    Res.status = Status;
+    Res.set_content(Reply, "text/xml");
+  };
+}
+
+// An address where connections are refused: a port bound but never listening, kept for
+// the whole run so that no other server can take it.
+inline QString RefusingUrl() {
+  static const int Port = [] {
+    sockaddr_in Address{};
+    Address.sin_family = AF_INET;
+    Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t Length = sizeof(Address);
+    const int Socket = socket(AF_INET, SOCK_STREAM, 0);
+    const bool Bound = bind(Socket, reinterpret_cast<sockaddr*>(&Address), sizeof(Address)) == 0 &&
+                       getsockname(Socket, reinterpret_cast<sockaddr*>(&Address), &Length) == 0;
+    return Bound ? int(ntohs(Address.sin_port)) : 1;
+  }();
+  return QStringLiteral("http://127.0.0.1:%1/service").arg(Port);
+}
+
+// Points the temporary folder at a fresh private folder while it lives.
+class TPrivateTempDir {
+ public:
+  TPrivateTempDir() : FOld(qgetenv("TMPDIR")) { qputenv("TMPDIR", FDir.path().toLocal8Bit()); }
+  ~TPrivateTempDir() { FOld.isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", FOld); }
+  int FileCount() const { return int(QDir(FDir.path()).entryList(QDir::Files | QDir::Hidden).size()); }
+
+ private:
+  QByteArray FOld;
+  QTemporaryDir FDir;
+};
+
+// The bytes of a fixture under tests/data/web and tests/data/soap.
+inline std::string TestDataText(const QString& Path) {
+  QFile File(QStringLiteral(FURROW_TEST_DATA_DIR "/") + Path);
   return File.open(QIODevice::ReadOnly) ? File.readAll().toStdString() : std::string();
+}
+inline std::string WebFixture(const char* Name) { return TestDataText(QStringLiteral("web/") + QLatin1String(Name)); }
+inline std::string ReadTestFile(const char* Name) { return TestDataText(QStringLiteral("soap/") + QLatin1String(Name)); }
+
+inline std::string SoapEnvelopeText(const std::string& BodyContent) {
+  return "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope "
+         "xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+         "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><soap:Body>" +
+         BodyContent + "</soap:Body></soap:Envelope>";
+}
+
+inline std::string SoapFaultText(const std::string& Message) {
+  return SoapEnvelopeText("<soap:Fault><faultcode>soap:Server</faultcode><faultstring>" + Message +
+                          "</faultstring></soap:Fault>");
+}
+
+// The first element inside the Body of a request.
+inline pugi::xml_node RequestCall(pugi::xml_document& Doc, const std::string& Body) {
+  Doc.load_string(Body.c_str());
+  return Doc.document_element().child("SOAP-ENV:Body").first_child();
 }
 
 // The sites at /wu, /iem and /msu of the local server, the station-list script at
