@@ -2,11 +2,6 @@
 
 #include "WebTestServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
 
 // Generous time-outs, so that a busy machine does not fail the tests; the time-out case
@@ -19,30 +14,10 @@ THttpOptions TestOptions(long TimeoutMs = 20000) {
   return Options;
 }
 
-// A port bound but never listening: connections are refused, and no other server can
-// take the port while the object lives.
-struct TClosedPort {
-  TClosedPort() {
-    sockaddr_in Address{};
-    Address.sin_family = AF_INET;
-    Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t Length = sizeof(Address);
-    if (bind(Socket, reinterpret_cast<sockaddr*>(&Address), sizeof(Address)) == 0 &&
-        getsockname(Socket, reinterpret_cast<sockaddr*>(&Address), &Length) == 0) {
-      Port = ntohs(Address.sin_port);
-    }
-  }
-  ~TClosedPort() { close(Socket); }
-  int Socket = socket(AF_INET, SOCK_STREAM, 0);
-  int Port = 1;
-};
-
 TEST(HttpUtil, GetFollowsRedirectsAndPostSendsEveryField) {
   TWebTestServer Server;
   Server.Serve("/page", "caf\xC3\xA9\r\nline 2\r\n");
-  Server.Route("/moved", [](const httplib::Request&, httplib::Response& Res) {
-    Res.set_redirect("/page?from=moved");
-  });
+  Server.Route("/moved", [](const httplib::Request&, httplib::Response& Res) { Res.set_redirect("/page?from=moved"); });
   QString Content, Error = QStringLiteral("untouched");
   ASSERT_TRUE(HttpGet(Server.Base() + "/moved", Content, Error, TestOptions()));
   EXPECT_EQ(Content, QStringLiteral(u"café\r\nline 2\r\n"));
@@ -50,20 +25,14 @@ TEST(HttpUtil, GetFollowsRedirectsAndPostSendsEveryField) {
   EXPECT_EQ(Server.LastTarget(), "/page?from=moved");
 
   // Repeated names are all sent, in order; a value may hold "=" and any text.
-  ASSERT_TRUE(HttpPost(Server.Base() + "/page",
-                       {"var=a", "id=x=y", "var=b", QStringLiteral(u"name=Müller"), "empty"},
+  ASSERT_TRUE(HttpPost(Server.Base() + "/page", {"var=a", "id=x=y", "var=b", QStringLiteral(u"name=Müller"), "empty"},
                        Content, Error, TestOptions()));
   EXPECT_EQ(Server.LastForm(), "empty=&id=x=y&name=M\xC3\xBCller&var=a&var=b");
 }
 
 TEST(HttpUtil, FailuresGiveAClearMessage) {
   TWebTestServer Server;
-  Server.Route("/slow", [&Server](const httplib::Request&, httplib::Response& Res) {
-    for (int I = 0; I < 1000 && !Server.Stopping; ++I) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    Res.set_content("late", "text/plain");
-  });
+  Server.Route("/slow", [&Server](const httplib::Request&, httplib::Response&) { Server.Stall(); });
   // Promises 1000 bytes and breaks off after 10.
   Server.Route("/truncated", [](const httplib::Request&, httplib::Response& Res) {
     Res.set_content_provider(1000, "text/plain", [](size_t Offset, size_t, httplib::DataSink& Sink) {
@@ -82,7 +51,6 @@ TEST(HttpUtil, FailuresGiveAClearMessage) {
   Server.Route("/forbidden", [](const httplib::Request&, httplib::Response& Res) { Res.status = 403; });
 
   const QString Base = Server.Base();
-  const TClosedPort Closed;
   const struct {
     QString URL;
     const char* Expected;  // part of the message
@@ -91,7 +59,7 @@ TEST(HttpUtil, FailuresGiveAClearMessage) {
   } Cases[] = {
       {Base + "/nothing-here", "HTTP/1.1 404 Not Found"},
       {Base + "/forbidden", "HTTP/1.1 403 Forbidden"},
-      {QStringLiteral("http://127.0.0.1:%1/").arg(Closed.Port), "Failed to connect"},
+      {RefusingUrl(), "Failed to connect"},
       {Base + "/slow", "timed out", false, 300},
       {Base + "/truncated", "transfer closed with 990 bytes remaining"},
       {Base + "/big", "The reply is too large (more than 65536 bytes)."},
