@@ -15,7 +15,6 @@
 #include <QTemporaryDir>
 
 #include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <atomic>
@@ -107,8 +106,7 @@ class TWebTestServer {
 };
 
 // A server that answers every request through one handler.
-class TSoapTestServer : public TWebTestServer {
- public:
+struct TSoapTestServer : TWebTestServer {
   using THandler = std::function<void(TSoapTestServer& Self, httplib::Response&)>;
   explicit TSoapTestServer(THandler Handler) {
     if (Handler) Route("/", [this, Handler](const httplib::Request&, httplib::Response& Res) { Handler(*this, Res); });
@@ -151,13 +149,12 @@ class TPrivateTempDir {
   QTemporaryDir FDir;
 };
 
-// The bytes of a fixture under tests/data/web and tests/data/soap.
-inline std::string TestDataText(const QString& Path) {
-  QFile File(QStringLiteral(FURROW_TEST_DATA_DIR "/") + Path);
+// The bytes of a fixture under tests/data/web or tests/data/soap.
+inline std::string ReadTestFile(const char* Name, const char* Dir = "soap/") {
+  QFile File(QStringLiteral(FURROW_TEST_DATA_DIR "/") + QLatin1String(Dir) + QLatin1String(Name));
   return File.open(QIODevice::ReadOnly) ? File.readAll().toStdString() : std::string();
 }
-inline std::string WebFixture(const char* Name) { return TestDataText(QStringLiteral("web/") + QLatin1String(Name)); }
-inline std::string ReadTestFile(const char* Name) { return TestDataText(QStringLiteral("soap/") + QLatin1String(Name)); }
+inline std::string WebFixture(const char* Name) { return ReadTestFile(Name, "web/"); }
 
 inline std::string SoapEnvelopeText(const std::string& BodyContent) {
   return "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope "
