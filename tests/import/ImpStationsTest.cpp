@@ -22,7 +22,9 @@ QString IDs(const TImportedStations& S) {
   return Result.join(u' ');
 }
 
-TEST(ImpStations, CompassSectorsIncludeTheirUpperLimit) {
+// A bearing on a sector's upper limit belongs to that sector; angles round halves to
+// the even neighbour.
+TEST(ImpStations, CompassSectorsAndBearings) {
   const QStringList Names = u"N NNE NE ENE E ESE SE SSE S SSW SW WSW W WNW NW NNW N"_s.split(u' ');
   for (int I = 0; I < 16; ++I) {
     const double Limit = 11.25 + 22.5 * I;
@@ -30,9 +32,6 @@ TEST(ImpStations, CompassSectorsIncludeTheirUpperLimit) {
     EXPECT_EQ(BearingToCompass(Limit), Names[I]) << Limit;
     EXPECT_EQ(BearingToCompass(Limit + 0.01), Names[I + 1]) << Limit;
   }
-}
-
-TEST(ImpStations, BearingRoundsHalvesToEven) {
   const struct {
     double Angle;
     int Bearing;
@@ -44,34 +43,32 @@ TEST(ImpStations, BearingRoundsHalvesToEven) {
 TEST(ImpStations, DistancesAndBearingsFromTheField) {
   // The field at 40 N, 100 W; one degree of latitude is 111.2 km (69.1 miles).
   const struct {
-    const char *ID, *Lat, *Lon, *Km, *Miles, *Bearing, *Direction;
-  } Cases[] = {
-      {"NORTH", "41", "-100", "111.2", "69.1", "0", "N"},     {"WEST", "40", "-101", "85.2", "52.9", "270", "W"},
-      {"SOUTH", "39.0", "-100.0", "111.2", "69.1", "180", "S"}, {"EAST", "40", "-99", "85.2", "52.9", "90", "E"},
-      {"NE", "41", "-99", "139.7", "86.8", "37", "NE"},       {"SW", "39.5", "-100.5", "70.1", "43.6", "218", "SW"},
-      {"HERE", "40", "-100", "0.0", "0.0", "0", "N"},
-  };
-  for (const bool Metric : {true, false}) {
-    TImportedStations S;
-    for (const auto& C : Cases)
-      S.AddStation(QLatin1String(C.ID), {u"Station"_s, QLatin1String(C.Lat), QLatin1String(C.Lon), u"300"_s, u"20131231"_s});
-    S.AddStationDistances(Metric, 40, -100);
-    EXPECT_EQ(S.Metric, Metric);
-    for (int I = 0; I < S.Count(); ++I) {
-      const auto& C = Cases[I];
-      EXPECT_EQ(S.GetDistanceText(I), QLatin1String(Metric ? C.Km : C.Miles)) << C.ID;
-      EXPECT_EQ(S.GetBearingText(I) + u' ' + S.GetDirection(I), QLatin1String(C.Bearing) + u' ' + QLatin1String(C.Direction));
-      EXPECT_EQ(S.GetElevation(I) + u' ' + S.GetEndDate(I), u"300 20131231");
-    }
+    const char *ID, *Lat, *Lon, *Expected;  // km, miles, bearing, direction
+  } Cases[] = {{"NORTH", "41", "-100", "111.2 69.1 0 N"},      {"WEST", "40", "-101", "85.2 52.9 270 W"},
+               {"SOUTH", "39.0", "-100.0", "111.2 69.1 180 S"}, {"EAST", "40", "-99", "85.2 52.9 90 E"},
+               {"NE", "41", "-99", "139.7 86.8 37 NE"},         {"SW", "39.5", "-100.5", "70.1 43.6 218 SW"},
+               {"HERE", "40", "-100", "0.0 0.0 0 N"}};
+  TImportedStations Km, Miles;
+  for (const auto& C : Cases) {
+    Km.AddStation(QLatin1String(C.ID), {u"Station"_s, QLatin1String(C.Lat), QLatin1String(C.Lon), u"300"_s, u"20131231"_s});
+    Miles.Add(Km.Strings(Km.Count() - 1));
+  }
+  Km.AddStationDistances(true, 40, -100);
+  Miles.AddStationDistances(false, 40, -100);
+  EXPECT_TRUE(Km.Metric && !Miles.Metric);
+  for (int I = 0; I < Km.Count(); ++I) {
+    EXPECT_EQ(QStringList({Km.GetDistanceText(I), Miles.GetDistanceText(I), Km.GetBearingText(I), Km.GetDirection(I)}).join(u' '),
+              QLatin1String(Cases[I].Expected));
+    EXPECT_EQ(Km.GetElevation(I) + u' ' + Km.GetEndDate(I), u"300 20131231");
   }
 }
 
 TEST(ImpStations, DistancesLandInFieldsSixToEight) {
   TImportedStations S;
-  for (const char* Line : {"SHORT=Three fields,41,-100", "IDONLY=", "NAMEONLY=Just a name", "BADLAT=Bad,abc,-100,1,2",
-                           "POLE=Beyond the pole,95,-100,1,2", "HUGE=Huge,1e300,-100,1,2", "NOLON=No longitude,41,,1,2",
-                           "COMMA=Ames\\, Iowa,41.5,-100,,"})
-    S.Add(QLatin1String(Line));
+  for (const QString& Line : u"SHORT=Three fields,41,-100|IDONLY=|NAMEONLY=Just a name|BADLAT=Bad,abc,-100,1,2|"
+                             u"POLE=Beyond the pole,95,-100,1,2|HUGE=Huge,1e300,-100,1,2|NOLON=No longitude,41,,1,2|"
+                             u"COMMA=Ames\\, Iowa,41.5,-100,,"_s.split(u'|'))
+    S.Add(Line);
   const QStringList Before = S.Lines();
 
   S.AddStationDistances(true, 40, -100);
@@ -96,11 +93,9 @@ TEST(ImpStations, GettersUnescapeAndCheckIndexes) {
   S.AddStation(u"X1"_s, {u"Ames, Iowa \\ north"_s, u"42.0"_s, u"-93.6"_s});
   S.Add(u"X2=n,1,2,3,4,abc,5,N"_s);
   S.Add(u"X3=n,1,2,3,4,12.5,5,N"_s);
-  EXPECT_EQ(S.Strings(0), u"X1=Ames\\, Iowa \\\\ north,42.0,-93.6");
-  EXPECT_EQ(S.GetStationName(0), u"Ames, Iowa \\ north");
+  EXPECT_EQ(S.Strings(0) + u'|' + S.GetStationName(0), u"X1=Ames\\, Iowa \\\\ north,42.0,-93.6|Ames, Iowa \\ north");
   EXPECT_EQ(S.GetLongitude(0) + S.GetEndDate(0), u"-93.6");
-  EXPECT_EQ(S.GetDistance(0) + S.GetDistance(1), 0.0);
-  EXPECT_EQ(S.GetDistance(2), 12.5);
+  EXPECT_EQ(S.GetDistance(0) + S.GetDistance(1) + S.GetDistance(2), 12.5);
   for (int Bad : {-1, 3})
     EXPECT_TRUE(S.GetStationID(Bad).isEmpty() && S.GetStationName(Bad).isEmpty() && S.GetDistance(Bad) == 0.0);
 }
@@ -109,9 +104,9 @@ TEST(ImpStations, GettersUnescapeAndCheckIndexes) {
 // distances and directions.
 TEST(ImpStations, SortsPutMissingValuesLast) {
   TImportedStations Sample;
-  for (const char* Line : {"B2=Boone,,,,,20.0,225,SW", "a1=ames,,,,,12.5,0,N", "C3=Ames,,,,,12.5,22,NNE", "D4=,,,,,0.0,90,E",
-                           "E5=Zearing", "F6=", "A0=boone,,,,,5.0,230,sw", "G7=Nevada,,,,,xx,0,N"})
-    Sample.Add(QLatin1String(Line));
+  for (const QString& Line : u"B2=Boone,,,,,20.0,225,SW a1=ames,,,,,12.5,0,N C3=Ames,,,,,12.5,22,NNE D4=,,,,,0.0,90,E "
+                             u"E5=Zearing F6= A0=boone,,,,,5.0,230,sw G7=Nevada,,,,,xx,0,N"_s.split(u' '))
+    Sample.Add(Line);
   const struct {
     void (TImportedStations::*Sort)(bool);
     const char *Ascending, *Descending;
@@ -131,7 +126,7 @@ TEST(ImpStations, SortsPutMissingValuesLast) {
 
   // Equal identifiers keep their order in both directions.
   TImportedStations Same;
-  for (const char* Line : {"K=first", "J=x", "k=second", "K=third"}) Same.Add(QLatin1String(Line));
+  for (const QString& Line : u"K=first J=x k=second K=third"_s.split(u' ')) Same.Add(Line);
   Same.SortByID(true);
   EXPECT_EQ(Same.Lines().join(u' '), u"J=x K=first k=second K=third");
   Same.SortByID(false);
@@ -164,13 +159,10 @@ TEST(ImpStations, SortsAreConsistentOrders) {
 }
 
 TEST(ImpStations, CompareTextFoldsAsciiOnly) {
-  EXPECT_EQ(CompareTextAscii(u"ames"_s, u"AMES"_s), 0);
-  EXPECT_LT(CompareTextAscii(u"Ames"_s, u"boone"_s), 0);
-  EXPECT_LT(CompareTextAscii(u"E"_s, u"ENE"_s), 0);
-  EXPECT_LT(CompareTextAscii(QString(), u"a"_s), 0);
+  EXPECT_TRUE(CompareTextAscii(u"ames"_s, u"AMES"_s) == 0 && CompareTextAscii(u"E"_s, u"ENE"_s) < 0);
+  EXPECT_TRUE(CompareTextAscii(u"Ames"_s, u"boone"_s) < 0 && CompareTextAscii(QString(), u"a"_s) < 0);
   // Letters beyond ASCII are compared by code: "é" sorts after "z".
-  EXPECT_GT(CompareTextAscii(u"\u00E9"_s, u"z"_s), 0);
-  EXPECT_NE(CompareTextAscii(u"\u00E9"_s, u"\u00C9"_s), 0);
+  EXPECT_TRUE(CompareTextAscii(u"\u00E9"_s, u"z"_s) > 0 && CompareTextAscii(u"\u00E9"_s, u"\u00C9"_s) != 0);
 }
 
 }  // namespace
