@@ -32,6 +32,7 @@ class TWebTestServer {
   struct TRequest {
     std::string Body, SoapAction, ContentType;
     int Count = 0;
+    std::string Target, Form;  // path and query as sent; form fields sorted by name as "name=value&..."
   };
 
   TWebTestServer() {
@@ -72,22 +73,15 @@ class TWebTestServer {
   void Serve(const std::string& PathPrefix, const std::string& Body) {
     Route(PathPrefix, [Body](const httplib::Request&, httplib::Response& Res) { Res.set_content(Body, "text/plain"); });
   }
-  // The last request's target (path and query as sent), and its form fields sorted by
-  // name as "name=value&...".
-  std::string LastTarget() const {
-    std::lock_guard<std::mutex> Lock(FMutex);
-    return FLast.target;
-  }
-  std::string LastForm() const {
+  TRequest Last() const {
     std::lock_guard<std::mutex> Lock(FMutex);
     std::string Form;
     for (const auto& [Name, Part] : FLast.files) Form += (Form.empty() ? "" : "&") + Name + "=" + Part.content;
-    return Form;
+    return {FLast.body, FLast.get_header_value("SOAPAction"), FLast.get_header_value("Content-Type"), FCount,
+            FLast.target, Form};
   }
-  TRequest Last() const {
-    std::lock_guard<std::mutex> Lock(FMutex);
-    return {FLast.body, FLast.get_header_value("SOAPAction"), FLast.get_header_value("Content-Type"), FCount};
-  }
+  std::string LastTarget() const { return Last().Target; }
+  std::string LastForm() const { return Last().Form; }
   // For a handler that must not answer in time: waits until the server goes (5 s at most).
   void Stall() const {
     for (int I = 0; I < 500 && !Stopping; ++I) std::this_thread::sleep_for(std::chrono::milliseconds(10));
