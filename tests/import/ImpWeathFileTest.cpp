@@ -122,6 +122,8 @@ const LayoutCase LayoutCases[] = {
      "*"},
 };
 
+void PrintTo(const LayoutCase& C, std::ostream* Out) { *Out << C.File; }
+
 class LayoutTest : public ImpWeathFileTest, public ::testing::WithParamInterface<LayoutCase> {};
 
 TEST_P(LayoutTest, ReadsFixture) {
