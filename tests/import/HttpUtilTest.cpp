@@ -1,5 +1,4 @@
 #include "HttpUtil.h"
-
 #include "WebTestServer.h"
 
 namespace {

@@ -1,11 +1,11 @@
 // The forecast importer: the DWML reader and the whole call against a local server.
 
+#include <string>
+#include <vector>
+
 #include "ImpNDFD.h"
 #include "WebTestServer.h"
 #include "XmlUtil.h"
-
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -74,7 +74,8 @@ TEST(ImpNDFD, GetForecast) {
     EXPECT_FALSE(Forecast.Has[wkPrecipitation] || Forecast.Use[wkWind] || Forecast.Has[wkHumidity]);
     pugi::xml_document Doc;
     const pugi::xml_node Call = RequestCall(Doc, Server.Last().Body);
-    EXPECT_EQ(Call.child_value("Unit") + std::string(" ") + Call.child_value("startDate"), C.Metric ? "m 2024-02-28" : "e 2024-02-28");
+    EXPECT_EQ(Call.child_value("Unit") + std::string(" ") + Call.child_value("startDate"),
+              C.Metric ? "m 2024-02-28" : "e 2024-02-28");
   }
 }
 

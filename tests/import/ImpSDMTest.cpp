@@ -2,12 +2,12 @@
 // literals), the three query steps against a local server, their failures, and the
 // texture, wilting-point and coarse-fragment readings of a horizon.
 
-#include "ImpSDM.h"
-#include "WebTestServer.h"
-
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "ImpSDM.h"
+#include "WebTestServer.h"
 
 namespace {
 
@@ -19,9 +19,10 @@ std::string HorizonReply(const std::vector<int>& Tops, const std::string& Before
     Data += "<Table><areasymbol>IN001</areasymbol><mukey>166934</mukey><compname>Blount</compname><hzdept_r>" +
             std::to_string(Tops[I]) + "</hzdept_r><hzdepb_r>" + std::to_string(10 * (I + 1)) + "</hzdepb_r></Table>";
   }
-  return SoapEnvelopeText("<RunQueryResponse><RunQueryResult><diffgr:diffgram "
-                          "xmlns:diffgr=\"urn:schemas-microsoft-com:xml-diffgram-v1\"><NewDataSet xmlns=\"\">" +
-                          Data + "</NewDataSet></diffgr:diffgram></RunQueryResult></RunQueryResponse>");
+  return SoapEnvelopeText(
+      "<RunQueryResponse><RunQueryResult><diffgr:diffgram "
+      "xmlns:diffgr=\"urn:schemas-microsoft-com:xml-diffgram-v1\"><NewDataSet xmlns=\"\">" +
+      Data + "</NewDataSet></diffgr:diffgram></RunQueryResult></RunQueryResponse>");
 }
 
 // The query text of the last request.
@@ -47,14 +48,20 @@ TEST(ImpSDMQueries, ValuesStayInsideTheirLiterals) {
   for (const char* Bad : {"I'", "IND", "", "I%", "1N"})
     EXPECT_TRUE(TImportedSdmSurveys::SurveysQuery(QString::fromUtf8(Bad)).isEmpty()) << Bad;
   const QString MapUnits = TImportedSdmSoils::MapUnitsQuery(QStringLiteral("IN001' OR '1'='1"));
-  const QString BySymbol =
-      TImportedSdmHorizons::HorizonsQuery(QStringLiteral("IN'1"), QString::fromUtf8("\xC3\x84" "bC'"), QStringLiteral("O'Brien"));
-  const QString ByKey = TImportedSdmHorizons::HorizonsQuery(QString(), QStringLiteral("16'6"), QStringLiteral("Unused"));
+  const QString BySymbol = TImportedSdmHorizons::HorizonsQuery(QStringLiteral("IN'1"),
+                                                               QString::fromUtf8("\xC3\x84"
+                                                                                 "bC'"),
+                                                               QStringLiteral("O'Brien"));
+  const QString ByKey =
+      TImportedSdmHorizons::HorizonsQuery(QString(), QStringLiteral("16'6"), QStringLiteral("Unused"));
   for (const char* Part : {"l.areasymbol = 'IN001'' OR ''1''=''1' INNER JOIN mapunit mu ON mu.lkey = l.lkey LEFT OUTER",
                            "c.majcompflag = 'Yes' ORDER BY l.areasymbol, museq, comppct_r DESC, compname"})
     EXPECT_TRUE(MapUnits.contains(QLatin1String(Part))) << Part;
-  for (const char* Part : {"l.areasymbol = 'IN''1'", "LOWER(mu.musym) = '\xC3\x84" "bc''' LEFT OUTER JOIN",
-                           "c.compname = 'O''Brien' LEFT OUTER JOIN chorizon ch ON ch.cokey = c.cokey ORDER BY l.areasymbol"})
+  for (const char* Part :
+       {"l.areasymbol = 'IN''1'",
+        "LOWER(mu.musym) = '\xC3\x84"
+        "bc''' LEFT OUTER JOIN",
+        "c.compname = 'O''Brien' LEFT OUTER JOIN chorizon ch ON ch.cokey = c.cokey ORDER BY l.areasymbol"})
     EXPECT_TRUE(BySymbol.contains(QString::fromUtf8(Part))) << Part;
   EXPECT_TRUE(ByKey.contains(QStringLiteral(
       "FROM sacatalog sac INNER JOIN legend l ON l.areasymbol = sac.areasymbol INNER JOIN mapunit mu ON mu.lkey = "
@@ -77,8 +84,9 @@ TEST(ImpSDMQueries, ThreeStepsAgainstTheService) {
   Surveys.SortByName();
   QStringList Names;
   for (int I = 0; I < Surveys.Count(); ++I) Names << Surveys.GetAreaName(I);
-  EXPECT_EQ(Names.join(u'|'), QStringLiteral("Adams County, Indiana|Allen County, Indiana|Bartholomew County, Indiana|"
-                                             "Lagrange County, Indiana|LaPorte County, Indiana|St. Joseph County, Indiana"));
+  EXPECT_EQ(Names.join(u'|'),
+            QStringLiteral("Adams County, Indiana|Allen County, Indiana|Bartholomew County, Indiana|"
+                           "Lagrange County, Indiana|LaPorte County, Indiana|St. Joseph County, Indiana"));
   EXPECT_EQ(Surveys.GetAreaSymbol(4), QStringLiteral("IN091"));
   // A bad state abbreviation sends nothing.
   EXPECT_FALSE(Surveys.GetSurveys(QStringLiteral("I'"), Msg));
@@ -96,7 +104,8 @@ TEST(ImpSDMQueries, ThreeStepsAgainstTheService) {
   Soils.SortByName();
   QStringList Components;
   for (int I = 0; I < Soils.Count(); ++I)
-    if (!Soils.GetComponentName(I).isEmpty()) Components << Soils.GetComponentName(I) + u'/' + Soils.GetMapUnitSymbol(I);
+    if (!Soils.GetComponentName(I).isEmpty())
+      Components << Soils.GetComponentName(I) + u'/' + Soils.GetMapUnitSymbol(I);
   EXPECT_EQ(Components.join(u' '), QStringLiteral("Blount/BlA Glynwood/GsB2 houghton/Ho Pewamo/Pm"));
 
   Reply = ReadTestFile("sdm_horizons.xml");
@@ -156,9 +165,10 @@ TEST(ImpSDMQueries, FailuresGiveTheirMessageAndLeaveTheObjectEmpty) {
     TImportedSdmHorizons H = OneHorizon({{sdmHzdepb, "23"}});
     S.ServiceAddress = M.ServiceAddress = H.ServiceAddress = Server.Url();
     QString Msg;
-    EXPECT_FALSE(C.Step == 1   ? S.GetSurveys(QStringLiteral("IN"), Msg)
-                 : C.Step == 2 ? M.GetMapUnits(QStringLiteral("IN001"), Msg)
-                               : H.GetHorizons(QStringLiteral("IN001"), QStringLiteral("BlA"), QStringLiteral("B"), Msg));
+    EXPECT_FALSE(C.Step == 1 ? S.GetSurveys(QStringLiteral("IN"), Msg)
+                 : C.Step == 2
+                     ? M.GetMapUnits(QStringLiteral("IN001"), Msg)
+                     : H.GetHorizons(QStringLiteral("IN001"), QStringLiteral("BlA"), QStringLiteral("B"), Msg));
     EXPECT_TRUE(Msg.contains(QString::fromUtf8(C.Message))) << Msg.toStdString();
     EXPECT_EQ(S.Count() + M.Count() + H.Count(), C.Step == 3 ? 0 : 1);
     EXPECT_EQ(Temp.FileCount(), 0);
@@ -172,27 +182,43 @@ TEST(ImpSDMHorizon, TextureClassFromTheTriangleAndSandFractions) {
     const char* Texture;
     const char* Message = "";
   } Cases[] = {
-      {"0", "0", "0", {}, "MUCK"}, {"92", "5", "3", {}, "S"},
-      {"88", "6", "6", {}, "LS"},      // Si + 1.5 C = 15 is no longer sand
-      {"80", "10", "10", {}, "SL"},    // Si + 2 C = 30 is no longer loamy sand
-      {"60", "35", "5", {}, "SL"}, {"40", "40", "20", {}, "L"}, {"52", "28", "20", {}, "L"},
-      {"53", "27", "20", {}, "SCL"}, {"5", "80", "15", {}, "SIL"}, {"5", "85", "10", {}, "SI"},
-      {"45", "20", "35", {}, "CL"}, {"20", "45", "35", {}, "SICL"}, {"50", "10", "40", {}, "SC"},
-      {"5", "50", "45", {}, "SIC"}, {"30", "25", "45", {}, "C"},
+      {"0", "0", "0", {}, "MUCK"},
+      {"92", "5", "3", {}, "S"},
+      {"88", "6", "6", {}, "LS"},    // Si + 1.5 C = 15 is no longer sand
+      {"80", "10", "10", {}, "SL"},  // Si + 2 C = 30 is no longer loamy sand
+      {"60", "35", "5", {}, "SL"},
+      {"40", "40", "20", {}, "L"},
+      {"52", "28", "20", {}, "L"},
+      {"53", "27", "20", {}, "SCL"},
+      {"5", "80", "15", {}, "SIL"},
+      {"5", "85", "10", {}, "SI"},
+      {"45", "20", "35", {}, "CL"},
+      {"20", "45", "35", {}, "SICL"},
+      {"50", "10", "40", {}, "SC"},
+      {"5", "50", "45", {}, "SIC"},
+      {"30", "25", "45", {}, "C"},
       {"10", "10", "10", {}, ""},  // fits no class
-      {"abc", "", "", {}, "", "Horizon 1 has invalid sand."}, {"92,0", "5", "3", {}, "", "Horizon 1 has invalid sand."},
-      {"92", "x", "", {}, "", "Horizon 1 has invalid clay."}, {"92", "x", "3", {}, "", "Horizon 1 has invalid silt."},
-      {"92", "5", "3", {"10", "20", "10", "30", "30"}, "COS"}, {"92", "5", "3", {"5", "10", "50", "20", "15"}, "S"},
-      {"92", "5", "3", {"0", "5", "10", "70", "15"}, "FS"}, {"92", "5", "3", {"0", "0", "0", "50", "50"}, "VFS"},
-      {"88", "6", "6", {"0", "0", "0", "50", "50"}, "LFS"}, {"88", "6", "6", {"5", "0", "5", "30", "60"}, "LVFS"},
+      {"abc", "", "", {}, "", "Horizon 1 has invalid sand."},
+      {"92,0", "5", "3", {}, "", "Horizon 1 has invalid sand."},
+      {"92", "x", "", {}, "", "Horizon 1 has invalid clay."},
+      {"92", "x", "3", {}, "", "Horizon 1 has invalid silt."},
+      {"92", "5", "3", {"10", "20", "10", "30", "30"}, "COS"},
+      {"92", "5", "3", {"5", "10", "50", "20", "15"}, "S"},
+      {"92", "5", "3", {"0", "5", "10", "70", "15"}, "FS"},
+      {"92", "5", "3", {"0", "0", "0", "50", "50"}, "VFS"},
+      {"88", "6", "6", {"0", "0", "0", "50", "50"}, "LFS"},
+      {"88", "6", "6", {"5", "0", "5", "30", "60"}, "LVFS"},
       {"65", "25", "10", {"30", "5", "10", "30", "25"}, "COSL"},
-      {"65", "25", "10", {"5", "5", "30", "30", "30"}, "COSL"}, {"65", "25", "10", {"5", "10", "20", "20", "20"}, "SL"},
-      {"65", "25", "10", {"2", "3", "5", "55", "10"}, "FSL"}, {"65", "25", "10", {"2", "3", "5", "20", "45"}, "VFSL"},
+      {"65", "25", "10", {"5", "5", "30", "30", "30"}, "COSL"},
+      {"65", "25", "10", {"5", "10", "20", "20", "20"}, "SL"},
+      {"65", "25", "10", {"2", "3", "5", "55", "10"}, "FSL"},
+      {"65", "25", "10", {"2", "3", "5", "20", "45"}, "VFSL"},
       {"65", "25", "10", {"2", "3", "5", "", "45"}, "SL"},  // a fraction missing keeps the class
   };
   for (const auto& C : Cases) {
     SCOPED_TRACE(std::string(C.Sand) + "/" + C.Silt + "/" + C.Clay);
-    std::vector<std::pair<int, const char*>> Values = {{sdmSandtotal, C.Sand}, {sdmSilttotal, C.Silt}, {sdmClaytotal, C.Clay}};
+    std::vector<std::pair<int, const char*>> Values = {
+        {sdmSandtotal, C.Sand}, {sdmSilttotal, C.Silt}, {sdmClaytotal, C.Clay}};
     for (size_t I = 0; I < C.Fractions.size(); ++I) Values.push_back({sdmSandvc + int(I), C.Fractions[I]});
     QString Msg = QStringLiteral("x"), Texture = QStringLiteral("x");
     OneHorizon(Values).GetTextureClass(1, Msg, Texture);
@@ -213,7 +239,7 @@ TEST(ImpSDMHorizon, CoarseFragmentsAndFifteenBarFraction) {
   const struct {
     const char *Sieve, *Frag3to10, *FragGt10, *Density;
     double Fragments;
-  } Cases[] = {{"80", "5", "0", "1.325", 12.5}, {"80", "5", "0", "", 0},   {"", "", "", "1.5", 0},
+  } Cases[] = {{"80", "5", "0", "1.325", 12.5}, {"80", "5", "0", "", 0},           {"", "", "", "1.5", 0},
                {"90", "", "", "1.325", 5},      {"0", "100", "50", "2.65", 0},  // above 100
                {"120", "0", "0", "1.3", 0},     {"80", "1e308", "1e308", "1.3", 0}};
   for (const auto& C : Cases) {

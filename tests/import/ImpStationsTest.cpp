@@ -1,11 +1,10 @@
-#include "ImpStations.h"
-
 #include <gtest/gtest.h>
 
 #include <QRandomGenerator>
-
 #include <functional>
 #include <limits>
+
+#include "ImpStations.h"
 
 using namespace Qt::StringLiterals;
 
@@ -35,8 +34,8 @@ TEST(ImpStations, CompassSectorsAndBearings) {
   const struct {
     double Angle;
     int Bearing;
-  } Cases[] = {{-0.4, 0},     {0.5, 0},      {1.5, 2},  {2.5, 2},   {-90, 270}, {90, 90}, {-180, 180},
-               {-179.5, 180}, {179.5, 180}, {-0.5, 0}, {359.6, 0}, {NaN, 0}};
+  } Cases[] = {{-0.4, 0},   {0.5, 0},      {1.5, 2},     {2.5, 2},  {-90, 270}, {90, 90},
+               {-180, 180}, {-179.5, 180}, {179.5, 180}, {-0.5, 0}, {359.6, 0}, {NaN, 0}};
   for (const auto& C : Cases) EXPECT_EQ(BearingFromAngle(C.Angle), C.Bearing) << C.Angle;
 }
 
@@ -46,12 +45,20 @@ TEST(ImpStations, CompassSectorsAndBearings) {
 TEST(ImpStations, DistancesAndBearingsFromTheField) {
   const struct {
     const char *Line, *Expected;  // km, miles, bearing, direction
-  } Cases[] = {{"NORTH=n,41,-100,300,20131231", "111.2 69.1 0 N"}, {"WEST=n,40,-101", "85.2 52.9 270 W"},
-               {"SOUTH=n,39.0,-100.0", "111.2 69.1 180 S"},        {"EAST=n,40,-99", "85.2 52.9 90 E"},
-               {"NE=n,41,-99", "139.7 86.8 37 NE"},                {"SW=n,39.5,-100.5", "70.1 43.6 218 SW"},
-               {"HERE=n,40,-100", "0.0 0.0 0 N"},                  {"COMMA=Ames\\, Iowa,41.5,-100,,", "166.8 103.6 0 N"},
-               {"IDONLY=", ""},          {"NAMEONLY=Just a name", ""},        {"BADLAT=Bad,abc,-100,1,2", ""},
-               {"NOLON=No,41,,1,2", ""}, {"POLE=Beyond,95,-100,1,2", ""},     {"HUGE=Huge,1e300,-100,1,2", ""}};
+  } Cases[] = {{"NORTH=n,41,-100,300,20131231", "111.2 69.1 0 N"},
+               {"WEST=n,40,-101", "85.2 52.9 270 W"},
+               {"SOUTH=n,39.0,-100.0", "111.2 69.1 180 S"},
+               {"EAST=n,40,-99", "85.2 52.9 90 E"},
+               {"NE=n,41,-99", "139.7 86.8 37 NE"},
+               {"SW=n,39.5,-100.5", "70.1 43.6 218 SW"},
+               {"HERE=n,40,-100", "0.0 0.0 0 N"},
+               {"COMMA=Ames\\, Iowa,41.5,-100,,", "166.8 103.6 0 N"},
+               {"IDONLY=", ""},
+               {"NAMEONLY=Just a name", ""},
+               {"BADLAT=Bad,abc,-100,1,2", ""},
+               {"NOLON=No,41,,1,2", ""},
+               {"POLE=Beyond,95,-100,1,2", ""},
+               {"HUGE=Huge,1e300,-100,1,2", ""}};
   TImportedStations Km, Miles;
   for (const auto& C : Cases) Km.Add(QLatin1String(C.Line));
   Miles = Km;
@@ -62,7 +69,8 @@ TEST(ImpStations, DistancesAndBearingsFromTheField) {
   for (int I = 0; I < Km.Count(); ++I) {
     const QStringList Values{Km.GetDistanceText(I), Miles.GetDistanceText(I), Km.GetBearingText(I), Km.GetDirection(I)};
     EXPECT_EQ(Values.join(u' ').trimmed(), QLatin1String(Cases[I].Expected)) << Cases[I].Line;
-    EXPECT_TRUE(*Cases[I].Expected || (Km.Strings(I) == QLatin1String(Cases[I].Line) && Miles.Strings(I) == Km.Strings(I)));
+    EXPECT_TRUE(*Cases[I].Expected ||
+                (Km.Strings(I) == QLatin1String(Cases[I].Line) && Miles.Strings(I) == Km.Strings(I)));
   }
   EXPECT_EQ(Km.Strings(1), u"WEST=n,40,-101,,,85.2,270,W");
   EXPECT_EQ(Km.GetElevation(0) + u' ' + Km.GetEndDate(0) + u' ' + Km.GetStationName(7), u"300 20131231 Ames, Iowa");
@@ -90,8 +98,9 @@ TEST(ImpStations, GettersUnescapeAndCheckIndexes) {
 // distances and directions.
 TEST(ImpStations, SortsPutMissingValuesLast) {
   TImportedStations Sample;
-  for (const QString& Line : u"B2=Boone,,,,,20.0,225,SW a1=ames,,,,,12.5,0,N C3=Ames,,,,,12.5,22,NNE D4=,,,,,0.0,90,E "
-                             u"E5=Zearing F6= A0=boone,,,,,5.0,230,sw G7=Nevada,,,,,xx,0,N"_s.split(u' '))
+  for (const QString& Line :
+       u"B2=Boone,,,,,20.0,225,SW a1=ames,,,,,12.5,0,N C3=Ames,,,,,12.5,22,NNE D4=,,,,,0.0,90,E "
+       u"E5=Zearing F6= A0=boone,,,,,5.0,230,sw G7=Nevada,,,,,xx,0,N"_s.split(u' '))
     Sample.Add(Line);
   const struct {
     void (TImportedStations::*Sort)(bool);
@@ -128,9 +137,9 @@ TEST(ImpStations, SortsAreConsistentOrders) {
   const char* Directions[] = {"", "N", "NNE", "n", "E", "SW"};
   TImportedStations S;
   for (int I = 0; I < 300; ++I) {
-    S.AddStation(u"ID"_s + QString::number(I),
-                 {QLatin1String(Names[Random.bounded(6)]), QString(), QString(), QString(), QString(),
-                  QLatin1String(Distances[Random.bounded(9)]), QString(), QLatin1String(Directions[Random.bounded(6)])});
+    S.AddStation(u"ID"_s + QString::number(I), {QLatin1String(Names[Random.bounded(6)]), QString(), QString(),
+                                                QString(), QString(), QLatin1String(Distances[Random.bounded(9)]),
+                                                QString(), QLatin1String(Directions[Random.bounded(6)])});
   }
   TImportedStations Reversed;
   for (int I = S.Count() - 1; I >= 0; --I) Reversed.Add(S.Strings(I));

@@ -1,6 +1,5 @@
-#include "ImpWeathFile.h"
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,7 +8,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include <sys/stat.h>
+#include "ImpWeathFile.h"
 
 using namespace Qt::StringLiterals;
 
@@ -33,7 +32,9 @@ QString Flags(const bool (&Kinds)[WeatherKindCount]) {
 }
 
 // Station name, latitude, longitude and elevation as "name|lat|lon|elev".
-QString Facts(const TImportedWeather& W) { return QStringList{W.StationName, W.Latitude, W.Longitude, W.Elevation}.join(u'|'); }
+QString Facts(const TImportedWeather& W) {
+  return QStringList{W.StationName, W.Latitude, W.Longitude, W.Elevation}.join(u'|');
+}
 
 // A temporary folder for files made by the tests.
 class ImpWeathFileTest : public ::testing::Test {
@@ -92,8 +93,8 @@ const LayoutCase LayoutCases[] = {
     // Flagged values lose their "*"; "M" and "0.05s" become empty.
     {"noaa_lcd.csv", "NOAA LCD", false, "111000", "101000", 31, "20130701=110,82,96,0.91,7.5",
      "20130731=102,82,92,0.00,10.2", "PHOENIX SKY HARBOR INTERNATIONAL AIRPORT, AZ US|33.4277|-112.0038|1107 ft.",
-     "20130705=100,81,90,0.98,4.5|20130713=103,,,0.19,13.1|20130721=105,89,97,,8.3|20130726=112,81,96,0.00,6.8", "YMMDD",
-     DateRule::Stop},
+     "20130705=100,81,90,0.98,4.5|20130713=103,,,0.19,13.1|20130721=105,89,97,,8.3|20130726=112,81,96,0.00,6.8",
+     "YMMDD", DateRule::Stop},
     // "--" is missing.
     {"caldry.txt", "Caldry Automated Station", false, "111000", "101000", 35, "20130601=100.4,64.7,82.6,0.00,7.6",
      "20130705=95.4,64.8,80.1,0.00,8.6", "47|||", "20130609=96.5,59.9,78.2,0.00,", "MM/DD/Y", DateRule::Fail},
@@ -110,7 +111,8 @@ const LayoutCase LayoutCases[] = {
     // Quoted notes with a comma and a backslash are stored escaped.
     {"standard.csv", "Standard CSV", false, "111111", "111111", 31, "20130701=90.1,66.8,,0.00,11.6,59,,",
      "20130731=89.4,66.6,,0.00,5.8,81,Last day\\, end of record,", "|||",
-     "20130717=87.6,61.4,,0.28,6.0,67,Wet \\\\ muddy,|20130704=86.0,62.0,,0.00,8.1,61,,1.00", "M,D,Y", DateRule::Fail, "*"},
+     "20130717=87.6,61.4,,0.28,6.0,67,Wet \\\\ muddy,|20130704=86.0,62.0,,0.00,8.1,61,,1.00", "M,D,Y", DateRule::Fail,
+     "*"},
     // A day marked "M" and the total line are skipped.
     {"nexrad.txt", "NEXRAD", false, "010000", "010000", 29, "20130601=,,,0.00,", "20130630=,,,0.00,",
      "|41.5901|-93.6208|", "20130613", "MM/DD/Y", DateRule::Skip},
@@ -118,8 +120,8 @@ const LayoutCase LayoutCases[] = {
     {"enviro_weather.csv", "Enviro-weather", false, "110100", "110100", 31, "20130701=77.1,63.6,,0.04,,64.1",
      "20130731=86.4,55.1,,0.00,,65.7", "|||", "20130710=80.5,57.4,,0.00,", "MM/DD/Y", DateRule::Skip},
     {"maricopa-2013-standard.csv", "Standard CSV", true, "111110", "111110", 365,
-     "20130101=12.40,-3.10,,0.25,1.12,59.8,Rain", "20131231=19.60,-1.00,,0.00,0.94,58.5,", "|||", "", "M,D,Y", DateRule::Fail,
-     "*"},
+     "20130101=12.40,-3.10,,0.25,1.12,59.8,Rain", "20131231=19.60,-1.00,,0.00,0.94,58.5,", "|||", "", "M,D,Y",
+     DateRule::Fail, "*"},
 };
 
 void PrintTo(const LayoutCase& C, std::ostream* Out) { *Out << C.File; }
@@ -176,7 +178,7 @@ TEST_P(LayoutTest, BadDatesFollowTheLayoutsRule) {
   const QDate Day1 = QDate::fromString(QLatin1String(C.First).left(8), u"yyyyMMdd"_s), Day2 = Day1.addDays(1);
   const struct {
     int Y, M, D;
-  } BadDates[] = {{1949, 12, 31}, {2051, 1, 1}, {2013, 2, 30}, {2013, 4, 31},
+  } BadDates[] = {{1949, 12, 31}, {2051, 1, 1},  {2013, 2, 30}, {2013, 4, 31},
                   {2013, 2, 29},  {2013, 6, 31}, {2013, 13, 1}, {2013, 1, 0}};
   for (const auto& Bad : BadDates) {
     QString Text = QString::fromLatin1(ReadFixture(C.File)), Line;
@@ -194,7 +196,8 @@ TEST_P(LayoutTest, BadDatesFollowTheLayoutsRule) {
     };
     const QString BadText = DateText(C.Dates, Bad.Y, Bad.M, Bad.D);
     Replace(Day2, BadText);
-    const QString FailText = *C.FailText == '*' ? Line : DateText(*C.FailText ? C.FailText : C.Dates, Bad.Y, Bad.M, Bad.D);
+    const QString FailText =
+        *C.FailText == '*' ? Line : DateText(*C.FailText ? C.FailText : C.Dates, Bad.Y, Bad.M, Bad.D);
     Replace(Day1, DateText(C.Dates, 2012, 2, 29));
     const QString Path = Write(u"bad.txt"_s, Text.toLatin1());
     SCOPED_TRACE(BadText.toStdString());
@@ -372,9 +375,15 @@ TEST_P(LayoutTest, CutAndGarbledCopiesGiveSoundDaysOrAMessage) {
       const qsizetype Pos = Random.bounded(int(Bytes.size()));
       const char Ch = Noise[Random.bounded(int(sizeof Noise))];
       switch (Random.bounded(3)) {
-        case 0: Bytes[Pos] = Ch; break;
-        case 1: Bytes.insert(Pos, Ch); break;
-        default: Bytes.remove(Pos, Random.bounded(40)); break;
+        case 0:
+          Bytes[Pos] = Ch;
+          break;
+        case 1:
+          Bytes.insert(Pos, Ch);
+          break;
+        default:
+          Bytes.remove(Pos, Random.bounded(40));
+          break;
       }
     }
     ExpectSoundDaysOrAMessage(Bytes, "round " + std::to_string(Round));

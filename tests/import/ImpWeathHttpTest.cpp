@@ -1,8 +1,7 @@
-#include "ImpWeathHttp.h"
-
-#include "WebTestServer.h"
-
 #include <functional>
+
+#include "ImpWeathHttp.h"
+#include "WebTestServer.h"
 
 namespace {
 
@@ -25,7 +24,8 @@ TEST_F(ImpWeathHttpTest, StationListOfEachSource) {
        "KIN1234=West Lafayette 6NW"},
       {"wu_asos", "on, Canada , CA , ca", "", "/iem/sites/locate.php?network=CA_ON_ASOS", ""},
       {"NWS_COOP", "in", "", "/iem/sites/locate.php?network=INCLIMATE",
-       "AMW=Ames Municipal Airport|KIND=Indianapolis Intl|LAF=Lafayette\\, Purdue Univ Airport|IN1234=West Lafayette 6NW"},
+       "AMW=Ames Municipal Airport|KIND=Indianapolis Intl|LAF=Lafayette\\, Purdue Univ Airport|IN1234=West Lafayette "
+       "6NW"},
       {"IA_AgClimate", "IA", "", "/iem/sites/locate.php?network=ISUAG", ""},
       {"WU_PWS", "IN,United States,US,US", "wu_stations.csv",
        "/wu/weatherstation/ListStations.asp?selectedState=IN&selectedCountry=United+States&format=XML", Pws},

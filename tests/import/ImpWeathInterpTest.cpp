@@ -1,8 +1,7 @@
-#include "ImpWeathInterp.h"
-
-#include "WebTestServer.h"
-
 #include <limits>
+
+#include "ImpWeathInterp.h"
+#include "WebTestServer.h"
 
 namespace {
 
@@ -17,20 +16,23 @@ class ImpWeathInterpTest : public TWebTest {
       const std::string ID = Req.get_param_value("ID");
       const std::map<std::string, std::string> Days{
           {"A", "2016-03-01,80,70,60,0.10,5,50\n<br>\n2016-03-02,82,72,,,6,N/A\n"},
-          {"B", "2016-03-01,90,80,70,0.20,10,60\n<br>\n2016-03-02,86,76,66,0.40,8,70\n<br>\n"
-                "2016-03-03,88,78,68,0.30,9,80\n"},
+          {"B",
+           "2016-03-01,90,80,70,0.20,10,60\n<br>\n2016-03-02,86,76,66,0.40,8,70\n<br>\n"
+           "2016-03-03,88,78,68,0.30,9,80\n"},
           {"C", "2016-03-01,70,60,50,0.00,3,90\n<br>\n2016-03-03,100,,,,,\n"}};
       const int D = ID.size() >= 2 && ID[0] == 'D' ? std::atoi(ID.c_str() + 1) : 0;
       const auto Found = Days.find(ID);
       if (Found == Days.end() && D == 0) return void(Res.status = 404);
-      Res.set_content("Date,TemperatureHighF,TemperatureAvgF,TemperatureLowF,PrecipitationSumIn,"
-                      "WindSpeedAvgMPH,HumidityAvg\n<br>\n" +
-                          (D > 0 ? "2016-03-01," + std::to_string(10 * D) + ",,,,,\n" : Found->second),
-                      "text/plain");
+      Res.set_content(
+          "Date,TemperatureHighF,TemperatureAvgF,TemperatureLowF,PrecipitationSumIn,"
+          "WindSpeedAvgMPH,HumidityAvg\n<br>\n" +
+              (D > 0 ? "2016-03-01," + std::to_string(10 * D) + ",,,,,\n" : Found->second),
+          "text/plain");
     });
     Server.Route("/iem/request/coop/dl.php", [](const httplib::Request& Req, httplib::Response& Res) {
-      Res.set_content(Req.get_param_value("station[]") == "M1" ? "station,day,highc,lowc,precipmm\nM1,2016-03-01,20,10,3\n"
-                                                               : "station,day,high,low,precip\nE1,2016-03-01,68,50,0.12\n",
+      Res.set_content(Req.get_param_value("station[]") == "M1"
+                          ? "station,day,highc,lowc,precipmm\nM1,2016-03-01,20,10,3\n"
+                          : "station,day,high,low,precip\nE1,2016-03-01,68,50,0.12\n",
                       "text/plain");
     });
   }
@@ -47,11 +49,15 @@ TEST_F(ImpWeathInterpTest, InverseDistanceSquaredMeans) {
     const char* Expected;  // the day lines, or the message
   } Cases[] = {
       // A at 1, B at 2: weights 1 and 1/4; B has the most days and gives the dates.
-      {"WU_PWS", {{"A", 1.0}, {"B", 2.0}},
-       "20160301=82.0,62.0,72.0,0.1,6.0,52.0,|20160302=82.8,66.0,72.8,0.4,6.4,70.0,|20160303=88.0,68.0,78.0,0.3,9.0,80.0,"},
+      {"WU_PWS",
+       {{"A", 1.0}, {"B", 2.0}},
+       "20160301=82.0,62.0,72.0,0.1,6.0,52.0,|20160302=82.8,66.0,72.8,0.4,6.4,70.0,|20160303=88.0,68.0,78.0,0.3,9.0,80."
+       "0,"},
       // C at 4 adds a weight of 1/16 where it has values.
-      {"WU_PWS", {{"A", 1.0}, {"B", 2.0}, {"C", 4.0}},
-       "20160301=81.4,61.4,71.4,0.1,5.9,53.8,|20160302=82.8,66.0,72.8,0.4,6.4,70.0,|20160303=90.4,68.0,78.0,0.3,9.0,80.0,"},
+      {"WU_PWS",
+       {{"A", 1.0}, {"B", 2.0}, {"C", 4.0}},
+       "20160301=81.4,61.4,71.4,0.1,5.9,53.8,|20160302=82.8,66.0,72.8,0.4,6.4,70.0,|20160303=90.4,68.0,78.0,0.3,9.0,80."
+       "0,"},
       // Equal day counts: the earlier station gives the dates; a date only C has keeps
       // C's values and empty fields where C has none.
       {"WU_PWS", {{"C", 4.0}, {"A", 1.0}}, "20160301=79.4,59.4,69.4,0.1,4.9,52.4,|20160303=100.0,,,,,,"},

@@ -1,8 +1,8 @@
-#include "ImpWeath.h"
-
 #include <gtest/gtest.h>
 
 #include <QRandomGenerator>
+
+#include "ImpWeath.h"
 
 using namespace Qt::StringLiterals;
 
@@ -18,9 +18,9 @@ TImportedWeather WeatherWith(std::initializer_list<const char*> Lines) {
 }
 
 TEST(ImpWeath, DayLineFieldsAndDates) {
-  const TImportedWeather W = WeatherWith({"20160704=88.0,61.0,,0.12", "20160229=1", "19991231=", "20150229=1",
-                                          "2016070=1", "2016-7-4=1", "+2016070=1", "20161301=1", "20160100=1",
-                                          "novalue", "２０１６０７０４=1"});
+  const TImportedWeather W =
+      WeatherWith({"20160704=88.0,61.0,,0.12", "20160229=1", "19991231=", "20150229=1", "2016070=1", "2016-7-4=1",
+                   "+2016070=1", "20161301=1", "20160100=1", "novalue", "２０１６０７０４=1"});
   const char* Expected[] = {"", "88.0", "61.0", "", "0.12", "", "", "", "", ""};
   for (int FieldNo = 0; FieldNo <= 9; ++FieldNo) EXPECT_EQ(W.GetDayField(0, FieldNo), QLatin1String(Expected[FieldNo]));
   // Bad indexes give empty fields rather than a crash.
@@ -42,7 +42,8 @@ TEST(ImpWeath, DayLineFieldsAndDates) {
 }
 
 TEST(ImpWeath, EscapedNotesReadBackWithoutEscapes) {
-  TImportedWeather W = WeatherWith({R"(20130701=80,60,,0.1,,,rain\, hail,0.5)", R"(20130702=80,60,,0.1,,,C:\\temp\\x=1)"});
+  TImportedWeather W =
+      WeatherWith({R"(20130701=80,60,,0.1,,,rain\, hail,0.5)", R"(20130702=80,60,,0.1,,,C:\\temp\\x=1)"});
   W.OutParser.Escape = u'\\';
   EXPECT_EQ(W.GetDayField(0, dfNotes), u"rain, hail");
   EXPECT_EQ(W.GetDayField(0, dfIrrigation), u"0.5");
@@ -86,7 +87,8 @@ TEST(ImpWeath, SplitFieldsMatchesLineParser) {
     QChar Delimiter, Quote, Escape;
   } Parsers[] = {{u',', Off, Off},    {u',', u'"', Off}, {u',', Off, u'\\'},
                  {u',', u'"', u'\\'}, {u'\t', Off, Off}, {u' ', Off, Off}};
-  const char* Lines[] = {"a,\"b,c\",d", "\"a\" , \" b \",\"", "a\\", "\"unterminated,a,b", "a\tb\t\tc", "A,b,A B,x\\,y"};
+  const char* Lines[] = {"a,\"b,c\",d",        "\"a\" , \" b \",\"", "a\\",
+                         "\"unterminated,a,b", "a\tb\t\tc",          "A,b,A B,x\\,y"};
   for (const auto& P : Parsers) {
     TMyLineParser Parser;
     Parser.Delimiter = P.Delimiter;

@@ -1,13 +1,13 @@
 // The SOAP client and the soil data and forecast service bindings, against a local
 // server: the requests they write, the replies they read and the failures they report.
 
-#include "SDMTabularService_proxy.h"
-#include "WebTestServer.h"
-#include "ndfdXML_proxy.h"
-
 #include <cstring>
 #include <functional>
 #include <string>
+
+#include "SDMTabularService_proxy.h"
+#include "WebTestServer.h"
+#include "ndfdXML_proxy.h"
 
 namespace {
 
@@ -80,17 +80,24 @@ TEST(NdfdBinding, EveryOperationSendsRpcEncodedArgumentsAndReadsItsResult) {
     std::function<QString()> Call;
     const char* Arguments = "";  // the call's child elements, when given
   } Cases[] = {
-      {"NDFDgen", "A", [&] { return P->NDFDgen(1, 2, productType::productType_time_series, T, T, unitType::e, Params); },
-       "latitude=1 longitude=2 product=time-series startTime=2024-05-01T06:00:00Z endTime=2024-05-01T06:00:00Z Unit=e "},
+      {"NDFDgen", "A",
+       [&] { return P->NDFDgen(1, 2, productType::productType_time_series, T, T, unitType::e, Params); },
+       "latitude=1 longitude=2 product=time-series startTime=2024-05-01T06:00:00Z endTime=2024-05-01T06:00:00Z "
+       "Unit=e "},
       {"NDFDgenByDay", "<dwml/>",
        [&] { return P->NDFDgenByDay(40.68, -84.925, T.date(), 5, unitType::m, formatType::formatType__24_hourly); },
        "latitude=40.68 longitude=-84.925 startDate=2024-05-01 numDays=5 Unit=m format=24 hourly "},
-      {"NDFDgenLatLonList", "A", [&] { return P->NDFDgenLatLonList("1,2", productType::glance, T, T, unitType::m, Params); }},
+      {"NDFDgenLatLonList", "A",
+       [&] { return P->NDFDgenLatLonList("1,2", productType::glance, T, T, unitType::m, Params); }},
       {"NDFDgenByDayLatLonList", "<dwml/>",
        [&] { return P->NDFDgenByDayLatLonList("1,2", T.date(), 2, unitType::e, formatType::formatType__12_hourly); }},
-      {"GmlLatLonList", "C", [&] { return P->GmlLatLonList("1,2", T, featureTypeType::Ndfd_KmlPoint, unitType::e, Params); }},
+      {"GmlLatLonList", "C",
+       [&] { return P->GmlLatLonList("1,2", T, featureTypeType::Ndfd_KmlPoint, unitType::e, Params); }},
       {"GmlTimeSeries", "C",
-       [&] { return P->GmlTimeSeries("1,2", T, T, compTypeType::Between, featureTypeType::Forecast_GmlObs, unitType::e, "maxt"); }},
+       [&] {
+         return P->GmlTimeSeries("1,2", T, T, compTypeType::Between, featureTypeType::Forecast_GmlObs, unitType::e,
+                                 "maxt");
+       }},
       {"LatLonListSubgrid", "D", [&] { return P->LatLonListSubgrid(1, 2, 3, 4, 0.5); }},
       {"LatLonListLine", "D", [&] { return P->LatLonListLine(1, 2, 3, 4); }},
       {"LatLonListZipCode", "D", [&] { return P->LatLonListZipCode("46733"); }, "zipCodeList=46733 "},
@@ -109,10 +116,12 @@ TEST(NdfdBinding, EveryOperationSendsRpcEncodedArgumentsAndReadsItsResult) {
     const std::string Flags = ChildTexts(Call.child("weatherParameters"));
     EXPECT_EQ(ChildTexts(Call).substr(0, std::strlen(C.Arguments)), C.Arguments);
     // Enumerations carry their schema type; the weather parameters are a record of 54 flags.
-    EXPECT_TRUE(!Call.child("Unit") || Call.child("Unit").attribute("xsi:type").value() == std::string("types:unitType"));
+    EXPECT_TRUE(!Call.child("Unit") ||
+                Call.child("Unit").attribute("xsi:type").value() == std::string("types:unitType"));
     EXPECT_STREQ(Doc.document_element().attribute("xmlns:types").value(), NdfdDwmlSchemaUri);
-    EXPECT_TRUE(Flags.empty() || (std::count(Flags.begin(), Flags.end(), ' ') == 54 &&
-                                  Flags.substr(0, 21) + Flags.substr(Flags.size() - 11) == "maxt=true mint=false wgust=true "));
+    EXPECT_TRUE(Flags.empty() ||
+                (std::count(Flags.begin(), Flags.end(), ' ') == 54 &&
+                 Flags.substr(0, 21) + Flags.substr(Flags.size() - 11) == "maxt=true mint=false wgust=true "));
   }
 }
 

@@ -1,10 +1,10 @@
-#include "SovImpWeath.h"
-
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include "SovImpWeath.h"
 
 using namespace Qt::StringLiterals;
 
@@ -76,7 +76,8 @@ TEST_F(SovImpWeathTest, FieldFileDaysKeepPointNumbersInEveryUserFormat) {
     EXPECT_EQ(W.Strings(C.Day - 1), QLatin1String(C.Line));
     EXPECT_FALSE(W.GetDayField(C.Day - 1, dfNotes).contains(u'\\'));
     EXPECT_EQ(W.SourceName + Msg, u"Sorvo Scheduler");
-    EXPECT_TRUE(W.Metric == C.Metric && !W.UnitsUnstated && W.StationName.isEmpty() && W.FormatSettings.DecimalSeparator == u'.');
+    EXPECT_TRUE(W.Metric == C.Metric && !W.UnitsUnstated && W.StationName.isEmpty() &&
+                W.FormatSettings.DecimalSeparator == u'.');
     for (int K = 0; K < WeatherKindCount; ++K) EXPECT_TRUE(W.Has[K] && W.Use[K] == (K != wkIrrigation)) << K;
     const QDate First = W.GetDayDate(0);
     for (int I = 0; I < W.Count(); ++I) {

@@ -1,11 +1,11 @@
 // Soil horizons from the soil data service written into a field, under a decimal-point
 // and a decimal-comma number format.
 
-#include "SovMisc.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
+
+#include "SovMisc.h"
 
 namespace {
 
@@ -13,7 +13,8 @@ const TSovLookup& TestLookup() {
   static const std::unique_ptr<TSovLookup> Lookup = [] {
     auto L = std::make_unique<TSovLookup>();
     QString Msg;
-    EXPECT_TRUE(L->LoadFromFile(QStringLiteral(FURROW_TEST_DATA_DIR "/validation/Lookup.ini"), Msg)) << Msg.toStdString();
+    EXPECT_TRUE(L->LoadFromFile(QStringLiteral(FURROW_TEST_DATA_DIR "/validation/Lookup.ini"), Msg))
+        << Msg.toStdString();
     return L;
   }();
   return *Lookup;
@@ -23,8 +24,9 @@ const TSovLookup& TestLookup() {
 // bulk density, KSat, sand, silt, clay, sieve No. 10, fragments 3-10 and > 10 inches,
 // OM, pH in water and in CaCl2, EC, CEC.
 TImportedSdmHorizons Horizons(std::initializer_list<const char*> Lists) {
-  const int Fields[] = {sdmHzdepb,   sdmWfifteenbar, sdmDbthirdbar, sdmKsat, sdmSandtotal,  sdmSilttotal, sdmClaytotal, sdmSieveno10,
-                        sdmFrag3to10, sdmFraggt10,   sdmOm,         sdmPh1to1h2o, sdmPh01mcacl2, sdmEc,       sdmCec7};
+  const int Fields[] = {sdmHzdepb,    sdmWfifteenbar, sdmDbthirdbar, sdmKsat,      sdmSandtotal,
+                        sdmSilttotal, sdmClaytotal,   sdmSieveno10,  sdmFrag3to10, sdmFraggt10,
+                        sdmOm,        sdmPh1to1h2o,   sdmPh01mcacl2, sdmEc,        sdmCec7};
   TImportedSdmHorizons H;
   for (const char* List : Lists) {
     const QStringList Values = QString::fromLatin1(List).split(u',');
@@ -66,7 +68,8 @@ TEST(SovMisc, HorizonsReplaceTheFieldsInTheUsersNumberFormat) {
     }
     QStringList Messages;
     ImportSdmHorizons(Field, Blount, &Messages);
-    for (int I = 1; I <= 3; ++I) EXPECT_EQ(Row(Field, I), QString::fromLatin1(Rows[I - 1]).replace(u'.', German ? u',' : u'.'));
+    for (int I = 1; I <= 3; ++I)
+      EXPECT_EQ(Row(Field, I), QString::fromLatin1(Rows[I - 1]).replace(u'.', German ? u',' : u'.'));
     for (int I = 4; I <= MaxHorizons; ++I) EXPECT_FALSE(Field.HorizonHasData(I)) << I;
     EXPECT_TRUE(Messages.isEmpty());
   }

@@ -4,26 +4,24 @@
 // private temporary folder that shows whether every temporary file was deleted, SOAP
 // envelopes, and a test base that points the web weather sources at the server.
 
-#include "ImpWeathHttp.h"
-
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <pugixml.hpp>
+#include <sys/socket.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <arpa/inet.h>
-#include <sys/socket.h>
-
 #include <atomic>
 #include <chrono>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <pugixml.hpp>
 #include <string>
 #include <thread>
+
+#include "ImpWeathHttp.h"
 
 class TWebTestServer {
  public:
@@ -77,8 +75,9 @@ class TWebTestServer {
     std::lock_guard<std::mutex> Lock(FMutex);
     std::string Form;
     for (const auto& [Name, Part] : FLast.files) Form += (Form.empty() ? "" : "&") + Name + "=" + Part.content;
-    return {FLast.body, FLast.get_header_value("SOAPAction"), FLast.get_header_value("Content-Type"), FCount,
-            FLast.target, Form};
+    return {
+        FLast.body, FLast.get_header_value("SOAPAction"), FLast.get_header_value("Content-Type"), FCount, FLast.target,
+        Form};
   }
   std::string LastTarget() const { return Last().Target; }
   std::string LastForm() const { return Last().Form; }
