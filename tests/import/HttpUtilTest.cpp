@@ -1,4 +1,5 @@
 #include "HttpUtil.h"
+
 #include "WebTestServer.h"
 
 namespace {

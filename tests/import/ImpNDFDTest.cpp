@@ -1,11 +1,11 @@
 // The forecast importer: the DWML reader and the whole call against a local server.
 
-#include <string>
-#include <vector>
-
 #include "ImpNDFD.h"
 #include "WebTestServer.h"
 #include "XmlUtil.h"
+
+#include <string>
+#include <vector>
 
 namespace {
 

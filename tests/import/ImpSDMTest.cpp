@@ -2,12 +2,12 @@
 // literals), the three query steps against a local server, their failures, and the
 // texture, wilting-point and coarse-fragment readings of a horizon.
 
+#include "ImpSDM.h"
+#include "WebTestServer.h"
+
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "ImpSDM.h"
-#include "WebTestServer.h"
 
 namespace {
 
@@ -176,54 +176,37 @@ TEST(ImpSDMQueries, FailuresGiveTheirMessageAndLeaveTheObjectEmpty) {
 }
 
 TEST(ImpSDMHorizon, TextureClassFromTheTriangleAndSandFractions) {
+  // Sand, silt and clay, then the sand fractions VC, CO, MED, FINE and VF ("-": empty);
+  // the texture class, or the message.
+  // clang-format off
   const struct {
-    const char *Sand, *Silt, *Clay;
-    std::vector<const char*> Fractions;  // VC, CO, MED, FINE, VF; none: all empty
-    const char* Texture;
-    const char* Message = "";
+    const char *Values, *Expected;
   } Cases[] = {
-      {"0", "0", "0", {}, "MUCK"},
-      {"92", "5", "3", {}, "S"},
-      {"88", "6", "6", {}, "LS"},    // Si + 1.5 C = 15 is no longer sand
-      {"80", "10", "10", {}, "SL"},  // Si + 2 C = 30 is no longer loamy sand
-      {"60", "35", "5", {}, "SL"},
-      {"40", "40", "20", {}, "L"},
-      {"52", "28", "20", {}, "L"},
-      {"53", "27", "20", {}, "SCL"},
-      {"5", "80", "15", {}, "SIL"},
-      {"5", "85", "10", {}, "SI"},
-      {"45", "20", "35", {}, "CL"},
-      {"20", "45", "35", {}, "SICL"},
-      {"50", "10", "40", {}, "SC"},
-      {"5", "50", "45", {}, "SIC"},
-      {"30", "25", "45", {}, "C"},
-      {"10", "10", "10", {}, ""},  // fits no class
-      {"abc", "", "", {}, "", "Horizon 1 has invalid sand."},
-      {"92,0", "5", "3", {}, "", "Horizon 1 has invalid sand."},
-      {"92", "x", "", {}, "", "Horizon 1 has invalid clay."},
-      {"92", "x", "3", {}, "", "Horizon 1 has invalid silt."},
-      {"92", "5", "3", {"10", "20", "10", "30", "30"}, "COS"},
-      {"92", "5", "3", {"5", "10", "50", "20", "15"}, "S"},
-      {"92", "5", "3", {"0", "5", "10", "70", "15"}, "FS"},
-      {"92", "5", "3", {"0", "0", "0", "50", "50"}, "VFS"},
-      {"88", "6", "6", {"0", "0", "0", "50", "50"}, "LFS"},
-      {"88", "6", "6", {"5", "0", "5", "30", "60"}, "LVFS"},
-      {"65", "25", "10", {"30", "5", "10", "30", "25"}, "COSL"},
-      {"65", "25", "10", {"5", "5", "30", "30", "30"}, "COSL"},
-      {"65", "25", "10", {"5", "10", "20", "20", "20"}, "SL"},
-      {"65", "25", "10", {"2", "3", "5", "55", "10"}, "FSL"},
-      {"65", "25", "10", {"2", "3", "5", "20", "45"}, "VFSL"},
-      {"65", "25", "10", {"2", "3", "5", "", "45"}, "SL"},  // a fraction missing keeps the class
+      {"0 0 0", "MUCK"}, {"92 5 3", "S"}, {"88 6 6", "LS"}, {"80 10 10", "SL"}, {"60 35 5", "SL"}, {"40 40 20", "L"},
+      {"52 28 20", "L"}, {"53 27 20", "SCL"}, {"5 80 15", "SIL"}, {"5 85 10", "SI"}, {"45 20 35", "CL"},
+      {"20 45 35", "SICL"}, {"50 10 40", "SC"}, {"5 50 45", "SIC"}, {"30 25 45", "C"}, {"10 10 10", ""},
+      {"abc - -", "Horizon 1 has invalid sand."}, {"92,0 5 3", "Horizon 1 has invalid sand."},
+      {"92 x -", "Horizon 1 has invalid clay."}, {"92 x 3", "Horizon 1 has invalid silt."},
+      {"92 5 3 10 20 10 30 30", "COS"}, {"92 5 3 5 10 50 20 15", "S"}, {"92 5 3 0 5 10 70 15", "FS"},
+      {"92 5 3 0 0 0 50 50", "VFS"}, {"88 6 6 0 0 0 50 50", "LFS"}, {"88 6 6 5 0 5 30 60", "LVFS"},
+      {"65 25 10 30 5 10 30 25", "COSL"}, {"65 25 10 5 5 30 30 30", "COSL"}, {"65 25 10 5 10 20 20 20", "SL"},
+      {"65 25 10 2 3 5 55 10", "FSL"}, {"65 25 10 2 3 5 20 45", "VFSL"},
+      {"65 25 10 2 3 5 - 45", "SL"}  // a fraction missing keeps the class
   };
+  // clang-format on
+  const int Fields[] = {sdmSandtotal, sdmSilttotal, sdmClaytotal, sdmSandvc,
+                        sdmSandco,    sdmSandmed,   sdmSandfine,  sdmSandvf};
   for (const auto& C : Cases) {
-    SCOPED_TRACE(std::string(C.Sand) + "/" + C.Silt + "/" + C.Clay);
-    std::vector<std::pair<int, const char*>> Values = {
-        {sdmSandtotal, C.Sand}, {sdmSilttotal, C.Silt}, {sdmClaytotal, C.Clay}};
-    for (size_t I = 0; I < C.Fractions.size(); ++I) Values.push_back({sdmSandvc + int(I), C.Fractions[I]});
+    TImportedSdmHorizons H;
+    TSdmHorizRec Rec;
+    const QStringList Values = QString::fromLatin1(C.Values).split(u' ');
+    for (int I = 0; I < Values.size(); ++I) Rec[size_t(Fields[I])] = Values[I] == u"-" ? QString() : Values[I];
+    H.AddHorizon(Rec);
     QString Msg = QStringLiteral("x"), Texture = QStringLiteral("x");
-    OneHorizon(Values).GetTextureClass(1, Msg, Texture);
-    EXPECT_EQ(Texture, QString::fromLatin1(C.Texture));
-    EXPECT_EQ(Msg, QString::fromLatin1(C.Message));
+    H.GetTextureClass(1, Msg, Texture);
+    const bool IsMessage = QLatin1String(C.Expected).startsWith(u"Horizon");
+    EXPECT_EQ(IsMessage ? Msg : Texture, QLatin1String(C.Expected)) << C.Values;
+    EXPECT_TRUE(IsMessage ? Texture.isEmpty() : Msg.isEmpty()) << C.Values;
   }
   // The message names the horizon; an index without a horizon gives no texture.
   TImportedSdmHorizons Two = OneHorizon({});

@@ -1,10 +1,11 @@
+#include "ImpStations.h"
+
 #include <gtest/gtest.h>
 
 #include <QRandomGenerator>
+
 #include <functional>
 #include <limits>
-
-#include "ImpStations.h"
 
 using namespace Qt::StringLiterals;
 

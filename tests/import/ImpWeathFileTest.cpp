@@ -1,5 +1,6 @@
+#include "ImpWeathFile.h"
+
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,7 +9,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include "ImpWeathFile.h"
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 

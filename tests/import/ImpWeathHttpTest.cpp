@@ -1,7 +1,8 @@
-#include <functional>
-
 #include "ImpWeathHttp.h"
+
 #include "WebTestServer.h"
+
+#include <functional>
 
 namespace {
 

@@ -1,7 +1,8 @@
-#include <limits>
-
 #include "ImpWeathInterp.h"
+
 #include "WebTestServer.h"
+
+#include <limits>
 
 namespace {
 

@@ -1,8 +1,8 @@
+#include "ImpWeath.h"
+
 #include <gtest/gtest.h>
 
 #include <QRandomGenerator>
-
-#include "ImpWeath.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,13 +1,13 @@
 // The SOAP client and the soil data and forecast service bindings, against a local
 // server: the requests they write, the replies they read and the failures they report.
 
-#include <cstring>
-#include <functional>
-#include <string>
-
 #include "SDMTabularService_proxy.h"
 #include "WebTestServer.h"
 #include "ndfdXML_proxy.h"
+
+#include <cstring>
+#include <functional>
+#include <string>
 
 namespace {
 

@@ -1,10 +1,10 @@
+#include "SovImpWeath.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include "SovImpWeath.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,11 +1,11 @@
 // Soil horizons from the soil data service written into a field, under a decimal-point
 // and a decimal-comma number format.
 
+#include "SovMisc.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
-
-#include "SovMisc.h"
 
 namespace {
 

@@ -4,24 +4,26 @@
 // private temporary folder that shows whether every temporary file was deleted, SOAP
 // envelopes, and a test base that points the web weather sources at the server.
 
-#include <arpa/inet.h>
+#include "ImpWeathHttp.h"
+
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <sys/socket.h>
+#include <pugixml.hpp>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <arpa/inet.h>
+#include <sys/socket.h>
+
 #include <atomic>
 #include <chrono>
 #include <functional>
 #include <map>
 #include <mutex>
-#include <pugixml.hpp>
 #include <string>
 #include <thread>
-
-#include "ImpWeathHttp.h"
 
 class TWebTestServer {
  public:
