@@ -375,17 +375,10 @@ TEST_P(LayoutTest, CutAndGarbledCopiesGiveSoundDaysOrAMessage) {
     for (int K = 1 + int(Random.bounded(8)); K > 0 && !Bytes.isEmpty(); --K) {
       const qsizetype Pos = Random.bounded(int(Bytes.size()));
       const char Ch = Noise[Random.bounded(int(sizeof Noise))];
-      switch (Random.bounded(3)) {
-        case 0:
-          Bytes[Pos] = Ch;
-          break;
-        case 1:
-          Bytes.insert(Pos, Ch);
-          break;
-        default:
-          Bytes.remove(Pos, Random.bounded(40));
-          break;
-      }
+      const int Change = int(Random.bounded(3));  // replace, insert or delete
+      if (Change == 0) Bytes[Pos] = Ch;
+      if (Change == 1) Bytes.insert(Pos, Ch);
+      if (Change == 2) Bytes.remove(Pos, Random.bounded(40));
     }
     ExpectSoundDaysOrAMessage(Bytes, "round " + std::to_string(Round));
   }
