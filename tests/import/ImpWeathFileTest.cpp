@@ -64,7 +64,7 @@ void ExpectSoundDayLines(const TImportedWeather& W, const std::string& Context) 
 }
 
 // ---------------------------------------------------------------------------
-// The nine layouts, and a year of the standard layout in metric units
+// The nine layouts, a year of the standard layout in metric units, and details
 // ---------------------------------------------------------------------------
 
 // What a layout does with a day whose date is out of range or not in the calendar.
@@ -73,79 +73,126 @@ enum class DateRule { Fail, Stop, Skip };
 struct LayoutCase {
   const char* File;
   const char* Source;
-  bool Metric;
+  int Metric;       // 0, 1, or -1: units left to the field, Metric as it was
   const char* Has;  // temperature, precipitation, wind, humidity, notes, irrigation
   const char* Use;
   int Days;
   const char* First;
   const char* Last;
-  const char* Facts;   // station|latitude|longitude|elevation
-  const char* Probes;  // "|"-separated day lines that must be there; a bare date must not
-  const char* Dates;   // how the days' dates are written (see DateText)
-  DateRule Rule;
+  const char* Facts = "|||";  // station|latitude|longitude|elevation
+  const char* Probes = "";    // "|"-separated day lines that must be there; a bare date must not
+  const char* Dates = "";     // how the days' dates are written (see DateText); empty: no date test
+  DateRule Rule = DateRule::Fail;
   const char* FailText = "";  // how a failing date is quoted; empty: as written, "*": the whole line
 };
 
 const LayoutCase LayoutCases[] = {
     // "T" is a trace; a missing mean stays empty.
-    {"wu_airport.csv", "Weather Underground", false, "111110", "111110", 35,
+    {"wu_airport.csv", "Weather Underground", 0, "111110", "111110", 35,
      "20130601=81,61,71,0.75,12,76,Rain-Thunderstorm", "20130705=90,58,74,0,5,80,", "|||",
      "20130610=86,64,,0.00,10,50,", "Y-M-D", DateRule::Fail, "M-D"},
     // Flagged values lose their "*"; "M" and "0.05s" become empty.
-    {"noaa_lcd.csv", "NOAA LCD", false, "111000", "101000", 31, "20130701=110,82,96,0.91,7.5",
+    {"noaa_lcd.csv", "NOAA LCD", 0, "111000", "101000", 31, "20130701=110,82,96,0.91,7.5",
      "20130731=102,82,92,0.00,10.2", "PHOENIX SKY HARBOR INTERNATIONAL AIRPORT, AZ US|33.4277|-112.0038|1107 ft.",
      "20130705=100,81,90,0.98,4.5|20130713=103,,,0.19,13.1|20130721=105,89,97,,8.3|20130726=112,81,96,0.00,6.8",
      "YMMDD", DateRule::Stop},
     // "--" is missing.
-    {"caldry.txt", "Caldry Automated Station", false, "111000", "101000", 35, "20130601=100.4,64.7,82.6,0.00,7.6",
+    {"caldry.txt", "Caldry Automated Station", 0, "111000", "101000", 35, "20130601=100.4,64.7,82.6,0.00,7.6",
      "20130705=95.4,64.8,80.1,0.00,8.6", "47|||", "20130609=96.5,59.9,78.2,0.00,", "MM/DD/Y", DateRule::Fail},
-    {"isu_agclimate.txt", "Iowa State Ag Climate", false, "111100", "111100", 31, "20130701=86.6,65.1,,0.00,10.4,80.6",
+    {"isu_agclimate.txt", "Iowa State Ag Climate", 0, "111100", "111100", 31, "20130701=86.6,65.1,,0.00,10.4,80.6",
      "20130731=80.5,59.7,,0.00,7.8,75.9", "Ames|||", "", "Y-MM-DD", DateRule::Fail},
-    {"nws_coop.csv", "NWS COOP", false, "110000", "110000", 31, "20130701=87,58,,0.00", "20130731=87,63,,0.00",
+    {"nws_coop.csv", "NWS COOP", 0, "110000", "110000", 31, "20130701=87,58,,0.00", "20130731=87,63,,0.00",
      "AMES 8 WSW|42.0208|-93.7741|", "", "Y-MM-DD", DateRule::Fail},
     // "-99.9" is missing; a missing sensor leaves the root zone empty; a repeated day and
     // a blank line are skipped.
-    {"nrcs_scan.csv", "NRCS SCAN", false, "111110", "111110", 31, "20130701=84.5,64.6,74.6,0.00,8.6,62,30.3",
+    {"nrcs_scan.csv", "NRCS SCAN", 0, "111110", "111110", 31, "20130701=84.5,64.6,74.6,0.00,8.6,62,30.3",
      "20130731=89.5,63.2,76.4,0.00,4.6,61,35.1", "|||",
      "20130707=,58.3,71.0,0.00,12.2,77,30.5|20130714=78.2,64.1,71.1,0.54,9.6,59,|20130719=82.8,65.4,74.1,0.00,,64,36.8",
      "Y-MM-DD", DateRule::Stop},
     // Quoted notes with a comma and a backslash are stored escaped.
-    {"standard.csv", "Standard CSV", false, "111111", "111111", 31, "20130701=90.1,66.8,,0.00,11.6,59,,",
+    {"standard.csv", "Standard CSV", 0, "111111", "111111", 31, "20130701=90.1,66.8,,0.00,11.6,59,,",
      "20130731=89.4,66.6,,0.00,5.8,81,Last day\\, end of record,", "|||",
      "20130717=87.6,61.4,,0.28,6.0,67,Wet \\\\ muddy,|20130704=86.0,62.0,,0.00,8.1,61,,1.00", "M,D,Y", DateRule::Fail,
      "*"},
     // A day marked "M" and the total line are skipped.
-    {"nexrad.txt", "NEXRAD", false, "010000", "010000", 29, "20130601=,,,0.00,", "20130630=,,,0.00,",
-     "|41.5901|-93.6208|", "20130613", "MM/DD/Y", DateRule::Skip},
+    {"nexrad.txt", "NEXRAD", 0, "010000", "010000", 29, "20130601=,,,0.00,", "20130630=,,,0.00,", "|41.5901|-93.6208|",
+     "20130613", "MM/DD/Y", DateRule::Skip},
     // A missing humidity leaves the humidity field off.
-    {"enviro_weather.csv", "Enviro-weather", false, "110100", "110100", 31, "20130701=77.1,63.6,,0.04,,64.1",
+    {"enviro_weather.csv", "Enviro-weather", 0, "110100", "110100", 31, "20130701=77.1,63.6,,0.04,,64.1",
      "20130731=86.4,55.1,,0.00,,65.7", "|||", "20130710=80.5,57.4,,0.00,", "MM/DD/Y", DateRule::Skip},
-    {"maricopa-2013-standard.csv", "Standard CSV", true, "111110", "111110", 365,
+    {"maricopa-2013-standard.csv", "Standard CSV", 1, "111110", "111110", 365,
      "20130101=12.40,-3.10,,0.25,1.12,59.8,Rain", "20131231=19.60,-1.00,,0.00,0.94,58.5,", "|||", "", "M,D,Y",
      DateRule::Fail, "*"},
+    // Samples of details: the standard layout with quoted fields, escaped quotes, units in
+    // the names, names without units, notes only, loose number forms that are not
+    // numbers, and a byte-order mark before Windows code-page text.
+    {"detail_std_quoted.csv", "Standard CSV", 1, "100111", "100111", 1, "20130702=31.5,,,,,60,a \\\\\"b\\\\\",5",
+     "20130702=31.5,,,,,60,a \\\\\"b\\\\\",5"},
+    {"detail_std_no_units.csv", "Standard CSV", -1, "110000", "110000", 1, "20130701=30,,,2,,,", "20130701=30,,,2,,,"},
+    {"detail_std_notes_only.csv", "Standard CSV", 1, "000010", "000010", 1, "20130703=,,,,,,x=y", "20130703=,,,,,,x=y"},
+    {"detail_std_loose_numbers.csv", "Standard CSV", 1, "111100", "111100", 2, "20130701=,,,,,,",
+     "20130702=,1e5,,+3.5,.5,,", "|||", "", "M,D,Y", DateRule::Fail, "*"},
+    {"detail_std_bom_cp1252.csv", "Standard CSV", 0, "100010", "100010", 1, "20130701=88,,,,,,Hot 95\xB0 at noon",
+     "20130701=88,,,,,,Hot 95\xB0 at noon"},
+    // Coordinates may come first, even on the very first line.
+    {"detail_nexrad_coords_first.txt", "NEXRAD", 0, "010000", "010000", 1, "20130701=,,,0.25,", "20130701=,,,0.25,",
+     "|41.5|-93.6|"},
+    // A personal station, a trace in lower case, no events; a header wrapped over two
+    // lines is joined and a blank line ends the days.
+    {"detail_wu_personal.csv", "Weather Underground", 0, "111100", "111100", 1, "20130701=80,60,70,0,4.5,55",
+     "20130701=80,60,70,0,4.5,55"},
+    {"detail_wu_wrapped_header.csv", "Weather Underground", 0, "111110", "111110", 2,
+     "20130702=81,61,71,0.20,5,56,Rain", "20130703=82,62,72,0.00,6,57,", "|||", "", "Y-M-D", DateRule::Fail, "M-D"},
+    // No blank line after the title.
+    {"detail_lcd_no_blank_line.csv", "NOAA LCD", 0, "111000", "101000", 1, "20130701=55,40,47,0,6.1",
+     "20130701=55,40,47,0,6.1", "AMES, IA US|42|-93|955"},
+    {"detail_caldry_metric.txt", "Caldry Automated Station", 1, "111000", "101000", 1,
+     "20130701=31.2,15.0,23.1,0.0,2.1", "20130701=31.2,15.0,23.1,0.0,2.1", "147|||"},
+    // Blank lines skipped, the station of the last line.
+    {"detail_isu_blank_lines.txt", "Iowa State Ag Climate", 0, "010000", "010000", 2, "20130701=,,,0.5,,",
+     "20130702=,,,,,", "Boone|||", "", "Y-MM-DD", DateRule::Fail},
+    {"detail_coop_metric.txt", "NWS COOP", 1, "110000", "110000", 1, "20130701=30,15,,2.5", "20130701=30,15,,2.5"},
+    {"detail_enviro_metric.csv", "Enviro-weather", 1, "100100", "100100", 2, "20130701=25.0,,,,,65.5",
+     "20130702=26.0,,,,", "|||", "", "MM/DD/Y", DateRule::Skip},
+    // Huge moisture values do not overflow.
+    {"detail_nrcs_huge_moisture.csv", "NRCS SCAN", 0, "110010", "110010", 2, "20130701=80,60,70,0,,,",
+     "20130702=80,60,70,0,,,8.5", "|||", "", "Y-MM-DD", DateRule::Stop},
 };
 
 void PrintTo(const LayoutCase& C, std::ostream* Out) { *Out << C.File; }
 
 class LayoutTest : public ImpWeathFileTest, public ::testing::WithParamInterface<LayoutCase> {};
 
+// Each sample read into an object that held other files before, with either units
+// setting, under a German locale and format: numbers and dates stay as the file has them.
 TEST_P(LayoutTest, ReadsFixture) {
   const LayoutCase& C = GetParam();
+  const QLocale Saved;
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  for (const bool MetricBefore : {false, true}) {
+    TImportedWeatherFile W;
+    W.FormatSettings = GermanFormatSettings();
+    QString ErrMsg;
+    ASSERT_TRUE(W.ImportFile(FixturePath("noaa_lcd.csv"), ErrMsg) && W.ImportFile(FixturePath("standard.csv"), ErrMsg));
+    W.Metric = MetricBefore;
+    ASSERT_TRUE(W.ImportFile(FixturePath(C.File), ErrMsg)) << ErrMsg.toStdString();
+    EXPECT_EQ(ErrMsg, QString());
+    EXPECT_EQ(W.SourceName, QLatin1String(C.Source));
+    EXPECT_EQ(W.Metric, C.Metric < 0 ? MetricBefore : C.Metric == 1);
+    EXPECT_EQ(W.UnitsUnstated, C.Metric < 0);
+    EXPECT_EQ(Flags(W.Has), QLatin1String(C.Has));
+    EXPECT_EQ(Flags(W.Use), QLatin1String(C.Use));
+    ASSERT_EQ(W.Count(), C.Days);
+    EXPECT_EQ(W.Strings(0), QLatin1String(C.First));
+    EXPECT_EQ(W.Strings(W.Count() - 1), QLatin1String(C.Last));
+    EXPECT_EQ(Facts(W), QLatin1String(C.Facts));
+    EXPECT_EQ(W.InParser.Quote.isNull() && W.OutParser.Escape.isNull(), W.SourceName != u"Standard CSV");
+    EXPECT_TRUE(W.FormatSettings.DecimalSeparator == u'.' && W.FormatSettings.ThousandSeparator.isNull());
+  }
+  QLocale::setDefault(Saved);
   TImportedWeatherFile W;
   QString ErrMsg;
-  ASSERT_TRUE(W.ImportFile(FixturePath(C.File), ErrMsg)) << ErrMsg.toStdString();
-  EXPECT_EQ(ErrMsg, QString());
-  EXPECT_EQ(W.SourceName, QLatin1String(C.Source));
-  EXPECT_EQ(W.Metric, C.Metric);
-  EXPECT_FALSE(W.UnitsUnstated);
-  EXPECT_EQ(Flags(W.Has), QLatin1String(C.Has));
-  EXPECT_EQ(Flags(W.Use), QLatin1String(C.Use));
-  ASSERT_EQ(W.Count(), C.Days);
-  EXPECT_EQ(W.Strings(0), QLatin1String(C.First));
-  EXPECT_EQ(W.Strings(W.Count() - 1), QLatin1String(C.Last));
-  EXPECT_EQ(Facts(W), QLatin1String(C.Facts));
-  EXPECT_EQ(W.OutParser.Escape, W.Has[wkNotes] && W.SourceName == u"Standard CSV" ? QChar(u'\\') : QChar());
-  EXPECT_EQ(W.FormatSettings.DecimalSeparator, QChar(u'.'));
+  ASSERT_TRUE(W.ImportFile(FixturePath(C.File), ErrMsg));
   int Gaps = 0;
   for (const QString& Probe : QString::fromLatin1(C.Probes).split(u'|', Qt::SkipEmptyParts)) {
     const int I = W.IndexOfName(Probe.section(u'=', 0, 0));
@@ -176,6 +223,7 @@ QString DateText(const char* Form, int Y, int M, int D) {
 // or skips it, by the layout's rule.
 TEST_P(LayoutTest, BadDatesFollowTheLayoutsRule) {
   const LayoutCase& C = GetParam();
+  if (!*C.Dates) return;  // one day only
   const QDate Day1 = QDate::fromString(QLatin1String(C.First).left(8), u"yyyyMMdd"_s), Day2 = Day1.addDays(1);
   const struct {
     int Y, M, D;
@@ -216,7 +264,7 @@ TEST_P(LayoutTest, BadDatesFollowTheLayoutsRule) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(NineLayouts, LayoutTest, ::testing::ValuesIn(LayoutCases), [](const auto& Info) {
+INSTANTIATE_TEST_SUITE_P(Layouts, LayoutTest, ::testing::ValuesIn(LayoutCases), [](const auto& Info) {
   return QString::fromLatin1(Info.param.File).section(u'.', 0, 0).remove(u'-').remove(u'_').toStdString();
 });
 
@@ -273,73 +321,12 @@ TEST_F(ImpWeathFileTest, FailureMessagesBeginWithFileName) {
 }
 
 // ---------------------------------------------------------------------------
-// Layout details, read one after another into the same object, under a German
-// locale and format: numbers and dates stay as the files have them
-// ---------------------------------------------------------------------------
-
-TEST(ImpWeathFile, LayoutDetails) {
-  const struct {
-    const char* File;
-    const char* Lines;  // "|"-separated
-    const char* Has;
-    int Metric;  // 0, 1, or -1: as before (units left to the field)
-    const char* Facts = "|||";
-  } Cases[] = {
-      // The standard layout: quoted fields, escaped quotes and units in the names.
-      {"detail_std_quoted.csv", "20130702=31.5,,,,,60,a \\\\\"b\\\\\",5", "100111", 1},
-      // Coordinates may come first, even on the very first line; nothing of the file
-      // before stays.
-      {"detail_nexrad_coords_first.txt", "20130701=,,,0.25,", "010000", 0, "|41.5|-93.6|"},
-      // Names without units leave the units to the field.
-      {"detail_std_no_units.csv", "20130701=30,,,2,,,", "110000", -1},
-      {"detail_std_notes_only.csv", "20130703=,,,,,,x=y", "000010", 1},
-      // Comma decimals, group separators and other loose forms are not numbers.
-      {"detail_std_loose_numbers.csv", "20130701=,,,,,,|20130702=,1e5,,+3.5,.5,,", "111100", 1},
-      // A byte-order mark before text in the Windows code page (a degree sign).
-      {"detail_std_bom_cp1252.csv", "20130701=88,,,,,,Hot 95\u00B0 at noon", "100010", 0},
-      // Weather Underground: a personal station, a trace in lower case, no events; a
-      // header wrapped over two lines is joined and a blank line ends the days.
-      {"detail_wu_personal.csv", "20130701=80,60,70,0,4.5,55", "111100", 0},
-      {"detail_wu_wrapped_header.csv", "20130702=81,61,71,0.20,5,56,Rain|20130703=82,62,72,0.00,6,57,", "111110", 0},
-      // NOAA LCD without the blank line after the title.
-      {"detail_lcd_no_blank_line.csv", "20130701=55,40,47,0,6.1", "111000", 0, "AMES, IA US|42|-93|955"},
-      {"detail_caldry_metric.txt", "20130701=31.2,15.0,23.1,0.0,2.1", "111000", 1, "147|||"},
-      // Iowa State: blank lines skipped, the station of the last line.
-      {"detail_isu_blank_lines.txt", "20130701=,,,0.5,,|20130702=,,,,,", "010000", 0, "Boone|||"},
-      {"detail_coop_metric.txt", "20130701=30,15,,2.5", "110000", 1},
-      {"detail_enviro_metric.csv", "20130701=25.0,,,,,65.5|20130702=26.0,,,,", "100100", 1},
-      // Huge moisture values do not overflow.
-      {"detail_nrcs_huge_moisture.csv", "20130701=80,60,70,0,,,|20130702=80,60,70,0,,,8.5", "110010", 0},
-  };
-  const QLocale Saved;
-  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-  for (const bool MetricBefore : {false, true}) {
-    TImportedWeatherFile W;
-    W.FormatSettings = GermanFormatSettings();
-    for (const auto& C : Cases) {
-      SCOPED_TRACE(C.File);
-      W.Metric = MetricBefore;
-      QString ErrMsg;
-      ASSERT_TRUE(W.ImportFile(FixturePath(C.File), ErrMsg)) << ErrMsg.toStdString();
-      EXPECT_EQ(W.Lines().join(u'|'), QString::fromUtf8(C.Lines));
-      EXPECT_EQ(Flags(W.Has), QLatin1String(C.Has));
-      EXPECT_EQ(W.Metric, C.Metric < 0 ? MetricBefore : C.Metric == 1);
-      EXPECT_EQ(W.UnitsUnstated, C.Metric < 0);
-      EXPECT_EQ(Facts(W), QLatin1String(C.Facts));
-      EXPECT_EQ(W.InParser.Quote.isNull() && W.OutParser.Escape.isNull(), W.SourceName != u"Standard CSV");
-      EXPECT_TRUE(W.FormatSettings.DecimalSeparator == u'.' && W.FormatSettings.ThousandSeparator.isNull());
-    }
-  }
-  QLocale::setDefault(Saved);
-}
-
-// ---------------------------------------------------------------------------
 // Line ends and byte-order marks; truncated, garbled and huge input
 // ---------------------------------------------------------------------------
 
 TEST_P(LayoutTest, LineEndsAndByteOrderMarkDoNotMatter) {
   QByteArray Lf = ReadFixture(GetParam().File);
-  Lf.replace("\r\n", "\n");
+  Lf.replace("\r\n", "\n").replace("\xEF\xBB\xBF", "");
   const QByteArray Cr = QByteArray(Lf).replace('\n', '\r'), CrLf = QByteArray(Lf).replace("\n", "\r\n");
   TImportedWeatherFile Reference;
   QString ErrMsg;
