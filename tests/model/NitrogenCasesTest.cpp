@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <initializer_list>
 #include <memory>
 
 namespace {
@@ -22,15 +24,17 @@ const TSovLookup& Lookup() {
   return *L;
 }
 
-// Maize silage (GDD base 10 and cap 30 °C, first uptake point 250 °C days at 0.06,
-// full rooting at 800) emerging on day 1, rooting depth 50 cm, every day 30/20 °C
-// and marked frozen (1 mm of crop water use). Horizons:
-//   1: 0-20 cm silt loam,  AWC 0.2, wilting point 0.15, bulk density 1.3, OM 2.0, pH 6.5
-//   2: 20-50 cm loamy sand, AWC 0.1, wilting point 0.05, bulk density 1.5, OM 0.8, pH 7.0
-// One event: 100 liter/ha of UAN 28 broadcast on day 1. Day 2 brings 30 mm of rain.
-std::unique_ptr<TSovSchedule> TwoLayerField(const TFormatSettings& Fmt) {
-  const TSovLookup& L = Lookup();
-  auto F = std::make_unique<TSovSchedule>(L, Fmt);
+struct THorizon {
+  int Depth;
+  const char* Texture;
+  double Awc, Wp, Bd, OM, pH, Cec;
+};
+
+// A metric maize silage field starting on 5/1/2016, every day 30/20 °C, with the
+// given horizons; rooting depth 50 cm.
+std::unique_ptr<TSovSchedule> NewField(const TFormatSettings& Fmt, int DayCount, int DaysBeforeEmergence,
+                                       int StartingMoisture, std::initializer_list<THorizon> Horizons) {
+  auto F = std::make_unique<TSovSchedule>(Lookup(), Fmt);
   F->SetIsMetric(true);
   auto Num = [&Fmt](double V) { return FormatGeneral(V, Fmt); };
   const QDate Start(2016, 5, 1);
@@ -40,21 +44,17 @@ std::unique_ptr<TSovSchedule> TwoLayerField(const TFormatSettings& Fmt) {
   F->SetCell(1, SovCol::Longitude, Num(-93.5));
   F->SetCell(1, SovCol::Elevation, "300");
   F->SetCell(1, SovCol::StartingDate, DateToStr(Start, Fmt));
-  F->SetCell(1, SovCol::EmergenceDate, DateToStr(Start, Fmt));
-  F->SetCell(1, SovCol::CalculationDate, DateToStr(Start.addDays(4), Fmt));
+  F->SetCell(1, SovCol::EmergenceDate, DateToStr(Start.addDays(DaysBeforeEmergence), Fmt));
+  F->SetCell(1, SovCol::CalculationDate, DateToStr(Start.addDays(DayCount - 1), Fmt));
   F->SetCell(1, SovCol::GrowingSeason, "120");
   F->SetCell(1, SovCol::RootingDepth, "50");
   F->SetCell(1, SovCol::WaterHoldingCapacity, "70");
   F->SetCell(1, SovCol::MinimumMoisture, "50");
-  F->SetCell(1, SovCol::StartingMoisture, "100");
+  F->SetCell(1, SovCol::StartingMoisture, QString::number(StartingMoisture));
   F->SetCell(1, SovCol::StartingResidue, "0");
-  struct {
-    int Depth;
-    const char* Texture;
-    double Awc, Wp, Bd, OM, pH;
-  } const Horizons[] = {{20, "SIL", 0.2, 0.15, 1.3, 2.0, 6.5}, {50, "LS", 0.1, 0.05, 1.5, 0.8, 7.0}};
-  for (int h = 1; h <= 2; ++h) {
-    const auto& H = Horizons[h - 1];
+  int h = 0;
+  for (const THorizon& H : Horizons) {
+    ++h;
     F->SetCellInt(h, SovCol::HzDepth, H.Depth);
     F->SetCell(h, SovCol::HzTexture, H.Texture);
     F->SetCell(h, SovCol::HzAWC, Num(H.Awc));
@@ -63,18 +63,41 @@ std::unique_ptr<TSovSchedule> TwoLayerField(const TFormatSettings& Fmt) {
     F->SetCell(h, SovCol::HzKSat, "9");
     F->SetCell(h, SovCol::HzOM, Num(H.OM));
     F->SetCell(h, SovCol::HzpH, Num(H.pH));
-    F->SetCell(h, SovCol::HzCEC, "10");
+    F->SetCell(h, SovCol::HzCEC, Num(H.Cec));
   }
-  F->SetCellInt(1, SovCol::EvDay, 1);
-  F->SetCellInt(1, SovCol::EvCode, SovEvent::Fertilizer);
-  F->SetCellInt(1, SovCol::EvKey1, L.FindFertilizer("UAN 28"));
-  F->SetCellInt(1, SovCol::EvKey2, L.FindFertAppMethod("Broadcast"));
-  F->SetCell(1, SovCol::EvValue, "100");
-  for (int d = 1; d <= 5; ++d) {
+  for (int d = 1; d <= DayCount; ++d) {
     F->SetCell(d, SovCol::MaxTemp, "30");
     F->SetCell(d, SovCol::MinTemp, "20");
-    F->SetCell(d, SovCol::GrowthStage, "Z");
   }
+  return F;
+}
+
+void SetEvent(TSovSchedule& F, int Row, int Day, int Code, int Key1, int Key2, const QString& Value) {
+  F.SetCellInt(Row, SovCol::EvDay, Day);
+  F.SetCellInt(Row, SovCol::EvCode, Code);
+  F.SetCellInt(Row, SovCol::EvKey1, Key1);
+  F.SetCellInt(Row, SovCol::EvKey2, Key2);
+  F.SetCell(Row, SovCol::EvValue, Value);
+}
+
+void ExpectValid(const TSovSchedule& F) {
+  QString Form;
+  int Row = 0, Col = 0;
+  ASSERT_TRUE(F.CheckFieldData(false, Form, Row, Col)) << Form.toStdString() << " column " << Col;
+}
+
+// Maize silage (GDD base 10 and cap 30 °C, first uptake point 250 °C days at 0.06,
+// full rooting at 800) emerging on day 1, every day marked frozen (1 mm of crop water
+// use). Horizons:
+//   1: 0-20 cm silt loam,  AWC 0.2, wilting point 0.15, bulk density 1.3, OM 2.0, pH 6.5
+//   2: 20-50 cm loamy sand, AWC 0.1, wilting point 0.05, bulk density 1.5, OM 0.8, pH 7.0
+// One event: 100 liter/ha of UAN 28 broadcast on day 1. Day 2 brings 30 mm of rain.
+std::unique_ptr<TSovSchedule> TwoLayerField(const TFormatSettings& Fmt) {
+  auto F = NewField(Fmt, 5, 0, 100,
+                    {{20, "SIL", 0.2, 0.15, 1.3, 2.0, 6.5, 10}, {50, "LS", 0.1, 0.05, 1.5, 0.8, 7.0, 10}});
+  SetEvent(*F, 1, 1, SovEvent::Fertilizer, Lookup().FindFertilizer("UAN 28"),
+           Lookup().FindFertAppMethod("Broadcast"), "100");
+  for (int d = 1; d <= 5; ++d) F->SetCell(d, SovCol::GrowthStage, "Z");
   F->SetCell(2, SovCol::Precip, "30");
   return F;
 }
@@ -94,9 +117,7 @@ std::unique_ptr<TSovSchedule> TwoLayerField(const TFormatSettings& Fmt) {
 TEST(NitrogenCases, TwoLayerMetricFieldByHand) {
   for (const TFormatSettings& Fmt : {UsFormatSettings(), GermanFormatSettings()}) {
     auto F = TwoLayerField(Fmt);
-    QString Form;
-    int Row = 0, Col = 0;
-    ASSERT_TRUE(F->CheckFieldData(false, Form, Row, Col)) << Form.toStdString() << " " << Col;
+    ExpectValid(*F);
     F->Calculate();
     ASSERT_TRUE(F->Scalars().HorizonsUsable);
     ASSERT_EQ(F->Scalars().LayerCount, 2);
@@ -130,6 +151,64 @@ TEST(NitrogenCases, TwoLayerMetricFieldByHand) {
       EXPECT_NEAR(F->UptakeN()[E.Day], E.Uptake, Tol);
       EXPECT_NEAR(F->LeachedN()[E.Day], E.Leached, Tol);
       EXPECT_NEAR(F->NitrogenPools()[E.Day].Urea, E.Urea, Tol);
+    }
+  }
+}
+
+// A bone-dry fine soil (water-filled pore space 0.001, below where nitrification and
+// mineralisation start), before emergence and without rain: the ammonium of a manure
+// application changes only by volatilisation, so each day's loss is exactly
+// (1 - e^(-0.127 Fv_T Fv_S)) Fv_M of what the slot holds. Manure on day 10; every day's
+// mean 25 °C (Fv_T = 1.08^5) except 20 °C (Fv_T = 1) on days 12 to 14.
+TEST(NitrogenCases, VolatilizationByMethodRateAndIncorporationDay) {
+  const TSovLookup& L = Lookup();
+  const int Dairy = L.FindManure("Dairy solid"), Swine = L.FindManure("Swine liquid");
+  const double Cec10 = 1 - 0.033 * 10;
+  struct Case {
+    const char* Method;
+    int Manure;
+    double Rate;       // MT/ha or liter/ha
+    double Cec;
+    double Content;    // ammonium, kg/MT or kg/1000 L
+    int FirstIncorporatedDay;
+    double FvM, FvS;   // before incorporation
+  } const Cases[] = {
+      // Solid manure on the surface: no soil factor, whatever the CEC.
+      {"Surface (not incorporated)", Dairy, 20, 40, 2.5, 0, 1.0, 1.0},
+      // Incorporated: a third, with the soil factor, from the day after DaysToInc days.
+      {"Incorporated within 3 days", Dairy, 20, 10, 2.5, 14, 1.0, 1.0},
+      {"Incorporated the same day", Dairy, 20, 10, 2.5, 11, 1.0, 1.0},
+      // Liquid: by the rate in gal/acre (liter/ha / 9.346) and the soil factor.
+      {"Surface (not incorporated)", Swine, 65000, 10, 3, 0, 0.85, Cec10},   // 6955 gal/acre
+      {"Surface (not incorporated)", Swine, 65500, 10, 3, 0, 0.75, Cec10},   // 7008
+      {"Surface (not incorporated)", Swine, 150000, 10, 3, 0, 0.67, Cec10},  // 16050
+      {"Surface (not incorporated)", Swine, 262000, 0, 3, 0, 0.33, 1.0},     // 28033
+      {"Surface (not incorporated)", Swine, 150000, 31, 3, 0, 0.67, 0.0},
+      {"Injected", Swine, 150000, 0, 3, 0, 0.0, 0.0},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(std::string(C.Method) + " " + std::to_string(C.Rate));
+    auto F = NewField(UsFormatSettings(), 20, 100, 0,
+                      {{20, "SIL", 0.2, 0.0005, 1.325, 2.0, 6.5, C.Cec}, {50, "SIL", 0.2, 0.0005, 1.325, 2.0, 6.5, 0}});
+    SetEvent(*F, 1, 10, SovEvent::Manure, C.Manure, L.FindManureAppMethod(C.Method), FormatGeneral(C.Rate, UsFormatSettings()));
+    F->SetCell(1, SovCol::EvValue2, "8");
+    F->SetCell(1, SovCol::EvValue3, FormatGeneral(C.Content, UsFormatSettings()));
+    for (int d = 12; d <= 14; ++d) F->SetCell(d, SovCol::MinTemp, "10");
+    ExpectValid(*F);
+    F->Calculate();
+    ASSERT_EQ(F->LayerWater(1, 20), 0.0);
+    double Slot = C.Rate * C.Content / (C.Manure == Swine ? 1000 : 1);  // kg/ha
+    EXPECT_NEAR(F->AmmoniumN()[10], Slot, 1e-9);
+    for (int d = 11; d <= 20; ++d) {
+      SCOPED_TRACE(d);
+      const double FvT = (d >= 12 && d <= 14) ? 1.0 : std::pow(1.08, 5);
+      const bool Incorporated = C.FirstIncorporatedDay > 0 && d >= C.FirstIncorporatedDay;
+      const double FvM = Incorporated ? 1.0 / 3 : C.FvM;
+      const double FvS = Incorporated ? 1 - 0.033 * C.Cec : C.FvS;
+      const double Lost = Slot * (1 - std::exp(-0.127 * FvT * FvS)) * FvM;
+      Slot -= Lost;
+      EXPECT_NEAR(F->VolatilizedN()[d] - F->VolatilizedN()[d - 1], Lost, 1e-9);
+      EXPECT_NEAR(F->AmmoniumN()[d], Slot, 1e-9);
     }
   }
 }
