@@ -102,6 +102,33 @@ std::unique_ptr<TSovSchedule> TwoLayerField(const TFormatSettings& Fmt) {
   return F;
 }
 
+// Thirty frozen-marked days (1 mm of crop water use) of 25/15 °C (10 growing degree days
+// a day, so the first uptake point, 250, is reached exactly on day 25 and left on day 26),
+// emergence on day 1, a top layer whose water-filled pore space exceeds 0.9 when it
+// is full (0.48 / (1.35 / 2.65)), 100 liter/ha of UAN 28 in a surface band on day 1,
+// 20 MT/ha of solid manure on the surface on day 5, and rain: 30 mm on days 2 to 4
+// (28, 29 and 29 mm below the top layer, whose capacity is 40: the band's rate steps
+// to 0.12 and then 0.18), 3 mm on day 7 (the manure's loss shrinks) and 30 mm on
+// days 10, 15 and 20.
+std::unique_ptr<TSovSchedule> WetSeasonField() {
+  auto F = NewField(UsFormatSettings(), 30, 0, 100,
+                    {{20, "SIL", 0.2, 0.28, 1.3, 2.0, 6.5, 10}, {50, "LS", 0.1, 0.05, 1.5, 0.8, 7.0, 10}});
+  const TSovLookup& L = Lookup();
+  SetEvent(*F, 1, 1, SovEvent::Fertilizer, L.FindFertilizer("UAN 28"), L.FindFertAppMethod("Surface band"), "100");
+  SetEvent(*F, 2, 5, SovEvent::Manure, L.FindManure("Dairy solid"), L.FindManureAppMethod("Surface (not incorporated)"),
+           "20");
+  F->SetCell(2, SovCol::EvValue2, "6");
+  F->SetCell(2, SovCol::EvValue3, "2.5");
+  for (int d = 1; d <= 30; ++d) {
+    F->SetCell(d, SovCol::MaxTemp, "25");
+    F->SetCell(d, SovCol::MinTemp, "15");
+    F->SetCell(d, SovCol::GrowthStage, "Z");
+  }
+  for (int d : {2, 3, 4, 10, 15, 20}) F->SetCell(d, SovCol::Precip, "30");
+  F->SetCell(7, SovCol::Precip, "3");
+  return F;
+}
+
 // Worked by hand. Layer factors (kg/ha per ppm) 20 x 1.3 / 10 = 2.6 and
 // 30 x 1.5 / 10 = 4.5; initial nitrate 8 ppm and (10.5 x 8 + 19.5 x 4) / 30 = 5.4 ppm,
 // so 45.1 kg/ha before day 1; mineralisable 5 x 2.0 = 10 and 2.5 x 0.8 = 2 ppm.
@@ -136,7 +163,8 @@ TEST(NitrogenCases, TwoLayerMetricFieldByHand) {
       int Day;
       double Mineralized, Ammonium, Nitrate, Denitrified, Volatilized, Uptake, Leached, Urea;
     } const Expected[] = {
-        {1, 0.3069646929982135, 9.226170855870752, 53.17505755562511, 0.02573628150236356, 0, 0.9, 0, 17.92},
+      {1, 0.3069646929982135, 9.226170855870752, 53.17505755562511,
+       0.02573628150236356, 0, 0.9, 0, 17.92},
         {2, 0.6106674524142754, 16.122249854005343, 30.99921131720907, 0.07622754249151928, 0, 1.8,
          22.696978738708353, 9.856},
     };
@@ -190,7 +218,8 @@ TEST(NitrogenCases, VolatilizationByMethodRateAndIncorporationDay) {
     SCOPED_TRACE(std::string(C.Method) + " " + std::to_string(C.Rate));
     auto F = NewField(UsFormatSettings(), 20, 100, 0,
                       {{20, "SIL", 0.2, 0.0005, 1.325, 2.0, 6.5, C.Cec}, {50, "SIL", 0.2, 0.0005, 1.325, 2.0, 6.5, 0}});
-    SetEvent(*F, 1, 10, SovEvent::Manure, C.Manure, L.FindManureAppMethod(C.Method), FormatGeneral(C.Rate, UsFormatSettings()));
+    SetEvent(*F, 1, 10, SovEvent::Manure, C.Manure, L.FindManureAppMethod(C.Method),
+             FormatGeneral(C.Rate, UsFormatSettings()));
     F->SetCell(1, SovCol::EvValue2, "8");
     F->SetCell(1, SovCol::EvValue3, FormatGeneral(C.Content, UsFormatSettings()));
     for (int d = 12; d <= 14; ++d) F->SetCell(d, SovCol::MinTemp, "10");
@@ -210,6 +239,41 @@ TEST(NitrogenCases, VolatilizationByMethodRateAndIncorporationDay) {
       EXPECT_NEAR(F->VolatilizedN()[d] - F->VolatilizedN()[d - 1], Lost, 1e-9);
       EXPECT_NEAR(F->AmmoniumN()[d], Slot, 1e-9);
     }
+  }
+}
+
+// The wet season above against a separate step-by-step computation of the same rules
+// (seven columns on days that show the band's rate steps, the manure's ammonia loss
+// shrinking with rain and ending, denitrification raised after manure, uptake cut in
+// a waterlogged top layer, and the uptake curve's next point after day 25).
+TEST(NitrogenCases, WetSeasonAgainstAStepByStepComputation) {
+  auto F = WetSeasonField();
+  ExpectValid(*F);
+  F->Calculate();
+  ASSERT_GT(F->LayerWater(1, 5) / F->Layers()[1].LayerCapacity * 0.2 + 0.28, 0.9 * (1.35 / 2.65));
+  struct {
+    int Day;
+    double Mineralized, Ammonium, Nitrate, Denitrified, Volatilized, Uptake, Leached;
+  } const Expected[] = {
+      {4, 0.6883129223579658, 25.938684223558557, 3.04497045628491,
+       0.8262633903686444, 0.0, 1.445555555555554, 50.372839296590314},
+      {9, 1.554577573953906, 57.03326669286569, 5.735780123543918,
+       0.9566806846628149, 14.864057937312841, 3.5319528389783263, 50.372839296590314},
+      {25, 5.365443946581405, 33.37194421379177, 13.703743889061194,
+       2.3563782759844085, 16.554257623553717, 11.098619505644987, 59.22050043854534},
+      {30, 7.039951754071618, 21.29670220667331, 11.93271047146401,
+       2.877161508190272, 16.554257623553717, 26.098619505644987, 59.22050043854534},
+  };
+  for (const auto& E : Expected) {
+    SCOPED_TRACE("day " + std::to_string(E.Day));
+    const double Tol = 1e-9;
+    EXPECT_NEAR(F->MineralizedN()[E.Day], E.Mineralized, Tol);
+    EXPECT_NEAR(F->AmmoniumN()[E.Day], E.Ammonium, Tol);
+    EXPECT_NEAR(F->NitrateN()[E.Day], E.Nitrate, Tol);
+    EXPECT_NEAR(F->DenitrifiedN()[E.Day], E.Denitrified, Tol);
+    EXPECT_NEAR(F->VolatilizedN()[E.Day], E.Volatilized, Tol);
+    EXPECT_NEAR(F->UptakeN()[E.Day], E.Uptake, Tol);
+    EXPECT_NEAR(F->LeachedN()[E.Day], E.Leached, Tol);
   }
 }
 
