@@ -1,33 +1,21 @@
 // Furrow: irrigation and nitrogen scheduling for one field.
-//
-// The desktop window is not built yet; for now the program loads its lookup file the
-// way the window will at start-up and says what it found.
-#include "SovLookup.h"
-#include "Version.h"
+#include "ShlUtil.h"
+#include "SvMain.h"
+#include "VersInfo.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QTextStream>
+#include <QApplication>
+#include <QStringList>
 
 int main(int argc, char** argv) {
-  QCoreApplication App(argc, argv);
-  QCoreApplication::setApplicationName(FURROW_PRODUCT_NAME);
-  QCoreApplication::setApplicationVersion(FURROW_VERSION);
+  QApplication App(argc, argv);
+  const TProgramVersionInfo Version;
+  QApplication::setApplicationName(Version.ProductName);
+  QApplication::setApplicationVersion(Version.ProductVersion);
+  InstallHelpKey(&App);
 
-  QTextStream Out(stdout);
-  QTextStream Err(stderr);
-  Out << FURROW_PRODUCT_NAME << " " << FURROW_VERSION << "\n";
-
-  TSovLookup Lookup;
-  QString Msg;
-  const QString LookupFile = QDir(QCoreApplication::applicationDirPath()).filePath("SovLookup.ini");
-  if (!Lookup.LoadFromFile(LookupFile, Msg)) {
-    Err << Msg << "\n";
-    return 1;
-  }
-  Out << "Lookup file " << QDir::toNativeSeparators(Lookup.FileName()) << ": " << Lookup.RegionName()
-      << ", " << Lookup.CropCount() << " crops, " << Lookup.LocationCount() << " locations, "
-      << Lookup.FertilizerCount() << " fertilizers, " << Lookup.ManureCount() << " manures.\n";
-  Out << "The program's window is not built yet; the model and its tests are.\n";
-  return 0;
+  TMainForm MainForm(TMainFormEnvironment::Default());
+  MainForm.show();
+  const QStringList Args = QApplication::arguments();
+  if (!MainForm.StartUpProgram(Args.size() > 1 ? Args.at(1) : QString())) return 1;
+  return App.exec();
 }

@@ -685,8 +685,10 @@ bool TImportedWeatherFile::ImportFile(const QString& FileName, QString& ErrMsg) 
     ErrMsg = FileName + u'\n' + QLatin1String(MsgFileNotFound);
     return false;
   }
+  // Only regular files: opening a named pipe waits for a writer that may never come,
+  // and a folder or a device is never a weather file.
   QFile File(FileName);
-  if (Info.isDir() || !File.open(QIODevice::ReadOnly)) {
+  if (!Info.isFile() || !File.open(QIODevice::ReadOnly)) {
     ErrMsg = FileName + u'\n' + QLatin1String(MsgCantOpen);
     return false;
   }
@@ -694,8 +696,8 @@ bool TImportedWeatherFile::ImportFile(const QString& FileName, QString& ErrMsg) 
     ErrMsg = FileName + u'\n' + QLatin1String(MsgTooLarge);
     return false;
   }
-  // Read at most one byte more than allowed, in blocks: a file that grows or a device
-  // that never ends is refused too, and no buffer of the whole limit is set up.
+  // Read at most one byte more than allowed, in blocks: a file that grows while it is
+  // read is refused too, and no buffer of the whole limit is set up.
   QByteArray Data;
   if (!File.isSequential()) Data.reserve(File.size());
   bool ReadFailed = false;

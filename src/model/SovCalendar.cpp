@@ -83,7 +83,6 @@ int StageLength(const TSovLookup& Lookup, int Stage, int Crop, int SeasonDays) {
 TCropCalendar::TCropCalendar(const TSovLookup& Lookup, int Crop, int SeasonDays, std::span<const int> UserStages,
                              int DaysBeforeEmergence, int PlantingOffset)
     : FCrop(CropOf(Lookup, Crop)),
-      FSeasonDays(SeasonDays),
       // Emergence before the first schedule day gives a negative count: the day-to-mark
       // mapping stays as it is, only the search back stops at index 0. The bound keeps
       // the walk over the days from emergence short for absurd values.

@@ -85,7 +85,6 @@ class TCropCalendar {
 
   const TCropRec* FCrop = nullptr;
   bool FValid = false;
-  int FSeasonDays = 0;
   int64_t FDaysBeforeEmergence = 0;
   int64_t FPlantingOffset = 0;
   int64_t FHigh = -1;                 // last index of the marks

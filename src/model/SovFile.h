@@ -245,6 +245,26 @@ class TSovFile {
   // increase.
   bool CalcWaterHoldingCapacity(bool IsMetric, double RootingDepth, double& Capacity, QString& Msg) const;
 
+  // ---- Nitrogen of events (SovEventN.cpp) ---------------------------------
+  // The nitrogen an event brings, in kg/ha (ResultMetric) or lbs/acre. Rates are in
+  // the units named by RateMetric: a dry fertiliser in kg/ha or lbs/acre, a liquid one
+  // in liter/ha or gal/acre; a solid manure in MT/ha or ton/acre with its Content per
+  // MT or ton, a liquid one in liter/ha or gal/acre with its Content per 1000 L or
+  // 1000 gal. A product row that is not in the lookup tables throws std::out_of_range;
+  // a rate or content that is not finite gives 0.
+  // Forms: the sum of NitrogenForm values of SovEventN.h (7 for all three).
+  double FertilizerN(int Fertilizer, int Forms, double Rate, bool RateMetric, bool ResultMetric) const;
+  double ManureN(int Manure, bool RateMetric, double Rate, double Content, bool ResultMetric) const;
+  // The irrigation-water nitrate ("N") event that governs schedule day Day (1..365):
+  // the latest one on or before the day, else the earliest one after it (the first
+  // row among events of the same day); 0 when the field has none. Events whose day is
+  // not 1..365 are not events. Day outside 1..365 throws std::out_of_range.
+  int NitrateEventForDay(int Day) const;
+  // Nitrate nitrogen carried by the irrigation water of day Day (1..365): the governing
+  // nitrate event's ppm times the day's irrigation (mm, or inches when IrrigationMetric
+  // is false) / 100; 0 when the irrigation cell is empty or there is no "N" event.
+  double IrrigationWaterN(int Day, bool IrrigationMetric, bool ResultMetric) const;
+
   // ---- Validation (SovValidate.cpp) ---------------------------------------
   // Rules for one value; the text is trimmed first. Bounds are in the units of the
   // given system. Columns without a rule of that kind pass whatever the text.
@@ -266,7 +286,23 @@ class TSovFile {
   bool CheckFieldData(bool FullCheck, QString& MsgForm, int& Row, int& Col) const;
 
   // ---- Field data file ---------------------------------------------------
-  // LoadFromFile / SaveToFile are added with the file format.
+  // Reads a field data file of version 1 or 2 (UTF-8, or Windows-1252 when the bytes
+  // are not valid UTF-8) into this object, replacing every value of columns 1-61.
+  // True: read; Msg is empty or holds a warning to show (a location, crop, fertiliser,
+  // manure or method name that the lookup tables do not hold, stored as none).
+  // False: nothing was changed; Msg says why (missing, unreadable, too large, not a
+  // text file, wrong version).
+  bool LoadFromFile(const QString& FileName, QString& Msg);
+  // The same from the file's bytes; FileName is used in messages and recorded.
+  bool LoadFromBytes(const QByteArray& Bytes, const QString& FileName, QString& Msg);
+  // Writes version 2 (UTF-8, CR LF) beside FileName under a temporary name and puts
+  // it in place only when everything was written; on failure an existing file stays
+  // as it was and Msg says why. Line breaks inside values are written as blanks.
+  bool SaveToFile(const QString& FileName, const QString& ProgramVersion, QString& Msg);
+  // The text SaveToFile writes.
+  QString SaveToText(const QString& ProgramVersion) const;
+  // Files larger than this are refused (a field file is some 10 to 100 kB).
+  static constexpr qint64 MaxFileSize = 8 * 1024 * 1024;
 
  protected:
   // Field value texts, indexed by column - FirstField (the slots of the index and
@@ -292,6 +328,9 @@ class TSovFile {
   TSovWeatherArray FWeather;
 
  private:
+  // The lines of the field data file, without their line ends.
+  QStringList FileLines(const QString& ProgramVersion) const;
+
   enum class StatKind { Max, Min };
   bool ColumnExtreme(StatKind Kind, int Col, int Rows, double& Value, bool EmptyAsZero) const;
 };

@@ -224,6 +224,8 @@ void TSovSchedule::Calculate() {
     FLayers.fill(TSoilLayer{});
     FLayerWater.fill(TLayerArray<double>{});
     FLayerDrain.fill(TLayerArray<double>{});
+    FNitrogenPools.fill(TNitrogenPools{});
+    FStartingNitrateN = 0;
 
     ReadFieldScalars();
     ReadDates();
@@ -240,6 +242,7 @@ void TSovSchedule::Calculate() {
       PrepareNitrogenPhase();
       RunNitrogenPhase();
     }
+    BuildResultColumns();
   } catch (...) {
     ClearSchedule();
     FDayCount = 0;
@@ -553,12 +556,4 @@ void TSovSchedule::PrepareNitrogenPhase() {
   }
 }
 
-void TSovSchedule::RunNitrogenPhase() {
-  // ---------------------------------------------------------------------------
-  // NITROGEN PHASES GO HERE: soil nitrogen transformations, crop uptake, leaching
-  // and the day's applications, day by day 1..DayCount, reading Days(), Layers(),
-  // LayerWater / LayerDrain and Scalars() (CropHasUptake, YieldFactor), and writing
-  // the seven nitrogen arrays (NitrateN of day 1 already holds the initial nitrate
-  // of the layers). Until then the nitrogen arrays hold only that initial nitrate.
-  // ---------------------------------------------------------------------------
-}
+// RunNitrogenPhase: SovSchedNitrogen.cpp.

@@ -192,6 +192,22 @@ struct TSoilLayer {
   int Texture = 0;                 // TSovFile::TextureIndex of the horizon
 };
 
+// ---- Nitrogen pass (SovSchedNitrogen.cpp) ---------------------------------
+// The nitrogen at the end of one day that the result columns do not show, in the
+// field's units (kg/ha or lbs/acre). With the columns it closes the day's balance:
+// LayerNitrate + LayerAmmonium + Urea + ManureOrganic = starting nitrate + everything
+// applied (fertiliser, irrigation-water nitrate, manure ammonium and the part of the
+// manure's organic N that can be released) + SoilMineralized - DenitrifiedN -
+// VolatilizedN - UptakeN - LeachedN.
+struct TNitrogenPools {
+  double LayerNitrate = 0;     // nitrate in the layers (NitrateN equals it)
+  double LayerAmmonium = 0;    // ammonium in the layers and the applications (AmmoniumN)
+  double Urea = 0;             // applied urea not yet hydrolysed
+  double ManureOrganic = 0;    // applied manure organic N still to be released
+  double SoilMineralized = 0;  // soil organic N mineralised since day 1 (MineralizedN
+                               // less what the manure released)
+};
+
 // A field together with the day-by-day schedule of its last calculation. Created like
 // any TSovFile; before the first Calculate every array is 0 and DayCount is 0.
 class TSovSchedule : public TSovFile {
@@ -240,6 +256,11 @@ class TSovSchedule : public TSovFile {
   // Water held in / passed below layer n (1..LayerCount) at the end of day d.
   double LayerWater(int Layer, int Day) const { return FLayerWater[Day][Layer]; }
   double LayerDrain(int Layer, int Day) const { return FLayerDrain[Day][Layer]; }
+  // Nitrogen pass: the pools behind the nitrogen columns, days 1..DayCount (all 0
+  // when the horizons give no layers).
+  const TDayArray<TNitrogenPools>& NitrogenPools() const { return FNitrogenPools; }
+  // Nitrate of the layers before the first day (0 without layers from the horizons).
+  double StartingNitrateN() const { return FStartingNitrateN; }
 
  protected:
   // The calculation split into its steps (Calculate runs them in this order).
@@ -266,6 +287,8 @@ class TSovSchedule : public TSovFile {
   TLayerArray<TSoilLayer> FLayers;
   TDayArray<TLayerArray<double>> FLayerWater;
   TDayArray<TLayerArray<double>> FLayerDrain;
+  TDayArray<TNitrogenPools> FNitrogenPools;  // nitrogen pass
+  double FStartingNitrateN = 0;              // nitrogen pass
 
   TDayArray<int> FUserStage;
   TDayArray<double> FPrecip;
@@ -286,4 +309,52 @@ class TSovSchedule : public TSovFile {
   TDayArray<double> FVolatilizedN;
   TDayArray<double> FUptakeN;
   TDayArray<double> FLeachedN;
+
+  // ---- Schedule columns 62-93, summary rows and exports ---------------------
+  // Bodies in SovSchedResults.cpp (cells) and SovExport.cpp (CSV, ACE JSON).
+ public:
+  enum ScheduleColumn : int {
+    ColDayNum = 62, ColDate, ColYear, ColMonth, ColDay, ColGrowthStage, ColGDD, ColMaxTemp,
+    ColAveTemp, ColMinTemp, ColWindSpeed, ColHumidity, ColPrecip, ColIrrigation, ColSolarRad,
+    ColETRef, ColKc, ColETCrop, ColExcessWater, ColSoilMoisture, ColRelativeMoisture,
+    ColDepletedMoisture, ColResidue, ColMineralizedN, ColAmmoniumN, ColNitrateN, ColDenitrifiedN,
+    ColVolatilizedN, ColUptakeN, ColLeachedN, ColFertilizerN, ColNotes,
+    FirstScheduleColumn = ColDayNum, LastScheduleColumn = ColNotes
+  };
+  // Summary rows of the schedule columns.
+  static constexpr int RowTotal = -1, RowAverage = -2, RowMaximum = -3, RowMinimum = -4;
+  // Rows 1..DayCount are days; rows -1..-4 the summary rows (empty where a column has
+  // no value to summarise); anything else is empty. Schedule cells cannot be written
+  // (SetCell ignores them). GDD and GrowthStage are those of the last calculation; the
+  // columns that show weather cells follow later edits of those cells at once.
+  QString GetCell(int Row, int Col) const override;
+  int RowCount(const QString& Section) const override;
+  QString SectionOfColumn(int Col) const override;
+  QString ColumnName(int Col) const override;
+  int ColumnIndex(const QString& Section, const QString& Name) const override;
+  // Nitrogen applied on a schedule day: fertiliser and manure events of the day plus
+  // the nitrate of the day's irrigation water, in the field's units.
+  double FertilizerNOfDay(int Day) const;
+  // Comma-separated schedule with units line and summary rows; numbers in the user's
+  // format. Written beside FileName and put in place only when complete.
+  bool ExportCsv(const QString& FileName, QString& ErrMsg) const;
+  // AgMIP ACE JSON; Sections: 1 experiments, 2 soils, 4 weathers. Numbers with ".".
+  bool ExportAceJson(const QString& FileName, int Sections, bool Pretty, QString& ErrMsg) const;
+  // One quoted CSV field (ends trimmed of blanks and control characters, quotes
+  // doubled), with a "," behind it when AddComma is set.
+  static QString CsvField(const QString& Text, bool AddComma);
+  // A text for a JSON string: backslash, "/" and double quote escaped, control
+  // characters as JSON escapes; everything else unchanged.
+  static QString JsonEscape(const QString& Text);
+  // "yyyy-mm-dd" (Dashes) or "yyyymmdd"; empty for an invalid date.
+  static QString NumericDate(const QDate& Date, bool Dashes);
+
+ protected:
+  // Growing degree days summed from day 1 and the growth stage of each day, worked
+  // out once at the end of each calculation.
+  void BuildResultColumns();
+  QString DayCell(int Row, int Col) const;
+  QString SummaryCell(int Row, int Col) const;
+  TDayArray<double> FGddSum;
+  TDayArray<int> FDayStage;
 };

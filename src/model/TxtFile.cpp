@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <sys/stat.h>
+
 namespace {
 constexpr qsizetype BufferSize = 2048;
 }
@@ -29,19 +31,34 @@ bool TTextOutFile::Open(const QString& FileName) {
   Release();
   FFileName = FileName.isEmpty() ? QString() : QFileInfo(FileName).absoluteFilePath();
   FStatus = StatusOk;
+  FReason.clear();
   const QFileInfo Info(FFileName);
   bool Opened = false;
   if (FFileName.isEmpty() || Info.isDir()) {
     Opened = false;
   } else if (Info.exists() && !Info.isFile()) {
-    // A device or a pipe cannot be replaced by a new file: write to it directly.
-    FDirect = std::make_unique<QFile>(FFileName);
-    Opened = FDirect->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    // A character device (/dev/null, a terminal) cannot be replaced by a new file: write to
+    // it directly. Anything else that is not a plain file (a named pipe would block until
+    // a reader came) is refused.
+    struct stat St {};
+    if (::stat(QFile::encodeName(FFileName).constData(), &St) == 0 && S_ISCHR(St.st_mode)) {
+      FDirect = std::make_unique<QFile>(FFileName);
+      Opened = FDirect->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    } else {
+      FReason = QStringLiteral("Not a file.");
+    }
   } else {
     FFile = std::make_unique<QSaveFile>(FFileName);
     Opened = FFile->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
   }
   if (!Opened) {
+    if (FReason.isEmpty()) {
+      if (QFileDevice* Dev = Device()) {
+        FReason = Dev->errorString();
+      } else {
+        FReason = FFileName.isEmpty() ? QStringLiteral("No file name.") : QStringLiteral("Is a directory.");
+      }
+    }
     FFile.reset();
     FDirect.reset();
     FStatus = StatusCreateFailed;
@@ -54,6 +71,7 @@ bool TTextOutFile::Flush() {
   if (FBuffer.isEmpty() || Dev == nullptr) return true;
   const qint64 Written = Dev->write(FBuffer);
   const bool Ok = Written == FBuffer.size();
+  if (!Ok && FReason.isEmpty()) FReason = Dev->errorString();
   FBuffer.clear();
   return Ok;
 }
@@ -75,12 +93,14 @@ void TTextOutFile::Close() {
     // Only a clean run replaces the target; after a failure the earlier file stays.
     if (Ok) {
       Ok = FFile->commit();
+      if (!Ok && FReason.isEmpty()) FReason = FFile->errorString();
     } else {
       FFile->cancelWriting();
     }
   } else {
     FDirect->close();
     Ok = Ok && FDirect->error() == QFileDevice::NoError;
+    if (!Ok && FReason.isEmpty()) FReason = FDirect->errorString();
   }
   if (!Ok && FStatus == StatusOk) FStatus = StatusCloseFailed;
   Release();
@@ -103,5 +123,8 @@ QString TTextOutFile::GetErrorMessage() const {
 }
 
 QString TTextOutFile::GetFullErrorMessage() const {
-  return FFileName + QStringLiteral("\r\n") + GetErrorMessage();
+  QString Msg = FFileName + QStringLiteral("\r\n") + GetErrorMessage();
+  // The system's own words say why (disk full, no permission, no such folder).
+  if (FStatus != StatusOk && !FReason.isEmpty()) Msg += QStringLiteral("\r\n") + FReason;
+  return Msg;
 }

@@ -35,7 +35,11 @@ class TTextOutFile {
   // Drops what was written; an earlier file of the same name stays as it was.
   void Abandon();
   virtual QString GetErrorMessage() const;
+  // FileName, a line break and GetErrorMessage; then, on a further line, the system's
+  // reason for the failure when it gave one.
   QString GetFullErrorMessage() const;
+  // The system's reason for the first failure, or an empty text.
+  const QString& Reason() const { return FReason; }
 
   const QString& FileName() const { return FFileName; }
   int Status() const { return FStatus; }
@@ -43,6 +47,7 @@ class TTextOutFile {
  protected:
   QString FFileName;
   int FStatus = StatusOk;
+  QString FReason;
 
  private:
   bool Flush();

@@ -725,7 +725,7 @@ TEST(SovSchedCalc, LayersFromHorizonsCutAtTheRootingDepth) {
     const TSoilLayer& L = F->Layers()[n];
     Nitrate += L.LayerNitratePpm * L.Thickness * L.BulkDensity / 10;
   }
-  EXPECT_NEAR(F->NitrateN()[1], Nitrate, 1e-12);
+  EXPECT_NEAR(F->StartingNitrateN(), Nitrate, 1e-12);
   // Organic matter 3.5, 1.5, 0.7, 0.3: factors 5, 5, 2.5, 1.25.
   EXPECT_DOUBLE_EQ(F->Layers()[1].LayerMineralizableN, 17.5);
   EXPECT_DOUBLE_EQ(F->Layers()[2].LayerMineralizableN, 7.5);
@@ -796,7 +796,7 @@ TEST(SovSchedCalc, EnglishLayerCapacityIsInInches) {
   F->Calculate();
   ASSERT_TRUE(F->Scalars().HorizonsUsable);
   EXPECT_DOUBLE_EQ(F->Layers()[1].LayerCapacity, 0.22 * 20 * 10 / 25.4);
-  EXPECT_NEAR(F->NitrateN()[1], 0.8922 * [&] {
+  EXPECT_NEAR(F->StartingNitrateN(), 0.8922 * [&] {
     double Sum = 0;
     for (int n = 1; n <= F->Scalars().LayerCount; ++n) {
       const TSoilLayer& L = F->Layers()[n];

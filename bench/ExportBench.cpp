@@ -1,0 +1,159 @@
+// Time of the whole road from a field file to both exports on the largest field there
+// is: 365 days of weather with notes, 10 horizons, 50 events. Measures load, field
+// check, calculation, CSV export and ACE JSON export together and one by one.
+
+#include "SovSched.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDate>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <random>
+
+namespace {
+
+const TSovLookup& ExportBenchLookup() {
+  static const TSovLookup* Lookup = [] {
+    auto* L = new TSovLookup;
+    QString Msg;
+    if (!L->LoadFromFile(FURROW_SOURCE_DIR "/data/SovLookup.ini", Msg)) {
+      std::fprintf(stderr, "%s\n", qPrintable(Msg));
+      std::exit(1);
+    }
+    return L;
+  }();
+  return *Lookup;
+}
+
+void Fail(const char* What, const QString& Msg) {
+  std::fprintf(stderr, "%s: %s\n", What, qPrintable(Msg));
+  std::exit(1);
+}
+
+// Writes the maximal field to a field file in Dir and returns its name.
+QString WriteMaximalField(const QTemporaryDir& Dir) {
+  const TFormatSettings Fmt = UsFormatSettings();
+  TSovSchedule F(ExportBenchLookup(), Fmt);
+  QString Msg;
+  if (!F.LoadFromFile(FURROW_SOURCE_DIR "/data/examples/maricopa-cotton-metric.sov", Msg)) Fail("Example", Msg);
+  auto Num = [&](double V) { return FormatGeneral(V, Fmt); };
+  F.SetCell(1, SovCol::CalculationDate, DateToStr(QDate(2014, 4, 14), Fmt));
+  F.SetCell(1, SovCol::WeatherStation, "AZ06 \"Maricopa\"");
+  const char* Textures[] = {"SL", "SL", "SCL", "SCL", "SCL", "CL", "CL", "L", "L", "SL"};
+  for (int h = 1; h <= MaxHorizons; ++h) {
+    F.SetCellInt(h, SovCol::HzDepth, 15 * h);
+    F.SetCell(h, SovCol::HzTexture, Textures[h - 1]);
+    F.SetCell(h, SovCol::HzAWC, Num(0.16 - 0.005 * h));
+    F.SetCell(h, SovCol::HzWiltingPoint, Num(0.08 + 0.01 * h));
+    F.SetCell(h, SovCol::HzBulkDensity, Num(1.5 + 0.02 * h));
+    F.SetCell(h, SovCol::HzKSat, Num(9.5 - 0.5 * h));
+    F.SetCell(h, SovCol::HzSilt, "20");
+    F.SetCell(h, SovCol::HzClay, Num(15 + h));
+    F.SetCell(h, SovCol::HzOM, Num(0.8 / h));
+    F.SetCell(h, SovCol::HzpH, Num(8.0 + 0.05 * h));
+    F.SetCell(h, SovCol::HzEC, "2");
+    F.SetCell(h, SovCol::HzCEC, "14");
+  }
+  // Events 6-50: fertiliser, nitrate water and manure in turn, every week.
+  const TSovLookup& L = ExportBenchLookup();
+  for (int Slot = 6; Slot <= MaxEvents; ++Slot) {
+    const int Day = 7 * Slot - 30;
+    F.SetCellInt(Slot, SovCol::EvDay, Day);
+    F.SetCell(Slot, SovCol::EvNotes, QString("Event %1, \"weekly\"").arg(Slot));
+    switch (Slot % 3) {
+      case 0:
+        F.SetCellInt(Slot, SovCol::EvCode, 1);
+        F.SetCellInt(Slot, SovCol::EvKey1, L.FindFertilizer("Urea"));
+        F.SetCellInt(Slot, SovCol::EvKey2, L.FindFertAppMethod("Broadcast"));
+        F.SetCell(Slot, SovCol::EvValue, "20");
+        break;
+      case 1:
+        F.SetCellInt(Slot, SovCol::EvCode, 2);
+        F.SetCell(Slot, SovCol::EvValue, Num(5 + Slot % 7));
+        break;
+      default:
+        F.SetCellInt(Slot, SovCol::EvCode, 3);
+        F.SetCellInt(Slot, SovCol::EvKey1, L.FindManure("Dairy solid"));
+        F.SetCellInt(Slot, SovCol::EvKey2, 1);
+        F.SetCell(Slot, SovCol::EvValue, "2");
+        F.SetCell(Slot, SovCol::EvValue2, "12");
+        F.SetCell(Slot, SovCol::EvValue3, "2");
+        break;
+    }
+  }
+  // Days 185-365 repeat the measured season's weather; every day has a note.
+  for (int d = 1; d <= MaxDays; ++d) {
+    if (d > 184) {
+      for (int Col = SovCol::MaxTemp; Col <= SovCol::Humidity; ++Col) F.SetCell(d, Col, F.GetCell(d - 184, Col));
+      if (d % 9 == 0) F.SetCell(d, SovCol::Irrigation, "60");
+    }
+    if (F.GetCell(d, SovCol::WeatherNotes).isEmpty()) F.SetCell(d, SovCol::WeatherNotes, QString("Day %1, checked").arg(d));
+  }
+  const QString Name = Dir.filePath("maximal.sov");
+  if (!F.SaveToFile(Name, "bench", Msg)) Fail("Save", Msg);
+  return Name;
+}
+
+struct TRun {
+  QTemporaryDir Dir;
+  QString Field;
+  TRun() : Field(WriteMaximalField(Dir)) {}
+};
+
+const TRun& Run() {
+  static const TRun* R = new TRun;
+  return *R;
+}
+
+std::unique_ptr<TSovSchedule> LoadChecked() {
+  auto F = std::make_unique<TSovSchedule>(ExportBenchLookup(), UsFormatSettings());
+  QString Msg;
+  if (!F->LoadFromFile(Run().Field, Msg)) Fail("Load", Msg);
+  int Row = 0, Col = 0;
+  if (!F->CheckFieldData(false, Msg, Row, Col)) Fail("Check", Msg + QString(" column %1 row %2").arg(Col).arg(Row));
+  return F;
+}
+
+void Export(const TSovSchedule& F, bool Csv, bool Json) {
+  QString Msg;
+  if (Csv && !F.ExportCsv(Run().Dir.filePath("out.csv"), Msg)) Fail("CSV", Msg);
+  if (Json && !F.ExportAceJson(Run().Dir.filePath("out.json"), 7, true, Msg)) Fail("JSON", Msg);
+}
+
+void BM_LoadCheckCalculateExport(benchmark::State& State) {
+  for (auto _ : State) {
+    auto F = LoadChecked();
+    F->Calculate();
+    Export(*F, true, true);
+  }
+  auto F = LoadChecked();
+  F->Calculate();
+  if (F->DayCount() != MaxDays || F->Scalars().LayerCount < 8 || !F->Scalars().HorizonsUsable) Fail("Field", "not maximal");
+}
+BENCHMARK(BM_LoadCheckCalculateExport)->Unit(benchmark::kMillisecond);
+
+void BM_LoadAndCheck(benchmark::State& State) {
+  for (auto _ : State) benchmark::DoNotOptimize(LoadChecked());
+}
+BENCHMARK(BM_LoadAndCheck)->Unit(benchmark::kMicrosecond);
+
+void BM_ExportCsv(benchmark::State& State) {
+  auto F = LoadChecked();
+  F->Calculate();
+  for (auto _ : State) Export(*F, true, false);
+}
+BENCHMARK(BM_ExportCsv)->Unit(benchmark::kMicrosecond);
+
+void BM_ExportAceJson(benchmark::State& State) {
+  auto F = LoadChecked();
+  F->Calculate();
+  for (auto _ : State) Export(*F, false, true);
+}
+BENCHMARK(BM_ExportAceJson)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

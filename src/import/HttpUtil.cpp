@@ -1,0 +1,211 @@
+#include "HttpUtil.h"
+
+#include "MiscUtil.h"
+
+#include <QByteArray>
+#include <QUrl>
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+#include <mutex>
+
+const char* const HttpTlsHint = " OpenSSL libraries may not be installed.";
+
+namespace {
+
+constexpr const char* UserAgent = "Furrow";
+constexpr const char* AllowedProtocols = "http,https";
+
+bool InitCurl() {
+  static std::once_flag Once;
+  static bool Ok = false;
+  std::call_once(Once, [] { Ok = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
+  return Ok;
+}
+
+struct TReply {
+  QByteArray Body;
+  int64_t Limit = 0;
+  bool TooLarge = false;
+  bool OutOfMemory = false;
+  QByteArray StatusLine;  // of the last response: redirects start it over
+};
+
+// Called by curl with each piece of the body; returning less than it was given stops
+// the transfer.
+size_t WriteBody(char* Data, size_t Size, size_t Count, void* User) {
+  auto* Reply = static_cast<TReply*>(User);
+  const size_t Bytes = Size * Count;
+  if (static_cast<int64_t>(Bytes) > Reply->Limit - static_cast<int64_t>(Reply->Body.size())) {
+    Reply->TooLarge = true;
+    return 0;
+  }
+  try {
+    Reply->Body.append(Data, static_cast<qsizetype>(Bytes));
+  } catch (...) {
+    Reply->OutOfMemory = true;
+    return 0;
+  }
+  return Bytes;
+}
+
+size_t ReadHeader(char* Data, size_t Size, size_t Count, void* User) {
+  auto* Reply = static_cast<TReply*>(User);
+  const size_t Bytes = Size * Count;
+  if (Bytes >= 5 && std::equal(Data, Data + 5, "HTTP/")) {
+    try {
+      Reply->StatusLine = QByteArray(Data, static_cast<qsizetype>(std::min<size_t>(Bytes, 200))).trimmed();
+    } catch (...) {
+      return 0;
+    }
+  }
+  return Bytes;
+}
+
+QString SizeText(int64_t Bytes) {
+  constexpr int64_t MB = 1024 * 1024;
+  if (Bytes >= MB && Bytes % MB == 0) return QString::number(Bytes / MB) + QStringLiteral(" MB");
+  return QString::number(Bytes) + QStringLiteral(" bytes");
+}
+
+// Failures of the TLS layer itself rather than of the server: the TLS engine cannot be
+// loaded or set up, its certificate store cannot be read, the secure connection
+// cannot be negotiated, or this curl speaks no TLS at all.
+bool IsTlsFailure(CURLcode Code, const QString& URL) {
+  switch (Code) {
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_ENGINE_NOTFOUND:
+    case CURLE_SSL_ENGINE_SETFAILED:
+    case CURLE_SSL_ENGINE_INITFAILED:
+    case CURLE_SSL_CACERT_BADFILE:
+      return true;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_NOT_BUILT_IN:
+      return URL.trimmed().startsWith(QStringLiteral("https:"), Qt::CaseInsensitive);
+    default:
+      return false;
+  }
+}
+
+struct TCurlDeleter {
+  void operator()(CURL* Handle) const { curl_easy_cleanup(Handle); }
+};
+struct TMimeDeleter {
+  void operator()(curl_mime* Mime) const { curl_mime_free(Mime); }
+};
+
+// One request. Fields == nullptr: GET; otherwise a multipart POST of Fields.
+bool Perform(const QString& URL, const QStringList* Fields, QString& Content,
+             QString& ErrorText, const THttpOptions& Options) {
+  Content.clear();
+  if (!InitCurl()) {
+    ErrorText = QStringLiteral("The HTTP library could not be initialised.");
+    return false;
+  }
+  std::unique_ptr<CURL, TCurlDeleter> Handle(curl_easy_init());
+  if (!Handle) {
+    ErrorText = QStringLiteral("The HTTP library could not be initialised.");
+    return false;
+  }
+  CURL* H = Handle.get();
+  TReply Reply;
+  Reply.Limit = std::max<int64_t>(Options.MaxReplySize, 0);
+  char ErrorBuffer[CURL_ERROR_SIZE] = {};
+  const QByteArray UrlBytes = URL.trimmed().toUtf8();
+
+  curl_easy_setopt(H, CURLOPT_ERRORBUFFER, ErrorBuffer);
+  curl_easy_setopt(H, CURLOPT_URL, UrlBytes.constData());
+  curl_easy_setopt(H, CURLOPT_PROTOCOLS_STR, AllowedProtocols);
+  curl_easy_setopt(H, CURLOPT_REDIR_PROTOCOLS_STR, AllowedProtocols);
+  curl_easy_setopt(H, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(H, CURLOPT_MAXREDIRS, std::max(Options.MaxRedirects, 0L));
+  curl_easy_setopt(H, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(H, CURLOPT_CONNECTTIMEOUT_MS, std::max(Options.ConnectTimeoutMs, 1L));
+  curl_easy_setopt(H, CURLOPT_TIMEOUT_MS, std::max(Options.TimeoutMs, 1L));
+  curl_easy_setopt(H, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(Reply.Limit));
+  curl_easy_setopt(H, CURLOPT_ACCEPT_ENCODING, "");
+  curl_easy_setopt(H, CURLOPT_USERAGENT, UserAgent);
+  curl_easy_setopt(H, CURLOPT_WRITEFUNCTION, WriteBody);
+  curl_easy_setopt(H, CURLOPT_WRITEDATA, &Reply);
+  curl_easy_setopt(H, CURLOPT_HEADERFUNCTION, ReadHeader);
+  curl_easy_setopt(H, CURLOPT_HEADERDATA, &Reply);
+
+  std::unique_ptr<curl_mime, TMimeDeleter> Mime;
+  if (Fields != nullptr) {
+    Mime.reset(curl_mime_init(H));
+    if (!Mime) {
+      ErrorText = QStringLiteral("The HTTP library could not be initialised.");
+      return false;
+    }
+    for (const QString& Line : *Fields) {
+      const qsizetype P = Line.indexOf(u'=');
+      const QByteArray Name = (P < 0 ? Line : Line.left(P)).toUtf8();
+      const QByteArray Value = (P < 0 ? QString() : Line.mid(P + 1)).toUtf8();
+      curl_mimepart* Part = curl_mime_addpart(Mime.get());
+      if (Part == nullptr || curl_mime_name(Part, Name.constData()) != CURLE_OK ||
+          curl_mime_data(Part, Value.constData(), static_cast<size_t>(Value.size())) != CURLE_OK) {
+        ErrorText = QStringLiteral("The form could not be built.");
+        return false;
+      }
+    }
+    curl_easy_setopt(H, CURLOPT_MIMEPOST, Mime.get());
+  }
+
+  const CURLcode Code = curl_easy_perform(H);
+  if (Reply.TooLarge || Code == CURLE_FILESIZE_EXCEEDED) {
+    ErrorText = QStringLiteral("The reply is too large (more than %1).").arg(SizeText(Reply.Limit));
+    return false;
+  }
+  if (Reply.OutOfMemory) {
+    ErrorText = QStringLiteral("Out of memory while receiving the reply.");
+    return false;
+  }
+  if (Code != CURLE_OK) {
+    ErrorText = ErrorBuffer[0] != '\0' ? QString::fromUtf8(ErrorBuffer).trimmed()
+                                       : QString::fromUtf8(curl_easy_strerror(Code));
+    if (IsTlsFailure(Code, URL)) ErrorText += QLatin1String(HttpTlsHint);
+    return false;
+  }
+  long Status = 0;
+  curl_easy_getinfo(H, CURLINFO_RESPONSE_CODE, &Status);
+  if (Status >= 400) {
+    ErrorText = Reply.StatusLine.isEmpty() ? QStringLiteral("HTTP error %1").arg(Status)
+                                           : QString::fromLatin1(Reply.StatusLine);
+    return false;
+  }
+  Content = DecodeFileText(Reply.Body);
+  return true;
+}
+
+bool PerformGuarded(const QString& URL, const QStringList* Fields, QString& Content,
+                    QString& ErrorText, const THttpOptions& Options) {
+  try {
+    return Perform(URL, Fields, Content, ErrorText, Options);
+  } catch (const std::exception& E) {
+    Content.clear();
+    ErrorText = QString::fromUtf8(E.what());
+  } catch (...) {
+    Content.clear();
+    ErrorText = QStringLiteral("Unexpected error.");
+  }
+  return false;
+}
+
+}  // namespace
+
+bool HttpGet(const QString& URL, QString& Content, QString& ErrorText,
+             const THttpOptions& Options) {
+  return PerformGuarded(URL, nullptr, Content, ErrorText, Options);
+}
+
+bool HttpPost(const QString& URL, const QStringList& Fields, QString& Content,
+              QString& ErrorText, const THttpOptions& Options) {
+  return PerformGuarded(URL, &Fields, Content, ErrorText, Options);
+}
+
+QString UrlEncode(const QString& Text) {
+  return QString::fromLatin1(QUrl::toPercentEncoding(Text));
+}

@@ -1,0 +1,41 @@
+#pragma once
+// Two blocking HTTP calls for the web importers: GET of an address into a text, and a
+// multipart/form-data POST. Only http and https are spoken; redirects are followed;
+// every call has time-outs and a limit on the size of the reply, so that a silent or
+// endless server cannot hang the program or fill its memory.
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+struct THttpOptions {
+  // Time allowed to set up the connection (name lookup, TCP and TLS).
+  long ConnectTimeoutMs = 30000;
+  // Time allowed for the whole request, the reply included.
+  long TimeoutMs = 300000;
+  // Replies larger than this (after decompression) are refused.
+  int64_t MaxReplySize = 64LL * 1024 * 1024;
+  long MaxRedirects = 10;
+};
+
+// Appended to the message of a failure of the TLS layer.
+extern const char* const HttpTlsHint;  // " OpenSSL libraries may not be installed."
+
+// GET of URL. On success Content is the body as text (UTF-8, or Windows-1252 when the
+// bytes are not UTF-8) and ErrorText is left untouched. On failure (no connection,
+// time-out, an HTTP status of 400 or more, a cut-off or oversized reply) Content is
+// empty, ErrorText says why, and the result is False. A failure of the TLS layer (an
+// https address whose secure connection cannot be set up) ends in HttpTlsHint.
+bool HttpGet(const QString& URL, QString& Content, QString& ErrorText,
+             const THttpOptions& Options = THttpOptions());
+
+// POST of a multipart/form-data body to URL: one form field per line "name=value" of
+// Fields, in list order (repeated names are sent repeatedly; a line without "=" is a
+// field with an empty value). Results as HttpGet.
+bool HttpPost(const QString& URL, const QStringList& Fields, QString& Content,
+              QString& ErrorText, const THttpOptions& Options = THttpOptions());
+
+// Percent-encoding of a text for a query value or a path segment: everything but
+// letters, digits and "-._~" is encoded from its UTF-8 bytes.
+QString UrlEncode(const QString& Text);

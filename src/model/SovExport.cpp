@@ -1,0 +1,517 @@
+// The schedule's exports: comma-separated text of the schedule cells (numbers in the
+// user's format) and the AgMIP ACE JSON exchange format (numbers always with ".",
+// metric units). Both are written beside the target under a temporary name and take
+// its place only when complete, so a failed export leaves an earlier file untouched.
+
+#include "SovSched.h"
+#include "TxtFile.h"
+
+#include <QFileInfo>
+
+#include <array>
+#include <exception>
+#include <optional>
+#include <stdexcept>
+
+namespace {
+
+constexpr int FieldRow = 1;
+
+QString UnableToWrite(const QString& FileName) {
+  return QStringLiteral("Unable to write to file ") + FileName;
+}
+
+// Text gathered in memory and handed to the file in large pieces.
+class TOutText {
+ public:
+  explicit TOutText(TTextOutFile& Out) : FOut(Out) { FText.reserve(Chunk + 4096); }
+  QString& operator()() { return FText; }
+  void LineEnd() {
+    FText += QLatin1String("\r\n");
+    FlushIfFull();
+  }
+  void FlushIfFull() {
+    if (FText.size() >= Chunk) Flush();
+  }
+  void Flush() {
+    FOut.Write(FText);
+    FText.clear();
+  }
+
+ private:
+  static constexpr qsizetype Chunk = 32768;
+  TTextOutFile& FOut;
+  QString FText;
+};
+
+// A quoted field: the text without blanks and control characters at its ends, every
+// double quote doubled so that a note holding one keeps its row together.
+void AppendCsvField(QString& To, const QString& Text, bool AddComma) {
+  qsizetype Begin = 0;
+  qsizetype End = Text.size();
+  while (Begin < End && Text[Begin].unicode() <= 0x20) ++Begin;
+  while (End > Begin && Text[End - 1].unicode() <= 0x20) --End;
+  To += QChar('"');
+  for (qsizetype i = Begin; i < End; ++i) {
+    if (Text[i] == QChar('"')) To += QChar('"');
+    To += Text[i];
+  }
+  To += QChar('"');
+  if (AddComma) To += QChar(',');
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// CSV
+// ---------------------------------------------------------------------------
+
+QString TSovSchedule::CsvField(const QString& Text, bool AddComma) {
+  QString Result;
+  AppendCsvField(Result, Text, AddComma);
+  return Result;
+}
+
+namespace {
+
+// Columns A to AB of the export (AC, the notes, follows only on day lines).
+constexpr std::array<int, 28> CsvColumns = {
+    TSovSchedule::ColDayNum,       TSovSchedule::ColDate,        TSovSchedule::ColYear,
+    TSovSchedule::ColMonth,        TSovSchedule::ColDay,         TSovSchedule::ColGrowthStage,
+    TSovSchedule::ColGDD,          TSovSchedule::ColMaxTemp,     TSovSchedule::ColAveTemp,
+    TSovSchedule::ColMinTemp,      TSovSchedule::ColWindSpeed,   TSovSchedule::ColHumidity,
+    TSovSchedule::ColPrecip,       TSovSchedule::ColIrrigation,  TSovSchedule::ColSolarRad,
+    TSovSchedule::ColETRef,        TSovSchedule::ColKc,          TSovSchedule::ColETCrop,
+    TSovSchedule::ColExcessWater,  TSovSchedule::ColSoilMoisture, TSovSchedule::ColMineralizedN,
+    TSovSchedule::ColAmmoniumN,    TSovSchedule::ColNitrateN,    TSovSchedule::ColDenitrifiedN,
+    TSovSchedule::ColVolatilizedN, TSovSchedule::ColUptakeN,     TSovSchedule::ColLeachedN,
+    TSovSchedule::ColFertilizerN};
+constexpr std::size_t FirstSummaryCsvColumn = 7;  // H, MaxTemp
+
+QString CsvUnitsLine(bool Metric) {
+  const QString Temp = TSovFile::UnitsLabel(9, Metric);
+  const QString Wind = TSovFile::UnitsLabel(10, Metric);
+  const QString Water = TSovFile::UnitsLabel(7, Metric);
+  const QString N = TSovFile::UnitsLabel(11, Metric);
+  const QStringList Units = {QString(), QString(), QString(), QString(), QString(), QString(),
+                             Temp,      Temp,      Temp,      Temp,      Wind,      QStringLiteral("%"),
+                             Water,     Water,     QStringLiteral("MJ m-2"), Water, QString(), Water,
+                             Water,     Water,     N,         N,         N,         N,
+                             N,         N,         N,         N};
+  return Units.join(QChar(','));
+}
+
+}  // namespace
+
+bool TSovSchedule::ExportCsv(const QString& FileName, QString& ErrMsg) const {
+  ErrMsg.clear();
+  TTextOutFile Out;
+  if (!Out.Open(FileName)) {
+    ErrMsg = Out.GetFullErrorMessage();
+    return false;
+  }
+  try {
+    TOutText Text(Out);
+    QStringList Names;
+    for (int Col : CsvColumns) Names << ColumnName(Col);
+    Names << ColumnName(ColNotes);
+    Text() += Names.join(QChar(','));
+    Text.LineEnd();
+    Text() += CsvUnitsLine(IsMetric());
+    Text.LineEnd();
+    for (int r = 1; r <= FDayCount; ++r) {
+      for (int Col : CsvColumns) AppendCsvField(Text(), GetCell(r, Col), true);
+      const QString Notes = GetCell(r, ColNotes);
+      if (!Notes.isEmpty()) AppendCsvField(Text(), Notes, false);
+      Text.LineEnd();
+    }
+    Text.LineEnd();
+    static const char* const Labels[] = {"Total", "Average", "Maximum", "Minimum"};
+    const int Rows[] = {RowTotal, RowAverage, RowMaximum, RowMinimum};
+    for (int i = 0; i < 4; ++i) {
+      Text() += QLatin1String(Labels[i]);
+      Text() += QLatin1String(",,,,,,,");
+      for (std::size_t c = FirstSummaryCsvColumn; c < CsvColumns.size(); ++c)
+        AppendCsvField(Text(), GetCell(Rows[i], CsvColumns[c]), true);
+      Text.LineEnd();
+    }
+    Text.Flush();
+  } catch (const std::exception&) {
+    Out.Abandon();
+    ErrMsg = UnableToWrite(FileName);
+    return false;
+  }
+  Out.Close();
+  if (Out.Status() != TTextOutFile::StatusOk) {
+    ErrMsg = Out.GetFullErrorMessage();
+    return false;
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// ACE JSON
+// ---------------------------------------------------------------------------
+
+namespace {
+
+void AppendJsonEscaped(QString& To, const QString& Text) {
+  for (QChar Ch : Text) {
+    switch (Ch.unicode()) {
+      case '\\':
+        To += QLatin1String("\\\\");
+        break;
+      case '/':
+        To += QLatin1String("\\/");
+        break;
+      case '"':
+        To += QLatin1String("\\\"");
+        break;
+      case '\b':
+        To += QLatin1String("\\b");
+        break;
+      case '\f':
+        To += QLatin1String("\\f");
+        break;
+      case '\n':
+        To += QLatin1String("\\n");
+        break;
+      case '\r':
+        To += QLatin1String("\\r");
+        break;
+      case '\t':
+        To += QLatin1String("\\t");
+        break;
+      default:
+        if (Ch.unicode() < 0x20) {
+          static const char Hex[] = "0123456789abcdef";
+          To += QLatin1String("\\u00");
+          To += QChar(Hex[Ch.unicode() >> 4]);
+          To += QChar(Hex[Ch.unicode() & 15]);
+        } else {
+          To += Ch;
+        }
+        break;
+    }
+  }
+}
+
+}  // namespace
+
+QString TSovSchedule::JsonEscape(const QString& Text) {
+  QString Result;
+  Result.reserve(Text.size() + 8);
+  AppendJsonEscaped(Result, Text);
+  return Result;
+}
+
+namespace {
+
+// Nested objects and arrays with string values, optionally pretty-printed: one item
+// a line, two blanks of indentation a level, the comma on the line of the item it
+// follows.
+class TJsonWriter {
+ public:
+  static constexpr int MaxLevel = 10;
+
+  TJsonWriter(TOutText& Out, bool Pretty) : FOut(Out), FPretty(Pretty) {}
+
+  // Opens an object or an array; a Name of nothing opens an unnamed one (an array
+  // item or the root).
+  void Open(const char* Name, bool IsArray) {
+    Separate();
+    Indent();
+    if (Name != nullptr) {
+      FOut() += QChar('"');
+      FOut() += QLatin1String(Name);
+      FOut() += QLatin1String("\" : ");
+    }
+    FOut() += IsArray ? QChar('[') : QChar('{');
+    LineEnd();
+    ++FCount[std::size_t(FLevel)];
+    if (FLevel >= MaxLevel) throw std::length_error("JSON nested too deeply");
+    ++FLevel;
+    FCount[std::size_t(FLevel)] = 0;
+  }
+
+  void Close(bool IsArray) {
+    if (FLevel <= 1) throw std::logic_error("JSON container closed twice");
+    --FLevel;
+    LineEnd();
+    Indent();
+    FOut() += IsArray ? QChar(']') : QChar('}');
+  }
+
+  // One key with a string value; nothing at all for an empty value.
+  void Pair(const char* Name, const QString& Value) {
+    if (Value.isEmpty()) return;
+    Separate();
+    Indent();
+    FOut() += QChar('"');
+    FOut() += QLatin1String(Name);
+    FOut() += QLatin1String("\" : \"");
+    AppendJsonEscaped(FOut(), Value);
+    FOut() += QChar('"');
+    ++FCount[std::size_t(FLevel)];
+    FOut.FlushIfFull();
+  }
+
+ private:
+  void Separate() {
+    if (FCount[std::size_t(FLevel)] > 0) {
+      FOut() += QChar(',');
+      LineEnd();
+    }
+  }
+  void LineEnd() {
+    if (FPretty) FOut.LineEnd();
+  }
+  void Indent() {
+    if (FPretty) FOut() += QLatin1String(Blanks, (FLevel - 1) * 2);
+  }
+
+  static constexpr char Blanks[] = "                    ";  // (MaxLevel - 1) * 2 and more
+  TOutText& FOut;
+  bool FPretty;
+  int FLevel = 1;
+  std::array<int, MaxLevel + 1> FCount{};
+};
+
+constexpr int SectionExperiments = 1;
+constexpr int SectionSoils = 2;
+constexpr int SectionWeathers = 4;
+
+// The amount of a manure application in kg/ha from its rate (MT/ha or ton/acre for a
+// solid, liter/ha or gal/acre for a liquid).
+double ManureAmountKgHa(double Rate, bool IsLiquid, bool Metric) {
+  if (IsLiquid) return Metric ? Rate * 961.5 / 1000 : TSovFile::ToMetric(11, Rate * 60 / 7.48);
+  return Metric ? Rate * 1000 : TSovFile::ToMetric(11, Rate * 2000);
+}
+
+// The total nitrogen of a manure as a percentage of its weight, from the nitrogen
+// per MT or ton (solid) or per 1000 liters or gallons (liquid).
+double ManureNitrogenPct(double TotalN, bool IsLiquid, bool Metric) {
+  double Fraction;
+  if (IsLiquid) {
+    Fraction = Metric ? TotalN / 961.5 : TotalN / 8021.39037433155;
+  } else {
+    Fraction = Metric ? TotalN / 1000 : TotalN / 2000;
+  }
+  return Fraction * 100;
+}
+
+}  // namespace
+
+bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pretty, QString& ErrMsg) const {
+  ErrMsg.clear();
+  TTextOutFile Out;
+  if (!Out.Open(FileName)) {
+    ErrMsg = Out.GetFullErrorMessage();
+    return false;
+  }
+  try {
+    const TSovLookup& L = Lookup();
+    const bool Metric = IsMetric();
+    auto Cell = [this](int Col) { return TSovFile::GetCell(FieldRow, Col); };
+    // A number text as the file writes it ("." whatever the user's format).
+    auto FileNumber = [this](const QString& Text) { return UserToFileNumber(Text.trimmed()); };
+    auto Fixed = [this](double Value, int Digits) { return FloatToFileStr(Value, Digits); };
+    // The number in a text of the user's format; nothing when it is empty or not one.
+    auto Number = [this](const QString& Text) -> std::optional<double> {
+      double Value = 0;
+      if (!TryStrToFloat(Text.trimmed(), Value, UserFormat())) return std::nullopt;
+      return Value;
+    };
+    auto Date8 = [](const QDate& Date) { return NumericDate(Date, false); };
+    auto CropId = [&L](int Row) { return Row >= 1 && Row <= L.CropCount() ? L.Crop(Row).ACE_crid : QString(); };
+
+    TOutText Text(Out);
+    TJsonWriter J(Text, Pretty);
+    J.Open(nullptr, false);
+
+    if (Sections & SectionExperiments) {
+      J.Open("experiments", true);
+      J.Open(nullptr, false);
+      J.Pair("local_id", QFileInfo(FFileName).fileName());
+      J.Pair("fl_name", Cell(SovCol::FieldName));
+      const int Loc = Location();
+      if (Loc >= 1 && Loc <= L.LocationCount()) {
+        J.Pair("fl_loc_1", L.Location(Loc).CountryISO);
+        J.Pair("fl_loc_2", L.Location(Loc).StateAbbr);
+      }
+      if (IsCoastal()) J.Pair("fl_land", QStringLiteral("Coastal"));
+      J.Pair("fl_lat", FileNumber(Cell(SovCol::Latitude)));
+      J.Pair("fl_long", FileNumber(Cell(SovCol::Longitude)));
+      if (!Cell(SovCol::Elevation).trimmed().isEmpty()) {
+        J.Pair("flele", Metric ? FileNumber(Cell(SovCol::Elevation))
+                               : Fixed(ToMetric(1, GetCellInt(FieldRow, SovCol::Elevation)), 1));
+      }
+
+      J.Open("initial_conditions", false);
+      J.Pair("icdat", Date8(FStartDate));
+      J.Pair("icpcr", CropId(PreviousCrop()));
+      if (!Cell(SovCol::StartingResidue).trimmed().isEmpty()) {
+        J.Pair("icrip", QString::number(100 - qint64(GetCellInt(FieldRow, SovCol::StartingResidue))));
+      }
+      J.Pair("icsw%", FileNumber(Cell(SovCol::StartingMoisture)));
+      J.Close(false);
+
+      J.Pair("soil_id", Cell(SovCol::MapUnitSymbol));
+      J.Pair("fl_notes", Cell(SovCol::Notes));
+      J.Pair("wst_id", Cell(SovCol::WeatherStation));
+
+      J.Open("management", false);
+      J.Open("events", true);
+      // Every event carries its date under "date" (the key that ACE readers take the
+      // date from) as well as under the event kind's own key.
+      {
+        const QString Planting = Date8(FEmergenceDate.addDays(-DaysFromPlanting(Crop(), 0)));
+        J.Open(nullptr, false);
+        J.Pair("event", QStringLiteral("planting"));
+        J.Pair("date", Planting);
+        J.Pair("pdate", Planting);
+        J.Pair("edate", Date8(FEmergenceDate));
+        J.Pair("crid", CropId(Crop()));
+        J.Pair("rm", FileNumber(Cell(SovCol::GrowingSeason)));
+        J.Close(false);
+      }
+      for (const TSovEventRec& Event : FEvents) {
+        if (Event.Day < 1 || (Event.Code != 1 && Event.Code != 3)) continue;
+        const QString Date = Date8(FStartDate.addDays(Event.Day - 1));
+        const double Rate = Number(Event.Value).value_or(0.0);
+        if (Event.Code == 1) {
+          const bool Known = Event.Key1 >= 1 && Event.Key1 <= L.FertilizerCount();
+          J.Open(nullptr, false);
+          J.Pair("event", QStringLiteral("fertilizer"));
+          J.Pair("date", Date);
+          J.Pair("fedate", Date);
+          if (Known) J.Pair("fecd", L.Fertilizer(Event.Key1).ACE_fecd);
+          if (Event.Key2 >= 1 && Event.Key2 <= L.FertAppMethodCount())
+            J.Pair("feacd", L.FertAppMethod(Event.Key2).ACE_feacd);
+          if (Known) J.Pair("feamn", Fixed(FertilizerN(Event.Key1, 7, Rate, Metric, true), 2));
+          J.Close(false);
+        } else {
+          const bool Known = Event.Key1 >= 1 && Event.Key1 <= L.ManureCount();
+          J.Open(nullptr, false);
+          J.Pair("event", QStringLiteral("organic_matter"));
+          J.Pair("date", Date);
+          J.Pair("omdate", Date);
+          if (Known) J.Pair("omcd", L.Manure(Event.Key1).ACE_omcd);
+          if (Event.Key2 >= 1 && Event.Key2 <= L.ManureAppMethodCount())
+            J.Pair("omacd", L.ManureAppMethod(Event.Key2).ACE_omacd);
+          if (Known) {
+            const TManureRec& Manure = L.Manure(Event.Key1);
+            J.Pair("omamt", Fixed(ManureAmountKgHa(Rate, Manure.IsLiquid, Metric), 1));
+            if (const auto TotalN = Number(Event.Value2))
+              J.Pair("omn%", Fixed(ManureNitrogenPct(*TotalN, Manure.IsLiquid, Metric), 4));
+            J.Pair("om_name", Manure.Description);
+          }
+          J.Pair("om_notes", Event.Notes);
+          J.Close(false);
+        }
+      }
+      const std::optional<double> Efficiency = Number(Cell(SovCol::IrrigationEfficiency));
+      for (int d = 1; d <= FDayCount; ++d) {
+        if (!(FIrrigation[d] > 0)) continue;
+        const QString Date = Date8(FStartDate.addDays(d - 1));
+        J.Open(nullptr, false);
+        J.Pair("event", QStringLiteral("irrigation"));
+        J.Pair("date", Date);
+        J.Pair("idate", Date);
+        J.Pair("irval", Metric ? FileNumber(TSovFile::GetCell(d, SovCol::Irrigation))
+                               : Fixed(ToMetric(5, FIrrigation[d]), 1));
+        const int NitrateEvent = NitrateEventForDay(d);
+        if (NitrateEvent >= 1 && NitrateEvent <= MaxEvents) {
+          if (const auto Ppm = Number(FEvents[std::size_t(NitrateEvent - 1)].Value))
+            J.Pair("irn%", Fixed(*Ppm / 10000, 5));
+        }
+        if (Efficiency) J.Pair("ireff", Fixed(*Efficiency / 100, 2));
+        J.Close(false);
+      }
+      J.Close(true);   // events
+      J.Close(false);  // management
+      J.Close(false);  // the experiment
+      J.Close(true);   // experiments
+    }
+
+    if (Sections & SectionSoils) {
+      J.Open("soils", true);
+      J.Open(nullptr, false);
+      J.Pair("sl_source", QStringLiteral("SORVO"));
+      J.Pair("sl_system", QStringLiteral("USDA"));
+      J.Pair("soil_id", Cell(SovCol::MapUnitSymbol));
+      J.Pair("soil_name", Cell(SovCol::ComponentName));
+      J.Pair("sl_loc_2", Cell(SovCol::SurveySymbol));
+      J.Open("soilLayer", true);
+      for (int h = 1; h <= MaxHorizons; ++h) {
+        auto Hz = [this, h](int Col) { return TSovFile::GetCell(h, Col); };
+        if (Hz(SovCol::HzDepth).trimmed().isEmpty()) break;
+        J.Open(nullptr, false);
+        J.Pair("sllb", FileNumber(Hz(SovCol::HzDepth)));
+        J.Pair("sltx", Hz(SovCol::HzTexture));
+        // Computed values only from values that are there: an empty input leaves the
+        // key out rather than passing a made-up zero.
+        const auto Wp = Number(Hz(SovCol::HzWiltingPoint));
+        const auto Awc = Number(Hz(SovCol::HzAWC));
+        if (Wp && Awc) J.Pair("sldul", Fixed(*Wp + *Awc, 2));
+        J.Pair("slwp", FileNumber(Hz(SovCol::HzWiltingPoint)));
+        J.Pair("slbdm", FileNumber(Hz(SovCol::HzBulkDensity)));
+        if (const auto KSat = Number(Hz(SovCol::HzKSat))) J.Pair("sksat", Fixed(*KSat * 3600 / 10000, 2));
+        J.Pair("slsil", FileNumber(Hz(SovCol::HzSilt)));
+        J.Pair("slcly", FileNumber(Hz(SovCol::HzClay)));
+        if (const auto OM = Number(Hz(SovCol::HzOM))) J.Pair("sloc", Fixed(*OM * 0.58, 3));
+        J.Pair("slphw", FileNumber(Hz(SovCol::HzpH)));
+        J.Pair("slec", FileNumber(Hz(SovCol::HzEC)));
+        J.Pair("slcec", FileNumber(Hz(SovCol::HzCEC)));
+        J.Close(false);
+      }
+      J.Close(true);   // soilLayer
+      J.Close(false);  // the soil
+      J.Close(true);   // soils
+    }
+
+    if (Sections & SectionWeathers) {
+      J.Open("weathers", true);
+      J.Open(nullptr, false);
+      J.Pair("wst_id", Cell(SovCol::WeatherStation));
+      J.Open("dailyWeather", true);
+      for (int d = 1; d <= FDayCount; ++d) {
+        auto Day = [this, d](int Col) { return TSovFile::GetCell(d, Col); };
+        auto Temperature = [&](int Col) {
+          const double T = GetCellFloat(d, Col);
+          return Fixed(Metric ? T : ToMetric(8, T), 2);
+        };
+        J.Open(nullptr, false);
+        J.Pair("w_date", Date8(FStartDate.addDays(d - 1)));
+        J.Pair("tmax", Temperature(SovCol::MaxTemp));
+        J.Pair("tmin", Temperature(SovCol::MinTemp));
+        if (!Day(SovCol::Precip).trimmed().isEmpty())
+          J.Pair("rain", Fixed(Metric ? FPrecip[d] : ToMetric(5, FPrecip[d]), 2));
+        if (!Day(SovCol::WindSpeed).trimmed().isEmpty()) {
+          const double Wind = GetCellFloat(d, SovCol::WindSpeed);
+          J.Pair("wind", Fixed((Metric ? Wind : ToMetric(10, Wind)) * 86.4, 2));
+        }
+        J.Pair("rhumd", FileNumber(Day(SovCol::Humidity)));
+        J.Pair("srad", Fixed(FSolarRad[d], 2));
+        J.Close(false);
+      }
+      J.Close(true);   // dailyWeather
+      J.Close(false);  // the station
+      J.Close(true);   // weathers
+    }
+
+    J.Close(false);
+    Text.LineEnd();
+    Text.Flush();
+  } catch (const std::exception&) {
+    Out.Abandon();
+    ErrMsg = UnableToWrite(FileName);
+    return false;
+  }
+  Out.Close();
+  if (Out.Status() != TTextOutFile::StatusOk) {
+    ErrMsg = Out.GetFullErrorMessage();
+    return false;
+  }
+  return true;
+}

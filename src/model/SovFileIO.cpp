@@ -1,0 +1,455 @@
+// Reading and writing the field data file (".sov"): an INI-style text file with the
+// sections SovInfo, Field, Horizon1-10, Event1-50 and Weather. Versions 1 and 2 are
+// read, version 2 is written. Numbers in the file use "." and dates "m/d/yyyy"; in
+// memory both follow the user's settings.
+
+#include "SovCalendar.h"
+#include "SovFile.h"
+#include "TxtFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <exception>
+
+namespace {
+
+const QString LF = QStringLiteral("\n");
+
+// Field values held as numbers (decimal separator changed between file and memory).
+bool IsNumberFieldColumn(int Col) {
+  switch (Col) {
+    case SovCol::Latitude:
+    case SovCol::Longitude:
+    case SovCol::ProjectedYield:
+    case SovCol::RootingDepth:
+    case SovCol::WaterHoldingCapacity:
+    case SovCol::OrganicMatter:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Horizon values held as numbers: AWC to CEC.
+bool IsNumberHorizonColumn(int Col) { return Col >= SovCol::HzAWC && Col <= SovCol::HzCEC; }
+
+// A value as it can stand on one line of the file: each line break (CR LF, CR or LF)
+// and any other control character except the tab becomes a blank; blanks around it
+// are dropped, as reading drops them too.
+QString OneLine(const QString& Text) {
+  QString Result;
+  Result.reserve(Text.size());
+  for (qsizetype i = 0; i < Text.size(); ++i) {
+    const QChar Ch = Text[i];
+    if (Ch == QChar('\r') && i + 1 < Text.size() && Text[i + 1] == QChar('\n')) {
+      Result += QChar(' ');
+      ++i;
+    } else if (Ch.unicode() < 0x20 && Ch != QChar('\t')) {
+      Result += QChar(' ');
+    } else {
+      Result += Ch;
+    }
+  }
+  return Result.trimmed();
+}
+
+// "File <name> <what> is invalid: <value>" and the advice to choose another.
+QString InvalidNameMessage(const QString& FileName, const QString& What, const QString& Name) {
+  return QStringLiteral("File ") + FileName + QStringLiteral(" ") + What + QStringLiteral(" is invalid: ") + Name +
+         LF + LF + QStringLiteral("Select a different ") + What + QStringLiteral(".");
+}
+
+// The lookup row of a name: 0 for an empty name; for a name the table lacks also 0,
+// and the warning when none has been given yet.
+template <typename FindFn>
+int ResolveName(const QString& Name, FindFn Find, const QString& FileName, const QString& What, QString& Msg) {
+  if (Name.isEmpty()) return 0;
+  const int Row = Find(Name);
+  if (Row == 0 && Msg.isEmpty()) Msg = InvalidNameMessage(FileName, What, Name);
+  return Row;
+}
+
+// The name of a lookup row, empty for a row outside the table.
+template <typename RowFn>
+QString RowName(int Row, int Count, RowFn Get) {
+  return Row >= 1 && Row <= Count ? Get(Row).Name : QString();
+}
+
+// Collects the lines of the file.
+class TLineWriter {
+ public:
+  void Section(const QString& Name) { FLines << QStringLiteral("[") + Name + QStringLiteral("]"); }
+  void Value(const QString& Key, const QString& Text) { FLines << Key + QStringLiteral("=") + OneLine(Text); }
+  void Raw(const QString& Key, const QString& Text) { FLines << Key + QStringLiteral("=") + Text; }
+  void EndSection() { FLines << QString(); }
+  const QStringList& Lines() const { return FLines; }
+
+ private:
+  QStringList FLines;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Loading
+// ---------------------------------------------------------------------------
+
+bool TSovFile::LoadFromFile(const QString& FileName, QString& Msg) {
+  Msg.clear();
+  const QFileInfo Info(FileName);
+  if (!Info.exists()) {
+    Msg = FileName + LF + QStringLiteral("File does not exist.");
+    return false;
+  }
+  // Only regular files: a folder, a device or a pipe is never a field file, and
+  // reading one could block.
+  if (!Info.isFile()) {
+    Msg = FileName + LF + QStringLiteral("Can't read file.");
+    return false;
+  }
+  if (Info.size() > MaxFileSize) {
+    Msg = FileName + LF + QStringLiteral("File is too large.");
+    return false;
+  }
+  QFile File(FileName);
+  if (!File.open(QIODevice::ReadOnly)) {
+    Msg = FileName + LF + QStringLiteral("Can't read file.");
+    return false;
+  }
+  // Never more than the limit, even when the file grows while it is read.
+  const QByteArray Bytes = File.read(MaxFileSize + 1);
+  if (File.error() != QFileDevice::NoError) {
+    Msg = FileName + LF + QStringLiteral("Can't read file.");
+    return false;
+  }
+  return LoadFromBytes(Bytes, FileName, Msg);
+}
+
+bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, QString& Msg) {
+  Msg.clear();
+  if (Bytes.size() > MaxFileSize) {
+    Msg = FileName + LF + QStringLiteral("File is too large.");
+    return false;
+  }
+  // Text files hold no NUL bytes; UTF-16 files and binaries do.
+  if (Bytes.contains('\0')) {
+    Msg = FileName + LF + QStringLiteral("File is not a field data file.");
+    return false;
+  }
+
+  TMyIniFile Ini;
+  Ini.SetText(DecodeFileText(Bytes));
+
+  // Version: 1 (sections "File Info", "Field Data", "Weather Data") or 2.
+  QString InfoSection = QStringLiteral("SovInfo");
+  QString VersionText = Ini.ReadString(InfoSection, QStringLiteral("FileVersion"), QString());
+  if (VersionText.isEmpty()) {
+    InfoSection = QStringLiteral("File Info");
+    VersionText = Ini.ReadString(InfoSection, QStringLiteral("FileVersion"), QString());
+  }
+  int Version = 0;
+  if (!TryStrToInt(VersionText, Version) || (Version != 1 && Version != 2)) {
+    Msg = QStringLiteral("File ") + FileName + QStringLiteral(" is wrong version.");
+    return false;
+  }
+  // From here on the file is taken: every value of columns 1-61 is replaced.
+  const QString ProgramVersionText = Ini.ReadString(InfoSection, QStringLiteral("ProgramVersion"), QString());
+  const QString FieldSection = Version == 1 ? QStringLiteral("Field Data") : QStringLiteral("Field");
+  const QString WeatherSection = Version == 1 ? QStringLiteral("Weather Data") : QStringLiteral("Weather");
+
+  auto Read = [&Ini](const QString& Section, const QString& Key) { return Ini.ReadString(Section, Key, QString()); };
+  auto ReadField = [&](int Col) { return Read(FieldSection, TSovFile::ColumnName(Col)); };
+  auto SetFieldNumber = [&](int Col) { SetCell(1, Col, FileToUserNumber(ReadField(Col))); };
+  auto SetFieldText = [&](int Col) { SetCell(1, Col, ReadField(Col)); };
+
+  // Field values, in the order of the file.
+  SetFieldText(SovCol::FarmName);
+  SetCell(1, SovCol::FieldName, Read(FieldSection, Version == 1 ? QStringLiteral("FieldID") : QStringLiteral("FieldName")));
+  SetLocation(ResolveName(
+      ReadField(SovCol::Location), [this](const QString& Name) { return Lookup().FindLocation(Name); }, FileName,
+      QStringLiteral("Location"), Msg));
+  SetIsCoastal(Ini.ReadBool(FieldSection, QStringLiteral("IsCoastal"), false));
+  SetIsMetric(Ini.ReadBool(FieldSection, QStringLiteral("IsMetric"), false));
+  SetFieldNumber(SovCol::Latitude);
+  SetFieldNumber(SovCol::Longitude);
+  SetFieldText(SovCol::Elevation);
+  auto FindCropName = [this](const QString& Name) { return Lookup().FindCrop(Name); };
+  SetCrop(ResolveName(ReadField(SovCol::Crop), FindCropName, FileName, QStringLiteral("Crop"), Msg));
+  SetFieldText(SovCol::GrowingSeason);
+  SetFieldNumber(SovCol::ProjectedYield);
+  SetFieldNumber(SovCol::RootingDepth);
+  SetFieldText(SovCol::MinimumMoisture);
+  SetPreviousCrop(
+      ResolveName(ReadField(SovCol::PreviousCrop), FindCropName, FileName, QStringLiteral("PreviousCrop"), Msg));
+  SetFieldText(SovCol::SurveySymbol);
+  SetFieldText(SovCol::MapUnitSymbol);
+  SetFieldText(SovCol::ComponentName);
+  SetFieldNumber(SovCol::WaterHoldingCapacity);
+  SetFieldNumber(SovCol::OrganicMatter);
+  SetFieldText(SovCol::IrrigationEfficiency);
+  SetFieldText(SovCol::Notes);
+  // Older files name the starting moisture EmergenceMoisture.
+  SetCell(1, SovCol::StartingMoisture,
+          Ini.ValueExists(FieldSection, QStringLiteral("StartingMoisture"))
+              ? ReadField(SovCol::StartingMoisture)
+              : Read(FieldSection, QStringLiteral("EmergenceMoisture")));
+  SetFieldText(SovCol::StartingResidue);
+
+  // Dates: "m/d/yyyy" in the file, the user's short date form in memory; a text that
+  // is not a date is kept as it is.
+  const QString EmergenceText = ReadField(SovCol::EmergenceDate);
+  const QString StartingText = Ini.ValueExists(FieldSection, QStringLiteral("StartingDate"))
+                                   ? ReadField(SovCol::StartingDate)
+                                   : EmergenceText;
+  const QString CalculationText = ReadField(SovCol::CalculationDate);
+  QDate Date;
+  QDate Emergence;
+  const bool EmergenceParsed = TryStrToDateWithYear(EmergenceText, Emergence, FFileFormat);
+  SetCell(1, SovCol::EmergenceDate, EmergenceParsed ? DateToStr(Emergence, FUserFormat) : EmergenceText);
+  SetCell(1, SovCol::StartingDate,
+          !StartingText.isEmpty() && TryStrToDateWithYear(StartingText, Date, FFileFormat)
+              ? DateToStr(Date, FUserFormat)
+              : StartingText);
+  QString Calculation = CalculationText;
+  if (TryStrToDateWithYear(CalculationText, Date, FFileFormat))
+    Calculation = DateToStr(Date, FUserFormat);
+  else if (EmergenceParsed && TryStrToDateDefYear(CalculationText, Date, FFileFormat, Emergence.year()))
+    Calculation = DateToStrNoYear(FUserFormat, Date);
+  SetCell(1, SovCol::CalculationDate, Calculation);
+
+  SetFieldText(SovCol::WeatherSource);
+  SetFieldText(SovCol::WeatherStation);
+
+  // Horizons under their own numbers; a missing section is an empty horizon.
+  for (int Hz = 1; Hz <= MaxHorizons; ++Hz) {
+    const QString Section = QStringLiteral("Horizon") + QString::number(Hz);
+    for (int Col = SovCol::FirstHorizon; Col <= SovCol::LastHorizon; ++Col) {
+      const QString Text = Read(Section, TSovFile::ColumnName(Col));
+      SetCell(Hz, Col, IsNumberHorizonColumn(Col) ? FileToUserNumber(Text) : Text);
+    }
+  }
+
+  // Events: sections Event1-50 in order, packed into slots 1..n; an event needs a day
+  // of 1-365 and one of the four code letters.
+  FEvents = TSovEventRecArray{};
+  int Count = 0;
+  for (int i = 1; i <= MaxEvents && Count < MaxEvents; ++i) {
+    const QString Section = QStringLiteral("Event") + QString::number(i);
+    int Day = 0;
+    if (!TryStrToInt(Read(Section, QStringLiteral("Day")), Day)) Day = 0;
+    const int Code = EventCodeIndex(Read(Section, QStringLiteral("Code")));
+    if (Day < 1 || Day > MaxDays || Code < 1) continue;
+    TSovEventRec& Event = FEvents[size_t(Count)];
+    ++Count;
+    Event.Day = Day;
+    Event.Code = Code;
+    const QString Key1 = Read(Section, QStringLiteral("Key1"));
+    const QString Key2 = Read(Section, QStringLiteral("Key2"));
+    const QString Value = Read(Section, QStringLiteral("Value"));
+    switch (Code) {
+      case 1:  // "F"
+        Event.Key1 = ResolveName(
+            Key1, [this](const QString& Name) { return Lookup().FindFertilizer(Name); }, FileName,
+            QStringLiteral("Fertilizer"), Msg);
+        Event.Value = FileToUserNumber(Value).trimmed();
+        Event.Key2 = ResolveName(
+            Key2, [this](const QString& Name) { return Lookup().FindFertAppMethod(Name); }, FileName,
+            QStringLiteral("FertAppMethod"), Msg);
+        break;
+      case 2:  // "N"
+        Event.Value = FileToUserNumber(Value).trimmed();
+        break;
+      case 3:  // "M"
+        Event.Key1 = ResolveName(
+            Key1, [this](const QString& Name) { return Lookup().FindManure(Name); }, FileName,
+            QStringLiteral("Manure"), Msg);
+        Event.Value = FileToUserNumber(Value).trimmed();
+        Event.Key2 = ResolveName(
+            Key2, [this](const QString& Name) { return Lookup().FindManureAppMethod(Name); }, FileName,
+            QStringLiteral("ManureAppMethod"), Msg);
+        Event.Value2 = FileToUserNumber(Read(Section, QStringLiteral("Value2"))).trimmed();
+        Event.Value3 = FileToUserNumber(Read(Section, QStringLiteral("Value3"))).trimmed();
+        break;
+      default:  // "R": a whole percent, kept as text
+        Event.Value = Value.trimmed();
+        break;
+    }
+    Event.Misc1 = Read(Section, QStringLiteral("Misc1")).trimmed();
+    Event.Notes = Read(Section, QStringLiteral("Notes")).trimmed();
+  }
+
+  // Weather: "Day" + d, eight escaped values joined by ",".
+  for (int Day = 1; Day <= MaxDays; ++Day) {
+    const QString Line = Read(WeatherSection, QStringLiteral("Day") + QString::number(Day));
+    for (int k = 0; k < WeatherValueCount; ++k) {
+      const int Col = SovCol::FirstWeather + k;
+      QString Text;
+      if (!Line.isEmpty()) {
+        Text = FParser.Unescape(FParser.GetField(Line, k + 1));
+        if (Col < SovCol::GrowthStage) Text = FileToUserNumber(Text);
+      }
+      SetCell(Day, Col, Text);
+    }
+  }
+
+  FFileVersion = QString::number(Version);
+  FProgramVersion = ProgramVersionText;
+  FFileName = FileName;
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Saving
+// ---------------------------------------------------------------------------
+
+QStringList TSovFile::FileLines(const QString& ProgramVersion) const {
+  TLineWriter W;
+  auto Cell = [this](int Row, int Col) { return TSovFile::GetCell(Row, Col); };
+
+  W.Section(QStringLiteral("SovInfo"));
+  W.Value(QStringLiteral("FileVersion"), QStringLiteral("2"));
+  W.Value(QStringLiteral("ProgramVersion"), ProgramVersion);
+  W.EndSection();
+
+  // Field: every key, empty ones too.
+  QDate Date;
+  QDate Emergence;
+  const bool EmergenceParsed = TryStrToDateWithYear(Cell(1, SovCol::EmergenceDate).trimmed(), Emergence, FUserFormat);
+  W.Section(QStringLiteral("Field"));
+  for (int Col = SovCol::FirstField; Col <= SovCol::LastField; ++Col) {
+    QString Text = Cell(1, Col);
+    if (IsNumberFieldColumn(Col)) {
+      Text = UserToFileNumber(Text);
+    } else if (Col == SovCol::EmergenceDate || Col == SovCol::StartingDate) {
+      if (TryStrToDateWithYear(Text.trimmed(), Date, FUserFormat)) Text = DateToStr(Date, FFileFormat);
+    } else if (Col == SovCol::CalculationDate) {
+      if (TryStrToDateWithYear(Text.trimmed(), Date, FUserFormat))
+        Text = DateToStr(Date, FFileFormat);
+      else if (EmergenceParsed && TryStrToDateDefYear(Text.trimmed(), Date, FUserFormat, Emergence.year()))
+        Text = DateToStrNoYear(FFileFormat, Date);
+    }
+    W.Value(TSovFile::ColumnName(Col), Text);
+  }
+  W.EndSection();
+
+  // Horizons that hold anything, under their own numbers.
+  for (int Hz = 1; Hz <= MaxHorizons; ++Hz) {
+    QStringList Values;
+    bool HasData = false;
+    for (int Col = SovCol::FirstHorizon; Col <= SovCol::LastHorizon; ++Col) {
+      QString Text = Cell(Hz, Col);
+      if (IsNumberHorizonColumn(Col)) Text = UserToFileNumber(Text);
+      Text = OneLine(Text);
+      HasData = HasData || !Text.isEmpty();
+      Values << Text;
+    }
+    if (!HasData) continue;
+    W.Section(QStringLiteral("Horizon") + QString::number(Hz));
+    for (int Col = SovCol::FirstHorizon; Col <= SovCol::LastHorizon; ++Col)
+      W.Raw(TSovFile::ColumnName(Col), Values[Col - SovCol::FirstHorizon]);
+    W.EndSection();
+  }
+
+  // Events with a day and a code, numbered afresh from 1 in slot order. Only events
+  // that a load takes back are written (day 1-365, one of the four codes), so that
+  // the numbering of the file stays the numbering it loads with.
+  const TSovLookup& L = Lookup();
+  int Count = 0;
+  for (const TSovEventRec& Event : FEvents) {
+    const QString Code = EventCode(Event.Code);
+    if (Event.Day < 1 || Event.Day > MaxDays || Code.isEmpty()) continue;
+    ++Count;
+    W.Section(QStringLiteral("Event") + QString::number(Count));
+    W.Value(QStringLiteral("Day"), QString::number(Event.Day));
+    W.Value(QStringLiteral("Code"), Code);
+    switch (Event.Code) {
+      case 1:  // "F"
+        W.Value(QStringLiteral("Key1"),
+                RowName(Event.Key1, L.FertilizerCount(), [&L](int Row) -> const auto& { return L.Fertilizer(Row); }));
+        W.Value(QStringLiteral("Value"), UserToFileNumber(Event.Value));
+        W.Value(QStringLiteral("Key2"), RowName(Event.Key2, L.FertAppMethodCount(),
+                                                [&L](int Row) -> const auto& { return L.FertAppMethod(Row); }));
+        break;
+      case 2:  // "N"
+        W.Value(QStringLiteral("Value"), UserToFileNumber(Event.Value));
+        break;
+      case 3:  // "M"
+        W.Value(QStringLiteral("Key1"),
+                RowName(Event.Key1, L.ManureCount(), [&L](int Row) -> const auto& { return L.Manure(Row); }));
+        W.Value(QStringLiteral("Value"), UserToFileNumber(Event.Value));
+        W.Value(QStringLiteral("Key2"), RowName(Event.Key2, L.ManureAppMethodCount(),
+                                                [&L](int Row) -> const auto& { return L.ManureAppMethod(Row); }));
+        W.Value(QStringLiteral("Value2"), UserToFileNumber(Event.Value2));
+        W.Value(QStringLiteral("Value3"), UserToFileNumber(Event.Value3));
+        break;
+      default:  // "R"
+        W.Value(QStringLiteral("Value"), Event.Value);
+        break;
+    }
+    W.Value(QStringLiteral("Misc1"), Event.Misc1);
+    W.Value(QStringLiteral("Notes"), Event.Notes);
+    W.EndSection();
+  }
+
+  // Weather: days that hold anything, eight escaped values each.
+  W.Section(QStringLiteral("Weather"));
+  for (int Day = 1; Day <= MaxDays; ++Day) {
+    QStringList Values;
+    bool HasData = false;
+    for (int Col = SovCol::FirstWeather; Col <= SovCol::LastWeather; ++Col) {
+      QString Text = Cell(Day, Col);
+      if (Col < SovCol::GrowthStage) Text = UserToFileNumber(Text);
+      Text = OneLine(Text);
+      HasData = HasData || !Text.isEmpty();
+      Values << FParser.EscapeText(Text);
+    }
+    if (HasData) W.Raw(QStringLiteral("Day") + QString::number(Day), Values.join(FParser.Delimiter));
+  }
+  W.EndSection();
+  return W.Lines();
+}
+
+QString TSovFile::SaveToText(const QString& ProgramVersion) const {
+  QString Text;
+  for (const QString& Line : FileLines(ProgramVersion)) Text += Line + QStringLiteral("\r\n");
+  return Text;
+}
+
+bool TSovFile::SaveToFile(const QString& FileName, const QString& ProgramVersion, QString& Msg) {
+  Msg.clear();
+  // The whole text first, so that nothing touches the disk before it is complete.
+  QStringList Lines;
+  try {
+    Lines = FileLines(ProgramVersion);
+  } catch (const std::exception&) {
+    Msg = QStringLiteral("Unable to write to file ") + FileName + QStringLiteral(".");
+    return false;
+  }
+
+  // The writer puts the text beside the target under a temporary name and only
+  // renames it over the target once all of it is written and closed.
+  TTextOutFile Out;
+  try {
+    if (Out.Open(FileName)) {
+      for (const QString& Line : Lines) {
+        Out.Write(Line);
+        Out.NewLine();
+      }
+      if (Out.Status() == TTextOutFile::StatusOk)
+        Out.Close();
+      else
+        Out.Abandon();
+    }
+  } catch (const std::exception&) {
+    Out.Abandon();
+    Msg = QStringLiteral("Unable to write to file ") + FileName + QStringLiteral(".");
+    return false;
+  }
+  if (Out.Status() != TTextOutFile::StatusOk) {
+    Msg = Out.GetFullErrorMessage();
+    return false;
+  }
+  FFileName = FileName;
+  return true;
+}

@@ -1,0 +1,72 @@
+#pragma once
+// Line output to the printer with the interface of TTextOutFile: text is gathered into
+// lines that are drawn one under the other in the chosen (fixed-pitch) font, with a
+// left margin in characters, a top margin in lines and a new page when a page is full.
+// Opened with a file name it writes a text file exactly as TTextOutFile does.
+
+#include "TxtFile.h"
+
+#include <QFont>
+#include <QString>
+
+#include <memory>
+
+class QPainter;
+class QPrinter;
+
+class TPrinterOutFile : public TTextOutFile {
+ public:
+  // Printer status codes (a file uses those of TTextOutFile).
+  enum PrinterStatus {
+    StatusNoPrinter = 1,
+    StatusPrintFailed = 2,
+    StatusPrintCloseFailed = 3,
+    StatusAbandoned = 4,
+    StatusAborted = 5,
+  };
+
+  // Prints on Printer (not owned; it must outlive this object), or, when Printer is
+  // null, on a printer of its own set up for the system's default printer.
+  explicit TPrinterOutFile(QPrinter* Printer = nullptr);
+  ~TPrinterOutFile() override;
+
+  // An empty FileName prints: the print job begins (status 1 and False when no
+  // printer is installed) with margins 0; otherwise the text file FileName is created.
+  bool Open(const QString& FileName);
+  // Printer only: the font of the lines; call SetMargins after it.
+  void SetFont(const QFont& Font);
+  // Printer only: the left margin in characters and the top margin in lines; sets the
+  // line height from the font and the number of lines per page.
+  void SetMargins(int Left, int Top);
+  // Printer only: the name of the print job (before Open).
+  void SetDocumentName(const QString& Name);
+  void Write(const QString& Text);
+  void NewLine() override;
+  void NewPage() override;
+  void Close() override;
+  void Abandon();
+  QString GetErrorMessage() const override;
+
+  bool ToPrinter() const { return FToPrinter; }
+  int LineHeight() const { return FLineHeight; }
+  int LinesPerPage() const { return FLinesPerPage; }
+  int LeftMargin() const { return FLeftMargin; }
+  int TopMargin() const { return FTopMargin; }
+  int CurLine() const { return FCurLine; }
+  // Pages begun by the current print job (1 after Open).
+  int PageCount() const { return FPageCount; }
+
+ private:
+  QPrinter* FPrinter = nullptr;
+  std::unique_ptr<QPrinter> FOwnPrinter;
+  std::unique_ptr<QPainter> FPainter;
+  QString FDocumentName;
+  bool FToPrinter = false;
+  int FLineHeight = 1;
+  int FLinesPerPage = 1;
+  int FLeftMargin = 0;
+  int FTopMargin = 0;
+  int FCurLine = 0;
+  int FPageCount = 0;
+  QString FLineText;
+};

@@ -1,0 +1,104 @@
+#include "ShlUtil.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QProcess>
+#include <QUrl>
+#include <QVariant>
+#include <QWidget>
+
+namespace {
+
+TShellOpener& Opener() {
+  static TShellOpener Instance;
+  return Instance;
+}
+
+QString& HelpFile() {
+  static QString Name;
+  return Name;
+}
+
+constexpr const char* HelpContextProperty = "furrowHelpContext";
+
+bool DesktopOpen(const QString& Target, const QString& Params, const QString& Folder) {
+  if (!Params.isEmpty()) {
+    return QProcess::startDetached(Target, QProcess::splitCommand(Params), Folder);
+  }
+  const QUrl Url = QUrl::fromUserInput(Target, Folder.isEmpty() ? QDir::currentPath() : Folder,
+                                       QUrl::AssumeLocalFile);
+  return Url.isValid() && QDesktopServices::openUrl(Url);
+}
+
+// F1 in any widget opens the help context of the focused one.
+class THelpKeyFilter : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* Watched, QEvent* Event) override {
+    if (Event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(Event)->key() == Qt::Key_F1 &&
+        Watched->isWidgetType()) {
+      const QWidget* Focus = QApplication::focusWidget();
+      const int Context = HelpContextOf(Focus ? Focus : static_cast<QWidget*>(Watched));
+      ShowHelpContext(Context > 0 ? Context : HelpContext::Contents);
+      return true;
+    }
+    return QObject::eventFilter(Watched, Event);
+  }
+};
+
+}  // namespace
+
+int ShellOpen(const QString& Target, const QString& Params, const QString& Folder) {
+  if (Target.isEmpty() || Target.size() > ShellOpenMaxTarget || Params.size() > ShellOpenMaxParams ||
+      Folder.size() > ShellOpenMaxFolder)
+    return ShellOpenRefused;
+  const bool Done = Opener() ? Opener()(Target, Params, Folder) : DesktopOpen(Target, Params, Folder);
+  return Done ? ShellOpenOk : ShellOpenFailed;
+}
+
+TShellOpener SetShellOpener(TShellOpener NewOpener) {
+  TShellOpener Old = std::move(Opener());
+  Opener() = std::move(NewOpener);
+  return Old;
+}
+
+void SetApplicationHelpFile(const QString& FileName) { HelpFile() = FileName; }
+
+QString ApplicationHelpFile() { return HelpFile(); }
+
+QString HelpContextUrl(int Context) {
+  QUrl Url = QUrl::fromLocalFile(QDir::cleanPath(QDir::current().absoluteFilePath(HelpFile())));
+  Url.setFragment(QStringLiteral("ctx") + QString::number(Context));
+  return Url.toString();
+}
+
+void ShowHelpContext(int Context) {
+  if (HelpFile().isEmpty()) return;
+  ShellOpen(HelpContextUrl(Context), QString(), QString());
+}
+
+void SetHelpContext(QWidget* Widget, int Context) {
+  if (Widget) Widget->setProperty(HelpContextProperty, Context);
+}
+
+int HelpContextOf(const QWidget* Widget) {
+  for (const QWidget* W = Widget; W; W = W->parentWidget()) {
+    const QVariant Value = W->property(HelpContextProperty);
+    if (Value.isValid() && Value.toInt() > 0) return Value.toInt();
+  }
+  return 0;
+}
+
+void InstallHelpKey(QObject* Application) {
+  if (!Application) return;
+  Application->installEventFilter(new THelpKeyFilter(Application));
+}
+
+TBusyCursor::TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+
+TBusyCursor::~TBusyCursor() { QApplication::restoreOverrideCursor(); }

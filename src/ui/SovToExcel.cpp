@@ -1,0 +1,540 @@
+// The schedule's charts: the CSV export is read back cell by cell (numbers become real
+// numbers, the dates real dates) and written with libxlsxwriter into a workbook whose
+// sheets "Soil Moisture", "Weather", "Evapotranspiration" and "Soil Nitrogen" each hold
+// one line chart of the fifth sheet, "Schedule Data", which holds the CSV's cells at
+// their own places (names in row 1, units in row 2, the days from row 3, an empty row
+// and the four summary rows).
+
+#include "SovToExcel.h"
+
+#include "ShlUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <xlsxwriter.h>
+
+#include <array>
+#include <exception>
+#include <vector>
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// The CSV export
+// ---------------------------------------------------------------------------
+
+constexpr int ColumnCount = 29;  // A to AC
+constexpr int MaxDays = 365;
+constexpr int FirstSummaryColumn = 7;  // H
+constexpr int NotesColumn = 28;        // AC
+// A full year with long notes stays far below this.
+constexpr qint64 MaxCsvBytes = 4 * 1024 * 1024;
+// The longest text a spreadsheet cell holds.
+constexpr qsizetype MaxCellText = 32767;
+
+const std::array<const char*, ColumnCount> ColumnNames = {
+    "DayNum",      "Date",         "Year",         "Month",       "Day",       "GrowthStage",
+    "GDD",         "MaxTemp",      "AveTemp",      "MinTemp",     "WindSpeed", "Humidity",
+    "Precip",      "Irrigation",   "SolarRad",     "ETRef",       "Kc",        "ETCrop",
+    "ExcessWater", "SoilMoisture", "MineralizedN", "AmmoniumN",   "NitrateN",  "DenitrifiedN",
+    "VolatilizedN", "UptakeN",     "LeachedN",     "FertilizerN", "Notes"};
+
+const std::array<const char*, 4> SummaryLabels = {"Total", "Average", "Maximum", "Minimum"};
+
+enum class TColumnKind { Whole, Date, Text, Number };
+
+TColumnKind KindOfColumn(int Col) {
+  switch (Col) {
+    case 0:
+    case 2:
+    case 3:
+    case 4:
+      return TColumnKind::Whole;
+    case 1:
+      return TColumnKind::Date;
+    case 5:
+    case NotesColumn:
+      return TColumnKind::Text;
+    default:
+      return TColumnKind::Number;
+  }
+}
+
+struct TCell {
+  enum TType { IsEmpty, IsNumber, IsText, IsDate } Type = IsEmpty;
+  double Number = 0;
+  QString Text;
+  QDate Date;
+};
+using TRow = std::vector<TCell>;
+
+// The sheet's rows from row 1; the empty row between the days and the summary rows is
+// an empty TRow.
+struct TScheduleData {
+  std::vector<TRow> Rows;
+  int DayCount = 0;
+};
+
+QString QuoteText(const QString& Text) { return QLatin1Char('"') + Text + QLatin1Char('"'); }
+
+QString LineText(int LineNo) { return QStringLiteral("Line %1").arg(LineNo); }
+
+TCell TextCell(const QString& Text) {
+  TCell Cell;
+  if (!Text.isEmpty()) {
+    Cell.Type = TCell::IsText;
+    Cell.Text = Text;
+  }
+  return Cell;
+}
+
+// "yyyy-mm-dd" exactly, a real date within the years a workbook can hold.
+bool ParseIsoDate(const QString& Text, QDate& Date) {
+  if (Text.size() != 10 || Text[4] != QLatin1Char('-') || Text[7] != QLatin1Char('-')) return false;
+  for (qsizetype I : {0, 1, 2, 3, 5, 6, 8, 9})
+    if (Text[I] < QLatin1Char('0') || Text[I] > QLatin1Char('9')) return false;
+  Date = QDate(Text.left(4).toInt(), Text.mid(5, 2).toInt(), Text.mid(8, 2).toInt());
+  return Date.isValid() && Date.year() >= 1900 && Date.year() <= 9999;
+}
+
+// One cell of a day or summary line by its column's kind; empty values stay empty.
+bool ParseCell(const QString& Field, int Col, int LineNo, const TFormatSettings& Settings, TCell& Cell,
+               QString& Reason) {
+  Cell = TCell();
+  const QString Name = QLatin1String(ColumnNames[Col]);
+  switch (KindOfColumn(Col)) {
+    case TColumnKind::Text: {
+      // The export doubles a double quote inside a quoted value.
+      QString Text = Field;
+      Text.replace(QStringLiteral("\"\""), QStringLiteral("\""));
+      if (Text.size() > MaxCellText) {
+        Reason = QStringLiteral("%1: %2 is longer than %3 characters.").arg(LineText(LineNo), Name).arg(MaxCellText);
+        return false;
+      }
+      Cell = TextCell(Text);
+      return true;
+    }
+    case TColumnKind::Date:
+      if (!ParseIsoDate(Field, Cell.Date)) {
+        Reason = QStringLiteral("%1: %2 %3 is not a date of the form yyyy-mm-dd.")
+                     .arg(LineText(LineNo), Name, QuoteText(Field));
+        return false;
+      }
+      Cell.Type = TCell::IsDate;
+      return true;
+    case TColumnKind::Whole: {
+      if (Field.isEmpty()) return true;
+      int Value = 0;
+      if (!TryStrToInt(Field, Value)) {
+        Reason = QStringLiteral("%1: %2 %3 is not a whole number.").arg(LineText(LineNo), Name, QuoteText(Field));
+        return false;
+      }
+      Cell.Type = TCell::IsNumber;
+      Cell.Number = Value;
+      return true;
+    }
+    case TColumnKind::Number: {
+      if (Field.isEmpty()) return true;
+      double Value = 0;
+      if (!TryStrToFloat(Field, Value, Settings)) {
+        Reason = QStringLiteral("%1: %2 %3 is not a number.").arg(LineText(LineNo), Name, QuoteText(Field));
+        return false;
+      }
+      Cell.Type = TCell::IsNumber;
+      Cell.Number = Value;
+      return true;
+    }
+  }
+  return true;
+}
+
+bool CheckFieldCount(const QStringList& Fields, int LineNo, QString& Reason) {
+  if (Fields.size() == ColumnCount) return true;
+  Reason = QStringLiteral("%1 has %2 fields instead of %3.").arg(LineText(LineNo)).arg(Fields.size()).arg(ColumnCount);
+  return false;
+}
+
+bool IsBlank(const QString& Line) { return Line.trimmed().isEmpty(); }
+
+bool ReadFileBytes(const QString& FileName, QByteArray& Bytes, QString& Reason) {
+  const QFileInfo Info(FileName);
+  if (!Info.exists()) {
+    Reason = QStringLiteral("The file does not exist.");
+    return false;
+  }
+  // A pipe or device would block or never end.
+  if (!Info.isFile()) {
+    Reason = QStringLiteral("It is not a file.");
+    return false;
+  }
+  QFile File(FileName);
+  if (!File.open(QIODevice::ReadOnly)) {
+    Reason = QStringLiteral("Can't open file: %1").arg(File.errorString());
+    return false;
+  }
+  Bytes = File.read(MaxCsvBytes + 1);
+  if (File.error() != QFileDevice::NoError) {
+    Reason = QStringLiteral("Can't read file: %1").arg(File.errorString());
+    return false;
+  }
+  if (Bytes.size() > MaxCsvBytes) {
+    Reason = QStringLiteral("The file is larger than %1 MB, too large for a schedule.").arg(MaxCsvBytes / (1024 * 1024));
+    return false;
+  }
+  return true;
+}
+
+// Reads and checks the whole export: the names line, the units line, 1 to 365 days
+// numbered from 1 on consecutive dates, an empty line and the four summary lines.
+bool ReadScheduleCsv(const QString& FileName, const TFormatSettings& Settings, TScheduleData& Data,
+                     QString& Reason) {
+  Data = TScheduleData();
+  QByteArray Bytes;
+  if (!ReadFileBytes(FileName, Bytes, Reason)) return false;
+  const QStringList Lines = SplitLines(DecodeFileText(Bytes));
+  Bytes.clear();
+  if (Lines.isEmpty()) {
+    Reason = QStringLiteral("The file is empty.");
+    return false;
+  }
+  TMyLineParser Parser;
+  Parser.Quote = QLatin1Char('"');
+
+  // Line 1: the column names.
+  const QStringList Names = Parser.Fields(Lines[0]);
+  bool NamesOk = Names.size() == ColumnCount;
+  for (int Col = 0; NamesOk && Col < ColumnCount; ++Col)
+    NamesOk = Names[Col].compare(QLatin1String(ColumnNames[Col]), Qt::CaseInsensitive) == 0;
+  if (!NamesOk) {
+    Reason = QStringLiteral("Line 1 does not hold the column names of a schedule.");
+    return false;
+  }
+  TRow NameRow;
+  for (const QString& Name : Names) NameRow.push_back(TextCell(Name));
+  Data.Rows.push_back(std::move(NameRow));
+
+  // Line 2: the units, from G to AB.
+  if (Lines.size() < 2) {
+    Reason = QStringLiteral("The file ends after its first line.");
+    return false;
+  }
+  const QStringList Units = Parser.Fields(Lines[1]);
+  bool UnitsOk = Units.size() == ColumnCount - 1 || (Units.size() == ColumnCount && Units.back().isEmpty());
+  for (int Col = 0; UnitsOk && Col < FirstSummaryColumn - 1; ++Col) UnitsOk = Units[Col].isEmpty();
+  if (!UnitsOk) {
+    Reason = QStringLiteral("Line 2 does not hold the units of a schedule.");
+    return false;
+  }
+  TRow UnitRow;
+  for (const QString& Unit : Units) UnitRow.push_back(TextCell(Unit));
+  Data.Rows.push_back(std::move(UnitRow));
+
+  // The days, up to the empty line.
+  qsizetype Index = 2;
+  QDate FirstDate;
+  for (; Index < Lines.size() && !IsBlank(Lines[Index]); ++Index) {
+    const int LineNo = int(Index) + 1;
+    const int Day = int(Index) - 1;
+    if (Day > MaxDays) {
+      Reason = QStringLiteral("%1: a schedule has at most %2 days.").arg(LineText(LineNo)).arg(MaxDays);
+      return false;
+    }
+    const QStringList Fields = Parser.Fields(Lines[Index]);
+    if (!CheckFieldCount(Fields, LineNo, Reason)) return false;
+    TRow Row(ColumnCount);
+    for (int Col = 0; Col < ColumnCount; ++Col)
+      if (!ParseCell(Fields[Col], Col, LineNo, Settings, Row[Col], Reason)) return false;
+    if (Row[0].Type != TCell::IsNumber || Row[0].Number != Day) {
+      Reason = QStringLiteral("%1: DayNum %2 should be %3.")
+                   .arg(LineText(LineNo), QuoteText(Fields[0]), QString::number(Day));
+      return false;
+    }
+    if (Day == 1) {
+      FirstDate = Row[1].Date;
+    } else if (Row[1].Date != FirstDate.addDays(Day - 1)) {
+      Reason = QStringLiteral("%1: Date %2 does not follow the day before.").arg(LineText(LineNo), QuoteText(Fields[1]));
+      return false;
+    }
+    Data.Rows.push_back(std::move(Row));
+    ++Data.DayCount;
+  }
+  if (Index >= Lines.size()) {
+    Reason = QStringLiteral("The file ends before its summary lines.");
+    return false;
+  }
+  if (Data.DayCount == 0) {
+    Reason = QStringLiteral("The file holds no schedule days.");
+    return false;
+  }
+  Data.Rows.emplace_back();  // the empty line
+  ++Index;
+
+  // The summary lines: label, B to G empty, H to AB values, nothing in AC.
+  for (const char* Label : SummaryLabels) {
+    if (Index >= Lines.size()) {
+      Reason = QStringLiteral("The file ends before its \"%1\" line.").arg(QLatin1String(Label));
+      return false;
+    }
+    const int LineNo = int(Index) + 1;
+    const QStringList Fields = Parser.Fields(Lines[Index]);
+    if (Fields.value(0) != QLatin1String(Label)) {
+      Reason = QStringLiteral("%1 should be the \"%2\" line.").arg(LineText(LineNo), QLatin1String(Label));
+      return false;
+    }
+    if (!CheckFieldCount(Fields, LineNo, Reason)) return false;
+    TRow Row(ColumnCount);
+    Row[0] = TextCell(Fields[0]);
+    for (int Col = 1; Col < ColumnCount; ++Col) {
+      if (Col < FirstSummaryColumn || Col == NotesColumn) {
+        if (!Fields[Col].isEmpty()) {
+          Reason = QStringLiteral("%1: %2 should be empty.").arg(LineText(LineNo), QLatin1String(ColumnNames[Col]));
+          return false;
+        }
+      } else if (!ParseCell(Fields[Col], Col, LineNo, Settings, Row[Col], Reason)) {
+        return false;
+      }
+    }
+    Data.Rows.push_back(std::move(Row));
+    ++Index;
+  }
+  for (; Index < Lines.size(); ++Index) {
+    if (!IsBlank(Lines[Index])) {
+      Reason = QStringLiteral("%1 follows the summary lines.").arg(LineText(int(Index) + 1));
+      return false;
+    }
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// The workbook
+// ---------------------------------------------------------------------------
+
+const char* const DataSheetName = "Schedule Data";
+const char* const DateNumFormat = "yyyy-mm-dd";
+
+struct TChartDef {
+  const char* Sheet;  // also the chart's title
+  std::vector<int> Columns;
+  bool BlanksAsZero;
+};
+
+// Chart sizes in points, as a spreadsheet program measures them; the writer scales its
+// default chart of 480 x 288 pixels (at 96 pixels per inch).
+constexpr double ChartWidthPt = 750;
+constexpr double ChartHeightPt = 450;
+constexpr double PixelsPerPoint = 96.0 / 72.0;
+constexpr double DefaultChartWidthPx = 480;
+constexpr double DefaultChartHeightPx = 288;
+
+const std::vector<TChartDef>& ChartDefs() {
+  static const std::vector<TChartDef> Defs = {
+      // Precipitation, irrigation (M, N) and soil moisture (T); days without rain or
+      // irrigation are empty and plotted as zero.
+      {"Soil Moisture", {12, 13, 19}, true},
+      // High and low temperature (H, J) and humidity (L).
+      {"Weather", {7, 9, 11}, false},
+      // Reference and crop evapotranspiration (P, R).
+      {"Evapotranspiration", {15, 17}, false},
+      // The eight nitrogen columns (U to AB).
+      {"Soil Nitrogen", {20, 21, 22, 23, 24, 25, 26, 27}, false},
+  };
+  return Defs;
+}
+
+// The first error the writer reports; later calls are still made so that the
+// workbook is always closed and freed.
+class TWriteStatus {
+ public:
+  void Check(lxw_error Error) {
+    if (Error != LXW_NO_ERROR && FError == LXW_NO_ERROR) FError = Error;
+  }
+  lxw_error Error() const { return FError; }
+
+ private:
+  lxw_error FError = LXW_NO_ERROR;
+};
+
+QByteArray Utf8(const QString& Text) { return Text.toUtf8(); }
+
+void WriteDataSheet(lxw_workbook* Workbook, lxw_worksheet* Sheet, const TScheduleData& Data, TWriteStatus& Status) {
+  lxw_format* DateFormat = workbook_add_format(Workbook);
+  if (DateFormat) format_set_num_format(DateFormat, DateNumFormat);
+  // Wide enough for the dates.
+  Status.Check(worksheet_set_column(Sheet, 1, 1, 11, nullptr));
+  for (size_t R = 0; R < Data.Rows.size(); ++R) {
+    const TRow& Row = Data.Rows[R];
+    for (size_t C = 0; C < Row.size(); ++C) {
+      const TCell& Cell = Row[C];
+      const auto SheetRow = lxw_row_t(R);
+      const auto SheetCol = lxw_col_t(C);
+      switch (Cell.Type) {
+        case TCell::IsEmpty:
+          break;
+        case TCell::IsNumber:
+          Status.Check(worksheet_write_number(Sheet, SheetRow, SheetCol, Cell.Number, nullptr));
+          break;
+        case TCell::IsText:
+          Status.Check(worksheet_write_string(Sheet, SheetRow, SheetCol, Utf8(Cell.Text).constData(), nullptr));
+          break;
+        case TCell::IsDate: {
+          lxw_datetime When{Cell.Date.year(), Cell.Date.month(), Cell.Date.day(), 0, 0, 0.0};
+          Status.Check(worksheet_write_datetime(Sheet, SheetRow, SheetCol, &When, DateFormat));
+          break;
+        }
+      }
+    }
+  }
+}
+
+// Column letters of a 0-based column below 702 ("A", "AB").
+QString ColumnLetters(int Col) {
+  QString Letters;
+  if (Col >= 26) Letters += QChar(u'A' + Col / 26 - 1);
+  Letters += QChar(u'A' + Col % 26);
+  return Letters;
+}
+
+void AddChart(lxw_workbook* Workbook, lxw_worksheet* Sheet, const TChartDef& Def, const QString& TitleSuffix,
+              int DayCount, TWriteStatus& Status) {
+  lxw_chart* Chart = workbook_add_chart(Workbook, LXW_CHART_LINE);
+  if (!Chart) {
+    Status.Check(LXW_ERROR_MEMORY_MALLOC_FAILED);
+    return;
+  }
+  const auto FirstDayRow = lxw_row_t(2);  // row 3
+  const auto LastDayRow = lxw_row_t(DayCount + 1);
+  for (int Col : Def.Columns) {
+    lxw_chart_series* Series = chart_add_series(Chart, nullptr, nullptr);
+    if (!Series) {
+      Status.Check(LXW_ERROR_MEMORY_MALLOC_FAILED);
+      return;
+    }
+    chart_series_set_values(Series, DataSheetName, FirstDayRow, lxw_col_t(Col), LastDayRow, lxw_col_t(Col));
+    chart_series_set_categories(Series, DataSheetName, FirstDayRow, 1, LastDayRow, 1);
+    // The series is named by the column's name and unit (rows 1 and 2).
+    const QString Letters = ColumnLetters(Col);
+    const QByteArray Name =
+        Utf8(QStringLiteral("='%1'!$%2$1:$%2$2").arg(QLatin1String(DataSheetName), Letters));
+    chart_series_set_name(Series, Name.constData());
+  }
+  const QByteArray Title = Utf8(QLatin1String(Def.Sheet) + TitleSuffix);
+  chart_title_set_name(Chart, Title.constData());
+  chart_legend_set_position(Chart, LXW_CHART_LEGEND_RIGHT);
+  // The days along the bottom, written as the data sheet shows them.
+  chart_axis_set_num_format(chart_axis_get(Chart, LXW_CHART_AXIS_TYPE_X), DateNumFormat);
+  if (Def.BlanksAsZero) chart_show_blanks_as(Chart, LXW_CHART_BLANKS_AS_ZERO);
+
+  lxw_chart_options Options{};
+  Options.x_offset = 0;
+  Options.y_offset = 0;
+  Options.x_scale = ChartWidthPt * PixelsPerPoint / DefaultChartWidthPx;
+  Options.y_scale = ChartHeightPt * PixelsPerPoint / DefaultChartHeightPx;
+  Status.Check(worksheet_insert_chart_opt(Sheet, 0, 0, Chart, &Options));
+  // A chart sheet prints as one landscape page.
+  worksheet_set_landscape(Sheet);
+  worksheet_fit_to_pages(Sheet, 1, 1);
+}
+
+// Writes the workbook; False with the writer's error text. A failed workbook is removed.
+bool WriteWorkbook(const TScheduleData& Data, const QString& DataFileName, const QString& FileName,
+                   QString& Reason) {
+  const QByteArray Path = QFile::encodeName(FileName);
+  // The writer's own scratch files go to the same temporary folder as everything else.
+  QByteArray TempDir = QFile::encodeName(QDir::tempPath());
+  lxw_workbook_options Options{};
+  Options.constant_memory = 0;
+  Options.tmpdir = TempDir.data();
+  Options.use_zip64 = 0;
+  lxw_workbook* Workbook = workbook_new_opt(Path.constData(), &Options);
+  if (!Workbook) {
+    Reason = QString::fromUtf8(lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED));
+    QFile::remove(FileName);
+    return false;
+  }
+  TWriteStatus Status;
+  const QString TitleSuffix =
+      DataFileName.isEmpty() ? QString() : QStringLiteral(" for ") + QFileInfo(DataFileName).fileName();
+  std::vector<lxw_worksheet*> ChartSheets;
+  for (const TChartDef& Def : ChartDefs()) ChartSheets.push_back(workbook_add_worksheet(Workbook, Def.Sheet));
+  lxw_worksheet* DataSheet = workbook_add_worksheet(Workbook, DataSheetName);
+  bool SheetsOk = DataSheet != nullptr;
+  for (lxw_worksheet* Sheet : ChartSheets) SheetsOk = SheetsOk && Sheet != nullptr;
+  if (SheetsOk) {
+    WriteDataSheet(Workbook, DataSheet, Data, Status);
+    for (size_t I = 0; I < ChartSheets.size(); ++I)
+      AddChart(Workbook, ChartSheets[I], ChartDefs()[I], TitleSuffix, Data.DayCount, Status);
+    // The first chart is shown when the workbook opens.
+    worksheet_activate(ChartSheets.front());
+  } else {
+    Status.Check(LXW_ERROR_MEMORY_MALLOC_FAILED);
+  }
+  // Closing writes the file and frees the workbook in every case.
+  Status.Check(workbook_close(Workbook));
+  if (Status.Error() != LXW_NO_ERROR) {
+    Reason = QString::fromUtf8(lxw_strerror(Status.Error()));
+    QFile::remove(FileName);
+    return false;
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Opening
+// ---------------------------------------------------------------------------
+
+TWorkbookOpener& CurrentOpener() {
+  static TWorkbookOpener Opener;
+  return Opener;
+}
+
+// The desktop's default program for the file, through the shell open that every other
+// desktop request uses.
+bool OpenOnDesktop(const QString& FileName) { return ShellOpen(FileName, QString(), QString()) > 32; }
+
+const QString ChartFailure = QStringLiteral("Unable to create charts.");
+
+}  // namespace
+
+TWorkbookOpener SetWorkbookOpener(TWorkbookOpener Opener) {
+  TWorkbookOpener Previous = std::move(CurrentOpener());
+  CurrentOpener() = std::move(Opener);
+  return Previous;
+}
+
+bool ChartScheduleInExcel(const QString& CsvFileName, const QString& DataFileName, QString& ErrMsg,
+                          const TFormatSettings& Settings) {
+  ErrMsg.clear();
+  QString WorkbookName;
+  bool Written = false;
+  try {
+    TScheduleData Data;
+    QString Reason;
+    if (!ReadScheduleCsv(CsvFileName, Settings, Data, Reason)) {
+      ErrMsg = ChartFailure + QStringLiteral("\n\nThe schedule file %1 could not be read:\n").arg(CsvFileName) + Reason;
+      return false;
+    }
+    WorkbookName = MakeTempFileName(QStringLiteral(".xlsx"));
+    if (!WriteWorkbook(Data, DataFileName, WorkbookName, Reason)) {
+      ErrMsg = ChartFailure + QStringLiteral("\n\nThe workbook %1 could not be written:\n").arg(WorkbookName) + Reason;
+      return false;
+    }
+    Written = true;
+    const TWorkbookOpener& Opener = CurrentOpener();
+    const bool Opened = Opener ? Opener(WorkbookName) : OpenOnDesktop(WorkbookName);
+    if (!Opened) {
+      ErrMsg = QStringLiteral("Unable to start a spreadsheet program.\n\n"
+                              "The desktop could not open the charts, which were saved as:\n") +
+               WorkbookName;
+      return false;
+    }
+    return true;
+  } catch (const std::exception& E) {
+    // A workbook cut short is no use to anyone.
+    if (!WorkbookName.isEmpty() && !Written) QFile::remove(WorkbookName);
+    ErrMsg = ChartFailure + QStringLiteral("\n\nThe system returned this error message:\n") + QString::fromUtf8(E.what());
+    return false;
+  }
+}

@@ -1,0 +1,113 @@
+#include "SvFertApp.h"
+
+#include "SovCalendar.h"
+#include "SovFile.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+constexpr int AllNitrogenForms = 7;  // urea + ammonium + nitrate
+constexpr int KindRate = 11;         // kg/ha, lbs/acre
+constexpr int KindLiquidRate = 13;   // liter/ha, gal/acre
+}  // namespace
+
+TFertAppDlg::TFertAppDlg(QWidget* Owner, int Day, const QDate& StartDate, bool IsMetric,
+                         bool IsUSLocation, TSovFile& FieldData)
+    : TEventDlg(Owner, EventCodeIndex(QStringLiteral("F")),
+                QStringLiteral("Fertilizer Application Editor"), QStringLiteral("Application Date"),
+                Day, StartDate, IsMetric, IsUSLocation, FieldData) {
+  const TSovLookup& Lookup = FieldData.Lookup();
+
+  FertLbl = new QLabel(QStringLiteral("Fertilizer Product"), this);
+  FertCombo = new QComboBox(this);
+  FertCombo->setObjectName(QStringLiteral("FertCombo"));
+  FertCombo->setMaxVisibleItems(15);
+  FertCombo->addItem(QString());
+  for (int Row = 1; Row <= Lookup.FertilizerCount(); ++Row) {
+    const TFertilizerRec& Fert = Lookup.Fertilizer(Row);
+    FertCombo->addItem(QStringLiteral("%1 (%2-%3-%4)")
+                           .arg(Fert.Description)
+                           .arg(Fert.N)
+                           .arg(Fert.P2O5)
+                           .arg(Fert.K2O));
+  }
+
+  RateLbl = new QLabel(QStringLiteral("Application Rate"), this);
+  RateEdit = new QLineEdit(this);
+  RateEdit->setObjectName(QStringLiteral("RateEdit"));
+  RateUnitsLbl = new QLabel(this);
+  NRateLbl = new QLabel(this);
+
+  MethodLbl = new QLabel(QStringLiteral("Application Method"), this);
+  MethodCombo = new QComboBox(this);
+  MethodCombo->setObjectName(QStringLiteral("MethodCombo"));
+  MethodCombo->setMaxVisibleItems(10);
+  MethodCombo->addItem(QString());
+  for (int Row = 1; Row <= Lookup.FertAppMethodCount(); ++Row) {
+    MethodCombo->addItem(Lookup.FertAppMethod(Row).Description);
+  }
+
+  AddValueRow(FertLbl, FertCombo);
+  AddValueRow(RateLbl, RateEdit, RateUnitsLbl, NRateLbl);
+  AddValueRow(MethodLbl, MethodCombo);
+  FinishLayout();
+
+  RateUnitsLbl->clear();
+  FindDayEvent();
+  ShowNRate();
+
+  connect(FertCombo, &QComboBox::currentIndexChanged, this, &TFertAppDlg::FertComboChange);
+  connect(RateEdit, &QLineEdit::editingFinished, this, &TFertAppDlg::RateEditExit);
+}
+
+TFertAppDlg::~TFertAppDlg() { DisconnectControls(); }
+
+void TFertAppDlg::LoadEvent(int Row) {
+  const int Fert = FFieldData.GetCellInt(Row, SovCol::EvKey1);
+  if (Fert > 0) {
+    SelectEntry(FertCombo, Fert);
+    FertComboChange();
+  }
+  RateEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue));
+  SelectEntry(MethodCombo, FFieldData.GetCellInt(Row, SovCol::EvKey2));
+  NotesEdit->setText(FFieldData.GetCell(Row, SovCol::EvNotes));
+}
+
+void TFertAppDlg::FertComboChange() {
+  const int Fert = FertCombo->currentIndex();
+  if (Fert > 0 && Fert <= FFieldData.Lookup().FertilizerCount()) {
+    RateUnitsLbl->setText(Units(FFieldData.Lookup().Fertilizer(Fert).IsLiquid ? KindLiquidRate : KindRate));
+  } else {
+    RateUnitsLbl->clear();
+  }
+  ShowNRate();
+}
+
+void TFertAppDlg::RateEditExit() { ShowNRate(); }
+
+void TFertAppDlg::ShowNRate() {
+  const int Fert = FertCombo->currentIndex();
+  double Rate = 0;
+  if (Fert > 0 && Fert <= FFieldData.Lookup().FertilizerCount() &&
+      TryStrToFloat(RateEdit->text().trimmed(), Rate, FFieldData.UserFormat())) {
+    const double N = FFieldData.FertilizerN(Fert, AllNitrogenForms, Rate, FIsMetric, FIsMetric);
+    NRateLbl->setText(QStringLiteral("N: ") + FFieldData.FloatToUserStr(N, 1) + QStringLiteral(" ") +
+                      Units(KindRate));
+  } else {
+    NRateLbl->clear();
+  }
+}
+
+bool TFertAppDlg::CheckValues() {
+  return CheckSelected(FertCombo, QStringLiteral("\nYou must select a "), FertLbl) &&
+         CheckNumber(RateEdit, SovCol::EvValue, RateLbl) &&
+         CheckSelected(MethodCombo, QStringLiteral("\nYou must select an "), MethodLbl);
+}
+
+void TFertAppDlg::StoreValues(int Row) {
+  FFieldData.SetCellInt(Row, SovCol::EvKey1, FertCombo->currentIndex());
+  FFieldData.SetCell(Row, SovCol::EvValue, RateEdit->text());
+  FFieldData.SetCellInt(Row, SovCol::EvKey2, MethodCombo->currentIndex());
+}

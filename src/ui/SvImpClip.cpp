@@ -1,0 +1,60 @@
+#include "SvImpClip.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TImportClipboardDlg::TImportClipboardDlg(QWidget* Parent) : QDialog(Parent) {
+  setObjectName(QStringLiteral("ImportClipboardDlg"));
+  setWindowTitle(QStringLiteral("Import Data Pasted From Clipboard"));
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  auto* Layout = new QVBoxLayout(this);
+  auto* Prompt = new QLabel(
+      QStringLiteral("Paste weather data that you copied to the clipboard from a supported Web site:"), this);
+  Prompt->setObjectName(QStringLiteral("PromptLbl"));
+  Memo = new QPlainTextEdit(this);
+  Memo->setObjectName(QStringLiteral("Memo"));
+  Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Memo->setMinimumSize(560, 300);
+  Prompt->setBuddy(Memo);
+  Layout->addWidget(Prompt);
+  Layout->addWidget(Memo, 1);
+
+  auto* Buttons = new QHBoxLayout;
+  PasteButton = new QPushButton(QStringLiteral("Paste"), this);
+  PasteButton->setObjectName(QStringLiteral("PasteBtn"));
+  PasteButton->setAutoDefault(false);
+  OKButton = new QPushButton(QStringLiteral("OK"), this);
+  OKButton->setObjectName(QStringLiteral("OKBtn"));
+  OKButton->setAutoDefault(false);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  CancelButton->setObjectName(QStringLiteral("CancelBtn"));
+  CancelButton->setAutoDefault(false);
+  Buttons->addWidget(PasteButton);
+  Buttons->addStretch(1);
+  Buttons->addWidget(OKButton);
+  Buttons->addWidget(CancelButton);
+  Layout->addLayout(Buttons);
+
+  connect(PasteButton, &QPushButton::clicked, this, &TImportClipboardDlg::PasteButtonClick);
+  connect(OKButton, &QPushButton::clicked, this, &TImportClipboardDlg::OKBtnClick);
+  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+TImportClipboardDlg::~TImportClipboardDlg() {
+  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+}
+
+QString TImportClipboardDlg::Text() const { return Memo->toPlainText(); }
+
+void TImportClipboardDlg::PasteButtonClick() {
+  Memo->paste();
+  Memo->setFocus();
+}
+
+void TImportClipboardDlg::OKBtnClick() {
+  if (Memo->document()->isEmpty()) return;
+  accept();
+}

@@ -1,0 +1,97 @@
+#include "SvImpWeb.h"
+
+#include "ShlUtil.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+const char* const TImportWebDlg::MetosCaption = "iMETOS ag Weather Station";
+const char* const TImportWebDlg::ForecastCaption = "U.S. National Weather Service Forecast";
+
+TImportWebDlg::TImportWebDlg(QWidget* Parent) : QDialog(Parent) {
+  setObjectName(QStringLiteral("ImportWebDlg"));
+  setWindowTitle(QStringLiteral("Import Web Data"));
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  SetHelpContext(this, HelpContext::WebImport);
+  auto* Layout = new QVBoxLayout(this);
+  auto* Prompt = new QLabel(QStringLiteral("Select a Web source to import weather data from."), this);
+  Prompt->setObjectName(QStringLiteral("PromptLbl"));
+  SourceListBox = new QListWidget(this);
+  SourceListBox->setObjectName(QStringLiteral("SourceListBox"));
+  SourceListBox->setMinimumWidth(440);
+  Prompt->setBuddy(SourceListBox);
+  Layout->addWidget(Prompt);
+  Layout->addWidget(SourceListBox, 1);
+
+  auto* Buttons = new QHBoxLayout;
+  Buttons->addStretch(1);
+  OKButton = new QPushButton(QStringLiteral("OK"), this);
+  OKButton->setObjectName(QStringLiteral("OKBtn"));
+  OKButton->setDefault(true);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  CancelButton->setObjectName(QStringLiteral("CancelBtn"));
+  CancelButton->setAutoDefault(false);
+  HelpButton = new QPushButton(QStringLiteral("Help"), this);
+  HelpButton->setObjectName(QStringLiteral("HelpBtn"));
+  HelpButton->setAutoDefault(false);
+  Buttons->addWidget(OKButton);
+  Buttons->addWidget(CancelButton);
+  Buttons->addWidget(HelpButton);
+  Layout->addLayout(Buttons);
+
+  connect(OKButton, &QPushButton::clicked, this, &TImportWebDlg::OKBtnClick);
+  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  connect(HelpButton, &QPushButton::clicked, this, &TImportWebDlg::HelpBtnClick);
+  connect(SourceListBox, &QListWidget::itemDoubleClicked, this, &TImportWebDlg::SourceListBoxDblClick);
+}
+
+TImportWebDlg::~TImportWebDlg() {
+  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+}
+
+void TImportWebDlg::SetSources(const QStringList& Names, const QStringList& Descriptions, const QString& Selected,
+                               bool MetosEnabled, bool ForecastEnabled) {
+  FNames = Names;
+  SourceListBox->clear();
+  for (qsizetype I = 0; I < Names.size(); ++I) {
+    SourceListBox->addItem(I < Descriptions.size() ? Descriptions[I] : Names[I]);
+  }
+  const auto AddService = [this](const char* Caption, bool Enabled) {
+    auto* Item = new QListWidgetItem(QLatin1String(Caption), SourceListBox);
+    if (!Enabled) {
+      Item->setFlags(Item->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
+      Item->setToolTip(QStringLiteral("Not available yet."));
+    }
+  };
+  AddService(MetosCaption, MetosEnabled);
+  AddService(ForecastCaption, ForecastEnabled);
+  for (qsizetype I = 0; I < Names.size(); ++I) {
+    if (!Selected.isEmpty() && Names[I].compare(Selected, Qt::CaseInsensitive) == 0) {
+      SourceListBox->setCurrentRow(int(I));
+      break;
+    }
+  }
+}
+
+int TImportWebDlg::SelectedIndex() const {
+  const QListWidgetItem* Item = SourceListBox->currentItem();
+  if (!Item || !Item->isSelected() || !(Item->flags() & Qt::ItemIsEnabled)) return -1;
+  return SourceListBox->row(Item);
+}
+
+QString TImportWebDlg::SelectedSource() const {
+  const int Index = SelectedIndex();
+  return Index >= 0 && Index < FNames.size() ? FNames[Index] : QString();
+}
+
+void TImportWebDlg::OKBtnClick() {
+  if (SelectedIndex() < 0) return;
+  accept();
+}
+
+void TImportWebDlg::SourceListBoxDblClick(QListWidgetItem* /*Item*/) { OKBtnClick(); }
+
+void TImportWebDlg::HelpBtnClick() { ShowHelpContext(HelpContext::WebImport); }

@@ -1,0 +1,274 @@
+#include "SvImpWth.h"
+
+#include "MsgDlg.h"
+#include "SovFile.h"
+#include "SvMain.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// Where each day-line field goes: grid column, field number, unit kind (0: number
+// format only, -1: text).
+struct TMergeColumn {
+  int Kind;
+  int GridCol;
+  int Field;
+  int UnitKind;
+};
+constexpr std::array<TMergeColumn, 7> MergeColumns = {{
+    {wkTemperature, WthCol::High, dfMaxTemp, 8},
+    {wkTemperature, WthCol::Low, dfMinTemp, 8},
+    {wkWind, WthCol::Wind, dfWind, 10},
+    {wkHumidity, WthCol::Humidity, dfHumidity, 0},
+    {wkPrecipitation, WthCol::Precip, dfPrecip, 5},
+    {wkIrrigation, WthCol::Irrigation, dfIrrigation, 5},
+    {wkNotes, WthCol::Notes, dfNotes, -1},
+}};
+
+}  // namespace
+
+// ===========================================================================
+// Merge
+// ===========================================================================
+
+bool MergeImportedWeather(const TImportedWeather& Weather, const TWeatherImportChoice& Choice,
+                          const QDate& StartDate, bool FieldMetric, const TFormatSettings& UserFormat,
+                          const TGridGetter& Get, const TGridSetter& Set) {
+  const int Count = Weather.Count();
+  QDate First, Last;
+  if (Count == 0 || !StartDate.isValid() || !Weather.TryGetDayDate(0, First) ||
+      !Weather.TryGetDayDate(Count - 1, Last))
+    return false;
+  const QDate EndDate = StartDate.addDays(MaxDays - 1);
+  if (Last < StartDate || First > EndDate) return false;
+
+  int From = 0, To = Count - 1;
+  if (!Choice.AllDates) {
+    From = std::max(Choice.FirstLine, 0);
+    To = std::min(Choice.LastLine, Count - 1);
+  }
+  for (int Line = From; Line <= To; ++Line) {
+    QDate Date;
+    if (!Weather.TryGetDayDate(Line, Date) || Date < StartDate || Date > EndDate) continue;
+    const int Day = int(StartDate.daysTo(Date)) + 1;
+    for (const TMergeColumn& Column : MergeColumns) {
+      if (!Choice.Kinds[size_t(Column.Kind)]) continue;
+      const QString Cell = Get(Day, Column.GridCol).trimmed();
+      if (Choice.OnlyMissing && !Cell.isEmpty()) continue;
+      const QString Value = Weather.GetDayField(Line, Column.Field);
+      if (Column.UnitKind < 0) {
+        const QString Note = Value.trimmed();
+        if (Cell != Note) Set(Day, Column.GridCol, (Cell + QLatin1Char(' ') + Note).trimmed());
+      } else {
+        // Humidity changes only its number format.
+        const bool ToMetric = Column.UnitKind == 0 ? Weather.Metric : FieldMetric;
+        Set(Day, Column.GridCol,
+            TSovFile::ConvertNumberText(Value, Column.UnitKind, UserFormat, Weather.FormatSettings, ToMetric,
+                                        Weather.Metric));
+      }
+    }
+  }
+  return true;
+}
+
+// ===========================================================================
+// Dialog
+// ===========================================================================
+
+TImportWeatherDlg::TImportWeatherDlg(QWidget* Parent) : QDialog(Parent) {
+  setObjectName(QStringLiteral("ImportWeatherDlg"));
+  setWindowTitle(QStringLiteral("Import Weather Data"));
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+  auto* Layout = new QVBoxLayout(this);
+  auto* Facts = new QGridLayout;
+  Facts->setHorizontalSpacing(10);
+  int Row = 0;
+  auto AddFact = [&](const char* LabelName, const QString& Caption, const char* Name) {
+    auto* Label = new QLabel(Caption, this);
+    Label->setObjectName(QLatin1String(LabelName));
+    auto* Value = new QLabel(this);
+    Value->setObjectName(QLatin1String(Name));
+    Value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Facts->addWidget(Label, Row, 0);
+    Facts->addWidget(Value, Row, 1);
+    ++Row;
+    return Value;
+  };
+  ImportFile = AddFact("ImportFileLbl", QStringLiteral("Import File"), "ImportFile");
+  ImportFile->setWordWrap(true);
+  ImportFile->setMinimumWidth(360);
+  ImportFormat = AddFact("ImportFormatLbl", QStringLiteral("Data Format"), "ImportFormat");
+  Units = AddFact("UnitsLbl", QStringLiteral("Data Units"), "Units");
+  Station = AddFact("StationLbl", QStringLiteral("Weather Station"), "Station");
+  Dates = AddFact("DatesLbl", QStringLiteral("Dates"), "Dates");
+  Facts->setColumnStretch(1, 1);
+  Layout->addLayout(Facts);
+
+  auto* KindsBox = new QGroupBox(this);
+  auto* Kinds = new QGridLayout(KindsBox);
+  auto AddKind = [&](const char* Name, const QString& Caption, int R, int C) {
+    auto* Box = new QCheckBox(Caption, KindsBox);
+    Box->setObjectName(QLatin1String(Name));
+    Kinds->addWidget(Box, R, C);
+    return Box;
+  };
+  TempCheckBox = AddKind("TempCheckBox", QStringLiteral("Import Temperature"), 0, 0);
+  RainfallCheckBox = AddKind("RainfallCheckBox", QStringLiteral("Import Precipitation"), 1, 0);
+  WindCheckBox = AddKind("WindCheckBox", QStringLiteral("Import Wind Speed"), 2, 0);
+  HumidityCheckBox = AddKind("HumidityCheckBox", QStringLiteral("Import Humidity"), 0, 1);
+  NotesCheckBox = AddKind("NotesCheckBox", QStringLiteral("Import Notes"), 1, 1);
+  IrrigationCheckBox = AddKind("IrrigationCheckBox", QStringLiteral("Import Irrigation"), 2, 1);
+  Layout->addWidget(KindsBox);
+
+  auto* DatesBox = new QGroupBox(this);
+  DatesBox->setObjectName(QStringLiteral("DatesRadioGroup"));
+  auto* DatesGrid = new QGridLayout(DatesBox);
+  FDatesRadioGroup = new QButtonGroup(this);
+  AllDatesButton = new QRadioButton(QStringLiteral("Import All Dates"), DatesBox);
+  RangeOfDatesButton = new QRadioButton(QStringLiteral("Import Range Of Dates"), DatesBox);
+  FDatesRadioGroup->addButton(AllDatesButton, 0);
+  FDatesRadioGroup->addButton(RangeOfDatesButton, 1);
+  AllDatesButton->setChecked(true);
+  auto* StartDateLbl = new QLabel(QStringLiteral("Starting Date"), DatesBox);
+  StartDateLbl->setObjectName(QStringLiteral("StartDateLbl"));
+  auto* EndDateLbl = new QLabel(QStringLiteral("Ending Date"), DatesBox);
+  EndDateLbl->setObjectName(QStringLiteral("EndDateLbl"));
+  StartDateCombo = new QComboBox(DatesBox);
+  StartDateCombo->setObjectName(QStringLiteral("StartDateCombo"));
+  EndDateCombo = new QComboBox(DatesBox);
+  EndDateCombo->setObjectName(QStringLiteral("EndDateCombo"));
+  StartDateLbl->setBuddy(StartDateCombo);
+  EndDateLbl->setBuddy(EndDateCombo);
+  DatesGrid->addWidget(AllDatesButton, 0, 0, 1, 2);
+  DatesGrid->addWidget(RangeOfDatesButton, 1, 0, 1, 2);
+  DatesGrid->addWidget(StartDateLbl, 2, 0);
+  DatesGrid->addWidget(StartDateCombo, 2, 1);
+  DatesGrid->addWidget(EndDateLbl, 3, 0);
+  DatesGrid->addWidget(EndDateCombo, 3, 1);
+  DatesGrid->setColumnStretch(1, 1);
+  Layout->addWidget(DatesBox);
+
+  OnlyMissingCheckBox = new QCheckBox(QStringLiteral("Fill In Only Missing Data"), this);
+  OnlyMissingCheckBox->setObjectName(QStringLiteral("OnlyMissingCheckBox"));
+  Layout->addWidget(OnlyMissingCheckBox);
+
+  auto* Buttons = new QHBoxLayout;
+  Buttons->addStretch(1);
+  OKButton = new QPushButton(QStringLiteral("OK"), this);
+  OKButton->setObjectName(QStringLiteral("OKBtn"));
+  OKButton->setDefault(true);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  CancelButton->setObjectName(QStringLiteral("CancelBtn"));
+  CancelButton->setAutoDefault(false);
+  Buttons->addWidget(OKButton);
+  Buttons->addWidget(CancelButton);
+  Layout->addLayout(Buttons);
+
+  connect(FDatesRadioGroup, &QButtonGroup::idClicked, this, &TImportWeatherDlg::DatesRadioGroupClick);
+  connect(OKButton, &QPushButton::clicked, this, &TImportWeatherDlg::OKBtnClick);
+  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  DatesRadioGroupClick();
+}
+
+TImportWeatherDlg::~TImportWeatherDlg() {
+  // The controls go after this part of the dialog: none may call back into it.
+  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+}
+
+void TImportWeatherDlg::SetImportData(const TImportedWeather& Weather, const QString& SourceText, bool FieldMetric,
+                                      const TFormatSettings& UserFormat) {
+  ImportFile->setText(SourceText);
+  ImportFormat->setText(Weather.SourceName);
+  QString UnitsText = Weather.Metric ? QStringLiteral("Metric") : QStringLiteral("U.S.");
+  if (Weather.Metric != FieldMetric) UnitsText += QStringLiteral("  [Note: will convert]");
+  Units->setText(UnitsText);
+  Station->setText(Weather.StationName);
+
+  // A kind the source does not have cannot be imported: its box stays unticked.
+  for (int Kind = 0; Kind < WeatherKindCount; ++Kind) {
+    QCheckBox* Box = KindCheckBox(Kind);
+    Box->setEnabled(Weather.Has[Kind]);
+    Box->setChecked(Weather.Has[Kind] && Weather.Use[Kind]);
+  }
+
+  StartDateCombo->clear();
+  EndDateCombo->clear();
+  QStringList DateTexts;
+  for (int Line = 0; Line < Weather.Count(); ++Line) {
+    QDate Date;
+    DateTexts << (Weather.TryGetDayDate(Line, Date) ? DateToStr(Date, UserFormat) : Weather.Names(Line));
+  }
+  StartDateCombo->addItems(DateTexts);
+  EndDateCombo->addItems(DateTexts);
+  StartDateCombo->setCurrentIndex(-1);
+  EndDateCombo->setCurrentIndex(-1);
+  Dates->setText(DateTexts.isEmpty() ? QString() : DateTexts.constFirst() + QStringLiteral(" - ") + DateTexts.constLast());
+  DatesRadioGroupClick();
+}
+
+QCheckBox* TImportWeatherDlg::KindCheckBox(int Kind) const {
+  switch (Kind) {
+    case wkTemperature: return TempCheckBox;
+    case wkPrecipitation: return RainfallCheckBox;
+    case wkWind: return WindCheckBox;
+    case wkHumidity: return HumidityCheckBox;
+    case wkNotes: return NotesCheckBox;
+    case wkIrrigation: return IrrigationCheckBox;
+    default: return nullptr;
+  }
+}
+
+int TImportWeatherDlg::DatesRadioGroupIndex() const { return RangeOfDatesButton->isChecked() ? 1 : 0; }
+
+void TImportWeatherDlg::SetDatesRadioGroupIndex(int Index) {
+  (Index == 1 ? RangeOfDatesButton : AllDatesButton)->setChecked(true);
+  DatesRadioGroupClick();
+}
+
+TWeatherImportChoice TImportWeatherDlg::Choice() const {
+  TWeatherImportChoice Result;
+  for (int Kind = 0; Kind < WeatherKindCount; ++Kind) {
+    const QCheckBox* Box = KindCheckBox(Kind);
+    Result.Kinds[size_t(Kind)] = Box->isEnabled() && Box->isChecked();
+  }
+  Result.AllDates = DatesRadioGroupIndex() == 0;
+  Result.FirstLine = StartDateCombo->currentIndex();
+  Result.LastLine = EndDateCombo->currentIndex();
+  Result.OnlyMissing = OnlyMissingCheckBox->isChecked();
+  return Result;
+}
+
+void TImportWeatherDlg::DatesRadioGroupClick() {
+  const bool Range = DatesRadioGroupIndex() == 1;
+  StartDateCombo->setEnabled(Range);
+  EndDateCombo->setEnabled(Range);
+  if (!Range) return;
+  // The range starts as the first day alone.
+  for (QComboBox* Combo : {StartDateCombo, EndDateCombo}) {
+    if (Combo->currentIndex() < 0 && Combo->count() > 0) Combo->setCurrentIndex(0);
+  }
+}
+
+void TImportWeatherDlg::OKBtnClick() {
+  const TWeatherImportChoice C = Choice();
+  if (std::none_of(C.Kinds.begin(), C.Kinds.end(), [](bool Kind) { return Kind; })) {
+    MessageDlg(this, QStringLiteral("\nYou must check at least one box of data to import.\n"), TMsgDlgType::Error);
+    return;
+  }
+  if (!C.AllDates && C.FirstLine > C.LastLine) {
+    MessageDlg(this, QStringLiteral("\nStarting date can't come after ending date.\n"), TMsgDlgType::Error);
+    return;
+  }
+  accept();
+}

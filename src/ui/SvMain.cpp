@@ -1,0 +1,1714 @@
+#include "SvMain.h"
+
+#include "ImpWeathInterp.h"
+#include "Reopen.h"
+#include "ShlUtil.h"
+#include "SovCalendar.h"
+#include "SovImpWeath.h"
+#include "SvAbout.h"
+#include "SvFertApp.h"
+#include "SvImpClip.h"
+#include "SvImpStation.h"
+#include "SvImpWeb.h"
+#include "SvImpWth.h"
+#include "SvManureApp.h"
+#include "SvNitrate.h"
+#include "SvOption.h"
+#include "SvPrev.h"
+#include "SvResidue.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFile>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QToolTip>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+// Web pages opened by the map command.
+const QString SoilMapHost = QStringLiteral("https://websoilsurvey.sc.egov.usda.gov");
+const QString WorldMapHost = QStringLiteral("https://maps.google.com");
+
+const QString FileExtension = QStringLiteral(".sov");
+const QString NotAvailable = QStringLiteral(" (Not available yet.)");
+
+constexpr int ClientWidth = 840;
+constexpr int ClientHeight = 573;
+
+// Text as stored from a control: blanks, control characters and other white space
+// removed at both ends.
+QString CleanText(const QString& Text) {
+  auto Blank = [](QChar C) { return C.unicode() <= 32 || C.isSpace(); };
+  qsizetype Begin = 0, End = Text.size();
+  while (Begin < End && Blank(Text[Begin])) ++Begin;
+  while (End > Begin && Blank(Text[End - 1])) --End;
+  return Text.mid(Begin, End - Begin);
+}
+
+// Sets a box's text without cutting what was loaded: the box accepts at least that long
+// a text afterwards.
+void SetEditText(QLineEdit* Edit, int MaxLength, const QString& Text) {
+  Edit->setMaxLength(std::max<int>(MaxLength, int(Text.size())));
+  Edit->setText(Text);
+  Edit->setCursorPosition(0);
+}
+
+// The field column of each editable grid column.
+int ModelColumnOfGridColumn(int GridCol) {
+  switch (GridCol) {
+    case WthCol::High: return SovCol::MaxTemp;
+    case WthCol::Low: return SovCol::MinTemp;
+    case WthCol::Wind: return SovCol::WindSpeed;
+    case WthCol::Humidity: return SovCol::Humidity;
+    case WthCol::Precip: return SovCol::Precip;
+    case WthCol::Irrigation: return SovCol::Irrigation;
+    case WthCol::Notes: return SovCol::WeatherNotes;
+    default: return 0;
+  }
+}
+
+constexpr std::array<int, 7> EditableGridColumns = {WthCol::High,   WthCol::Low,        WthCol::Wind, WthCol::Humidity,
+                                                    WthCol::Precip, WthCol::Irrigation, WthCol::Notes};
+
+// Grid column and message name of a failing weather value.
+struct TWeatherFailure {
+  int Col;
+  int GridCol;
+  const char* Name;
+};
+constexpr std::array<TWeatherFailure, 6> WeatherFailures = {{
+    {SovCol::MaxTemp, WthCol::High, "High temperature value"},
+    {SovCol::MinTemp, WthCol::Low, "Low temperature value"},
+    {SovCol::Precip, WthCol::Precip, "Precipitation value"},
+    {SovCol::Irrigation, WthCol::Irrigation, "Irrigation value"},
+    {SovCol::WindSpeed, WthCol::Wind, "Wind speed value"},
+    {SovCol::Humidity, WthCol::Humidity, "Humidity value"},
+}};
+
+// Month names on screen are English whatever the user's language.
+TFormatSettings ScreenDateFormat(const TFormatSettings& User) {
+  TFormatSettings Format = User;
+  const TFormatSettings Us = UsFormatSettings();
+  Format.ShortMonthNames = Us.ShortMonthNames;
+  Format.LongMonthNames = Us.LongMonthNames;
+  Format.ShortDayNames = Us.ShortDayNames;
+  Format.LongDayNames = Us.LongDayNames;
+  return Format;
+}
+
+// The help hint of a widget: its own, else that of the nearest parent in its window.
+QString HintOf(const QWidget* Widget) {
+  for (const QWidget* W = Widget; W; W = W->parentWidget()) {
+    if (!W->toolTip().isEmpty()) return W->toolTip();
+    if (W->isWindow()) break;
+  }
+  return QString();
+}
+
+// The event editor of a code, shown modally; true when it changed the events.
+bool RunEventEditor(QWidget* Parent, int EventCode, int Day, const QDate& StartDate, bool IsMetric, bool IsUS,
+                    TSovSchedule& Field) {
+  std::unique_ptr<TEventDlg> Editor;
+  switch (EventCode) {
+    case 1: Editor = std::make_unique<TFertAppDlg>(Parent, Day, StartDate, IsMetric, IsUS, Field); break;
+    case 2: Editor = std::make_unique<TNitrateDlg>(Parent, Day, StartDate, IsMetric, IsUS, Field); break;
+    case 3: Editor = std::make_unique<TManureAppDlg>(Parent, Day, StartDate, IsMetric, IsUS, Field); break;
+    case 4: Editor = std::make_unique<TResidueDlg>(Parent, Day, StartDate, IsMetric, IsUS, Field); break;
+    default: return false;
+  }
+  return Editor->exec() == QDialog::Accepted && Editor->EventChanged();
+}
+
+QString DefaultFileDialog(QWidget* Parent, bool ForSave, const QString& Title, const QString& StartName,
+                          const QString& Filter) {
+  QFileDialog Dialog(Parent, Title, QDir::currentPath(), Filter);
+  Dialog.setDefaultSuffix(FileExtension.mid(1));
+  if (!StartName.isEmpty()) {
+    const QFileInfo Start(StartName);
+    Dialog.setDirectory(Start.absolutePath());
+    Dialog.selectFile(Start.fileName());
+  }
+  Dialog.setAcceptMode(ForSave ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  Dialog.setFileMode(ForSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  for (;;) {
+    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return QString();
+    const QString Name = Dialog.selectedFiles().constFirst();
+    const QFileInfo Info(Name);
+    if (ForSave && Info.exists() && !Info.isWritable()) {
+      QMessageBox::warning(&Dialog, Title,
+                           Name + QStringLiteral("\nThis file is set to read-only.\nTry again with a different file name."));
+      continue;
+    }
+    return Name;
+  }
+}
+
+// The open dialog of the weather-file import.
+QString DefaultImportFileDialog(QWidget* Parent, bool /*ForSave*/, const QString& Title, const QString& StartName,
+                                const QString& Filter) {
+  QFileDialog Dialog(Parent, Title, QDir::currentPath(), Filter);
+  Dialog.setDefaultSuffix(QStringLiteral("txt"));
+  if (!StartName.isEmpty()) Dialog.selectFile(StartName);
+  Dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  Dialog.setFileMode(QFileDialog::ExistingFile);
+  if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return QString();
+  return Dialog.selectedFiles().constFirst();
+}
+
+// First lines of the import commands' error boxes.
+const QString WeatherImportFailed = QStringLiteral("Can't import weather data.");
+const QString WebImportFailed = QStringLiteral("Can't import Web data.");
+
+}  // namespace
+
+// ===========================================================================
+// Environment
+// ===========================================================================
+
+TMainFormEnvironment TMainFormEnvironment::Default() {
+  TMainFormEnvironment Env;
+  Env.ProgramDir = QCoreApplication::applicationDirPath();
+  Env.UserDataDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  Env.UserFormat = GetUserFormatSettings(true);
+  return Env;
+}
+
+// ===========================================================================
+// Creation
+// ===========================================================================
+
+TMainForm::TMainForm(const TMainFormEnvironment& Env, QWidget* Parent)
+    : QMainWindow(Parent),
+      FileDialogFunc(DefaultFileDialog),
+      EventEditorFunc(RunEventEditor),
+      ImportFileDialogFunc(DefaultImportFileDialog),
+      ExecDialogFunc([](QDialog& Dialog) { return Dialog.exec(); }),
+      FEnv(Env) {
+  setObjectName(QStringLiteral("MainForm"));
+  // The window keeps its designed size; it has no maximise button.
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  FApplicationTitle = FVersionInfo.ProductName;
+  setWindowTitle(FVersionInfo.ProductName);
+  SetApplicationHelpFile(QDir(FEnv.ProgramDir).filePath(FVersionInfo.InternalName + QStringLiteral(".html")));
+  CreateControls();
+  setFixedSize(ClientWidth, ClientHeight);
+  qApp->installEventFilter(this);
+  connect(qApp, &QApplication::focusChanged, this, &TMainForm::OnFocusChanged);
+
+  FPreviewDlg = new TPreviewDlg(this);
+  FPreviewDlg->SetVersionInfo(FVersionInfo.ProductName, FVersionInfo.ProductVersion, FVersionInfo.InternalName);
+  PreviewFunc = [this](QWidget*, TSovSchedule& Field, const std::function<QString(int, int)>& WeatherGridCell) {
+    FPreviewDlg->SetHintOptions(FPopupHints, FHintsOnStatusBar);
+    FPreviewDlg->ShowSchedule(Field, WeatherGridCell);
+  };
+}
+
+TMainForm::~TMainForm() {
+  // Nothing of this window may run while its controls go.
+  qApp->removeEventFilter(this);
+  disconnect(qApp, nullptr, this, nullptr);
+  FWeatherGrid->viewport()->removeEventFilter(this);
+  FWeatherGrid->horizontalHeader()->viewport()->removeEventFilter(this);
+  FWeatherGrid->disconnect(this);
+  FDataNotebook->disconnect(this);
+  FMetricCheckBox->disconnect(this);
+}
+
+void TMainForm::CreateControls() {
+  auto* Central = new QWidget(this);
+  auto* Layout = new QVBoxLayout(Central);
+  Layout->setContentsMargins(6, 6, 6, 4);
+  FDataNotebook = new QTabWidget(Central);
+  FDataNotebook->setObjectName(QStringLiteral("DataNotebook"));
+  FFieldPage = CreateFieldPage();
+  FWeatherPage = CreateWeatherPage();
+  FDataNotebook->addTab(FFieldPage, QStringLiteral("Field, Crop && Soil "));
+  FDataNotebook->addTab(FWeatherPage, QStringLiteral("Weather && Irrigation "));
+  Layout->addWidget(FDataNotebook, 1);
+  Layout->addWidget(CreateCommandButtons());
+  setCentralWidget(Central);
+
+  FStatusBarHint = new QLabel(this);
+  FStatusBarHint->setObjectName(QStringLiteral("StatusBarHint"));
+  statusBar()->addWidget(FStatusBarHint, 1);
+  statusBar()->setSizeGripEnabled(false);
+
+  connect(FDataNotebook, &QTabWidget::currentChanged, this, &TMainForm::DataNotebookChange);
+  CreateRowMenu();
+}
+
+QWidget* TMainForm::CreateFieldPage() {
+  auto* Page = new QWidget;
+  Page->setObjectName(QStringLiteral("FieldPage"));
+  SetHelpContext(Page, HelpContext::FieldPage);
+  auto* Grid = new QGridLayout(Page);
+  Grid->setHorizontalSpacing(6);
+  Grid->setVerticalSpacing(4);
+  Grid->setColumnMinimumWidth(3, 12);
+  Grid->setColumnStretch(3, 1);
+  Grid->setColumnMinimumWidth(4, Page->fontMetrics().horizontalAdvance(QStringLiteral("Water Holding Capacity")) + 12);
+
+  auto MakeLabel = [Page](const char* Name, const QString& Caption) {
+    auto* Label = new QLabel(Caption, Page);
+    Label->setObjectName(QLatin1String(Name));
+    return Label;
+  };
+  auto MakeUnits = [Page](const char* Name, const QString& Caption) {
+    auto* Label = new QLabel(Caption, Page);
+    Label->setObjectName(QLatin1String(Name));
+    Label->setMinimumWidth(80);
+    return Label;
+  };
+  // A text box with its label (and units) in row Row of the half Half (0 left, 1 right).
+  auto AddEdit = [&](int Half, int Row, int Col, const char* Name, const char* LabelName, const QString& Caption,
+                     int MaxLength, int Width, const QString& Hint, QLabel* Units) {
+    auto* Edit = new QLineEdit(Page);
+    Edit->setObjectName(QLatin1String(Name));
+    Edit->setMaxLength(MaxLength);
+    Edit->setProperty("designedMaxLength", MaxLength);
+    Edit->setToolTip(Hint);
+    if (Width > 0) Edit->setFixedWidth(Width);
+    QLabel* Label = MakeLabel(LabelName, Caption);
+    Label->setBuddy(Edit);
+    const int C = Half * 4;
+    Grid->addWidget(Label, Row, C);
+    if (Width > 0) {
+      Grid->addWidget(Edit, Row, C + 1, Qt::AlignLeft);
+      if (Units) Grid->addWidget(Units, Row, C + 2);
+    } else {
+      Grid->addWidget(Edit, Row, C + 1, 1, 2);
+    }
+    FBindings.push_back({Col, Label, Edit});
+    return Edit;
+  };
+  auto AddCombo = [&](int Half, int Row, int Col, const char* Name, const char* LabelName, const QString& Caption,
+                      int Lines, const QString& Hint) {
+    auto* Combo = new QComboBox(Page);
+    Combo->setObjectName(QLatin1String(Name));
+    Combo->setMaxVisibleItems(Lines);
+    Combo->setToolTip(Hint);
+    Combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    Combo->setMinimumContentsLength(20);
+    QLabel* Label = MakeLabel(LabelName, Caption);
+    Label->setBuddy(Combo);
+    Grid->addWidget(Label, Row, Half * 4);
+    Grid->addWidget(Combo, Row, Half * 4 + 1, 1, 2, Qt::AlignLeft);
+    FBindings.push_back({Col, Label, Combo});
+    return Combo;
+  };
+  auto AddButton = [&](const char* Name, const QString& Caption, const QString& Hint) {
+    auto* Button = new QPushButton(Caption, Page);
+    Button->setObjectName(QLatin1String(Name));
+    Button->setToolTip(Hint);
+    return Button;
+  };
+  // A units label followed by a button in one cell.
+  auto UnitsAndButton = [&](int Half, int Row, QLabel* Units, QPushButton* Button) {
+    auto* Box = new QHBoxLayout;
+    Box->setSpacing(6);
+    if (Units) Box->addWidget(Units);
+    Box->addWidget(Button);
+    Box->addStretch(1);
+    Grid->addLayout(Box, Row, Half * 4 + 2);
+  };
+
+  const int DateWidth = 90, NumberWidth = 70, NameWidth = 200;
+  // Left half: the field and the crop.
+  int Row = 0;
+  FFarmNameEdit = AddEdit(0, Row++, SovCol::FarmName, "FarmNameEdit", "FarmNameLbl", QStringLiteral("Farm Name"), 25,
+                          NameWidth, QStringLiteral("Enter the name of the farm."), nullptr);
+  AddEdit(0, Row++, SovCol::FieldName, "FieldNameEdit", "FieldNameLbl", QStringLiteral("Field Name"), 25, NameWidth,
+          QStringLiteral("Enter a name or ID for the field."), nullptr);
+  FLocationCombo = AddCombo(0, Row++, SovCol::Location, "LocationCombo", "LocationLbl", QStringLiteral("Location"),
+                            15, QStringLiteral("Select the location that best describes the field's location."));
+  {
+    FCoastalCheckBox = new QCheckBox(QStringLiteral("Coastal"), Page);
+    FCoastalCheckBox->setObjectName(QStringLiteral("CoastalCheckBox"));
+    FCoastalCheckBox->setToolTip(
+        QStringLiteral("Check this box if the field's location is strongly influenced by a large water body."));
+    FMetricCheckBox = new QCheckBox(QStringLiteral("Metric Units"), Page);
+    FMetricCheckBox->setObjectName(QStringLiteral("MetricCheckBox"));
+    FMetricCheckBox->setToolTip(QStringLiteral("Check this box if the field's data are in metric units."));
+    auto* Box = new QHBoxLayout;
+    Box->addWidget(FCoastalCheckBox);
+    Box->addSpacing(24);
+    Box->addWidget(FMetricCheckBox);
+    Box->addStretch(1);
+    Grid->addLayout(Box, Row++, 1, 1, 2);
+    FBindings.push_back({SovCol::IsCoastal, nullptr, FCoastalCheckBox});
+    FBindings.push_back({SovCol::IsMetric, nullptr, FMetricCheckBox});
+    connect(FMetricCheckBox, &QCheckBox::toggled, this, &TMainForm::MetricCheckBoxClick);
+  }
+  FLatitudeEdit = AddEdit(0, Row++, SovCol::Latitude, "LatitudeEdit", "LatitudeLbl", QStringLiteral("Latitude"), 10,
+                          NumberWidth, QStringLiteral("Enter the field's latitude."),
+                          MakeUnits("LatitudeUnitsLbl", QStringLiteral("Degrees")));
+  FLongitudeEdit = AddEdit(0, Row, SovCol::Longitude, "LongitudeEdit", "LongitudeLbl", QStringLiteral("Longitude"), 10,
+                           NumberWidth, QStringLiteral("Enter the field's longitude."), nullptr);
+  {
+    QPushButton* ViewMap =
+        AddButton("ViewMapBtn", QStringLiteral("View Map"), QStringLiteral("Launch browser and zoom to location on map."));
+    UnitsAndButton(0, Row++, MakeUnits("LongitudeUnitsLbl", QStringLiteral("Degrees")), ViewMap);
+    connect(ViewMap, &QPushButton::clicked, this, &TMainForm::ViewMapBtnClick);
+  }
+  FElevationUnitsLbl = MakeUnits("ElevationUnitsLbl", QString());
+  AddEdit(0, Row++, SovCol::Elevation, "ElevationEdit", "ElevationLbl", QStringLiteral("Elevation"), 5, NumberWidth,
+          QStringLiteral("Enter the field's elevation (default=650 ft/200 m)."), FElevationUnitsLbl);
+  FCropCombo = AddCombo(0, Row++, SovCol::Crop, "CropCombo", "CropLbl", QStringLiteral("Crop"), 12,
+                        QStringLiteral("Select the crop."));
+  FEmergeDateUnitsLbl = MakeUnits("EmergeDateUnitsLbl", QString());
+  FEmergeDateEdit = AddEdit(0, Row++, SovCol::EmergenceDate, "EmergeDateEdit", "EmergeDateLbl",
+                            QStringLiteral("Emergence Date"), 10, DateWidth,
+                            QStringLiteral("Enter the crop's emergence date."), FEmergeDateUnitsLbl);
+  FSeasonEdit = AddEdit(0, Row++, SovCol::GrowingSeason, "SeasonEdit", "SeasonLbl", QStringLiteral("Growing Season"), 3,
+                        NumberWidth, QStringLiteral("Enter the approximate number of days from emergence to maturity."),
+                        MakeUnits("SeasonUnitsLbl", QStringLiteral("Days")));
+  FYieldUnitsLbl = MakeUnits("YieldUnitsLbl", QString());
+  AddEdit(0, Row++, SovCol::ProjectedYield, "YieldEdit", "YieldLbl", QStringLiteral("Projected Yield"), 7, NumberWidth,
+          QStringLiteral("Enter the yield you expect to achieve (optional)."), FYieldUnitsLbl);
+  FRootingDepthUnitsLbl = MakeUnits("RootingDepthUnitsLbl", QString());
+  AddEdit(0, Row++, SovCol::RootingDepth, "RootingDepthEdit", "RootingDepthLbl", QStringLiteral("Rooting Depth"), 7,
+          NumberWidth, QStringLiteral("Enter the depth that plant roots penetrate and take up water."),
+          FRootingDepthUnitsLbl);
+  AddEdit(0, Row++, SovCol::MinimumMoisture, "MinMoisEdit", "MinMoisLbl", QStringLiteral("Minimum Moisture"), 3,
+          NumberWidth,
+          QStringLiteral("Enter the soil profile's moisture content at which irrigation should begin (default=60)."),
+          MakeUnits("MinMoisUnitsLbl", QStringLiteral("%")));
+  FPrevCropCombo = AddCombo(0, Row++, SovCol::PreviousCrop, "PrevCropCombo", "PrevCropLbl",
+                            QStringLiteral("Previous Crop"), 12, QStringLiteral("Select the previous crop."));
+
+  // Right half: the soil and the schedule.
+  Row = 0;
+  AddEdit(1, Row, SovCol::SurveySymbol, "SurveyEdit", "SurveyLbl", QStringLiteral("Soil Survey Symbol"), 5, NumberWidth,
+          QStringLiteral("Enter the soil survey symbol."), nullptr);
+  {
+    QPushButton* ImportSoil = AddButton("ImportSoilBtn", QStringLiteral("Import Soil"),
+                                        QStringLiteral("Import soil data from Soil Data Mart Web service.") + NotAvailable);
+    ImportSoil->setEnabled(false);
+    UnitsAndButton(1, Row++, nullptr, ImportSoil);
+  }
+  AddEdit(1, Row++, SovCol::MapUnitSymbol, "MapUnitEdit", "MapUnitLbl", QStringLiteral("Soil Map Unit Symbol"), 6,
+          NumberWidth, QStringLiteral("Enter the soil map unit symbol."), nullptr);
+  AddEdit(1, Row++, SovCol::ComponentName, "CompNameEdit", "CompNameLbl", QStringLiteral("Soil Component Name"), 60, 0,
+          QStringLiteral("Enter the soil component name."), nullptr);
+  FWaterCapacityUnitsLbl = MakeUnits("WaterCapacityUnitsLbl", QString());
+  AddEdit(1, Row, SovCol::WaterHoldingCapacity, "WaterCapacityEdit", "WaterCapacityLbl",
+          QStringLiteral("Water Holding Capacity"), 7, NumberWidth,
+          QStringLiteral("Enter the soil profile's water holding capacity."), nullptr);
+  {
+    QPushButton* ViewSoil =
+        AddButton("ViewSoilBtn", QStringLiteral("View Soil"), QStringLiteral("View soil's horizon data.") + NotAvailable);
+    ViewSoil->setEnabled(false);
+    UnitsAndButton(1, Row++, FWaterCapacityUnitsLbl, ViewSoil);
+  }
+  AddEdit(1, Row++, SovCol::OrganicMatter, "OrganicMatterEdit", "OrganicMatterLbl", QStringLiteral("Organic Matter"), 7,
+          NumberWidth, QStringLiteral("Enter the soil's organic matter (default=soil survey surface horizon OM)."),
+          MakeUnits("OrganicMatterUnitsLbl", QStringLiteral("%")));
+  AddEdit(1, Row++, SovCol::IrrigationEfficiency, "IrrEfficiencyEdit", "IrrEfficiencyLbl",
+          QStringLiteral("Irrigation Efficiency"), 3, NumberWidth,
+          QStringLiteral("Enter the irrigation equipment's efficiency (default=100)."),
+          MakeUnits("IrrEfficiencyUnitsLbl", QStringLiteral("%")));
+  AddEdit(1, Row++, SovCol::Notes, "NotesMemo", "NotesLbl", QStringLiteral("Notes"), 250, 0,
+          QStringLiteral("Enter any notes for this field or its data."), nullptr);
+  AddEdit(1, Row++, SovCol::StartingMoisture, "StartMoisEdit", "StartMoisLbl", QStringLiteral("Starting Moisture"), 3,
+          NumberWidth, QStringLiteral("Enter the soil profile's moisture content on the starting date."),
+          MakeUnits("StartMoisUnitsLbl", QStringLiteral("%")));
+  AddEdit(1, Row++, SovCol::StartingResidue, "StartResidueEdit", "StartResidueLbl", QStringLiteral("Starting Residue"), 3,
+          NumberWidth,
+          QStringLiteral("Enter the percent of ground covered by residue on the starting date (default=0)."),
+          MakeUnits("StartResidueUnitsLbl", QStringLiteral("%")));
+  FStartDateUnitsLbl = MakeUnits("StartDateUnitsLbl", QString());
+  FStartDateEdit = AddEdit(1, Row++, SovCol::StartingDate, "StartDateEdit", "StartDateLbl",
+                           QStringLiteral("Starting Date"), 10, DateWidth,
+                           QStringLiteral("Enter the starting date for the schedule's weather data."), FStartDateUnitsLbl);
+  FCalcDateUnitsLbl = MakeUnits("CalcDateUnitsLbl", QString());
+  AddEdit(1, Row++, SovCol::CalculationDate, "CalcDateEdit", "CalcDateLbl", QStringLiteral("Calculation Date"), 10,
+          DateWidth, QStringLiteral("Enter the date for which the schedule should be calculated."), FCalcDateUnitsLbl);
+  {
+    QPushButton* Calc =
+        AddButton("CalcBtn", QStringLiteral("Calculate"), QStringLiteral("Calculate a schedule using the current data."));
+    Calc->setMinimumWidth(110);
+    Grid->addWidget(Calc, Row + 1, 5, 1, 2, Qt::AlignLeft);
+    connect(Calc, &QPushButton::clicked, this, &TMainForm::CalcBtnClick);
+  }
+  Grid->setRowStretch(15, 1);
+
+  // The binding is walked in column order.
+  std::stable_sort(FBindings.begin(), FBindings.end(),
+                   [](const TFieldBinding& A, const TFieldBinding& B) { return A.Col < B.Col; });
+  return Page;
+}
+
+QWidget* TMainForm::CreateWeatherPage() {
+  auto* Page = new QWidget;
+  Page->setObjectName(QStringLiteral("WeatherPage"));
+  SetHelpContext(Page, HelpContext::WeatherPage);
+  auto* Layout = new QVBoxLayout(Page);
+
+  FWeatherGrid = new QTableWidget(MaxDays, WthCol::Count, Page);
+  FWeatherGrid->setObjectName(QStringLiteral("WeatherGrid"));
+  FWeatherGrid->setToolTip(QStringLiteral(
+      "Enter the field's daily weather and irrigation data; right-click Stage column to enter events."));
+  FWeatherGrid->verticalHeader()->hide();
+  FWeatherGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  FWeatherGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  FWeatherGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+  FWeatherGrid->setSelectionBehavior(QAbstractItemView::SelectItems);
+  FWeatherGrid->setEditTriggers(QAbstractItemView::AllEditTriggers);
+  FWeatherGrid->setTabKeyNavigation(true);
+  FWeatherGrid->setWordWrap(false);
+  FWeatherGrid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  FWeatherGrid->horizontalHeader()->setHighlightSections(false);
+  FWeatherGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  FWeatherGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  // A header click makes that column current instead of selecting it (see eventFilter).
+  FWeatherGrid->horizontalHeader()->viewport()->installEventFilter(this);
+  const QBrush FixedBrush = FWeatherGrid->palette().brush(QPalette::Button);
+  for (int Row = 0; Row < MaxDays; ++Row) {
+    for (int Col = 0; Col < WthCol::Count; ++Col) {
+      auto* Item = new QTableWidgetItem;
+      if (Col < WthCol::FirstEditable) {
+        Item->setFlags(Qt::ItemIsEnabled);
+        Item->setBackground(FixedBrush);
+        if (Col == WthCol::Day) Item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      }
+      FWeatherGrid->setItem(Row, Col, Item);
+    }
+  }
+  // The fixed columns are never current: the cursor moves on to the first value.
+  connect(FWeatherGrid, &QTableWidget::currentCellChanged, this, [this](int Row, int Col, int, int) {
+    if (Row >= 0 && Col >= 0 && Col < WthCol::FirstEditable) FWeatherGrid->setCurrentCell(Row, WthCol::FirstEditable);
+  });
+  FWeatherGrid->viewport()->installEventFilter(this);
+  Layout->addWidget(FWeatherGrid, 1);
+
+  auto* Buttons = new QHBoxLayout;
+  auto AddButton = [&](const char* Name, const QString& Caption, const QString& Hint, bool Enabled) {
+    auto* Button = new QPushButton(Caption, Page);
+    Button->setObjectName(QLatin1String(Name));
+    Button->setToolTip(Enabled ? Hint : Hint + NotAvailable);
+    Button->setEnabled(Enabled);
+    Buttons->addWidget(Button);
+    return Button;
+  };
+  QPushButton* ImportFile = AddButton("ImportWthFileBtn", QStringLiteral("Import File"),
+                                      QStringLiteral("Import weather data from a file."), true);
+  QPushButton* ImportClipboard = AddButton("ImportWthClipboardBtn", QStringLiteral("Import Clipboard"),
+                                           QStringLiteral("Import weather data copied from a web page."), true);
+  QPushButton* ImportWeb = AddButton("ImportWthWebData", QStringLiteral("Import from Web"),
+                                     QStringLiteral("Import weather data from a web site."), true);
+  connect(ImportFile, &QPushButton::clicked, this, &TMainForm::ImportWthFileBtnClick);
+  connect(ImportClipboard, &QPushButton::clicked, this, &TMainForm::ImportWthClipboardBtnClick);
+  connect(ImportWeb, &QPushButton::clicked, this, &TMainForm::ImportWthWebDataClick);
+  Buttons->addStretch(1);
+  QPushButton* Clear = AddButton("ClearWthBtn", QStringLiteral("Clear All"),
+                                 QStringLiteral("Clear (blank) all of the weather data."), true);
+  connect(Clear, &QPushButton::clicked, this, &TMainForm::ClearWthBtnClick);
+  Layout->addLayout(Buttons);
+  return Page;
+}
+
+QWidget* TMainForm::CreateCommandButtons() {
+  auto* Panel = new QWidget;
+  SetHelpContext(Panel, HelpContext::Commands);
+  auto* Layout = new QHBoxLayout(Panel);
+  Layout->setContentsMargins(0, 4, 0, 0);
+  auto Add = [&](const char* Name, const QString& Caption, const QString& Hint, void (TMainForm::*Slot)()) {
+    auto* Button = new QPushButton(Caption, Panel);
+    Button->setObjectName(QLatin1String(Name));
+    if (Slot) {
+      Button->setToolTip(Hint);
+      connect(Button, &QPushButton::clicked, this, Slot);
+    } else {
+      Button->setToolTip(Hint + NotAvailable);
+      Button->setEnabled(false);
+    }
+    Layout->addWidget(Button);
+  };
+  Add("NewBtn", QStringLiteral("&New"), QStringLiteral("Start a new data file."), &TMainForm::NewBtnClick);
+  Add("OpenBtn", QStringLiteral("&Open..."), QStringLiteral("Open an existing data file."), &TMainForm::OpenBtnClick);
+  Add("ReopenBtn", QStringLiteral("&Reopen..."), QStringLiteral("Open a recently used data file."),
+      &TMainForm::ReopenBtnClick);
+  Add("SaveBtn", QStringLiteral("&Save"), QStringLiteral("Save the data to its file."), &TMainForm::SaveBtnClick);
+  Add("SaveAsBtn", QStringLiteral("Save &As..."), QStringLiteral("Save the data to a new file."),
+      &TMainForm::SaveAsBtnClick);
+  Layout->addStretch(1);
+  Add("OptionsBtn", QStringLiteral("O&ptions..."), QStringLiteral("Change the program's options."),
+      &TMainForm::OptionsBtnClick);
+  Add("AboutBtn", QStringLiteral("A&bout..."), QStringLiteral("Show the program's version."), &TMainForm::AboutBtnClick);
+  Add("HelpBtn", QStringLiteral("&Help"), QStringLiteral("Show the program's help."), &TMainForm::HelpBtnClick);
+  Add("ExitBtn", QStringLiteral("E&xit"), QStringLiteral("Close the program."), &TMainForm::ExitBtnClick);
+  return Panel;
+}
+
+void TMainForm::CreateRowMenu() {
+  FRowMenu = new QMenu(this);
+  FRowMenu->setObjectName(QStringLiteral("WeatherGridRowMenu"));
+  auto AddStage = [this](const char* Name, const QString& Caption, int Tag) {
+    QAction* Action = FRowMenu->addAction(Caption);
+    Action->setObjectName(QLatin1String(Name));
+    Action->setData(Tag);
+    connect(Action, &QAction::triggered, this, [this, Tag] { StageCmdClick(Tag); });
+    FStageActions[size_t(Tag)] = Action;
+  };
+  AddStage("InitStageCmd", QStringLiteral("Initial Growth Stage (<10% green cover)"), 1);
+  AddStage("DevStageCmd", QStringLiteral("Development Stage (10% cover reached)"), 2);
+  AddStage("MidStageCmd", QStringLiteral("Mid-season Stage (effective cover reached)"), 3);
+  AddStage("LateStageCmd", QStringLiteral("Late-season Stage (maturity reached)"), 4);
+  FRowMenu->addSeparator();
+  AddStage("FrozenStageCmd", QStringLiteral("Frozen Ground"), 5);
+  AddStage("SnowStageCmd", QStringLiteral("Snow-Covered Ground"), 6);
+  FRowMenu->addSeparator();
+  AddStage("DefaultStageCmd", QStringLiteral("Reset Stage to Default"), 0);
+  FRowMenu->addSeparator();
+  auto AddEvent = [this](const char* Name, const QString& Caption, void (TMainForm::*Slot)()) {
+    QAction* Action = FRowMenu->addAction(Caption);
+    Action->setObjectName(QLatin1String(Name));
+    connect(Action, &QAction::triggered, this, Slot);
+  };
+  AddEvent("FertAppEventCmd", QStringLiteral("Fertilizer Application..."), &TMainForm::FertAppEventCmdClick);
+  AddEvent("NitrateEventCmd", QStringLiteral("Irrigation Water Nitrate..."), &TMainForm::NitrateEventCmdClick);
+  AddEvent("ManureAppEventCmd", QStringLiteral("Manure Application..."), &TMainForm::ManureAppEventCmdClick);
+  AddEvent("ResidueEventCmd", QStringLiteral("Residue Cover..."), &TMainForm::ResidueEventCmdClick);
+}
+
+void TMainForm::LayOutWeatherGrid() {
+  // Twelve equal units across the grid: the day column takes half of one, the notes
+  // three and a half, the eight others one each.
+  const int Available = ClientWidth - 40 - FWeatherGrid->verticalScrollBar()->sizeHint().width();
+  const int Unit = Available / 12;
+  for (int Col = 0; Col < WthCol::Count; ++Col) FWeatherGrid->setColumnWidth(Col, Unit);
+  FWeatherGrid->setColumnWidth(WthCol::Day, Unit / 2);
+  FWeatherGrid->setColumnWidth(WthCol::Notes, Unit * 7 / 2);
+  FWeatherGrid->verticalHeader()->setDefaultSectionSize(FWeatherGrid->fontMetrics().height() + 6);
+  static const char* const Row0[WthCol::Count] = {"Day",    "   Date",   "  Stage /", "   Temp",     "   Temp",
+                                                  "   Wind", " Humidity", "  Precip",  " Irrigation", "                       Notes"};
+  for (int Col = 0; Col < WthCol::Count; ++Col) {
+    QString Text = QLatin1String(Row0[Col]) + QLatin1Char('\n');
+    if (Col == WthCol::Stage) Text += QStringLiteral("  Events");
+    if (Col == WthCol::Humidity) Text += QStringLiteral("     (%)");
+    auto* Header = new QTableWidgetItem(Text);
+    Header->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    FWeatherGrid->setHorizontalHeaderItem(Col, Header);
+  }
+}
+
+// ===========================================================================
+// Start, settings, recent files
+// ===========================================================================
+
+bool TMainForm::StartUpProgram(const QString& CommandLineFile) {
+  auto NewLookup = std::make_unique<TSovLookup>();
+  QString Msg;
+  if (!NewLookup->LoadFromFile(QDir(FEnv.ProgramDir).filePath(QStringLiteral("SovLookup.ini")), Msg)) {
+    Message(TMsgDlgType::Error, QStringLiteral("\n") + Msg + QStringLiteral("\n"));
+    return false;
+  }
+  FLookup = std::move(NewLookup);
+
+  FCropCombo->clear();
+  FPrevCropCombo->clear();
+  FLocationCombo->clear();
+  FCropCombo->addItem(QString());
+  FPrevCropCombo->addItem(QString());
+  for (int Row = 1; Row <= FLookup->CropCount(); ++Row) {
+    FCropCombo->addItem(FLookup->Crop(Row).Name);
+    FPrevCropCombo->addItem(FLookup->Crop(Row).Name);
+  }
+  FLocationCombo->addItem(QString());
+  for (int Row = 1; Row <= FLookup->LocationCount(); ++Row) FLocationCombo->addItem(FLookup->Location(Row).Description);
+
+  ReadProgramSettings(Msg);
+  if (!Msg.isEmpty()) {
+    Message(TMsgDlgType::Warning,
+            QStringLiteral("\n") + Msg + QStringLiteral("\n\nUsing default program settings.\n"));
+  }
+  LayOutWeatherGrid();
+  InitNewFile();
+  SetFormData();
+  SetHintStatus();
+
+  if (!CommandLineFile.isEmpty()) {
+    QString Name = CommandLineFile;
+    if (QFileInfo(Name).suffix().isEmpty()) Name += FileExtension;
+    if (LoadFile(Name)) SetFormData();
+  }
+  return true;
+}
+
+QString TMainForm::SettingsFileName() const {
+  const QString Base = FVersionInfo.InternalName.toLower() + QStringLiteral(".ini");
+  const QString BesideProgram = QDir(FEnv.ProgramDir).absoluteFilePath(Base);
+  if (QFileInfo::exists(BesideProgram) || FEnv.UserDataDir.isEmpty()) return BesideProgram;
+  return QDir(QDir(FEnv.UserDataDir).filePath(FVersionInfo.ProductName)).absoluteFilePath(Base);
+}
+
+void TMainForm::ReadProgramSettings(QString& Msg) {
+  Msg.clear();
+  FPopupHints = false;
+  FHintsOnStatusBar = true;
+  FRecentFiles.clear();
+  const QString Name = SettingsFileName();
+  if (!QFileInfo::exists(Name)) return;
+  TMyIniFile Ini;
+  QString LoadMsg;
+  if (!Ini.LoadFromFile(Name, LoadMsg)) {
+    Msg = QStringLiteral("Unable to read file ") + Name + QStringLiteral(".");
+    return;
+  }
+  const QString Help = QStringLiteral("Help");
+  FPopupHints = Ini.ReadBool(Help, QStringLiteral("PopupHints"), FPopupHints);
+  FHintsOnStatusBar = Ini.ReadBool(Help, QStringLiteral("HintsOnStatusBar"), FHintsOnStatusBar);
+  for (int Entry = 1; Entry <= MaxRecentFiles; ++Entry) {
+    const QString File =
+        Ini.ReadString(QStringLiteral("Recent Files"), QStringLiteral("File") + QString::number(Entry), QString());
+    if (!File.isEmpty()) FRecentFiles.append(File);
+  }
+}
+
+void TMainForm::WriteProgramSettings(QString& Msg) {
+  Msg.clear();
+  const QString Name = SettingsFileName();
+  const QString Folder = QFileInfo(Name).absolutePath();
+  if (QDir(Folder) != QDir(FEnv.ProgramDir)) QDir().mkpath(Folder);
+  TMyIniFile Ini;
+  QString IniMsg;
+  if (!Ini.LoadFromFile(Name, IniMsg)) {
+    // Writing over a file that cannot be read would lose what it holds.
+    Msg = QStringLiteral("Unable to write to file ") + Name + QStringLiteral(".");
+    return;
+  }
+  const QString Help = QStringLiteral("Help");
+  Ini.WriteBool(Help, QStringLiteral("PopupHints"), FPopupHints);
+  Ini.WriteBool(Help, QStringLiteral("HintsOnStatusBar"), FHintsOnStatusBar);
+  const QString Recent = QStringLiteral("Recent Files");
+  Ini.EraseSection(Recent);
+  for (qsizetype I = 0; I < FRecentFiles.size(); ++I) {
+    Ini.WriteString(Recent, QStringLiteral("File") + QString::number(I + 1), FRecentFiles[I]);
+  }
+  if (!Ini.UpdateFile(IniMsg)) Msg = QStringLiteral("Unable to write to file ") + Name + QStringLiteral(".");
+}
+
+void TMainForm::SetHintOptions(bool Popup, bool OnStatusBar) {
+  FPopupHints = Popup;
+  FHintsOnStatusBar = OnStatusBar;
+  SetHintStatus();
+}
+
+void TMainForm::SetHintStatus() {
+  // Pop-ups are filtered in eventFilter; the status bar follows the focus or the mouse.
+  if (!FPopupHints || FHintsOnStatusBar) QToolTip::hideText();
+  EraseStatusBarHint();
+  DisplayStatusBarFocusHint();
+}
+
+void TMainForm::InitNewFile() {
+  FFieldData.reset();
+  if (FLookup) FFieldData = std::make_unique<TSovSchedule>(*FLookup, FEnv.UserFormat);
+  FModified = false;
+}
+
+void TMainForm::SetTitle() {
+  const QString Product = FVersionInfo.ProductName;
+  if (FFieldData && !FFieldData->FileName().isEmpty()) {
+    FApplicationTitle = Product + QStringLiteral(" - ") + QFileInfo(FFieldData->FileName()).fileName();
+    setWindowTitle(FApplicationTitle);
+  } else {
+    FApplicationTitle = Product;
+    setWindowTitle(Product + QStringLiteral(" - [New File]"));
+  }
+}
+
+void TMainForm::AddMRUFile(const QString& FileName) { AddRecentFile(FRecentFiles, FileName); }
+
+bool TMainForm::OkayToAbandonData() {
+  if (!FFieldData) return true;
+  if (!FModified && !DataHasChanged()) return true;
+  switch (Message(TMsgDlgType::Confirmation,
+                  QStringLiteral("\nData has been modified.\n\nDo you want to save the changes?\n"),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+    case QMessageBox::Yes: return SaveToFile(true);
+    case QMessageBox::No: return true;
+    default: return false;
+  }
+}
+
+void TMainForm::closeEvent(QCloseEvent* Event) {
+  if (!FFieldData) {  // start-up did not finish: nothing to keep
+    Event->accept();
+    return;
+  }
+  EraseStatusBarHint();
+  if (!OkayToAbandonData()) {
+    Event->ignore();
+    DisplayStatusBarFocusHint();
+    return;
+  }
+  QString Msg;
+  WriteProgramSettings(Msg);
+  if (!Msg.isEmpty()) {
+    Message(TMsgDlgType::Warning, QStringLiteral("\nCan't save program settings.\n\n") + Msg + QStringLiteral("\n"));
+  }
+  FClosing = true;
+  Event->accept();
+}
+
+// ===========================================================================
+// Hints
+// ===========================================================================
+
+QString TMainForm::StatusBarHintText() const { return FStatusBarHint->text(); }
+
+void TMainForm::EraseStatusBarHint() { FStatusBarHint->clear(); }
+
+void TMainForm::ShowStatusHintOf(const QWidget* Widget) {
+  FStatusBarHint->setText(QStringLiteral(" ") + HintOf(Widget));
+}
+
+void TMainForm::DisplayStatusBarFocusHint() {
+  if (FPopupHints || !FHintsOnStatusBar) return;
+  ShowStatusHintOf(focusWidget());
+}
+
+void TMainForm::OnFocusChanged(QWidget* Old, QWidget* Now) {
+  if (FPopupHints || !FHintsOnStatusBar || FClosing) return;
+  if (Now && Now->window() == this) {
+    ShowStatusHintOf(Now);
+  } else if (Old && Old->window() == this) {
+    EraseStatusBarHint();
+  }
+}
+
+bool TMainForm::eventFilter(QObject* Watched, QEvent* Event) {
+  switch (Event->type()) {
+    case QEvent::ToolTip:
+      // Pop-up hints only when chosen and not shown on the status bar instead.
+      if (!(FPopupHints && !FHintsOnStatusBar)) return true;
+      break;
+    case QEvent::Enter:
+    case QEvent::Leave:
+      if (FPopupHints && FHintsOnStatusBar && Watched->isWidgetType()) {
+        const QWidget* Under = QApplication::widgetAt(QCursor::pos());
+        if (Under && Under->window() == this) ShowStatusHintOf(Under);
+      }
+      break;
+    case QEvent::MouseButtonPress:
+      if (Watched == FWeatherGrid->viewport()) {
+        auto* Mouse = static_cast<QMouseEvent*>(Event);
+        const QModelIndex Index = FWeatherGrid->indexAt(Mouse->position().toPoint());
+        if (Index.isValid() && Index.column() < WthCol::FirstEditable) {
+          WeatherGridMouseDown(Mouse);
+          return true;
+        }
+      } else if (Watched == FWeatherGrid->horizontalHeader()->viewport()) {
+        auto* Mouse = static_cast<QMouseEvent*>(Event);
+        const int Col = FWeatherGrid->horizontalHeader()->logicalIndexAt(Mouse->position().toPoint());
+        FWeatherGrid->setFocus();
+        if (Col >= WthCol::FirstEditable) FWeatherGrid->setCurrentCell(std::max(FWeatherGrid->currentRow(), 0), Col);
+        return true;
+      }
+      break;
+    default:
+      break;
+  }
+  return QMainWindow::eventFilter(Watched, Event);
+}
+
+// ===========================================================================
+// Field page and binding
+// ===========================================================================
+
+const TMainForm::TFieldBinding* TMainForm::BindingOf(int Col) const {
+  for (const TFieldBinding& Binding : FBindings) {
+    if (Binding.Col == Col) return &Binding;
+  }
+  return nullptr;
+}
+
+QString TMainForm::LabelCaption(int Col) const {
+  const TFieldBinding* Binding = BindingOf(Col);
+  if (!Binding) return QString();
+  if (Binding->Label) return Binding->Label->text();
+  if (auto* Check = qobject_cast<QCheckBox*>(Binding->Control)) return Check->text();
+  return QString();
+}
+
+QWidget* TMainForm::ControlOf(int Col) const {
+  const TFieldBinding* Binding = BindingOf(Col);
+  return Binding ? Binding->Control : nullptr;
+}
+
+void TMainForm::SetFormUnits(bool IsMetric) {
+  FElevationUnitsLbl->setText(TSovFile::UnitsLabel(1, IsMetric));
+  FYieldUnitsLbl->setText(TSovFile::UnitsLabel(2, IsMetric));
+  FRootingDepthUnitsLbl->setText(TSovFile::UnitsLabel(3, IsMetric));
+  FWaterCapacityUnitsLbl->setText(TSovFile::UnitsLabel(5, IsMetric));
+  const QString DateFormat = FEnv.UserFormat.ShortDateFormat.toLower();
+  FEmergeDateUnitsLbl->setText(DateFormat);
+  FStartDateUnitsLbl->setText(DateFormat);
+  FCalcDateUnitsLbl->setText(DateFormat);
+
+  auto SetRow1 = [this](int Col, const QString& Text) {
+    QTableWidgetItem* Header = FWeatherGrid->horizontalHeaderItem(Col);
+    if (!Header) return;
+    const QString Row0 = Header->text().section(QLatin1Char('\n'), 0, 0);
+    Header->setText(Row0 + QLatin1Char('\n') + Text);
+  };
+  const QString Temp = TSovFile::UnitsLabel(8, IsMetric);
+  SetRow1(WthCol::High, QStringLiteral(" High (") + Temp + QStringLiteral(")"));
+  SetRow1(WthCol::Low, QStringLiteral(" Low (") + Temp + QStringLiteral(")"));
+  SetRow1(WthCol::Wind, QStringLiteral("   (") + TSovFile::UnitsLabel(10, IsMetric) + QStringLiteral(")"));
+  const QString Water = QStringLiteral("     (") + TSovFile::UnitsLabel(6, IsMetric) + QStringLiteral(")");
+  SetRow1(WthCol::Precip, Water);
+  SetRow1(WthCol::Irrigation, Water);
+}
+
+void TMainForm::MetricCheckBoxClick(bool Checked) { SetFormUnits(Checked); }
+
+void TMainForm::SetFormData() {
+  if (!FFieldData) return;
+  const TSovSchedule& Field = *FFieldData;
+  SetFormUnits(Field.IsMetric());
+  for (const TFieldBinding& Binding : FBindings) {
+    if (auto* Edit = qobject_cast<QLineEdit*>(Binding.Control)) {
+      SetEditText(Edit, Edit->property("designedMaxLength").toInt(), Field.GetCell(0, Binding.Col));
+    } else if (auto* Combo = qobject_cast<QComboBox*>(Binding.Control)) {
+      int Index = 0;
+      if (Binding.Col == SovCol::Location) Index = Field.Location();
+      if (Binding.Col == SovCol::Crop) Index = Field.Crop();
+      if (Binding.Col == SovCol::PreviousCrop) Index = Field.PreviousCrop();
+      Combo->setCurrentIndex(Index < Combo->count() ? Index : 0);
+    } else if (auto* Check = qobject_cast<QCheckBox*>(Binding.Control)) {
+      Check->setChecked(Binding.Col == SovCol::IsMetric ? Field.IsMetric() : Field.IsCoastal());
+    }
+  }
+  for (int Day = 1; Day <= MaxDays; ++Day) {
+    for (int GridCol : EditableGridColumns) SetGridText(Day, GridCol, Field.GetCell(Day, ModelColumnOfGridColumn(GridCol)));
+    FStageCodes[size_t(Day - 1)] = StageCodeIndex(Field.GetCell(Day, SovCol::GrowthStage));
+  }
+  SetGridDates();
+  SetTitle();
+  FWeatherGrid->scrollToTop();
+  FWeatherGrid->setCurrentCell(0, WthCol::FirstEditable);
+  FDataNotebook->setCurrentWidget(FFieldPage);
+  FFarmNameEdit->setFocus();
+}
+
+void TMainForm::GetFormData() {
+  if (!FFieldData) return;
+  if (DataHasChanged()) FModified = true;
+  TSovSchedule& Field = *FFieldData;
+  for (const TFieldBinding& Binding : FBindings) {
+    if (auto* Edit = qobject_cast<QLineEdit*>(Binding.Control)) {
+      Field.SetCell(0, Binding.Col, CleanText(Edit->text()));
+    } else if (auto* Combo = qobject_cast<QComboBox*>(Binding.Control)) {
+      const int Index = std::max(Combo->currentIndex(), 0);
+      if (Binding.Col == SovCol::Location) Field.SetLocation(Index);
+      if (Binding.Col == SovCol::Crop) Field.SetCrop(Index);
+      if (Binding.Col == SovCol::PreviousCrop) Field.SetPreviousCrop(Index);
+    } else if (auto* Check = qobject_cast<QCheckBox*>(Binding.Control)) {
+      if (Binding.Col == SovCol::IsMetric) Field.SetIsMetric(Check->isChecked());
+      if (Binding.Col == SovCol::IsCoastal) Field.SetIsCoastal(Check->isChecked());
+    }
+  }
+  for (int Day = 1; Day <= MaxDays; ++Day) {
+    for (int GridCol : EditableGridColumns) {
+      Field.SetCell(Day, ModelColumnOfGridColumn(GridCol), CleanText(GridText(Day, GridCol)));
+    }
+    Field.SetCell(Day, SovCol::GrowthStage, StageCode(FStageCodes[size_t(Day - 1)]));
+  }
+}
+
+bool TMainForm::DataHasChanged() const {
+  if (!FFieldData) return false;
+  const TSovSchedule& Field = *FFieldData;
+  for (const TFieldBinding& Binding : FBindings) {
+    if (auto* Edit = qobject_cast<QLineEdit*>(Binding.Control)) {
+      if (CleanText(Edit->text()) != Field.GetCell(0, Binding.Col)) return true;
+    } else if (auto* Combo = qobject_cast<QComboBox*>(Binding.Control)) {
+      const int Index = std::max(Combo->currentIndex(), 0);
+      if (Binding.Col == SovCol::Location && Index != Field.Location()) return true;
+      if (Binding.Col == SovCol::Crop && Index != Field.Crop()) return true;
+      if (Binding.Col == SovCol::PreviousCrop && Index != Field.PreviousCrop()) return true;
+    } else if (auto* Check = qobject_cast<QCheckBox*>(Binding.Control)) {
+      const bool Held = Binding.Col == SovCol::IsMetric ? Field.IsMetric() : Field.IsCoastal();
+      if (Check->isChecked() != Held) return true;
+    }
+  }
+  for (int Day = 1; Day <= MaxDays; ++Day) {
+    for (int GridCol : EditableGridColumns) {
+      if (CleanText(GridText(Day, GridCol)) != Field.GetCell(Day, ModelColumnOfGridColumn(GridCol))) return true;
+    }
+    if (FStageCodes[size_t(Day - 1)] != StageCodeIndex(Field.GetCell(Day, SovCol::GrowthStage))) return true;
+  }
+  return false;
+}
+
+void TMainForm::ViewMapBtnClick() {
+  EraseStatusBarHint();
+  const int Location = std::max(FLocationCombo->currentIndex(), 0);
+  if (Location <= 0 || !FLookup || Location > FLookup->LocationCount()) {
+    Message(TMsgDlgType::Error, QStringLiteral("\nNo ") + LabelCaption(SovCol::Location) + QStringLiteral(" selected.\n"));
+    FLocationCombo->setFocus();
+    return;
+  }
+  const bool IsUS = FFieldData->IsUSLocation(Location);
+  const bool Metric = FMetricCheckBox->isChecked();
+  double Latitude = 0, Longitude = 0;
+  for (int Col : {SovCol::Latitude, SovCol::Longitude}) {
+    auto* Edit = Col == SovCol::Latitude ? FLatitudeEdit : FLongitudeEdit;
+    double& Value = Col == SovCol::Latitude ? Latitude : Longitude;
+    if (!TSovFile::IsValidNumber(Edit->text(), Col, Metric, IsUS, FEnv.UserFormat, 0, Value)) {
+      Message(TMsgDlgType::Error, QStringLiteral("\n") + LabelCaption(Col) + QStringLiteral(" is missing or invalid.\n"));
+      Edit->setFocus();
+      return;
+    }
+  }
+  const TFormatSettings Dot = FileFormatSettings();
+  QString Target;
+  if (IsUS) {
+    Target = SoilMapHost + QStringLiteral("/nrcsdata/interactivemaponly.asp?t=state&state=") +
+             QString::fromLatin1(QUrl::toPercentEncoding(FLookup->Location(Location).State)) +
+             QStringLiteral("&bbox=") + FormatFixed(Latitude - 0.01, 3, Dot) + QLatin1Char(',') +
+             FormatFixed(Longitude - 0.01, 3, Dot) + QLatin1Char(',') + FormatFixed(Latitude + 0.01, 3, Dot) +
+             QLatin1Char(',') + FormatFixed(Longitude + 0.01, 3, Dot);
+  } else {
+    Target = WorldMapHost + QStringLiteral("/maps?hl=en&ie=UTF8&ll=") + FormatFixed(Latitude, 4, Dot) +
+             QLatin1Char(',') + FormatFixed(Longitude, 4, Dot) + QStringLiteral("&spn=0.02,0.02&om=1&f=d");
+  }
+  ShellOpen(Target, QString(), QString());
+  DisplayStatusBarFocusHint();
+}
+
+void TMainForm::DataNotebookChange(int Index) {
+  if (FDataNotebook->widget(Index) != FWeatherPage || !FFieldData) return;
+  if (DatesOkay()) SetGridDates();
+}
+
+// ===========================================================================
+// Weather grid
+// ===========================================================================
+
+QString TMainForm::GridText(int Day, int Col) const {
+  if (Day < 1 || Day > MaxDays || Col < 0 || Col >= WthCol::Count) return QString();
+  const QTableWidgetItem* Item = FWeatherGrid->item(Day - 1, Col);
+  return Item ? Item->text() : QString();
+}
+
+QString TMainForm::WeatherGridCell(int Row, int Col) const {
+  if (Row == 0 || Row == 1) {
+    const QTableWidgetItem* Header = Col >= 0 && Col < WthCol::Count ? FWeatherGrid->horizontalHeaderItem(Col) : nullptr;
+    return Header ? Header->text().section(QLatin1Char('\n'), Row, Row) : QString();
+  }
+  return GridText(Row - 1, Col);
+}
+
+void TMainForm::SetGridText(int Day, int Col, const QString& Text) {
+  if (Day < 1 || Day > MaxDays || Col < 0 || Col >= WthCol::Count) return;
+  if (QTableWidgetItem* Item = FWeatherGrid->item(Day - 1, Col)) Item->setText(Text);
+}
+
+int TMainForm::CurrentDay() const {
+  const int Row = FWeatherGrid->currentRow();
+  return Row >= 0 && Row < MaxDays ? Row + 1 : 0;
+}
+
+void TMainForm::SetCurrentDay(int Day) {
+  if (Day < 1 || Day > MaxDays) return;
+  FWeatherGrid->setCurrentCell(Day - 1, std::max(FWeatherGrid->currentColumn(), int(WthCol::FirstEditable)));
+}
+
+TMainForm::TSeason TMainForm::ReadSeason() const {
+  TSeason S;
+  if (!FFieldData || !FLookup) return S;
+  const TFormatSettings& Format = FEnv.UserFormat;
+  if (!TSovFile::IsValidDate(FStartDateEdit->text(), SovCol::StartingDate, 0, Format, S.Start)) S.Start = QDate();
+  if (!TSovFile::IsValidDate(FEmergeDateEdit->text(), SovCol::EmergenceDate, 0, Format, S.Emergence))
+    S.Emergence = QDate();
+  if (S.Start.isValid() && S.Emergence.isValid() && S.Emergence >= S.Start) {
+    // Beyond a few years the crop cannot show in the grid; the cap keeps sums small.
+    S.EmergeDay = int(std::min<qint64>(S.Start.daysTo(S.Emergence), 10 * MaxDays));
+  }
+  if (!TryStrToInt(CleanText(FSeasonEdit->text()), S.Season)) S.Season = 0;
+  S.Crop = std::max(FCropCombo->currentIndex(), 0);
+  // The crop of the list, not the one last stored in the field.
+  TSovFile Probe(*FLookup, FEnv.UserFormat);
+  Probe.SetCrop(S.Crop);
+  S.PlantingOffset = Probe.DaysFromPlanting(S.Crop, 0);
+  if (S.Season > 0) S.SeasonDays = Probe.TotalSeasonDays(S.Crop, S.Season);
+  if (S.EmergeDay >= 0 && S.Season > 0) S.EndDay = S.SeasonDays + S.EmergeDay - S.PlantingOffset;
+  return S;
+}
+
+void TMainForm::SetGridDates() {
+  if (!FFieldData || !FLookup) return;
+  const TSeason S = ReadSeason();
+  const TFormatSettings DateFormat = ScreenDateFormat(FEnv.UserFormat);
+
+  std::array<QString, MaxDays + 1> Codes;
+  for (int Slot = 1; Slot <= MaxEvents; ++Slot) {
+    const int Day = FFieldData->GetCellInt(Slot, SovCol::EvDay);
+    const QString Code = EventCode(FFieldData->GetCellInt(Slot, SovCol::EvCode));
+    if (Day >= 1 && Day <= MaxDays && !Code.isEmpty()) Codes[size_t(Day)] += Code;
+  }
+  std::optional<TCropCalendar> Calendar;
+  if (S.EmergeDay >= 0 && S.Crop > 0 && S.SeasonDays > 0) {
+    Calendar.emplace(*FLookup, S.Crop, S.SeasonDays, std::span<const int>(FStageCodes), S.EmergeDay, S.PlantingOffset);
+  }
+  for (int Day = 1; Day <= MaxDays; ++Day) {
+    SetGridText(Day, WthCol::Day, QString::number(Day));
+    SetGridText(Day, WthCol::Date,
+                S.Start.isValid() ? QStringLiteral(" ") + FormatDate(QStringLiteral("mmm d"), S.Start.addDays(Day - 1), DateFormat)
+                                  : QString());
+    QString Stage;
+    if (Day > S.EmergeDay && Day <= S.EndDay) {
+      const int Index = Calendar ? Calendar->StageOfDay(Day - S.EmergeDay + S.PlantingOffset) : 0;
+      Stage = StageName(Index);
+      if (FStageCodes[size_t(Day - 1)] != 0) Stage += QLatin1Char('*');
+    }
+    const QString& DayCodes = Codes[size_t(Day)];
+    SetGridText(Day, WthCol::Stage, DayCodes.isEmpty() ? Stage : DayCodes + QStringLiteral(" / ") + Stage);
+  }
+}
+
+void TMainForm::ShiftGridData(int Shift) {
+  if (!FFieldData) return;
+  Shift = std::clamp(Shift, -MaxDays, MaxDays);
+  auto Source = [Shift](int Day) { return Day - Shift; };
+  for (int GridCol : EditableGridColumns) {
+    std::array<QString, MaxDays + 1> Old;
+    for (int Day = 1; Day <= MaxDays; ++Day) Old[size_t(Day)] = GridText(Day, GridCol);
+    for (int Day = 1; Day <= MaxDays; ++Day) {
+      const int From = Source(Day);
+      SetGridText(Day, GridCol, From >= 1 && From <= MaxDays ? Old[size_t(From)] : QString());
+    }
+  }
+  const std::array<int, MaxDays> OldStages = FStageCodes;
+  for (int Day = 1; Day <= MaxDays; ++Day) {
+    const int From = Source(Day);
+    FStageCodes[size_t(Day - 1)] = From >= 1 && From <= MaxDays ? OldStages[size_t(From - 1)] : 0;
+  }
+  for (int Slot = 1; Slot <= MaxEvents; ++Slot) {
+    const int Day = FFieldData->GetCellInt(Slot, SovCol::EvDay);
+    if (Day == 0) continue;  // a free slot
+    const int NewDay = Day + Shift;
+    if (NewDay >= 1 && NewDay <= MaxDays) {
+      FFieldData->SetCellInt(Slot, SovCol::EvDay, NewDay);
+    } else {
+      for (int Col = SovCol::FirstEvent; Col <= SovCol::LastEvent; ++Col) FFieldData->SetCell(Slot, Col, QString());
+    }
+  }
+  GetFormData();
+  SetGridDates();
+}
+
+void TMainForm::WeatherGridMouseDown(QMouseEvent* Event) {
+  const QModelIndex Index = FWeatherGrid->indexAt(Event->position().toPoint());
+  FWeatherGrid->setFocus();
+  if (!Index.isValid()) return;
+  SetCurrentDay(Index.row() + 1);
+  if (Event->button() == Qt::RightButton) {
+    EnableStageCmds();
+    FRowMenu->popup(Event->globalPosition().toPoint());
+  }
+}
+
+void TMainForm::EnableStageCmds() {
+  for (QAction* Action : FStageActions) Action->setEnabled(false);
+  const int Day = CurrentDay();
+  if (Day == 0 || !FFieldData || !FLookup) return;
+  const TSeason S = ReadSeason();
+  if (S.Crop <= 0 || !S.Start.isValid() || !S.Emergence.isValid() || S.EmergeDay < 0 || S.EmergeDay >= Day ||
+      S.Season <= 0)
+    return;
+  const TCropCalendar Calendar(*FLookup, S.Crop, S.SeasonDays, std::span<const int>(FStageCodes), S.EmergeDay,
+                               S.PlantingOffset);
+  auto StageOf = [&](int D) { return Calendar.StageOfDay(D - S.EmergeDay + S.PlantingOffset); };
+  int Stage = StageOf(Day);
+  if (Stage == StageFrozen || Stage == StageSnow) {
+    // The crop stage to offer after frozen or snow-covered ground.
+    int Found = 0;
+    for (int D = Day; D <= 2; ++D) {
+      const int Other = StageOf(D);
+      if (Other != StageFrozen && Other != StageSnow) {
+        Found = Other;
+        break;
+      }
+    }
+    Stage = Found != 0 ? Found : StageInit;
+    if (Stage >= StageInit && Stage <= StageLate) FStageActions[size_t(Stage)]->setEnabled(true);
+  } else {
+    if (Stage >= StageDev && Stage <= StageLate) FStageActions[size_t(Stage)]->setEnabled(true);
+    if (Stage >= StageInit && Stage <= StageMid) FStageActions[size_t(Stage + 1)]->setEnabled(true);
+  }
+  const bool NewYear = S.Start.year() < S.Start.addDays(S.Season).year();
+  FStageActions[StageFrozen]->setEnabled(NewYear);
+  FStageActions[StageSnow]->setEnabled(NewYear);
+  FStageActions[0]->setEnabled(FStageCodes[size_t(Day - 1)] != 0);
+}
+
+void TMainForm::StageCmdClick(int Tag) {
+  const int Day = CurrentDay();
+  if (Day == 0 || Tag < 0 || Tag > StageCodeCount) return;
+  FStageCodes[size_t(Day - 1)] = Tag;
+  if (Tag != 0) {
+    // A mark repeated by the nearest mark before it (or, with none before, after it)
+    // is dropped there.
+    bool Earlier = false;
+    for (int D = Day - 1; D >= 1; --D) {
+      int& Mark = FStageCodes[size_t(D - 1)];
+      if (Mark != 0) {
+        if (Mark == Tag) Mark = 0;
+        Earlier = true;
+        break;
+      }
+    }
+    if (!Earlier) {
+      for (int D = Day + 1; D <= MaxDays; ++D) {
+        int& Mark = FStageCodes[size_t(D - 1)];
+        if (Mark != 0) {
+          if (Mark == Tag) Mark = 0;
+          break;
+        }
+      }
+    }
+  }
+  SetGridDates();
+}
+
+void TMainForm::EventCmdClick(int EventCode) {
+  QDate Start;
+  if (!TSovFile::IsValidDate(FStartDateEdit->text(), SovCol::StartingDate, 0, FEnv.UserFormat, Start)) {
+    Message(TMsgDlgType::Error, QStringLiteral("\n") + LabelCaption(SovCol::StartingDate) +
+                                    QStringLiteral(" is missing or invalid."));
+    FDataNotebook->setCurrentWidget(FFieldPage);
+    FStartDateEdit->setFocus();
+    return;
+  }
+  const int Day = CurrentDay();
+  if (Day == 0 || !FFieldData || !EventEditorFunc) return;
+  const int Location = std::max(FLocationCombo->currentIndex(), 0);
+  if (EventEditorFunc(this, EventCode, Day, Start, FMetricCheckBox->isChecked(), FFieldData->IsUSLocation(Location),
+                      *FFieldData)) {
+    FModified = true;
+    SetGridDates();
+  }
+}
+
+void TMainForm::FertAppEventCmdClick() { EventCmdClick(1); }
+void TMainForm::NitrateEventCmdClick() { EventCmdClick(2); }
+void TMainForm::ManureAppEventCmdClick() { EventCmdClick(3); }
+void TMainForm::ResidueEventCmdClick() { EventCmdClick(4); }
+
+void TMainForm::ClearWthBtnClick() {
+  EraseStatusBarHint();
+  ClearFormWeatherData();
+  DisplayStatusBarFocusHint();
+}
+
+void TMainForm::ClearFormWeatherData() {
+  if (Message(TMsgDlgType::Confirmation,
+              QStringLiteral("\nAre you sure you want to clear (blank) all of your weather data?\n"),
+              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) != QMessageBox::Yes)
+    return;
+  for (int Day = 1; Day <= MaxDays; ++Day) {
+    for (int GridCol : EditableGridColumns) SetGridText(Day, GridCol, QString());
+  }
+  FStageCodes.fill(0);
+  SetGridDates();
+}
+
+void TMainForm::FocusGridCell(int Day, int Col) {
+  FDataNotebook->setCurrentWidget(FWeatherPage);
+  FWeatherGrid->setFocus();
+  if (Day < 1 || Day > MaxDays) return;
+  const int Column = Col >= WthCol::FirstEditable ? Col : std::max(FWeatherGrid->currentColumn(), int(WthCol::FirstEditable));
+  FWeatherGrid->setCurrentCell(Day - 1, Column);
+  // The row goes to the top unless it is already in sight.
+  QTableWidgetItem* Item = FWeatherGrid->item(Day - 1, Column);
+  const QRect Rect = FWeatherGrid->visualItemRect(Item);
+  if (!FWeatherGrid->viewport()->rect().contains(Rect)) FWeatherGrid->scrollToItem(Item, QAbstractItemView::PositionAtTop);
+}
+
+// ===========================================================================
+// File commands and calculation
+// ===========================================================================
+
+QString TMainForm::FileFilter() const {
+  return FVersionInfo.ProductName + QStringLiteral(" Data (*") + FileExtension + QStringLiteral(")");
+}
+
+QMessageBox::StandardButton TMainForm::Message(TMsgDlgType Type, const QString& Text,
+                                               QMessageBox::StandardButtons Buttons) {
+  return MessageDlg(this, Text, Type, Buttons);
+}
+
+void TMainForm::NewBtnClick() {
+  EraseStatusBarHint();
+  if (OkayToAbandonData()) {
+    InitNewFile();
+    SetFormData();
+  }
+  DisplayStatusBarFocusHint();
+}
+
+void TMainForm::OpenBtnClick() {
+  EraseStatusBarHint();
+  if (OkayToAbandonData() && LoadFile(QString())) SetFormData();
+  DisplayStatusBarFocusHint();
+}
+
+void TMainForm::ReopenBtnClick() {
+  EraseStatusBarHint();
+  if (OkayToAbandonData()) {
+    TReopenFileDlg Dialog(this);
+    Dialog.SetFiles(FRecentFiles);
+    if (Dialog.exec() == QDialog::Accepted && LoadFile(Dialog.SelectedFile())) SetFormData();
+  }
+  DisplayStatusBarFocusHint();
+}
+
+void TMainForm::SaveBtnClick() {
+  EraseStatusBarHint();
+  SaveToFile(true);
+  DisplayStatusBarFocusHint();
+}
+
+void TMainForm::SaveAsBtnClick() {
+  EraseStatusBarHint();
+  SaveToFile(false);
+  DisplayStatusBarFocusHint();
+}
+
+void TMainForm::HelpBtnClick() { ShowHelpContext(HelpContext::Contents); }
+
+void TMainForm::ExitBtnClick() { close(); }
+
+bool TMainForm::LoadFile(const QString& FileName) {
+  if (!FLookup) return false;
+  QString Name = FileName;
+  if (Name.isEmpty()) {
+    Name = FileDialogFunc ? FileDialogFunc(this, false, QStringLiteral("Open Data File"), QString(), FileFilter())
+                          : QString();
+    if (Name.isEmpty()) return false;
+  }
+  Name = QFileInfo(Name).absoluteFilePath();
+  if (!SameTextAscii(QLatin1Char('.') + QFileInfo(Name).suffix(), FileExtension)) {
+    Message(TMsgDlgType::Error, QStringLiteral("\n") + Name + QStringLiteral(" does not have a ") +
+                                    QStringLiteral("valid file extension (") + FileExtension + QStringLiteral(").\n"));
+    return false;
+  }
+  auto NewField = std::make_unique<TSovSchedule>(*FLookup, FEnv.UserFormat);
+  QString Msg;
+  bool Loaded = false;
+  {
+    TBusyCursor Busy;
+    Loaded = NewField->LoadFromFile(Name, Msg);
+  }
+  if (!Loaded) {
+    Message(TMsgDlgType::Error, QStringLiteral("\n") + Msg + QStringLiteral("\n"));
+    return false;
+  }
+  FFieldData = std::move(NewField);
+  FModified = false;
+  AddMRUFile(FFieldData->FileName());
+  if (!Msg.isEmpty()) Message(TMsgDlgType::Warning, QStringLiteral("\n") + Msg + QStringLiteral("\n"));
+  return true;
+}
+
+bool TMainForm::SaveToFile(bool UseCurrentName) {
+  if (!FFieldData) return false;
+  if (!DatesOkay()) return false;
+  QString Name;
+  if (UseCurrentName && !FFieldData->FileName().isEmpty()) {
+    Name = FFieldData->FileName();
+  } else {
+    Name = FileDialogFunc ? FileDialogFunc(this, true, QStringLiteral("Save Data As"), FFieldData->FileName(),
+                                           FileFilter())
+                          : QString();
+    if (Name.isEmpty()) return false;
+    Name = QFileInfo(Name).absoluteFilePath();
+  }
+  if (!SameTextAscii(QLatin1Char('.') + QFileInfo(Name).suffix(), FileExtension)) {
+    Message(TMsgDlgType::Error, QStringLiteral("\n") + Name + QStringLiteral(" does not have a ") +
+                                    QStringLiteral("valid file extension (") + FileExtension + QStringLiteral(").\n"));
+    return false;
+  }
+  QString Msg;
+  bool Saved = false;
+  {
+    TBusyCursor Busy;
+    GetFormData();
+    Saved = FFieldData->SaveToFile(Name, FVersionInfo.FileVersion, Msg);
+  }
+  if (!Saved) {
+    Message(TMsgDlgType::Error, QStringLiteral("\n") + Msg + QStringLiteral("\n"));
+    return false;
+  }
+  FModified = false;
+  AddMRUFile(FFieldData->FileName());
+  SetTitle();
+  return true;
+}
+
+bool TMainForm::DatesOkay() {
+  if (!FFieldData) return true;
+  const TFormatSettings& Format = FEnv.UserFormat;
+  const QString TypedText = CleanText(FStartDateEdit->text());
+  const QString HeldText = FFieldData->GetCell(0, SovCol::StartingDate);
+  QDate Typed, Held;
+  if (!TSovFile::IsValidDate(TypedText, SovCol::StartingDate, 0, Format, Typed) ||
+      !TSovFile::IsValidDate(HeldText, SovCol::StartingDate, 0, Format, Held) || Typed == Held)
+    return true;
+  QString Text = QStringLiteral("\nStarting date has changed from ") + HeldText + QStringLiteral(" to ") + TypedText +
+                 QStringLiteral(".\n\n");
+  if (Typed > Held) {
+    Text += QStringLiteral("Weather data will be moved up. Any weather data before ") + TypedText +
+            QStringLiteral(" will be lost.");
+  } else {
+    Text += QStringLiteral("Weather data will be moved down. Any weather data after ") +
+            DateToStr(Typed.addDays(MaxDays - 1), Format) + QStringLiteral(" will be lost.");
+  }
+  Text += QStringLiteral("\n\n") + QStringLiteral("Click OK to proceed or Cancel to change ") +
+          QStringLiteral("starting date back to ") + HeldText + QStringLiteral(".\n");
+  if (Message(TMsgDlgType::Warning, Text, QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok) {
+    FStartDateEdit->setText(HeldText);
+    return false;
+  }
+  ShiftGridData(int(std::clamp<qint64>(Typed.daysTo(Held), -MaxDays, MaxDays)));
+  return true;
+}
+
+bool TMainForm::ProofFormData(bool FullCheck) {
+  if (!FFieldData) return false;
+  if (!DatesOkay()) return false;
+  GetFormData();
+  QString Form;
+  int Row = 0, Col = 0;
+  if (FFieldData->CheckFieldData(FullCheck, Form, Row, Col)) return true;
+
+  QString Name;
+  QWidget* Control = nullptr;
+  int GridCol = -1;
+  bool OnGrid = false;
+  if (Col >= SovCol::FirstField && Col <= SovCol::LastField) {
+    Name = LabelCaption(Col);
+    Control = ControlOf(Col);
+  } else if (Col >= SovCol::FirstEvent && Col <= SovCol::LastEvent) {
+    Name = FFieldData->ColumnName(Col);
+    OnGrid = true;
+  } else {
+    for (const TWeatherFailure& Failure : WeatherFailures) {
+      if (Failure.Col == Col) {
+        Name = QLatin1String(Failure.Name);
+        GridCol = Failure.GridCol;
+      }
+    }
+    if (Name.isEmpty()) Name = FFieldData->ColumnName(Col);
+    OnGrid = true;
+  }
+  const qsizetype At = Form.indexOf(QLatin1String("%s"));
+  const QString Text = At >= 0 ? Form.left(At) + Name + Form.mid(At + 2) : Form;
+  Message(TMsgDlgType::Error, QStringLiteral("\nCan't calculate schedule.\n\n") + Text + QStringLiteral("\n"));
+  if (Control) {
+    FDataNotebook->setCurrentWidget(FFieldPage);
+    Control->setFocus();
+  } else if (OnGrid) {
+    FocusGridCell(Row, GridCol);
+  }
+  return false;
+}
+
+void TMainForm::CalcBtnClick() {
+  EraseStatusBarHint();
+  if (ProofFormData(false)) {
+    SetGridDates();
+    bool Calculated = false;
+    try {
+      TBusyCursor Busy;
+      FFieldData->Calculate();
+      Calculated = true;
+    } catch (const std::exception& Error) {
+      Message(TMsgDlgType::Error, QStringLiteral("\nCan't calculate schedule.\n\n") + QString::fromUtf8(Error.what()) +
+                                      QStringLiteral("\n"));
+    }
+    if (Calculated && PreviewFunc) {
+      PreviewFunc(this, *FFieldData, [this](int Row, int Col) { return WeatherGridCell(Row, Col); });
+    }
+  }
+  DisplayStatusBarFocusHint();
+}
+
+// ===========================================================================
+// Weather imports
+// ===========================================================================
+
+int TMainForm::ExecDialog(QDialog& Dialog) { return ExecDialogFunc ? ExecDialogFunc(Dialog) : Dialog.exec(); }
+
+void TMainForm::ImportError(const QString& FirstLine, const QString& Msg) {
+  Message(TMsgDlgType::Error, QStringLiteral("\n") + FirstLine + QStringLiteral("\n\n") + Msg + QStringLiteral("\n"));
+}
+
+bool TMainForm::ImportStartDate(const QString& FirstLine, QDate& Start) {
+  if (TSovFile::IsValidDate(FStartDateEdit->text(), SovCol::StartingDate, 0, FEnv.UserFormat, Start)) return true;
+  ImportError(FirstLine, LabelCaption(SovCol::StartingDate) + QStringLiteral(" is missing or invalid."));
+  FDataNotebook->setCurrentWidget(FFieldPage);
+  FStartDateEdit->setFocus();
+  return false;
+}
+
+void TMainForm::SetWeatherSource(const QString& Source, const QString& Station) {
+  if (!FFieldData) return;
+  // These values have no control: only Modified tells that they changed.
+  if (FFieldData->GetCell(0, SovCol::WeatherSource) != Source ||
+      FFieldData->GetCell(0, SovCol::WeatherStation) != Station)
+    FModified = true;
+  FFieldData->SetCell(0, SovCol::WeatherSource, Source);
+  FFieldData->SetCell(0, SovCol::WeatherStation, Station);
+}
+
+void TMainForm::ImportWthFileBtnClick() {
+  EraseStatusBarHint();
+  ImportWeatherFromFile(false);
+  DisplayStatusBarFocusHint();
+}
+
+void TMainForm::ImportWthClipboardBtnClick() {
+  EraseStatusBarHint();
+  ImportWeatherFromFile(true);
+  DisplayStatusBarFocusHint();
+}
+
+void TMainForm::ImportWthWebDataClick() {
+  EraseStatusBarHint();
+  ImportWebData();
+  DisplayStatusBarFocusHint();
+}
+
+void TMainForm::ImportWeatherFromFile(bool FromClipboard) {
+  if (!FFieldData || !FLookup) return;
+  QDate Start;
+  if (!ImportStartDate(WeatherImportFailed, Start)) return;
+
+  QString FileName, SourceText, TempName;
+  // The file of pasted text goes on every way out.
+  const auto RemoveTemp = qScopeGuard([&TempName] {
+    if (!TempName.isEmpty()) QFile::remove(TempName);
+  });
+  if (FromClipboard) {
+    TImportClipboardDlg Dialog(this);
+    if (ExecDialog(Dialog) != QDialog::Accepted) return;
+    try {
+      TempName = MakeTempFileName(QString());
+    } catch (const std::exception& Error) {
+      ImportError(WeatherImportFailed, QString::fromUtf8(Error.what()));
+      return;
+    }
+    QFile File(TempName);
+    QString Text = Dialog.Text();
+    if (!Text.endsWith(QLatin1Char('\n'))) Text += QLatin1Char('\n');
+    const QByteArray Bytes = Text.toUtf8();
+    if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate) || File.write(Bytes) != Bytes.size() ||
+        !File.flush()) {
+      ImportError(WeatherImportFailed, QStringLiteral("Unable to write to file ") + TempName + QStringLiteral("."));
+      return;
+    }
+    File.close();
+    FileName = TempName;
+    SourceText = QStringLiteral("[Pasted Data]");
+  } else {
+    FileName = ImportFileDialogFunc
+                   ? ImportFileDialogFunc(this, false, QStringLiteral("Select Weather Data File To Import"), QString(),
+                                          QStringLiteral("Weather Data (*.txt *.csv *.sov)"))
+                   : QString();
+    if (FileName.isEmpty()) return;
+    FileName = QFileInfo(FileName).absoluteFilePath();
+    SourceText = FileName;
+  }
+
+  TSovImportedWeather Weather;
+  QString Msg;
+  if (!Weather.ImportFileOrFieldFile(FileName, *FLookup, FEnv.UserFormat, Msg)) {
+    ImportError(WeatherImportFailed, Msg);
+    return;
+  }
+  if (Weather.UnitsUnstated) Weather.Metric = FMetricCheckBox->isChecked();
+  if (DoImportWeatherDlg(Weather, SourceText, Start)) SetWeatherSource(QString(), QString());
+}
+
+void TMainForm::ImportWebData() {
+  if (!FFieldData || !FLookup) return;
+  TImportWebDlg Dialog(this);
+  QStringList Names, Descriptions;
+  for (int Row = 1; Row <= FLookup->WeatherSourceCount(); ++Row) {
+    Names << FLookup->WeatherSource(Row).Name;
+    Descriptions << FLookup->WeatherSource(Row).Description;
+  }
+  // The weather-station service and the forecast are listed but not offered yet.
+  Dialog.SetSources(Names, Descriptions, FFieldData->GetCell(0, SovCol::WeatherSource), false, false);
+  if (ExecDialog(Dialog) != QDialog::Accepted) return;
+  const QString Source = Dialog.SelectedSource();
+  if (!Source.isEmpty()) ImportWeatherFromWeb(Source);
+}
+
+void TMainForm::ImportWeatherFromWeb(const QString& SourceID) {
+  if (!FFieldData || !FLookup) return;
+  const int Location = std::max(FLocationCombo->currentIndex(), 0);
+  if (Location <= 0 || Location > FLookup->LocationCount()) {
+    ImportError(WebImportFailed, QStringLiteral("No ") + LabelCaption(SovCol::Location) + QStringLiteral(" selected."));
+    FDataNotebook->setCurrentWidget(FFieldPage);
+    FLocationCombo->setFocus();
+    return;
+  }
+  const TLocationRec& Loc = FLookup->Location(Location);
+  const bool IsUS = FFieldData->IsUSLocation(Location);
+  if (!IsUS) {
+    const int Index = WeatherSourceIndex(SourceID);
+    if ((Index != wsWuAsos && Index != wsWuPws) || Loc.Country.trimmed().isEmpty()) {
+      ImportError(WebImportFailed, QStringLiteral("Web data not available for selected location."));
+      return;
+    }
+  }
+  QDate Start;
+  if (!ImportStartDate(WebImportFailed, Start)) return;
+  const QString LocationText = Loc.StateAbbr + QLatin1Char(',') + Loc.Country + QLatin1Char(',') + Loc.CountryFIPS +
+                               QLatin1Char(',') + Loc.CountryISO;
+
+  // Stations with distances when the field's position reads, else the bare list.
+  const bool Metric = FMetricCheckBox->isChecked();
+  double Latitude = 0, Longitude = 0;
+  const bool HasPosition =
+      TSovFile::IsValidNumber(FLatitudeEdit->text(), SovCol::Latitude, Metric, IsUS, FEnv.UserFormat, 0, Latitude) &&
+      TSovFile::IsValidNumber(FLongitudeEdit->text(), SovCol::Longitude, Metric, IsUS, FEnv.UserFormat, 0, Longitude);
+  TImportedStationsHttp Stations;
+  Stations.Hosts = WebHosts;
+  Stations.HttpOptions = WebHttpOptions;
+  QString Msg;
+  bool Listed = false;
+  {
+    TBusyCursor Busy;
+    Listed = HasPosition ? Stations.GetStations(SourceID, LocationText, Latitude, Longitude, Start, Msg)
+                         : Stations.GetSourceStations(SourceID, LocationText, Msg);
+  }
+  if (!Listed) {
+    Message(TMsgDlgType::Error, QStringLiteral("\nUnable to retrieve list of weather stations.\n\n") + Msg);
+    return;
+  }
+
+  TImportStationDlg Picker(this, FEnv.UserFormat);
+  Picker.FieldLatitude = FLatitudeEdit->text();
+  Picker.FieldLongitude = FLongitudeEdit->text();
+  Picker.SetStations(&Stations);
+  const QString HeldSource = FFieldData->GetCell(0, SovCol::WeatherSource);
+  const QString HeldStation = FFieldData->GetCell(0, SovCol::WeatherStation);
+  if (const int Row = Picker.RowOfStation(HeldStation)) Picker.SetCurrentRow(Row);
+  bool AnyDistance = false;
+  for (int I = 0; I < Stations.Count() && !AnyDistance; ++I) AnyDistance = !Stations.GetDistanceText(I).isEmpty();
+  if (AnyDistance) {
+    // After an interpolation from this source the same stations are offered again.
+    if (HeldStation.contains(QLatin1Char(',')) && HeldSource.compare(SourceID, Qt::CaseInsensitive) == 0) {
+      Picker.SetInterpolation(true);
+      QStringList HeldIDs = HeldStation.split(QLatin1Char(','), Qt::SkipEmptyParts);
+      for (QString& ID : HeldIDs) ID = ID.trimmed();
+      for (int Row = 2; Row < Picker.RowCount(); ++Row) {
+        if (HeldIDs.contains(Picker.Cell(Row, 1))) Picker.SetRowSelected(Row, true);
+      }
+    }
+  } else {
+    Picker.InterpCheckBox->setEnabled(false);
+  }
+  if (!Picker.Interpolating()) {
+    Picker.SortColumn = 0;
+    Picker.SortAscending = true;
+    Picker.SortStations();
+  }
+  Picker.UpdateSelectionNote();
+  Picker.ViewMapBtn->setEnabled(HasPosition);
+  if (ExecDialog(Picker) != QDialog::Accepted) return;
+
+  TImportedWeatherInterp Weather;
+  Weather.Hosts = WebHosts;
+  Weather.HttpOptions = WebHttpOptions;
+  const QDate End = Start.addDays(MaxDays - 1);
+  QString StationText;
+  bool Imported = false;
+  if (Picker.Interpolating()) {
+    StationText = Picker.MarkedStationIDs().join(QLatin1Char(','));
+    TBusyCursor Busy;
+    Imported = Weather.Interpolate(SourceID, Picker.MarkedStations(), Start, End, Msg);
+  } else {
+    StationText = Picker.SelectedStationID();
+    TBusyCursor Busy;
+    Imported = Weather.ImportWeb(SourceID, StationText, Start, End, Msg);
+  }
+  if (!Imported) {
+    ImportError(WebImportFailed, Msg);
+    return;
+  }
+  Weather.StationName = Picker.Interpolating()
+                            ? StationText
+                            : Picker.SelectedStationName() + QStringLiteral(" (") + StationText + QStringLiteral(")");
+  if (Weather.UnitsUnstated) Weather.Metric = FMetricCheckBox->isChecked();
+  if (DoImportWeatherDlg(Weather, QStringLiteral("[Web Data]"), Start)) SetWeatherSource(SourceID, StationText);
+}
+
+bool TMainForm::DoImportWeatherDlg(TImportedWeather& Weather, const QString& SourceText, const QDate& StartDate) {
+  const bool FieldMetric = FMetricCheckBox->isChecked();
+  TImportWeatherDlg Dialog(this);
+  Dialog.SetImportData(Weather, SourceText, FieldMetric, FEnv.UserFormat);
+  if (ExecDialog(Dialog) != QDialog::Accepted) return false;
+  if (!MergeImportedWeather(
+          Weather, Dialog.Choice(), StartDate, FieldMetric, FEnv.UserFormat,
+          [this](int Day, int Col) { return GridText(Day, Col); },
+          [this](int Day, int Col, const QString& Text) { SetGridText(Day, Col, Text); })) {
+    Message(TMsgDlgType::Error, QStringLiteral("\nThe import weather dates are outside your dates.\n"));
+    return false;
+  }
+  return true;
+}
+
+// ===========================================================================
+// Options and about
+// ===========================================================================
+
+void TMainForm::OptionsBtnClick() {
+  EraseStatusBarHint();
+  TOptionsDlg Dialog(this, FPopupHints, FHintsOnStatusBar);
+  if (ExecDialog(Dialog) == QDialog::Accepted) SetHintOptions(Dialog.PopupHints(), Dialog.HintsOnStatusBar());
+  DisplayStatusBarFocusHint();
+}
+
+void TMainForm::AboutBtnClick() {
+  EraseStatusBarHint();
+  DoAboutDlg();
+  DisplayStatusBarFocusHint();
+}
+
+void TMainForm::DoAboutDlg() {
+  TAboutBox Box(this, FVersionInfo);
+  ExecDialog(Box);
+}

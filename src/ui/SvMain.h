@@ -1,0 +1,298 @@
+#pragma once
+// The program's main window: one field on two pages (field, crop and soil values; the
+// daily weather grid with growth-stage marks and events), the file commands, the
+// calculation, the program settings and the recently used files.
+//
+// The controls and the weather grid are a working copy of the open field: GetFormData
+// stores them into the field (before Save and Calculate), SetFormData shows the field
+// (after New and Open). Event editors write into the field directly and set Modified.
+
+#include "ImpWeathHttp.h"
+#include "MiscUtil.h"
+#include "MsgDlg.h"
+#include "SovSched.h"
+#include "VersInfo.h"
+
+#include <QDate>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QDialog;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QTableWidget;
+class TImportedWeather;
+class TPreviewDlg;
+
+// Where the window finds its files and how the user writes numbers and dates.
+struct TMainFormEnvironment {
+  QString ProgramDir;   // the lookup file, the help file and possibly the settings file
+  QString UserDataDir;  // per-user data folder (settings go below it in a folder named
+                        // after the product); empty when there is none
+  TFormatSettings UserFormat;
+
+  // The running program's folder, the user's data folder and the user's own settings.
+  static TMainFormEnvironment Default();
+};
+
+// Columns of the weather grid.
+namespace WthCol {
+constexpr int Day = 0;
+constexpr int Date = 1;
+constexpr int Stage = 2;
+constexpr int High = 3;
+constexpr int Low = 4;
+constexpr int Wind = 5;
+constexpr int Humidity = 6;
+constexpr int Precip = 7;
+constexpr int Irrigation = 8;
+constexpr int Notes = 9;
+constexpr int Count = 10;
+constexpr int FirstEditable = 3;
+}  // namespace WthCol
+
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // ---- Seams to the dialogs and the desktop ---------------------------------
+  // Message boxes go through MessageDlg (MsgDlg.h), which tests can answer.
+  // The open (ForSave false) and save dialogs; returns the chosen name, empty on Cancel.
+  using TFileDialogFunc = std::function<QString(QWidget* Parent, bool ForSave, const QString& Title,
+                                                const QString& StartName, const QString& Filter)>;
+  // The event editor of EventCode (1 "F", 2 "N", 3 "M", 4 "R") for one day, shown
+  // modally; returns true when it changed the field's events.
+  using TEventEditorFunc = std::function<bool(QWidget* Parent, int EventCode, int Day, const QDate& StartDate,
+                                              bool IsMetric, bool IsUS, TSovSchedule& Field)>;
+  // Shows the schedule just calculated, modally. WeatherGridCell gives the weather
+  // grid's text by grid row and column (rows 0 and 1 the headers, row d + 1 day d).
+  using TPreviewFunc = std::function<void(QWidget* Parent, TSovSchedule& Field,
+                                          const std::function<QString(int Row, int Col)>& WeatherGridCell)>;
+
+  // Runs a dialog of an import or of the Options and About commands modally and
+  // returns its result (QDialog::Accepted or Rejected).
+  using TDialogExecFunc = std::function<int(QDialog& Dialog)>;
+
+  TFileDialogFunc FileDialogFunc;    // default: a QFileDialog
+  TEventEditorFunc EventEditorFunc;  // default: the four event editors
+  TPreviewFunc PreviewFunc;          // default: the schedule preview dialog
+  TFileDialogFunc ImportFileDialogFunc;  // default: a QFileDialog for weather files
+  TDialogExecFunc ExecDialogFunc;        // default: QDialog::exec
+  // Where the web weather sources live, and the limits of their requests.
+  TWeatherWebHosts WebHosts;
+  THttpOptions WebHttpOptions;
+
+  explicit TMainForm(const TMainFormEnvironment& Env, QWidget* Parent = nullptr);
+  ~TMainForm() override;
+
+  // ---- Start, settings, recent files ------------------------------------------
+  // Loads the lookup file beside the program, fills the lists, reads the settings,
+  // shows an empty field and opens CommandLineFile when given (".sov" appended when
+  // it has no extension). False when the lookup file cannot be loaded: the program
+  // must end.
+  bool StartUpProgram(const QString& CommandLineFile);
+  // The settings file: beside the program when one exists there, else in the
+  // per-user folder (when there is one).
+  QString SettingsFileName() const;
+  void ReadProgramSettings(QString& Msg);
+  void WriteProgramSettings(QString& Msg);
+  void SetHintStatus();
+  void InitNewFile();
+  void SetTitle();
+  void AddMRUFile(const QString& FileName);
+  bool OkayToAbandonData();
+
+  // ---- Field page and binding ---------------------------------------------------
+  void SetFormData();
+  void GetFormData();
+  bool DataHasChanged() const;
+  void SetFormUnits(bool IsMetric);
+
+  // ---- Weather grid -----------------------------------------------------------
+  void SetGridDates();
+  void ShiftGridData(int Shift);
+  void EnableStageCmds();
+  void StageCmdClick(int Tag);
+  void ClearFormWeatherData();
+  // The grid's text of a day (1-365) and column; empty outside.
+  QString GridText(int Day, int Col) const;
+  void SetGridText(int Day, int Col, const QString& Text);
+  // By grid row: rows 0 and 1 are the two header lines, row d + 1 is day d.
+  QString WeatherGridCell(int Row, int Col) const;
+  // The day of the grid's current row (0 when none).
+  int CurrentDay() const;
+  void SetCurrentDay(int Day);
+
+  // ---- File commands and calculation --------------------------------------------
+  bool LoadFile(const QString& FileName);
+  bool SaveToFile(bool UseCurrentName);
+  bool DatesOkay();
+  bool ProofFormData(bool FullCheck);
+
+  // ---- Weather imports, options, about ------------------------------------------
+  // Weather from a file the user picks, or from pasted text (FromClipboard).
+  void ImportWeatherFromFile(bool FromClipboard);
+  // The web source list, then the chosen road.
+  void ImportWebData();
+  // Weather of one station, or interpolated between several, of web source SourceID.
+  void ImportWeatherFromWeb(const QString& SourceID);
+  // Shows the import options for Weather (SourceText names the source) and writes the
+  // chosen values into the weather grid of a field starting on StartDate. True when
+  // the user confirmed; False on Cancel or when the dates do not overlap (with a
+  // message).
+  bool DoImportWeatherDlg(TImportedWeather& Weather, const QString& SourceText, const QDate& StartDate);
+  void DoAboutDlg();
+
+  // ---- State ------------------------------------------------------------------
+  const TProgramVersionInfo& VersionInfo() const { return FVersionInfo; }
+  const TSovLookup* Lookup() const { return FLookup.get(); }
+  TSovSchedule* FieldData() const { return FFieldData.get(); }
+  bool Modified() const { return FModified; }
+  void SetModified(bool Value) { FModified = Value; }
+  const QStringList& RecentFiles() const { return FRecentFiles; }
+  bool PopupHints() const { return FPopupHints; }
+  bool HintsOnStatusBar() const { return FHintsOnStatusBar; }
+  void SetHintOptions(bool Popup, bool OnStatusBar);
+  const std::array<int, MaxDays>& StageCodes() const { return FStageCodes; }
+  QString ApplicationTitle() const { return FApplicationTitle; }
+  QString StatusBarHintText() const;
+  QTabWidget* DataNotebook() const { return FDataNotebook; }
+  QWidget* FieldPage() const { return FFieldPage; }
+  QWidget* WeatherPage() const { return FWeatherPage; }
+  QTableWidget* WeatherGrid() const { return FWeatherGrid; }
+  QMenu* WeatherGridRowMenu() const { return FRowMenu; }
+
+ public slots:
+  void NewBtnClick();
+  void OpenBtnClick();
+  void ReopenBtnClick();
+  void SaveBtnClick();
+  void SaveAsBtnClick();
+  void HelpBtnClick();
+  void ExitBtnClick();
+  void CalcBtnClick();
+  void ViewMapBtnClick();
+  void ClearWthBtnClick();
+  void FertAppEventCmdClick();
+  void NitrateEventCmdClick();
+  void ManureAppEventCmdClick();
+  void ResidueEventCmdClick();
+  void ImportWthFileBtnClick();
+  void ImportWthClipboardBtnClick();
+  void ImportWthWebDataClick();
+  void OptionsBtnClick();
+  void AboutBtnClick();
+
+ protected:
+  void closeEvent(QCloseEvent* Event) override;
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+ private:
+  struct TFieldBinding {
+    int Col = 0;
+    QLabel* Label = nullptr;  // its caption names the value in messages
+    QWidget* Control = nullptr;
+  };
+
+  void CreateControls();
+  QWidget* CreateFieldPage();
+  QWidget* CreateWeatherPage();
+  QWidget* CreateCommandButtons();
+  void CreateRowMenu();
+  void LayOutWeatherGrid();
+
+  // Hints.
+  void EraseStatusBarHint();
+  void DisplayStatusBarFocusHint();
+  void ShowStatusHintOf(const QWidget* Widget);
+  void OnFocusChanged(QWidget* Old, QWidget* Now);
+
+  // Field page.
+  const TFieldBinding* BindingOf(int Col) const;
+  QString LabelCaption(int Col) const;
+  QWidget* ControlOf(int Col) const;
+  void MetricCheckBoxClick(bool Checked);
+  void DataNotebookChange(int Index);
+
+  // Weather grid.
+  struct TSeason {
+    QDate Start;            // invalid when the box does not read
+    QDate Emergence;        // invalid when the box does not read
+    int EmergeDay = -1;     // days from start to emergence; -1 none
+    int Season = 0;         // growing season box, 0 when not a whole number
+    int Crop = 0;
+    int SeasonDays = 0;     // whole season from planting
+    int PlantingOffset = 0;
+    int EndDay = 0;
+  };
+  TSeason ReadSeason() const;
+  void WeatherGridMouseDown(QMouseEvent* Event);
+  void EventCmdClick(int EventCode);
+  void FocusGridCell(int Day, int Col);
+
+  // Imports: the starting date box read as a date; on failure the import's error box
+  // (FirstLine, then the reason), the field page shown and the box focused.
+  bool ImportStartDate(const QString& FirstLine, QDate& Start);
+  void ImportError(const QString& FirstLine, const QString& Msg);
+  // Sets the field's weather source and station, marking the field modified when they
+  // change.
+  void SetWeatherSource(const QString& Source, const QString& Station);
+  int ExecDialog(QDialog& Dialog);
+
+  QMessageBox::StandardButton Message(TMsgDlgType Type, const QString& Text,
+                                      QMessageBox::StandardButtons Buttons = QMessageBox::Ok);
+  QString FileFilter() const;
+
+  TMainFormEnvironment FEnv;
+  TProgramVersionInfo FVersionInfo;
+  std::unique_ptr<TSovLookup> FLookup;
+  std::unique_ptr<TSovSchedule> FFieldData;
+  bool FPopupHints = false;
+  bool FHintsOnStatusBar = true;
+  QStringList FRecentFiles;
+  std::array<int, MaxDays> FStageCodes{};
+  bool FModified = false;
+  QString FApplicationTitle;
+  bool FClosing = false;
+  TPreviewDlg* FPreviewDlg = nullptr;  // made with the window, kept until it goes
+
+  // Controls.
+  QTabWidget* FDataNotebook = nullptr;
+  QWidget* FFieldPage = nullptr;
+  QWidget* FWeatherPage = nullptr;
+  QLabel* FStatusBarHint = nullptr;
+  std::vector<TFieldBinding> FBindings;  // columns 4-29 in order
+  QLineEdit* FFarmNameEdit = nullptr;
+  QComboBox* FLocationCombo = nullptr;
+  QComboBox* FCropCombo = nullptr;
+  QComboBox* FPrevCropCombo = nullptr;
+  QCheckBox* FCoastalCheckBox = nullptr;
+  QCheckBox* FMetricCheckBox = nullptr;
+  QLineEdit* FLatitudeEdit = nullptr;
+  QLineEdit* FLongitudeEdit = nullptr;
+  QLineEdit* FEmergeDateEdit = nullptr;
+  QLineEdit* FSeasonEdit = nullptr;
+  QLineEdit* FStartDateEdit = nullptr;
+  QLabel* FElevationUnitsLbl = nullptr;
+  QLabel* FYieldUnitsLbl = nullptr;
+  QLabel* FRootingDepthUnitsLbl = nullptr;
+  QLabel* FWaterCapacityUnitsLbl = nullptr;
+  QLabel* FEmergeDateUnitsLbl = nullptr;
+  QLabel* FStartDateUnitsLbl = nullptr;
+  QLabel* FCalcDateUnitsLbl = nullptr;
+  QTableWidget* FWeatherGrid = nullptr;
+  QMenu* FRowMenu = nullptr;
+  std::array<QAction*, 7> FStageActions{};  // by tag 0-6
+};

@@ -1,0 +1,123 @@
+#include "SvManureApp.h"
+
+#include "SovCalendar.h"
+#include "SovFile.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+constexpr int KindSolidRate = 12;      // MT/ha, ton/acre
+constexpr int KindLiquidRate = 13;     // liter/ha, gal/acre
+constexpr int KindLiquidContent = 15;  // kg/1000 L, lbs/1000 gal
+constexpr int KindSolidContent = 16;   // kg/MT, lbs/ton
+}  // namespace
+
+TManureAppDlg::TManureAppDlg(QWidget* Owner, int Day, const QDate& StartDate, bool IsMetric,
+                             bool IsUSLocation, TSovFile& FieldData)
+    : TEventDlg(Owner, EventCodeIndex(QStringLiteral("M")), QStringLiteral("Manure Application Editor"),
+                QStringLiteral("Application Date"), Day, StartDate, IsMetric, IsUSLocation, FieldData) {
+  const TSovLookup& Lookup = FieldData.Lookup();
+
+  ManureLbl = new QLabel(QStringLiteral("Manure Type"), this);
+  ManureCombo = new QComboBox(this);
+  ManureCombo->setObjectName(QStringLiteral("ManureCombo"));
+  ManureCombo->setMaxVisibleItems(15);
+  ManureCombo->addItem(QString());
+  for (int Row = 1; Row <= Lookup.ManureCount(); ++Row) ManureCombo->addItem(Lookup.Manure(Row).Description);
+
+  RateLbl = new QLabel(QStringLiteral("Application Rate"), this);
+  RateEdit = new QLineEdit(this);
+  RateEdit->setObjectName(QStringLiteral("RateEdit"));
+  RateUnitsLbl = new QLabel(this);
+  NRateLbl = new QLabel(this);
+
+  MethodLbl = new QLabel(QStringLiteral("Application Method"), this);
+  MethodCombo = new QComboBox(this);
+  MethodCombo->setObjectName(QStringLiteral("MethodCombo"));
+  MethodCombo->setMaxVisibleItems(10);
+  MethodCombo->addItem(QString());
+  for (int Row = 1; Row <= Lookup.ManureAppMethodCount(); ++Row) {
+    MethodCombo->addItem(Lookup.ManureAppMethod(Row).Description);
+  }
+
+  TotalNLbl = new QLabel(QStringLiteral("Total Nitrogen"), this);
+  TotalNEdit = new QLineEdit(this);
+  TotalNEdit->setObjectName(QStringLiteral("TotalNEdit"));
+  TotalNUnitsLbl = new QLabel(this);
+  AmmNLbl = new QLabel(QStringLiteral("Ammonium Nitrogen"), this);
+  AmmNEdit = new QLineEdit(this);
+  AmmNEdit->setObjectName(QStringLiteral("AmmNEdit"));
+  AmmNUnitsLbl = new QLabel(this);
+
+  AddValueRow(ManureLbl, ManureCombo);
+  AddValueRow(RateLbl, RateEdit, RateUnitsLbl, NRateLbl);
+  AddValueRow(MethodLbl, MethodCombo);
+  AddValueRow(TotalNLbl, TotalNEdit, TotalNUnitsLbl);
+  AddValueRow(AmmNLbl, AmmNEdit, AmmNUnitsLbl);
+  FinishLayout();
+
+  RateUnitsLbl->clear();
+  NRateLbl->clear();
+  TotalNUnitsLbl->clear();
+  AmmNUnitsLbl->clear();
+  FindDayEvent();
+  ShowNRate();
+
+  connect(ManureCombo, &QComboBox::currentIndexChanged, this, &TManureAppDlg::ManureComboChange);
+  connect(RateEdit, &QLineEdit::editingFinished, this, &TManureAppDlg::RateEditExit);
+  connect(TotalNEdit, &QLineEdit::editingFinished, this, &TManureAppDlg::TotalNEditExit);
+  connect(AmmNEdit, &QLineEdit::editingFinished, this, &TManureAppDlg::AmmNEditExit);
+}
+
+TManureAppDlg::~TManureAppDlg() { DisconnectControls(); }
+
+void TManureAppDlg::LoadEvent(int Row) {
+  const int Manure = FFieldData.GetCellInt(Row, SovCol::EvKey1);
+  if (Manure > 0) {
+    SelectEntry(ManureCombo, Manure);
+    ManureComboChange();
+  }
+  RateEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue));
+  SelectEntry(MethodCombo, FFieldData.GetCellInt(Row, SovCol::EvKey2));
+  TotalNEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue2));
+  AmmNEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue3));
+  NotesEdit->setText(FFieldData.GetCell(Row, SovCol::EvNotes));
+}
+
+void TManureAppDlg::ManureComboChange() {
+  const int Manure = ManureCombo->currentIndex();
+  if (Manure > 0 && Manure <= FFieldData.Lookup().ManureCount()) {
+    const bool Liquid = FFieldData.Lookup().Manure(Manure).IsLiquid;
+    RateUnitsLbl->setText(Units(Liquid ? KindLiquidRate : KindSolidRate));
+    const QString Content = Units(Liquid ? KindLiquidContent : KindSolidContent);
+    TotalNUnitsLbl->setText(Content);
+    AmmNUnitsLbl->setText(Content);
+  } else {
+    RateUnitsLbl->clear();
+    TotalNUnitsLbl->clear();
+    AmmNUnitsLbl->clear();
+  }
+}
+
+void TManureAppDlg::RateEditExit() { ShowNRate(); }
+void TManureAppDlg::TotalNEditExit() { ShowNRate(); }
+void TManureAppDlg::AmmNEditExit() { ShowNRate(); }
+void TManureAppDlg::ShowNRate() {}
+
+bool TManureAppDlg::CheckValues() {
+  return CheckSelected(ManureCombo, QStringLiteral("\nYou must select a "), ManureLbl) &&
+         CheckNumber(RateEdit, SovCol::EvValue, RateLbl) &&
+         CheckSelected(MethodCombo, QStringLiteral("\nYou must select an "), MethodLbl) &&
+         CheckNumber(TotalNEdit, SovCol::EvValue2, TotalNLbl) &&
+         CheckNumber(AmmNEdit, SovCol::EvValue3, AmmNLbl);
+}
+
+void TManureAppDlg::StoreValues(int Row) {
+  FFieldData.SetCellInt(Row, SovCol::EvKey1, ManureCombo->currentIndex());
+  FFieldData.SetCell(Row, SovCol::EvValue, RateEdit->text());
+  FFieldData.SetCellInt(Row, SovCol::EvKey2, MethodCombo->currentIndex());
+  FFieldData.SetCell(Row, SovCol::EvValue2, TotalNEdit->text());
+  FFieldData.SetCell(Row, SovCol::EvValue3, AmmNEdit->text());
+}

@@ -1,0 +1,112 @@
+#include "HttpUtil.h"
+
+#include "WebTestServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// Generous time-outs, so that a busy machine does not fail the tests; the time-out case
+// sets its own short one.
+THttpOptions TestOptions(long TimeoutMs = 20000) {
+  THttpOptions Options;
+  Options.ConnectTimeoutMs = 20000;
+  Options.TimeoutMs = TimeoutMs;
+  Options.MaxReplySize = 64 * 1024;
+  return Options;
+}
+
+// A port bound but never listening: connections are refused, and no other server can
+// take the port while the object lives.
+struct TClosedPort {
+  TClosedPort() {
+    sockaddr_in Address{};
+    Address.sin_family = AF_INET;
+    Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t Length = sizeof(Address);
+    if (bind(Socket, reinterpret_cast<sockaddr*>(&Address), sizeof(Address)) == 0 &&
+        getsockname(Socket, reinterpret_cast<sockaddr*>(&Address), &Length) == 0) {
+      Port = ntohs(Address.sin_port);
+    }
+  }
+  ~TClosedPort() { close(Socket); }
+  int Socket = socket(AF_INET, SOCK_STREAM, 0);
+  int Port = 1;
+};
+
+TEST(HttpUtil, GetFollowsRedirectsAndPostSendsEveryField) {
+  TWebTestServer Server;
+  Server.Serve("/page", "caf\xC3\xA9\r\nline 2\r\n");
+  Server.Route("/moved", [](const httplib::Request&, httplib::Response& Res) {
+    Res.set_redirect("/page?from=moved");
+  });
+  QString Content, Error = QStringLiteral("untouched");
+  ASSERT_TRUE(HttpGet(Server.Base() + "/moved", Content, Error, TestOptions()));
+  EXPECT_EQ(Content, QStringLiteral(u"café\r\nline 2\r\n"));
+  EXPECT_EQ(Error, QStringLiteral("untouched"));
+  EXPECT_EQ(Server.LastTarget(), "/page?from=moved");
+
+  // Repeated names are all sent, in order; a value may hold "=" and any text.
+  ASSERT_TRUE(HttpPost(Server.Base() + "/page",
+                       {"var=a", "id=x=y", "var=b", QStringLiteral(u"name=Müller"), "empty"},
+                       Content, Error, TestOptions()));
+  EXPECT_EQ(Server.LastForm(), "empty=&id=x=y&name=M\xC3\xBCller&var=a&var=b");
+}
+
+TEST(HttpUtil, FailuresGiveAClearMessage) {
+  TWebTestServer Server;
+  Server.Route("/slow", [&Server](const httplib::Request&, httplib::Response& Res) {
+    for (int I = 0; I < 1000 && !Server.Stopping; ++I) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    Res.set_content("late", "text/plain");
+  });
+  // Promises 1000 bytes and breaks off after 10.
+  Server.Route("/truncated", [](const httplib::Request&, httplib::Response& Res) {
+    Res.set_content_provider(1000, "text/plain", [](size_t Offset, size_t, httplib::DataSink& Sink) {
+      return Offset == 0 && Sink.write("0123456789", 10);
+    });
+  });
+  Server.Serve("/big", std::string(100 * 1024, 'x'));
+  // No length announced: the limit must hold while the body streams in.
+  Server.Route("/endless", [](const httplib::Request&, httplib::Response& Res) {
+    Res.set_chunked_content_provider("text/plain", [](size_t Offset, httplib::DataSink& Sink) {
+      if (Offset >= 4 * 1024 * 1024) return Sink.done(), true;
+      const std::string Chunk(8192, 'y');
+      return Sink.write(Chunk.data(), Chunk.size());
+    });
+  });
+  Server.Route("/forbidden", [](const httplib::Request&, httplib::Response& Res) { Res.status = 403; });
+
+  const QString Base = Server.Base();
+  const TClosedPort Closed;
+  const struct {
+    QString URL;
+    const char* Expected;  // part of the message
+    bool TlsHint = false;
+    long TimeoutMs = 20000;
+  } Cases[] = {
+      {Base + "/nothing-here", "HTTP/1.1 404 Not Found"},
+      {Base + "/forbidden", "HTTP/1.1 403 Forbidden"},
+      {QStringLiteral("http://127.0.0.1:%1/").arg(Closed.Port), "Failed to connect"},
+      {Base + "/slow", "timed out", false, 300},
+      {Base + "/truncated", "transfer closed with 990 bytes remaining"},
+      {Base + "/big", "The reply is too large (more than 65536 bytes)."},
+      {Base + "/endless", "The reply is too large (more than 65536 bytes)."},
+      {"https" + Base.mid(4) + "/page", "SSL", true},  // TLS spoken to a plain server
+      {QStringLiteral("file:///etc/hostname"), "not supported"},
+      {QStringLiteral("http://bad host/"), "URL"},
+  };
+  for (const auto& C : Cases) {
+    QString Content = QStringLiteral("old"), Error;
+    EXPECT_FALSE(HttpGet(C.URL, Content, Error, TestOptions(C.TimeoutMs))) << C.URL.toStdString();
+    EXPECT_TRUE(Content.isEmpty());
+    EXPECT_TRUE(Error.contains(QLatin1String(C.Expected))) << Error.toStdString();
+    EXPECT_EQ(Error.endsWith(QLatin1String(HttpTlsHint)), C.TlsHint) << Error.toStdString();
+  }
+}
+
+}  // namespace

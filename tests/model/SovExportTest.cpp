@@ -1,0 +1,296 @@
+// The CSV and ACE JSON exports: quoting and escaping, the CSV's lines, the JSON's
+// keys, conversions and left-out values, failures, and end to end from the example
+// field files to the golden files of tests/data/export. FURROW_UPDATE_GOLDEN=1
+// rewrites the golden files (review the change before committing it).
+
+#include "SovSched.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <csignal>
+#include <functional>
+#include <memory>
+
+namespace {
+
+using S = TSovSchedule;
+
+const TSovLookup& ShippedLookup() {
+  static const TSovLookup* Lookup = [] {
+    auto* L = new TSovLookup;
+    QString Msg;
+    EXPECT_TRUE(L->LoadFromFile(FURROW_SOURCE_DIR "/data/SovLookup.ini", Msg)) << Msg.toStdString();
+    return L;
+  }();
+  return *Lookup;
+}
+
+QByteArray ReadAll(const QString& Name) {
+  QFile File(Name);
+  return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray();
+}
+
+// An example field loaded, changed, checked and calculated.
+std::unique_ptr<TSovSchedule> Example(const char* Sov, const TFormatSettings& Fmt,
+                                      const std::function<void(TSovSchedule&)>& Change = {}) {
+  auto F = std::make_unique<TSovSchedule>(ShippedLookup(), Fmt);
+  QString Msg;
+  EXPECT_TRUE(F->LoadFromFile(FURROW_SOURCE_DIR "/data/examples/" + QString(Sov), Msg)) << Msg.toStdString();
+  if (Change) Change(*F);
+  int Row = 0, Col = 0;
+  EXPECT_TRUE(F->CheckFieldData(false, Msg, Row, Col)) << Msg.toStdString() << " column " << Col;
+  F->Calculate();
+  return F;
+}
+
+QJsonObject ExportJson(const TSovSchedule& F, const QString& Name, int Sections = 7) {
+  QString Msg;
+  EXPECT_TRUE(F.ExportAceJson(Name, Sections, true, Msg)) << Msg.toStdString();
+  QJsonParseError Error;
+  const QJsonDocument Doc = QJsonDocument::fromJson(ReadAll(Name), &Error);
+  EXPECT_EQ(Error.error, QJsonParseError::NoError) << Error.errorString().toStdString();
+  return Doc.object();
+}
+
+QJsonObject Experiment(const QJsonObject& Root) { return Root["experiments"][0].toObject(); }
+QJsonArray Events(const QJsonObject& Root) { return Experiment(Root).value("management")["events"].toArray(); }
+
+TEST(ExportFields, CsvQuotingAndJsonEscapes) {
+  EXPECT_EQ(S::CsvField("", true).toStdString(), "\"\",");
+  EXPECT_EQ(S::CsvField(" \t12.5\r\n", false).toStdString(), "\"12.5\"");
+  EXPECT_EQ(S::CsvField("a, \"b\"", true).toStdString(), "\"a, \"\"b\"\"\",");
+  const struct {
+    QString Text;
+    const char* Escaped;
+  } Cases[] = {{"a\"b/c\\", "a\\\"b\\/c\\\\"},
+               {"tab\ttwo\r\nlines", "tab\\ttwo\\r\\nlines"},
+               {QString("bell") + QChar(7) + QChar(0x1f), "bell\\u0007\\u001f"},
+               {QString::fromUtf8("Ma\xC3\xAFs \xC2\xB0" "C"), "Ma\xC3\xAFs \xC2\xB0" "C"}};
+  for (const auto& C : Cases) {
+    const QByteArray Escaped = S::JsonEscape(C.Text).toUtf8();
+    EXPECT_EQ(Escaped.toStdString(), C.Escaped);
+    QJsonParseError Error;
+    const QJsonDocument Doc = QJsonDocument::fromJson("[\"" + Escaped + "\"]", &Error);
+    ASSERT_EQ(Error.error, QJsonParseError::NoError) << C.Escaped;
+    EXPECT_EQ(Doc.array()[0].toString(), C.Text);
+  }
+}
+
+// The golden files cover the layout; a one-day schedule and a note with quotes here.
+TEST(CsvExport, LinesOfAOneDaySchedule) {
+  auto F = Example("maricopa-cotton-metric.sov", UsFormatSettings(), [](S& F) {
+    F.SetCell(1, SovCol::CalculationDate, F.GetCell(1, SovCol::StartingDate));
+    F.SetCell(1, SovCol::WeatherNotes, "Hail, \"big\" ones ");
+  });
+  QTemporaryDir Dir;
+  QString Msg = "old";
+  ASSERT_TRUE(F->ExportCsv(Dir.filePath("one.csv"), Msg));
+  EXPECT_EQ(Msg, "");
+  const QStringList L = QString::fromUtf8(ReadAll(Dir.filePath("one.csv"))).split("\r\n");
+  ASSERT_EQ(L.size(), 9);  // 8 lines, each ended
+  EXPECT_TRUE(L[2].endsWith("\"20.0\",\"Hail, \"\"big\"\" ones\"")) << L[2].toStdString();
+  EXPECT_TRUE(L[4].startsWith("Total,,,,,,,\"\",") && L[7].startsWith("Minimum,,,,,,,\"")) << L[4].toStdString();
+}
+
+TEST(Export, FailuresNameTheFileAndKeepTheEarlierOne) {
+  auto F = Example("maricopa-cotton-metric.sov", UsFormatSettings());
+  QTemporaryDir Dir;
+  QString Msg;
+  const QString Missing = Dir.filePath("no/such/x.csv");
+  EXPECT_FALSE(F->ExportCsv(Missing, Msg));
+  EXPECT_TRUE(Msg.startsWith(Missing + "\r\nCan't create file.\r\n")) << Msg.toStdString();
+  EXPECT_FALSE(F->ExportAceJson(Missing, 7, true, Msg));
+  EXPECT_TRUE(Msg.startsWith(Missing + "\r\nCan't create file.\r\n")) << Msg.toStdString();
+  // A write that fails half way (files limited to 4 KB) leaves the earlier export as
+  // it was.
+  const QString Name = Dir.filePath("kept.csv");
+  ASSERT_TRUE(F->ExportCsv(Name, Msg));
+  const QByteArray Before = ReadAll(Name);
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit Old{};
+  getrlimit(RLIMIT_FSIZE, &Old);
+  rlimit Small = Old;
+  Small.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &Small), 0);
+  const bool CsvOk = F->ExportCsv(Name, Msg);
+  const QString CsvMsg = Msg;
+  const bool JsonOk = F->ExportAceJson(Name, 7, true, Msg);
+  setrlimit(RLIMIT_FSIZE, &Old);
+  EXPECT_FALSE(CsvOk);
+  EXPECT_FALSE(JsonOk);
+  EXPECT_TRUE(CsvMsg.startsWith(Name + "\r\nCan't write to file.\r\n")) << CsvMsg.toStdString();
+  EXPECT_EQ(ReadAll(Name), Before);
+  EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files).size(), 1);  // no temporary files left
+}
+
+TEST(JsonExport, LeftOutInputsEscapesAndEventDates) {
+  auto F = Example("maricopa-cotton-english.sov", GermanFormatSettings(), [](S& F) {
+    F.SetCell(1, SovCol::PreviousCrop, "");
+    F.SetCell(1, SovCol::StartingResidue, "30");
+    F.SetCell(1, SovCol::Notes, "Tab\there,\r\n\"quoted\" 1/2");
+    for (int Col : {SovCol::HzKSat, SovCol::HzAWC, SovCol::HzOM}) F.SetCell(2, Col, "");
+    F.SetCell(3, SovCol::HzDepth, "");  // ends the layers, whatever follows
+    F.SetCell(4, SovCol::HzDepth, "200");
+  });
+  QTemporaryDir Dir;
+  const QJsonObject Root = ExportJson(*F, Dir.filePath("f.json"));
+  const QJsonObject Ex = Experiment(Root);
+  EXPECT_EQ(Ex["fl_notes"].toString(), "Tab\there,\r\n\"quoted\" 1/2");
+  EXPECT_FALSE(Ex["initial_conditions"].toObject().contains("icpcr"));
+  EXPECT_EQ(Ex["initial_conditions"]["icrip"].toString(), "70");
+  const QJsonArray L = Root["soils"][0]["soilLayer"].toArray();
+  ASSERT_EQ(L.size(), 2);
+  for (const char* Key : {"sldul", "sksat", "sloc"}) {
+    EXPECT_TRUE(L[0].toObject().contains(Key) && !L[1].toObject().contains(Key)) << Key;
+  }
+  EXPECT_EQ(L[1]["slbdm"].toString(), "1.6");  // "1,6" on screen
+  for (const QJsonValue& V : Events(Root)) {
+    const QString Kind = V["event"].toString();
+    const char* Own = Kind == "planting" ? "pdate" : Kind == "fertilizer" ? "fedate" : Kind == "organic_matter" ? "omdate" : "idate";
+    EXPECT_EQ(V["date"], V[Own]) << Kind.toStdString();
+  }
+}
+
+TEST(JsonExport, SectionsAndAnEmptySoil) {
+  auto F = Example("maricopa-cotton-metric.sov", UsFormatSettings(), [](S& F) {
+    for (int h = 1; h <= MaxHorizons; ++h) F.SetCell(h, SovCol::HzDepth, "");
+  });
+  QTemporaryDir Dir;
+  const QString Name = Dir.filePath("soil.json");
+  QString Msg;
+  ASSERT_TRUE(F->ExportAceJson(Name, 2, true, Msg));
+  EXPECT_EQ(ReadAll(Name).toStdString(),
+            "{\r\n  \"soils\" : [\r\n    {\r\n      \"sl_source\" : \"SORVO\",\r\n      \"sl_system\" : \"USDA\",\r\n"
+            "      \"soil_name\" : \"Casa Grande\",\r\n      \"soilLayer\" : [\r\n\r\n      ]\r\n    }\r\n  ]\r\n}\r\n");
+  ASSERT_TRUE(F->ExportAceJson(Name, 5, false, Msg));
+  const QByteArray Compact = ReadAll(Name);
+  EXPECT_EQ(Compact.count("\r\n"), 1);
+  EXPECT_EQ(QJsonDocument::fromJson(Compact).object().keys(), QStringList({"experiments", "weathers"}));
+}
+
+// ---------------------------------------------------------------------------
+// End to end
+// ---------------------------------------------------------------------------
+
+// The keys of every object of a JSON text, in the order written.
+std::vector<QStringList> ObjectKeys(const QString& Text) {
+  std::vector<QStringList> Done, Open;
+  for (qsizetype i = 0; i < Text.size(); ++i) {
+    if (Text[i] == '{') Open.emplace_back();
+    if (Text[i] == '}') Done.push_back(Open.back()), Open.pop_back();
+    if (Text[i] != '"') continue;
+    QString Str;
+    for (++i; Text[i] != '"'; ++i) {
+      if (Text[i] == '\\') ++i;
+      Str += Text[i];
+    }
+    if (Text.mid(i + 1).trimmed().startsWith(':')) Open.back() << Str;
+  }
+  return Done;
+}
+
+void ExpectKeyOrder(const QString& Json) {
+  static const QList<QStringList> Orders = {
+      {"experiments", "soils", "weathers"},
+      {"local_id", "fl_name", "fl_loc_1", "fl_loc_2", "fl_land", "fl_lat", "fl_long", "flele", "initial_conditions",
+       "soil_id", "fl_notes", "wst_id", "management"},
+      {"icdat", "icpcr", "icrip", "icsw%"},
+      {"events"},
+      {"event", "date", "pdate", "edate", "crid", "rm"},
+      {"event", "date", "fedate", "fecd", "feacd", "feamn"},
+      {"event", "date", "omdate", "omcd", "omacd", "omamt", "omn%", "om_name", "om_notes"},
+      {"event", "date", "idate", "irval", "irn%", "ireff"},
+      {"sl_source", "sl_system", "soil_id", "soil_name", "sl_loc_2", "soilLayer"},
+      {"sllb", "sltx", "sldul", "slwp", "slbdm", "sksat", "slsil", "slcly", "sloc", "slphw", "slec", "slcec"},
+      {"wst_id", "dailyWeather"},
+      {"w_date", "tmax", "tmin", "rain", "wind", "rhumd", "srad"}};
+  for (const QStringList& Keys : ObjectKeys(Json)) {
+    const bool InOrder = std::any_of(Orders.begin(), Orders.end(), [&](const QStringList& Order) {
+      qsizetype Last = -1;
+      for (const QString& Key : Keys) {
+        if (Order.indexOf(Key) <= Last) return false;
+        Last = Order.indexOf(Key);
+      }
+      return true;
+    });
+    EXPECT_TRUE(InOrder) << Keys.join(' ').toStdString();
+  }
+}
+
+// What a person would expect of a cotton field in central Arizona.
+void ExpectPlausible(const TSovSchedule& F) {
+  const double Mm = F.IsMetric() ? 1.0 : 1 / 25.4;
+  double Capacity = 0;
+  for (int n = 1; n <= F.Scalars().LayerCount; ++n) Capacity += F.Layers()[n].LayerCapacity;
+  for (int d = 1; d <= F.DayCount(); ++d) {
+    const int Month = F.StartDate().addDays(d - 1).month();
+    if (Month >= 6 && Month <= 8) {  // 3 mm on cloudy monsoon days
+      EXPECT_TRUE(F.ETRef()[d] >= 3 * Mm && F.ETRef()[d] <= 12 * Mm) << d;
+    }
+    EXPECT_TRUE(F.ETCrop()[d] >= 0 && F.SoilMoisture()[d] >= 0 && F.SoilMoisture()[d] <= Capacity + 1e-9) << d;
+    EXPECT_TRUE(F.SolarRad()[d] >= 5 && F.SolarRad()[d] <= 35) << d;
+    for (const auto* A : {&F.MineralizedN(), &F.AmmoniumN(), &F.NitrateN(), &F.DenitrifiedN(), &F.VolatilizedN(),
+                          &F.UptakeN(), &F.LeachedN()})
+      EXPECT_GE((*A)[d], 0) << d;
+  }
+  EXPECT_GT(F.UptakeN()[F.DayCount()], 0);
+}
+
+void CompareWithGolden(const QByteArray& Actual, const QString& Golden) {
+  if (qEnvironmentVariable("FURROW_UPDATE_GOLDEN") == "1") {
+    QDir().mkpath(QFileInfo(Golden).path());
+    QFile File(Golden);
+    ASSERT_TRUE(File.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    File.write(Actual);
+    return;
+  }
+  const QStringList Got = QString::fromUtf8(Actual).split("\r\n");
+  const QStringList Want = QString::fromUtf8(ReadAll(Golden)).split("\r\n");
+  for (qsizetype i = 0; i < std::min(Got.size(), Want.size()); ++i)
+    ASSERT_EQ(Got[i].toStdString(), Want[i].toStdString()) << Golden.toStdString() << " line " << i + 1;
+  EXPECT_EQ(Got.size(), Want.size()) << Golden.toStdString();
+}
+
+TEST(ExportEndToEnd, ExampleFieldsMatchTheGoldenFiles) {
+  const struct {
+    const char* Sov;
+    TFormatSettings Fmt;
+    const char *Csv, *Json;
+  } Cases[] = {
+      {"maricopa-cotton-metric.sov", UsFormatSettings(), "metric.csv", "metric.json"},
+      {"maricopa-cotton-english.sov", UsFormatSettings(), "english.csv", "english.json"},
+      // A decimal comma changes the CSV's numbers and never the JSON's.
+      {"maricopa-cotton-metric.sov", GermanFormatSettings(), "metric-german.csv", "metric.json"},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Csv);
+    auto F = Example(C.Sov, C.Fmt);
+    ASSERT_GT(F->DayCount(), 150);
+    ExpectPlausible(*F);
+    QTemporaryDir Dir;
+    QString Msg;
+    ASSERT_TRUE(F->ExportCsv(Dir.filePath("out.csv"), Msg)) << Msg.toStdString();
+    ASSERT_TRUE(F->ExportAceJson(Dir.filePath("out.json"), 7, true, Msg)) << Msg.toStdString();
+    const QString Golden = FURROW_TEST_DATA_DIR "/export/";
+    CompareWithGolden(ReadAll(Dir.filePath("out.csv")), Golden + C.Csv);
+    if (C.Fmt.DecimalSeparator == '.') CompareWithGolden(ReadAll(Dir.filePath("out.json")), Golden + C.Json);
+    EXPECT_EQ(ReadAll(Dir.filePath("out.json")), ReadAll(Golden + C.Json));
+
+    const QJsonObject Root = ExportJson(*F, Dir.filePath("out.json"));  // strict parse
+    ExpectKeyOrder(QString::fromUtf8(ReadAll(Golden + C.Json)));
+    EXPECT_EQ(Root["weathers"][0]["dailyWeather"].toArray().size(), F->DayCount());
+    for (const QJsonValue& V : Events(Root)) EXPECT_EQ(V["date"].toString().size(), 8);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,186 @@
+// The printed report written to a text file (exact layout), the printer side of the
+// output file (lines per page and page breaks, drawn on a PDF printer), and failures:
+// no printer, a file that cannot be created, and an interrupted report that must not
+// replace an earlier file.
+
+#include "DialogTestSupport.h"
+#include "PrnFile.h"
+#include "SvPrev.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QTemporaryDir>
+
+#include <stdexcept>
+
+namespace {
+
+// Three days from April 5, 2016, emergence on day 2, with results set by hand.
+void FillProbe(TScheduleProbe& P) {
+  P.SetDays(3, QDate(2016, 4, 5), 1);
+  P.SetFileName("/home/user/fields/north40.sov");
+  const std::pair<int, QString> Values[] = {
+      {SovCol::FarmName, "Smith and Sons Family Farms Inc"},  // longer than its column
+      {SovCol::FieldName, "North 40"}, {SovCol::Location, "Iowa"}, {SovCol::Crop, "Maize grain"},
+      {SovCol::EmergenceDate, "4/6/2016"}, {SovCol::GrowingSeason, "120"}, {SovCol::RootingDepth, "4"},
+      {SovCol::MinimumMoisture, "50"}, {SovCol::SurveySymbol, "IA169"}, {SovCol::MapUnitSymbol, "L55"},
+      {SovCol::ComponentName, "Nicollet"}, {SovCol::WaterHoldingCapacity, "8.5"},
+      {SovCol::IrrigationEfficiency, "80"}, {SovCol::StartingMoisture, "100"}, {SovCol::StartingResidue, "30"},
+      {SovCol::StartingDate, "4/5/2016"}, {SovCol::CalculationDate, "4/7/2016"},
+      {SovCol::Notes, QString("0123456789").repeated(13)}};  // 130 characters, no blank
+  for (const auto& [Col, Text] : Values) P.SetCell(1, Col, Text);
+  const char* High[] = {"70", "72.5", "68"};
+  const char* Low[] = {"50", "51", "-2"};
+  for (int d = 1; d <= 3; ++d) {
+    P.SetCell(d, SovCol::MaxTemp, High[d - 1]);
+    P.SetCell(d, SovCol::MinTemp, Low[d - 1]);
+    P.FETCrop[d] = 0.1 * (d + 1);
+    P.FSoilMoisture[d] = 5.3 - 0.1 * d;
+    P.FRelativeMoisture[d] = 2.5 - 1.8 * (d - 1);
+    P.FGddSum[d] = 12.5 * d;
+    if (d == 1) continue;  // no nitrogen results on day 1
+    P.FMineralizedN[d] = 0.5;
+    P.FAmmoniumN[d] = 20.4;
+    P.FNitrateN[d] = 30.3;
+    P.FDenitrifiedN[d] = 0.2 * d;
+    P.FVolatilizedN[d] = 1.1;
+    P.FLeachedN[d] = 0.1;
+    P.FUptakeN[d] = 1.5 * d;
+  }
+  P.FPrecip[2] = 0.5;
+  P.FIrrigation[3] = 1.0;
+  P.FExcessWater[1] = 0.1;
+  P.FDepletedMoisture[3] = 0.5;
+}
+
+class PrnFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestApp();
+    ASSERT_TRUE(Dir.isValid());
+  }
+  static QString ReadFile(const QString& Name) {
+    QFile File(Name);
+    if (!File.open(QIODevice::ReadOnly)) return QStringLiteral("<missing>");
+    return QString::fromUtf8(File.readAll());
+  }
+
+  QTemporaryDir Dir;
+  TMessageRecorder Recorder;
+};
+
+TEST_F(PrnFileTest, ReportWrittenToATextFile) {
+  TScheduleProbe P(RegionLookup(), UsFormatSettings());
+  FillProbe(P);
+  TPreviewDlg Dlg;
+  Dlg.SetVersionInfo("Furrow", "1.2.3", "furrow");
+  Dlg.SetScheduleData(P);
+  const QString Name = Dir.filePath("report.txt");
+  EXPECT_EQ(Dlg.PrintScheduleTo(Name, nullptr, QDateTime(QDate(2016, 4, 8), QTime(14, 5, 6))), 0);
+  EXPECT_TRUE(Recorder.Messages.isEmpty()) << Recorder.Messages.join('|').toStdString();
+  // The expected text holds "<time>" for the time, whose form is the system's.
+  const QStringList Lines = ReadFile(Name).split("\r\n");
+  const QStringList Expected = ReadFile(FURROW_TEST_DATA_DIR "/PrnFile/Report.txt").split("\r\n");
+  ASSERT_EQ(Lines.size(), Expected.size());
+  for (int i = 0; i < Lines.size(); ++i) {
+    const QStringList Parts = Expected[i].split("<time>");
+    EXPECT_TRUE(Parts.size() == 1 ? Lines[i] == Expected[i]
+                                  : Lines[i].startsWith(Parts[0]) && Lines[i].endsWith(Parts[1]))
+        << "line " << i + 1 << ": " << Lines[i].toStdString();
+  }
+
+  // With German settings the report's numbers and dates follow them.
+  TScheduleProbe G(RegionLookup(), GermanFormatSettings());
+  FillProbe(G);
+  G.SetCell(1, SovCol::WaterHoldingCapacity, "8,5");
+  G.SetCell(2, SovCol::MaxTemp, "72,5");
+  Dlg.SetScheduleData(G);
+  EXPECT_EQ(Dlg.PrintScheduleTo(Name, nullptr, QDateTime(QDate(2016, 4, 8), QTime(14, 5, 6))), 0);
+  const QStringList German = ReadFile(Name).split("\r\n");
+  ASSERT_GT(German.size(), 35);
+  EXPECT_TRUE(German[1].endsWith(" 08.04.2016]")) << German[1].toStdString();
+  EXPECT_TRUE(German[9].endsWith("Water Holding Capacity   8,5 Inches"));
+  EXPECT_TRUE(German[20].endsWith("Water That Can Be Safely Added      0,56 in."));
+  EXPECT_EQ(German[34], "Max            72,5   51,0   0,00    0,00        0,40   0,10     5,20");
+}
+
+// Counts the page objects of a PDF file.
+int PdfPageCount(const QString& Name) {
+  QFile File(Name);
+  if (!File.open(QIODevice::ReadOnly)) return -1;
+  const QByteArray Bytes = File.readAll();
+  return int(Bytes.count("/Type /Page") - Bytes.count("/Type /Pages"));
+}
+
+TEST_F(PrnFileTest, PrinterPagesHoldLinesPerPageLessTheTopMargin) {
+  QPrinter Printer(QPrinter::HighResolution);
+  Printer.setOutputFormat(QPrinter::PdfFormat);
+  const QString Pdf = Dir.filePath("pages.pdf");
+  Printer.setOutputFileName(Pdf);
+  TPrinterOutFile Out(&Printer);
+  ASSERT_TRUE(Out.Open(QString()));
+  EXPECT_TRUE(Out.ToPrinter());
+  QFont Font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  Font.setPointSize(8);
+  Out.SetFont(Font);
+  Out.SetMargins(5, 3);
+  ASSERT_GT(Out.LineHeight(), 1);
+  EXPECT_EQ(Out.LinesPerPage(), Printer.height() / Out.LineHeight() - 6);
+  EXPECT_EQ(Out.CurLine(), 3);
+  const int PerPage = Out.LinesPerPage() - Out.TopMargin();
+  ASSERT_GT(PerPage, 10);
+  for (int i = 1; i < PerPage; ++i) {
+    Out.Write(QString("line %1").arg(i));
+    Out.NewLine();
+  }
+  EXPECT_EQ(Out.PageCount(), 1);
+  Out.NewLine();  // the page is full: the next line goes on a new page, from the top margin
+  EXPECT_EQ(Out.PageCount(), 2);
+  EXPECT_EQ(Out.CurLine(), 3);
+  for (int i = 0; i < PerPage + 1; ++i) Out.NewLine();
+  EXPECT_EQ(Out.PageCount(), 3);
+  EXPECT_EQ(Out.CurLine(), 4);
+  Out.Close();
+  EXPECT_EQ(Out.Status(), 0);
+  EXPECT_EQ(PdfPageCount(Pdf), 3);
+}
+
+TEST_F(PrnFileTest, Failures) {
+  TScheduleProbe P(RegionLookup(), UsFormatSettings());
+  FillProbe(P);
+  TPreviewDlg Dlg;
+  Dlg.SetScheduleData(P);
+
+  // No printer installed.
+  if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+    EXPECT_EQ(Dlg.PrintScheduleTo(QString()), 1);
+    ASSERT_EQ(Recorder.Messages.size(), 1);
+    EXPECT_EQ(Recorder.Messages[0], "\nNo printer attached or installed.\n");
+    Recorder.Messages.clear();
+  }
+
+  // A file in a folder that does not exist.
+  EXPECT_EQ(Dlg.PrintScheduleTo(Dir.filePath("no/such/report.txt")), 1);
+  ASSERT_EQ(Recorder.Messages.size(), 1);
+  EXPECT_EQ(Recorder.Messages[0], "\nCan't create file.\n");
+
+  // A report interrupted by an error leaves the earlier file as it was.
+  const QString Name = Dir.filePath("earlier.txt");
+  {
+    QFile Earlier(Name);
+    ASSERT_TRUE(Earlier.open(QIODevice::WriteOnly));
+    Earlier.write("earlier report\r\n");
+  }
+  Dlg.SetFieldPageSource([]() -> TReportFieldPage { throw std::runtime_error("Field page unreadable."); });
+  EXPECT_NE(Dlg.PrintScheduleTo(Name), 0);
+  ASSERT_EQ(Recorder.Messages.size(), 2);
+  EXPECT_EQ(Recorder.Messages[1], "\nField page unreadable.\n");
+  EXPECT_EQ(ReadFile(Name), "earlier report\r\n");
+  EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList({"earlier.txt"})) << "no temporary file left";
+}
+
+}  // namespace
