@@ -1,0 +1,422 @@
+// The SOAP 1.1 client shared by the web-service bindings.
+
+#include "SoapBase.h"
+
+#include "MiscUtil.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <mutex>
+
+ESoapError::ESoapError(const QString& Message) : std::runtime_error(Message.toStdString()) {}
+
+const TSoapOperationInfo* TSoapServiceInfo::FindOperation(const QString& Name) const {
+  for (const TSoapOperationInfo& Op : Operations)
+    if (Op.Name == Name) return &Op;
+  return nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Transport
+// ---------------------------------------------------------------------------
+
+namespace {
+
+std::once_flag CurlInitOnce;
+std::atomic<bool> HttpRegistered{false};
+
+// A reply body that may not grow beyond Max bytes.
+struct TReplySink {
+  QByteArray* Body = nullptr;
+  int64_t Max = 0;
+  bool TooLarge = false;
+};
+
+size_t WriteReply(char* Data, size_t Size, size_t Count, void* User) {
+  auto* Sink = static_cast<TReplySink*>(User);
+  const size_t Bytes = Size * Count;
+  if (int64_t(Sink->Body->size()) + int64_t(Bytes) > Sink->Max) {
+    Sink->TooLarge = true;
+    return Bytes == 0 ? 1 : 0;  // any count other than Bytes stops the transfer
+  }
+  Sink->Body->append(Data, qsizetype(Bytes));
+  return Bytes;
+}
+
+long ClampToLong(int64_t Value) {
+  return long(std::clamp<int64_t>(Value, 1, std::numeric_limits<long>::max()));
+}
+
+QString SizeText(int64_t Bytes) {
+  const int64_t MB = 1024 * 1024;
+  if (Bytes >= MB && Bytes % MB == 0) return QString::number(Bytes / MB) + QStringLiteral(" MB");
+  return QString::number(Bytes) + QStringLiteral(" bytes");
+}
+
+QString SecondsText(int64_t Ms) {
+  return FormatGeneral(double(Ms) / 1000.0, FileFormatSettings()) + QStringLiteral(" s");
+}
+
+struct TCurlDeleter {
+  void operator()(CURL* Handle) const { curl_easy_cleanup(Handle); }
+};
+struct TSlistDeleter {
+  void operator()(curl_slist* List) const { curl_slist_free_all(List); }
+};
+
+}  // namespace
+
+void RegisterHttpTransport() {
+  std::call_once(CurlInitOnce, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+  HttpRegistered = true;
+}
+
+bool IsHttpTransportRegistered() { return HttpRegistered; }
+
+bool SoapSpecsSupported(const QString& Format, const QString& Transport) {
+  return Format.startsWith(QLatin1String("SOAP:")) && Transport.startsWith(QLatin1String("HTTP:")) &&
+         IsHttpTransportRegistered();
+}
+
+THTTPTransport::THTTPTransport(const QString& Address, const TSoapTransportOptions& Options)
+    : FAddress(Address), FOptions(Options) {}
+
+THTTPTransport::TResponse THTTPTransport::Post(const QByteArray& Request, const QString& SoapAction) const {
+  if (FAddress.trimmed().isEmpty()) throw ESoapError(QStringLiteral("The web service has no address."));
+  RegisterHttpTransport();
+  std::unique_ptr<CURL, TCurlDeleter> Curl(curl_easy_init());
+  if (!Curl) throw ESoapError(QStringLiteral("Unable to start a web request."));
+
+  // Header lines must not carry line breaks.
+  QString Action = SoapAction;
+  Action.remove(QLatin1Char('\r')).remove(QLatin1Char('\n')).remove(QLatin1Char('"'));
+  curl_slist* Raw = nullptr;
+  for (const QByteArray& Line :
+       {QByteArray("Content-Type: text/xml; charset=utf-8"), QByteArray("SOAPAction: \"" + Action.toUtf8() + "\""),
+        QByteArray("Expect:")}) {
+    curl_slist* Next = curl_slist_append(Raw, Line.constData());
+    if (!Next) {
+      curl_slist_free_all(Raw);
+      throw ESoapError(QStringLiteral("Unable to start a web request."));
+    }
+    Raw = Next;
+  }
+  std::unique_ptr<curl_slist, TSlistDeleter> Headers(Raw);
+
+  TResponse Response;
+  TReplySink Sink{&Response.Body, std::max<int64_t>(FOptions.MaxReplyBytes, 0), false};
+  char ErrorBuffer[CURL_ERROR_SIZE] = {};
+  const QByteArray Url = FAddress.trimmed().toUtf8();
+  CURL* H = Curl.get();
+  curl_easy_setopt(H, CURLOPT_URL, Url.constData());
+  curl_easy_setopt(H, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(H, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(H, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(H, CURLOPT_MAXREDIRS, 5L);
+  curl_easy_setopt(H, CURLOPT_POSTREDIR, long(CURL_REDIR_POST_ALL));
+  curl_easy_setopt(H, CURLOPT_POST, 1L);
+  curl_easy_setopt(H, CURLOPT_POSTFIELDS, Request.constData());
+  curl_easy_setopt(H, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(Request.size()));
+  curl_easy_setopt(H, CURLOPT_HTTPHEADER, Headers.get());
+  curl_easy_setopt(H, CURLOPT_USERAGENT, "Furrow");
+  curl_easy_setopt(H, CURLOPT_ACCEPT_ENCODING, "");
+  curl_easy_setopt(H, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(H, CURLOPT_TIMEOUT_MS, ClampToLong(FOptions.TimeoutMs));
+  curl_easy_setopt(H, CURLOPT_CONNECTTIMEOUT_MS, ClampToLong(FOptions.ConnectTimeoutMs));
+  curl_easy_setopt(H, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(Sink.Max));
+  curl_easy_setopt(H, CURLOPT_WRITEFUNCTION, WriteReply);
+  curl_easy_setopt(H, CURLOPT_WRITEDATA, &Sink);
+  curl_easy_setopt(H, CURLOPT_ERRORBUFFER, ErrorBuffer);
+
+  const CURLcode Code = curl_easy_perform(H);
+  if (Code != CURLE_OK) {
+    QString Detail = QString::fromUtf8(ErrorBuffer).trimmed();
+    if (Detail.isEmpty()) Detail = QString::fromUtf8(curl_easy_strerror(Code));
+    switch (Code) {
+      case CURLE_OPERATION_TIMEDOUT:
+        throw ESoapError(QStringLiteral("The web service at %1 did not answer in time (%2).")
+                             .arg(FAddress, SecondsText(FOptions.TimeoutMs)));
+      case CURLE_FILESIZE_EXCEEDED:
+      case CURLE_WRITE_ERROR:
+        if (Sink.TooLarge || Code == CURLE_FILESIZE_EXCEEDED)
+          throw ESoapError(QStringLiteral("The reply of the web service at %1 is larger than %2.")
+                               .arg(FAddress, SizeText(Sink.Max)));
+        break;
+      case CURLE_COULDNT_RESOLVE_HOST:
+      case CURLE_COULDNT_RESOLVE_PROXY:
+      case CURLE_COULDNT_CONNECT:
+        throw ESoapError(QStringLiteral("Unable to reach the web service at %1: %2").arg(FAddress, Detail));
+      default:
+        break;
+    }
+    throw ESoapError(QStringLiteral("The request to the web service at %1 failed: %2").arg(FAddress, Detail));
+  }
+  curl_easy_getinfo(H, CURLINFO_RESPONSE_CODE, &Response.Status);
+  return Response;
+}
+
+// ---------------------------------------------------------------------------
+// Writing
+// ---------------------------------------------------------------------------
+
+QString SoapEscape(const QString& Text) {
+  QString Out;
+  Out.reserve(Text.size() + Text.size() / 8);
+  for (const QChar Ch : Text) {
+    const char16_t C = Ch.unicode();
+    switch (C) {
+      case u'&': Out += QLatin1String("&amp;"); break;
+      case u'<': Out += QLatin1String("&lt;"); break;
+      case u'>': Out += QLatin1String("&gt;"); break;
+      case u'"': Out += QLatin1String("&quot;"); break;
+      case u'\'': Out += QLatin1String("&apos;"); break;
+      case u'\r': Out += QLatin1String("&#13;"); break;
+      default:
+        if ((C < 0x20 && C != u'\t' && C != u'\n') || C == 0xFFFE || C == 0xFFFF) break;
+        Out += Ch;
+    }
+  }
+  return Out;
+}
+
+namespace {
+
+const char* const EnvelopeNs = "http://schemas.xmlsoap.org/soap/envelope/";
+const char* const EncodingNs = "http://schemas.xmlsoap.org/soap/encoding/";
+
+QString ShortestText(double Value) {
+  if (!std::isfinite(Value)) throw ESoapError(QStringLiteral("A number to send to the web service is not finite."));
+  char Buffer[64];
+  const auto Result = std::to_chars(Buffer, Buffer + sizeof Buffer, Value);
+  return QString::fromLatin1(Buffer, int(Result.ptr - Buffer));
+}
+
+}  // namespace
+
+void TSoapArgs::AddElement(const QString& Name, const QString& XsiType, const QString& Content) {
+  FXml += u'<' + Name;
+  if (FEncoded && !XsiType.isEmpty()) FXml += QStringLiteral(" xsi:type=\"") + XsiType + u'"';
+  FXml += u'>' + Content + QStringLiteral("</") + Name + u'>';
+}
+
+void TSoapArgs::AddString(const QString& Name, const QString& Value) {
+  AddElement(Name, QStringLiteral("xsd:string"), SoapEscape(Value));
+}
+
+void TSoapArgs::AddInteger(const QString& Name, int64_t Value, const char* XsdType) {
+  AddElement(Name, QStringLiteral("xsd:") + QLatin1String(XsdType), QString::number(Value));
+}
+
+void TSoapArgs::AddDecimal(const QString& Name, double Value) {
+  if (!std::isfinite(Value)) throw ESoapError(QStringLiteral("A number to send to the web service is not finite."));
+  QString Text = FormatGeneral(Value, FileFormatSettings());
+  if (Text.contains(QLatin1Char('E'))) {
+    // xsd:decimal has no exponent.
+    Text = FormatFixed(Value, 30, FileFormatSettings());
+    if (Text.contains(QLatin1Char('.'))) {
+      while (Text.endsWith(QLatin1Char('0'))) Text.chop(1);
+      if (Text.endsWith(QLatin1Char('.'))) Text.chop(1);
+    }
+  }
+  AddElement(Name, QStringLiteral("xsd:decimal"), Text);
+}
+
+void TSoapArgs::AddDouble(const QString& Name, double Value) {
+  AddElement(Name, QStringLiteral("xsd:double"), ShortestText(Value));
+}
+
+void TSoapArgs::AddSingle(const QString& Name, float Value) {
+  if (!std::isfinite(Value)) throw ESoapError(QStringLiteral("A number to send to the web service is not finite."));
+  char Buffer[64];
+  const auto Result = std::to_chars(Buffer, Buffer + sizeof Buffer, Value);
+  AddElement(Name, QStringLiteral("xsd:float"), QString::fromLatin1(Buffer, int(Result.ptr - Buffer)));
+}
+
+void TSoapArgs::AddBoolean(const QString& Name, bool Value) {
+  AddElement(Name, QStringLiteral("xsd:boolean"), Value ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+void TSoapArgs::AddDate(const QString& Name, const QDate& Value) {
+  if (!Value.isValid()) throw ESoapError(QStringLiteral("A date to send to the web service is not valid."));
+  AddElement(Name, QStringLiteral("xsd:date"), Value.toString(QStringLiteral("yyyy-MM-dd")));
+}
+
+void TSoapArgs::AddDateTime(const QString& Name, const QDateTime& Value) {
+  if (!Value.isValid()) throw ESoapError(QStringLiteral("A time to send to the web service is not valid."));
+  AddElement(Name, QStringLiteral("xsd:dateTime"), Value.toString(Qt::ISODate));
+}
+
+void TSoapArgs::AddEnum(const QString& Name, const QString& TypeName, const QString& XmlValue) {
+  AddElement(Name, QStringLiteral("types:") + TypeName, SoapEscape(XmlValue));
+}
+
+void TSoapArgs::AddRecord(const QString& Name, const QString& TypeName, const TSoapArgs& Members) {
+  AddElement(Name, QStringLiteral("types:") + TypeName, Members.Xml());
+}
+
+void TSoapArgs::AddRaw(const QString& Name, const QString& XmlContent) { AddElement(Name, QString(), XmlContent); }
+
+QByteArray SoapEnvelope(const TSoapServiceInfo& Service, const QString& BodyContent) {
+  QString Xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"") +
+                QLatin1String(EnvelopeNs) +
+                QStringLiteral(
+                    "\" xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\""
+                    " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"");
+  if (Service.IsEncoded()) {
+    Xml += QStringLiteral(" xmlns:SOAP-ENC=\"") + QLatin1String(EncodingNs) + u'"';
+    if (!Service.TypesNamespace.isEmpty())
+      Xml += QStringLiteral(" xmlns:types=\"") + SoapEscape(Service.TypesNamespace) + u'"';
+    Xml += QStringLiteral(" SOAP-ENV:encodingStyle=\"") + QLatin1String(EncodingNs) + u'"';
+  }
+  Xml += QStringLiteral("><SOAP-ENV:Body>") + BodyContent + QStringLiteral("</SOAP-ENV:Body></SOAP-ENV:Envelope>");
+  return Xml.toUtf8();
+}
+
+// ---------------------------------------------------------------------------
+// Reading
+// ---------------------------------------------------------------------------
+
+QString SoapLocalName(pugi::xml_node Node) {
+  const char* Name = Node.name();
+  const char* Colon = std::strrchr(Name, ':');
+  return QString::fromUtf8(Colon ? Colon + 1 : Name);
+}
+
+pugi::xml_node SoapChild(pugi::xml_node Parent, const char* LocalName) {
+  const QString Wanted = QString::fromUtf8(LocalName);
+  for (pugi::xml_node Child = Parent.first_child(); Child; Child = Child.next_sibling())
+    if (Child.type() == pugi::node_element && SoapLocalName(Child) == Wanted) return Child;
+  return {};
+}
+
+QString SoapText(pugi::xml_node Node) {
+  std::string Text;
+  for (pugi::xml_node Child = Node.first_child(); Child; Child = Child.next_sibling())
+    if (Child.type() == pugi::node_pcdata || Child.type() == pugi::node_cdata) Text += Child.value();
+  return QString::fromStdString(Text);
+}
+
+QString SoapOuterXml(pugi::xml_node Node) {
+  if (!Node) return {};
+  struct TStringWriter : pugi::xml_writer {
+    std::string Text;
+    void write(const void* Data, size_t Size) override { Text.append(static_cast<const char*>(Data), Size); }
+  } Writer;
+  Node.print(Writer, "", pugi::format_raw, pugi::encoding_utf8);
+  return QString::fromStdString(Writer.Text);
+}
+
+namespace {
+
+QString HttpErrorText(long Status, const QString& Address) {
+  return QStringLiteral("The web service at %1 answered with HTTP status %2.").arg(Address).arg(Status);
+}
+
+QString FaultText(pugi::xml_node Fault) {
+  QString Text = SoapText(SoapChild(Fault, "faultstring")).trimmed();
+  if (Text.isEmpty()) Text = SoapText(SoapChild(SoapChild(Fault, "Reason"), "Text")).trimmed();  // SOAP 1.2
+  if (Text.isEmpty()) Text = SoapText(SoapChild(Fault, "faultcode")).trimmed();
+  if (Text.isEmpty()) Text = QStringLiteral("no details given");
+  return QStringLiteral("The web service reported an error: ") + Text;
+}
+
+}  // namespace
+
+std::unique_ptr<TSoapReply> TSoapReply::Read(const THTTPTransport::TResponse& Response, const QString& Address) {
+  const bool Ok = Response.Status >= 200 && Response.Status < 300;
+  // A SOAP 1.1 fault comes with status 500; other error statuses carry no envelope.
+  if (!Ok && Response.Status != 500) throw ESoapError(HttpErrorText(Response.Status, Address));
+  if (Response.Body.trimmed().isEmpty()) {
+    if (!Ok) throw ESoapError(HttpErrorText(Response.Status, Address));
+    throw ESoapError(QStringLiteral("The web service at %1 sent an empty reply.").arg(Address));
+  }
+  std::unique_ptr<TSoapReply> Reply(new TSoapReply);
+  const pugi::xml_parse_result Parsed =
+      Reply->FDoc.load_buffer(Response.Body.constData(), size_t(Response.Body.size()), pugi::parse_default);
+  if (!Parsed) {
+    if (!Ok) throw ESoapError(HttpErrorText(Response.Status, Address));
+    throw ESoapError(QStringLiteral("The reply of the web service at %1 is not valid XML (%2 at byte %3).")
+                         .arg(Address, QString::fromUtf8(Parsed.description()))
+                         .arg(qint64(Parsed.offset)));
+  }
+  const pugi::xml_node Envelope = Reply->FDoc.document_element();
+  const pugi::xml_node Body = SoapLocalName(Envelope) == QLatin1String("Envelope") ? SoapChild(Envelope, "Body")
+                                                                                   : pugi::xml_node();
+  if (!Body) {
+    if (!Ok) throw ESoapError(HttpErrorText(Response.Status, Address));
+    throw ESoapError(QStringLiteral("The reply of the web service at %1 is not a SOAP message.").arg(Address));
+  }
+  if (const pugi::xml_node Fault = SoapChild(Body, "Fault")) throw ESoapError(FaultText(Fault));
+  if (!Ok) throw ESoapError(HttpErrorText(Response.Status, Address));
+  Reply->FBody = Body;
+  return Reply;
+}
+
+pugi::xml_node TSoapReply::ResponseElement() const {
+  for (pugi::xml_node Child = FBody.first_child(); Child; Child = Child.next_sibling())
+    if (Child.type() == pugi::node_element) return Child;
+  return {};
+}
+
+pugi::xml_node TSoapReply::Resolve(pugi::xml_node Node) const {
+  // References may chain; a loop ends after a few steps.
+  for (int Step = 0; Node && Step < 8; ++Step) {
+    const pugi::xml_attribute Href = Node.attribute("href");
+    if (!Href || Href.value()[0] != '#') return Node;
+    const char* Id = Href.value() + 1;
+    Node = FBody.find_node([Id](pugi::xml_node N) {
+      return N.type() == pugi::node_element && std::strcmp(N.attribute("id").value(), Id) == 0;
+    });
+  }
+  return Node && !Node.attribute("href") ? Node : pugi::xml_node();
+}
+
+// ---------------------------------------------------------------------------
+// Proxies
+// ---------------------------------------------------------------------------
+
+TBaseProxy::TBaseProxy(const TSoapServiceInfo& Service, const QString& Address, const TSoapTransportOptions& Options)
+    : FService(Service), FOptions(Options) {
+  SetAddress(Address);
+}
+
+void TBaseProxy::SetAddress(const QString& Address) {
+  FAddress = Address.trimmed().isEmpty() ? FService.DefaultAddress : Address.trimmed();
+}
+
+std::unique_ptr<TSoapReply> TBaseProxy::Send(const QString& Operation, const QString& BodyContent) const {
+  const TSoapOperationInfo* Op = FService.FindOperation(Operation);
+  if (!Op) throw ESoapError(QStringLiteral("The web service has no operation %1.").arg(Operation));
+  const THTTPTransport Transport(FAddress, FOptions);
+  return TSoapReply::Read(Transport.Post(SoapEnvelope(FService, BodyContent), Op->SoapAction), FAddress);
+}
+
+std::unique_ptr<TSoapReply> TBaseProxy::InvokeRpc(const QString& Operation, const TSoapArgs& Args) const {
+  const QString Body = QStringLiteral("<ns1:") + Operation + QStringLiteral(" xmlns:ns1=\"") +
+                       SoapEscape(FService.Namespace) + QStringLiteral("\">") + Args.Xml() + QStringLiteral("</ns1:") +
+                       Operation + u'>';
+  return Send(Operation, Body);
+}
+
+std::unique_ptr<TSoapReply> TBaseProxy::InvokeDocument(const QString& Operation, const QString& DocumentBody) const {
+  return Send(Operation, DocumentBody);
+}
+
+pugi::xml_node TBaseProxy::RpcResult(const TSoapReply& Reply, const char* ResultName) {
+  const pugi::xml_node Response = Reply.ResponseElement();
+  const pugi::xml_node Result = Reply.Resolve(SoapChild(Response, ResultName));
+  if (!Result)
+    throw ESoapError(QStringLiteral("The reply of the web service has no \"%1\" element.")
+                         .arg(QString::fromUtf8(ResultName)));
+  return Result;
+}
+
+QString TBaseProxy::RpcResultText(const TSoapReply& Reply, const char* ResultName) {
+  return SoapText(RpcResult(Reply, ResultName));
+}

@@ -1,0 +1,212 @@
+#pragma once
+// A small SOAP 1.1 client for the web-service bindings: the service description of a
+// binding (style, encoding, namespaces, default endpoint, SOAPAction per operation),
+// the writing of document/literal and rpc/encoded request envelopes, one HTTP POST per
+// call through libcurl (content type "text/xml; charset=utf-8", SOAPAction header,
+// time-outs, a cap on the reply size), and the reading of the reply envelope into a
+// pugixml tree, with SOAP faults and HTTP errors turned into exceptions.
+//
+// A binding's proxy class derives from TBaseProxy and its port-type interface; each
+// operation writes its arguments with TSoapArgs, calls Invoke and reads the result
+// from the returned TSoapReply. Every failure is an ESoapError (or another
+// std::exception) whose message can be shown to the user as it is.
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+#include <pugixml.hpp>
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+// A failed web-service call: transport failure, HTTP error, SOAP fault or a reply that
+// cannot be read. The message is meant for the user.
+class ESoapError : public std::runtime_error {
+ public:
+  explicit ESoapError(const QString& Message);
+  QString Message() const { return QString::fromUtf8(what()); }
+};
+
+// How long a call may take and how large its reply may be.
+struct TSoapTransportOptions {
+  int64_t TimeoutMs = 120000;        // the whole call
+  int64_t ConnectTimeoutMs = 30000;  // reaching the server
+  int64_t MaxReplyBytes = 32 * 1024 * 1024;
+};
+
+struct TSoapOperationInfo {
+  QString Name;
+  QString SoapAction;
+};
+
+// What a binding registers about its service.
+struct TSoapServiceInfo {
+  QString UnitName;      // "SDMTabularService", "ndfdXML", ...
+  QString PortTypeName;  // "SDMTabularServiceSoap", "ndfdXMLPortType", ...
+  QString Style;         // "document" or "rpc"
+  QString Encoding;      // "literal" or "encoded" (input and output alike)
+  QString Namespace;     // of the rpc call element, or of the document request element
+  QString TypesNamespace;  // of the message types (records and enumerations)
+  QString DefaultAddress;  // the endpoint used when a proxy is made without an address
+  std::vector<TSoapOperationInfo> Operations;  // in slot order
+
+  bool IsRpc() const { return Style == QLatin1String("rpc"); }
+  bool IsEncoded() const { return Encoding == QLatin1String("encoded"); }
+  // The operation of that name, or nullptr.
+  const TSoapOperationInfo* FindOperation(const QString& Name) const;
+};
+
+// ---------------------------------------------------------------------------
+// Transport
+// ---------------------------------------------------------------------------
+
+// Makes the HTTP transport available ("HTTP:"); safe to call any number of times.
+void RegisterHttpTransport();
+bool IsHttpTransportRegistered();
+
+// True when a proxy can be made for these format and transport specifications: the
+// format must name the SOAP 1.1 formatter ("SOAP:") and the transport the registered
+// HTTP transport ("HTTP:").
+bool SoapSpecsSupported(const QString& Format, const QString& Transport);
+
+// One HTTP POST of a SOAP request.
+class THTTPTransport {
+ public:
+  struct TResponse {
+    long Status = 0;
+    QByteArray Body;
+  };
+
+  THTTPTransport(const QString& Address, const TSoapTransportOptions& Options);
+
+  // Sends Request to the address with the SOAPAction header and returns the HTTP status
+  // and body, whatever the status. Throws ESoapError when no reply arrives (no
+  // connection, time-out, reply too large).
+  TResponse Post(const QByteArray& Request, const QString& SoapAction) const;
+
+ private:
+  QString FAddress;
+  TSoapTransportOptions FOptions;
+};
+
+// ---------------------------------------------------------------------------
+// Writing
+// ---------------------------------------------------------------------------
+
+// Text for an XML element or attribute value: &, <, >, " and ' escaped, carriage
+// returns kept as character references, characters XML cannot carry (control
+// characters other than tab, line feed and carriage return) left out.
+QString SoapEscape(const QString& Text);
+
+// The argument elements of a call, or the members of a record, in the order added.
+// With encoding each element carries its xsi:type; without it (literal) it does not.
+// Record and enumeration types are written with the prefix "types", which the
+// envelope binds to the service's TypesNamespace.
+class TSoapArgs {
+ public:
+  explicit TSoapArgs(bool Encoded) : FEncoded(Encoded) {}
+
+  void AddString(const QString& Name, const QString& Value);
+  // XsdType: "int" (32-bit), "integer", "long" ...
+  void AddInteger(const QString& Name, int64_t Value, const char* XsdType = "int");
+  // A floating-point value as xsd:decimal (fixed notation). Throws ESoapError for a
+  // value that is not finite.
+  void AddDecimal(const QString& Name, double Value);
+  // xsd:double and xsd:float, in the shortest exact notation.
+  void AddDouble(const QString& Name, double Value);
+  void AddSingle(const QString& Name, float Value);
+  void AddBoolean(const QString& Name, bool Value);
+  // xsd:date "yyyy-mm-dd"; xsd:dateTime "yyyy-mm-ddThh:mm:ss" with the zone when known.
+  void AddDate(const QString& Name, const QDate& Value);
+  void AddDateTime(const QString& Name, const QDateTime& Value);
+  // An enumeration value by its XML name.
+  void AddEnum(const QString& Name, const QString& TypeName, const QString& XmlValue);
+  void AddRecord(const QString& Name, const QString& TypeName, const TSoapArgs& Members);
+  // An element whose content is given as XML text (already escaped).
+  void AddRaw(const QString& Name, const QString& XmlContent);
+
+  bool Encoded() const { return FEncoded; }
+  const QString& Xml() const { return FXml; }
+
+ private:
+  void AddElement(const QString& Name, const QString& XsiType, const QString& Content);
+  bool FEncoded;
+  QString FXml;
+};
+
+// The whole request envelope around BodyContent (the children of the SOAP Body).
+QByteArray SoapEnvelope(const TSoapServiceInfo& Service, const QString& BodyContent);
+
+// ---------------------------------------------------------------------------
+// Reading
+// ---------------------------------------------------------------------------
+
+// The name of an element without its prefix.
+QString SoapLocalName(pugi::xml_node Node);
+// The first child element with that local name; an empty node when there is none.
+pugi::xml_node SoapChild(pugi::xml_node Parent, const char* LocalName);
+// The element's own text (its text and CDATA children joined), as it stands.
+QString SoapText(pugi::xml_node Node);
+// The element written out as XML text, unformatted.
+QString SoapOuterXml(pugi::xml_node Node);
+
+// A reply envelope read into memory.
+class TSoapReply {
+ public:
+  // Reads the HTTP response of a call to Address. Throws ESoapError for a SOAP fault, an
+  // HTTP error status, an empty reply, or a reply that is not a SOAP envelope.
+  static std::unique_ptr<TSoapReply> Read(const THTTPTransport::TResponse& Response, const QString& Address);
+
+  pugi::xml_node Body() const { return FBody; }
+  // The first element inside the Body (the response element); empty when none.
+  pugi::xml_node ResponseElement() const;
+  // Node itself, or the element it refers to with href="#id" (multi-reference values
+  // of rpc/encoded replies); an empty node when the reference leads nowhere.
+  pugi::xml_node Resolve(pugi::xml_node Node) const;
+
+ private:
+  TSoapReply() = default;
+  pugi::xml_document FDoc;
+  pugi::xml_node FBody;
+};
+
+// ---------------------------------------------------------------------------
+// Proxies
+// ---------------------------------------------------------------------------
+
+class TBaseProxy {
+ public:
+  TBaseProxy(const TSoapServiceInfo& Service, const QString& Address, const TSoapTransportOptions& Options);
+  virtual ~TBaseProxy() = default;
+  TBaseProxy(const TBaseProxy&) = delete;
+  TBaseProxy& operator=(const TBaseProxy&) = delete;
+
+  const TSoapServiceInfo& Service() const { return FService; }
+  const QString& Address() const { return FAddress; }
+  // An empty address means the service's default endpoint.
+  void SetAddress(const QString& Address);
+  const TSoapTransportOptions& Options() const { return FOptions; }
+  void SetOptions(const TSoapTransportOptions& Options) { FOptions = Options; }
+
+ protected:
+  // Sends one call of Operation and reads the reply. For an rpc service Args are put
+  // inside the call element named after the operation; for a document service
+  // DocumentBody is the Body's content. Throws ESoapError on any failure.
+  std::unique_ptr<TSoapReply> InvokeRpc(const QString& Operation, const TSoapArgs& Args) const;
+  std::unique_ptr<TSoapReply> InvokeDocument(const QString& Operation, const QString& DocumentBody) const;
+  // The element ResultName inside the reply's response element, references followed.
+  // Throws ESoapError when it is missing.
+  static pugi::xml_node RpcResult(const TSoapReply& Reply, const char* ResultName);
+  // The text of that element.
+  static QString RpcResultText(const TSoapReply& Reply, const char* ResultName);
+
+ private:
+  std::unique_ptr<TSoapReply> Send(const QString& Operation, const QString& BodyContent) const;
+  const TSoapServiceInfo& FService;
+  QString FAddress;
+  TSoapTransportOptions FOptions;
+};

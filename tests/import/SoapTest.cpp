@@ -1,0 +1,182 @@
+// The SOAP client and the soil data and forecast service bindings, against a local
+// server: the requests they write, the replies they read and the failures they report.
+
+#include "SDMTabularService_proxy.h"
+#include "SoapTestServer.h"
+#include "ndfdXML_proxy.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::unique_ptr<TSDMTabularServiceSoap_Proxy> SdmProxy(const QString& Url, const TSoapTransportOptions& Options = {}) {
+  RegisterHttpTransport();
+  return CreateSDMTabularServiceSoap(QStringLiteral("SOAP:"), QStringLiteral("HTTP:"), Url, Options);
+}
+
+std::vector<std::string> ChildTexts(pugi::xml_node Node) {
+  std::vector<std::string> Texts;
+  for (pugi::xml_node Child : Node.children()) Texts.push_back(std::string(Child.name()) + "=" + Child.child_value());
+  return Texts;
+}
+
+}  // namespace
+
+TEST(SoapProxy, DefaultEndpointsAddressOverrideAndSpecifications) {
+  RegisterHttpTransport();
+  EXPECT_EQ(SdmProxy(QString())->Address(),
+            QStringLiteral("http://SDMDataAccess.nrcs.usda.gov/Tabular/SDMTabularService.asmx"));
+  EXPECT_TRUE(CreateNdfdXMLPortType(QStringLiteral("SOAP:"), QStringLiteral("HTTP:"), QString())
+                  ->Address()
+                  .endsWith(QStringLiteral("/xml/SOAP_server/ndfdXMLserver.php")));
+  EXPECT_EQ(SdmProxy(QStringLiteral("http://127.0.0.1:1/x"))->Address(), QStringLiteral("http://127.0.0.1:1/x"));
+  EXPECT_FALSE(CreateSDMTabularServiceSoap(QStringLiteral("XML:"), QStringLiteral("HTTP:"), QString()));
+  EXPECT_FALSE(CreateNdfdXMLPortType(QStringLiteral("SOAP:"), QStringLiteral("SMTP:"), QString()));
+  EXPECT_EQ(SoapEscape(QString::fromUtf8("a<b>&'\"\x01\t\r\n\xC3\xA9")),
+            QString::fromUtf8("a&lt;b&gt;&amp;&apos;&quot;\t&#13;\n\xC3\xA9"));
+}
+
+TEST(SdmBinding, RunQueryIsDocumentLiteralAndKeepsTheDataSetAsText) {
+  std::string Reply = ReadTestFile("sdm_surveys.xml");
+  TSoapTestServer Server([&Reply](TSoapTestServer&, httplib::Response& Res) { Res.set_content(Reply, "text/xml"); });
+  const auto Proxy = SdmProxy(Server.Url());
+  RunQuery_Type Request;
+  Request.Query = QStringLiteral("SELECT 1 WHERE a < 'x&y'");
+  const auto Result = Proxy->RunQuery(Request);
+
+  const TSoapTestServer::TRequest Sent = Server.Last();
+  EXPECT_EQ(Sent.SoapAction, "\"http://SDMDataAccess.nrcs.usda.gov/Tabular/SDMTabularService.asmx/RunQuery\"");
+  EXPECT_EQ(Sent.ContentType, "text/xml; charset=utf-8");
+  pugi::xml_document Doc;
+  const pugi::xml_node Call = RequestCall(Doc, Sent.Body);
+  EXPECT_STREQ(Call.name(), "RunQuery");
+  EXPECT_STREQ(Call.attribute("xmlns").value(), SDMTabularServiceUri);
+  EXPECT_STREQ(Call.child_value("Query"), "SELECT 1 WHERE a < 'x&y'");
+  ASSERT_TRUE(Result);
+  EXPECT_TRUE(Result->RunQueryResult.schema.Data.startsWith(QStringLiteral("<xs:schema")));
+  pugi::xml_document Diffgram;
+  ASSERT_TRUE(Diffgram.load_string(Result->RunQueryResult.diffgram.Data.toUtf8().constData()));
+  EXPECT_STREQ(Diffgram.document_element().child("NewDataSet").child("Table").child_value("areasymbol"), "IN001");
+
+  // An empty query has no Query element; a reply without a diffgram leaves it empty;
+  // one without a response gives no object.
+  Reply = SoapEnvelopeText("<RunQueryResponse><RunQueryResult><xs:schema/></RunQueryResult></RunQueryResponse>");
+  const auto NoDiffgram = Proxy->RunQuery(RunQuery_Type());
+  EXPECT_FALSE(RequestCall(Doc, Server.Last().Body).child("Query"));
+  ASSERT_TRUE(NoDiffgram);
+  EXPECT_TRUE(NoDiffgram->RunQueryResult.diffgram.Data.isEmpty());
+  Reply = SoapEnvelopeText("<Other/>");
+  EXPECT_FALSE(Proxy->RunQuery(RunQuery_Type()));
+}
+
+TEST(NdfdBinding, EveryOperationSendsRpcEncodedArgumentsAndReadsItsResult) {
+  // Results under every name; dwmlOut is a multi-reference value.
+  TSoapTestServer Server(Answer(SoapEnvelopeText(
+      "<ns1:R xmlns:ns1=\"n\"><dwmlOut href=\"#a\"/><dwmlByDayOut>&lt;dwml/&gt;</dwmlByDayOut><dwGmlOut>C</dwGmlOut>"
+      "<listLatLonOut>D</listLatLonOut><listCityNamesOut>E</listCityNamesOut></ns1:R><v id=\"a\">A</v>")));
+  RegisterHttpTransport();
+  const auto P = CreateNdfdXMLPortType(QStringLiteral("SOAP:"), QStringLiteral("HTTP:"), Server.Url());
+  const QDateTime T(QDate(2024, 5, 1), QTime(6, 0), Qt::UTC);
+  weatherParametersType Params;
+  Params.maxt = Params.wgust = true;
+  struct TCase {
+    const char* Operation;
+    const char* Result;
+    std::function<QString()> Call;
+  };
+  const std::vector<TCase> Cases = {
+      {"NDFDgen", "A", [&] { return P->NDFDgen(1, 2, productType::productType_time_series, T, T, unitType::e, Params); }},
+      {"NDFDgenByDay", "<dwml/>",
+       [&] { return P->NDFDgenByDay(40.68, -84.925, T.date(), 5, unitType::m, formatType::formatType__24_hourly); }},
+      {"NDFDgenLatLonList", "A",
+       [&] { return P->NDFDgenLatLonList("1,2", productType::glance, T, T, unitType::m, Params); }},
+      {"NDFDgenByDayLatLonList", "<dwml/>",
+       [&] { return P->NDFDgenByDayLatLonList("1,2", T.date(), 2, unitType::e, formatType::formatType__12_hourly); }},
+      {"GmlLatLonList", "C", [&] { return P->GmlLatLonList("1,2", T, featureTypeType::Ndfd_KmlPoint, unitType::e, Params); }},
+      {"GmlTimeSeries", "C",
+       [&] {
+         return P->GmlTimeSeries("1,2", T, T, compTypeType::Between, featureTypeType::Forecast_GmlObs, unitType::e, "maxt");
+       }},
+      {"LatLonListSubgrid", "D", [&] { return P->LatLonListSubgrid(1, 2, 3, 4, 0.5); }},
+      {"LatLonListLine", "D", [&] { return P->LatLonListLine(1, 2, 3, 4); }},
+      {"LatLonListZipCode", "D", [&] { return P->LatLonListZipCode("46733"); }},
+      {"LatLonListSquare", "D", [&] { return P->LatLonListSquare(1, 2, 3, 4, 5); }},
+      {"CornerPoints", "D", [&] { return P->CornerPoints(sectorType::puertori); }},
+      {"LatLonListCityNames", "E", [&] { return P->LatLonListCityNames(displayLevelType::displayLevelType__1234); }},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Operation);
+    EXPECT_EQ(C.Call(), QString::fromLatin1(C.Result));
+    EXPECT_EQ(Server.Last().SoapAction, std::string("\"") + NdfdXmlWsdlUri + "#" + C.Operation + "\"");
+    pugi::xml_document Doc;
+    const pugi::xml_node Call = RequestCall(Doc, Server.Last().Body);
+    EXPECT_EQ(std::string(Call.name()), std::string("ns1:") + C.Operation);
+    EXPECT_STREQ(Call.attribute("xmlns:ns1").value(), NdfdXmlWsdlUri);
+    if (std::string(C.Operation) == "NDFDgenByDay") {
+      EXPECT_EQ(ChildTexts(Call), (std::vector<std::string>{"latitude=40.68", "longitude=-84.925", "startDate=2024-05-01",
+                                                            "numDays=5", "Unit=m", "format=24 hourly"}));
+      EXPECT_STREQ(Call.child("Unit").attribute("xsi:type").value(), "types:unitType");
+      EXPECT_STREQ(Doc.document_element().attribute("xmlns:types").value(), NdfdDwmlSchemaUri);
+    } else if (std::string(C.Operation) == "NDFDgen") {
+      EXPECT_STREQ(Call.child_value("product"), "time-series");
+      EXPECT_STREQ(Call.child_value("startTime"), "2024-05-01T06:00:00Z");
+      const std::vector<std::string> Flags = ChildTexts(Call.child("weatherParameters"));
+      ASSERT_EQ(Flags.size(), 54u);
+      EXPECT_EQ(Flags.front() + Flags[1] + Flags.back(), "maxt=truemint=falsewgust=true");
+    } else if (std::string(C.Operation) == "LatLonListCityNames") {
+      EXPECT_STREQ(Call.child_value("displayLevel"), "1234");
+    }
+  }
+}
+
+// Every way a call can fail gives an ESoapError with a clear message.
+TEST(SoapFailures, EachFailureThrowsAClearMessage) {
+  const std::string Good = ReadTestFile("sdm_surveys.xml");
+  const auto Chunked = [](TSoapTestServer&, httplib::Response& Res) {
+    Res.set_chunked_content_provider("text/xml", [](size_t, httplib::DataSink& Sink) {
+      const std::string Block(16384, ' ');
+      for (int I = 0; I < 20; ++I)
+        if (!Sink.write(Block.data(), Block.size())) return false;
+      Sink.done();
+      return true;
+    });
+  };
+  const auto Stall = [](TSoapTestServer& Self, httplib::Response&) { Self.Stall(); };
+  struct TCase {
+    const char* Name;
+    TSoapTestServer::THandler Handler;
+    const char* Message;  // part of the message
+  };
+  const std::vector<TCase> Cases = {
+      {"fault", Answer(SoapFaultText("Invalid query: syntax error near &apos;x&apos;"), 500),
+       "The web service reported an error: Invalid query: syntax error near 'x'"},
+      {"fault with status 200", Answer(SoapFaultText("Busy")), "reported an error: Busy"},
+      {"not found", Answer("<html>Not Found</html>", 404), "answered with HTTP status 404."},
+      {"server error page", Answer("<html><body>Internal error</body></html>", 500), "answered with HTTP status 500."},
+      {"garbled", Answer("\x01\x02garbage{}"), "is not valid XML"},
+      {"truncated", Answer(Good.substr(0, Good.size() / 2)), "is not valid XML"},
+      {"not SOAP", Answer("<html><body/></html>"), "is not a SOAP message."},
+      {"empty", Answer(""), "sent an empty reply."},
+      {"oversized", Answer(std::string(300000, ' ')), "is larger than 65536 bytes."},
+      {"oversized without length", Chunked, "is larger than 65536 bytes."},
+      {"time-out", Stall, "did not answer in time (0.3 s)."},
+      {"refused", nullptr, "Unable to reach the web service at http://127.0.0.1:"},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TSoapTestServer Server(C.Handler);
+    TSoapTransportOptions Options;
+    Options.MaxReplyBytes = 65536;
+    Options.TimeoutMs = 300;
+    try {
+      SdmProxy(C.Handler ? Server.Url() : RefusingUrl(), Options)->RunQuery(RunQuery_Type());
+      ADD_FAILURE() << "no exception";
+    } catch (const ESoapError& E) {
+      EXPECT_TRUE(E.Message().contains(QString::fromUtf8(C.Message))) << E.what();
+    }
+  }
+}
