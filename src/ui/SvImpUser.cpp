@@ -51,8 +51,6 @@ TImportUserDlg::TImportUserDlg(QWidget* Parent) : QDialog(Parent) {
 
 TImportUserDlg::~TImportUserDlg() {
   for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
-  // The password lives only as long as the command.
-  PasswordEdit->clear();
 }
 
 QString TImportUserDlg::UserName() const { return UserEdit->text(); }

@@ -1,5 +1,6 @@
 #include "SvMain.h"
 
+#include "ImpMetos.h"
 #include "ImpNDFD.h"
 #include "ImpSDM.h"
 #include "ImpWeathInterp.h"
@@ -13,6 +14,7 @@
 #include "SvImpClip.h"
 #include "SvImpSoil.h"
 #include "SvImpStation.h"
+#include "SvImpUser.h"
 #include "SvImpSurv.h"
 #include "SvImpWeb.h"
 #include "SvImpWth.h"
@@ -190,6 +192,7 @@ const QString WeatherImportFailed = QStringLiteral("Can't import weather data.")
 const QString WebImportFailed = QStringLiteral("Can't import Web data.");
 const QString SoilImportFailed = QStringLiteral("Can't import soil data.");
 const QString ForecastImportFailed = QStringLiteral("Can't import forecast weather data.");
+const QString ServiceImportFailed = QStringLiteral("Can't import Web service data.");
 
 constexpr int ForecastDays = 5;
 
@@ -1586,12 +1589,13 @@ void TMainForm::ImportWebData() {
     Names << FLookup->WeatherSource(Row).Name;
     Descriptions << FLookup->WeatherSource(Row).Description;
   }
-  // The weather-station service is listed but not offered yet.
-  Dialog.SetSources(Names, Descriptions, FFieldData->GetCell(0, SovCol::WeatherSource), false, true);
+  Dialog.SetSources(Names, Descriptions, FFieldData->GetCell(0, SovCol::WeatherSource));
   if (ExecDialog(Dialog) != QDialog::Accepted) return;
   const int Index = Dialog.SelectedIndex();
   const QString Source = Dialog.SelectedSource();
-  if (Index == Dialog.ForecastIndex()) {
+  if (Index == Dialog.MetosIndex()) {
+    ImportMetosData();
+  } else if (Index == Dialog.ForecastIndex()) {
     ImportForecast();
   } else if (!Source.isEmpty()) {
     ImportWeatherFromWeb(Source);
@@ -1697,6 +1701,65 @@ void TMainForm::ImportWeatherFromWeb(const QString& SourceID) {
                             : Picker.SelectedStationName() + QStringLiteral(" (") + StationText + QStringLiteral(")");
   if (Weather.UnitsUnstated) Weather.Metric = FMetricCheckBox->isChecked();
   if (DoImportWeatherDlg(Weather, QStringLiteral("[Web Data]"), Start)) SetWeatherSource(SourceID, StationText);
+}
+
+void TMainForm::ImportMetosData() {
+  if (!FFieldData) return;
+  QDate Start;
+  if (!ImportStartDate(ServiceImportFailed, Start)) return;
+  // The account lives only for this command.
+  QString User, Password, Msg;
+  TImportUserDlg Login(this);
+  TImportedMetosStations Stations;
+  Stations.ServiceAddress = ServiceAddresses.Metos;
+  Stations.TransportOptions = ServiceOptions;
+  for (;;) {
+    if (ExecDialog(Login) != QDialog::Accepted) return;
+    User = Login.UserName();
+    Password = Login.Password();
+    bool Listed = false;
+    {
+      TBusyCursor Busy;
+      Listed = Stations.GetMetosStations(User, Password, Msg);
+    }
+    if (Listed) break;
+    ImportError(ServiceImportFailed, Msg);
+  }
+
+  const bool Metric = FMetricCheckBox->isChecked();
+  const bool IsUS = FFieldData->IsUSLocation(std::max(FLocationCombo->currentIndex(), 0));
+  double Value = 0;
+  const bool HasPosition =
+      TSovFile::IsValidNumber(FLatitudeEdit->text(), SovCol::Latitude, Metric, IsUS, FEnv.UserFormat, 0, Value) &&
+      TSovFile::IsValidNumber(FLongitudeEdit->text(), SovCol::Longitude, Metric, IsUS, FEnv.UserFormat, 0, Value);
+  TImportStationDlg Picker(this, FEnv.UserFormat);
+  Picker.FieldLatitude = FLatitudeEdit->text();
+  Picker.FieldLongitude = FLongitudeEdit->text();
+  QStringList Displays, IDs;
+  for (int I = 0; I < Stations.Count(); ++I) {
+    IDs << Stations.Names(I);
+    Displays << Stations.ValueFromIndex(I);
+  }
+  Picker.SetPlainStations(Displays, IDs);
+  Picker.ViewMapBtn->setEnabled(HasPosition);
+  if (ExecDialog(Picker) != QDialog::Accepted) return;
+  const QString StationID = Picker.SelectedStationID();
+  const QString StationText = Picker.SelectedStationName();
+
+  TImportedMetosWeather Weather;
+  Weather.ServiceAddress = ServiceAddresses.Metos;
+  Weather.TransportOptions = ServiceOptions;
+  bool Imported = false;
+  {
+    TBusyCursor Busy;
+    Imported = Weather.GetMetosWeather(User, Password, StationID, Start, Start.addDays(MaxDays - 1), Msg);
+  }
+  if (!Imported) {
+    ImportError(ServiceImportFailed, Msg);
+    return;
+  }
+  Weather.StationName = StationText;
+  if (DoImportWeatherDlg(Weather, QStringLiteral("[Web Service Data]"), Start)) SetWeatherSource(QString(), QString());
 }
 
 void TMainForm::ImportForecast() {

@@ -162,6 +162,8 @@ class TMainForm : public QMainWindow {
   void ImportWebData();
   // Weather of one station, or interpolated between several, of web source SourceID.
   void ImportWeatherFromWeb(const QString& SourceID);
+  // Weather of a station of the user's weather-station service account.
+  void ImportMetosData();
   // Five days of forecast temperatures written into the grid from today on.
   void ImportForecast();
   // Shows the import options for Weather (SourceText names the source) and writes the

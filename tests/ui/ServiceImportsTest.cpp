@@ -1,12 +1,16 @@
 // The web-service roads of the main window against a local server: soil horizons from
 // the soil data service (two pickers, horizons into the field, capacity recomputed),
-// the temperature forecast into the weather grid, and their failures, which leave the
-// field as it was.
+// the temperature forecast into the weather grid, a weather station's days through the
+// account dialog, the station picker and the import options, and their failures, which
+// leave the field as it was.
 #include "DialogTestSupport.h"
 #include "SoapTestServer.h"
 #include "SvImpSoil.h"
+#include "SvImpStation.h"
 #include "SvImpSurv.h"
+#include "SvImpUser.h"
 #include "SvImpWeb.h"
+#include "SvImpWth.h"
 #include "SvMain.h"
 
 #include <QCheckBox>
@@ -16,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -45,6 +50,22 @@ std::string ForecastReply(const std::vector<const char*>& Highs, const std::vect
       "<ns1:NDFDgenByDayResponse xmlns:ns1=\"http://graphical.weather.gov/xml/DWMLgen/wsdl/ndfdXML.wsdl\">"
       "<dwmlByDayOut xsi:type=\"xsd:string\">" +
       QString::fromStdString(Dwml).toHtmlEscaped().toStdString() + "</dwmlByDayOut></ns1:NDFDgenByDayResponse>");
+}
+
+std::string MetosFixture(const char* Name) {
+  QFile File(QStringLiteral(FURROW_TEST_DATA_DIR "/metos/") + QString::fromLatin1(Name));
+  return File.open(QIODevice::ReadOnly) ? File.readAll().toStdString() : std::string();
+}
+
+// The weather-station service's reply by its operation (the end of the SOAPAction).
+std::string MetosReply(const std::string& SoapAction) {
+  for (const auto& [Operation, File] : {std::pair{"cidistationlist_GetNext", "stations.xml"},
+                                        {"cidistationdata_GetMinMaxDate", "minmax.xml"},
+                                        {"cidistationsensors_Get", "sensors.xml"},
+                                        {"cidistationdata_GetFromDate", "days.xml"}}) {
+    if (SoapAction.find(Operation) != std::string::npos) return MetosFixture(File);
+  }
+  return std::string();
 }
 
 // A soil reply by the query it answers.
@@ -78,6 +99,9 @@ class ServiceImportsTest : public ::testing::Test {
     Form->ExecDialogFunc = [this](QDialog& Dialog) {
       if (auto* D = dynamic_cast<TImportSurveyDlg*>(&Dialog)) return Pick(*D, OnSurvey);
       if (auto* D = dynamic_cast<TImportSoilDlg*>(&Dialog)) return Pick(*D, OnSoil);
+      if (auto* D = dynamic_cast<TImportUserDlg*>(&Dialog)) return OnUser ? OnUser(*D) : 0;
+      if (auto* D = dynamic_cast<TImportStationDlg*>(&Dialog)) return OnPicker ? OnPicker(*D) : 0;
+      if (auto* D = dynamic_cast<TImportWeatherDlg*>(&Dialog)) return OnOptions ? OnOptions(*D) : 0;
       if (auto* D = dynamic_cast<TImportWebDlg*>(&Dialog)) {
         D->SourceListBox->setCurrentRow(WebChoice(*D));
         D->OKBtnClick();
@@ -134,11 +158,11 @@ class ServiceImportsTest : public ::testing::Test {
     return S;
   }
 
-  std::function<void(const std::string& Body, httplib::Response&)> Service = [](const std::string& Body,
-                                                                                 httplib::Response& Res) {
-    Res.set_content(SoilReply(Body), "text/xml");
-  };
-  TSoapTestServer Server{[this](TSoapTestServer& Self, httplib::Response& Res) { Service(Self.Last().Body, Res); }};
+  std::function<void(const TSoapTestServer::TRequest&, httplib::Response&)> Service =
+      [](const TSoapTestServer::TRequest& Req, httplib::Response& Res) {
+        Res.set_content(SoilReply(Req.Body), "text/xml");
+      };
+  TSoapTestServer Server{[this](TSoapTestServer& Self, httplib::Response& Res) { Service(Self.Last(), Res); }};
   std::optional<TPrivateTempDir> Temp;
   QTemporaryDir Dir;
   QString ProgramDir;
@@ -146,6 +170,9 @@ class ServiceImportsTest : public ::testing::Test {
   std::unique_ptr<TMainForm> Form;
   int Requests = 0;
   std::function<int(TSoilPickerDlg&)> OnSurvey, OnSoil;
+  std::function<int(TImportUserDlg&)> OnUser;
+  std::function<int(TImportStationDlg&)> OnPicker;
+  std::function<int(TImportWeatherDlg&)> OnOptions;
   std::function<int(TImportWebDlg&)> WebChoice = [](TImportWebDlg& D) { return D.ForecastIndex(); };
 };
 
@@ -224,7 +251,7 @@ TEST_F(ServiceImportsTest, ForecastIntoTheGrid) {
     const QStringList Before = Snapshot();
     const QString Prompt = "\nThis feature will retrieve the forecasted temperatures for the next 5 days.\n\n"
                            "Are you ready to proceed?\n";
-    Service = [Metric = C.Metric](const std::string&, httplib::Response& Res) {
+    Service = [Metric = C.Metric](const TSoapTestServer::TRequest&, httplib::Response& Res) {
       Res.set_content(Metric ? ForecastReply({"25.5", "26", "27", "28", "29"}, {"12", "13", "14", "15", "16"})
                              : ForecastReply({"78", "81", "74", "69", "72"}, {"55", "60", "52", "48", ""}),
                       "text/xml");
@@ -262,8 +289,9 @@ TEST_F(ServiceImportsTest, ForecastIntoTheGrid) {
 TEST_F(ServiceImportsTest, FailuresLeaveTheFieldAsItWas) {
   const QString SoilFailed = "\nCan't import soil data.\n\n";
   const QString ForecastFailed = "\nCan't import forecast weather data.\n\n";
+  const QString MetosFailed = "\nCan't import Web service data.\n\n";
   const QDate Today = QDate::currentDate();
-  enum TRoad { Soil, Forecast };
+  enum TRoad { Soil, Forecast, Metos };
   const struct {
     const char* Name;
     TRoad Road;
@@ -296,6 +324,10 @@ TEST_F(ServiceImportsTest, FailuresLeaveTheFieldAsItWas) {
        ForecastFailed + "Unable to reach the web service at ", 0, true},
       {"forecast: SOAP fault", Forecast, Indiana, Today, "", SoapFaultText("Point is outside the grid"), 500,
        ForecastFailed + "The web service reported an error: Point is outside the grid", 1, true},
+      {"weather station: no starting date", Metos, Indiana, Today, "StartDateEdit", "", 200,
+       MetosFailed + "Starting Date is missing or invalid.\n", 0},
+      {"weather station: service down", Metos, Indiana, Today, "", "", 200,
+       MetosFailed + "Unable to reach the web service at ", 0},
   };
   const QString Refusing = RefusingUrl();
   for (const auto& C : Cases) {
@@ -303,17 +335,26 @@ TEST_F(ServiceImportsTest, FailuresLeaveTheFieldAsItWas) {
     Start(UsFormatSettings(), true, C.Location, C.Start);
     if (*C.Box) Edit(C.Box)->clear();
     if (C.Reply.empty()) Form->ServiceAddresses = {Refusing, Refusing, Refusing};
-    Service = [&C](const std::string& Body, httplib::Response& Res) {
+    Service = [&C](const TSoapTestServer::TRequest& Req, httplib::Response& Res) {
       // The soil road's first steps succeed when only its horizons fail.
-      const bool Horizons = Body.find("chorizon") != std::string::npos;
+      const bool Horizons = Req.Body.find("chorizon") != std::string::npos;
       Res.status = C.Reply == NoHorizonsReply && !Horizons ? 200 : C.Status;
-      Res.set_content(C.Reply == NoHorizonsReply && !Horizons ? SoilReply(Body) : C.Reply, "text/xml");
+      Res.set_content(C.Reply == NoHorizonsReply && !Horizons ? SoilReply(Req.Body) : C.Reply, "text/xml");
     };
     OnSurvey = OnSoil = [](TSoilPickerDlg&) { return 0; };
+    // The account is typed once; asked again after the failure, the user gives up.
+    int Logins = 0;
+    OnUser = [&Logins](TImportUserDlg& D) {
+      D.SetAccount("farmer", "secret");
+      D.OKBtnClick();
+      return ++Logins == 1 ? D.result() : int(QDialog::Rejected);
+    };
     const QStringList Before = Snapshot();
     Msgs.Messages.clear();
     Msgs.Answers = {QMessageBox::Yes};
-    C.Road == Soil ? Form->ImportSoilBtnClick() : Form->ImportForecast();
+    if (C.Road == Soil) Form->ImportSoilBtnClick();
+    if (C.Road == Forecast) Form->ImportForecast();
+    if (C.Road == Metos) Form->ImportMetosData();
     ASSERT_EQ(Msgs.Messages.size(), C.Asked ? 2 : 1) << Msgs.Messages.join('|').toStdString();
     EXPECT_TRUE(Msgs.Messages.back().startsWith(C.Message)) << Msgs.Messages.back().toStdString();
     EXPECT_EQ(Msgs.Types.back(), TMsgDlgType::Error);
@@ -321,6 +362,64 @@ TEST_F(ServiceImportsTest, FailuresLeaveTheFieldAsItWas) {
     EXPECT_EQ(Snapshot(), Before);
     EXPECT_FALSE(Form->Modified());
   }
+}
+
+TEST_F(ServiceImportsTest, WeatherStationThroughTheAccountDialog) {
+  Start(UsFormatSettings(), true, Indiana, {2024, 3, 1});
+  Service = [](const TSoapTestServer::TRequest& Req, httplib::Response& Res) {
+    // A wrong password is refused by the service.
+    if (Req.Body.find("wrong") != std::string::npos) {
+      Res.status = 500;
+      Res.set_content(SoapFaultText("Invalid user name or password"), "text/xml");
+      return;
+    }
+    Res.set_content(MetosReply(Req.SoapAction), "text/xml");
+  };
+  WebChoice = [](TImportWebDlg& D) {
+    EXPECT_EQ(D.SourceListBox->item(D.MetosIndex())->text(), "iMETOS ag Weather Station");
+    return D.MetosIndex();
+  };
+  QStringList Logins;
+  OnUser = [&Logins](TImportUserDlg& D) {
+    Logins << D.UserName() + "/" + D.Password();
+    EXPECT_EQ(D.windowTitle(), "Import Web Data");
+    EXPECT_EQ(D.PasswordEdit->echoMode(), QLineEdit::Password);
+    if (Logins.size() == 1) {
+      D.UserEdit->setText("farmer");
+      D.OKBtnClick();  // no password yet
+      EXPECT_EQ(D.result(), QDialog::Rejected);
+      D.PasswordEdit->setText("wrong");
+    } else {
+      D.PasswordEdit->setText("secret");
+    }
+    D.OKBtnClick();
+    return D.result();
+  };
+  OnPicker = [](TImportStationDlg& D) {
+    EXPECT_EQ(QStringList({D.Cell(1, 0), D.Cell(1, 1), D.Cell(2, 1)}),
+              QStringList({"North field (iMetos IMT300 & rain gauge)", "00000146", "0020A1B2"}));
+    EXPECT_FALSE(D.InterpCheckBox->isEnabled());
+    EXPECT_TRUE(D.ViewMapBtn->isEnabled());
+    D.SetCurrentRow(1);
+    D.OKBtnClick();
+    return D.result();
+  };
+  OnOptions = [](TImportWeatherDlg& D) {
+    EXPECT_EQ(QStringList({D.ImportFile->text(), D.Station->text()}),
+              QStringList({"[Web Service Data]", "North field (iMetos IMT300 & rain gauge)"}));
+    return int(QDialog::Accepted);
+  };
+  Form->ImportWthWebDataClick();
+  EXPECT_EQ(Logins, QStringList({"/", "farmer/wrong"}));  // asked again with what was typed
+  EXPECT_EQ(Msgs.Messages, QStringList({"\nCan't import Web service data.\n\n"
+                                        "The web service reported an error: Invalid user name or password\n"}));
+  using namespace WthCol;
+  EXPECT_EQ(QStringList({Form->GridText(1, High), Form->GridText(1, Low), Form->GridText(1, Precip),
+                         Form->GridText(1, Wind), Form->GridText(1, Humidity), Form->GridText(3, High)}),
+            QStringList({"12.5", "3.2", "0.2", "3.5", "81", "9.1"}));
+  EXPECT_EQ(Form->FieldData()->GetCell(0, SovCol::WeatherSource), "");
+  EXPECT_EQ(Form->FieldData()->GetCell(0, SovCol::WeatherStation), "");
+  EXPECT_TRUE(Form->Modified());
 }
 
 }  // namespace
