@@ -9,6 +9,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -60,7 +61,13 @@ TViewSoilDlg::TViewSoilDlg(QWidget* Parent) : QDialog(Parent) {
   HorizonGrid->horizontalHeader()->hide();
   HorizonGrid->verticalHeader()->hide();
   HorizonGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  HorizonGrid->horizontalHeader()->setDefaultSectionSize(ColumnWidth);
+  // At least the designed width, wide enough for every heading and unit.
+  int Width = ColumnWidth;
+  for (const THorizonColumn& Column : Columns) {
+    for (const char* Text : {Column.Heading, Column.MetricUnit, Column.EnglishUnit})
+      Width = std::max(Width, HorizonGrid->fontMetrics().horizontalAdvance(QLatin1String(Text)) + 12);
+  }
+  HorizonGrid->horizontalHeader()->setDefaultSectionSize(Width);
   HorizonGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   HorizonGrid->setEditTriggers(QAbstractItemView::AllEditTriggers);
   HorizonGrid->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -81,7 +88,7 @@ TViewSoilDlg::TViewSoilDlg(QWidget* Parent) : QDialog(Parent) {
     }
   }
   const int Frame = HorizonGrid->frameWidth() * 2;
-  HorizonGrid->setFixedSize(ColumnWidth * ColCount + Frame,
+  HorizonGrid->setFixedSize(Width * ColCount + Frame,
                             HorizonGrid->verticalHeader()->defaultSectionSize() * RowCount + Frame);
   Layout->addWidget(HorizonGrid);
 
