@@ -1,12 +1,8 @@
-// The soil pickers and the soil horizon dialog: what the grid shows, the checks of OK
-// and their messages, what is stored, and the water-holding capacity worked out after.
+// The soil horizon dialog: what the grid shows, the checks of OK and their messages,
+// what is stored, and the water-holding capacity worked out after.
 #include "DialogTestSupport.h"
-#include "SvImpSoil.h"
-#include "SvImpSurv.h"
 #include "SvViewSoil.h"
 
-#include <QLabel>
-#include <QListWidget>
 #include <QTableWidget>
 
 #include <vector>
@@ -14,40 +10,6 @@
 namespace {
 
 constexpr int Indiana = 14;
-
-TEST(SoilPickers, OkNeedsAnEntryAndADoubleClickActsAsOk) {
-  TestApp();
-  TImportSurveyDlg Survey;
-  TImportSoilDlg Soil;
-  const struct {
-    TSoilPickerDlg* Dialog;
-    QListWidget* List;
-    void (TSoilPickerDlg::*DblClick)();
-  } Cases[] = {
-      {&Survey, Survey.SurveyListBox, static_cast<void (TSoilPickerDlg::*)()>(&TImportSurveyDlg::SurveyListBoxDblClick)},
-      {&Soil, Soil.SoilListBox, static_cast<void (TSoilPickerDlg::*)()>(&TImportSoilDlg::SoilListBoxDblClick)},
-  };
-  for (const auto& C : Cases) {
-    const std::string Name = C.Dialog->objectName().toStdString();
-    EXPECT_EQ(C.Dialog->windowTitle(), "Import Soil Data") << Name;
-    C.Dialog->SetEntries({"Adams County, Indiana (IN001)", "Allen County, Indiana (IN003)"}, -1);
-    EXPECT_EQ(C.Dialog->SelectedIndex(), -1) << Name;
-    C.Dialog->OKBtnClick();
-    (C.Dialog->*C.DblClick)();  // on the blank area: nothing chosen
-    EXPECT_EQ(C.Dialog->result(), QDialog::Rejected) << Name;
-    C.Dialog->SetEntries({"Blount (BlA)", "Glynwood (GsB2)"}, 1);
-    EXPECT_EQ(C.List->currentItem()->text(), "Glynwood (GsB2)") << Name;
-    (C.Dialog->*C.DblClick)();
-    EXPECT_EQ(C.Dialog->result(), QDialog::Accepted) << Name;
-    EXPECT_EQ(C.Dialog->SelectedIndex(), 1) << Name;
-  }
-  EXPECT_EQ(Survey.ListBoxLbl->text(), "Select a soil survey.");
-  EXPECT_TRUE(Soil.ListBoxLbl->text().startsWith("Select from the soil components and map unit symbols for "));
-}
-
-// ---------------------------------------------------------------------------
-// The horizon dialog
-// ---------------------------------------------------------------------------
 
 using THorizon = QStringList;  // grid columns 1-13; empty: no horizon
 THorizon Hz(const char* Depth, const char* Awc = "0.20", const char* OM = "2.5") {
@@ -60,17 +22,13 @@ THorizon Decimal(THorizon H) {
 
 struct TEdit {
   int Row;
-  int Col;  // -1: the whole row, from Hz(Text), or emptied for ""
+  int Col;  // -1: every value of the row emptied
   const char* Text;
 };
 
-class ViewSoilTest : public ::testing::Test {
- protected:
-  void SetUp() override { TestApp(); }
+TEST(ViewSoil, ChecksStoresAndRecomputesTheCapacity) {
+  TestApp();
   TMessageRecorder Msgs;
-};
-
-TEST_F(ViewSoilTest, ChecksStoresAndRecomputesTheCapacity) {
   const QString OutOfOrder = "\nHorizon depths are out of order.\n";
   const QString Missing = "\nValue is missing.\n";
   const QString Invalid = "\nValue is invalid.\n";
@@ -101,8 +59,8 @@ TEST_F(ViewSoilTest, ChecksStoresAndRecomputesTheCapacity) {
       {"a metric depth with decimals", UsFormatSettings(), true, "60", {Hz("30")}, {{2, 1, "12.5"}}, {}, Invalid, 2,
        1, {}, nullptr},
       {"an empty KSat", UsFormatSettings(), true, "60", {Hz("30")}, {{2, 6, " "}}, {}, Invalid, 2, 6, {}, nullptr},
-      {"depths 30, 30", UsFormatSettings(), true, "60", {Hz("30")}, {{3, -1, "30"}}, {}, OutOfOrder, 3, 1, {},
-       nullptr},
+      {"depths 30, 30", UsFormatSettings(), true, "60", {Hz("30"), Hz("40")}, {{3, 1, "30"}}, {}, OutOfOrder, 3, 1,
+       {}, nullptr},
       {"horizon 5 of five cleared", UsFormatSettings(), true, "40",
        {Hz("10"), Hz("20"), Hz("30"), Hz("40"), Hz("50")}, {{6, -1, ""}}, {}, "", 0, 0,
        {Hz("10"), Hz("20"), Hz("30"), Hz("40")}, "80.00"},
@@ -134,12 +92,8 @@ TEST_F(ViewSoilTest, ChecksStoresAndRecomputesTheCapacity) {
     for (const TEdit& Cell : C.Shown) EXPECT_EQ(D.Cell(Cell.Row, Cell.Col), Cell.Text) << Cell.Row << "," << Cell.Col;
     EXPECT_FALSE(D.SoilDataChanged());
     for (const TEdit& Edit : C.Edits) {
-      if (Edit.Col >= 0) {
-        D.SetCell(Edit.Row, Edit.Col, QString::fromLatin1(Edit.Text));
-        continue;
-      }
-      const THorizon Row = *Edit.Text ? Hz(Edit.Text) : THorizon();
-      for (int Col = 1; Col <= HorizonValueCount; ++Col) D.SetCell(Edit.Row, Col, Row.value(Col - 1));
+      for (int Col = std::max(Edit.Col, 1); Col <= (Edit.Col < 0 ? HorizonValueCount : Edit.Col); ++Col)
+        D.SetCell(Edit.Row, Col, QString::fromLatin1(Edit.Text));
     }
     Msgs.Messages.clear();
     D.OKBtnClick();
