@@ -11,6 +11,7 @@
 #include "SvImpWeb.h"
 #include "SvImpWth.h"
 #include "SvMain.h"
+#include "SvViewSoil.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -101,6 +102,7 @@ class ServiceImportsTest : public ::testing::Test {
       if (auto* D = dynamic_cast<TImportUserDlg*>(&Dialog)) OnUser(*D);
       if (auto* D = dynamic_cast<TImportStationDlg*>(&Dialog)) D->SetCurrentRow(OnStations(*D));
       if (auto* D = dynamic_cast<TImportWeatherDlg*>(&Dialog)) OnOptions(*D);
+      if (auto* D = dynamic_cast<TViewSoilDlg*>(&Dialog)) OnViewSoil(*D);
       QMetaObject::invokeMethod(&Dialog, "OKBtnClick");
       return Dialog.result();
     };
@@ -151,6 +153,7 @@ class ServiceImportsTest : public ::testing::Test {
   std::function<void(TImportUserDlg&)> OnUser = [](TImportUserDlg& D) { D.SetAccount("farmer", "secret"); };
   std::function<int(TImportStationDlg&)> OnStations = [](TImportStationDlg&) { return 1; };
   std::function<void(TImportWeatherDlg&)> OnOptions = [](TImportWeatherDlg&) {};
+  std::function<void(TViewSoilDlg&)> OnViewSoil = [](TViewSoilDlg&) {};
 };
 
 TEST_F(ServiceImportsTest, SoilFromTheServiceIntoTheField) {
@@ -158,9 +161,11 @@ TEST_F(ServiceImportsTest, SoilFromTheServiceIntoTheField) {
     TFormatSettings Format;
     bool Metric;
     QStringList After;  // horizon 1 depth, texture and KSat, horizon 4 depth; then the four soil boxes
+    QString Shown;      // horizon 1's depth in the horizon dialog
+    QString Capacity;   // after horizon 1's AWC is changed there
   } Cases[] = {
-      {UsFormatSettings(), false, {"23", "SIL", "9.17", "", "IN001", "BlA", "Blount", "5.85"}},
-      {GermanFormatSettings(), true, {"23", "SIL", "9,17", "", "IN001", "BlA", "Blount", "163,20"}},
+      {UsFormatSettings(), false, {"23", "SIL", "9.17", "", "IN001", "BlA", "Blount", "5.85"}, "9.1", "7.12"},
+      {GermanFormatSettings(), true, {"23", "SIL", "9,17", "", "IN001", "BlA", "Blount", "163,20"}, "23", "195,40"},
   };
   for (const auto& C : Cases) {
     Start(C.Format, C.Metric, Indiana, {2024, 4, 1});
@@ -198,6 +203,14 @@ TEST_F(ServiceImportsTest, SoilFromTheServiceIntoTheField) {
                            Edit("CompNameEdit")->text(), Edit("WaterCapacityEdit")->text()}),
               C.After);
     EXPECT_TRUE(Form->Modified());
+
+    // The horizon dialog on the imported horizons: an edit recomputes the capacity.
+    OnViewSoil = [&C](TViewSoilDlg& D) {
+      EXPECT_EQ(D.Cell(2, 1), C.Shown);
+      D.SetCell(2, 3, C.Metric ? "0,30" : "0.30");
+    };
+    Form->ViewSoilBtnClick();
+    EXPECT_EQ(Edit("WaterCapacityEdit")->text(), C.Capacity);
   }
 }
 
