@@ -404,9 +404,10 @@ QWidget* TMainForm::CreateFieldPage() {
   AddEdit(0, Row++, SovCol::ProjectedYield, "YieldEdit", "YieldLbl", QStringLiteral("Projected Yield"), 7, NumberWidth,
           QStringLiteral("Enter the yield you expect to achieve (optional)."), FYieldUnitsLbl);
   FRootingDepthUnitsLbl = MakeUnits("RootingDepthUnitsLbl", QString());
-  FRootingDepthEdit = AddEdit(0, Row++, SovCol::RootingDepth, "RootingDepthEdit", "RootingDepthLbl", QStringLiteral("Rooting Depth"), 7,
-          NumberWidth, QStringLiteral("Enter the depth that plant roots penetrate and take up water."),
-          FRootingDepthUnitsLbl);
+  FRootingDepthEdit = AddEdit(0, Row++, SovCol::RootingDepth, "RootingDepthEdit", "RootingDepthLbl",
+                              QStringLiteral("Rooting Depth"), 7, NumberWidth,
+                              QStringLiteral("Enter the depth that plant roots penetrate and take up water."),
+                              FRootingDepthUnitsLbl);
   AddEdit(0, Row++, SovCol::MinimumMoisture, "MinMoisEdit", "MinMoisLbl", QStringLiteral("Minimum Moisture"), 3,
           NumberWidth,
           QStringLiteral("Enter the soil profile's moisture content at which irrigation should begin (default=60)."),
@@ -1906,7 +1907,8 @@ void TMainForm::ImportSoil() {
     Ok = Soils.GetMapUnits(AreaSymbol, Msg);
   }
   if (!Ok || Soils.Count() == 0) {
-    ImportError(SoilImportFailed, Ok ? QStringLiteral("No soil map unit data available for selected soil survey.") : Msg);
+    ImportError(SoilImportFailed,
+                Ok ? QStringLiteral("No soil map unit data available for selected soil survey.") : Msg);
     return;
   }
   Soils.SortByName();

@@ -109,7 +109,8 @@ class ServiceImportsTest : public ::testing::Test {
     Form->findChild<QComboBox*>("LocationCombo")->setCurrentIndex(Location);
     Form->findChild<QCheckBox*>("MetricCheckBox")->setChecked(Metric);
     const std::pair<const char*, QString> Boxes[] = {
-        {"StartDateEdit", DateToStr(StartDate, Format)}, {"LatitudeEdit", Format.DecimalSeparator == u',' ? "40,5" : "40.5"},
+        {"StartDateEdit", DateToStr(StartDate, Format)},
+        {"LatitudeEdit", Format.DecimalSeparator == u',' ? "40,5" : "40.5"},
         {"LongitudeEdit", "-85"}, {"RootingDepthEdit", Metric ? "100" : "3"}, {"SurveyEdit", "IN003"},
         {"MapUnitEdit", "GsB2"}, {"CompNameEdit", "Glynwood"}, {"WaterCapacityEdit", "1"}};
     for (const auto& [Name, Text] : Boxes) Edit(Name)->setText(Text);
@@ -128,6 +129,9 @@ class ServiceImportsTest : public ::testing::Test {
     for (const auto& [Day, Col] : DayCols) S << Form->GridText(Day, Col);
     return S;
   }
+  QString WeatherSource() const {
+    return Form->FieldData()->GetCell(0, SovCol::WeatherSource) + Form->FieldData()->GetCell(0, SovCol::WeatherStation);
+  }
   QStringList Horizons() const {
     QStringList S;
     for (int H = 1; H <= MaxHorizons; ++H) S << Form->FieldData()->GetCell(H, SovCol::HzDepth);
@@ -135,7 +139,8 @@ class ServiceImportsTest : public ::testing::Test {
   }
   static QStringList Entries(QDialog& D) {
     QStringList Lines;
-    for (int I = 0; I < D.findChild<QListWidget*>()->count(); ++I) Lines << D.findChild<QListWidget*>()->item(I)->text();
+    const QListWidget* List = D.findChild<QListWidget*>();
+    for (int I = 0; I < List->count(); ++I) Lines << List->item(I)->text();
     return Lines;
   }
 
@@ -247,7 +252,7 @@ TEST_F(ServiceImportsTest, ForecastIntoTheGrid) {
               std::string("40.5 5 ") + (C.Metric ? "m" : "e"));
     EXPECT_EQ(Cells(C.Cells), C.After);
     EXPECT_EQ(Form->CurrentDay(), std::min(C.Days + 5, MaxDays));
-    EXPECT_EQ(Form->FieldData()->GetCell(0, SovCol::WeatherSource) + Form->FieldData()->GetCell(0, SovCol::WeatherStation),
+    EXPECT_EQ(WeatherSource(),
               "WU_ASOSKCCC");
     EXPECT_FALSE(Form->Modified());
   }
@@ -288,18 +293,20 @@ TEST_F(ServiceImportsTest, WeatherStationThroughTheAccountDialog) {
   using namespace WthCol;
   EXPECT_EQ(Cells({{1, High}, {1, Low}, {1, Precip}, {1, Wind}, {1, Humidity}, {3, High}}),
             QStringList({"12.5", "3.2", "0.2", "3.5", "81", "9.1"}));
-  EXPECT_EQ(Form->FieldData()->GetCell(0, SovCol::WeatherSource) + Form->FieldData()->GetCell(0, SovCol::WeatherStation),
+  EXPECT_EQ(WeatherSource(),
             "");
   EXPECT_TRUE(Form->Modified());
 }
 
 TEST_F(ServiceImportsTest, FailuresLeaveTheFieldAsItWas) {
-  const QString Soil = "\nCan't import soil data.\n\n";
-  const QString Forecast = "\nCan't import forecast weather data.\n\n";
-  const QString Station = "\nCan't import Web service data.\n\n";
+  const QString SoilFailed = "\nCan't import soil data.\n\n";
+  const QString ForecastFailed = "\nCan't import forecast weather data.\n\n";
+  const QString StationFailed = "\nCan't import Web service data.\n\n";
   const QString Down = "Unable to reach the web service at ";
   const QString Fault = "The web service reported an error: Refused";
   const QDate Today = QDate::currentDate();
+  const auto Soil = &TMainForm::ImportSoilBtnClick, Forecast = &TMainForm::ImportForecast,
+             Station = &TMainForm::ImportMetosData;
   const struct {
     void (TMainForm::*Command)();
     int Location;
@@ -309,21 +316,21 @@ TEST_F(ServiceImportsTest, FailuresLeaveTheFieldAsItWas) {
     QString Message;    // the start of the last message
     int Sent;           // requests that reach the server
   } Cases[] = {
-      {&TMainForm::ImportSoilBtnClick, 0, 0, "", "", Soil + "No Location selected.\n", 0},
-      {&TMainForm::ImportSoilBtnClick, Ontario, 0, "", "", Soil + "No soil survey data available for selected location.\n", 0},
-      {&TMainForm::ImportSoilBtnClick, Indiana, 0, "RootingDepthEdit", "", Soil + "Rooting Depth is missing or invalid.\n", 0},
-      {&TMainForm::ImportSoilBtnClick, Indiana, 0, "", "", Soil + Down, 0},
-      {&TMainForm::ImportSoilBtnClick, Indiana, 0, "", SoapFaultText("Refused"), Soil + Fault, 1},
-      {&TMainForm::ImportSoilBtnClick, Indiana, 0, "", NoHorizonsReply,
-       Soil + "No soil horizon data available for selected soil component.\n", 3},
-      {&TMainForm::ImportForecast, Ontario, 0, "", "", Forecast + "No forecast data available for selected location.\n", 0},
-      {&TMainForm::ImportForecast, Indiana, MaxDays, "", "", Forecast + "The forecast dates are outside your schedule.\n", 0},
-      {&TMainForm::ImportForecast, Indiana, 0, "LatitudeEdit", "", Forecast + "Latitude is missing or invalid.\n", 0},
-      {&TMainForm::ImportForecast, Indiana, 0, "", "", Forecast + Down, 0},
-      {&TMainForm::ImportForecast, Indiana, 0, "", SoapFaultText("Refused"), Forecast + Fault, 1},
-      {&TMainForm::ImportForecast, Indiana, 0, "", "No", Prompt, 0},  // the question answered No
-      {&TMainForm::ImportMetosData, Indiana, 0, "StartDateEdit", "", Station + "Starting Date is missing or invalid.\n", 0},
-      {&TMainForm::ImportMetosData, Indiana, 0, "", "", Station + Down, 0},
+      {Soil, 0, 0, "", "", SoilFailed + "No Location selected.\n", 0},
+      {Soil, Ontario, 0, "", "", SoilFailed + "No soil survey data available for selected location.\n", 0},
+      {Soil, Indiana, 0, "RootingDepthEdit", "", SoilFailed + "Rooting Depth is missing or invalid.\n", 0},
+      {Soil, Indiana, 0, "", "", SoilFailed + Down, 0},
+      {Soil, Indiana, 0, "", SoapFaultText("Refused"), SoilFailed + Fault, 1},
+      {Soil, Indiana, 0, "", NoHorizonsReply,
+       SoilFailed + "No soil horizon data available for selected soil component.\n", 3},
+      {Forecast, Ontario, 0, "", "", ForecastFailed + "No forecast data available for selected location.\n", 0},
+      {Forecast, Indiana, MaxDays, "", "", ForecastFailed + "The forecast dates are outside your schedule.\n", 0},
+      {Forecast, Indiana, 0, "LatitudeEdit", "", ForecastFailed + "Latitude is missing or invalid.\n", 0},
+      {Forecast, Indiana, 0, "", "", ForecastFailed + Down, 0},
+      {Forecast, Indiana, 0, "", SoapFaultText("Refused"), ForecastFailed + Fault, 1},
+      {Forecast, Indiana, 0, "", "No", Prompt, 0},  // the question answered No
+      {Station, Indiana, 0, "StartDateEdit", "", StationFailed + "Starting Date is missing or invalid.\n", 0},
+      {Station, Indiana, 0, "", "", StationFailed + Down, 0},
   };
   const QString Refusing = RefusingUrl();
   for (const auto& C : Cases) {
