@@ -51,11 +51,18 @@ void AppendCsvField(QString& To, const QString& Text, bool AddComma) {
   qsizetype End = Text.size();
   while (Begin < End && Text[Begin].unicode() <= 0x20) ++Begin;
   while (End > Begin && Text[End - 1].unicode() <= 0x20) --End;
+  const QChar* Data = Text.constData();
   To += QChar('"');
+  // Runs between quotes in one piece; each quote ends one run and starts the next,
+  // so it is written twice.
+  qsizetype Run = Begin;
   for (qsizetype i = Begin; i < End; ++i) {
-    if (Text[i] == QChar('"')) To += QChar('"');
-    To += Text[i];
+    if (Data[i] == QChar('"')) {
+      To.append(Data + Run, i + 1 - Run);
+      Run = i;
+    }
   }
+  To.append(Data + Run, End - Run);
   To += QChar('"');
   if (AddComma) To += QChar(',');
 }
@@ -155,8 +162,22 @@ bool TSovSchedule::ExportCsv(const QString& FileName, QString& ErrMsg) const {
 
 namespace {
 
+// True for the characters that JSON text takes as they are.
+bool IsPlainJsonChar(char16_t Ch) { return Ch >= 0x20 && Ch != '\\' && Ch != '/' && Ch != '"'; }
+
 void AppendJsonEscaped(QString& To, const QString& Text) {
-  for (QChar Ch : Text) {
+  const QChar* Data = Text.constData();
+  const qsizetype Size = Text.size();
+  for (qsizetype i = 0; i < Size;) {
+    // The plain characters up to the next one that needs escaping, in one piece.
+    qsizetype Plain = i;
+    while (Plain < Size && IsPlainJsonChar(Data[Plain].unicode())) ++Plain;
+    if (Plain > i) {
+      To.append(Data + i, Plain - i);
+      i = Plain;
+      if (i == Size) break;
+    }
+    const QChar Ch = Data[i++];
     switch (Ch.unicode()) {
       case '\\':
         To += QLatin1String("\\\\");
