@@ -9,6 +9,7 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -96,35 +97,33 @@ constexpr uint64_t Pow10U64(int N) {
   return Result;
 }
 
+constexpr std::array<uint64_t, 20> Pow10Table = [] {
+  std::array<uint64_t, 20> Table{};
+  for (int I = 0; I < 20; ++I) Table[size_t(I)] = Pow10U64(I);
+  return Table;
+}();
+
 // The common magnitudes, 1e-5 <= Abs < 1e15, in exact integer arithmetic: with
-// Abs = M * 2^-S, the 15 digits are M * 10^m / 2^S rounded for the m that puts the
-// quotient in [10^14, 10^15). False when Abs lies outside that range.
+// Abs = M * 2^-S, the 15 digits are M * 10^m / 2^S rounded half to even, for the m
+// that puts the quotient in [10^14, 10^15). False when Abs lies outside that range.
 bool FastDecimal15(double Abs, TDecimal& Dec) {
   if (!(Abs >= 1e-5 && Abs < 1e15)) return false;
   const uint64_t Bits = std::bit_cast<uint64_t>(Abs);
-  const int BinExp = int(Bits >> 52) - 1023;  // Abs in [2^BinExp, 2^(BinExp + 1))
-  const TUInt128 M = (Bits & ((uint64_t(1) << 52) - 1)) | (uint64_t(1) << 52);
-  const int Shift = 52 - BinExp;  // 3 .. 70 within the range above
+  const int BinExp = int(Bits >> 52) - 1023;  // Abs in [2^BinExp, 2^(BinExp + 1)), -17 .. 49
+  const uint64_t M = (Bits & ((uint64_t(1) << 52) - 1)) | (uint64_t(1) << 52);
+  const int Shift = 52 - BinExp;  // 3 .. 69
   constexpr uint64_t Low = Pow10U64(SignificantDigits - 1);
   constexpr uint64_t High = Pow10U64(SignificantDigits);
-  // Digits before the point, first guess floor(BinExp * log10(2)) + 1, off by one
-  // at most.
-  int PointPos = int(std::floor(BinExp * 0.30102999566398120)) + 1;
-  for (int Try = 0; Try < 3; ++Try) {
+  // Digits before the point: floor(BinExp * log10(2)) + 1 or one more.
+  int PointPos = ((BinExp * 78913) >> 18) + 1;
+  for (int Try = 0; Try < 2; ++Try, ++PointPos) {
     const int Scale = SignificantDigits - PointPos;  // 0 .. 20
     if (Scale < 0 || Scale > 20) return false;
-    TUInt128 Pow = 1;
-    for (int I = 0; I < Scale; ++I) Pow *= 10;
-    const TUInt128 P = M * Pow;  // below 2^120
+    TUInt128 P = TUInt128(M) * Pow10Table[size_t(std::min(Scale, 19))];  // below 2^120
+    if (Scale == 20) P *= 10;
     const TUInt128 Q = P >> Shift;
-    if (Q >= High) {
-      ++PointPos;
-      continue;
-    }
-    if (Q < Low) {
-      --PointPos;
-      continue;
-    }
+    if (Q >= High) continue;
+    if (Q < Low) return false;  // not reached: the first guess is never too high
     uint64_t N = uint64_t(Q);
     const TUInt128 Rest = P & ((TUInt128(1) << Shift) - 1);
     const TUInt128 Half = TUInt128(1) << (Shift - 1);

@@ -47,24 +47,24 @@ class TOutText {
 // A quoted field: the text without blanks and control characters at its ends, every
 // double quote doubled so that a note holding one keeps its row together.
 void AppendCsvField(QString& To, const QString& Text, bool AddComma) {
+  const QChar* Data = Text.constData();
   qsizetype Begin = 0;
   qsizetype End = Text.size();
-  while (Begin < End && Text[Begin].unicode() <= 0x20) ++Begin;
-  while (End > Begin && Text[End - 1].unicode() <= 0x20) --End;
-  const QChar* Data = Text.constData();
-  To += QChar('"');
-  // Runs between quotes in one piece; each quote ends one run and starts the next,
-  // so it is written twice.
-  qsizetype Run = Begin;
+  while (Begin < End && Data[Begin].unicode() <= 0x20) ++Begin;
+  while (End > Begin && Data[End - 1].unicode() <= 0x20) --End;
+  qsizetype Quotes = 0;
+  for (qsizetype i = Begin; i < End; ++i) Quotes += Data[i] == QChar('"');
+  // The field is written in place at the end of To, which has room for it mostly.
+  const qsizetype Start = To.size();
+  To.resize(Start + 2 + (End - Begin) + Quotes + (AddComma ? 1 : 0));
+  QChar* Out = To.data() + Start;
+  *Out++ = QChar('"');
   for (qsizetype i = Begin; i < End; ++i) {
-    if (Data[i] == QChar('"')) {
-      To.append(Data + Run, i + 1 - Run);
-      Run = i;
-    }
+    if (Data[i] == QChar('"')) *Out++ = QChar('"');
+    *Out++ = Data[i];
   }
-  To.append(Data + Run, End - Run);
-  To += QChar('"');
-  if (AddComma) To += QChar(',');
+  *Out++ = QChar('"');
+  if (AddComma) *Out = QChar(',');
 }
 
 }  // namespace
