@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <array>
+#include <cstring>
 #include <exception>
 #include <optional>
 #include <stdexcept>
@@ -162,59 +163,68 @@ bool TSovSchedule::ExportCsv(const QString& FileName, QString& ErrMsg) const {
 
 namespace {
 
-// True for the characters that JSON text takes as they are.
-bool IsPlainJsonChar(char16_t Ch) { return Ch >= 0x20 && Ch != '\\' && Ch != '/' && Ch != '"'; }
+// The escape of a character that JSON text does not take as it is: two characters
+// ("\\n"), six for the other control characters ("\\u001f"), none for the rest.
+int JsonEscapeLength(char16_t Ch) {
+  if (Ch >= 0x20) return Ch == '\\' || Ch == '/' || Ch == '"' ? 2 : 0;
+  switch (Ch) {
+    case '\b':
+    case '\f':
+    case '\n':
+    case '\r':
+    case '\t':
+      return 2;
+    default:
+      return 6;
+  }
+}
 
-void AppendJsonEscaped(QString& To, const QString& Text) {
-  const QChar* Data = Text.constData();
-  const qsizetype Size = Text.size();
-  for (qsizetype i = 0; i < Size;) {
-    // The plain characters up to the next one that needs escaping, in one piece.
-    qsizetype Plain = i;
-    while (Plain < Size && IsPlainJsonChar(Data[Plain].unicode())) ++Plain;
-    if (Plain > i) {
-      To.append(Data + i, Plain - i);
-      i = Plain;
-      if (i == Size) break;
-    }
-    const QChar Ch = Data[i++];
-    switch (Ch.unicode()) {
-      case '\\':
-        To += QLatin1String("\\\\");
+qsizetype JsonEscapedSize(const QString& Text) {
+  qsizetype Size = Text.size();
+  for (QChar Ch : Text) {
+    const int Escape = JsonEscapeLength(Ch.unicode());
+    if (Escape > 0) Size += Escape - 1;
+  }
+  return Size;
+}
+
+// Writes Text escaped at Out, which has room for JsonEscapedSize(Text) characters;
+// returns the end.
+QChar* WriteJsonEscaped(QChar* Out, const QString& Text) {
+  for (QChar Ch : Text) {
+    const char16_t C = Ch.unicode();
+    switch (JsonEscapeLength(C)) {
+      case 0:
+        *Out++ = Ch;
         break;
-      case '/':
-        To += QLatin1String("\\/");
-        break;
-      case '"':
-        To += QLatin1String("\\\"");
-        break;
-      case '\b':
-        To += QLatin1String("\\b");
-        break;
-      case '\f':
-        To += QLatin1String("\\f");
-        break;
-      case '\n':
-        To += QLatin1String("\\n");
-        break;
-      case '\r':
-        To += QLatin1String("\\r");
-        break;
-      case '\t':
-        To += QLatin1String("\\t");
-        break;
-      default:
-        if (Ch.unicode() < 0x20) {
-          static const char Hex[] = "0123456789abcdef";
-          To += QLatin1String("\\u00");
-          To += QChar(Hex[Ch.unicode() >> 4]);
-          To += QChar(Hex[Ch.unicode() & 15]);
-        } else {
-          To += Ch;
+      case 2: {
+        char Second;
+        switch (C) {
+          case '\b': Second = 'b'; break;
+          case '\f': Second = 'f'; break;
+          case '\n': Second = 'n'; break;
+          case '\r': Second = 'r'; break;
+          case '\t': Second = 't'; break;
+          default: Second = char(C); break;  // \\, / and "
         }
+        *Out++ = QLatin1Char('\\');
+        *Out++ = QLatin1Char(Second);
         break;
+      }
+      default: {
+        static const char Hex[] = "0123456789abcdef";
+        for (char Part : {'\\', 'u', '0', '0', Hex[C >> 4], Hex[C & 15]}) *Out++ = QLatin1Char(Part);
+        break;
+      }
     }
   }
+  return Out;
+}
+
+void AppendJsonEscaped(QString& To, const QString& Text) {
+  const qsizetype Start = To.size();
+  To.resize(Start + JsonEscapedSize(Text));
+  WriteJsonEscaped(To.data() + Start, Text);
 }
 
 }  // namespace
@@ -263,16 +273,27 @@ class TJsonWriter {
     FOut() += IsArray ? QChar(']') : QChar('}');
   }
 
-  // One key with a string value; nothing at all for an empty value.
+  // One key with a string value; nothing at all for an empty value. Written in one
+  // piece: the separator, the indentation, "Name" : "Value".
   void Pair(const char* Name, const QString& Value) {
     if (Value.isEmpty()) return;
-    Separate();
-    Indent();
-    FOut() += QChar('"');
-    FOut() += QLatin1String(Name);
-    FOut() += QLatin1String("\" : \"");
-    AppendJsonEscaped(FOut(), Value);
-    FOut() += QChar('"');
+    const bool Comma = FCount[std::size_t(FLevel)] > 0;
+    const qsizetype NameSize = qsizetype(std::strlen(Name));
+    const qsizetype IndentSize = FPretty ? (FLevel - 1) * 2 : 0;
+    QString& To = FOut();
+    const qsizetype Start = To.size();
+    To.resize(Start + (Comma ? (FPretty ? 3 : 1) : 0) + IndentSize + NameSize + 7 + JsonEscapedSize(Value));
+    QChar* Out = To.data() + Start;
+    auto Put = [&Out](const char* Text, qsizetype Size) {
+      for (qsizetype i = 0; i < Size; ++i) *Out++ = QLatin1Char(Text[i]);
+    };
+    if (Comma) Put(",\r\n", FPretty ? 3 : 1);
+    Put(Blanks, IndentSize);
+    Put("\"", 1);
+    Put(Name, NameSize);
+    Put("\" : \"", 5);
+    Out = WriteJsonEscaped(Out, Value);
+    *Out = QLatin1Char('"');
     ++FCount[std::size_t(FLevel)];
     FOut.FlushIfFull();
   }
