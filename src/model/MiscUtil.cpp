@@ -592,26 +592,22 @@ QString FormatFixed(double Value, int Decimals, const TFormatSettings& Settings)
       }
     }
   }
-  // IntLen digits before the point (at least one) and Decimals after it, zeros
-  // where the digits do not reach.
+  // IntLen digits before the point (at least one) and Decimals after it: the kept
+  // digits from Offset on, zeros where they do not reach.
   const int IntLen = std::max(PointPos, 1);
   const int Total = IntLen + Decimals;
-  char Text[1 + SignificantDigits + 308 + 2 + MaxDecimals];
-  std::fill(Text, Text + Total, '0');
   const int Offset = IntLen - PointPos;
-  bool AllZero = true;
-  for (int I = 0; I < Count && Offset + I < Total; ++I) {
-    Text[Offset + I] = Digits[I];
-    if (Digits[I] != '0') AllZero = false;
-  }
+  Count = std::clamp(Total - Offset, 0, Count);
+  const bool AllZero = std::all_of(Digits, Digits + Count, [](char Ch) { return Ch == '0'; });
   const bool Minus = Dec.Negative && !AllZero;
   QString Result(qsizetype(Minus) + Total + (Decimals > 0 ? 1 : 0), Qt::Uninitialized);
   QChar* Out = Result.data();
   if (Minus) *Out++ = QLatin1Char('-');
-  for (int I = 0; I < IntLen; ++I) *Out++ = QLatin1Char(Text[I]);
-  if (Decimals > 0) {
-    *Out++ = Settings.DecimalSeparator.isNull() ? QLatin1Char('.') : Settings.DecimalSeparator;
-    for (int I = IntLen; I < Total; ++I) *Out++ = QLatin1Char(Text[I]);
+  const QChar Separator = Settings.DecimalSeparator.isNull() ? QLatin1Char('.') : Settings.DecimalSeparator;
+  for (int Pos = 0; Pos < Total; ++Pos) {
+    if (Pos == IntLen) *Out++ = Separator;
+    const int Index = Pos - Offset;
+    *Out++ = QLatin1Char(Index >= 0 && Index < Count ? Digits[Index] : '0');
   }
   return Result;
 }
