@@ -412,7 +412,8 @@ TEST(SovSchedCalc, SoilLayersFromTheHorizons) {
                {"first incomplete", [](FieldWriter& W) { W.Set(1, SovCol::HzpH, ""); }, false, 1, 0},
                {"out of order", [](FieldWriter& W) { W.Set(3, SovCol::HzDepth, "45"); }, false, 1, 0},
                {"bad texture", [](FieldWriter& W) { W.Set(2, SovCol::HzTexture, "LOAM"); }, false, 1, 0},
-               {"no root zone", [](FieldWriter& W) { W.Set(1, SovCol::RootingDepth, "0"); }, false, 1, 0}};
+               {"no root zone", [](FieldWriter& W) { W.Set(1, SovCol::RootingDepth, "0"); }, false, 1, 0},
+               {"ten horizons", [](FieldWriter& W) { for (int h = 1; h <= 10; ++h) W.Horizon(h, 10 * h, "L", 0.15); }, true, 10, 100}};
   for (const auto& C : Cases) {
     auto G = NewField(O);
     WriteHorizons(*G, O.Format);
