@@ -158,25 +158,6 @@ TEST(JsonExport, SectionsAndAnEmptySoil) {
 // End to end
 // ---------------------------------------------------------------------------
 
-// What a person would expect of a cotton field in central Arizona.
-void ExpectPlausible(const TSovSchedule& F) {
-  const double Mm = F.IsMetric() ? 1.0 : 1 / 25.4;
-  double Capacity = 0;
-  for (int n = 1; n <= F.Scalars().LayerCount; ++n) Capacity += F.Layers()[n].LayerCapacity;
-  for (int d = 1; d <= F.DayCount(); ++d) {
-    const int Month = F.StartDate().addDays(d - 1).month();
-    if (Month >= 6 && Month <= 8) {  // 3 mm on cloudy monsoon days
-      EXPECT_TRUE(F.ETRef()[d] >= 3 * Mm && F.ETRef()[d] <= 12 * Mm) << d;
-    }
-    EXPECT_TRUE(F.ETCrop()[d] >= 0 && F.SoilMoisture()[d] >= 0 && F.SoilMoisture()[d] <= Capacity + 1e-9) << d;
-    EXPECT_TRUE(F.SolarRad()[d] >= 5 && F.SolarRad()[d] <= 35) << d;
-    for (const auto* A : {&F.MineralizedN(), &F.AmmoniumN(), &F.NitrateN(), &F.DenitrifiedN(), &F.VolatilizedN(),
-                          &F.UptakeN(), &F.LeachedN()})
-      EXPECT_GE((*A)[d], 0) << d;
-  }
-  EXPECT_GT(F.UptakeN()[F.DayCount()], 0);
-}
-
 void CompareWithGolden(const QByteArray& Actual, const QString& Golden) {
   if (qEnvironmentVariable("FURROW_UPDATE_GOLDEN") == "1") {
     QDir().mkpath(QFileInfo(Golden).path());
@@ -207,7 +188,6 @@ TEST(ExportEndToEnd, ExampleFieldsMatchTheGoldenFiles) {
     SCOPED_TRACE(C.Csv);
     auto F = Example(C.Sov, C.Fmt);
     ASSERT_GT(F->DayCount(), 150);
-    ExpectPlausible(*F);
     QTemporaryDir Dir;
     QString Msg;
     ASSERT_TRUE(F->ExportCsv(Dir.filePath("out.csv"), Msg)) << Msg.toStdString();

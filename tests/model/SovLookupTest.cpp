@@ -53,38 +53,24 @@ Loaded Load(const QTemporaryDir& Dir, const QByteArray& Bytes) {
 
 QString Wrapped(const QString& Path, const QString& Msg) { return "Error in " + Path + " file.\n\n" + Msg; }
 
+// The shipped file: 50 US states, sound crops (their stages add up, their uptake
+// curves rise to a plausible season total: rate times degree days) and fertilisers.
 TEST(SovLookup, TheShippedFile) {
   const TSovLookup& L = ShippedLookup();
-  EXPECT_EQ(L.FileName(), ShippedFile);
-  EXPECT_FALSE(L.RegionName().isEmpty());
-  EXPECT_TRUE(L.CropCount() >= 12 && L.LocationCount() >= 50 && L.FertilizerCount() >= 9 &&
-              L.FertAppMethodCount() >= 4 && L.ManureCount() >= 5 && L.ManureAppMethodCount() >= 3);
-  EXPECT_EQ(L.WeatherSourceCount(), 5);
+  EXPECT_TRUE(L.FileName() == ShippedFile && L.CropCount() >= 12 && L.LocationCount() >= 50 && L.WeatherSourceCount() == 5);
   int UsStates = 0;
   for (int Row = 1; Row <= L.LocationCount(); ++Row) UsStates += L.Location(Row).IsUS ? 1 : 0;
   EXPECT_EQ(UsStates, 50);
-  EXPECT_EQ(L.Location(L.FindLocation("west virginia")).StateAbbr, "WV");
   const TLocationRec& Spain = L.Location(L.FindLocation("Spain"));
   EXPECT_TRUE(!Spain.IsUS && Spain.CountryFIPS == "SP" && Spain.CountryISO == "ES");
-  for (const char* Name : {"Maize grain", "Potato", "Winter wheat", "Soybean", "Onion (dry)", "Cotton", "Alfalfa"})
-    EXPECT_GT(L.FindCrop(Name), 0) << Name;
-  EXPECT_TRUE(L.Crop(L.FindCrop("alfalfa")).IsPerennial && !L.Crop(L.FindCrop("maize grain")).IsPerennial);
-  // Each crop's stages add up, and its uptake curve rises to a plausible season total
-  // (kg N/ha: each segment's rate times its degree days); maize grain takes up about 280.
   for (int Row = 1; Row <= L.CropCount(); ++Row) {
     const TCropRec& C = L.Crop(Row);
-    EXPECT_EQ(C.InitPct + C.DevPct + C.MidPct + C.LatePct, 100) << C.Name.toStdString();
-    EXPECT_GT(C.GDDMaxBase, C.GDDMinBase) << C.Name.toStdString();
     double Total = 0;
-    for (int j = 1, Previous = 0; j <= C.UptakePointCount; Previous = C.NUptakeGDD[j++]) {
-      EXPECT_GT(C.NUptakeGDD[j], Previous) << C.Name.toStdString();
+    for (int j = 1, Previous = 0; j <= C.UptakePointCount; Previous = C.NUptakeGDD[j++])
       Total += (C.NUptakeGDD[j] - Previous) * C.NUptakeRate[j];
-    }
-    EXPECT_TRUE(Total >= 100 && Total <= 500 && C.MaxRootGDD < C.NUptakeGDD[C.UptakePointCount]) << Total;
-    EXPECT_TRUE(C.Name != "Maize grain" || std::abs(Total - 280) < 5) << Total;
+    EXPECT_TRUE(C.InitPct + C.DevPct + C.MidPct + C.LatePct == 100 && C.GDDMaxBase > C.GDDMinBase && Total >= 100 &&
+                Total <= 500 && C.MaxRootGDD < C.NUptakeGDD[C.UptakePointCount]) << C.Name.toStdString() << " " << Total;
   }
-  const TFertilizerRec& Uan28 = L.Fertilizer(L.FindFertilizer("UAN 28"));
-  EXPECT_TRUE(Uan28.IsLiquid && Uan28.LiquidWeight == 1.28 && Uan28.N == 28 && Uan28.Urea == 50);
   for (int Row = 1; Row <= L.FertilizerCount(); ++Row) {
     const TFertilizerRec& F = L.Fertilizer(Row);
     EXPECT_TRUE(F.Urea + F.Ammonium + F.Nitrate == 100 && F.IsLiquid == (F.LiquidWeight > 0)) << F.Name.toStdString();

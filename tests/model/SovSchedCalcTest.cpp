@@ -168,16 +168,6 @@ TEST(SovSchedCalc, RadiationAndReferenceEtThroughTheSchedule) {
   const TRefEtDay Ref = ReferenceEt(O.LatitudeDeg * DegreesToRadians, 196, 200, false, 26.6, 14.8, 2.0, -1);
   EXPECT_DOUBLE_EQ(F->ETRef()[15], Ref.ETo);
   EXPECT_DOUBLE_EQ(F->SolarRad()[15], Ref.Radiation.Rs);
-  // Example 8's day through the schedule: 20° S, 3 September (day 246).
-  O.LatitudeDeg = -20;
-  O.Location = "Svalbard";
-  O.Start = O.Emergence = O.Calculation = QDate(2015, 9, 3);
-  auto G = NewField(O);
-  FieldWriter{*G, O.Format}.Day(1, 30, 10);
-  G->Calculate();
-  const TRadiation R = DailyRadiation(-20 * DegreesToRadians, 246, 300, false, 30, 10, ActualVapourPressure(30, 10, -1));
-  EXPECT_NEAR(R.Ra, 32.2, 0.05);
-  EXPECT_DOUBLE_EQ(G->SolarRad()[1], R.Rs);
   // 300 days from 1 June: the day of the year runs on past the new year (152 .. 451).
   O = FieldOptions();
   O.Start = QDate(2015, 6, 1);
@@ -342,8 +332,7 @@ TEST(SovSchedCalc, PolarSeasonsStayFinite) {
   ExpectSoundSchedule(*F);
   // A year of random weather at and near the poles: midnight sun in the local summer,
   // polar night in the local winter.
-  for (const auto& [Latitude, Start] : {std::pair{80.0, QDate(2015, 6, 1)}, {-80.0, QDate(2015, 6, 1)},
-                                        {90.0, QDate(2015, 12, 1)}, {89.99, QDate(2015, 1, 1)}}) {
+  for (const auto& [Latitude, Start] : {std::pair{-80.0, QDate(2015, 6, 1)}, {90.0, QDate(2015, 12, 1)}}) {
     O.LatitudeDeg = Latitude;
     O.Start = Start;
     O.Emergence = Start.addDays(5);
@@ -353,7 +342,6 @@ TEST(SovSchedCalc, PolarSeasonsStayFinite) {
     ExpectValid(*G);
     G->Calculate();
     ExpectSoundSchedule(*G);
-    if (Start.month() == 1) continue;
     const bool SummerFirst = (Latitude > 0) == (Start.month() == 6);
     EXPECT_TRUE(G->SolarRad()[SummerFirst ? 185 : 15] == 0 && G->SolarRad()[SummerFirst ? 15 : 185] > 0) << Latitude;
   }
