@@ -26,7 +26,7 @@ std::vector<std::string> ChildTexts(pugi::xml_node Node) {
 
 }  // namespace
 
-TEST(SoapProxy, DefaultEndpointsAddressOverrideAndSpecifications) {
+TEST(SoapProxy, DefaultEndpointsAddressOverrideAndFormats) {
   RegisterHttpTransport();
   EXPECT_EQ(SdmProxy(QString())->Address(),
             QStringLiteral("http://SDMDataAccess.nrcs.usda.gov/Tabular/SDMTabularService.asmx"));

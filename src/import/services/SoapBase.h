@@ -68,7 +68,7 @@ struct TSoapServiceInfo {
 void RegisterHttpTransport();
 bool IsHttpTransportRegistered();
 
-// True when a proxy can be made for these format and transport specifications: the
+// True when a proxy can be made for these format and transport names: the
 // format must name the SOAP 1.1 formatter ("SOAP:") and the transport the registered
 // HTTP transport ("HTTP:").
 bool SoapSpecsSupported(const QString& Format, const QString& Transport);

@@ -35,7 +35,7 @@ class TMetosSOAPPortType_Proxy : public TBaseProxy, public iMetosSOAPPortType {
 
 // A proxy for Format "SOAP:" and Transport "HTTP:" (the HTTP transport registered
 // first, RegisterHttpTransport); an empty Address means the service's default endpoint.
-// No proxy for other specifications.
+// Any other format or transport gives no proxy.
 std::unique_ptr<TMetosSOAPPortType_Proxy> CreateMetosSOAPPortType(
     const QString& Format, const QString& Transport, const QString& Address,
     const TSoapTransportOptions& Options = TSoapTransportOptions());
