@@ -28,6 +28,7 @@ TEventDlg::TEventDlg(QWidget* Owner, int EventCode, const QString& Caption,
       FFieldData(FieldData) {
   setWindowTitle(Caption);
   setModal(true);
+  SetHelpContext(this, HelpContext::Editors);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
   DateLbl = new QLabel(DateCaption, this);

@@ -134,6 +134,7 @@ TPreviewDlg::TPreviewDlg(QWidget* Parent)
       FProductVersion(QStringLiteral(FURROW_VERSION)),
       FInternalName(QStringLiteral(FURROW_PROGRAM_NAME)) {
   setWindowTitle(QStringLiteral("Preview Schedule"));
+  SetHelpContext(this, HelpContext);  // F1 anywhere in the dialog
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   FHeader[0] = QStringList(GridColumns, QString());
   FHeader[1] = QStringList(GridColumns, QString());

@@ -1,7 +1,7 @@
 // Cases of the main window, the preview and the event editors that only show on a window
 // that is on screen: a value still being typed in the weather grid, where the grid
 // scrolls to a failing day, the preview's column widths and status line, and where the
-// event editors start their focus.
+// event editors start their focus and which help topic F1 opens there.
 
 #include "DialogTestSupport.h"
 #include "SvFertApp.h"
@@ -9,6 +9,7 @@
 #include "SvManureApp.h"
 #include "SvNitrate.h"
 #include "SvPrev.h"
+#include "ShlUtil.h"
 #include "SvResidue.h"
 
 #include <QComboBox>
@@ -128,6 +129,7 @@ TEST_F(UiCasesTest, PreviewFitsItsTextsAndShowsTheSummaryRows) {
 
 TEST_F(UiCasesTest, PreviewStatusLineFollowsTheHintOptions) {
   TPreviewDlg Preview;
+  EXPECT_EQ(HelpContextOf(Preview.PrevGrid), HelpContext::Preview);  // F1 in the preview
   struct TCase {
     bool Popup, OnStatusBar;
     const char* MouseHint;  // the status line after a hint from the mouse
@@ -165,6 +167,7 @@ TEST_F(UiCasesTest, EventEditorsStartAtTheirFirstValue) {
   for (const auto& [Dlg, First] : Cases) {
     SCOPED_TRACE(Dlg->windowTitle().toStdString());
     EXPECT_EQ(Dlg->focusWidget(), First);
+    EXPECT_EQ(HelpContextOf(First), HelpContext::Editors);
     // Tab runs down the values to the notes and the buttons.
     QWidget* W = First;
     while (W != Dlg->NotesEdit && W->nextInFocusChain() != First) W = W->nextInFocusChain();
