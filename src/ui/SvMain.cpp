@@ -29,6 +29,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -183,6 +184,7 @@ QString DefaultImportFileDialog(QWidget* Parent, bool /*ForSave*/, const QString
 // The weather grid's cell editor hands every keystroke to its cell at once, so that the
 // grid always holds what is typed: a command started by a shortcut or by closing the
 // window, which leaves the editor open, still sees (and saves) the value being typed.
+// Escape puts back the text the cell had when the editing began.
 class TLiveCellDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
@@ -194,6 +196,34 @@ class TLiveCellDelegate : public QStyledItemDelegate {
     }
     return Editor;
   }
+  // The cell's own keystrokes come back here: the editor keeps its cursor. A text put
+  // into the cell from elsewhere replaces the editor's.
+  void setEditorData(QWidget* Editor, const QModelIndex& Index) const override {
+    auto* Edit = qobject_cast<QLineEdit*>(Editor);
+    if (!Edit) {
+      QStyledItemDelegate::setEditorData(Editor, Index);
+      return;
+    }
+    const QString Text = Index.data(Qt::EditRole).toString();
+    if (!Edit->property(OriginalText).isValid() || Edit->text() != Text) {
+      Edit->setText(Text);
+      Edit->setProperty(OriginalText, Text);
+    }
+  }
+
+ protected:
+  bool eventFilter(QObject* Object, QEvent* Event) override {
+    if (Event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Escape) {
+      if (auto* Edit = qobject_cast<QLineEdit*>(Object)) {
+        Edit->setText(Edit->property(OriginalText).toString());
+        emit commitData(Edit);
+      }
+    }
+    return QStyledItemDelegate::eventFilter(Object, Event);
+  }
+
+ private:
+  static constexpr const char* OriginalText = "furrowOriginalText";
 };
 
 // First lines of the import commands' error boxes.

@@ -65,8 +65,25 @@ TEST_F(UiCasesTest, ValueBeingTypedInTheGridCountsAsData) {
   QTest::keyClicks(Editor, QStringLiteral("25"));
   EXPECT_EQ(Form->GridText(3, WthCol::Irrigation), "25");
   EXPECT_TRUE(Form->DataHasChanged());
+  QTest::keyClick(Editor, Qt::Key_Home);
+  QTest::keyClicks(Editor, QStringLiteral("1"));  // the cursor stays where it was put
+  EXPECT_EQ(Form->GridText(3, WthCol::Irrigation), "125");
+  QTest::keyClick(Editor, Qt::Key_Escape);  // back to the text before the editing
+  EXPECT_EQ(Form->GridText(3, WthCol::Irrigation), "");
+  EXPECT_FALSE(Form->DataHasChanged());
+
+  Grid->editItem(Grid->item(2, WthCol::Irrigation));
+  Editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  ASSERT_NE(Editor, nullptr);
+  QTest::keyClicks(Editor, QStringLiteral("25"));
   Form->GetFormData();
   EXPECT_EQ(Form->FieldData()->GetCell(3, SovCol::Irrigation), "25");
+  // A command that refills the grid while the editor is open (New from its shortcut)
+  // leaves nothing of the typed text behind.
+  Form->SetModified(false);
+  Form->NewBtnClick();
+  EXPECT_EQ(Form->GridText(3, WthCol::Irrigation), "");
+  EXPECT_FALSE(Form->DataHasChanged());
 }
 
 TEST_F(UiCasesTest, FailingWeatherDayBecomesTheTopRow) {
