@@ -37,6 +37,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -46,6 +47,7 @@
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolTip>
@@ -186,6 +188,51 @@ QString DefaultImportFileDialog(QWidget* Parent, bool /*ForSave*/, const QString
   if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return QString();
   return Dialog.selectedFiles().constFirst();
 }
+
+// The weather grid's cell editor hands every keystroke to its cell at once, so that the
+// grid always holds what is typed: a command started by a shortcut or by closing the
+// window, which leaves the editor open, still sees (and saves) the value being typed.
+// Escape puts back the text the cell had when the editing began.
+class TLiveCellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QWidget* createEditor(QWidget* Parent, const QStyleOptionViewItem& Option, const QModelIndex& Index) const override {
+    QWidget* Editor = QStyledItemDelegate::createEditor(Parent, Option, Index);
+    if (auto* Edit = qobject_cast<QLineEdit*>(Editor)) {
+      auto* Self = const_cast<TLiveCellDelegate*>(this);
+      QObject::connect(Edit, &QLineEdit::textEdited, Self, [Self, Edit] { emit Self->commitData(Edit); });
+    }
+    return Editor;
+  }
+  // The cell's own keystrokes come back here: the editor keeps its cursor. A text put
+  // into the cell from elsewhere replaces the editor's.
+  void setEditorData(QWidget* Editor, const QModelIndex& Index) const override {
+    auto* Edit = qobject_cast<QLineEdit*>(Editor);
+    if (!Edit) {
+      QStyledItemDelegate::setEditorData(Editor, Index);
+      return;
+    }
+    const QString Text = Index.data(Qt::EditRole).toString();
+    if (!Edit->property(OriginalText).isValid() || Edit->text() != Text) {
+      Edit->setText(Text);
+      Edit->setProperty(OriginalText, Text);
+    }
+  }
+
+ protected:
+  bool eventFilter(QObject* Object, QEvent* Event) override {
+    if (Event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Escape) {
+      if (auto* Edit = qobject_cast<QLineEdit*>(Object)) {
+        Edit->setText(Edit->property(OriginalText).toString());
+        emit commitData(Edit);
+      }
+    }
+    return QStyledItemDelegate::eventFilter(Object, Event);
+  }
+
+ private:
+  static constexpr const char* OriginalText = "furrowOriginalText";
+};
 
 // First lines of the import commands' error boxes.
 const QString WeatherImportFailed = QStringLiteral("Can't import weather data.");
@@ -497,8 +544,10 @@ QWidget* TMainForm::CreateWeatherPage() {
   FWeatherGrid->setEditTriggers(QAbstractItemView::AllEditTriggers);
   FWeatherGrid->setTabKeyNavigation(true);
   FWeatherGrid->setWordWrap(false);
+  FWeatherGrid->setItemDelegate(new TLiveCellDelegate(FWeatherGrid));
   FWeatherGrid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   FWeatherGrid->horizontalHeader()->setHighlightSections(false);
+  FWeatherGrid->horizontalHeader()->setStretchLastSection(true);  // notes reach the scroll bar
   FWeatherGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   FWeatherGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   // A header click makes that column current instead of selecting it (see eventFilter).
@@ -1263,11 +1312,12 @@ void TMainForm::FocusGridCell(int Day, int Col) {
   FWeatherGrid->setFocus();
   if (Day < 1 || Day > MaxDays) return;
   const int Column = Col >= WthCol::FirstEditable ? Col : std::max(FWeatherGrid->currentColumn(), int(WthCol::FirstEditable));
-  FWeatherGrid->setCurrentCell(Day - 1, Column);
-  // The row goes to the top unless it is already in sight.
+  // The row goes to the top unless it is already in sight (asked before the cell is made
+  // current, which would scroll it into sight at the bottom).
   QTableWidgetItem* Item = FWeatherGrid->item(Day - 1, Column);
-  const QRect Rect = FWeatherGrid->visualItemRect(Item);
-  if (!FWeatherGrid->viewport()->rect().contains(Rect)) FWeatherGrid->scrollToItem(Item, QAbstractItemView::PositionAtTop);
+  const bool InSight = FWeatherGrid->viewport()->rect().contains(FWeatherGrid->visualItemRect(Item));
+  FWeatherGrid->setCurrentCell(Day - 1, Column);
+  if (!InSight) FWeatherGrid->scrollToItem(Item, QAbstractItemView::PositionAtTop);
 }
 
 // ===========================================================================
