@@ -110,6 +110,26 @@ TImportedWeather::TImportedWeather() {
   FormatSettings.ThousandSeparator = QChar();
 }
 
+void TImportedWeather::ResetFacts() {
+  Clear();
+  SourceName.clear();
+  UnitsUnstated = false;
+  for (int K = 0; K < WeatherKindCount; ++K) {
+    Has[K] = false;
+    Use[K] = false;
+  }
+  StationName.clear();
+  Latitude.clear();
+  Longitude.clear();
+  Elevation.clear();
+  FormatSettings.DecimalSeparator = u'.';
+  FormatSettings.ThousandSeparator = QChar();
+  InParser.Delimiter = u',';
+  InParser.Quote = QChar();
+  InParser.Escape = QChar();
+  OutParser.Escape = QChar();
+}
+
 QString TImportedWeather::DayName(int Year, int Month, int Day) {
   return QString::number(Year) + QString::number(Month).rightJustified(2, u'0') +
          QString::number(Day).rightJustified(2, u'0');

@@ -132,4 +132,9 @@ class TImportedWeather : public TNameValueList {
   // Field FieldNo (1-based) of day line Index, split by OutParser and unescaped; empty
   // when the line has fewer fields, FieldNo is out of range or Index is out of range.
   QString GetDayField(int Index, int FieldNo) const;
+
+ protected:
+  // Before an import: no day lines, no source facts (name, units, kinds, station),
+  // "." numbers, and the parsers back to "," with no quote or escape. Metric stays.
+  void ResetFacts();
 };

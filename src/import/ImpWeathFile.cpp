@@ -731,23 +731,7 @@ bool TImportedWeatherFile::ImportData(const QString& FileName, const QByteArray&
     return false;
   }
 
-  Clear();
-  SourceName.clear();
-  UnitsUnstated = false;
-  for (int K = 0; K < WeatherKindCount; ++K) {
-    Has[K] = false;
-    Use[K] = false;
-  }
-  StationName.clear();
-  Latitude.clear();
-  Longitude.clear();
-  Elevation.clear();
-  FormatSettings.DecimalSeparator = u'.';
-  FormatSettings.ThousandSeparator = QChar();
-  InParser.Delimiter = u',';
-  InParser.Quote = QChar();
-  InParser.Escape = QChar();
-  OutParser.Escape = QChar();
+  ResetFacts();
 
   // A byte-order mark is dropped before decoding, so that it cannot survive a fallback
   // to the Windows code page.
