@@ -20,23 +20,18 @@ void AddAccount(TSoapArgs& Args, const QString& user_name, const QString& user_p
 TMetosSOAPPortType_Proxy::TMetosSOAPPortType_Proxy(const QString& Address, const TSoapTransportOptions& Options)
     : TBaseProxy(MetosServiceInfo(), Address, Options) {}
 
-std::unique_ptr<TSoapReply> TMetosSOAPPortType_Proxy::Call(const char* Operation, const TSoapArgs& Args,
-                                                           pugi::xml_node& Return) const {
-  const QString Name = QString::fromLatin1(Operation);
-  const TSoapOperationInfo* Op = Service().FindOperation(Name);
-  if (!Op) throw ESoapError(QStringLiteral("The web service has no operation %1.").arg(Name));
-  const QString Body = QStringLiteral("<ns1:") + Name + QStringLiteral(" xmlns:ns1=\"") +
-                       SoapEscape(Service().Namespace) + QStringLiteral("\">") + Args.Xml() + QStringLiteral("</ns1:") +
-                       Name + u'>';
-  THTTPTransport::TResponse Response =
-      THTTPTransport(Address(), Options()).Post(SoapEnvelope(Service(), Body), Op->SoapAction);
+QByteArray TMetosSOAPPortType_Proxy::ReceivedBody(const QByteArray& Body) const {
   try {
     const TTempReplyFile File;
-    Response.Body = File.PassThrough(Response.Body);
+    return File.PassThrough(Body);
   } catch (const std::exception& E) {
     throw ESoapError(QString::fromUtf8(E.what()));
   }
-  std::unique_ptr<TSoapReply> Reply = TSoapReply::Read(Response, Address());
+}
+
+std::unique_ptr<TSoapReply> TMetosSOAPPortType_Proxy::Call(const char* Operation, const TSoapArgs& Args,
+                                                           pugi::xml_node& Return) const {
+  std::unique_ptr<TSoapReply> Reply = InvokeRpc(QString::fromLatin1(Operation), Args);
   Return = RpcResult(*Reply, "return");
   return Reply;
 }
