@@ -99,16 +99,7 @@ void TNameValueList::Exchange(int Index1, int Index2) {
 // TImportedWeather
 // ---------------------------------------------------------------------------
 
-TImportedWeather::TImportedWeather() {
-  InParser.Delimiter = u',';
-  InParser.Quote = QChar();
-  InParser.Escape = QChar();
-  OutParser.Delimiter = u',';
-  OutParser.Quote = QChar();
-  OutParser.Escape = QChar();
-  FormatSettings.DecimalSeparator = u'.';
-  FormatSettings.ThousandSeparator = QChar();
-}
+TImportedWeather::TImportedWeather() { ResetFacts(); }
 
 void TImportedWeather::ResetFacts() {
   Clear();

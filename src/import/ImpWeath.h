@@ -134,7 +134,8 @@ class TImportedWeather : public TNameValueList {
   QString GetDayField(int Index, int FieldNo) const;
 
  protected:
-  // Before an import: no day lines, no source facts (name, units, kinds, station),
-  // "." numbers, and the parsers back to "," with no quote or escape. Metric stays.
+  // The state before an import (and after construction): no day lines, no source facts
+  // (name, stated units, kinds, station), "." numbers, InParser "," with no quote or
+  // escape, OutParser without escape. Metric stays as it is.
   void ResetFacts();
 };
