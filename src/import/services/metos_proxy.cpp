@@ -2,40 +2,13 @@
 
 #include "metos_proxy.h"
 
-#include "MiscUtil.h"
+#include "XmlUtil.h"
 
-#include <QFile>
+#include <exception>
 
 namespace {
 
 const bool Encoded = true;
-
-// A temporary file that goes when the object does, whatever the way out.
-class TReplyFile {
- public:
-  TReplyFile() : FName(MakeTempFileName(QString())) {}
-  ~TReplyFile() { QFile::remove(FName); }
-  TReplyFile(const TReplyFile&) = delete;
-  TReplyFile& operator=(const TReplyFile&) = delete;
-
-  // Writes Bytes to the file and reads them back.
-  QByteArray PassThrough(const QByteArray& Bytes) const {
-    QFile File(FName);
-    if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate) || File.write(Bytes) != Bytes.size() ||
-        !File.flush())
-      throw ESoapError(QStringLiteral("Unable to write the temporary file %1: %2").arg(FName, File.errorString()));
-    File.close();
-    if (!File.open(QIODevice::ReadOnly))
-      throw ESoapError(QStringLiteral("Unable to read the temporary file %1: %2").arg(FName, File.errorString()));
-    const QByteArray Read = File.readAll();
-    if (Read.size() != Bytes.size())
-      throw ESoapError(QStringLiteral("Unable to read the temporary file %1.").arg(FName));
-    return Read;
-  }
-
- private:
-  QString FName;
-};
 
 void AddAccount(TSoapArgs& Args, const QString& user_name, const QString& user_passw) {
   Args.AddString(QStringLiteral("user_name"), user_name);
@@ -47,21 +20,18 @@ void AddAccount(TSoapArgs& Args, const QString& user_name, const QString& user_p
 TMetosSOAPPortType_Proxy::TMetosSOAPPortType_Proxy(const QString& Address, const TSoapTransportOptions& Options)
     : TBaseProxy(MetosServiceInfo(), Address, Options) {}
 
+QByteArray TMetosSOAPPortType_Proxy::ReceivedBody(const QByteArray& Body) const {
+  try {
+    const TTempReplyFile File;
+    return File.PassThrough(Body);
+  } catch (const std::exception& E) {
+    throw ESoapError(QString::fromUtf8(E.what()));
+  }
+}
+
 std::unique_ptr<TSoapReply> TMetosSOAPPortType_Proxy::Call(const char* Operation, const TSoapArgs& Args,
                                                            pugi::xml_node& Return) const {
-  const QString Name = QString::fromLatin1(Operation);
-  const TSoapOperationInfo* Op = Service().FindOperation(Name);
-  if (!Op) throw ESoapError(QStringLiteral("The web service has no operation %1.").arg(Name));
-  const QString Body = QStringLiteral("<ns1:") + Name + QStringLiteral(" xmlns:ns1=\"") +
-                       SoapEscape(Service().Namespace) + QStringLiteral("\">") + Args.Xml() + QStringLiteral("</ns1:") +
-                       Name + u'>';
-  THTTPTransport::TResponse Response =
-      THTTPTransport(Address(), Options()).Post(SoapEnvelope(Service(), Body), Op->SoapAction);
-  {
-    const TReplyFile File;
-    Response.Body = File.PassThrough(Response.Body);
-  }
-  std::unique_ptr<TSoapReply> Reply = TSoapReply::Read(Response, Address());
+  std::unique_ptr<TSoapReply> Reply = InvokeRpc(QString::fromLatin1(Operation), Args);
   Return = RpcResult(*Reply, "return");
   return Reply;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The proxy of the Metos weather-station service: each call of the port type becomes
 // one rpc/encoded SOAP request to the service's endpoint. The reply passes through a
-// temporary file, deleted on every way out, before it is read.
+// temporary file, deleted on every way out, before it is read (ReceivedBody).
 
 #include "metos.h"
 
@@ -31,6 +31,9 @@ class TMetosSOAPPortType_Proxy : public TBaseProxy, public iMetosSOAPPortType {
   // Sends the call and returns the reply with its "return" element (references
   // followed). Throws ESoapError when the call fails or the reply has no "return".
   std::unique_ptr<TSoapReply> Call(const char* Operation, const TSoapArgs& Args, pugi::xml_node& Return) const;
+
+ protected:
+  QByteArray ReceivedBody(const QByteArray& Body) const override;
 };
 
 // A proxy for Format "SOAP:" and Transport "HTTP:" (the HTTP transport registered
