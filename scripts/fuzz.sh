@@ -20,32 +20,41 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build build-fuzz -j "$JOBS" --target furrow_fuzz_weather_file furrow_fuzz_sov_load \
   furrow_fuzz_sov_import
 
-CORPUS="build-fuzz/fuzz-corpus/weather-file"
 ARTIFACTS="build-fuzz/fuzz-artifacts/"
-mkdir -p "$CORPUS" "$ARTIFACTS"
-
+mkdir -p "$ARTIFACTS"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
-echo "Fuzzing the weather file reader for ${SECONDS_TO_RUN} s"
-build-fuzz/bin/furrow_fuzz_weather_file \
-  -max_total_time="$SECONDS_TO_RUN" -max_len=16384 -timeout=20 -rss_limit_mb=4096 \
-  -dict=fuzz/weather.dict -artifact_prefix="$ARTIFACTS" -print_final_stats=1 \
-  "$CORPUS" tests/data/weather
 
-# The field data file loader, seeded with the example fields and the field file fixtures.
-SOV_CORPUS="build-fuzz/fuzz-corpus/sov-load"
-mkdir -p "$SOV_CORPUS"
-echo "Fuzzing the field data file loader for ${SECONDS_TO_RUN} s"
-build-fuzz/bin/furrow_fuzz_sov_load \
-  -max_total_time="$SECONDS_TO_RUN" -max_len=16384 -timeout=20 -rss_limit_mb=4096 \
-  -dict=fuzz/sov.dict -artifact_prefix="$ARTIFACTS" -print_final_stats=1 \
-  "$SOV_CORPUS" data/examples tests/data/sov
+# Runs one fuzzer in the background: name, dictionary, then seed folders. Its output goes
+# to build-fuzz/<name>.log and is shown only when it finds something.
+PIDS=()
+NAMES=()
+fuzz() {
+  local name="$1" dict="$2"
+  shift 2
+  local corpus="build-fuzz/fuzz-corpus/$name"
+  mkdir -p "$corpus"
+  echo "Fuzzing $name for ${SECONDS_TO_RUN} s"
+  "build-fuzz/bin/furrow_fuzz_${name//-/_}" \
+    -max_total_time="$SECONDS_TO_RUN" -max_len=16384 -timeout=20 -rss_limit_mb=2048 \
+    -dict="$dict" -artifact_prefix="$ARTIFACTS" -print_final_stats=1 \
+    "$corpus" "$@" > "build-fuzz/$name.log" 2>&1 &
+  PIDS+=("$!")
+  NAMES+=("$name")
+}
 
-# The weather import from another field data file, seeded the same way.
-SOVIMP_CORPUS="build-fuzz/fuzz-corpus/sov-import"
-mkdir -p "$SOVIMP_CORPUS"
-echo "Fuzzing the weather import from field files for ${SECONDS_TO_RUN} s"
-build-fuzz/bin/furrow_fuzz_sov_import \
-  -max_total_time="$SECONDS_TO_RUN" -max_len=16384 -timeout=20 -rss_limit_mb=4096 \
-  -dict=fuzz/sov.dict -artifact_prefix="$ARTIFACTS" -print_final_stats=1 \
-  "$SOVIMP_CORPUS" data/examples tests/data/sovimp
+fuzz weather-file fuzz/weather.dict tests/data/weather
+fuzz sov-load fuzz/sov.dict data/examples tests/data/sov
+fuzz sov-import fuzz/sov.dict data/examples tests/data/sovimp
+
+FAILED=0
+for i in "${!PIDS[@]}"; do
+  if wait "${PIDS[$i]}"; then
+    echo "${NAMES[$i]}: $(grep -E '^Done [0-9]+ runs' "build-fuzz/${NAMES[$i]}.log" || echo done)"
+  else
+    FAILED=1
+    echo "${NAMES[$i]} found a problem:"
+    tail -n 60 "build-fuzz/${NAMES[$i]}.log"
+  fi
+done
+exit "$FAILED"

@@ -58,9 +58,10 @@ void ForEachRow(pugi::xml_node DataSet, const std::function<bool(pugi::xml_node 
 }
 
 // One query to the service: its reply's diffgram goes through a temporary file, and
-// ReadDataSet gets the data set (the first child of the diffgram) when there is one.
+// ReadRow gets the rows of the data set (the first child of the diffgram) when there is
+// one, as ForEachRow gives them.
 bool RunSdmQuery(const TSdmServiceAccess& Access, const QString& Sql, const QString& NoReplyMsg,
-                 const std::function<void(pugi::xml_node DataSet)>& ReadDataSet, QString& ErrMsg) {
+                 const std::function<bool(pugi::xml_node Row, int RowNo)>& ReadRow, QString& ErrMsg) {
   ErrMsg = QStringLiteral("Unexpected error.");
   try {
     RunQuery_Type Request;
@@ -86,7 +87,7 @@ bool RunSdmQuery(const TSdmServiceAccess& Access, const QString& Sql, const QStr
     File.Write(Diffgram + u'\n');
     const TXmlDocument Doc = CreateXmlDoc();
     LoadXmlDoc(Doc, File.FileName());
-    if (const pugi::xml_node DataSet = Doc->document_element().first_child()) ReadDataSet(DataSet);
+    if (const pugi::xml_node DataSet = Doc->document_element().first_child()) ForEachRow(DataSet, ReadRow);
     ErrMsg.clear();
     return true;
   } catch (const std::exception& E) {
@@ -129,11 +130,9 @@ bool TImportedSdmSurveys::GetSurveys(const QString& StateAbbr, QString& ErrMsg) 
   }
   const bool Ok = RunSdmQuery(
       *this, Sql, QStringLiteral("Unable to retrieve soil survey information from Soil Data Mart Web service."),
-      [this](pugi::xml_node DataSet) {
-        ForEachRow(DataSet, [this](pugi::xml_node Row, int) {
-          AddPair(RowValue(Row, "areaname"), RowValue(Row, "areasymbol"));
-          return true;
-        });
+      [this](pugi::xml_node Row, int) {
+        AddPair(RowValue(Row, "areaname"), RowValue(Row, "areasymbol"));
+        return true;
       },
       ErrMsg);
   if (!Ok) Clear();
@@ -168,12 +167,10 @@ bool TImportedSdmSoils::GetMapUnits(const QString& AreaSymbol, QString& ErrMsg) 
   const bool Ok = RunSdmQuery(
       *this, MapUnitsQuery(AreaSymbol),
       QStringLiteral("Unable to retrieve soil map unit data from Soil Data Mart Web service."),
-      [this](pugi::xml_node DataSet) {
-        ForEachRow(DataSet, [this](pugi::xml_node Row, int) {
-          AddPair(RowValue(Row, "compname"), RowValue(Row, "musym") + u',' + RowValue(Row, "mukey") + u',' +
-                                                 RowValue(Row, "muacres") + u',' + RowValue(Row, "comppct_r"));
-          return true;
-        });
+      [this](pugi::xml_node Row, int) {
+        AddPair(RowValue(Row, "compname"), RowValue(Row, "musym") + u',' + RowValue(Row, "mukey") + u',' +
+                                               RowValue(Row, "muacres") + u',' + RowValue(Row, "comppct_r"));
+        return true;
       },
       ErrMsg);
   if (!Ok) Clear();
@@ -245,22 +242,20 @@ bool TImportedSdmHorizons::GetHorizons(const QString& AreaSymbol, const QString&
   const bool Ok = RunSdmQuery(
       *this, HorizonsQuery(AreaSymbol, MapUnit, ComponentName),
       QStringLiteral("Unable to retrieve soil horizon data from Soil Data Mart Web service."),
-      [this](pugi::xml_node DataSet) {
-        ForEachRow(DataSet, [this](pugi::xml_node Row, int RowNo) {
-          if (FCount >= SdmMaxHorizons) return false;
-          // A top depth of 0 after the first row starts the next component.
-          if (RowNo > 0 && RowValue(Row, "hzdept_r") == QLatin1String("0")) return false;
-          if (RowNo == 0) {
-            this->AreaSymbol = RowValue(Row, "areasymbol");
-            MapUnitSymbol = RowValue(Row, "musym");
-            MapUnitKey = RowValue(Row, "mukey");
-            this->ComponentName = RowValue(Row, "compname");
-          }
-          TSdmHorizRec Rec;
-          for (int F = 0; F < SdmHorizFieldCount; ++F) Rec[size_t(F)] = RowValue(Row, HorizElementNames[F]);
-          AddHorizon(Rec);
-          return true;
-        });
+      [this](pugi::xml_node Row, int RowNo) {
+        if (FCount >= SdmMaxHorizons) return false;
+        // A top depth of 0 after the first row starts the next component.
+        if (RowNo > 0 && RowValue(Row, "hzdept_r") == QLatin1String("0")) return false;
+        if (RowNo == 0) {
+          this->AreaSymbol = RowValue(Row, "areasymbol");
+          MapUnitSymbol = RowValue(Row, "musym");
+          MapUnitKey = RowValue(Row, "mukey");
+          this->ComponentName = RowValue(Row, "compname");
+        }
+        TSdmHorizRec Rec;
+        for (int F = 0; F < SdmHorizFieldCount; ++F) Rec[size_t(F)] = RowValue(Row, HorizElementNames[F]);
+        AddHorizon(Rec);
+        return true;
       },
       ErrMsg);
   if (!Ok) Clear();

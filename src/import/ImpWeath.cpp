@@ -99,15 +99,26 @@ void TNameValueList::Exchange(int Index1, int Index2) {
 // TImportedWeather
 // ---------------------------------------------------------------------------
 
-TImportedWeather::TImportedWeather() {
+TImportedWeather::TImportedWeather() { ResetFacts(); }
+
+void TImportedWeather::ResetFacts() {
+  Clear();
+  SourceName.clear();
+  UnitsUnstated = false;
+  for (int K = 0; K < WeatherKindCount; ++K) {
+    Has[K] = false;
+    Use[K] = false;
+  }
+  StationName.clear();
+  Latitude.clear();
+  Longitude.clear();
+  Elevation.clear();
+  FormatSettings.DecimalSeparator = u'.';
+  FormatSettings.ThousandSeparator = QChar();
   InParser.Delimiter = u',';
   InParser.Quote = QChar();
   InParser.Escape = QChar();
-  OutParser.Delimiter = u',';
-  OutParser.Quote = QChar();
   OutParser.Escape = QChar();
-  FormatSettings.DecimalSeparator = u'.';
-  FormatSettings.ThousandSeparator = QChar();
 }
 
 QString TImportedWeather::DayName(int Year, int Month, int Day) {

@@ -132,4 +132,10 @@ class TImportedWeather : public TNameValueList {
   // Field FieldNo (1-based) of day line Index, split by OutParser and unescaped; empty
   // when the line has fewer fields, FieldNo is out of range or Index is out of range.
   QString GetDayField(int Index, int FieldNo) const;
+
+ protected:
+  // The state before an import (and after construction): no day lines, no source facts
+  // (name, stated units, kinds, station), "." numbers, InParser "," with no quote or
+  // escape, OutParser without escape. Metric stays as it is.
+  void ResetFacts();
 };

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 const char* const TImportedWeatherFile::MsgFileNotFound = "File does not exist.";
 const char* const TImportedWeatherFile::MsgCantOpen = "Can't open file.";
@@ -44,6 +45,22 @@ bool SameText(const QString& A, const char* B) {
   return A.compare(QLatin1String(B), Qt::CaseInsensitive) == 0;
 }
 
+// A failure: ErrMsg is the file's name, a line break, Reason and Detail.
+bool FailFile(QString& ErrMsg, const QString& FileName, const char* Reason,
+              const QString& Detail = QString()) {
+  ErrMsg = FileName + u'\n' + QLatin1String(Reason) + Detail;
+  return false;
+}
+
+// A header line's fields, looked up by name as FindField does.
+struct THeader {
+  QStringList Fields;
+  int operator()(const char* Name) const { return FindField(Fields, QLatin1String(Name)); }
+};
+
+// A no-column placeholder in a list of day-line columns: it gives an empty field.
+constexpr int NoColumn = 0;
+
 // Reads the lines after the first non-blank one, L, for the layout that L names.
 class TLayoutReader {
  public:
@@ -66,13 +83,9 @@ class TLayoutReader {
   bool ReadNexrad();
   bool ReadEnviroWeather();
 
-  bool Fail(const char* Text) {
-    FErrMsg = FFileName + u'\n' + QLatin1String(Text);
-    return false;
-  }
+  bool Fail(const char* Text) { return FailFile(FErrMsg, FFileName, Text); }
   bool FailDate(const QString& Text) {
-    FErrMsg = FFileName + u'\n' + QLatin1String(TImportedWeatherFile::MsgInvalidDate) + Text;
-    return false;
+    return FailFile(FErrMsg, FFileName, TImportedWeatherFile::MsgInvalidDate, Text);
   }
 
   QStringList Split(const QString& Line) const { return SplitFields(W.InParser, Line); }
@@ -105,14 +118,34 @@ class TLayoutReader {
     return ParseDate(Text.mid(6, 4), Text.left(2), Text.mid(3, 2), Year, Month, Day);
   }
 
+  // Day-line fields: the texts of the columns Cols (NoColumn gives an empty field), each
+  // through Conv, joined with ",".
+  template <typename TConv>
+  static QString Join(const QStringList& F, std::initializer_list<int> Cols, TConv Conv) {
+    QString Value;
+    for (const int* Col = Cols.begin(); Col != Cols.end(); ++Col) {
+      if (Col != Cols.begin()) Value += u',';
+      Value += Conv(FieldAt(F, *Col));
+    }
+    return Value;
+  }
+  // The same keeping the texts that are numbers.
+  QString Numbers(const QStringList& F, std::initializer_list<int> Cols) const {
+    return Join(F, Cols, [this](const QString& Text) { return Num(Text); });
+  }
+
   void AddDay(int Year, int Month, int Day, const QString& Value) {
     W.AddPair(TImportedWeather::DayName(Year, Month, Day), Value);
   }
+  static void SetKinds(bool (&Kinds)[WeatherKindCount], bool Temperature, bool Precipitation,
+                       bool Wind, bool Humidity) {
+    Kinds[wkTemperature] = Temperature;
+    Kinds[wkPrecipitation] = Precipitation;
+    Kinds[wkWind] = Wind;
+    Kinds[wkHumidity] = Humidity;
+  }
   void SetFacts(bool Temperature, bool Precipitation, bool Wind, bool Humidity) {
-    W.Has[wkTemperature] = Temperature;
-    W.Has[wkPrecipitation] = Precipitation;
-    W.Has[wkWind] = Wind;
-    W.Has[wkHumidity] = Humidity;
+    SetKinds(W.Has, Temperature, Precipitation, Wind, Humidity);
   }
   void UseAsHas() {
     for (int K = 0; K < WeatherKindCount; ++K) W.Use[K] = W.Has[K];
@@ -192,9 +225,8 @@ bool TLayoutReader::ReadWeatherUnderground(QString L) {
     } else {
       Precip = Num(Precip);
     }
-    QString Value = Num(FieldAt(F, MaxCol)) + u',' + Num(FieldAt(F, MinCol)) + u',' +
-                    Num(FieldAt(F, MeanCol)) + u',' + Precip + u',' +
-                    Num(FieldAt(F, WindCol)) + u',' + Num(FieldAt(F, HumCol));
+    QString Value = Numbers(F, {MaxCol, MinCol, MeanCol}) + u',' + Precip + u',' +
+                    Numbers(F, {WindCol, HumCol});
     if (NotesCol > 0) Value += u',' + FieldAt(F, NotesCol);
     AddDay(Year, Month, Day, Value);
     if (R.Eof()) break;
@@ -219,13 +251,13 @@ bool TLayoutReader::ReadNoaaLcd() {
   L = R.ReadLn();
   if (L.startsWith(u"Elev:")) W.Elevation = L.mid(5).trimmed();
 
-  const QStringList Header = Split(R.ReadLn());
-  const int DateCol = FindField(Header, QStringLiteral("YearMonthDay"));
-  const int MaxCol = FindField(Header, QStringLiteral("Tmax"));
-  const int MinCol = FindField(Header, QStringLiteral("Tmin"));
-  const int MeanCol = FindField(Header, QStringLiteral("Tavg"));
-  const int PrecipCol = FindField(Header, QStringLiteral("PrecipTotal"));
-  const int WindCol = FindField(Header, QStringLiteral("AvgSpeed"));
+  const THeader Find{Split(R.ReadLn())};
+  const int DateCol = Find("YearMonthDay");
+  const int MaxCol = Find("Tmax");
+  const int MinCol = Find("Tmin");
+  const int MeanCol = Find("Tavg");
+  const int PrecipCol = Find("PrecipTotal");
+  const int WindCol = Find("AvgSpeed");
   if (DateCol == 0 || MaxCol == 0 || MinCol == 0 || MeanCol == 0 || PrecipCol == 0 ||
       WindCol == 0) {
     return Fail(TImportedWeatherFile::MsgHeaderIncomplete);
@@ -233,10 +265,7 @@ bool TLayoutReader::ReadNoaaLcd() {
 
   W.Metric = false;
   SetFacts(true, true, true, false);
-  W.Use[wkTemperature] = true;
-  W.Use[wkPrecipitation] = false;
-  W.Use[wkWind] = true;
-  W.Use[wkHumidity] = false;
+  SetKinds(W.Use, true, false, true, false);
 
   // A value flagged as estimated carries a trailing "*".
   const auto Unflag = [this](QString Text) {
@@ -254,8 +283,7 @@ bool TLayoutReader::ReadNoaaLcd() {
     QString Precip = FieldAt(F, PrecipCol);
     Precip = Precip == u"T" ? QStringLiteral("0") : Num(Precip);
     AddDay(Year, Month, Day,
-           Unflag(FieldAt(F, MaxCol)) + u',' + Unflag(FieldAt(F, MinCol)) + u',' +
-               Unflag(FieldAt(F, MeanCol)) + u',' + Precip + u',' +
+           Join(F, {MaxCol, MinCol, MeanCol}, Unflag) + u',' + Precip + u',' +
                Unflag(FieldAt(F, WindCol)));
   }
   return true;
@@ -295,10 +323,7 @@ bool TLayoutReader::ReadCaldry(QString L) {
     H += u' ' + L;
   }
 
-  const QStringList Header = Split(H);
-  const auto Find = [&Header](const char* Name) {
-    return FindField(Header, QLatin1String(Name));
-  };
+  const THeader Find{Split(H)};
   int MaxCol = Find("Maximum Air Temperature (degF)");
   int MinCol = Find("Minimum Air Temperature (degF)");
   int MeanCol = Find("Air Temperature (degF)");
@@ -318,20 +343,14 @@ bool TLayoutReader::ReadCaldry(QString L) {
     W.Metric = false;
   }
   SetFacts(true, true, true, false);
-  W.Use[wkTemperature] = true;
-  W.Use[wkPrecipitation] = false;
-  W.Use[wkWind] = true;
-  W.Use[wkHumidity] = false;
+  SetKinds(W.Use, true, false, true, false);
 
   while (HaveData && !IsBlank(L)) {
     const QStringList F = Split(L);
     const QString DateText = FieldAt(F, 1);
     int Year = 0, Month = 0, Day = 0;
     if (!ParseUsDate(DateText, Year, Month, Day)) return FailDate(DateText);
-    AddDay(Year, Month, Day,
-           Num(FieldAt(F, MaxCol)) + u',' + Num(FieldAt(F, MinCol)) + u',' +
-               Num(FieldAt(F, MeanCol)) + u',' + Num(FieldAt(F, PrecipCol)) + u',' +
-               Num(FieldAt(F, WindCol)));
+    AddDay(Year, Month, Day, Numbers(F, {MaxCol, MinCol, MeanCol, PrecipCol, WindCol}));
     if (R.Eof()) break;
     L = R.ReadLn();
   }
@@ -344,10 +363,7 @@ bool TLayoutReader::ReadIowaStateAg(QString L) {
   if (L.startsWith(u'#')) L.clear();  // comments only
   if (L.contains(u'\t')) W.InParser.Delimiter = u'\t';
 
-  const QStringList Header = Split(L);
-  const auto Find = [&Header](const char* Name) {
-    return FindField(Header, QLatin1String(Name));
-  };
+  const THeader Find{Split(L)};
   const int SiteCol = Find("Site Name");
   const int DateCol = Find("valid");
   const int MaxCol = Find("High Air Temp");
@@ -375,9 +391,7 @@ bool TLayoutReader::ReadIowaStateAg(QString L) {
     int Year = 0, Month = 0, Day = 0;
     if (!ParseIsoDate(DateText, Year, Month, Day)) return FailDate(DateText);
     AddDay(Year, Month, Day,
-           Num(FieldAt(F, MaxCol)) + u',' + Num(FieldAt(F, MinCol)) + QStringLiteral(",,") +
-               Num(FieldAt(F, PrecipCol)) + u',' + Num(FieldAt(F, WindCol)) + u',' +
-               Num(FieldAt(F, HumCol)));
+           Numbers(F, {MaxCol, MinCol, NoColumn, PrecipCol, WindCol, HumCol}));
     SiteName = FieldAt(F, SiteCol);
     HaveSite = true;
   }
@@ -395,10 +409,7 @@ bool TLayoutReader::ReadNwsCoop(const QString& L) {
   } else {
     W.InParser.Delimiter = u',';
   }
-  const QStringList Header = Split(L);
-  const auto Find = [&Header](const char* Name) {
-    return FindField(Header, QLatin1String(Name));
-  };
+  const THeader Find{Split(L)};
   const int NameCol = Find("station_name");
   const int LatCol = Find("lat");
   const int LonCol = Find("lon");
@@ -432,9 +443,7 @@ bool TLayoutReader::ReadNwsCoop(const QString& L) {
     const QString DateText = FieldAt(F, DateCol);
     int Year = 0, Month = 0, Day = 0;
     if (!ParseIsoDate(DateText, Year, Month, Day)) return FailDate(DateText);
-    AddDay(Year, Month, Day,
-           Num(FieldAt(F, MaxCol)) + u',' + Num(FieldAt(F, MinCol)) + QStringLiteral(",,") +
-               Num(FieldAt(F, PrecipCol)));
+    AddDay(Year, Month, Day, Numbers(F, {MaxCol, MinCol, NoColumn, PrecipCol}));
     Last = F;
   }
   if (!Last.isEmpty()) {
@@ -449,9 +458,7 @@ bool TLayoutReader::ReadNwsCoop(const QString& L) {
 bool TLayoutReader::ReadNrcsScan() {
   W.SourceName = QStringLiteral("NRCS SCAN");
   const QStringList Header = Split(R.ReadLn());
-  const auto Find = [&Header](const char* Name) {
-    return FindField(Header, QLatin1String(Name));
-  };
+  const THeader Find{Header};
   const int DateCol = Find("Date");
   const int MaxCol = Find("TMAX.D-1 (degF)");
   const int MinCol = Find("TMIN.D-1 (degF)");
@@ -502,9 +509,7 @@ bool TLayoutReader::ReadNrcsScan() {
       if (std::isfinite(Moisture)) RootZone = FormatFixed(Moisture, 1, W.FormatSettings);
     }
     AddDay(Year, Month, Day,
-           Value(FieldAt(F, MaxCol)) + u',' + Value(FieldAt(F, MinCol)) + u',' +
-               Value(FieldAt(F, MeanCol)) + u',' + Value(FieldAt(F, PrecipCol)) + u',' +
-               Value(FieldAt(F, WindCol)) + u',' + Value(FieldAt(F, HumCol)) + u',' +
+           Join(F, {MaxCol, MinCol, MeanCol, PrecipCol, WindCol, HumCol}, Value) + u',' +
                RootZone);
   }
   return true;
@@ -515,10 +520,7 @@ bool TLayoutReader::ReadStandardCsv(const QString& L) {
   W.SourceName = QStringLiteral("Standard CSV");
   W.InParser.Quote = u'"';
   W.OutParser.Escape = u'\\';
-  const QStringList Header = Split(L);
-  const auto Find = [&Header](const char* Name) {
-    return FindField(Header, QLatin1String(Name));
-  };
+  const THeader Find{Split(L)};
   const auto FindEither = [&Find](const char* Name1, const char* Name2) {
     const int Col = Find(Name1);
     return Col > 0 ? Col : Find(Name2);
@@ -578,9 +580,7 @@ bool TLayoutReader::ReadStandardCsv(const QString& L) {
     if (!TryStrToInt(MonthText, Month)) Month = 0;
     if (!TryStrToInt(DayText, Day)) Day = 0;
     if (!ValidDate(Year, Month, Day)) return FailDate(Line);
-    QString Value = Num(FieldAt(F, MaxCol)) + u',' + Num(FieldAt(F, MinCol)) + QStringLiteral(",,") +
-                    Num(FieldAt(F, PrecipCol)) + u',' + Num(FieldAt(F, WindCol)) + u',' +
-                    Num(FieldAt(F, HumCol)) + u',' +
+    QString Value = Numbers(F, {MaxCol, MinCol, NoColumn, PrecipCol, WindCol, HumCol}) + u',' +
                     W.OutParser.EscapeText(FieldAt(F, NotesCol));
     if (IrrCol > 0) Value += u',' + Num(FieldAt(F, IrrCol));
     AddDay(Year, Month, Day, Value);
@@ -633,10 +633,7 @@ bool TLayoutReader::ReadEnviroWeather() {
     L = R.ReadLn();
     if (L.startsWith(u"date")) break;
   }
-  const QStringList Header = Split(L);
-  const auto Find = [&Header](const char* Name) {
-    return FindField(Header, QLatin1String(Name));
-  };
+  const THeader Find{Split(L)};
   const int MaxCol = Find("atmp_max");
   const int MinCol = Find("atmp_min");
   const int PrecipCol = Find("pcpn");
@@ -660,8 +657,7 @@ bool TLayoutReader::ReadEnviroWeather() {
       }
       continue;
     }
-    QString Value = Num(FieldAt(F, MaxCol)) + u',' + Num(FieldAt(F, MinCol)) + QStringLiteral(",,") +
-                    Num(FieldAt(F, PrecipCol));
+    QString Value = Numbers(F, {MaxCol, MinCol, NoColumn, PrecipCol});
     if (HaveHumidity) {
       Value += u',';  // no wind
       double HumMax = 0, HumMin = 0;
@@ -681,21 +677,12 @@ bool TLayoutReader::ReadEnviroWeather() {
 bool TImportedWeatherFile::ImportFile(const QString& FileName, QString& ErrMsg) {
   ErrMsg = QStringLiteral("Unexpected error.");
   const QFileInfo Info(FileName);
-  if (FileName.isEmpty() || !Info.exists()) {
-    ErrMsg = FileName + u'\n' + QLatin1String(MsgFileNotFound);
-    return false;
-  }
+  if (FileName.isEmpty() || !Info.exists()) return FailFile(ErrMsg, FileName, MsgFileNotFound);
   // Only regular files: opening a named pipe waits for a writer that may never come,
   // and a folder or a device is never a weather file.
   QFile File(FileName);
-  if (!Info.isFile() || !File.open(QIODevice::ReadOnly)) {
-    ErrMsg = FileName + u'\n' + QLatin1String(MsgCantOpen);
-    return false;
-  }
-  if (File.size() > MaxFileSize) {
-    ErrMsg = FileName + u'\n' + QLatin1String(MsgTooLarge);
-    return false;
-  }
+  if (!Info.isFile() || !File.open(QIODevice::ReadOnly)) return FailFile(ErrMsg, FileName, MsgCantOpen);
+  if (File.size() > MaxFileSize) return FailFile(ErrMsg, FileName, MsgTooLarge);
   // Read at most one byte more than allowed, in blocks: a file that grows while it is
   // read is refused too, and no buffer of the whole limit is set up.
   QByteArray Data;
@@ -712,42 +699,17 @@ bool TImportedWeatherFile::ImportFile(const QString& FileName, QString& ErrMsg) 
     if (Got <= 0) break;
   }
   File.close();
-  if (ReadFailed) {
-    ErrMsg = FileName + u'\n' + QLatin1String(MsgCantRead);
-    return false;
-  }
-  if (Data.size() > MaxFileSize) {
-    ErrMsg = FileName + u'\n' + QLatin1String(MsgTooLarge);
-    return false;
-  }
+  if (ReadFailed) return FailFile(ErrMsg, FileName, MsgCantRead);
+  if (Data.size() > MaxFileSize) return FailFile(ErrMsg, FileName, MsgTooLarge);
   return ImportData(FileName, Data, ErrMsg);
 }
 
 bool TImportedWeatherFile::ImportData(const QString& FileName, const QByteArray& Data,
                                       QString& ErrMsg) {
   ErrMsg = QStringLiteral("Unexpected error.");
-  if (Data.size() > MaxFileSize) {
-    ErrMsg = FileName + u'\n' + QLatin1String(MsgTooLarge);
-    return false;
-  }
+  if (Data.size() > MaxFileSize) return FailFile(ErrMsg, FileName, MsgTooLarge);
 
-  Clear();
-  SourceName.clear();
-  UnitsUnstated = false;
-  for (int K = 0; K < WeatherKindCount; ++K) {
-    Has[K] = false;
-    Use[K] = false;
-  }
-  StationName.clear();
-  Latitude.clear();
-  Longitude.clear();
-  Elevation.clear();
-  FormatSettings.DecimalSeparator = u'.';
-  FormatSettings.ThousandSeparator = QChar();
-  InParser.Delimiter = u',';
-  InParser.Quote = QChar();
-  InParser.Escape = QChar();
-  OutParser.Escape = QChar();
+  ResetFacts();
 
   // A byte-order mark is dropped before decoding, so that it cannot survive a fallback
   // to the Windows code page.
@@ -786,14 +748,8 @@ bool TImportedWeatherFile::ImportData(const QString& FileName, const QByteArray&
   }
   if (!Ok) return false;
 
-  if (SourceName.isEmpty()) {
-    ErrMsg = FileName + u'\n' + QLatin1String(MsgUnrecognized);
-    return false;
-  }
-  if (Count() == 0) {
-    ErrMsg = FileName + u'\n' + QLatin1String(MsgNoData);
-    return false;
-  }
+  if (SourceName.isEmpty()) return FailFile(ErrMsg, FileName, MsgUnrecognized);
+  if (Count() == 0) return FailFile(ErrMsg, FileName, MsgNoData);
   ErrMsg.clear();
   return true;
 }

@@ -1,8 +1,8 @@
 #include "ImpWeathHttp.h"
 
 #include "MiscUtil.h"
+#include "XmlUtil.h"
 
-#include <QFile>
 #include <QHash>
 
 #include <exception>
@@ -62,45 +62,12 @@ QString TWeatherWebHosts::StationScriptURL() const {
 
 namespace {
 
-// A new temporary file, deleted when the object goes.
-class TTempFile {
- public:
-  TTempFile() : FName(MakeTempFileName(QString())) {}
-  ~TTempFile() { QFile::remove(FName); }
-  TTempFile(const TTempFile&) = delete;
-  TTempFile& operator=(const TTempFile&) = delete;
-  const QString& Name() const { return FName; }
-
-  bool Write(const QString& Text, QString& ErrMsg) const {
-    QFile File(FName);
-    const QByteArray Bytes = Text.toUtf8();
-    if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        File.write(Bytes) != Bytes.size() || !File.flush()) {
-      ErrMsg = QStringLiteral("Can't write the temporary file ") + FName + u'.';
-      return false;
-    }
-    return true;
-  }
-
-  bool ReadLines(QStringList& Lines, QString& ErrMsg) const {
-    QFile File(FName);
-    if (!File.open(QIODevice::ReadOnly)) {
-      ErrMsg = QStringLiteral("Can't read the temporary file ") + FName + u'.';
-      return false;
-    }
-    Lines = SplitLines(DecodeFileText(File.readAll()));
-    return true;
-  }
-
- private:
-  QString FName;
-};
-
 // Passes a downloaded text through a temporary file and gives back its lines.
 bool LinesViaTempFile(const QString& Text, QStringList& Lines, QString& ErrMsg) {
   try {
-    const TTempFile Temp;
-    return Temp.Write(Text, ErrMsg) && Temp.ReadLines(Lines, ErrMsg);
+    const TTempReplyFile Temp;
+    Lines = SplitLines(DecodeFileText(Temp.PassThrough(Text.toUtf8())));
+    return true;
   } catch (const std::exception& E) {
     ErrMsg = QString::fromUtf8(E.what());
     return false;
@@ -389,9 +356,9 @@ bool TImportedWeatherHttp::Download(const QString& URL, const QStringList* Field
   Content = Content.trimmed();
 
   try {
-    const TTempFile Temp;
-    if (!Temp.Write(Content + u'\n', ErrMsg)) return false;
-    return ImportFile(Temp.Name(), ErrMsg);
+    const TTempReplyFile Temp;
+    Temp.Write(Content + u'\n');
+    return ImportFile(Temp.FileName(), ErrMsg);
   } catch (const std::exception& E) {
     ErrMsg = QString::fromUtf8(E.what());
     return false;

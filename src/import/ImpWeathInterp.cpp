@@ -66,24 +66,15 @@ bool TImportedWeatherInterp::Interpolate(const QString& SourceID, const TStation
     }
   }
 
-  Clear();
+  ResetFacts();
   SourceName = First.SourceName;
   Metric = First.Metric;
   UnitsUnstated = First.UnitsUnstated;
   FormatSettings = First.FormatSettings;
-  OutParser.Escape = QChar();
   for (int K : {wkTemperature, wkPrecipitation, wkWind, wkHumidity}) {
     Has[K] = First.Has[K];
     Use[K] = First.Use[K];
   }
-  for (int K : {wkNotes, wkIrrigation}) {
-    Has[K] = false;
-    Use[K] = false;
-  }
-  StationName.clear();
-  Latitude.clear();
-  Longitude.clear();
-  Elevation.clear();
 
   // The station with the most days gives the dates; of equal counts the earlier one.
   size_t Reference = 0;

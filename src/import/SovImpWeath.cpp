@@ -73,26 +73,6 @@ bool TSovImportedWeather::ImportFileOrFieldFile(const QString& FileName, const T
   return false;
 }
 
-void TSovImportedWeather::ResetFacts() {
-  Clear();
-  SourceName.clear();
-  UnitsUnstated = false;
-  for (int K = 0; K < WeatherKindCount; ++K) {
-    Has[K] = false;
-    Use[K] = false;
-  }
-  StationName.clear();
-  Latitude.clear();
-  Longitude.clear();
-  Elevation.clear();
-  FormatSettings.DecimalSeparator = u'.';
-  FormatSettings.ThousandSeparator = QChar();
-  InParser.Delimiter = u',';
-  InParser.Quote = QChar();
-  InParser.Escape = QChar();
-  OutParser.Escape = QChar();
-}
-
 bool TSovImportedWeather::ImportFieldFile(const QString& FileName, const TSovLookup& Lookup,
                                           const TFormatSettings& UserFormat, QString& ErrMsg) {
   TSovFile Field(Lookup, UserFormat);

@@ -37,5 +37,4 @@ class TSovImportedWeather : public TImportedWeatherFile {
  private:
   bool ImportFieldFile(const QString& FileName, const TSovLookup& Lookup,
                        const TFormatSettings& UserFormat, QString& ErrMsg);
-  void ResetFacts();
 };

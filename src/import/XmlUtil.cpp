@@ -95,14 +95,23 @@ TTempReplyFile::~TTempReplyFile() {
   if (!FName.isEmpty()) QFile::remove(FName);
 }
 
-void TTempReplyFile::Write(const QString& Text) const {
+void TTempReplyFile::Write(const QString& Text) const { WriteBytes(Text.toUtf8()); }
+
+void TTempReplyFile::WriteBytes(const QByteArray& Bytes) const {
   QFile File(FName);
-  if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate))
+  if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate) || File.write(Bytes) != Bytes.size() || !File.flush())
     throw std::runtime_error(
         QStringLiteral("Unable to write the temporary file %1: %2").arg(FName, File.errorString()).toStdString());
-  const QByteArray Bytes = Text.toUtf8();
-  if (File.write(Bytes) != Bytes.size() || !File.flush())
+}
+
+QByteArray TTempReplyFile::PassThrough(const QByteArray& Bytes) const {
+  WriteBytes(Bytes);
+  QFile File(FName);
+  if (!File.open(QIODevice::ReadOnly))
     throw std::runtime_error(
-        QStringLiteral("Unable to write the temporary file %1: %2").arg(FName, File.errorString()).toStdString());
-  File.close();
+        QStringLiteral("Unable to read the temporary file %1: %2").arg(FName, File.errorString()).toStdString());
+  const QByteArray Read = File.readAll();
+  if (Read.size() != Bytes.size())
+    throw std::runtime_error(QStringLiteral("Unable to read the temporary file %1.").arg(FName).toStdString());
+  return Read;
 }

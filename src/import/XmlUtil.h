@@ -44,7 +44,7 @@ int ChildNodeCount(pugi::xml_node Node);
 QString TrimControl(const QString& Text);
 
 // A temporary file (MakeTempFileName with no extension) deleted when the object goes
-// out of scope, whatever the way out.
+// out of scope, whatever the way out. Every web or service reply passes through one.
 class TTempReplyFile {
  public:
   TTempReplyFile();  // throws std::runtime_error when the file cannot be made
@@ -56,7 +56,11 @@ class TTempReplyFile {
   // Replaces the file's content with Text in UTF-8. Throws std::runtime_error when the
   // file cannot be written.
   void Write(const QString& Text) const;
+  // Replaces the file's content with Bytes and reads it back. Throws std::runtime_error
+  // when the file cannot be written or read, or reads back short.
+  QByteArray PassThrough(const QByteArray& Bytes) const;
 
  private:
+  void WriteBytes(const QByteArray& Bytes) const;
   QString FName;
 };

@@ -9,8 +9,13 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -66,43 +71,118 @@ const QLocale& EnglishLocale() {
 // Decimal text of a double
 // ---------------------------------------------------------------------------
 
-// A finite value taken to 15 significant digits: Digits holds the 15 digits and the
-// value is 0.Digits * 10^PointPos.
+// A finite value taken to 15 significant digits (the decimal nearest to its exact
+// binary value, ties to even): the value is 0.Digits * 10^PointPos. Zero, negative
+// zero included, is "000000000000000" with PointPos 1 and no sign.
+constexpr int SignificantDigits = 15;
+
 struct TDecimal {
   bool Negative = false;
-  std::string Digits;
-  int PointPos = 0;
+  char Digits[SignificantDigits];
+  int PointPos = 1;
 };
 
-TDecimal ToDecimal15(double Value) {
-  char Buffer[64];
-  const auto Result =
-      std::to_chars(Buffer, Buffer + sizeof(Buffer), Value, std::chars_format::scientific, 14);
-  const std::string Text(Buffer, Result.ptr);
-  TDecimal Dec;
-  size_t Pos = 0;
-  if (Text[Pos] == '-') {
-    Dec.Negative = true;
-    ++Pos;
+// "00" to "99".
+constexpr std::array<char, 200> DigitPairs = [] {
+  std::array<char, 200> Pairs{};
+  for (int I = 0; I < 100; ++I) {
+    Pairs[size_t(2 * I)] = char('0' + I / 10);
+    Pairs[size_t(2 * I + 1)] = char('0' + I % 10);
   }
-  const size_t E = Text.find('e', Pos);
-  for (size_t I = Pos; I < E; ++I) {
-    if (Text[I] != '.') Dec.Digits += Text[I];
+  return Pairs;
+}();
+
+// Writes the 15 digits of N (10^14 <= N < 10^15): 7 and 8 digits, two at a time.
+void StoreDigits(uint64_t N, TDecimal& Dec) {
+  uint32_t High = uint32_t(N / 100000000);
+  uint32_t Low = uint32_t(N % 100000000);
+  for (int I = 13; I >= 7; I -= 2) {
+    std::memcpy(Dec.Digits + I, DigitPairs.data() + 2 * (Low % 100), 2);
+    Low /= 100;
   }
-  int Exponent = 0;
-  std::from_chars(Text.data() + E + 1 + (Text[E + 1] == '+' ? 1 : 0), Text.data() + Text.size(),
-                  Exponent);
-  Dec.PointPos = Exponent + 1;
-  if (Dec.Digits.find_first_not_of('0') == std::string::npos) {
-    Dec.Negative = false;
-    Dec.PointPos = 1;
+  for (int I = 5; I >= 1; I -= 2) {
+    std::memcpy(Dec.Digits + I, DigitPairs.data() + 2 * (High % 100), 2);
+    High /= 100;
   }
-  return Dec;
+  Dec.Digits[0] = char('0' + High);
 }
 
-QString DecimalSeparatorOf(const TFormatSettings& Settings) {
-  return Settings.DecimalSeparator.isNull() ? QStringLiteral(".")
-                                            : QString(Settings.DecimalSeparator);
+using TUInt128 = unsigned __int128;
+
+constexpr uint64_t Pow10U64(int N) {
+  uint64_t Result = 1;
+  while (N-- > 0) Result *= 10;
+  return Result;
+}
+
+constexpr std::array<uint64_t, 20> Pow10Table = [] {
+  std::array<uint64_t, 20> Table{};
+  for (int I = 0; I < 20; ++I) Table[size_t(I)] = Pow10U64(I);
+  return Table;
+}();
+
+// The common magnitudes, 1e-5 <= Abs < 1e15, in exact integer arithmetic: with
+// Abs = M * 2^-S, the 15 digits are M * 10^m / 2^S rounded half to even, for the m
+// that puts the quotient in [10^14, 10^15). False when Abs lies outside that range.
+bool FastDecimal15(double Abs, TDecimal& Dec) {
+  if (!(Abs >= 1e-5 && Abs < 1e15)) return false;
+  const uint64_t Bits = std::bit_cast<uint64_t>(Abs);
+  const int BinExp = int(Bits >> 52) - 1023;  // Abs in [2^BinExp, 2^(BinExp + 1)), -17 .. 49
+  const uint64_t M = (Bits & ((uint64_t(1) << 52) - 1)) | (uint64_t(1) << 52);
+  const int Shift = 52 - BinExp;  // 3 .. 69
+  constexpr uint64_t Low = Pow10U64(SignificantDigits - 1);
+  constexpr uint64_t High = Pow10U64(SignificantDigits);
+  // Digits before the point: floor(BinExp * log10(2)) + 1 or one more.
+  int PointPos = ((BinExp * 78913) >> 18) + 1;
+  for (int Try = 0; Try < 2; ++Try, ++PointPos) {
+    const int Scale = SignificantDigits - PointPos;  // 0 .. 20
+    if (Scale < 0 || Scale > 20) return false;
+    TUInt128 P = TUInt128(M) * Pow10Table[size_t(std::min(Scale, 19))];  // below 2^120
+    if (Scale == 20) P *= 10;
+    const TUInt128 Q = P >> Shift;
+    if (Q >= High) continue;
+    if (Q < Low) return false;  // not reached: the first guess is never too high
+    uint64_t N = uint64_t(Q);
+    const TUInt128 Rest = P & ((TUInt128(1) << Shift) - 1);
+    const TUInt128 Half = TUInt128(1) << (Shift - 1);
+    if (Rest > Half || (Rest == Half && (N & 1) != 0)) ++N;
+    if (N == High) {
+      N = Low;
+      ++PointPos;
+    }
+    StoreDigits(N, Dec);
+    Dec.PointPos = PointPos;
+    return true;
+  }
+  return false;
+}
+
+TDecimal ToDecimal15(double Value) {
+  TDecimal Dec;
+  if (Value == 0) {
+    std::fill(std::begin(Dec.Digits), std::end(Dec.Digits), '0');
+    return Dec;
+  }
+  Dec.Negative = Value < 0;
+  if (FastDecimal15(std::fabs(Value), Dec)) return Dec;
+  // Very large and very small values: "d.dddddddddddddde[+-]x".
+  char Buffer[64];
+  const auto Result = std::to_chars(Buffer, Buffer + sizeof(Buffer), std::fabs(Value),
+                                    std::chars_format::scientific, SignificantDigits - 1);
+  const char* P = Buffer;
+  int Count = 0;
+  for (; P < Result.ptr && *P != 'e'; ++P) {
+    if (*P != '.' && Count < SignificantDigits) Dec.Digits[Count++] = *P;
+  }
+  int Exponent = 0;
+  if (P < Result.ptr) {
+    ++P;
+    if (P < Result.ptr && *P == '+') ++P;
+    std::from_chars(P, Result.ptr, Exponent);
+  }
+  std::fill(Dec.Digits + Count, Dec.Digits + SignificantDigits, '0');
+  Dec.PointPos = Exponent + 1;
+  return Dec;
 }
 
 // ---------------------------------------------------------------------------
@@ -484,82 +564,99 @@ bool TryStrToInt64(const QString& Text, int64_t& Value) { return TryStrToIntegra
 
 QString FormatFixed(double Value, int Decimals, const TFormatSettings& Settings) {
   if (!std::isfinite(Value)) return QString();
-  Decimals = std::clamp(Decimals, 0, 340);
-  TDecimal Dec = ToDecimal15(Value);
-  // Digits kept in front of the rounding position.
+  constexpr int MaxDecimals = 340;
+  Decimals = std::clamp(Decimals, 0, MaxDecimals);
+  const TDecimal Dec = ToDecimal15(Value);
+  // The digits in front of the rounding position, rounded half away from zero.
   const int Keep = Dec.PointPos + Decimals;
-  std::string Digits;
+  char Digits[SignificantDigits + 1];
+  int Count = 0;
   int PointPos = Dec.PointPos;
-  if (Keep < 0) {
-    Digits.clear();
-  } else if (Keep >= int(Dec.Digits.size())) {
-    Digits = Dec.Digits;
-  } else {
-    Digits = Dec.Digits.substr(0, size_t(Keep));
-    if (Dec.Digits[size_t(Keep)] >= '5') {
-      // Half away from zero: add one unit in the last kept place.
-      int K = int(Digits.size()) - 1;
-      while (K >= 0 && Digits[size_t(K)] == '9') Digits[size_t(K--)] = '0';
+  if (Keep >= SignificantDigits) {
+    Count = SignificantDigits;
+    std::copy(Dec.Digits, Dec.Digits + Count, Digits);
+  } else if (Keep >= 0) {
+    Count = Keep;
+    std::copy(Dec.Digits, Dec.Digits + Count, Digits);
+    if (Dec.Digits[Keep] >= '5') {
+      int K = Count - 1;
+      while (K >= 0 && Digits[K] == '9') Digits[K--] = '0';
       if (K >= 0) {
-        ++Digits[size_t(K)];
+        ++Digits[K];
       } else {
-        Digits.insert(Digits.begin(), '1');
+        // All nines: one digit more in front.
+        std::copy_backward(Digits, Digits + Count, Digits + Count + 1);
+        Digits[0] = '1';
+        ++Count;
         ++PointPos;
       }
     }
   }
-  // Lays the digits out around the point: PointPos digits before it.
-  std::string IntPart;
-  std::string FracPart;
-  for (int Pos = 0; Pos < std::max(PointPos, 1); ++Pos) {
-    const int Index = Pos - (std::max(PointPos, 1) - PointPos);
-    IntPart += (Index >= 0 && Index < int(Digits.size())) ? Digits[size_t(Index)] : '0';
-  }
-  for (int Pos = 0; Pos < Decimals; ++Pos) {
-    const int Index = PointPos + Pos;
-    FracPart += (Index >= 0 && Index < int(Digits.size())) ? Digits[size_t(Index)] : '0';
-  }
-  const bool AllZero = IntPart.find_first_not_of('0') == std::string::npos &&
-                       FracPart.find_first_not_of('0') == std::string::npos;
-  QString Result;
-  if (Dec.Negative && !AllZero) Result += QLatin1Char('-');
-  Result += QString::fromLatin1(IntPart.data(), qsizetype(IntPart.size()));
-  if (Decimals > 0) {
-    Result += DecimalSeparatorOf(Settings);
-    Result += QString::fromLatin1(FracPart.data(), qsizetype(FracPart.size()));
+  // IntLen digits before the point (at least one) and Decimals after it: the kept
+  // digits from Offset on, zeros where they do not reach.
+  const int IntLen = std::max(PointPos, 1);
+  const int Total = IntLen + Decimals;
+  const int Offset = IntLen - PointPos;
+  Count = std::clamp(Total - Offset, 0, Count);
+  const bool AllZero = std::all_of(Digits, Digits + Count, [](char Ch) { return Ch == '0'; });
+  const bool Minus = Dec.Negative && !AllZero;
+  QString Result(qsizetype(Minus) + Total + (Decimals > 0 ? 1 : 0), Qt::Uninitialized);
+  QChar* Out = Result.data();
+  if (Minus) *Out++ = QLatin1Char('-');
+  const QChar Separator = Settings.DecimalSeparator.isNull() ? QLatin1Char('.') : Settings.DecimalSeparator;
+  for (int Pos = 0; Pos < Total; ++Pos) {
+    if (Pos == IntLen) *Out++ = Separator;
+    const int Index = Pos - Offset;
+    *Out++ = QLatin1Char(Index >= 0 && Index < Count ? Digits[Index] : '0');
   }
   return Result;
 }
 
 QString FormatGeneral(double Value, const TFormatSettings& Settings) {
   if (!std::isfinite(Value)) return QString();
-  TDecimal Dec = ToDecimal15(Value);
-  const size_t LastNonZero = Dec.Digits.find_last_not_of('0');
-  if (LastNonZero == std::string::npos) return QStringLiteral("0");
-  const std::string Digits = Dec.Digits.substr(0, LastNonZero + 1);
+  const TDecimal Dec = ToDecimal15(Value);
+  int Len = SignificantDigits;
+  while (Len > 0 && Dec.Digits[Len - 1] == '0') --Len;
+  if (Len == 0) return QStringLiteral("0");
   const int Exponent = Dec.PointPos - 1;  // of the first digit
-  QString Result;
-  if (Dec.Negative) Result += QLatin1Char('-');
-  const QString Sep = DecimalSeparatorOf(Settings);
-  if (Exponent >= -5 && Exponent < 15) {
+  const QChar Sep = Settings.DecimalSeparator.isNull() ? QLatin1Char('.') : Settings.DecimalSeparator;
+  // At most a sign, "0", the separator, 5 zeros and 15 digits, or a sign, 15 digits,
+  // the separator, "E" and an exponent of 4 characters.
+  QChar Text[32];
+  int N = 0;
+  auto Put = [&](const char* From, int Count) {
+    for (int I = 0; I < Count; ++I) Text[N++] = QLatin1Char(From[I]);
+  };
+  auto Zeros = [&](int Count) {
+    for (int I = 0; I < Count; ++I) Text[N++] = QLatin1Char('0');
+  };
+  if (Dec.Negative) Text[N++] = QLatin1Char('-');
+  if (Exponent >= -5 && Exponent < SignificantDigits) {
     if (Dec.PointPos <= 0) {
-      Result += QLatin1Char('0') + Sep + QString(-Dec.PointPos, QLatin1Char('0')) +
-                QString::fromLatin1(Digits.data(), qsizetype(Digits.size()));
-    } else if (Dec.PointPos >= int(Digits.size())) {
-      Result += QString::fromLatin1(Digits.data(), qsizetype(Digits.size())) +
-                QString(Dec.PointPos - int(Digits.size()), QLatin1Char('0'));
+      Text[N++] = QLatin1Char('0');
+      Text[N++] = Sep;
+      Zeros(-Dec.PointPos);
+      Put(Dec.Digits, Len);
+    } else if (Dec.PointPos >= Len) {
+      Put(Dec.Digits, Len);
+      Zeros(Dec.PointPos - Len);
     } else {
-      Result += QString::fromLatin1(Digits.data(), Dec.PointPos) + Sep +
-                QString::fromLatin1(Digits.data() + Dec.PointPos,
-                                    qsizetype(Digits.size()) - Dec.PointPos);
+      Put(Dec.Digits, Dec.PointPos);
+      Text[N++] = Sep;
+      Put(Dec.Digits + Dec.PointPos, Len - Dec.PointPos);
     }
   } else {
-    Result += QLatin1Char(Digits[0]);
-    if (Digits.size() > 1)
-      Result += Sep + QString::fromLatin1(Digits.data() + 1, qsizetype(Digits.size()) - 1);
-    Result += QLatin1Char('E') + QString::number(Exponent);
+    Put(Dec.Digits, 1);
+    if (Len > 1) {
+      Text[N++] = Sep;
+      Put(Dec.Digits + 1, Len - 1);
+    }
+    Text[N++] = QLatin1Char('E');
+    char Exp[8];
+    const auto End = std::to_chars(Exp, Exp + sizeof(Exp), Exponent).ptr;
+    Put(Exp, int(End - Exp));
   }
-  return Result;
+  return QString(Text, N);
 }
 
 int64_t RoundHalfEven(double Value) {

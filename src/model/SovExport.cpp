@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <array>
+#include <cstring>
 #include <exception>
 #include <optional>
 #include <stdexcept>
@@ -47,17 +48,24 @@ class TOutText {
 // A quoted field: the text without blanks and control characters at its ends, every
 // double quote doubled so that a note holding one keeps its row together.
 void AppendCsvField(QString& To, const QString& Text, bool AddComma) {
+  const QChar* Data = Text.constData();
   qsizetype Begin = 0;
   qsizetype End = Text.size();
-  while (Begin < End && Text[Begin].unicode() <= 0x20) ++Begin;
-  while (End > Begin && Text[End - 1].unicode() <= 0x20) --End;
-  To += QChar('"');
+  while (Begin < End && Data[Begin].unicode() <= 0x20) ++Begin;
+  while (End > Begin && Data[End - 1].unicode() <= 0x20) --End;
+  qsizetype Quotes = 0;
+  for (qsizetype i = Begin; i < End; ++i) Quotes += Data[i] == QChar('"');
+  // The field is written in place at the end of To, which has room for it mostly.
+  const qsizetype Start = To.size();
+  To.resize(Start + 2 + (End - Begin) + Quotes + (AddComma ? 1 : 0));
+  QChar* Out = To.data() + Start;
+  *Out++ = QChar('"');
   for (qsizetype i = Begin; i < End; ++i) {
-    if (Text[i] == QChar('"')) To += QChar('"');
-    To += Text[i];
+    if (Data[i] == QChar('"')) *Out++ = QChar('"');
+    *Out++ = Data[i];
   }
-  To += QChar('"');
-  if (AddComma) To += QChar(',');
+  *Out++ = QChar('"');
+  if (AddComma) *Out = QChar(',');
 }
 
 }  // namespace
@@ -155,45 +163,68 @@ bool TSovSchedule::ExportCsv(const QString& FileName, QString& ErrMsg) const {
 
 namespace {
 
-void AppendJsonEscaped(QString& To, const QString& Text) {
+// The escape of a character that JSON text does not take as it is: two characters
+// ("\\n"), six for the other control characters ("\\u001f"), none for the rest.
+int JsonEscapeLength(char16_t Ch) {
+  if (Ch >= 0x20) return Ch == '\\' || Ch == '/' || Ch == '"' ? 2 : 0;
+  switch (Ch) {
+    case '\b':
+    case '\f':
+    case '\n':
+    case '\r':
+    case '\t':
+      return 2;
+    default:
+      return 6;
+  }
+}
+
+qsizetype JsonEscapedSize(const QString& Text) {
+  qsizetype Size = Text.size();
   for (QChar Ch : Text) {
-    switch (Ch.unicode()) {
-      case '\\':
-        To += QLatin1String("\\\\");
+    const int Escape = JsonEscapeLength(Ch.unicode());
+    if (Escape > 0) Size += Escape - 1;
+  }
+  return Size;
+}
+
+// Writes Text escaped at Out, which has room for JsonEscapedSize(Text) characters;
+// returns the end.
+QChar* WriteJsonEscaped(QChar* Out, const QString& Text) {
+  for (QChar Ch : Text) {
+    const char16_t C = Ch.unicode();
+    switch (JsonEscapeLength(C)) {
+      case 0:
+        *Out++ = Ch;
         break;
-      case '/':
-        To += QLatin1String("\\/");
-        break;
-      case '"':
-        To += QLatin1String("\\\"");
-        break;
-      case '\b':
-        To += QLatin1String("\\b");
-        break;
-      case '\f':
-        To += QLatin1String("\\f");
-        break;
-      case '\n':
-        To += QLatin1String("\\n");
-        break;
-      case '\r':
-        To += QLatin1String("\\r");
-        break;
-      case '\t':
-        To += QLatin1String("\\t");
-        break;
-      default:
-        if (Ch.unicode() < 0x20) {
-          static const char Hex[] = "0123456789abcdef";
-          To += QLatin1String("\\u00");
-          To += QChar(Hex[Ch.unicode() >> 4]);
-          To += QChar(Hex[Ch.unicode() & 15]);
-        } else {
-          To += Ch;
+      case 2: {
+        char Second;
+        switch (C) {
+          case '\b': Second = 'b'; break;
+          case '\f': Second = 'f'; break;
+          case '\n': Second = 'n'; break;
+          case '\r': Second = 'r'; break;
+          case '\t': Second = 't'; break;
+          default: Second = char(C); break;  // \\, / and "
         }
+        *Out++ = QLatin1Char('\\');
+        *Out++ = QLatin1Char(Second);
         break;
+      }
+      default: {
+        static const char Hex[] = "0123456789abcdef";
+        for (char Part : {'\\', 'u', '0', '0', Hex[C >> 4], Hex[C & 15]}) *Out++ = QLatin1Char(Part);
+        break;
+      }
     }
   }
+  return Out;
+}
+
+void AppendJsonEscaped(QString& To, const QString& Text) {
+  const qsizetype Start = To.size();
+  To.resize(Start + JsonEscapedSize(Text));
+  WriteJsonEscaped(To.data() + Start, Text);
 }
 
 }  // namespace
@@ -242,16 +273,27 @@ class TJsonWriter {
     FOut() += IsArray ? QChar(']') : QChar('}');
   }
 
-  // One key with a string value; nothing at all for an empty value.
+  // One key with a string value; nothing at all for an empty value. Written in one
+  // piece: the separator, the indentation, "Name" : "Value".
   void Pair(const char* Name, const QString& Value) {
     if (Value.isEmpty()) return;
-    Separate();
-    Indent();
-    FOut() += QChar('"');
-    FOut() += QLatin1String(Name);
-    FOut() += QLatin1String("\" : \"");
-    AppendJsonEscaped(FOut(), Value);
-    FOut() += QChar('"');
+    const bool Comma = FCount[std::size_t(FLevel)] > 0;
+    const qsizetype NameSize = qsizetype(std::strlen(Name));
+    const qsizetype IndentSize = FPretty ? (FLevel - 1) * 2 : 0;
+    QString& To = FOut();
+    const qsizetype Start = To.size();
+    To.resize(Start + (Comma ? (FPretty ? 3 : 1) : 0) + IndentSize + NameSize + 7 + JsonEscapedSize(Value));
+    QChar* Out = To.data() + Start;
+    auto Put = [&Out](const char* Text, qsizetype Size) {
+      for (qsizetype i = 0; i < Size; ++i) *Out++ = QLatin1Char(Text[i]);
+    };
+    if (Comma) Put(",\r\n", FPretty ? 3 : 1);
+    Put(Blanks, IndentSize);
+    Put("\"", 1);
+    Put(Name, NameSize);
+    Put("\" : \"", 5);
+    Out = WriteJsonEscaped(Out, Value);
+    *Out = QLatin1Char('"');
     ++FCount[std::size_t(FLevel)];
     FOut.FlushIfFull();
   }

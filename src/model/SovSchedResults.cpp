@@ -83,11 +83,13 @@ QString TSovSchedule::NumericDate(const QDate& Date, bool Dashes) {
     for (int i = Count - 1; i >= 0; --i) Text[n + i] = QChar(u'0' + Value % 10), Value /= 10;
     n += Count;
   };
-  Digits(Date.year(), 4);
+  int Year = 0, Month = 0, Day = 0;
+  Date.getDate(&Year, &Month, &Day);
+  Digits(Year, 4);
   if (Dashes) Text[n++] = QChar('-');
-  Digits(Date.month(), 2);
+  Digits(Month, 2);
   if (Dashes) Text[n++] = QChar('-');
-  Digits(Date.day(), 2);
+  Digits(Day, 2);
   return QString(Text, n);
 }
 

@@ -28,6 +28,7 @@ TEventDlg::TEventDlg(QWidget* Owner, int EventCode, const QString& Caption,
       FFieldData(FieldData) {
   setWindowTitle(Caption);
   setModal(true);
+  SetHelpContext(this, HelpContext::Editors);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
   DateLbl = new QLabel(DateCaption, this);
@@ -69,6 +70,7 @@ void TEventDlg::AddValueRow(QLabel* Label, QWidget* Control, QLabel* Units, QLab
   if (Units != nullptr) FGrid->addWidget(Units, FNextRow, 2);
   if (Extra != nullptr) FGrid->addWidget(Extra, FNextRow, 3);
   Label->setBuddy(Control);
+  FTabChain.push_back(Control);
   ++FNextRow;
 }
 
@@ -91,6 +93,15 @@ void TEventDlg::FinishLayout() {
   Main->addSpacing(8);
   Main->addLayout(Buttons);
   Main->setSizeConstraint(QLayout::SetFixedSize);
+
+  // Tab goes down the values, then the notes and the buttons; the first value starts
+  // with the focus.
+  FTabChain.push_back(NotesEdit);
+  FTabChain.push_back(OKButton);
+  FTabChain.push_back(CancelButton);
+  FTabChain.push_back(DeleteButton);
+  for (size_t I = 1; I < FTabChain.size(); ++I) setTabOrder(FTabChain[I - 1], FTabChain[I]);
+  FTabChain.front()->setFocus();
 }
 
 QString TEventDlg::Units(int Kind) const { return TSovFile::UnitsLabel(Kind, FIsMetric); }

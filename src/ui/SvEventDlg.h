@@ -10,6 +10,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <vector>
+
 class QComboBox;
 class QGridLayout;
 class QLabel;
@@ -95,4 +97,5 @@ class TEventDlg : public QDialog {
  private:
   QGridLayout* FGrid = nullptr;
   int FNextRow = 1;
+  std::vector<QWidget*> FTabChain;  // value controls in order, then notes and buttons
 };

@@ -27,11 +27,10 @@ TFertAppDlg::TFertAppDlg(QWidget* Owner, int Day, const QDate& StartDate, bool I
   FertCombo->addItem(QString());
   for (int Row = 1; Row <= Lookup.FertilizerCount(); ++Row) {
     const TFertilizerRec& Fert = Lookup.Fertilizer(Row);
+    // One pass over the pattern: a "%" in the description stays as it is.
     FertCombo->addItem(QStringLiteral("%1 (%2-%3-%4)")
-                           .arg(Fert.Description)
-                           .arg(Fert.N)
-                           .arg(Fert.P2O5)
-                           .arg(Fert.K2O));
+                           .arg(Fert.Description, QString::number(Fert.N), QString::number(Fert.P2O5),
+                                QString::number(Fert.K2O)));
   }
 
   RateLbl = new QLabel(QStringLiteral("Application Rate"), this);

@@ -52,22 +52,14 @@ TImportWebDlg::~TImportWebDlg() {
   for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
 }
 
-void TImportWebDlg::SetSources(const QStringList& Names, const QStringList& Descriptions, const QString& Selected,
-                               bool MetosEnabled, bool ForecastEnabled) {
+void TImportWebDlg::SetSources(const QStringList& Names, const QStringList& Descriptions, const QString& Selected) {
   FNames = Names;
   SourceListBox->clear();
   for (qsizetype I = 0; I < Names.size(); ++I) {
     SourceListBox->addItem(I < Descriptions.size() ? Descriptions[I] : Names[I]);
   }
-  const auto AddService = [this](const char* Caption, bool Enabled) {
-    auto* Item = new QListWidgetItem(QLatin1String(Caption), SourceListBox);
-    if (!Enabled) {
-      Item->setFlags(Item->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
-      Item->setToolTip(QStringLiteral("Not available yet."));
-    }
-  };
-  AddService(MetosCaption, MetosEnabled);
-  AddService(ForecastCaption, ForecastEnabled);
+  SourceListBox->addItem(QLatin1String(MetosCaption));
+  SourceListBox->addItem(QLatin1String(ForecastCaption));
   for (qsizetype I = 0; I < Names.size(); ++I) {
     if (!Selected.isEmpty() && Names[I].compare(Selected, Qt::CaseInsensitive) == 0) {
       SourceListBox->setCurrentRow(int(I));
@@ -78,7 +70,7 @@ void TImportWebDlg::SetSources(const QStringList& Names, const QStringList& Desc
 
 int TImportWebDlg::SelectedIndex() const {
   const QListWidgetItem* Item = SourceListBox->currentItem();
-  if (!Item || !Item->isSelected() || !(Item->flags() & Qt::ItemIsEnabled)) return -1;
+  if (!Item || !Item->isSelected()) return -1;
   return SourceListBox->row(Item);
 }
 

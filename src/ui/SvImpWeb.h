@@ -20,10 +20,8 @@ class TImportWebDlg : public QDialog {
 
   // Lists the lookup sources' descriptions (Names are their identifiers, in the same
   // order), then the two services; the source named Selected (compared without regard
-  // to case) is preselected. A service whose Enabled flag is false is listed but cannot
-  // be chosen.
-  void SetSources(const QStringList& Names, const QStringList& Descriptions, const QString& Selected,
-                  bool MetosEnabled, bool ForecastEnabled);
+  // to case) is preselected.
+  void SetSources(const QStringList& Names, const QStringList& Descriptions, const QString& Selected);
 
   // The chosen entry: 0-based index of a lookup source, or one of the two below; -1
   // when nothing is selected.

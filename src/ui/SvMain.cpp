@@ -1,14 +1,21 @@
 #include "SvMain.h"
 
+#include "ImpMetos.h"
+#include "ImpNDFD.h"
+#include "ImpSDM.h"
 #include "ImpWeathInterp.h"
 #include "Reopen.h"
 #include "ShlUtil.h"
 #include "SovCalendar.h"
 #include "SovImpWeath.h"
+#include "SovMisc.h"
 #include "SvAbout.h"
 #include "SvFertApp.h"
 #include "SvImpClip.h"
+#include "SvImpSoil.h"
 #include "SvImpStation.h"
+#include "SvImpUser.h"
+#include "SvImpSurv.h"
 #include "SvImpWeb.h"
 #include "SvImpWth.h"
 #include "SvManureApp.h"
@@ -16,6 +23,7 @@
 #include "SvOption.h"
 #include "SvPrev.h"
 #include "SvResidue.h"
+#include "SvViewSoil.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,6 +37,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -38,6 +47,7 @@
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolTip>
@@ -179,9 +189,59 @@ QString DefaultImportFileDialog(QWidget* Parent, bool /*ForSave*/, const QString
   return Dialog.selectedFiles().constFirst();
 }
 
+// The weather grid's cell editor hands every keystroke to its cell at once, so that the
+// grid always holds what is typed: a command started by a shortcut or by closing the
+// window, which leaves the editor open, still sees (and saves) the value being typed.
+// Escape puts back the text the cell had when the editing began.
+class TLiveCellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QWidget* createEditor(QWidget* Parent, const QStyleOptionViewItem& Option, const QModelIndex& Index) const override {
+    QWidget* Editor = QStyledItemDelegate::createEditor(Parent, Option, Index);
+    if (auto* Edit = qobject_cast<QLineEdit*>(Editor)) {
+      auto* Self = const_cast<TLiveCellDelegate*>(this);
+      QObject::connect(Edit, &QLineEdit::textEdited, Self, [Self, Edit] { emit Self->commitData(Edit); });
+    }
+    return Editor;
+  }
+  // The cell's own keystrokes come back here: the editor keeps its cursor. A text put
+  // into the cell from elsewhere replaces the editor's.
+  void setEditorData(QWidget* Editor, const QModelIndex& Index) const override {
+    auto* Edit = qobject_cast<QLineEdit*>(Editor);
+    if (!Edit) {
+      QStyledItemDelegate::setEditorData(Editor, Index);
+      return;
+    }
+    const QString Text = Index.data(Qt::EditRole).toString();
+    if (!Edit->property(OriginalText).isValid() || Edit->text() != Text) {
+      Edit->setText(Text);
+      Edit->setProperty(OriginalText, Text);
+    }
+  }
+
+ protected:
+  bool eventFilter(QObject* Object, QEvent* Event) override {
+    if (Event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Escape) {
+      if (auto* Edit = qobject_cast<QLineEdit*>(Object)) {
+        Edit->setText(Edit->property(OriginalText).toString());
+        emit commitData(Edit);
+      }
+    }
+    return QStyledItemDelegate::eventFilter(Object, Event);
+  }
+
+ private:
+  static constexpr const char* OriginalText = "furrowOriginalText";
+};
+
 // First lines of the import commands' error boxes.
 const QString WeatherImportFailed = QStringLiteral("Can't import weather data.");
 const QString WebImportFailed = QStringLiteral("Can't import Web data.");
+const QString SoilImportFailed = QStringLiteral("Can't import soil data.");
+const QString ForecastImportFailed = QStringLiteral("Can't import forecast weather data.");
+const QString ServiceImportFailed = QStringLiteral("Can't import Web service data.");
+
+constexpr int ForecastDays = 5;
 
 }  // namespace
 
@@ -391,9 +451,10 @@ QWidget* TMainForm::CreateFieldPage() {
   AddEdit(0, Row++, SovCol::ProjectedYield, "YieldEdit", "YieldLbl", QStringLiteral("Projected Yield"), 7, NumberWidth,
           QStringLiteral("Enter the yield you expect to achieve (optional)."), FYieldUnitsLbl);
   FRootingDepthUnitsLbl = MakeUnits("RootingDepthUnitsLbl", QString());
-  AddEdit(0, Row++, SovCol::RootingDepth, "RootingDepthEdit", "RootingDepthLbl", QStringLiteral("Rooting Depth"), 7,
-          NumberWidth, QStringLiteral("Enter the depth that plant roots penetrate and take up water."),
-          FRootingDepthUnitsLbl);
+  FRootingDepthEdit = AddEdit(0, Row++, SovCol::RootingDepth, "RootingDepthEdit", "RootingDepthLbl",
+                              QStringLiteral("Rooting Depth"), 7, NumberWidth,
+                              QStringLiteral("Enter the depth that plant roots penetrate and take up water."),
+                              FRootingDepthUnitsLbl);
   AddEdit(0, Row++, SovCol::MinimumMoisture, "MinMoisEdit", "MinMoisLbl", QStringLiteral("Minimum Moisture"), 3,
           NumberWidth,
           QStringLiteral("Enter the soil profile's moisture content at which irrigation should begin (default=60)."),
@@ -403,27 +464,29 @@ QWidget* TMainForm::CreateFieldPage() {
 
   // Right half: the soil and the schedule.
   Row = 0;
-  AddEdit(1, Row, SovCol::SurveySymbol, "SurveyEdit", "SurveyLbl", QStringLiteral("Soil Survey Symbol"), 5, NumberWidth,
-          QStringLiteral("Enter the soil survey symbol."), nullptr);
+  FSurveyEdit = AddEdit(1, Row, SovCol::SurveySymbol, "SurveyEdit", "SurveyLbl", QStringLiteral("Soil Survey Symbol"),
+                        5, NumberWidth, QStringLiteral("Enter the soil survey symbol."), nullptr);
   {
     QPushButton* ImportSoil = AddButton("ImportSoilBtn", QStringLiteral("Import Soil"),
-                                        QStringLiteral("Import soil data from Soil Data Mart Web service.") + NotAvailable);
-    ImportSoil->setEnabled(false);
+                                        QStringLiteral("Import soil data from Soil Data Mart Web service."));
     UnitsAndButton(1, Row++, nullptr, ImportSoil);
+    connect(ImportSoil, &QPushButton::clicked, this, &TMainForm::ImportSoilBtnClick);
   }
-  AddEdit(1, Row++, SovCol::MapUnitSymbol, "MapUnitEdit", "MapUnitLbl", QStringLiteral("Soil Map Unit Symbol"), 6,
-          NumberWidth, QStringLiteral("Enter the soil map unit symbol."), nullptr);
-  AddEdit(1, Row++, SovCol::ComponentName, "CompNameEdit", "CompNameLbl", QStringLiteral("Soil Component Name"), 60, 0,
-          QStringLiteral("Enter the soil component name."), nullptr);
+  FMapUnitEdit = AddEdit(1, Row++, SovCol::MapUnitSymbol, "MapUnitEdit", "MapUnitLbl",
+                         QStringLiteral("Soil Map Unit Symbol"), 6, NumberWidth,
+                         QStringLiteral("Enter the soil map unit symbol."), nullptr);
+  FCompNameEdit = AddEdit(1, Row++, SovCol::ComponentName, "CompNameEdit", "CompNameLbl",
+                          QStringLiteral("Soil Component Name"), 60, 0, QStringLiteral("Enter the soil component name."),
+                          nullptr);
   FWaterCapacityUnitsLbl = MakeUnits("WaterCapacityUnitsLbl", QString());
-  AddEdit(1, Row, SovCol::WaterHoldingCapacity, "WaterCapacityEdit", "WaterCapacityLbl",
-          QStringLiteral("Water Holding Capacity"), 7, NumberWidth,
-          QStringLiteral("Enter the soil profile's water holding capacity."), nullptr);
+  FWaterCapacityEdit = AddEdit(1, Row, SovCol::WaterHoldingCapacity, "WaterCapacityEdit", "WaterCapacityLbl",
+                               QStringLiteral("Water Holding Capacity"), 7, NumberWidth,
+                               QStringLiteral("Enter the soil profile's water holding capacity."), nullptr);
   {
     QPushButton* ViewSoil =
-        AddButton("ViewSoilBtn", QStringLiteral("View Soil"), QStringLiteral("View soil's horizon data.") + NotAvailable);
-    ViewSoil->setEnabled(false);
+        AddButton("ViewSoilBtn", QStringLiteral("View Soil"), QStringLiteral("View soil's horizon data."));
     UnitsAndButton(1, Row++, FWaterCapacityUnitsLbl, ViewSoil);
+    connect(ViewSoil, &QPushButton::clicked, this, &TMainForm::ViewSoilBtnClick);
   }
   AddEdit(1, Row++, SovCol::OrganicMatter, "OrganicMatterEdit", "OrganicMatterLbl", QStringLiteral("Organic Matter"), 7,
           NumberWidth, QStringLiteral("Enter the soil's organic matter (default=soil survey surface horizon OM)."),
@@ -481,8 +544,10 @@ QWidget* TMainForm::CreateWeatherPage() {
   FWeatherGrid->setEditTriggers(QAbstractItemView::AllEditTriggers);
   FWeatherGrid->setTabKeyNavigation(true);
   FWeatherGrid->setWordWrap(false);
+  FWeatherGrid->setItemDelegate(new TLiveCellDelegate(FWeatherGrid));
   FWeatherGrid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   FWeatherGrid->horizontalHeader()->setHighlightSections(false);
+  FWeatherGrid->horizontalHeader()->setStretchLastSection(true);  // notes reach the scroll bar
   FWeatherGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   FWeatherGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   // A header click makes that column current instead of selecting it (see eventFilter).
@@ -1247,11 +1312,12 @@ void TMainForm::FocusGridCell(int Day, int Col) {
   FWeatherGrid->setFocus();
   if (Day < 1 || Day > MaxDays) return;
   const int Column = Col >= WthCol::FirstEditable ? Col : std::max(FWeatherGrid->currentColumn(), int(WthCol::FirstEditable));
-  FWeatherGrid->setCurrentCell(Day - 1, Column);
-  // The row goes to the top unless it is already in sight.
+  // The row goes to the top unless it is already in sight (asked before the cell is made
+  // current, which would scroll it into sight at the bottom).
   QTableWidgetItem* Item = FWeatherGrid->item(Day - 1, Column);
-  const QRect Rect = FWeatherGrid->visualItemRect(Item);
-  if (!FWeatherGrid->viewport()->rect().contains(Rect)) FWeatherGrid->scrollToItem(Item, QAbstractItemView::PositionAtTop);
+  const bool InSight = FWeatherGrid->viewport()->rect().contains(FWeatherGrid->visualItemRect(Item));
+  FWeatherGrid->setCurrentCell(Day - 1, Column);
+  if (!InSight) FWeatherGrid->scrollToItem(Item, QAbstractItemView::PositionAtTop);
 }
 
 // ===========================================================================
@@ -1481,6 +1547,12 @@ bool TMainForm::ImportStartDate(const QString& FirstLine, QDate& Start) {
   return false;
 }
 
+void TMainForm::ImportValueError(const QString& FirstLine, int Col, const QString& Msg) {
+  ImportError(FirstLine, Msg);
+  FDataNotebook->setCurrentWidget(FFieldPage);
+  if (QWidget* Control = ControlOf(Col)) Control->setFocus();
+}
+
 void TMainForm::SetWeatherSource(const QString& Source, const QString& Station) {
   if (!FFieldData) return;
   // These values have no control: only Modified tells that they changed.
@@ -1568,11 +1640,17 @@ void TMainForm::ImportWebData() {
     Names << FLookup->WeatherSource(Row).Name;
     Descriptions << FLookup->WeatherSource(Row).Description;
   }
-  // The weather-station service and the forecast are listed but not offered yet.
-  Dialog.SetSources(Names, Descriptions, FFieldData->GetCell(0, SovCol::WeatherSource), false, false);
+  Dialog.SetSources(Names, Descriptions, FFieldData->GetCell(0, SovCol::WeatherSource));
   if (ExecDialog(Dialog) != QDialog::Accepted) return;
+  const int Index = Dialog.SelectedIndex();
   const QString Source = Dialog.SelectedSource();
-  if (!Source.isEmpty()) ImportWeatherFromWeb(Source);
+  if (Index == Dialog.MetosIndex()) {
+    ImportMetosData();
+  } else if (Index == Dialog.ForecastIndex()) {
+    ImportForecast();
+  } else if (!Source.isEmpty()) {
+    ImportWeatherFromWeb(Source);
+  }
 }
 
 void TMainForm::ImportWeatherFromWeb(const QString& SourceID) {
@@ -1676,6 +1754,121 @@ void TMainForm::ImportWeatherFromWeb(const QString& SourceID) {
   if (DoImportWeatherDlg(Weather, QStringLiteral("[Web Data]"), Start)) SetWeatherSource(SourceID, StationText);
 }
 
+void TMainForm::ImportMetosData() {
+  if (!FFieldData) return;
+  QDate Start;
+  if (!ImportStartDate(ServiceImportFailed, Start)) return;
+  // The account lives only for this command.
+  QString User, Password, Msg;
+  TImportUserDlg Login(this);
+  TImportedMetosStations Stations;
+  Stations.ServiceAddress = ServiceAddresses.Metos;
+  Stations.TransportOptions = ServiceOptions;
+  for (;;) {
+    if (ExecDialog(Login) != QDialog::Accepted) return;
+    User = Login.UserName();
+    Password = Login.Password();
+    bool Listed = false;
+    {
+      TBusyCursor Busy;
+      Listed = Stations.GetMetosStations(User, Password, Msg);
+    }
+    if (Listed) break;
+    ImportError(ServiceImportFailed, Msg);
+  }
+
+  const bool Metric = FMetricCheckBox->isChecked();
+  const bool IsUS = FFieldData->IsUSLocation(std::max(FLocationCombo->currentIndex(), 0));
+  double Value = 0;
+  const bool HasPosition =
+      TSovFile::IsValidNumber(FLatitudeEdit->text(), SovCol::Latitude, Metric, IsUS, FEnv.UserFormat, 0, Value) &&
+      TSovFile::IsValidNumber(FLongitudeEdit->text(), SovCol::Longitude, Metric, IsUS, FEnv.UserFormat, 0, Value);
+  TImportStationDlg Picker(this, FEnv.UserFormat);
+  Picker.FieldLatitude = FLatitudeEdit->text();
+  Picker.FieldLongitude = FLongitudeEdit->text();
+  QStringList Displays, IDs;
+  for (int I = 0; I < Stations.Count(); ++I) {
+    IDs << Stations.Names(I);
+    Displays << Stations.ValueFromIndex(I);
+  }
+  Picker.SetPlainStations(Displays, IDs);
+  Picker.ViewMapBtn->setEnabled(HasPosition);
+  if (ExecDialog(Picker) != QDialog::Accepted) return;
+  const QString StationID = Picker.SelectedStationID();
+  const QString StationText = Picker.SelectedStationName();
+
+  TImportedMetosWeather Weather;
+  Weather.ServiceAddress = ServiceAddresses.Metos;
+  Weather.TransportOptions = ServiceOptions;
+  bool Imported = false;
+  {
+    TBusyCursor Busy;
+    Imported = Weather.GetMetosWeather(User, Password, StationID, Start, Start.addDays(MaxDays - 1), Msg);
+  }
+  if (!Imported) {
+    ImportError(ServiceImportFailed, Msg);
+    return;
+  }
+  Weather.StationName = StationText;
+  if (DoImportWeatherDlg(Weather, QStringLiteral("[Web Service Data]"), Start)) SetWeatherSource(QString(), QString());
+}
+
+void TMainForm::ImportForecast() {
+  if (!FFieldData || !FLookup) return;
+  const int Location = std::max(FLocationCombo->currentIndex(), 0);
+  if (!FFieldData->IsUSLocation(Location)) {
+    ImportError(ForecastImportFailed, QStringLiteral("No forecast data available for selected location."));
+    return;
+  }
+  QDate Start;
+  if (!ImportStartDate(ForecastImportFailed, Start)) return;
+  const QDate Today = QDate::currentDate();
+  if (Today < Start || Today > Start.addDays(MaxDays - 1)) {
+    ImportError(ForecastImportFailed, QStringLiteral("The forecast dates are outside your schedule."));
+    return;
+  }
+  const bool Metric = FMetricCheckBox->isChecked();
+  // The service takes the position with "." whatever the user's decimal separator.
+  QString PositionText[2];
+  for (int Col : {SovCol::Latitude, SovCol::Longitude}) {
+    const QString Text = CleanText(Col == SovCol::Latitude ? FLatitudeEdit->text() : FLongitudeEdit->text());
+    double Value = 0;
+    if (!TSovFile::IsValidNumber(Text, Col, Metric, true, FEnv.UserFormat, 0, Value)) {
+      ImportValueError(ForecastImportFailed, Col, LabelCaption(Col) + QStringLiteral(" is missing or invalid."));
+      return;
+    }
+    PositionText[Col == SovCol::Latitude ? 0 : 1] = FFieldData->UserToFileNumber(Text);
+  }
+  if (Message(TMsgDlgType::Confirmation,
+              QStringLiteral("\nThis feature will retrieve the forecasted temperatures for the next ") +
+                  QString::number(ForecastDays) + QStringLiteral(" days.\n\n") +
+                  QStringLiteral("Are you ready to proceed?\n"),
+              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) != QMessageBox::Yes)
+    return;
+
+  TImportedNdfd Forecast;
+  Forecast.ServiceAddress = ServiceAddresses.Forecast;
+  Forecast.TransportOptions = ServiceOptions;
+  QString Msg;
+  if (!Forecast.GetForecast(PositionText[0], PositionText[1], ForecastDays, Metric, Msg)) {
+    ImportError(ForecastImportFailed, Msg);
+    return;
+  }
+  for (int I = 0; I < Forecast.Count(); ++I) {
+    QDate Date;
+    if (!Forecast.TryGetDayDate(I, Date)) continue;
+    const qint64 Day = Start.daysTo(Date) + 1;
+    if (Day < 1 || Day > MaxDays) continue;
+    // Temperatures as delivered, with the user's decimal separator.
+    SetGridText(int(Day), WthCol::High, FFieldData->FileToUserNumber(Forecast.GetDayField(I, dfMaxTemp)));
+    SetGridText(int(Day), WthCol::Low, FFieldData->FileToUserNumber(Forecast.GetDayField(I, dfMinTemp)));
+    if (CleanText(GridText(int(Day), WthCol::Notes)).isEmpty()) {
+      SetGridText(int(Day), WthCol::Notes, QStringLiteral("Forecast"));
+    }
+    SetCurrentDay(int(Day));
+  }
+}
+
 bool TMainForm::DoImportWeatherDlg(TImportedWeather& Weather, const QString& SourceText, const QDate& StartDate) {
   const bool FieldMetric = FMetricCheckBox->isChecked();
   TImportWeatherDlg Dialog(this);
@@ -1689,6 +1882,165 @@ bool TMainForm::DoImportWeatherDlg(TImportedWeather& Weather, const QString& Sou
     return false;
   }
   return true;
+}
+
+// ===========================================================================
+// Soil
+// ===========================================================================
+
+void TMainForm::ImportSoilBtnClick() {
+  EraseStatusBarHint();
+  ImportSoil();
+  DisplayStatusBarFocusHint();
+}
+
+void TMainForm::ImportSoil() {
+  if (!FFieldData || !FLookup) return;
+  const int Location = std::max(FLocationCombo->currentIndex(), 0);
+  if (Location <= 0 || Location > FLookup->LocationCount()) {
+    ImportValueError(SoilImportFailed, SovCol::Location,
+                     QStringLiteral("No ") + LabelCaption(SovCol::Location) + QStringLiteral(" selected."));
+    return;
+  }
+  if (!FFieldData->IsUSLocation(Location)) {
+    ImportValueError(SoilImportFailed, SovCol::Location,
+                     QStringLiteral("No soil survey data available for selected location."));
+    return;
+  }
+  const bool Metric = FMetricCheckBox->isChecked();
+  double RootingDepth = 0;
+  if (!TSovFile::IsValidNumber(FRootingDepthEdit->text(), SovCol::RootingDepth, Metric, true, FEnv.UserFormat, 0,
+                               RootingDepth)) {
+    ImportValueError(SoilImportFailed, SovCol::RootingDepth,
+                     LabelCaption(SovCol::RootingDepth) + QStringLiteral(" is missing or invalid."));
+    return;
+  }
+  QString Msg;
+  bool Ok = false;
+
+  // Step 1: the survey areas of the location's state.
+  TImportedSdmSurveys Surveys;
+  Surveys.ServiceAddress = ServiceAddresses.Soil;
+  Surveys.TransportOptions = ServiceOptions;
+  {
+    TBusyCursor Busy;
+    Ok = Surveys.GetSurveys(FLookup->Location(Location).StateAbbr, Msg);
+  }
+  if (!Ok || Surveys.Count() == 0) {
+    ImportError(SoilImportFailed, Ok ? QStringLiteral("No soil survey data available for selected location.") : Msg);
+    return;
+  }
+  Surveys.SortByName();
+  QStringList Entries;
+  int Selected = -1;
+  const QString HeldSurvey = CleanText(FSurveyEdit->text());
+  for (int I = 0; I < Surveys.Count(); ++I) {
+    Entries << Surveys.GetAreaName(I) + QStringLiteral(" (") + Surveys.GetAreaSymbol(I) + QStringLiteral(")");
+    if (Selected < 0 && Surveys.GetAreaSymbol(I) == HeldSurvey) Selected = I;
+  }
+  QString AreaName, AreaSymbol;
+  {
+    TImportSurveyDlg Dialog(this);
+    Dialog.setWindowTitle(Dialog.windowTitle() + QStringLiteral(" - Step 1 of 2"));
+    Dialog.SetEntries(Entries, Selected);
+    if (ExecDialog(Dialog) != QDialog::Accepted || Dialog.SelectedIndex() < 0) return;
+    AreaName = Surveys.GetAreaName(Dialog.SelectedIndex());
+    AreaSymbol = Surveys.GetAreaSymbol(Dialog.SelectedIndex());
+  }
+
+  // Step 2: the map units and major components of the chosen area.
+  TImportedSdmSoils Soils;
+  Soils.ServiceAddress = ServiceAddresses.Soil;
+  Soils.TransportOptions = ServiceOptions;
+  {
+    TBusyCursor Busy;
+    Ok = Soils.GetMapUnits(AreaSymbol, Msg);
+  }
+  if (!Ok || Soils.Count() == 0) {
+    ImportError(SoilImportFailed,
+                Ok ? QStringLiteral("No soil map unit data available for selected soil survey.") : Msg);
+    return;
+  }
+  Soils.SortByName();
+  Entries.clear();
+  Selected = -1;
+  const QString HeldSoil = CleanText(FCompNameEdit->text()) + QStringLiteral(" (") + CleanText(FMapUnitEdit->text()) +
+                           QStringLiteral(")");
+  for (int I = 0; I < Soils.Count(); ++I) {
+    Entries << Soils.GetComponentName(I) + QStringLiteral(" (") + Soils.GetMapUnitSymbol(I) + QStringLiteral(")");
+    if (Selected < 0 && Entries.back() == HeldSoil) Selected = I;
+  }
+  QString Component, MapUnit;
+  {
+    TImportSoilDlg Dialog(this);
+    Dialog.setWindowTitle(Dialog.windowTitle() + QStringLiteral(" - Step 2 of 2"));
+    Dialog.ListBoxLbl->setText(Dialog.ListBoxLbl->text() + QStringLiteral("\n") + AreaName + QStringLiteral(" (") +
+                               AreaSymbol + QStringLiteral(")."));
+    Dialog.SetEntries(Entries, Selected);
+    if (ExecDialog(Dialog) != QDialog::Accepted || Dialog.SelectedIndex() < 0) return;
+    Component = Soils.GetComponentName(Dialog.SelectedIndex());
+    MapUnit = Soils.GetMapUnitSymbol(Dialog.SelectedIndex());
+  }
+
+  // Step 3: the horizons of the chosen component.
+  TImportedSdmHorizons Horizons;
+  Horizons.ServiceAddress = ServiceAddresses.Soil;
+  Horizons.TransportOptions = ServiceOptions;
+  {
+    TBusyCursor Busy;
+    Ok = Horizons.GetHorizons(AreaSymbol, MapUnit, Component, Msg);
+  }
+  if (!Ok) {
+    ImportError(SoilImportFailed, Msg);
+    return;
+  }
+  // A component without horizon depths (water, a map unit without a major component)
+  // would only empty the field's horizons.
+  bool AnyDepth = false;
+  for (int I = 1; I <= Horizons.Count() && !AnyDepth; ++I) AnyDepth = !Horizons.Value(I, sdmHzdepb).isEmpty();
+  if (!AnyDepth) {
+    ImportError(SoilImportFailed, QStringLiteral("No soil horizon data available for selected soil component."));
+    return;
+  }
+
+  SetEditText(FSurveyEdit, FSurveyEdit->property("designedMaxLength").toInt(), AreaSymbol);
+  SetEditText(FMapUnitEdit, FMapUnitEdit->property("designedMaxLength").toInt(), MapUnit);
+  SetEditText(FCompNameEdit, FCompNameEdit->property("designedMaxLength").toInt(), Component);
+  FModified = true;
+  QStringList Warnings;
+  ImportSdmHorizons(*FFieldData, Horizons, &Warnings);
+  double Capacity = 0;
+  if (FFieldData->CalcWaterHoldingCapacity(Metric, RootingDepth, Capacity, Msg)) {
+    SetEditText(FWaterCapacityEdit, FWaterCapacityEdit->property("designedMaxLength").toInt(),
+                FormatFixed(Capacity, 2, FEnv.UserFormat));
+  } else {
+    Warnings.prepend(QStringLiteral("Unable to calculate ") + LabelCaption(SovCol::WaterHoldingCapacity) +
+                     QStringLiteral(":\n\n") + Msg);
+  }
+  // The horizons are imported; what could not be worked out is told, not refused.
+  if (!Warnings.isEmpty()) {
+    Message(TMsgDlgType::Warning, QStringLiteral("\n") + Warnings.join(QStringLiteral("\n")) + QStringLiteral("\n"));
+  }
+}
+
+void TMainForm::ViewSoilBtnClick() {
+  EraseStatusBarHint();
+  if (FFieldData) {
+    TViewSoilDlg Dialog(this);
+    TViewSoilHost Host;
+    Host.IsMetric = FMetricCheckBox->isChecked();
+    Host.RootingDepthText = FRootingDepthEdit->text();
+    Host.Location = std::max(FLocationCombo->currentIndex(), 0);
+    Host.WaterCapacityCaption = LabelCaption(SovCol::WaterHoldingCapacity);
+    Host.RootingDepthCaption = LabelCaption(SovCol::RootingDepth);
+    Host.SetWaterCapacity = [this](const QString& Text) {
+      SetEditText(FWaterCapacityEdit, FWaterCapacityEdit->property("designedMaxLength").toInt(), Text);
+    };
+    Host.SetModified = [this] { FModified = true; };
+    Dialog.SetSoilData(*FFieldData, Host);
+    ExecDialog(Dialog);
+  }
+  DisplayStatusBarFocusHint();
 }
 
 // ===========================================================================

@@ -10,6 +10,7 @@
 #include "ImpWeathHttp.h"
 #include "MiscUtil.h"
 #include "MsgDlg.h"
+#include "SoapBase.h"
 #include "SovSched.h"
 #include "VersInfo.h"
 
@@ -93,6 +94,14 @@ class TMainForm : public QMainWindow {
   // Where the web weather sources live, and the limits of their requests.
   TWeatherWebHosts WebHosts;
   THttpOptions WebHttpOptions;
+  // Where the web services are (empty: their usual endpoints), and the limits of a call.
+  struct TServiceAddresses {
+    QString Soil;      // soil data tabular service
+    QString Forecast;  // NDFD forecast service
+    QString Metos;     // weather-station service
+  };
+  TServiceAddresses ServiceAddresses;
+  TSoapTransportOptions ServiceOptions;
 
   explicit TMainForm(const TMainFormEnvironment& Env, QWidget* Parent = nullptr);
   ~TMainForm() override;
@@ -141,6 +150,11 @@ class TMainForm : public QMainWindow {
   bool DatesOkay();
   bool ProofFormData(bool FullCheck);
 
+  // ---- Soil ---------------------------------------------------------------------
+  // Horizons from the soil data service: survey area, then component, then horizons
+  // into the field and the water-holding capacity recomputed.
+  void ImportSoil();
+
   // ---- Weather imports, options, about ------------------------------------------
   // Weather from a file the user picks, or from pasted text (FromClipboard).
   void ImportWeatherFromFile(bool FromClipboard);
@@ -148,6 +162,10 @@ class TMainForm : public QMainWindow {
   void ImportWebData();
   // Weather of one station, or interpolated between several, of web source SourceID.
   void ImportWeatherFromWeb(const QString& SourceID);
+  // Weather of a station of the user's weather-station service account.
+  void ImportMetosData();
+  // Five days of forecast temperatures written into the grid from today on.
+  void ImportForecast();
   // Shows the import options for Weather (SourceText names the source) and writes the
   // chosen values into the weather grid of a field starting on StartDate. True when
   // the user confirmed; False on Cancel or when the dates do not overlap (with a
@@ -184,6 +202,8 @@ class TMainForm : public QMainWindow {
   void ExitBtnClick();
   void CalcBtnClick();
   void ViewMapBtnClick();
+  void ImportSoilBtnClick();
+  void ViewSoilBtnClick();
   void ClearWthBtnClick();
   void FertAppEventCmdClick();
   void NitrateEventCmdClick();
@@ -245,6 +265,9 @@ class TMainForm : public QMainWindow {
   // Imports: the starting date box read as a date; on failure the import's error box
   // (FirstLine, then the reason), the field page shown and the box focused.
   bool ImportStartDate(const QString& FirstLine, QDate& Start);
+  // A field-page value that failed its check: the import's error box naming its label,
+  // the field page shown and the control focused.
+  void ImportValueError(const QString& FirstLine, int Col, const QString& Msg);
   void ImportError(const QString& FirstLine, const QString& Msg);
   // Sets the field's weather source and station, marking the field modified when they
   // change.
@@ -285,6 +308,11 @@ class TMainForm : public QMainWindow {
   QLineEdit* FEmergeDateEdit = nullptr;
   QLineEdit* FSeasonEdit = nullptr;
   QLineEdit* FStartDateEdit = nullptr;
+  QLineEdit* FRootingDepthEdit = nullptr;
+  QLineEdit* FSurveyEdit = nullptr;
+  QLineEdit* FMapUnitEdit = nullptr;
+  QLineEdit* FCompNameEdit = nullptr;
+  QLineEdit* FWaterCapacityEdit = nullptr;
   QLabel* FElevationUnitsLbl = nullptr;
   QLabel* FYieldUnitsLbl = nullptr;
   QLabel* FRootingDepthUnitsLbl = nullptr;

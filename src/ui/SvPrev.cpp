@@ -24,16 +24,25 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusTipEvent>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
 namespace {
 
 constexpr int HeaderRows = 2;
+constexpr int DesignedWidth = 920;
+constexpr int DesignedHeight = 478;
+constexpr int DefaultColumnWidth = 63;
+constexpr int BarColumn = 9;  // the relative soil moisture, drawn as a bar of signs
+
+// Columns whose cells are numbers padded to the left: shown right-aligned.
+bool IsNumberColumn(int Col) { return (Col >= 2 && Col <= 8) || (Col >= 10 && Col <= 12); }
 constexpr int SummaryRowCount = 4;
 const char* const SummaryLabels[SummaryRowCount] = {"Total", "Average", "Maximum", "Minimum"};
 constexpr int SummaryRows[SummaryRowCount] = {TSovSchedule::RowTotal, TSovSchedule::RowAverage,
@@ -125,6 +134,7 @@ TPreviewDlg::TPreviewDlg(QWidget* Parent)
       FProductVersion(QStringLiteral(FURROW_VERSION)),
       FInternalName(QStringLiteral(FURROW_PROGRAM_NAME)) {
   setWindowTitle(QStringLiteral("Preview Schedule"));
+  SetHelpContext(this, HelpContext);  // F1 anywhere in the dialog
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   FHeader[0] = QStringList(GridColumns, QString());
   FHeader[1] = QStringList(GridColumns, QString());
@@ -136,7 +146,7 @@ TPreviewDlg::TPreviewDlg(QWidget* Parent)
   };
   auto MakeBox = [this](int Width) {
     auto* Box = new QLabel(this);
-    Box->setFixedWidth(Width);
+    Box->setMinimumWidth(Width);  // wider when a figure needs it
     Box->setFrameShape(QFrame::StyledPanel);
     Box->setFrameShadow(QFrame::Sunken);
     return Box;
@@ -167,7 +177,8 @@ TPreviewDlg::TPreviewDlg(QWidget* Parent)
   PrevGrid->verticalHeader()->setVisible(false);
   PrevGrid->verticalHeader()->setDefaultSectionSize(18);
   PrevGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  PrevGrid->horizontalHeader()->setDefaultSectionSize(63);
+  PrevGrid->horizontalHeader()->setDefaultSectionSize(DefaultColumnWidth);
+  PrevGrid->horizontalHeader()->setStretchLastSection(true);
   PrevGrid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   PrevGrid->setWordWrap(false);
 
@@ -224,7 +235,7 @@ TPreviewDlg::TPreviewDlg(QWidget* Parent)
   Main->addWidget(PrevGrid, 1);
   Main->addLayout(Buttons);
   Main->addWidget(StatusBarHint);
-  setFixedSize(920, 478);
+  setFixedSize(DesignedWidth, DesignedHeight);
 
   connect(PrintOutputBtn, &QPushButton::clicked, this, &TPreviewDlg::PrintOutputBtnClick);
   connect(ExportBtn, &QPushButton::clicked, this, &TPreviewDlg::ExportBtnClick);
@@ -251,14 +262,14 @@ void TPreviewDlg::SetVersionInfo(const QString& ProductName, const QString& Prod
 
 void TPreviewDlg::SetHint(QWidget* Control, const QString& Hint) {
   Control->setStatusTip(Hint);
-  Control->setToolTip(FPopupHints ? Hint : QString());
+  Control->setToolTip(FPopupHints && !FHintsOnStatusBar ? Hint : QString());
 }
 
 void TPreviewDlg::SetHintOptions(bool PopupHints, bool HintsOnStatusBar) {
   FPopupHints = PopupHints;
   FHintsOnStatusBar = HintsOnStatusBar;
-  for (QWidget* Control : std::initializer_list<QWidget*>{PrevGrid, PrintOutputBtn, ExportBtn, HelpBtn,
-                                                          ClosePreviewBtn}) {
+  for (QWidget* Control : std::initializer_list<QWidget*>{PrevGrid, ChartBtn, PrintOutputBtn, ExportBtn,
+                                                          HelpBtn, ClosePreviewBtn}) {
     SetHint(Control, Control->statusTip());
   }
 }
@@ -287,7 +298,9 @@ void TPreviewDlg::SetCell(int Col, int Row, const QString& Text) {
   if (Row - HeaderRows >= PrevGrid->rowCount()) return;
   QTableWidgetItem* Item = PrevGrid->item(Row - HeaderRows, Col);
   if (Item == nullptr) {
-    PrevGrid->setItem(Row - HeaderRows, Col, new QTableWidgetItem(Text));
+    auto* NewItem = new QTableWidgetItem(Text);
+    if (IsNumberColumn(Col)) NewItem->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    PrevGrid->setItem(Row - HeaderRows, Col, NewItem);
   } else {
     Item->setText(Text);
   }
@@ -434,13 +447,52 @@ void TPreviewDlg::SetScheduleData(const TSovSchedule& S, const TGridCellFunc& We
       }
     }
   }
+  FitColumns();
+}
+
+void TPreviewDlg::FitColumns() {
+  // The designed widths, widened where a header, a summary label or a value needs more
+  // room in the fonts at hand.
+  const QFontMetrics CellFont(PrevGrid->font());
+  const QFontMetrics HeaderFont(PrevGrid->horizontalHeader()->font());
+  constexpr int Padding = 10;
+  int Total = 0;
+  for (int Col = 0; Col < GridColumns; ++Col) {
+    int Width = Col == BarColumn ? DefaultColumnWidth * 3 / 2 : DefaultColumnWidth;
+    for (int Row = 0; Row < HeaderRows; ++Row) {
+      Width = std::max(Width, HeaderFont.horizontalAdvance(FHeader[size_t(Row)][Col]) + Padding);
+    }
+    for (int Row = 0; Row < PrevGrid->rowCount(); ++Row) {
+      if (const QTableWidgetItem* Item = PrevGrid->item(Row, Col)) {
+        Width = std::max(Width, CellFont.horizontalAdvance(Item->text().trimmed()) + Padding);
+      }
+    }
+    PrevGrid->setColumnWidth(Col, Width);
+    Total += Width;
+  }
+  // The dialog keeps its designed width unless the columns need more.
+  const QMargins Margins = layout()->contentsMargins();
+  const int Needed = Total + 2 * PrevGrid->frameWidth() + PrevGrid->verticalScrollBar()->sizeHint().width() +
+                     Margins.left() + Margins.right();
+  setFixedSize(std::max(DesignedWidth, Needed), DesignedHeight);
 }
 
 int TPreviewDlg::ShowSchedule(const TSovSchedule& S, const TGridCellFunc& WeatherGridCell) {
   SetScheduleData(S, WeatherGridCell);
   setWindowTitle(QStringLiteral("Preview Schedule - ") + QFileInfo(S.FileName()).fileName());
   PrevGrid->setFocus();
-  if (S.DayCount() > 0) PrevGrid->setCurrentCell(S.DayCount() - 1, 8);
+  if (S.DayCount() > 0) {
+    PrevGrid->setCurrentCell(S.DayCount() - 1, 8);
+    // Once shown, the grid goes to its end and back to the last day, so that the
+    // summary rows below it are in sight too.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          PrevGrid->scrollToBottom();
+          if (QTableWidgetItem* Item = PrevGrid->currentItem()) PrevGrid->scrollToItem(Item);
+        },
+        Qt::QueuedConnection);
+  }
   return exec();
 }
 
@@ -450,7 +502,9 @@ int TPreviewDlg::ShowSchedule(const TSovSchedule& S, const TGridCellFunc& Weathe
 
 bool TPreviewDlg::event(QEvent* Event) {
   if (Event->type() == QEvent::StatusTip) {
-    if (FHintsOnStatusBar) {
+    // The hint under the mouse goes to the status line only when both options are on;
+    // with hints on the status line alone it shows the focused control's hint.
+    if (FPopupHints && FHintsOnStatusBar) {
       const QString Tip = static_cast<QStatusTipEvent*>(Event)->tip();
       StatusBarHint->setText(Tip.isEmpty() ? QString() : QStringLiteral(" ") + Tip);
     }

@@ -135,6 +135,8 @@ class TPreviewDlg : public QDialog {
  private:
   void SetCell(int Col, int Row, const QString& Text);
   void SetHint(QWidget* Control, const QString& Hint);
+  // Column widths for the texts in the grid.
+  void FitColumns();
   QString UnitsLabel(int Kind) const;
 
   const TSovSchedule* FSchedule = nullptr;

@@ -24,7 +24,7 @@ std::string ChildTexts(pugi::xml_node Node) {
 
 }  // namespace
 
-TEST(SoapProxy, AddressOverrideSpecificationsAndEscapes) {
+TEST(SoapProxy, AddressOverrideFormatsAndEscapes) {
   EXPECT_EQ(SdmProxy(QStringLiteral("http://127.0.0.1:1/x"))->Address(), QStringLiteral("http://127.0.0.1:1/x"));
   EXPECT_FALSE(CreateSDMTabularServiceSoap(QStringLiteral("XML:"), QStringLiteral("HTTP:"), QString()));
   EXPECT_FALSE(CreateNdfdXMLPortType(QStringLiteral("SOAP:"), QStringLiteral("SMTP:"), QString()));

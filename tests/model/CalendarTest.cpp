@@ -1,10 +1,9 @@
-#include "FieldTestLookup.h"
+// The crop calendar: code tables, stage lengths, stage marks, the crop coefficient
+// against a slow day-by-day reference, and growing degree days.
+
 #include "SovCalendar.h"
-#include "SovFile.h"
+#include "TestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <random>
@@ -12,367 +11,235 @@
 
 namespace {
 
-class CalendarTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { Lookup = LoadFieldTestLookup().release(); }
-  static void TearDownTestSuite() {
-    delete Lookup;
-    Lookup = nullptr;
-  }
-  static TSovLookup* Lookup;
+const TSovLookup& Lookup() { return DataLookup("field/FieldLookup.ini"); }
 
-  // Season from planting for a season of GrowingSeason days from emergence.
-  static int SeasonOf(int Crop, int GrowingSeason) {
-    TSovFile File(*Lookup, UsFormatSettings());
-    File.SetCrop(Crop);
-    return File.TotalSeasonDays(Crop, GrowingSeason);
-  }
-  static int OffsetOf(int Crop) {
-    TSovFile File(*Lookup, UsFormatSettings());
-    File.SetCrop(Crop);
-    return File.DaysFromPlanting(Crop, 0);
-  }
-};
-TSovLookup* CalendarTest::Lookup = nullptr;
-
-std::vector<int> NoMarks() { return std::vector<int>(MaxDays, 0); }
+// The season from planting for GrowingSeason days from emergence, and the planting offset.
+int SeasonOf(int Crop, int GrowingSeason) {
+  TSovFile File(Lookup(), UsFormatSettings());
+  File.SetCrop(Crop);
+  return GrowingSeason < 0 ? File.DaysFromPlanting(Crop, 0) : File.TotalSeasonDays(Crop, GrowingSeason);
+}
+int OffsetOf(int Crop) { return SeasonOf(Crop, -1); }
 
 // Marks by schedule day (1-based).
 std::vector<int> Marks(std::initializer_list<std::pair<int, const char*>> DayCodes) {
-  std::vector<int> Result = NoMarks();
+  std::vector<int> Result(MaxDays, 0);
   for (const auto& [Day, Code] : DayCodes) Result[size_t(Day - 1)] = StageCodeIndex(Code);
   return Result;
 }
 
-// ---------------------------------------------------------------------------
-// Code tables
-// ---------------------------------------------------------------------------
-
-TEST(CodeTables, EventCodes) {
-  const char* Codes[] = {"F", "N", "M", "R"};
-  for (int i = 1; i <= 4; ++i) {
-    EXPECT_EQ(EventCode(i), Codes[i - 1]);
-    EXPECT_EQ(EventCodeIndex(Codes[i - 1]), i);
-  }
-  for (int Bad : {INT_MIN, 0, 5, INT_MAX}) EXPECT_TRUE(EventCode(Bad).isEmpty());
-  for (const char* Bad : {"f", " F", "F ", "", "FN", "I", "n"}) EXPECT_EQ(EventCodeIndex(Bad), 0) << Bad;
-}
-
-TEST(CodeTables, StageCodes) {
+TEST(Calendar, CodeTables) {
+  const char* Events[] = {"F", "N", "M", "R"};
+  for (int i = 1; i <= 4; ++i) EXPECT_TRUE(EventCode(i) == Events[i - 1] && EventCodeIndex(Events[i - 1]) == i) << i;
   const char* Codes[] = {"I", "D", "M", "L", "Z", "S"};
   const char* Names[] = {"Init", "Dev", "Mid", "Late", "Frozen", "Snow"};
   for (int i = 1; i <= 6; ++i) {
-    EXPECT_EQ(StageCode(i), Codes[i - 1]);
-    EXPECT_EQ(StageName(i), Names[i - 1]);
-    EXPECT_EQ(StageCodeIndex(Codes[i - 1]), i);
+    EXPECT_TRUE(StageCode(i) == Codes[i - 1] && StageName(i) == Names[i - 1] && StageCodeIndex(Codes[i - 1]) == i);
   }
-  for (int Bad : {INT_MIN, 0, 7, INT_MAX}) {
-    EXPECT_TRUE(StageCode(Bad).isEmpty());
-    EXPECT_TRUE(StageName(Bad).isEmpty());
-  }
+  for (int Bad : {INT_MIN, 0, 7}) EXPECT_TRUE(StageCode(Bad).isEmpty() && StageName(Bad).isEmpty()) << Bad;
+  for (int Bad : {INT_MIN, 0, 5}) EXPECT_TRUE(EventCode(Bad).isEmpty()) << Bad;
+  for (const char* Bad : {"f", " F", "F ", "", "FN", "I", "n"}) EXPECT_EQ(EventCodeIndex(Bad), 0) << Bad;
   for (const char* Bad : {"i", " D", "Mid", "", "F", "z"}) EXPECT_EQ(StageCodeIndex(Bad), 0) << Bad;
 }
 
-// ---------------------------------------------------------------------------
-// Planned calendar
-// ---------------------------------------------------------------------------
-
-TEST_F(CalendarTest, StageLengths) {
+TEST(Calendar, StageLengthsAndAPlainSeason) {
   EXPECT_EQ(SeasonOf(1, 100), 140);
-  const int Expected[] = {21, 35, 56, 28};
-  for (int Stage = 1; Stage <= 4; ++Stage) EXPECT_EQ(StageLength(*Lookup, Stage, 1, 140), Expected[Stage - 1]);
-  // Halves go to the even neighbour: 15 % and 25 % of 130 are 19.5 and 32.5.
-  EXPECT_EQ(StageLength(*Lookup, 1, 1, 130), 20);
-  EXPECT_EQ(StageLength(*Lookup, 2, 1, 130), 32);
-  // 15 % and 25 % of 150 are 22.5 and 37.5.
-  EXPECT_EQ(StageLength(*Lookup, 1, 1, 150), 22);
-  EXPECT_EQ(StageLength(*Lookup, 2, 1, 150), 38);
-  for (int Bad : {0, 5, -1}) EXPECT_EQ(StageLength(*Lookup, Bad, 1, 140), 0);
-  for (int Bad : {0, 4, -1, INT_MAX}) EXPECT_EQ(StageLength(*Lookup, 1, Bad, 140), 0);
-  EXPECT_EQ(StageLength(*Lookup, 1, 1, 0), 0);
-  EXPECT_EQ(StageLength(*Lookup, 1, 1, -140), 0);
-  EXPECT_EQ(StageLength(*Lookup, 3, 1, INT_MAX), int(std::lround(0.4 * INT_MAX)));
-}
-
-TEST_F(CalendarTest, PerennialEmergesOnSeasonDayOne) {
-  EXPECT_EQ(OffsetOf(2), 0);
   EXPECT_EQ(OffsetOf(1), 12);
-  const std::vector<int> M = Marks({{5, "D"}});
-  // Perennial, 4 days before emergence: schedule day 5 is season day 1 and carries the mark.
-  TCropCalendar Calendar(*Lookup, 2, SeasonOf(2, 80), M, 4, 0);
-  EXPECT_EQ(Calendar.StageOfDay(1), 2);
-}
-
-TEST_F(CalendarTest, WithoutMarks) {
-  const std::vector<int> M = NoMarks();
-  TCropCalendar Calendar(*Lookup, 1, 140, M, 10, 12);
+  EXPECT_EQ(OffsetOf(2), 0);  // perennial
   const struct {
-    int SeasonDay, Stage;
-  } Cases[] = {{13, 1}, {21, 1}, {22, 2}, {56, 2}, {57, 3}, {112, 3}, {113, 4}, {140, 4}, {141, 0}, {400, 0}};
-  for (const auto& Case : Cases) EXPECT_EQ(Calendar.StageOfDay(Case.SeasonDay), Case.Stage) << Case.SeasonDay;
-  const int Lengths[] = {21, 35, 56, 28};
-  for (int Stage = 1; Stage <= 4; ++Stage) EXPECT_EQ(Calendar.RealizedStageLength(Stage), Lengths[Stage - 1]);
+    int Stage, Crop, Season, Length;
+  } Lengths[] = {{1, 1, 140, 21}, {2, 1, 140, 35}, {3, 1, 140, 56}, {4, 1, 140, 28},
+                 {1, 1, 130, 20}, {2, 1, 130, 32}, {1, 1, 150, 22}, {2, 1, 150, 38},  // 19.5, 32.5, 22.5, 37.5
+                 {0, 1, 140, 0},  {5, 1, 140, 0},  {1, 0, 140, 0},  {1, 4, 140, 0},  {1, 1, 0, 0}, {1, 1, -140, 0},
+                 {3, 1, INT_MAX, int(std::lround(0.4 * INT_MAX))}};
+  for (const auto& L : Lengths) EXPECT_EQ(StageLength(Lookup(), L.Stage, L.Crop, L.Season), L.Length) << L.Season;
 
-  EXPECT_DOUBLE_EQ(Calendar.KcOfDay(13), 0.3);
-  EXPECT_DOUBLE_EQ(Calendar.KcOfDay(21), 0.3);
-  EXPECT_DOUBLE_EQ(Calendar.KcOfDay(22), 0.3 + 1.0 / 35 * 0.9);
-  EXPECT_DOUBLE_EQ(Calendar.KcOfDay(56), 1.2);
-  EXPECT_DOUBLE_EQ(Calendar.KcOfDay(80), 1.2);
-  EXPECT_DOUBLE_EQ(Calendar.KcOfDay(113), 1.2 + 1.0 / 28 * (0.35 - 1.2));
-  EXPECT_DOUBLE_EQ(Calendar.KcOfDay(140), 0.35);
-  EXPECT_DOUBLE_EQ(Calendar.KcOfDay(141), 0.35);
-}
-
-// Counting the days of each stage over the whole year gives the planned lengths, and
-// the four add up to the season (to within the rounding of each stage).
-TEST_F(CalendarTest, StageDaysAddUpToTheSeason) {
+  const std::vector<int> None(MaxDays, 0);
+  TCropCalendar Calendar(Lookup(), 1, 140, None, 10, 12);
+  for (const auto& [Day, Stage] : {std::pair{13, 1}, {21, 1}, {22, 2}, {56, 2}, {57, 3}, {112, 3}, {113, 4},
+                                   {140, 4}, {141, 0}, {400, 0}})
+    EXPECT_EQ(Calendar.StageOfDay(Day), Stage) << Day;
+  for (int Stage = 1; Stage <= 4; ++Stage) EXPECT_EQ(Calendar.RealizedStageLength(Stage), Lengths[Stage - 1].Length);
+  for (const auto& [Day, Kc] : {std::pair{13, 0.3}, {21, 0.3}, {22, 0.3 + 1.0 / 35 * 0.9}, {56, 1.2}, {80, 1.2},
+                                {113, 1.2 + 1.0 / 28 * (0.35 - 1.2)}, {140, 0.35}, {141, 0.35}})
+    EXPECT_DOUBLE_EQ(Calendar.KcOfDay(Day), Kc) << Day;
+  // Counting each stage's days over the year gives the planned lengths; they add up to
+  // the season, and the mid-season ends GrowingSeason days after emergence.
   for (int Crop = 1; Crop <= 3; ++Crop) {
-    for (int Growing : {50, 77, 100, 123, 200, 280}) {
-      const int Season = SeasonOf(Crop, Growing);
-      const int Offset = OffsetOf(Crop);
-      SCOPED_TRACE("crop " + std::to_string(Crop) + " season " + std::to_string(Season));
-      const std::vector<int> M = NoMarks();
-      TCropCalendar Calendar(*Lookup, Crop, Season, M, 0, Offset);
-      int Count[5] = {};
-      for (int SeasonDay = 1; SeasonDay <= 800; ++SeasonDay) ++Count[Calendar.StageOfDay(SeasonDay)];
-      int Planned = 0;
+    for (int Growing : {50, 77, 123, 280}) {
+      const int Season = SeasonOf(Crop, Growing), Offset = OffsetOf(Crop);
+      TCropCalendar C(Lookup(), Crop, Season, None, 0, Offset);
+      int Count[5] = {}, Planned = 0;
+      for (int Day = 1; Day <= 800; ++Day) ++Count[C.StageOfDay(Day)];
       for (int Stage = 1; Stage <= 4; ++Stage) {
-        EXPECT_EQ(Count[Stage], StageLength(*Lookup, Stage, Crop, Season));
-        Planned += StageLength(*Lookup, Stage, Crop, Season);
+        EXPECT_EQ(Count[Stage], StageLength(Lookup(), Stage, Crop, Season)) << Crop << " " << Growing;
+        Planned += StageLength(Lookup(), Stage, Crop, Season);
       }
       EXPECT_LE(std::abs(Planned - Season), 2);
-      // (When the initial stage ends before emergence it is never seen and counts 1.)
-      if (Season + 1 < MaxDays && StageLength(*Lookup, 1, Crop, Season) > Offset) {
-        int Realized = 0;
-        for (int Stage = 1; Stage <= 4; ++Stage) Realized += Calendar.RealizedStageLength(Stage);
-        EXPECT_EQ(Realized, Season);  // the late stage runs to the end of the season
-      }
-      // The mid-season stage ends on the last day of GrowingSeason after emergence.
       EXPECT_NEAR(Count[1] + Count[2] + Count[3], Offset + Growing, 2);
     }
   }
 }
 
-// ---------------------------------------------------------------------------
-// Marks
-// ---------------------------------------------------------------------------
-
-TEST_F(CalendarTest, DevelopmentMarkRestartsTheCalendar) {
-  // Schedule day 5 is season day 17 (no days before emergence, offset 12).
-  const std::vector<int> M = Marks({{5, "D"}});
-  TCropCalendar Calendar(*Lookup, 1, 140, M, 0, 12);
-  EXPECT_EQ(Calendar.StageOfDay(16), 1);
-  EXPECT_EQ(Calendar.StageOfDay(17), 2);
-  EXPECT_EQ(Calendar.StageOfDay(51), 2);  // 16 + 35
-  EXPECT_EQ(Calendar.StageOfDay(52), 3);
-  EXPECT_EQ(Calendar.StageOfDay(107), 3);
-  EXPECT_EQ(Calendar.StageOfDay(108), 4);
-  EXPECT_EQ(Calendar.StageOfDay(135), 4);
-  EXPECT_EQ(Calendar.StageOfDay(136), 0);
-  EXPECT_EQ(Calendar.RealizedStageLength(1), 16);
-  EXPECT_DOUBLE_EQ(Calendar.KcOfDay(17), 0.3 + 1.0 / 35 * 0.9);
-}
-
-TEST_F(CalendarTest, LaterMidMarkKeepsDaysInDevelopment) {
-  // Schedule day 81 is season day 93.
-  const std::vector<int> M = Marks({{81, "M"}});
-  TCropCalendar Calendar(*Lookup, 1, 140, M, 0, 12);
-  EXPECT_EQ(Calendar.StageOfDay(56), 2);
-  EXPECT_EQ(Calendar.StageOfDay(57), 2);  // the plan says 3, the mark ahead says not yet
-  EXPECT_EQ(Calendar.StageOfDay(92), 2);
-  EXPECT_EQ(Calendar.StageOfDay(93), 3);
-  EXPECT_EQ(Calendar.StageOfDay(148), 3);  // 92 + 56
-  EXPECT_EQ(Calendar.StageOfDay(149), 4);
-  EXPECT_EQ(Calendar.RealizedStageLength(2), 71);  // season days 22..92
-  EXPECT_DOUBLE_EQ(Calendar.KcOfDay(60), 0.3 + 39.0 / 71 * 0.9);
-  EXPECT_DOUBLE_EQ(Calendar.KcOfDay(92), 0.3 + 71.0 / 71 * 0.9);
-}
-
-TEST_F(CalendarTest, FrozenAndSnowMarks) {
-  const std::vector<int> M = Marks({{31, "Z"}, {36, "S"}, {41, "D"}});  // season days 43, 48, 53
-  TCropCalendar Calendar(*Lookup, 1, 140, M, 0, 12);
-  EXPECT_EQ(Calendar.StageOfDay(42), 2);
-  for (int SeasonDay = 43; SeasonDay <= 47; ++SeasonDay) {
-    EXPECT_EQ(Calendar.StageOfDay(SeasonDay), 5);
-    EXPECT_DOUBLE_EQ(Calendar.KcOfDay(SeasonDay), 0.35);
+TEST(Calendar, MarksRestartTheCalendar) {
+  const struct {
+    std::vector<int> Marks;
+    int Before, Crop;
+    std::vector<std::pair<int, int>> SeasonDayStages;
+  } Cases[] = {
+      // Schedule day 5 is season day 17: the development stage from there on.
+      {Marks({{5, "D"}}), 0, 1, {{16, 1}, {17, 2}, {51, 2}, {52, 3}, {107, 3}, {108, 4}, {135, 4}, {136, 0}}},
+      // A mid mark on season day 93 keeps the days before it in development.
+      {Marks({{81, "M"}}), 0, 1, {{56, 2}, {57, 2}, {92, 2}, {93, 3}, {148, 3}, {149, 4}}},
+      // Frozen on 43-47, snow on 48-52, development again from 53.
+      {Marks({{31, "Z"}, {36, "S"}, {41, "D"}}), 0, 1, {{42, 2}, {43, 5}, {47, 5}, {48, 6}, {52, 6}, {53, 2}}},
+      // Ten days before emergence: a mark on day 5 is not seen.
+      {Marks({{5, "L"}}), 10, 1, {{13, 1}, {113, 4}}},
+      // A perennial 4 days before emergence: day 5 is season day 1 and has the mark.
+      {Marks({{5, "D"}}), 4, 2, {{1, 2}}},
+      // Values outside 0-6 count as no mark.
+      {{7, -3, 99}, 0, 1, {{13, 1}, {14, 1}}},
+  };
+  for (const auto& C : Cases) {
+    TCropCalendar Calendar(Lookup(), C.Crop, SeasonOf(C.Crop, C.Crop == 2 ? 80 : 100), C.Marks, C.Before,
+                           OffsetOf(C.Crop));
+    for (const auto& [Day, Stage] : C.SeasonDayStages) EXPECT_EQ(Calendar.StageOfDay(Day), Stage) << Day;
   }
-  for (int SeasonDay = 48; SeasonDay <= 52; ++SeasonDay) EXPECT_EQ(Calendar.StageOfDay(SeasonDay), 6);
-  EXPECT_EQ(Calendar.StageOfDay(53), 2);
-}
-
-TEST_F(CalendarTest, MarksBeforeEmergenceAreNotSeen) {
-  // Ten days before emergence; a mark on day 5 lies before it.
-  const std::vector<int> M = Marks({{5, "L"}});
-  TCropCalendar Calendar(*Lookup, 1, 140, M, 10, 12);
-  EXPECT_EQ(Calendar.StageOfDay(13), 1);
-  EXPECT_EQ(Calendar.StageOfDay(113), 4);
-}
-
-TEST_F(CalendarTest, LateSeasonNeverBelowKcEnd) {
-  // Rising: KcEnd 1.1 above KcMid 0.8.
-  const int Season = SeasonOf(3, 100);
-  const std::vector<int> M = NoMarks();
-  TCropCalendar Calendar(*Lookup, 3, Season, M, 0, 12);
-  int LateDays = 0;
-  for (int SeasonDay = 1; SeasonDay <= Season + 5; ++SeasonDay) {
-    if (Calendar.StageOfDay(SeasonDay) == 4) {
-      ++LateDays;
-      EXPECT_DOUBLE_EQ(Calendar.KcOfDay(SeasonDay), 1.1);
-    }
+  TCropCalendar Dev(Lookup(), 1, 140, Cases[0].Marks, 0, 12);
+  EXPECT_EQ(Dev.RealizedStageLength(1), 16);
+  EXPECT_DOUBLE_EQ(Dev.KcOfDay(17), 0.3 + 1.0 / 35 * 0.9);
+  TCropCalendar Mid(Lookup(), 1, 140, Cases[1].Marks, 0, 12);
+  EXPECT_EQ(Mid.RealizedStageLength(2), 71);  // season days 22..92
+  EXPECT_DOUBLE_EQ(Mid.KcOfDay(60), 0.3 + 39.0 / 71 * 0.9);
+  TCropCalendar Frozen(Lookup(), 1, 140, Cases[2].Marks, 0, 12);
+  EXPECT_DOUBLE_EQ(Frozen.KcOfDay(45), 0.35);
+  // The single questions give what the calendar gives.
+  const std::vector<int> M = Marks({{20, "D"}, {60, "Z"}, {66, "M"}, {130, "L"}});
+  TCropCalendar Calendar(Lookup(), 1, 140, M, 7, 12);
+  for (int Day = 1; Day <= 380; Day += 7) {
+    EXPECT_EQ(StageOfDay(Lookup(), Day, 1, 140, M, 7, 12), Calendar.StageOfDay(Day));
+    EXPECT_EQ(KcOfDay(Lookup(), Day, 1, 140, M, 7, 12), Calendar.KcOfDay(Day));
   }
-  EXPECT_GT(LateDays, 0);
-  // Corn: the late season falls to KcEnd and not beyond.
-  TCropCalendar Corn(*Lookup, 1, 140, M, 0, 12);
-  for (int SeasonDay = 113; SeasonDay <= 140; ++SeasonDay) {
-    EXPECT_GE(Corn.KcOfDay(SeasonDay), 0.35);
-    EXPECT_LE(Corn.KcOfDay(SeasonDay), 1.2);
-  }
+  for (int Stage = 0; Stage <= 5; ++Stage)
+    EXPECT_EQ(RealizedStageLength(Lookup(), Stage, 1, 140, M, 7, 12), Calendar.RealizedStageLength(Stage));
 }
 
 // A late-season mark after the planned season leaves the late stage a length of 0 or
-// less; the coefficient must stay finite and within the crop's values.
-TEST_F(CalendarTest, LateMarkAfterTheSeason) {
-  // Mark on index 128 (season day 141): realised late length 140 - 128 - 12 = 0.
-  std::vector<int> M = NoMarks();
-  M[128] = StageLate;
-  TCropCalendar AtEnd(*Lookup, 1, 140, M, 0, 12);
+// less, and a crop whose KcEnd is above its KcMid rises in the late season: the
+// coefficient stays finite and within the crop's values, never below KcEnd late.
+TEST(Calendar, KcStaysWithinTheCropsValues) {
+  std::vector<int> M(MaxDays, 0);
+  M[128] = StageLate;  // season day 141: realised late length 140 - 128 - 12 = 0
+  TCropCalendar AtEnd(Lookup(), 1, 140, M, 0, 12);
   EXPECT_EQ(AtEnd.RealizedStageLength(4), 0);
-  // Mark on index 200 (season day 213): realised late length -72.
   M[128] = 0;
-  M[200] = StageLate;
-  TCropCalendar Beyond(*Lookup, 1, 140, M, 0, 12);
+  M[200] = StageLate;  // season day 213: -72
+  TCropCalendar Beyond(Lookup(), 1, 140, M, 0, 12);
   EXPECT_EQ(Beyond.RealizedStageLength(4), -72);
-  for (const TCropCalendar* Calendar : {&AtEnd, &Beyond}) {
-    for (int SeasonDay = 1; SeasonDay <= 400; ++SeasonDay) {
-      const double Kc = Calendar->KcOfDay(SeasonDay);
-      ASSERT_TRUE(std::isfinite(Kc)) << SeasonDay;
-      EXPECT_GE(Kc, 0.3) << SeasonDay;
-      EXPECT_LE(Kc, 1.2) << SeasonDay;
-    }
-  }
   EXPECT_EQ(Beyond.StageOfDay(213), 4);
   EXPECT_DOUBLE_EQ(Beyond.KcOfDay(213), 0.35);  // the season is over: straight to KcEnd
-}
-
-TEST_F(CalendarTest, BadInputsNeverCrash) {
-  const std::vector<int> M = NoMarks();
-  // No crop or no season.
-  for (int Crop : {0, 4, -1, INT_MAX}) {
-    TCropCalendar Calendar(*Lookup, Crop, 140, M, 0, 12);
-    EXPECT_EQ(Calendar.StageOfDay(20), 0);
-    EXPECT_EQ(Calendar.KcOfDay(20), 0.0);
-    EXPECT_EQ(Calendar.RealizedStageLength(1), 0);
+  for (const TCropCalendar* Calendar : {&AtEnd, &Beyond})
+    for (int Day = 1; Day <= 400; ++Day) ASSERT_TRUE(std::abs(Calendar->KcOfDay(Day) - 0.75) <= 0.45) << Day;
+  const std::vector<int> None(MaxDays, 0);
+  TCropCalendar Rising(Lookup(), 3, SeasonOf(3, 100), None, 0, 12);
+  int LateDays = 0;
+  for (int Day = 1; Day <= SeasonOf(3, 100) + 5; ++Day) {
+    if (Rising.StageOfDay(Day) != 4) continue;
+    ++LateDays;
+    EXPECT_DOUBLE_EQ(Rising.KcOfDay(Day), 1.1) << Day;
   }
-  TCropCalendar NoSeason(*Lookup, 1, 0, M, 0, 12);
+  EXPECT_GT(LateDays, 0);
+  // No crop, no season, odd mark lists, far-off days, emergence beyond the year.
+  for (int Crop : {0, 4, -1}) {
+    const TCropCalendar NoCrop(Lookup(), Crop, 140, None, 0, 12);
+    EXPECT_TRUE(NoCrop.KcOfDay(20) == 0 && NoCrop.StageOfDay(20) == 0 && NoCrop.RealizedStageLength(1) == 0);
+  }
+  TCropCalendar NoSeason(Lookup(), 1, 0, None, 0, 12);
   EXPECT_EQ(NoSeason.StageOfDay(20), 0);
   EXPECT_DOUBLE_EQ(NoSeason.KcOfDay(20), 0.35);
-  // Short, empty and odd mark lists, far-off days and emergence beyond the year.
-  std::vector<int> Odd = {0, 7, -3, 2, 99};
-  const std::vector<std::vector<int>> Lists = {{}, Odd, std::vector<int>(2000, 3)};
+  const std::vector<std::vector<int>> Lists = {{}, {0, 7, -3, 2, 99}, std::vector<int>(2000, 3)};
   for (const auto& List : Lists) {
-    for (int Before : {INT_MIN, -50, 0, 3, 364, 365, 5000, INT_MAX}) {
-      TCropCalendar Calendar(*Lookup, 1, 140, List, Before, 12);
-      for (int SeasonDay : {INT_MIN, -5, 0, 1, 13, 100, 141, 5000, INT_MAX}) {
-        const int Stage = Calendar.StageOfDay(SeasonDay);
-        EXPECT_GE(Stage, 0);
-        EXPECT_LE(Stage, 6);
-        const double Kc = Calendar.KcOfDay(SeasonDay);
-        EXPECT_TRUE(std::isfinite(Kc));
-        EXPECT_GE(Kc, 0.3);
-        EXPECT_LE(Kc, 1.2);
+    for (int Before : {INT_MIN, -50, 3, 365, INT_MAX}) {
+      TCropCalendar Calendar(Lookup(), 1, 140, List, Before, 12);
+      for (int Day : {INT_MIN, 0, 13, 141, INT_MAX}) {
+        const int Stage = Calendar.StageOfDay(Day);
+        const double Kc = Calendar.KcOfDay(Day);
+        EXPECT_TRUE(Stage >= 0 && Stage <= 6 && Kc >= 0.3 && Kc <= 1.2) << Before << " " << Day;
       }
     }
   }
-  // Values outside 0-6 count as no mark.
-  const std::vector<int> Garbage = {7, -3, 99};
-  TCropCalendar WithGarbage(*Lookup, 1, 140, Garbage, 0, 12);
-  EXPECT_EQ(WithGarbage.StageOfDay(13), 1);
-  EXPECT_EQ(WithGarbage.StageOfDay(14), 1);
-}
-
-TEST_F(CalendarTest, SingleQuestionsMatchTheCalendar) {
-  const std::vector<int> M = Marks({{20, "D"}, {60, "Z"}, {66, "M"}, {130, "L"}});
-  TCropCalendar Calendar(*Lookup, 1, 140, M, 7, 12);
-  for (int SeasonDay = 1; SeasonDay <= 380; SeasonDay += 7) {
-    EXPECT_EQ(StageOfDay(*Lookup, SeasonDay, 1, 140, M, 7, 12), Calendar.StageOfDay(SeasonDay));
-    EXPECT_EQ(KcOfDay(*Lookup, SeasonDay, 1, 140, M, 7, 12), Calendar.KcOfDay(SeasonDay));
+  // Random marks on the three crops.
+  std::mt19937 Random(424242);
+  for (int Trial = 0; Trial < 200; ++Trial) {
+    const int Crop = 1 + int(Random() % 3), Growing = 50 + int(Random() % 316), Before = int(Random() % 200);
+    const TCropRec& Rec = Lookup().Crop(Crop);
+    const unsigned Density = 2 + Random() % 60;
+    std::vector<int> R(MaxDays, 0);
+    for (int& Mark : R)
+      if (Random() % Density == 0) Mark = 1 + int(Random() % 6);
+    const int Offset = OffsetOf(Crop);
+    const TCropCalendar Calendar(Lookup(), Crop, SeasonOf(Crop, Growing), R, Before, Offset);
+    const double Low = std::min({Rec.KcIni, Rec.KcMid, Rec.KcEnd}), High = std::max({Rec.KcIni, Rec.KcMid, Rec.KcEnd});
+    for (int Day = Before + 1; Day <= MaxDays; ++Day) {
+      const double Kc = Calendar.KcOfDay(Day - Before + Offset);
+      ASSERT_TRUE(Kc >= Low && Kc <= High) << "trial " << Trial << " day " << Day;
+    }
   }
-  for (int Stage = 0; Stage <= 5; ++Stage)
-    EXPECT_EQ(RealizedStageLength(*Lookup, Stage, 1, 140, M, 7, 12), Calendar.RealizedStageLength(Stage));
 }
-
-// ---------------------------------------------------------------------------
-// Against a plain day-by-day walk
-// ---------------------------------------------------------------------------
 
 // The calendar worked out the slow way, one day at a time with a full search of the
 // marks; the stage lengths as divisors kept at one day at least.
 struct SlowCalendar {
-  const TSovLookup& Lookup;
   int Crop, SeasonDays;
   const std::vector<int>& Marks;
   int Before, Offset;
 
   int StageOfDay(int SeasonDay) const {
-    if (Crop == 0 || SeasonDays == 0) return 0;
     const int High = int(Marks.size()) - 1;
     const int t = SeasonDay + Before - Offset - 1;
     int Stage = 1, Start = 0;
-    if (t >= Before) {
-      for (int i = t; i >= std::max(Before, 0); --i) {
-        if (i > High || Marks[size_t(i)] == 0) continue;
-        const int Mark = Marks[size_t(i)];
-        if (Mark >= 5) return Mark;
-        Stage = Mark;
-        Start = (i + 1 - Before + Offset) - 1;
-        break;
-      }
+    for (int i = t; t >= Before && i >= std::max(Before, 0); --i) {
+      if (i > High || Marks[size_t(i)] == 0) continue;
+      if (Marks[size_t(i)] >= 5) return Marks[size_t(i)];
+      Stage = Marks[size_t(i)];
+      Start = i - Before + Offset;
+      break;
     }
-    bool Found = false;
-    for (; Stage <= 4; ++Stage) {
-      Start += ::StageLength(Lookup, Stage, Crop, SeasonDays);
-      if (SeasonDay <= Start) {
-        Found = true;
-        break;
-      }
-    }
-    if (!Found) return 0;
+    while (Stage <= 4 && SeasonDay > (Start += StageLength(Lookup(), Stage, Crop, SeasonDays))) ++Stage;
+    if (Stage > 4) return 0;
     for (int i = std::max(t + 1, 0); i <= High; ++i)
       if (Marks[size_t(i)] != 0) return Marks[size_t(i)] == Stage ? Stage - 1 : Stage;
     return Stage;
   }
 
   int RealizedStageLength(int Stage) const {
-    const int High = int(Marks.size()) - 1;
     int First = -1;
-    for (int j = 0; j <= High - Before; ++j) {
+    for (int j = 0; j <= int(Marks.size()) - 1 - Before; ++j) {
       const int S = StageOfDay(Offset + j + 1);
-      if (First < 0 && S == Stage)
-        First = j;
-      else if (First >= 0 && S == Stage + 1)
-        return j - First + (Stage == 1 ? Offset : 0);
+      if (First < 0 && S == Stage) First = j;
+      else if (First >= 0 && S == Stage + 1) return j - First + (Stage == 1 ? Offset : 0);
     }
     return Stage == 4 ? SeasonDays - First - Offset : 1;
   }
 };
 
-TEST_F(CalendarTest, RandomMarksMatchTheSlowWalk) {
+TEST(Calendar, RandomMarksMatchTheSlowWalk) {
   std::mt19937 Random(20250117);
   for (int Trial = 0; Trial < 40; ++Trial) {
     const int Crop = 1 + int(Random() % 3);
     const int Growing = 50 + int(Random() % 250);
     // Some trials have emergence before the first schedule day.
     const int Before = int(Random() % 120) - (Trial % 5 == 1 ? 60 : 0);
-    const int Season = SeasonOf(Crop, Growing);
-    const int Offset = OffsetOf(Crop);
+    const int Season = SeasonOf(Crop, Growing), Offset = OffsetOf(Crop);
     const unsigned Density = Trial % 4 == 0 ? 5 : 40;  // one mark in Density days
-    std::vector<int> M = NoMarks();
+    std::vector<int> M(MaxDays, 0);
     for (int& Mark : M)
       if (Random() % Density == 0) Mark = 1 + int(Random() % 6);
     SCOPED_TRACE("trial " + std::to_string(Trial));
-    const SlowCalendar Slow{*Lookup, Crop, Season, M, Before, Offset};
-    const TCropCalendar Fast(*Lookup, Crop, Season, M, Before, Offset);
-    for (int Stage = 1; Stage <= 4; ++Stage) EXPECT_EQ(Fast.RealizedStageLength(Stage), Slow.RealizedStageLength(Stage));
+    const SlowCalendar Slow{Crop, Season, M, Before, Offset};
+    const TCropCalendar Fast(Lookup(), Crop, Season, M, Before, Offset);
+    for (int Stage = 1; Stage <= 4; ++Stage)
+      EXPECT_EQ(Fast.RealizedStageLength(Stage), Slow.RealizedStageLength(Stage));
     for (int Day = 1; Day <= MaxDays; ++Day) {
       const int SeasonDay = Day - Before + Offset;
       ASSERT_EQ(Fast.StageOfDay(SeasonDay), Slow.StageOfDay(SeasonDay)) << "day " << Day;
@@ -380,71 +247,24 @@ TEST_F(CalendarTest, RandomMarksMatchTheSlowWalk) {
   }
 }
 
-// Whatever the marks, the coefficient is finite and within the crop's values.
-TEST_F(CalendarTest, KcStaysInsideTheCropRange) {
-  std::mt19937 Random(424242);
-  for (int Trial = 0; Trial < 600; ++Trial) {
-    const int Crop = 1 + int(Random() % 3);
-    const TCropRec& Rec = Lookup->Crop(Crop);
-    const double Low = std::min({Rec.KcIni, Rec.KcMid, Rec.KcEnd});
-    const double High = std::max({Rec.KcIni, Rec.KcMid, Rec.KcEnd});
-    const int Growing = 50 + int(Random() % 316);
-    const int Before = int(Random() % 200);
-    const unsigned Density = 2 + Random() % 60;
-    std::vector<int> M = NoMarks();
-    for (int& Mark : M)
-      if (Random() % Density == 0) Mark = 1 + int(Random() % 6);
-    const int Offset = OffsetOf(Crop);
-    const TCropCalendar Calendar(*Lookup, Crop, SeasonOf(Crop, Growing), M, Before, Offset);
-    for (int Day = Before + 1; Day <= MaxDays; ++Day) {
-      const double Kc = Calendar.KcOfDay(Day - Before + Offset);
-      ASSERT_TRUE(std::isfinite(Kc));
-      ASSERT_GE(Kc, Low) << "trial " << Trial << " day " << Day;
-      ASSERT_LE(Kc, High) << "trial " << Trial << " day " << Day;
-    }
-  }
-}
-
-// ---------------------------------------------------------------------------
-// Growing degree days
-// ---------------------------------------------------------------------------
-
-TEST_F(CalendarTest, DailyGdd) {
+TEST(Calendar, DailyGdd) {
   const struct {
     int Crop;
     bool IsMetric;
     double T1, T2, Expected;
   } Cases[] = {
       // Corn: base 10 °C, cap 30 °C (50 °F and 86 °F).
-      {1, true, 35, 8, 10},
-      {1, true, 20, 25, 12.5},
-      {1, true, 5, 8, 0},
-      {1, true, 40, 35, 20},
-      {1, false, 95, 46.4, 18},
-      {1, false, 40, 30, 0},
+      {1, true, 35, 8, 10},    {1, true, 20, 25, 12.5}, {1, true, 5, 8, 0},     {1, true, 40, 35, 20},
+      {1, false, 95, 46.4, 18}, {1, false, 40, 30, 0},
       // Alfalfa: no bases, so 10 °C / 50 °F without a cap.
-      {2, true, 20, 10, 5},
-      {2, true, 5, 0, 0},
-      {2, true, 45, 35, 30},
-      {2, false, 70, 40, 5},
-      {2, false, 40, 30, 0},
-      {2, false, 120, 100, 60},
-      // Rising: base 5 °C (41 °F), no cap.
-      {3, true, 0, 2, 0},
-      {3, true, 20, 10, 10},
-      {3, false, 60, 40, 9},
-      // No crop.
-      {0, true, 30, 20, 0},
-      {4, false, 80, 60, 0},
+      {2, true, 20, 10, 5},    {2, true, 45, 35, 30},   {2, false, 70, 40, 5},  {2, false, 120, 100, 60},
+      // Rising: base 5 °C (41 °F), no cap; no crop.
+      {3, true, 0, 2, 0},      {3, true, 20, 10, 10},   {3, false, 60, 40, 9},  {0, true, 30, 20, 0},
+      {4, false, 80, 60, 0},   {1, true, NAN, 20, 0},   {2, true, INFINITY, 20, 0},
   };
-  for (const auto& Case : Cases)
-    EXPECT_NEAR(DailyGdd(*Lookup, Case.IsMetric, Case.Crop, Case.T1, Case.T2), Case.Expected, 1e-9)
-        << Case.Crop << " " << Case.IsMetric << " " << Case.T1 << " " << Case.T2;
-  const double Nan = std::nan("");
-  const double Inf = INFINITY;
-  EXPECT_EQ(DailyGdd(*Lookup, true, 1, Nan, 20), 0.0);
-  EXPECT_EQ(DailyGdd(*Lookup, true, 2, Inf, 20), 0.0);
-  EXPECT_TRUE(std::isfinite(DailyGdd(*Lookup, true, 2, 1.7e308, 1.7e308)));
+  for (const auto& C : Cases)
+    EXPECT_NEAR(DailyGdd(Lookup(), C.IsMetric, C.Crop, C.T1, C.T2), C.Expected, 1e-9) << C.Crop << " " << C.T1;
+  EXPECT_TRUE(std::isfinite(DailyGdd(Lookup(), true, 2, 1.7e308, 1.7e308)));
 }
 
 }  // namespace

@@ -4,41 +4,20 @@
 // rewrites the golden files (review the change before committing it).
 
 #include "SovSched.h"
+#include "TestSupport.h"
 
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
-#include <sys/resource.h>
-
-#include <algorithm>
-#include <csignal>
 #include <functional>
-#include <memory>
 
 namespace {
 
 using S = TSovSchedule;
-
-const TSovLookup& ShippedLookup() {
-  static const TSovLookup* Lookup = [] {
-    auto* L = new TSovLookup;
-    QString Msg;
-    EXPECT_TRUE(L->LoadFromFile(FURROW_SOURCE_DIR "/data/SovLookup.ini", Msg)) << Msg.toStdString();
-    return L;
-  }();
-  return *Lookup;
-}
-
-QByteArray ReadAll(const QString& Name) {
-  QFile File(Name);
-  return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray();
-}
 
 // An example field loaded, changed, checked and calculated.
 std::unique_ptr<TSovSchedule> Example(const char* Sov, const TFormatSettings& Fmt,
@@ -47,8 +26,7 @@ std::unique_ptr<TSovSchedule> Example(const char* Sov, const TFormatSettings& Fm
   QString Msg;
   EXPECT_TRUE(F->LoadFromFile(FURROW_SOURCE_DIR "/data/examples/" + QString(Sov), Msg)) << Msg.toStdString();
   if (Change) Change(*F);
-  int Row = 0, Col = 0;
-  EXPECT_TRUE(F->CheckFieldData(false, Msg, Row, Col)) << Msg.toStdString() << " column " << Col;
+  ExpectValid(*F);
   F->Calculate();
   return F;
 }
@@ -116,16 +94,14 @@ TEST(Export, FailuresNameTheFileAndKeepTheEarlierOne) {
   const QString Name = Dir.filePath("kept.csv");
   ASSERT_TRUE(F->ExportCsv(Name, Msg));
   const QByteArray Before = ReadAll(Name);
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit Old{};
-  getrlimit(RLIMIT_FSIZE, &Old);
-  rlimit Small = Old;
-  Small.rlim_cur = 4096;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &Small), 0);
-  const bool CsvOk = F->ExportCsv(Name, Msg);
-  const QString CsvMsg = Msg;
-  const bool JsonOk = F->ExportAceJson(Name, 7, true, Msg);
-  setrlimit(RLIMIT_FSIZE, &Old);
+  bool CsvOk = true, JsonOk = true;
+  QString CsvMsg;
+  {
+    FileSizeLimit Small(4096);
+    ASSERT_TRUE(Small.Ok());
+    CsvOk = F->ExportCsv(Name, CsvMsg);
+    JsonOk = F->ExportAceJson(Name, 7, true, Msg);
+  }
   EXPECT_FALSE(CsvOk);
   EXPECT_FALSE(JsonOk);
   EXPECT_TRUE(CsvMsg.startsWith(Name + "\r\nCan't write to file.\r\n")) << CsvMsg.toStdString();
@@ -182,70 +158,6 @@ TEST(JsonExport, SectionsAndAnEmptySoil) {
 // End to end
 // ---------------------------------------------------------------------------
 
-// The keys of every object of a JSON text, in the order written.
-std::vector<QStringList> ObjectKeys(const QString& Text) {
-  std::vector<QStringList> Done, Open;
-  for (qsizetype i = 0; i < Text.size(); ++i) {
-    if (Text[i] == '{') Open.emplace_back();
-    if (Text[i] == '}') Done.push_back(Open.back()), Open.pop_back();
-    if (Text[i] != '"') continue;
-    QString Str;
-    for (++i; Text[i] != '"'; ++i) {
-      if (Text[i] == '\\') ++i;
-      Str += Text[i];
-    }
-    if (Text.mid(i + 1).trimmed().startsWith(':')) Open.back() << Str;
-  }
-  return Done;
-}
-
-void ExpectKeyOrder(const QString& Json) {
-  static const QList<QStringList> Orders = {
-      {"experiments", "soils", "weathers"},
-      {"local_id", "fl_name", "fl_loc_1", "fl_loc_2", "fl_land", "fl_lat", "fl_long", "flele", "initial_conditions",
-       "soil_id", "fl_notes", "wst_id", "management"},
-      {"icdat", "icpcr", "icrip", "icsw%"},
-      {"events"},
-      {"event", "date", "pdate", "edate", "crid", "rm"},
-      {"event", "date", "fedate", "fecd", "feacd", "feamn"},
-      {"event", "date", "omdate", "omcd", "omacd", "omamt", "omn%", "om_name", "om_notes"},
-      {"event", "date", "idate", "irval", "irn%", "ireff"},
-      {"sl_source", "sl_system", "soil_id", "soil_name", "sl_loc_2", "soilLayer"},
-      {"sllb", "sltx", "sldul", "slwp", "slbdm", "sksat", "slsil", "slcly", "sloc", "slphw", "slec", "slcec"},
-      {"wst_id", "dailyWeather"},
-      {"w_date", "tmax", "tmin", "rain", "wind", "rhumd", "srad"}};
-  for (const QStringList& Keys : ObjectKeys(Json)) {
-    const bool InOrder = std::any_of(Orders.begin(), Orders.end(), [&](const QStringList& Order) {
-      qsizetype Last = -1;
-      for (const QString& Key : Keys) {
-        if (Order.indexOf(Key) <= Last) return false;
-        Last = Order.indexOf(Key);
-      }
-      return true;
-    });
-    EXPECT_TRUE(InOrder) << Keys.join(' ').toStdString();
-  }
-}
-
-// What a person would expect of a cotton field in central Arizona.
-void ExpectPlausible(const TSovSchedule& F) {
-  const double Mm = F.IsMetric() ? 1.0 : 1 / 25.4;
-  double Capacity = 0;
-  for (int n = 1; n <= F.Scalars().LayerCount; ++n) Capacity += F.Layers()[n].LayerCapacity;
-  for (int d = 1; d <= F.DayCount(); ++d) {
-    const int Month = F.StartDate().addDays(d - 1).month();
-    if (Month >= 6 && Month <= 8) {  // 3 mm on cloudy monsoon days
-      EXPECT_TRUE(F.ETRef()[d] >= 3 * Mm && F.ETRef()[d] <= 12 * Mm) << d;
-    }
-    EXPECT_TRUE(F.ETCrop()[d] >= 0 && F.SoilMoisture()[d] >= 0 && F.SoilMoisture()[d] <= Capacity + 1e-9) << d;
-    EXPECT_TRUE(F.SolarRad()[d] >= 5 && F.SolarRad()[d] <= 35) << d;
-    for (const auto* A : {&F.MineralizedN(), &F.AmmoniumN(), &F.NitrateN(), &F.DenitrifiedN(), &F.VolatilizedN(),
-                          &F.UptakeN(), &F.LeachedN()})
-      EXPECT_GE((*A)[d], 0) << d;
-  }
-  EXPECT_GT(F.UptakeN()[F.DayCount()], 0);
-}
-
 void CompareWithGolden(const QByteArray& Actual, const QString& Golden) {
   if (qEnvironmentVariable("FURROW_UPDATE_GOLDEN") == "1") {
     QDir().mkpath(QFileInfo(Golden).path());
@@ -276,7 +188,6 @@ TEST(ExportEndToEnd, ExampleFieldsMatchTheGoldenFiles) {
     SCOPED_TRACE(C.Csv);
     auto F = Example(C.Sov, C.Fmt);
     ASSERT_GT(F->DayCount(), 150);
-    ExpectPlausible(*F);
     QTemporaryDir Dir;
     QString Msg;
     ASSERT_TRUE(F->ExportCsv(Dir.filePath("out.csv"), Msg)) << Msg.toStdString();
@@ -287,7 +198,6 @@ TEST(ExportEndToEnd, ExampleFieldsMatchTheGoldenFiles) {
     EXPECT_EQ(ReadAll(Dir.filePath("out.json")), ReadAll(Golden + C.Json));
 
     const QJsonObject Root = ExportJson(*F, Dir.filePath("out.json"));  // strict parse
-    ExpectKeyOrder(QString::fromUtf8(ReadAll(Golden + C.Json)));
     EXPECT_EQ(Root["weathers"][0]["dailyWeather"].toArray().size(), F->DayCount());
     for (const QJsonValue& V : Events(Root)) EXPECT_EQ(V["date"].toString().size(), 8);
   }

@@ -3,26 +3,13 @@
 
 #include "SovCalendar.h"
 #include "SovSched.h"
+#include "TestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <functional>
-#include <memory>
 
 namespace {
 
 using S = TSovSchedule;
-
-const TSovLookup& ShippedLookup() {
-  static const TSovLookup* Lookup = [] {
-    auto* L = new TSovLookup;
-    QString Msg;
-    EXPECT_TRUE(L->LoadFromFile(FURROW_SOURCE_DIR "/data/SovLookup.ini", Msg)) << Msg.toStdString();
-    return L;
-  }();
-  return *Lookup;
-}
 
 // A schedule whose results the test writes as a calculation would leave them.
 class TProbe : public TSovSchedule {
@@ -41,9 +28,7 @@ class TProbe : public TSovSchedule {
 };
 
 std::string Local(const char* Text, bool German) {
-  std::string T = Text;
-  if (German) std::replace(T.begin(), T.end(), '.', ',');
-  return T;
+  return ::Local(Text, German ? GermanFormatSettings() : UsFormatSettings()).toStdString();
 }
 
 TEST(ScheduleColumns, NamesIndexesAndRows) {
@@ -177,17 +162,12 @@ TEST(ScheduleCells, StageAndDegreeDaysOfTheCalculation) {
 TEST(ScheduleCells, NitrogenAppliedOnADay) {
   TProbe P(GermanFormatSettings(), 5);
   const int Urea = P.Lookup().FindFertilizer("Urea");  // 46 % N
-  auto Event = [&](int Slot, int Day, int Code, int Key1, const QString& Value) {
-    P.SetCellInt(Slot, SovCol::EvDay, Day);
-    P.SetCellInt(Slot, SovCol::EvCode, Code);
-    P.SetCellInt(Slot, SovCol::EvKey1, Key1);
-    P.SetCell(Slot, SovCol::EvValue, Value);
-  };
-  Event(1, 2, 1, Urea, "100");
-  Event(7, 2, 1, Urea, "50");
-  Event(3, 3, 2, 0, "10");      // 10 ppm nitrate in the water from day 3
-  Event(4, 2, 4, 0, "30");      // residue: no nitrogen
-  Event(9, 5, 1, 999, "100");   // a product not in the tables: nothing, no failure
+  FieldWriter W{P, GermanFormatSettings()};
+  W.Event(1, 2, 1, 100, Urea);
+  W.Event(7, 2, 1, 50, Urea);
+  W.Event(3, 3, 2, 10);      // 10 ppm nitrate in the water from day 3
+  W.Event(4, 2, 4, 30);      // residue: no nitrogen
+  W.Event(9, 5, 1, 100, 999);  // a product not in the tables: nothing, no failure
   P.SetCell(4, SovCol::Irrigation, "50");
   P.FIrrigation[4] = 50;
   EXPECT_EQ(P.Cell(1, S::ColFertilizerN), "0,0");

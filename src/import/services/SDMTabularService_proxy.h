@@ -14,7 +14,7 @@ class TSDMTabularServiceSoap_Proxy : public TBaseProxy, public SDMTabularService
 
 // A proxy for Format "SOAP:" and Transport "HTTP:" (the HTTP transport registered
 // first, RegisterHttpTransport); an empty Address means the service's default endpoint.
-// No proxy for other specifications.
+// Any other format or transport gives no proxy.
 std::unique_ptr<TSDMTabularServiceSoap_Proxy> CreateSDMTabularServiceSoap(
     const QString& Format, const QString& Transport, const QString& Address,
     const TSoapTransportOptions& Options = TSoapTransportOptions());

@@ -394,8 +394,12 @@ std::unique_ptr<TSoapReply> TBaseProxy::Send(const QString& Operation, const QSt
   const TSoapOperationInfo* Op = FService.FindOperation(Operation);
   if (!Op) throw ESoapError(QStringLiteral("The web service has no operation %1.").arg(Operation));
   const THTTPTransport Transport(FAddress, FOptions);
-  return TSoapReply::Read(Transport.Post(SoapEnvelope(FService, BodyContent), Op->SoapAction), FAddress);
+  THTTPTransport::TResponse Response = Transport.Post(SoapEnvelope(FService, BodyContent), Op->SoapAction);
+  Response.Body = ReceivedBody(Response.Body);
+  return TSoapReply::Read(Response, FAddress);
 }
+
+QByteArray TBaseProxy::ReceivedBody(const QByteArray& Body) const { return Body; }
 
 std::unique_ptr<TSoapReply> TBaseProxy::InvokeRpc(const QString& Operation, const TSoapArgs& Args) const {
   const QString Body = QStringLiteral("<ns1:") + Operation + QStringLiteral(" xmlns:ns1=\"") +

@@ -68,7 +68,7 @@ struct TSoapServiceInfo {
 void RegisterHttpTransport();
 bool IsHttpTransportRegistered();
 
-// True when a proxy can be made for these format and transport specifications: the
+// True when a proxy can be made for these format and transport names: the
 // format must name the SOAP 1.1 formatter ("SOAP:") and the transport the registered
 // HTTP transport ("HTTP:").
 bool SoapSpecsSupported(const QString& Format, const QString& Transport);
@@ -203,6 +203,9 @@ class TBaseProxy {
   static pugi::xml_node RpcResult(const TSoapReply& Reply, const char* ResultName);
   // The text of that element.
   static QString RpcResultText(const TSoapReply& Reply, const char* ResultName);
+  // The body of the HTTP reply of a call, before it is read; this one gives it back as
+  // it came. Throws ESoapError on failure.
+  virtual QByteArray ReceivedBody(const QByteArray& Body) const;
 
  private:
   std::unique_ptr<TSoapReply> Send(const QString& Operation, const QString& BodyContent) const;

@@ -40,7 +40,7 @@ class TndfdXMLPortType_Proxy : public TBaseProxy, public ndfdXMLPortType {
 
 // A proxy for Format "SOAP:" and Transport "HTTP:" (the HTTP transport registered
 // first, RegisterHttpTransport); an empty Address means the service's default endpoint.
-// No proxy for other specifications.
+// Any other format or transport gives no proxy.
 std::unique_ptr<TndfdXMLPortType_Proxy> CreateNdfdXMLPortType(
     const QString& Format, const QString& Transport, const QString& Address,
     const TSoapTransportOptions& Options = TSoapTransportOptions());

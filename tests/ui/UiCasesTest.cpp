@@ -1,0 +1,196 @@
+// Cases of the main window, the preview and the event editors that only show on a window
+// that is on screen: a value still being typed in the weather grid, where the grid
+// scrolls to a failing day, the preview's column widths and status line, and where the
+// event editors start their focus and which help topic F1 opens there.
+
+#include "DialogTestSupport.h"
+#include "SvFertApp.h"
+#include "SvMain.h"
+#include "SvManureApp.h"
+#include "SvNitrate.h"
+#include "SvPrev.h"
+#include "ShlUtil.h"
+#include "SvResidue.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusTipEvent>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+class UiCasesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestApp();
+    ASSERT_TRUE(Dir.isValid());
+    const QString ProgramDir = Dir.filePath(QStringLiteral("bin"));
+    ASSERT_TRUE(QDir().mkpath(ProgramDir));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(FURROW_SOURCE_DIR "/data/SovLookup.ini"), ProgramDir + "/SovLookup.ini"));
+    const QString Field = Dir.filePath(QStringLiteral("field.sov"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(FURROW_SOURCE_DIR "/data/examples/maricopa-cotton-metric.sov"), Field));
+    Form = std::make_unique<TMainForm>(
+        TMainFormEnvironment{ProgramDir, Dir.filePath(QStringLiteral("user")), UsFormatSettings()});
+    ASSERT_TRUE(Form->StartUpProgram(Field));
+    Form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+  }
+  void TearDown() override { Form->SetModified(false); }
+
+  QTemporaryDir Dir;
+  TMessageRecorder Recorder;
+  std::unique_ptr<TMainForm> Form;
+};
+
+TEST_F(UiCasesTest, ValueBeingTypedInTheGridCountsAsData) {
+  // The cell editor is still open when the window is closed or a command runs from a
+  // shortcut: what it shows is the grid's value.
+  Form->DataNotebook()->setCurrentWidget(Form->WeatherPage());
+  QTableWidget* Grid = Form->WeatherGrid();
+  Grid->setFocus();
+  Grid->setCurrentCell(2, WthCol::Irrigation);  // day 3
+  Grid->editItem(Grid->item(2, WthCol::Irrigation));
+  auto* Editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  ASSERT_NE(Editor, nullptr);
+  QTest::keyClicks(Editor, QStringLiteral("25"));
+  EXPECT_EQ(Form->GridText(3, WthCol::Irrigation), "25");
+  EXPECT_TRUE(Form->DataHasChanged());
+  QTest::keyClick(Editor, Qt::Key_Home);
+  QTest::keyClicks(Editor, QStringLiteral("1"));  // the cursor stays where it was put
+  EXPECT_EQ(Form->GridText(3, WthCol::Irrigation), "125");
+  QTest::keyClick(Editor, Qt::Key_Escape);  // back to the text before the editing
+  EXPECT_EQ(Form->GridText(3, WthCol::Irrigation), "");
+  EXPECT_FALSE(Form->DataHasChanged());
+
+  Grid->editItem(Grid->item(2, WthCol::Irrigation));
+  Editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  ASSERT_NE(Editor, nullptr);
+  QTest::keyClicks(Editor, QStringLiteral("25"));
+  Form->GetFormData();
+  EXPECT_EQ(Form->FieldData()->GetCell(3, SovCol::Irrigation), "25");
+  // A command that refills the grid while the editor is open (New from its shortcut)
+  // leaves nothing of the typed text behind.
+  Form->SetModified(false);
+  Form->NewBtnClick();
+  EXPECT_EQ(Form->GridText(3, WthCol::Irrigation), "");
+  EXPECT_FALSE(Form->DataHasChanged());
+}
+
+TEST_F(UiCasesTest, FailingWeatherDayBecomesTheTopRow) {
+  Form->PreviewFunc = [](QWidget*, TSovSchedule&, const std::function<QString(int, int)>&) {
+    ADD_FAILURE() << "nothing to preview";
+  };
+  Form->SetGridText(150, WthCol::Wind, QStringLiteral("gusty"));
+  Form->CalcBtnClick();
+  ASSERT_EQ(Recorder.Messages.size(), 1);
+  EXPECT_EQ(Recorder.Messages[0], "\nCan't calculate schedule.\n\nWind speed value is invalid.\n");
+  QTableWidget* Grid = Form->WeatherGrid();
+  EXPECT_EQ(Grid->currentRow(), 149);
+  EXPECT_EQ(Grid->currentColumn(), WthCol::Wind);
+  EXPECT_EQ(Grid->rowAt(0), 149) << "day 150 at the top";
+
+  // A failing day already in sight stays where it is.
+  Recorder.Messages.clear();
+  Form->SetGridText(150, WthCol::Wind, QStringLiteral("3"));
+  Form->SetGridText(153, WthCol::High, QStringLiteral("hot"));
+  Form->CalcBtnClick();
+  ASSERT_EQ(Recorder.Messages.size(), 1);
+  EXPECT_EQ(Grid->currentRow(), 152);
+  EXPECT_EQ(Grid->rowAt(0), 149);
+}
+
+TEST_F(UiCasesTest, PreviewFitsItsTextsAndShowsTheSummaryRows) {
+  auto* Preview = Form->findChild<TPreviewDlg*>();
+  ASSERT_NE(Preview, nullptr);
+  bool SummaryInSight = false;
+  Form->PreviewFunc = [&](QWidget*, TSovSchedule& Field, const std::function<QString(int, int)>& Cell) {
+    // After the queued scroll of the shown dialog, the last summary row is in sight.
+    QTimer::singleShot(0, Preview, [&] {
+      QTimer::singleShot(0, Preview, [&] {
+        QTableWidget* Grid = Preview->PrevGrid;
+        const QRect Last = Grid->visualRect(Grid->model()->index(Grid->rowCount() - 1, 0));
+        SummaryInSight = Grid->viewport()->rect().contains(Last);
+        Preview->reject();
+      });
+    });
+    Preview->SetHintOptions(false, true);
+    Preview->ShowSchedule(Field, Cell);
+  };
+  Form->CalcBtnClick();
+  ASSERT_TRUE(Recorder.Messages.isEmpty()) << Recorder.Messages.join('|').toStdString();
+  EXPECT_TRUE(SummaryInSight);
+  EXPECT_EQ(Preview->PrevGrid->currentRow(), Form->FieldData()->DayCount() - 1);
+
+  // No header, summary label or value is cut.
+  QTableWidget* Grid = Preview->PrevGrid;
+  const QFontMetrics Header(Grid->horizontalHeader()->font()), Cells(Grid->font());
+  for (int Col = 0; Col < TPreviewDlg::GridColumns; ++Col) {
+    int Needed = std::max(Header.horizontalAdvance(Preview->Cell(Col, 0)), Header.horizontalAdvance(Preview->Cell(Col, 1)));
+    for (int Row = 2; Row < Preview->RowCount(); ++Row) {
+      Needed = std::max(Needed, Cells.horizontalAdvance(Preview->Cell(Col, Row).trimmed()));
+    }
+    EXPECT_GT(Grid->columnWidth(Col), Needed) << "column " << Col;
+  }
+  EXPECT_GE(Preview->width(), 920);
+}
+
+TEST_F(UiCasesTest, PreviewStatusLineFollowsTheHintOptions) {
+  TPreviewDlg Preview;
+  EXPECT_EQ(HelpContextOf(Preview.PrevGrid), HelpContext::Preview);  // F1 in the preview
+  struct TCase {
+    bool Popup, OnStatusBar;
+    const char* MouseHint;  // the status line after a hint from the mouse
+    bool ToolTips;
+  };
+  const TCase Cases[] = {
+      {false, true, "", false},  // focus hints only: the mouse leaves the line alone
+      {true, true, " Chart the schedule with Excel.", false},
+      {true, false, "", true},
+      {false, false, "", false},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(QString("popup %1, status bar %2").arg(C.Popup).arg(C.OnStatusBar).toStdString());
+    Preview.SetHintOptions(C.Popup, C.OnStatusBar);
+    Preview.StatusBarHint->clear();
+    QStatusTipEvent Tip(Preview.ChartBtn->statusTip());
+    QApplication::sendEvent(&Preview, &Tip);
+    EXPECT_EQ(Preview.StatusBarHint->text(), C.MouseHint);
+    EXPECT_EQ(!Preview.ChartBtn->toolTip().isEmpty(), C.ToolTips);
+    EXPECT_EQ(!Preview.PrevGrid->toolTip().isEmpty(), C.ToolTips);
+  }
+}
+
+TEST_F(UiCasesTest, EventEditorsStartAtTheirFirstValue) {
+  TSovSchedule& Field = *Form->FieldData();
+  const QDate Start(2013, 4, 15);
+  TFertAppDlg Fert(Form.get(), 20, Start, true, true, Field);
+  TNitrateDlg Nitrate(Form.get(), 20, Start, true, true, Field);
+  TManureAppDlg Manure(Form.get(), 20, Start, true, true, Field);
+  TResidueDlg Residue(Form.get(), 20, Start, true, true, Field);
+  const std::pair<TEventDlg*, QWidget*> Cases[] = {{&Fert, Fert.FertCombo},
+                                                    {&Nitrate, Nitrate.NitrateEdit},
+                                                    {&Manure, Manure.ManureCombo},
+                                                    {&Residue, Residue.ResidueEdit}};
+  for (const auto& [Dlg, First] : Cases) {
+    SCOPED_TRACE(Dlg->windowTitle().toStdString());
+    EXPECT_EQ(Dlg->focusWidget(), First);
+    EXPECT_EQ(HelpContextOf(First), HelpContext::Editors);
+    // Tab runs down the values to the notes and the buttons.
+    QWidget* W = First;
+    while (W != Dlg->NotesEdit && W->nextInFocusChain() != First) W = W->nextInFocusChain();
+    EXPECT_EQ(W, Dlg->NotesEdit);
+    EXPECT_EQ(W->nextInFocusChain(), Dlg->OKButton);
+  }
+}
+
+}  // namespace
