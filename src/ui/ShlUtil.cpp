@@ -99,6 +99,10 @@ void InstallHelpKey(QObject* Application) {
   Application->installEventFilter(new THelpKeyFilter(Application));
 }
 
+void DisconnectChildren(QObject* Owner) {
+  for (QObject* Child : Owner->findChildren<QObject*>()) QObject::disconnect(Child, nullptr, Owner, nullptr);
+}
+
 TBusyCursor::TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 
 TBusyCursor::~TBusyCursor() { QApplication::restoreOverrideCursor(); }

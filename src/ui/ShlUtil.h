@@ -67,6 +67,15 @@ int HelpContextOf(const QWidget* Widget);
 void InstallHelpKey(QObject* Application);
 
 // ---------------------------------------------------------------------------
+// Dialogs
+// ---------------------------------------------------------------------------
+
+// Cuts every connection from Owner's children to Owner. A dialog calls it in its
+// destructor: its controls outlive that part of it (the base classes destroy them) and
+// may still signal, for instance when they lose the focus.
+void DisconnectChildren(QObject* Owner);
+
+// ---------------------------------------------------------------------------
 // Busy cursor
 // ---------------------------------------------------------------------------
 

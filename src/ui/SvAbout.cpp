@@ -75,7 +75,7 @@ TAboutBox::TAboutBox(QWidget* Parent, const TProgramVersionInfo& VersionInfo) : 
 }
 
 TAboutBox::~TAboutBox() {
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 void TAboutBox::UpdatesButtonClick() { ShellOpen(UpdatesButton->toolTip(), QString(), QString()); }

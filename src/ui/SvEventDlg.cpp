@@ -61,7 +61,7 @@ TEventDlg::TEventDlg(QWidget* Owner, int EventCode, const QString& Caption,
 }
 
 void TEventDlg::DisconnectControls() {
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 void TEventDlg::AddValueRow(QLabel* Label, QWidget* Control, QLabel* Units, QLabel* Extra) {

@@ -48,9 +48,7 @@ class TEventDlg : public QDialog {
   TEventDlg(QWidget* Owner, int EventCode, const QString& Caption, const QString& DateCaption,
             int Day, const QDate& StartDate, bool IsMetric, bool IsUSLocation, TSovFile& FieldData);
 
-  // Cuts the connections from the controls to this dialog's slots. A derived editor
-  // calls it in its destructor: the controls outlive it (the base classes destroy them)
-  // and may still signal, for instance when they lose the focus.
+  // DisconnectChildren of this dialog; a derived editor calls it in its destructor.
   void DisconnectControls();
 
   // Adds a row of value controls (label, control, optional unit label and a second

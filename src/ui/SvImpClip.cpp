@@ -1,5 +1,7 @@
 #include "SvImpClip.h"
 
+#include "ShlUtil.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -44,7 +46,7 @@ TImportClipboardDlg::TImportClipboardDlg(QWidget* Parent) : QDialog(Parent) {
 }
 
 TImportClipboardDlg::~TImportClipboardDlg() {
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 QString TImportClipboardDlg::Text() const { return Memo->toPlainText(); }

@@ -108,7 +108,7 @@ TImportStationDlg::TImportStationDlg(QWidget* Parent, const TFormatSettings& Use
 }
 
 TImportStationDlg::~TImportStationDlg() {
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 // ---- Grid access --------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "SvImpSurv.h"
 
+#include "ShlUtil.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -46,7 +48,7 @@ TSoilPickerDlg::TSoilPickerDlg(QWidget* Parent, const char* Name, const char* Pa
 }
 
 TSoilPickerDlg::~TSoilPickerDlg() {
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 void TSoilPickerDlg::SetEntries(const QStringList& Entries, int Selected) {

@@ -50,7 +50,7 @@ TImportUserDlg::TImportUserDlg(QWidget* Parent) : QDialog(Parent) {
 }
 
 TImportUserDlg::~TImportUserDlg() {
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 QString TImportUserDlg::UserName() const { return UserEdit->text(); }

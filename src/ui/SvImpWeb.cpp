@@ -49,7 +49,7 @@ TImportWebDlg::TImportWebDlg(QWidget* Parent) : QDialog(Parent) {
 }
 
 TImportWebDlg::~TImportWebDlg() {
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 void TImportWebDlg::SetSources(const QStringList& Names, const QStringList& Descriptions, const QString& Selected) {

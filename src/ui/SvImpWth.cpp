@@ -1,6 +1,7 @@
 #include "SvImpWth.h"
 
 #include "MsgDlg.h"
+#include "ShlUtil.h"
 #include "SovFile.h"
 #include "SvMain.h"
 
@@ -182,8 +183,7 @@ TImportWeatherDlg::TImportWeatherDlg(QWidget* Parent) : QDialog(Parent) {
 }
 
 TImportWeatherDlg::~TImportWeatherDlg() {
-  // The controls go after this part of the dialog: none may call back into it.
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 void TImportWeatherDlg::SetImportData(const TImportedWeather& Weather, const QString& SourceText, bool FieldMetric,

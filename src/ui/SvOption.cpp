@@ -43,7 +43,7 @@ TOptionsDlg::TOptionsDlg(QWidget* Parent, bool PopupHints, bool HintsOnStatusBar
 }
 
 TOptionsDlg::~TOptionsDlg() {
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 bool TOptionsDlg::PopupHints() const { return PopupHintsCheckBox->isChecked(); }

@@ -115,7 +115,7 @@ TViewSoilDlg::TViewSoilDlg(QWidget* Parent) : QDialog(Parent) {
 }
 
 TViewSoilDlg::~TViewSoilDlg() {
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 QString TViewSoilDlg::Cell(int Row, int Col) const {
