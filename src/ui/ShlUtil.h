@@ -7,7 +7,9 @@
 
 #include <functional>
 
+class QBoxLayout;
 class QObject;
+class QPushButton;
 class QWidget;
 
 // ---------------------------------------------------------------------------
@@ -74,6 +76,16 @@ void InstallHelpKey(QObject* Application);
 // destructor: its controls outlive that part of it (the base classes destroy them) and
 // may still signal, for instance when they lose the focus.
 void DisconnectChildren(QObject* Owner);
+
+// A button of Dialog named Name. With IsDefault it is the dialog's default button;
+// otherwise it never becomes the default, not even while it has the focus.
+QPushButton* NewDialogButton(QWidget* Dialog, const QString& Caption, const char* Name, bool IsDefault = false);
+
+// The usual foot of a dialog, added to Layout: right-aligned OK (the default button),
+// Cancel and, when Help is given, Help, named "OKBtn", "CancelBtn" and "HelpBtn". The
+// caller connects them.
+void AddOKCancelRow(QWidget* Dialog, QBoxLayout* Layout, QPushButton*& OK, QPushButton*& Cancel,
+                    QPushButton** Help = nullptr);
 
 // ---------------------------------------------------------------------------
 // Busy cursor

@@ -2,7 +2,6 @@
 
 #include "ShlUtil.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -31,17 +30,7 @@ TSoilPickerDlg::TSoilPickerDlg(QWidget* Parent, const char* Name, const char* Pa
   PanelLayout->addWidget(FList, 1);
   Layout->addWidget(Panel, 1);
 
-  auto* Buttons = new QHBoxLayout;
-  Buttons->addStretch(1);
-  OKBtn = new QPushButton(QStringLiteral("OK"), this);
-  OKBtn->setObjectName(QStringLiteral("OKBtn"));
-  OKBtn->setDefault(true);
-  CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-  CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-  CancelBtn->setAutoDefault(false);
-  Buttons->addWidget(OKBtn);
-  Buttons->addWidget(CancelBtn);
-  Layout->addLayout(Buttons);
+  AddOKCancelRow(this, Layout, OKBtn, CancelBtn);
 
   connect(OKBtn, &QPushButton::clicked, this, &TSoilPickerDlg::OKBtnClick);
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);

@@ -10,7 +10,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -164,17 +163,7 @@ TImportWeatherDlg::TImportWeatherDlg(QWidget* Parent) : QDialog(Parent) {
   OnlyMissingCheckBox->setObjectName(QStringLiteral("OnlyMissingCheckBox"));
   Layout->addWidget(OnlyMissingCheckBox);
 
-  auto* Buttons = new QHBoxLayout;
-  Buttons->addStretch(1);
-  OKButton = new QPushButton(QStringLiteral("OK"), this);
-  OKButton->setObjectName(QStringLiteral("OKBtn"));
-  OKButton->setDefault(true);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  CancelButton->setObjectName(QStringLiteral("CancelBtn"));
-  CancelButton->setAutoDefault(false);
-  Buttons->addWidget(OKButton);
-  Buttons->addWidget(CancelButton);
-  Layout->addLayout(Buttons);
+  AddOKCancelRow(this, Layout, OKButton, CancelButton);
 
   connect(FDatesRadioGroup, &QButtonGroup::idClicked, this, &TImportWeatherDlg::DatesRadioGroupClick);
   connect(OKButton, &QPushButton::clicked, this, &TImportWeatherDlg::OKBtnClick);
