@@ -37,8 +37,7 @@ TEventDlg::TEventDlg(QWidget* Owner, int EventCode, const QString& Caption,
   AppDate->setText(
       FormatDate(QStringLiteral("mmm d, yyyy"), StartDate.addDays(Day - 1), FieldData.UserFormat()));
   NotesLbl = new QLabel(QStringLiteral("Notes"), this);
-  NotesEdit = new QLineEdit(this);
-  NotesEdit->setObjectName(QStringLiteral("NotesEdit"));
+  NotesEdit = NewValueEdit("NotesEdit");
   DeleteButton = new QPushButton(QStringLiteral("Delete"), this);
   OKButton = new QPushButton(QStringLiteral("OK"), this);
   CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
@@ -102,6 +101,20 @@ void TEventDlg::FinishLayout() {
   FTabChain.push_back(DeleteButton);
   for (size_t I = 1; I < FTabChain.size(); ++I) setTabOrder(FTabChain[I - 1], FTabChain[I]);
   FTabChain.front()->setFocus();
+}
+
+QLineEdit* TEventDlg::NewValueEdit(const char* Name) {
+  auto* Edit = new QLineEdit(this);
+  Edit->setObjectName(QLatin1String(Name));
+  return Edit;
+}
+
+QComboBox* TEventDlg::NewLookupCombo(const char* Name, int MaxVisible) {
+  auto* Combo = new QComboBox(this);
+  Combo->setObjectName(QLatin1String(Name));
+  Combo->setMaxVisibleItems(MaxVisible);
+  Combo->addItem(QString());
+  return Combo;
 }
 
 QString TEventDlg::Units(int Kind) const { return TSovFile::UnitsLabel(Kind, FIsMetric); }

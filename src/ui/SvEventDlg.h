@@ -69,6 +69,12 @@ class TEventDlg : public QDialog {
   // Writes the editor's columns other than Day, Code and Notes into Row.
   virtual void StoreValues(int Row) = 0;
 
+  // A value box named Name.
+  QLineEdit* NewValueEdit(const char* Name);
+  // A lookup list named Name showing MaxVisible entries at a time: the empty first
+  // entry (nothing chosen), then the caller adds the lookup's entries in order.
+  QComboBox* NewLookupCombo(const char* Name, int MaxVisible);
+
   // The field's number check of Edit's text for column Col of this editor's event
   // code; on failure the message "<label> is missing or invalid." and focus to Edit.
   bool CheckNumber(QLineEdit* Edit, int Col, const QLabel* Label);

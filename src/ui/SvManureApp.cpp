@@ -21,34 +21,25 @@ TManureAppDlg::TManureAppDlg(QWidget* Owner, int Day, const QDate& StartDate, bo
   const TSovLookup& Lookup = FieldData.Lookup();
 
   ManureLbl = new QLabel(QStringLiteral("Manure Type"), this);
-  ManureCombo = new QComboBox(this);
-  ManureCombo->setObjectName(QStringLiteral("ManureCombo"));
-  ManureCombo->setMaxVisibleItems(15);
-  ManureCombo->addItem(QString());
+  ManureCombo = NewLookupCombo("ManureCombo", 15);
   for (int Row = 1; Row <= Lookup.ManureCount(); ++Row) ManureCombo->addItem(Lookup.Manure(Row).Description);
 
   RateLbl = new QLabel(QStringLiteral("Application Rate"), this);
-  RateEdit = new QLineEdit(this);
-  RateEdit->setObjectName(QStringLiteral("RateEdit"));
+  RateEdit = NewValueEdit("RateEdit");
   RateUnitsLbl = new QLabel(this);
   NRateLbl = new QLabel(this);
 
   MethodLbl = new QLabel(QStringLiteral("Application Method"), this);
-  MethodCombo = new QComboBox(this);
-  MethodCombo->setObjectName(QStringLiteral("MethodCombo"));
-  MethodCombo->setMaxVisibleItems(10);
-  MethodCombo->addItem(QString());
+  MethodCombo = NewLookupCombo("MethodCombo", 10);
   for (int Row = 1; Row <= Lookup.ManureAppMethodCount(); ++Row) {
     MethodCombo->addItem(Lookup.ManureAppMethod(Row).Description);
   }
 
   TotalNLbl = new QLabel(QStringLiteral("Total Nitrogen"), this);
-  TotalNEdit = new QLineEdit(this);
-  TotalNEdit->setObjectName(QStringLiteral("TotalNEdit"));
+  TotalNEdit = NewValueEdit("TotalNEdit");
   TotalNUnitsLbl = new QLabel(this);
   AmmNLbl = new QLabel(QStringLiteral("Ammonium Nitrogen"), this);
-  AmmNEdit = new QLineEdit(this);
-  AmmNEdit->setObjectName(QStringLiteral("AmmNEdit"));
+  AmmNEdit = NewValueEdit("AmmNEdit");
   AmmNUnitsLbl = new QLabel(this);
 
   AddValueRow(ManureLbl, ManureCombo);

@@ -11,8 +11,7 @@ TResidueDlg::TResidueDlg(QWidget* Owner, int Day, const QDate& StartDate, bool I
     : TEventDlg(Owner, EventCodeIndex(QStringLiteral("R")), QStringLiteral("Residue Cover Editor"),
                 QStringLiteral("Event Date"), Day, StartDate, IsMetric, IsUSLocation, FieldData) {
   ResidueLbl = new QLabel(QStringLiteral("Residue Cover"), this);
-  ResidueEdit = new QLineEdit(this);
-  ResidueEdit->setObjectName(QStringLiteral("ResidueEdit"));
+  ResidueEdit = NewValueEdit("ResidueEdit");
   ResidueUnitsLbl = new QLabel(QStringLiteral("%"), this);
   AddValueRow(ResidueLbl, ResidueEdit, ResidueUnitsLbl);
   FinishLayout();
