@@ -136,6 +136,7 @@ void TEventDlg::FindDayEvent() {
   if (FEventRow > 0) {
     DeleteButton->setEnabled(true);
     LoadEvent(FEventRow);
+    NotesEdit->setText(FFieldData.GetCell(FEventRow, SovCol::EvNotes));
     return;
   }
   for (int Row = 1; Row <= MaxEvents; ++Row) {

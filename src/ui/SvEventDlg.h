@@ -62,6 +62,7 @@ class TEventDlg : public QDialog {
   // (LoadEvent) and may be deleted; otherwise the first free row is taken, and with no
   // free row OK is disabled.
   void FindDayEvent();
+  // Shows the editor's columns other than Day, Code and Notes of Row.
   virtual void LoadEvent(int Row) = 0;
   // Runs the editor's checks in order; the first failure shows its message and
   // returns False.

@@ -64,7 +64,6 @@ void TFertAppDlg::LoadEvent(int Row) {
   }
   RateEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue));
   SelectEntry(MethodCombo, FFieldData.GetCellInt(Row, SovCol::EvKey2));
-  NotesEdit->setText(FFieldData.GetCell(Row, SovCol::EvNotes));
 }
 
 void TFertAppDlg::FertComboChange() {

@@ -74,7 +74,6 @@ void TManureAppDlg::LoadEvent(int Row) {
   SelectEntry(MethodCombo, FFieldData.GetCellInt(Row, SovCol::EvKey2));
   TotalNEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue2));
   AmmNEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue3));
-  NotesEdit->setText(FFieldData.GetCell(Row, SovCol::EvNotes));
 }
 
 void TManureAppDlg::ManureComboChange() {

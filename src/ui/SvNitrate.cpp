@@ -19,10 +19,7 @@ TNitrateDlg::TNitrateDlg(QWidget* Owner, int Day, const QDate& StartDate, bool I
   FindDayEvent();
 }
 
-void TNitrateDlg::LoadEvent(int Row) {
-  NitrateEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue));
-  NotesEdit->setText(FFieldData.GetCell(Row, SovCol::EvNotes));
-}
+void TNitrateDlg::LoadEvent(int Row) { NitrateEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue)); }
 
 bool TNitrateDlg::CheckValues() { return CheckNumber(NitrateEdit, SovCol::EvValue, NitrateLbl); }
 

@@ -18,10 +18,7 @@ TResidueDlg::TResidueDlg(QWidget* Owner, int Day, const QDate& StartDate, bool I
   FindDayEvent();
 }
 
-void TResidueDlg::LoadEvent(int Row) {
-  ResidueEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue));
-  NotesEdit->setText(FFieldData.GetCell(Row, SovCol::EvNotes));
-}
+void TResidueDlg::LoadEvent(int Row) { ResidueEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue)); }
 
 bool TResidueDlg::CheckValues() { return CheckNumber(ResidueEdit, SovCol::EvValue, ResidueLbl); }
 
