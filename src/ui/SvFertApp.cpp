@@ -46,7 +46,6 @@ TFertAppDlg::TFertAppDlg(QWidget* Owner, int Day, const QDate& StartDate, bool I
   AddValueRow(MethodLbl, MethodCombo);
   FinishLayout();
 
-  RateUnitsLbl->clear();
   FindDayEvent();
   ShowNRate();
 

@@ -49,17 +49,9 @@ TManureAppDlg::TManureAppDlg(QWidget* Owner, int Day, const QDate& StartDate, bo
   AddValueRow(AmmNLbl, AmmNEdit, AmmNUnitsLbl);
   FinishLayout();
 
-  RateUnitsLbl->clear();
-  NRateLbl->clear();
-  TotalNUnitsLbl->clear();
-  AmmNUnitsLbl->clear();
   FindDayEvent();
-  ShowNRate();
 
   connect(ManureCombo, &QComboBox::currentIndexChanged, this, &TManureAppDlg::ManureComboChange);
-  connect(RateEdit, &QLineEdit::editingFinished, this, &TManureAppDlg::RateEditExit);
-  connect(TotalNEdit, &QLineEdit::editingFinished, this, &TManureAppDlg::TotalNEditExit);
-  connect(AmmNEdit, &QLineEdit::editingFinished, this, &TManureAppDlg::AmmNEditExit);
 }
 
 TManureAppDlg::~TManureAppDlg() { DisconnectControls(); }
@@ -90,11 +82,6 @@ void TManureAppDlg::ManureComboChange() {
     AmmNUnitsLbl->clear();
   }
 }
-
-void TManureAppDlg::RateEditExit() { ShowNRate(); }
-void TManureAppDlg::TotalNEditExit() { ShowNRate(); }
-void TManureAppDlg::AmmNEditExit() { ShowNRate(); }
-void TManureAppDlg::ShowNRate() {}
 
 bool TManureAppDlg::CheckValues() {
   return CheckSelected(ManureCombo, QStringLiteral("\nYou must select a "), ManureLbl) &&
