@@ -78,10 +78,13 @@ QString CleanText(const QString& Text) {
   return Text.mid(Begin, End - Begin);
 }
 
+// A text box's own length limit, kept beside the one in force (see SetEditText).
+constexpr const char* DesignedMaxLength = "designedMaxLength";
+
 // Sets a box's text without cutting what was loaded: the box accepts at least that long
-// a text afterwards.
-void SetEditText(QLineEdit* Edit, int MaxLength, const QString& Text) {
-  Edit->setMaxLength(std::max<int>(MaxLength, int(Text.size())));
+// a text afterwards, and at least its own limit.
+void SetEditText(QLineEdit* Edit, const QString& Text) {
+  Edit->setMaxLength(std::max<int>(Edit->property(DesignedMaxLength).toInt(), int(Text.size())));
   Edit->setText(Text);
   Edit->setCursorPosition(0);
 }
@@ -359,7 +362,7 @@ QWidget* TMainForm::CreateFieldPage() {
     auto* Edit = new QLineEdit(Page);
     Edit->setObjectName(QLatin1String(Name));
     Edit->setMaxLength(MaxLength);
-    Edit->setProperty("designedMaxLength", MaxLength);
+    Edit->setProperty(DesignedMaxLength, MaxLength);
     Edit->setToolTip(Hint);
     if (Width > 0) Edit->setFixedWidth(Width);
     QLabel* Label = MakeLabel(LabelName, Caption);
@@ -940,7 +943,7 @@ void TMainForm::SetFormData() {
   SetFormUnits(Field.IsMetric());
   for (const TFieldBinding& Binding : FBindings) {
     if (auto* Edit = qobject_cast<QLineEdit*>(Binding.Control)) {
-      SetEditText(Edit, Edit->property("designedMaxLength").toInt(), Field.GetCell(0, Binding.Col));
+      SetEditText(Edit, Field.GetCell(0, Binding.Col));
     } else if (auto* Combo = qobject_cast<QComboBox*>(Binding.Control)) {
       int Index = 0;
       if (Binding.Col == SovCol::Location) Index = Field.Location();
@@ -1983,16 +1986,15 @@ void TMainForm::ImportSoil() {
     return;
   }
 
-  SetEditText(FSurveyEdit, FSurveyEdit->property("designedMaxLength").toInt(), AreaSymbol);
-  SetEditText(FMapUnitEdit, FMapUnitEdit->property("designedMaxLength").toInt(), MapUnit);
-  SetEditText(FCompNameEdit, FCompNameEdit->property("designedMaxLength").toInt(), Component);
+  SetEditText(FSurveyEdit, AreaSymbol);
+  SetEditText(FMapUnitEdit, MapUnit);
+  SetEditText(FCompNameEdit, Component);
   FModified = true;
   QStringList Warnings;
   ImportSdmHorizons(*FFieldData, Horizons, &Warnings);
   double Capacity = 0;
   if (FFieldData->CalcWaterHoldingCapacity(Metric, RootingDepth, Capacity, Msg)) {
-    SetEditText(FWaterCapacityEdit, FWaterCapacityEdit->property("designedMaxLength").toInt(),
-                FormatFixed(Capacity, 2, FEnv.UserFormat));
+    SetEditText(FWaterCapacityEdit, FormatFixed(Capacity, 2, FEnv.UserFormat));
   } else {
     Warnings.prepend(QStringLiteral("Unable to calculate ") + LabelCaption(SovCol::WaterHoldingCapacity) +
                      QStringLiteral(":\n\n") + Msg);
@@ -2014,7 +2016,7 @@ void TMainForm::ViewSoilBtnClick() {
     Host.WaterCapacityCaption = LabelCaption(SovCol::WaterHoldingCapacity);
     Host.RootingDepthCaption = LabelCaption(SovCol::RootingDepth);
     Host.SetWaterCapacity = [this](const QString& Text) {
-      SetEditText(FWaterCapacityEdit, FWaterCapacityEdit->property("designedMaxLength").toInt(), Text);
+      SetEditText(FWaterCapacityEdit, Text);
     };
     Host.SetModified = [this] { FModified = true; };
     Dialog.SetSoilData(*FFieldData, Host);
