@@ -1640,9 +1640,8 @@ void TMainForm::ImportWeatherFromWeb(const QString& SourceID) {
   if (!FFieldData || !FLookup) return;
   const int Location = std::max(FLocationCombo->currentIndex(), 0);
   if (Location <= 0 || Location > FLookup->LocationCount()) {
-    ImportError(WebImportFailed, QStringLiteral("No ") + LabelCaption(SovCol::Location) + QStringLiteral(" selected."));
-    FDataNotebook->setCurrentWidget(FFieldPage);
-    FLocationCombo->setFocus();
+    ImportValueError(WebImportFailed, SovCol::Location,
+                     QStringLiteral("No ") + LabelCaption(SovCol::Location) + QStringLiteral(" selected."));
     return;
   }
   const TLocationRec& Loc = FLookup->Location(Location);
