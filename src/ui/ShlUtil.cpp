@@ -4,8 +4,10 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QProcess>
+#include <QPushButton>
 #include <QUrl>
 #include <QVariant>
 #include <QWidget>
@@ -97,6 +99,34 @@ int HelpContextOf(const QWidget* Widget) {
 void InstallHelpKey(QObject* Application) {
   if (!Application) return;
   Application->installEventFilter(new THelpKeyFilter(Application));
+}
+
+void DisconnectChildren(QObject* Owner) {
+  for (QObject* Child : Owner->findChildren<QObject*>()) QObject::disconnect(Child, nullptr, Owner, nullptr);
+}
+
+QPushButton* NewDialogButton(QWidget* Dialog, const QString& Caption, const char* Name, bool IsDefault) {
+  auto* Button = new QPushButton(Caption, Dialog);
+  Button->setObjectName(QLatin1String(Name));
+  if (IsDefault) {
+    Button->setDefault(true);
+  } else {
+    Button->setAutoDefault(false);
+  }
+  return Button;
+}
+
+void AddOKCancelRow(QWidget* Dialog, QBoxLayout* Layout, QPushButton*& OK, QPushButton*& Cancel,
+                    QPushButton** Help) {
+  auto* Row = new QHBoxLayout;
+  Row->addStretch(1);
+  OK = NewDialogButton(Dialog, QStringLiteral("OK"), "OKBtn", true);
+  Cancel = NewDialogButton(Dialog, QStringLiteral("Cancel"), "CancelBtn");
+  if (Help) *Help = NewDialogButton(Dialog, QStringLiteral("Help"), "HelpBtn");
+  Row->addWidget(OK);
+  Row->addWidget(Cancel);
+  if (Help) Row->addWidget(*Help);
+  Layout->addLayout(Row);
 }
 
 TBusyCursor::TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }

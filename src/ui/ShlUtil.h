@@ -7,7 +7,9 @@
 
 #include <functional>
 
+class QBoxLayout;
 class QObject;
+class QPushButton;
 class QWidget;
 
 // ---------------------------------------------------------------------------
@@ -65,6 +67,25 @@ int HelpContextOf(const QWidget* Widget);
 // Makes F1 open the help context of the focused widget (the contents when it has
 // none) in every window of the application.
 void InstallHelpKey(QObject* Application);
+
+// ---------------------------------------------------------------------------
+// Dialogs
+// ---------------------------------------------------------------------------
+
+// Cuts every connection from Owner's children to Owner. A dialog calls it in its
+// destructor: its controls outlive that part of it (the base classes destroy them) and
+// may still signal, for instance when they lose the focus.
+void DisconnectChildren(QObject* Owner);
+
+// A button of Dialog named Name. With IsDefault it is the dialog's default button;
+// otherwise it never becomes the default, not even while it has the focus.
+QPushButton* NewDialogButton(QWidget* Dialog, const QString& Caption, const char* Name, bool IsDefault = false);
+
+// The usual foot of a dialog, added to Layout: right-aligned OK (the default button),
+// Cancel and, when Help is given, Help, named "OKBtn", "CancelBtn" and "HelpBtn". The
+// caller connects them.
+void AddOKCancelRow(QWidget* Dialog, QBoxLayout* Layout, QPushButton*& OK, QPushButton*& Cancel,
+                    QPushButton** Help = nullptr);
 
 // ---------------------------------------------------------------------------
 // Busy cursor

@@ -56,13 +56,9 @@ TAboutBox::TAboutBox(QWidget* Parent, const TProgramVersionInfo& VersionInfo) : 
   Layout->addLayout(Panel);
 
   auto* Buttons = new QHBoxLayout;
-  UpdatesButton = new QPushButton(QStringLiteral("Check for Updates"), this);
-  UpdatesButton->setObjectName(QStringLiteral("UpdatesButton"));
-  UpdatesButton->setAutoDefault(false);
+  UpdatesButton = NewDialogButton(this, QStringLiteral("Check for Updates"), "UpdatesButton");
   UpdatesButton->setToolTip(UpdateCheckAddress(VersionInfo));
-  OKButton = new QPushButton(QStringLiteral("OK"), this);
-  OKButton->setObjectName(QStringLiteral("OKButton"));
-  OKButton->setDefault(true);
+  OKButton = NewDialogButton(this, QStringLiteral("OK"), "OKButton", true);
   Buttons->addWidget(UpdatesButton);
   Buttons->addStretch(1);
   Buttons->addWidget(OKButton);
@@ -75,7 +71,7 @@ TAboutBox::TAboutBox(QWidget* Parent, const TProgramVersionInfo& VersionInfo) : 
 }
 
 TAboutBox::~TAboutBox() {
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 void TAboutBox::UpdatesButtonClick() { ShellOpen(UpdatesButton->toolTip(), QString(), QString()); }

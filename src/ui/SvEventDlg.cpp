@@ -37,8 +37,7 @@ TEventDlg::TEventDlg(QWidget* Owner, int EventCode, const QString& Caption,
   AppDate->setText(
       FormatDate(QStringLiteral("mmm d, yyyy"), StartDate.addDays(Day - 1), FieldData.UserFormat()));
   NotesLbl = new QLabel(QStringLiteral("Notes"), this);
-  NotesEdit = new QLineEdit(this);
-  NotesEdit->setObjectName(QStringLiteral("NotesEdit"));
+  NotesEdit = NewValueEdit("NotesEdit");
   DeleteButton = new QPushButton(QStringLiteral("Delete"), this);
   OKButton = new QPushButton(QStringLiteral("OK"), this);
   CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
@@ -61,7 +60,7 @@ TEventDlg::TEventDlg(QWidget* Owner, int EventCode, const QString& Caption,
 }
 
 void TEventDlg::DisconnectControls() {
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 void TEventDlg::AddValueRow(QLabel* Label, QWidget* Control, QLabel* Units, QLabel* Extra) {
@@ -104,6 +103,20 @@ void TEventDlg::FinishLayout() {
   FTabChain.front()->setFocus();
 }
 
+QLineEdit* TEventDlg::NewValueEdit(const char* Name) {
+  auto* Edit = new QLineEdit(this);
+  Edit->setObjectName(QLatin1String(Name));
+  return Edit;
+}
+
+QComboBox* TEventDlg::NewLookupCombo(const char* Name, int MaxVisible) {
+  auto* Combo = new QComboBox(this);
+  Combo->setObjectName(QLatin1String(Name));
+  Combo->setMaxVisibleItems(MaxVisible);
+  Combo->addItem(QString());
+  return Combo;
+}
+
 QString TEventDlg::Units(int Kind) const { return TSovFile::UnitsLabel(Kind, FIsMetric); }
 
 void TEventDlg::SelectEntry(QComboBox* Combo, int Index) {
@@ -123,6 +136,7 @@ void TEventDlg::FindDayEvent() {
   if (FEventRow > 0) {
     DeleteButton->setEnabled(true);
     LoadEvent(FEventRow);
+    NotesEdit->setText(FFieldData.GetCell(FEventRow, SovCol::EvNotes));
     return;
   }
   for (int Row = 1; Row <= MaxEvents; ++Row) {

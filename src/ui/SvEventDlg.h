@@ -48,9 +48,7 @@ class TEventDlg : public QDialog {
   TEventDlg(QWidget* Owner, int EventCode, const QString& Caption, const QString& DateCaption,
             int Day, const QDate& StartDate, bool IsMetric, bool IsUSLocation, TSovFile& FieldData);
 
-  // Cuts the connections from the controls to this dialog's slots. A derived editor
-  // calls it in its destructor: the controls outlive it (the base classes destroy them)
-  // and may still signal, for instance when they lose the focus.
+  // DisconnectChildren of this dialog; a derived editor calls it in its destructor.
   void DisconnectControls();
 
   // Adds a row of value controls (label, control, optional unit label and a second
@@ -64,12 +62,19 @@ class TEventDlg : public QDialog {
   // (LoadEvent) and may be deleted; otherwise the first free row is taken, and with no
   // free row OK is disabled.
   void FindDayEvent();
+  // Shows the editor's columns other than Day, Code and Notes of Row.
   virtual void LoadEvent(int Row) = 0;
   // Runs the editor's checks in order; the first failure shows its message and
   // returns False.
   virtual bool CheckValues() = 0;
   // Writes the editor's columns other than Day, Code and Notes into Row.
   virtual void StoreValues(int Row) = 0;
+
+  // A value box named Name.
+  QLineEdit* NewValueEdit(const char* Name);
+  // A lookup list named Name showing MaxVisible entries at a time: the empty first
+  // entry (nothing chosen), then the caller adds the lookup's entries in order.
+  QComboBox* NewLookupCombo(const char* Name, int MaxVisible);
 
   // The field's number check of Edit's text for column Col of this editor's event
   // code; on failure the message "<label> is missing or invalid." and focus to Edit.

@@ -21,10 +21,7 @@ TFertAppDlg::TFertAppDlg(QWidget* Owner, int Day, const QDate& StartDate, bool I
   const TSovLookup& Lookup = FieldData.Lookup();
 
   FertLbl = new QLabel(QStringLiteral("Fertilizer Product"), this);
-  FertCombo = new QComboBox(this);
-  FertCombo->setObjectName(QStringLiteral("FertCombo"));
-  FertCombo->setMaxVisibleItems(15);
-  FertCombo->addItem(QString());
+  FertCombo = NewLookupCombo("FertCombo", 15);
   for (int Row = 1; Row <= Lookup.FertilizerCount(); ++Row) {
     const TFertilizerRec& Fert = Lookup.Fertilizer(Row);
     // One pass over the pattern: a "%" in the description stays as it is.
@@ -34,16 +31,12 @@ TFertAppDlg::TFertAppDlg(QWidget* Owner, int Day, const QDate& StartDate, bool I
   }
 
   RateLbl = new QLabel(QStringLiteral("Application Rate"), this);
-  RateEdit = new QLineEdit(this);
-  RateEdit->setObjectName(QStringLiteral("RateEdit"));
+  RateEdit = NewValueEdit("RateEdit");
   RateUnitsLbl = new QLabel(this);
   NRateLbl = new QLabel(this);
 
   MethodLbl = new QLabel(QStringLiteral("Application Method"), this);
-  MethodCombo = new QComboBox(this);
-  MethodCombo->setObjectName(QStringLiteral("MethodCombo"));
-  MethodCombo->setMaxVisibleItems(10);
-  MethodCombo->addItem(QString());
+  MethodCombo = NewLookupCombo("MethodCombo", 10);
   for (int Row = 1; Row <= Lookup.FertAppMethodCount(); ++Row) {
     MethodCombo->addItem(Lookup.FertAppMethod(Row).Description);
   }
@@ -53,7 +46,6 @@ TFertAppDlg::TFertAppDlg(QWidget* Owner, int Day, const QDate& StartDate, bool I
   AddValueRow(MethodLbl, MethodCombo);
   FinishLayout();
 
-  RateUnitsLbl->clear();
   FindDayEvent();
   ShowNRate();
 
@@ -71,7 +63,6 @@ void TFertAppDlg::LoadEvent(int Row) {
   }
   RateEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue));
   SelectEntry(MethodCombo, FFieldData.GetCellInt(Row, SovCol::EvKey2));
-  NotesEdit->setText(FFieldData.GetCell(Row, SovCol::EvNotes));
 }
 
 void TFertAppDlg::FertComboChange() {

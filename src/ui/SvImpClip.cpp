@@ -1,5 +1,7 @@
 #include "SvImpClip.h"
 
+#include "ShlUtil.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -23,15 +25,9 @@ TImportClipboardDlg::TImportClipboardDlg(QWidget* Parent) : QDialog(Parent) {
   Layout->addWidget(Memo, 1);
 
   auto* Buttons = new QHBoxLayout;
-  PasteButton = new QPushButton(QStringLiteral("Paste"), this);
-  PasteButton->setObjectName(QStringLiteral("PasteBtn"));
-  PasteButton->setAutoDefault(false);
-  OKButton = new QPushButton(QStringLiteral("OK"), this);
-  OKButton->setObjectName(QStringLiteral("OKBtn"));
-  OKButton->setAutoDefault(false);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  CancelButton->setObjectName(QStringLiteral("CancelBtn"));
-  CancelButton->setAutoDefault(false);
+  PasteButton = NewDialogButton(this, QStringLiteral("Paste"), "PasteBtn");
+  OKButton = NewDialogButton(this, QStringLiteral("OK"), "OKBtn");
+  CancelButton = NewDialogButton(this, QStringLiteral("Cancel"), "CancelBtn");
   Buttons->addWidget(PasteButton);
   Buttons->addStretch(1);
   Buttons->addWidget(OKButton);
@@ -44,7 +40,7 @@ TImportClipboardDlg::TImportClipboardDlg(QWidget* Parent) : QDialog(Parent) {
 }
 
 TImportClipboardDlg::~TImportClipboardDlg() {
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 QString TImportClipboardDlg::Text() const { return Memo->toPlainText(); }

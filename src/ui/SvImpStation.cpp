@@ -82,15 +82,9 @@ TImportStationDlg::TImportStationDlg(QWidget* Parent, const TFormatSettings& Use
   auto* Buttons = new QHBoxLayout;
   InterpCheckBox = new QCheckBox(QStringLiteral("Interpolate Between Stations"), this);
   InterpCheckBox->setObjectName(QStringLiteral("InterpCheckBox"));
-  ViewMapBtn = new QPushButton(QStringLiteral("View Map"), this);
-  ViewMapBtn->setObjectName(QStringLiteral("ViewMapBtn"));
-  ViewMapBtn->setAutoDefault(false);
-  OKButton = new QPushButton(QStringLiteral("OK"), this);
-  OKButton->setObjectName(QStringLiteral("OKBtn"));
-  OKButton->setDefault(true);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  CancelButton->setObjectName(QStringLiteral("CancelBtn"));
-  CancelButton->setAutoDefault(false);
+  ViewMapBtn = NewDialogButton(this, QStringLiteral("View Map"), "ViewMapBtn");
+  OKButton = NewDialogButton(this, QStringLiteral("OK"), "OKBtn", true);
+  CancelButton = NewDialogButton(this, QStringLiteral("Cancel"), "CancelBtn");
   Buttons->addWidget(InterpCheckBox);
   Buttons->addStretch(1);
   Buttons->addWidget(ViewMapBtn);
@@ -108,7 +102,7 @@ TImportStationDlg::TImportStationDlg(QWidget* Parent, const TFormatSettings& Use
 }
 
 TImportStationDlg::~TImportStationDlg() {
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 // ---- Grid access --------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "SvImpSurv.h"
 
-#include <QHBoxLayout>
+#include "ShlUtil.h"
+
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -29,24 +30,14 @@ TSoilPickerDlg::TSoilPickerDlg(QWidget* Parent, const char* Name, const char* Pa
   PanelLayout->addWidget(FList, 1);
   Layout->addWidget(Panel, 1);
 
-  auto* Buttons = new QHBoxLayout;
-  Buttons->addStretch(1);
-  OKBtn = new QPushButton(QStringLiteral("OK"), this);
-  OKBtn->setObjectName(QStringLiteral("OKBtn"));
-  OKBtn->setDefault(true);
-  CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-  CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-  CancelBtn->setAutoDefault(false);
-  Buttons->addWidget(OKBtn);
-  Buttons->addWidget(CancelBtn);
-  Layout->addLayout(Buttons);
+  AddOKCancelRow(this, Layout, OKBtn, CancelBtn);
 
   connect(OKBtn, &QPushButton::clicked, this, &TSoilPickerDlg::OKBtnClick);
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 TSoilPickerDlg::~TSoilPickerDlg() {
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 void TSoilPickerDlg::SetEntries(const QStringList& Entries, int Selected) {

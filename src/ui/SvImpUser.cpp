@@ -3,7 +3,6 @@
 #include "ShlUtil.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -33,24 +32,14 @@ TImportUserDlg::TImportUserDlg(QWidget* Parent) : QDialog(Parent) {
   Form->addRow(QStringLiteral("Password"), PasswordEdit);
   Layout->addLayout(Form);
 
-  auto* Buttons = new QHBoxLayout;
-  Buttons->addStretch(1);
-  OKBtn = new QPushButton(QStringLiteral("OK"), this);
-  OKBtn->setObjectName(QStringLiteral("OKBtn"));
-  OKBtn->setDefault(true);
-  CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-  CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-  CancelBtn->setAutoDefault(false);
-  Buttons->addWidget(OKBtn);
-  Buttons->addWidget(CancelBtn);
-  Layout->addLayout(Buttons);
+  AddOKCancelRow(this, Layout, OKBtn, CancelBtn);
 
   connect(OKBtn, &QPushButton::clicked, this, &TImportUserDlg::OKBtnClick);
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 TImportUserDlg::~TImportUserDlg() {
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 QString TImportUserDlg::UserName() const { return UserEdit->text(); }

@@ -2,7 +2,6 @@
 
 #include "ShlUtil.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -26,21 +25,7 @@ TImportWebDlg::TImportWebDlg(QWidget* Parent) : QDialog(Parent) {
   Layout->addWidget(Prompt);
   Layout->addWidget(SourceListBox, 1);
 
-  auto* Buttons = new QHBoxLayout;
-  Buttons->addStretch(1);
-  OKButton = new QPushButton(QStringLiteral("OK"), this);
-  OKButton->setObjectName(QStringLiteral("OKBtn"));
-  OKButton->setDefault(true);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  CancelButton->setObjectName(QStringLiteral("CancelBtn"));
-  CancelButton->setAutoDefault(false);
-  HelpButton = new QPushButton(QStringLiteral("Help"), this);
-  HelpButton->setObjectName(QStringLiteral("HelpBtn"));
-  HelpButton->setAutoDefault(false);
-  Buttons->addWidget(OKButton);
-  Buttons->addWidget(CancelButton);
-  Buttons->addWidget(HelpButton);
-  Layout->addLayout(Buttons);
+  AddOKCancelRow(this, Layout, OKButton, CancelButton, &HelpButton);
 
   connect(OKButton, &QPushButton::clicked, this, &TImportWebDlg::OKBtnClick);
   connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -49,7 +34,7 @@ TImportWebDlg::TImportWebDlg(QWidget* Parent) : QDialog(Parent) {
 }
 
 TImportWebDlg::~TImportWebDlg() {
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 void TImportWebDlg::SetSources(const QStringList& Names, const QStringList& Descriptions, const QString& Selected) {

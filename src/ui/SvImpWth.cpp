@@ -1,6 +1,7 @@
 #include "SvImpWth.h"
 
 #include "MsgDlg.h"
+#include "ShlUtil.h"
 #include "SovFile.h"
 #include "SvMain.h"
 
@@ -9,7 +10,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -163,17 +163,7 @@ TImportWeatherDlg::TImportWeatherDlg(QWidget* Parent) : QDialog(Parent) {
   OnlyMissingCheckBox->setObjectName(QStringLiteral("OnlyMissingCheckBox"));
   Layout->addWidget(OnlyMissingCheckBox);
 
-  auto* Buttons = new QHBoxLayout;
-  Buttons->addStretch(1);
-  OKButton = new QPushButton(QStringLiteral("OK"), this);
-  OKButton->setObjectName(QStringLiteral("OKBtn"));
-  OKButton->setDefault(true);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  CancelButton->setObjectName(QStringLiteral("CancelBtn"));
-  CancelButton->setAutoDefault(false);
-  Buttons->addWidget(OKButton);
-  Buttons->addWidget(CancelButton);
-  Layout->addLayout(Buttons);
+  AddOKCancelRow(this, Layout, OKButton, CancelButton);
 
   connect(FDatesRadioGroup, &QButtonGroup::idClicked, this, &TImportWeatherDlg::DatesRadioGroupClick);
   connect(OKButton, &QPushButton::clicked, this, &TImportWeatherDlg::OKBtnClick);
@@ -182,8 +172,7 @@ TImportWeatherDlg::TImportWeatherDlg(QWidget* Parent) : QDialog(Parent) {
 }
 
 TImportWeatherDlg::~TImportWeatherDlg() {
-  // The controls go after this part of the dialog: none may call back into it.
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 void TImportWeatherDlg::SetImportData(const TImportedWeather& Weather, const QString& SourceText, bool FieldMetric,

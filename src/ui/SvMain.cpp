@@ -64,7 +64,6 @@ const QString SoilMapHost = QStringLiteral("https://websoilsurvey.sc.egov.usda.g
 const QString WorldMapHost = QStringLiteral("https://maps.google.com");
 
 const QString FileExtension = QStringLiteral(".sov");
-const QString NotAvailable = QStringLiteral(" (Not available yet.)");
 
 constexpr int ClientWidth = 840;
 constexpr int ClientHeight = 573;
@@ -79,10 +78,13 @@ QString CleanText(const QString& Text) {
   return Text.mid(Begin, End - Begin);
 }
 
+// A text box's own length limit, kept beside the one in force (see SetEditText).
+constexpr const char* DesignedMaxLength = "designedMaxLength";
+
 // Sets a box's text without cutting what was loaded: the box accepts at least that long
-// a text afterwards.
-void SetEditText(QLineEdit* Edit, int MaxLength, const QString& Text) {
-  Edit->setMaxLength(std::max<int>(MaxLength, int(Text.size())));
+// a text afterwards, and at least its own limit.
+void SetEditText(QLineEdit* Edit, const QString& Text) {
+  Edit->setMaxLength(std::max<int>(Edit->property(DesignedMaxLength).toInt(), int(Text.size())));
   Edit->setText(Text);
   Edit->setCursorPosition(0);
 }
@@ -137,6 +139,16 @@ QString HintOf(const QWidget* Widget) {
     if (W->isWindow()) break;
   }
   return QString();
+}
+
+// A button of Form with its help hint; a click runs Slot.
+QPushButton* NewCommandButton(TMainForm* Form, QWidget* Parent, const char* Name, const QString& Caption,
+                              const QString& Hint, void (TMainForm::*Slot)()) {
+  auto* Button = new QPushButton(Caption, Parent);
+  Button->setObjectName(QLatin1String(Name));
+  Button->setToolTip(Hint);
+  QObject::connect(Button, &QPushButton::clicked, Form, Slot);
+  return Button;
 }
 
 // The event editor of a code, shown modally; true when it changed the events.
@@ -350,7 +362,7 @@ QWidget* TMainForm::CreateFieldPage() {
     auto* Edit = new QLineEdit(Page);
     Edit->setObjectName(QLatin1String(Name));
     Edit->setMaxLength(MaxLength);
-    Edit->setProperty("designedMaxLength", MaxLength);
+    Edit->setProperty(DesignedMaxLength, MaxLength);
     Edit->setToolTip(Hint);
     if (Width > 0) Edit->setFixedWidth(Width);
     QLabel* Label = MakeLabel(LabelName, Caption);
@@ -380,12 +392,6 @@ QWidget* TMainForm::CreateFieldPage() {
     Grid->addWidget(Combo, Row, Half * 4 + 1, 1, 2, Qt::AlignLeft);
     FBindings.push_back({Col, Label, Combo});
     return Combo;
-  };
-  auto AddButton = [&](const char* Name, const QString& Caption, const QString& Hint) {
-    auto* Button = new QPushButton(Caption, Page);
-    Button->setObjectName(QLatin1String(Name));
-    Button->setToolTip(Hint);
-    return Button;
   };
   // A units label followed by a button in one cell.
   auto UnitsAndButton = [&](int Half, int Row, QLabel* Units, QPushButton* Button) {
@@ -430,10 +436,10 @@ QWidget* TMainForm::CreateFieldPage() {
   FLongitudeEdit = AddEdit(0, Row, SovCol::Longitude, "LongitudeEdit", "LongitudeLbl", QStringLiteral("Longitude"), 10,
                            NumberWidth, QStringLiteral("Enter the field's longitude."), nullptr);
   {
-    QPushButton* ViewMap =
-        AddButton("ViewMapBtn", QStringLiteral("View Map"), QStringLiteral("Launch browser and zoom to location on map."));
+    QPushButton* ViewMap = NewCommandButton(this, Page, "ViewMapBtn", QStringLiteral("View Map"),
+                                            QStringLiteral("Launch browser and zoom to location on map."),
+                                            &TMainForm::ViewMapBtnClick);
     UnitsAndButton(0, Row++, MakeUnits("LongitudeUnitsLbl", QStringLiteral("Degrees")), ViewMap);
-    connect(ViewMap, &QPushButton::clicked, this, &TMainForm::ViewMapBtnClick);
   }
   FElevationUnitsLbl = MakeUnits("ElevationUnitsLbl", QString());
   AddEdit(0, Row++, SovCol::Elevation, "ElevationEdit", "ElevationLbl", QStringLiteral("Elevation"), 5, NumberWidth,
@@ -466,12 +472,10 @@ QWidget* TMainForm::CreateFieldPage() {
   Row = 0;
   FSurveyEdit = AddEdit(1, Row, SovCol::SurveySymbol, "SurveyEdit", "SurveyLbl", QStringLiteral("Soil Survey Symbol"),
                         5, NumberWidth, QStringLiteral("Enter the soil survey symbol."), nullptr);
-  {
-    QPushButton* ImportSoil = AddButton("ImportSoilBtn", QStringLiteral("Import Soil"),
-                                        QStringLiteral("Import soil data from Soil Data Mart Web service."));
-    UnitsAndButton(1, Row++, nullptr, ImportSoil);
-    connect(ImportSoil, &QPushButton::clicked, this, &TMainForm::ImportSoilBtnClick);
-  }
+  UnitsAndButton(1, Row++, nullptr,
+                 NewCommandButton(this, Page, "ImportSoilBtn", QStringLiteral("Import Soil"),
+                                  QStringLiteral("Import soil data from Soil Data Mart Web service."),
+                                  &TMainForm::ImportSoilBtnClick));
   FMapUnitEdit = AddEdit(1, Row++, SovCol::MapUnitSymbol, "MapUnitEdit", "MapUnitLbl",
                          QStringLiteral("Soil Map Unit Symbol"), 6, NumberWidth,
                          QStringLiteral("Enter the soil map unit symbol."), nullptr);
@@ -482,12 +486,9 @@ QWidget* TMainForm::CreateFieldPage() {
   FWaterCapacityEdit = AddEdit(1, Row, SovCol::WaterHoldingCapacity, "WaterCapacityEdit", "WaterCapacityLbl",
                                QStringLiteral("Water Holding Capacity"), 7, NumberWidth,
                                QStringLiteral("Enter the soil profile's water holding capacity."), nullptr);
-  {
-    QPushButton* ViewSoil =
-        AddButton("ViewSoilBtn", QStringLiteral("View Soil"), QStringLiteral("View soil's horizon data."));
-    UnitsAndButton(1, Row++, FWaterCapacityUnitsLbl, ViewSoil);
-    connect(ViewSoil, &QPushButton::clicked, this, &TMainForm::ViewSoilBtnClick);
-  }
+  UnitsAndButton(1, Row++, FWaterCapacityUnitsLbl,
+                 NewCommandButton(this, Page, "ViewSoilBtn", QStringLiteral("View Soil"),
+                                  QStringLiteral("View soil's horizon data."), &TMainForm::ViewSoilBtnClick));
   AddEdit(1, Row++, SovCol::OrganicMatter, "OrganicMatterEdit", "OrganicMatterLbl", QStringLiteral("Organic Matter"), 7,
           NumberWidth, QStringLiteral("Enter the soil's organic matter (default=soil survey surface horizon OM)."),
           MakeUnits("OrganicMatterUnitsLbl", QStringLiteral("%")));
@@ -512,11 +513,11 @@ QWidget* TMainForm::CreateFieldPage() {
   AddEdit(1, Row++, SovCol::CalculationDate, "CalcDateEdit", "CalcDateLbl", QStringLiteral("Calculation Date"), 10,
           DateWidth, QStringLiteral("Enter the date for which the schedule should be calculated."), FCalcDateUnitsLbl);
   {
-    QPushButton* Calc =
-        AddButton("CalcBtn", QStringLiteral("Calculate"), QStringLiteral("Calculate a schedule using the current data."));
+    QPushButton* Calc = NewCommandButton(this, Page, "CalcBtn", QStringLiteral("Calculate"),
+                                         QStringLiteral("Calculate a schedule using the current data."),
+                                         &TMainForm::CalcBtnClick);
     Calc->setMinimumWidth(110);
     Grid->addWidget(Calc, Row + 1, 5, 1, 2, Qt::AlignLeft);
-    connect(Calc, &QPushButton::clicked, this, &TMainForm::CalcBtnClick);
   }
   Grid->setRowStretch(15, 1);
 
@@ -572,27 +573,18 @@ QWidget* TMainForm::CreateWeatherPage() {
   Layout->addWidget(FWeatherGrid, 1);
 
   auto* Buttons = new QHBoxLayout;
-  auto AddButton = [&](const char* Name, const QString& Caption, const QString& Hint, bool Enabled) {
-    auto* Button = new QPushButton(Caption, Page);
-    Button->setObjectName(QLatin1String(Name));
-    Button->setToolTip(Enabled ? Hint : Hint + NotAvailable);
-    Button->setEnabled(Enabled);
-    Buttons->addWidget(Button);
-    return Button;
+  auto Add = [&](const char* Name, const QString& Caption, const QString& Hint, void (TMainForm::*Slot)()) {
+    Buttons->addWidget(NewCommandButton(this, Page, Name, Caption, Hint, Slot));
   };
-  QPushButton* ImportFile = AddButton("ImportWthFileBtn", QStringLiteral("Import File"),
-                                      QStringLiteral("Import weather data from a file."), true);
-  QPushButton* ImportClipboard = AddButton("ImportWthClipboardBtn", QStringLiteral("Import Clipboard"),
-                                           QStringLiteral("Import weather data copied from a web page."), true);
-  QPushButton* ImportWeb = AddButton("ImportWthWebData", QStringLiteral("Import from Web"),
-                                     QStringLiteral("Import weather data from a web site."), true);
-  connect(ImportFile, &QPushButton::clicked, this, &TMainForm::ImportWthFileBtnClick);
-  connect(ImportClipboard, &QPushButton::clicked, this, &TMainForm::ImportWthClipboardBtnClick);
-  connect(ImportWeb, &QPushButton::clicked, this, &TMainForm::ImportWthWebDataClick);
+  Add("ImportWthFileBtn", QStringLiteral("Import File"), QStringLiteral("Import weather data from a file."),
+      &TMainForm::ImportWthFileBtnClick);
+  Add("ImportWthClipboardBtn", QStringLiteral("Import Clipboard"),
+      QStringLiteral("Import weather data copied from a web page."), &TMainForm::ImportWthClipboardBtnClick);
+  Add("ImportWthWebData", QStringLiteral("Import from Web"), QStringLiteral("Import weather data from a web site."),
+      &TMainForm::ImportWthWebDataClick);
   Buttons->addStretch(1);
-  QPushButton* Clear = AddButton("ClearWthBtn", QStringLiteral("Clear All"),
-                                 QStringLiteral("Clear (blank) all of the weather data."), true);
-  connect(Clear, &QPushButton::clicked, this, &TMainForm::ClearWthBtnClick);
+  Add("ClearWthBtn", QStringLiteral("Clear All"), QStringLiteral("Clear (blank) all of the weather data."),
+      &TMainForm::ClearWthBtnClick);
   Layout->addLayout(Buttons);
   return Page;
 }
@@ -603,16 +595,7 @@ QWidget* TMainForm::CreateCommandButtons() {
   auto* Layout = new QHBoxLayout(Panel);
   Layout->setContentsMargins(0, 4, 0, 0);
   auto Add = [&](const char* Name, const QString& Caption, const QString& Hint, void (TMainForm::*Slot)()) {
-    auto* Button = new QPushButton(Caption, Panel);
-    Button->setObjectName(QLatin1String(Name));
-    if (Slot) {
-      Button->setToolTip(Hint);
-      connect(Button, &QPushButton::clicked, this, Slot);
-    } else {
-      Button->setToolTip(Hint + NotAvailable);
-      Button->setEnabled(false);
-    }
-    Layout->addWidget(Button);
+    Layout->addWidget(NewCommandButton(this, Panel, Name, Caption, Hint, Slot));
   };
   Add("NewBtn", QStringLiteral("&New"), QStringLiteral("Start a new data file."), &TMainForm::NewBtnClick);
   Add("OpenBtn", QStringLiteral("&Open..."), QStringLiteral("Open an existing data file."), &TMainForm::OpenBtnClick);
@@ -960,7 +943,7 @@ void TMainForm::SetFormData() {
   SetFormUnits(Field.IsMetric());
   for (const TFieldBinding& Binding : FBindings) {
     if (auto* Edit = qobject_cast<QLineEdit*>(Binding.Control)) {
-      SetEditText(Edit, Edit->property("designedMaxLength").toInt(), Field.GetCell(0, Binding.Col));
+      SetEditText(Edit, Field.GetCell(0, Binding.Col));
     } else if (auto* Combo = qobject_cast<QComboBox*>(Binding.Control)) {
       int Index = 0;
       if (Binding.Col == SovCol::Location) Index = Field.Location();
@@ -1657,9 +1640,8 @@ void TMainForm::ImportWeatherFromWeb(const QString& SourceID) {
   if (!FFieldData || !FLookup) return;
   const int Location = std::max(FLocationCombo->currentIndex(), 0);
   if (Location <= 0 || Location > FLookup->LocationCount()) {
-    ImportError(WebImportFailed, QStringLiteral("No ") + LabelCaption(SovCol::Location) + QStringLiteral(" selected."));
-    FDataNotebook->setCurrentWidget(FFieldPage);
-    FLocationCombo->setFocus();
+    ImportValueError(WebImportFailed, SovCol::Location,
+                     QStringLiteral("No ") + LabelCaption(SovCol::Location) + QStringLiteral(" selected."));
     return;
   }
   const TLocationRec& Loc = FLookup->Location(Location);
@@ -2003,16 +1985,15 @@ void TMainForm::ImportSoil() {
     return;
   }
 
-  SetEditText(FSurveyEdit, FSurveyEdit->property("designedMaxLength").toInt(), AreaSymbol);
-  SetEditText(FMapUnitEdit, FMapUnitEdit->property("designedMaxLength").toInt(), MapUnit);
-  SetEditText(FCompNameEdit, FCompNameEdit->property("designedMaxLength").toInt(), Component);
+  SetEditText(FSurveyEdit, AreaSymbol);
+  SetEditText(FMapUnitEdit, MapUnit);
+  SetEditText(FCompNameEdit, Component);
   FModified = true;
   QStringList Warnings;
   ImportSdmHorizons(*FFieldData, Horizons, &Warnings);
   double Capacity = 0;
   if (FFieldData->CalcWaterHoldingCapacity(Metric, RootingDepth, Capacity, Msg)) {
-    SetEditText(FWaterCapacityEdit, FWaterCapacityEdit->property("designedMaxLength").toInt(),
-                FormatFixed(Capacity, 2, FEnv.UserFormat));
+    SetEditText(FWaterCapacityEdit, FormatFixed(Capacity, 2, FEnv.UserFormat));
   } else {
     Warnings.prepend(QStringLiteral("Unable to calculate ") + LabelCaption(SovCol::WaterHoldingCapacity) +
                      QStringLiteral(":\n\n") + Msg);
@@ -2034,7 +2015,7 @@ void TMainForm::ViewSoilBtnClick() {
     Host.WaterCapacityCaption = LabelCaption(SovCol::WaterHoldingCapacity);
     Host.RootingDepthCaption = LabelCaption(SovCol::RootingDepth);
     Host.SetWaterCapacity = [this](const QString& Text) {
-      SetEditText(FWaterCapacityEdit, FWaterCapacityEdit->property("designedMaxLength").toInt(), Text);
+      SetEditText(FWaterCapacityEdit, Text);
     };
     Host.SetModified = [this] { FModified = true; };
     Dialog.SetSoilData(*FFieldData, Host);

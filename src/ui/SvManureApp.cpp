@@ -21,34 +21,25 @@ TManureAppDlg::TManureAppDlg(QWidget* Owner, int Day, const QDate& StartDate, bo
   const TSovLookup& Lookup = FieldData.Lookup();
 
   ManureLbl = new QLabel(QStringLiteral("Manure Type"), this);
-  ManureCombo = new QComboBox(this);
-  ManureCombo->setObjectName(QStringLiteral("ManureCombo"));
-  ManureCombo->setMaxVisibleItems(15);
-  ManureCombo->addItem(QString());
+  ManureCombo = NewLookupCombo("ManureCombo", 15);
   for (int Row = 1; Row <= Lookup.ManureCount(); ++Row) ManureCombo->addItem(Lookup.Manure(Row).Description);
 
   RateLbl = new QLabel(QStringLiteral("Application Rate"), this);
-  RateEdit = new QLineEdit(this);
-  RateEdit->setObjectName(QStringLiteral("RateEdit"));
+  RateEdit = NewValueEdit("RateEdit");
   RateUnitsLbl = new QLabel(this);
   NRateLbl = new QLabel(this);
 
   MethodLbl = new QLabel(QStringLiteral("Application Method"), this);
-  MethodCombo = new QComboBox(this);
-  MethodCombo->setObjectName(QStringLiteral("MethodCombo"));
-  MethodCombo->setMaxVisibleItems(10);
-  MethodCombo->addItem(QString());
+  MethodCombo = NewLookupCombo("MethodCombo", 10);
   for (int Row = 1; Row <= Lookup.ManureAppMethodCount(); ++Row) {
     MethodCombo->addItem(Lookup.ManureAppMethod(Row).Description);
   }
 
   TotalNLbl = new QLabel(QStringLiteral("Total Nitrogen"), this);
-  TotalNEdit = new QLineEdit(this);
-  TotalNEdit->setObjectName(QStringLiteral("TotalNEdit"));
+  TotalNEdit = NewValueEdit("TotalNEdit");
   TotalNUnitsLbl = new QLabel(this);
   AmmNLbl = new QLabel(QStringLiteral("Ammonium Nitrogen"), this);
-  AmmNEdit = new QLineEdit(this);
-  AmmNEdit->setObjectName(QStringLiteral("AmmNEdit"));
+  AmmNEdit = NewValueEdit("AmmNEdit");
   AmmNUnitsLbl = new QLabel(this);
 
   AddValueRow(ManureLbl, ManureCombo);
@@ -58,17 +49,9 @@ TManureAppDlg::TManureAppDlg(QWidget* Owner, int Day, const QDate& StartDate, bo
   AddValueRow(AmmNLbl, AmmNEdit, AmmNUnitsLbl);
   FinishLayout();
 
-  RateUnitsLbl->clear();
-  NRateLbl->clear();
-  TotalNUnitsLbl->clear();
-  AmmNUnitsLbl->clear();
   FindDayEvent();
-  ShowNRate();
 
   connect(ManureCombo, &QComboBox::currentIndexChanged, this, &TManureAppDlg::ManureComboChange);
-  connect(RateEdit, &QLineEdit::editingFinished, this, &TManureAppDlg::RateEditExit);
-  connect(TotalNEdit, &QLineEdit::editingFinished, this, &TManureAppDlg::TotalNEditExit);
-  connect(AmmNEdit, &QLineEdit::editingFinished, this, &TManureAppDlg::AmmNEditExit);
 }
 
 TManureAppDlg::~TManureAppDlg() { DisconnectControls(); }
@@ -83,7 +66,6 @@ void TManureAppDlg::LoadEvent(int Row) {
   SelectEntry(MethodCombo, FFieldData.GetCellInt(Row, SovCol::EvKey2));
   TotalNEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue2));
   AmmNEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue3));
-  NotesEdit->setText(FFieldData.GetCell(Row, SovCol::EvNotes));
 }
 
 void TManureAppDlg::ManureComboChange() {
@@ -100,11 +82,6 @@ void TManureAppDlg::ManureComboChange() {
     AmmNUnitsLbl->clear();
   }
 }
-
-void TManureAppDlg::RateEditExit() { ShowNRate(); }
-void TManureAppDlg::TotalNEditExit() { ShowNRate(); }
-void TManureAppDlg::AmmNEditExit() { ShowNRate(); }
-void TManureAppDlg::ShowNRate() {}
 
 bool TManureAppDlg::CheckValues() {
   return CheckSelected(ManureCombo, QStringLiteral("\nYou must select a "), ManureLbl) &&

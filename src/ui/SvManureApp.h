@@ -17,7 +17,7 @@ class TManureAppDlg : public TEventDlg {
   QLabel* RateLbl = nullptr;
   QLineEdit* RateEdit = nullptr;
   QLabel* RateUnitsLbl = nullptr;
-  QLabel* NRateLbl = nullptr;
+  QLabel* NRateLbl = nullptr;  // stays empty: the manure editor shows no nitrogen rate
   QLabel* MethodLbl = nullptr;
   QComboBox* MethodCombo = nullptr;  // empty entry, then the application methods
   QLabel* TotalNLbl = nullptr;
@@ -29,11 +29,6 @@ class TManureAppDlg : public TEventDlg {
 
  public slots:
   void ManureComboChange();
-  void RateEditExit();
-  void TotalNEditExit();
-  void AmmNEditExit();
-  // The manure editor shows no nitrogen rate: NRateLbl stays empty.
-  void ShowNRate();
 
  protected:
   void LoadEvent(int Row) override;

@@ -12,18 +12,14 @@ TNitrateDlg::TNitrateDlg(QWidget* Owner, int Day, const QDate& StartDate, bool I
                 QStringLiteral("Irrigation Water Nitrate Editor"), QStringLiteral("Event Date"), Day,
                 StartDate, IsMetric, IsUSLocation, FieldData) {
   NitrateLbl = new QLabel(QStringLiteral("Nitrate Concentration"), this);
-  NitrateEdit = new QLineEdit(this);
-  NitrateEdit->setObjectName(QStringLiteral("NitrateEdit"));
+  NitrateEdit = NewValueEdit("NitrateEdit");
   NitrateUnitsLbl = new QLabel(QStringLiteral("ppm"), this);
   AddValueRow(NitrateLbl, NitrateEdit, NitrateUnitsLbl);
   FinishLayout();
   FindDayEvent();
 }
 
-void TNitrateDlg::LoadEvent(int Row) {
-  NitrateEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue));
-  NotesEdit->setText(FFieldData.GetCell(Row, SovCol::EvNotes));
-}
+void TNitrateDlg::LoadEvent(int Row) { NitrateEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue)); }
 
 bool TNitrateDlg::CheckValues() { return CheckNumber(NitrateEdit, SovCol::EvValue, NitrateLbl); }
 

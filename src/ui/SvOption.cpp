@@ -4,7 +4,6 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -26,24 +25,14 @@ TOptionsDlg::TOptionsDlg(QWidget* Parent, bool PopupHints, bool HintsOnStatusBar
   BoxLayout->addWidget(HintsOnStatusBarCheckBox);
   Layout->addWidget(Box);
 
-  auto* Buttons = new QHBoxLayout;
-  Buttons->addStretch(1);
-  OKButton = new QPushButton(QStringLiteral("OK"), this);
-  OKButton->setObjectName(QStringLiteral("OKBtn"));
-  OKButton->setDefault(true);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  CancelButton->setObjectName(QStringLiteral("CancelBtn"));
-  CancelButton->setAutoDefault(false);
-  Buttons->addWidget(OKButton);
-  Buttons->addWidget(CancelButton);
-  Layout->addLayout(Buttons);
+  AddOKCancelRow(this, Layout, OKButton, CancelButton);
 
   connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
   connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 TOptionsDlg::~TOptionsDlg() {
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 bool TOptionsDlg::PopupHints() const { return PopupHintsCheckBox->isChecked(); }

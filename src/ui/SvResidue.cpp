@@ -11,18 +11,14 @@ TResidueDlg::TResidueDlg(QWidget* Owner, int Day, const QDate& StartDate, bool I
     : TEventDlg(Owner, EventCodeIndex(QStringLiteral("R")), QStringLiteral("Residue Cover Editor"),
                 QStringLiteral("Event Date"), Day, StartDate, IsMetric, IsUSLocation, FieldData) {
   ResidueLbl = new QLabel(QStringLiteral("Residue Cover"), this);
-  ResidueEdit = new QLineEdit(this);
-  ResidueEdit->setObjectName(QStringLiteral("ResidueEdit"));
+  ResidueEdit = NewValueEdit("ResidueEdit");
   ResidueUnitsLbl = new QLabel(QStringLiteral("%"), this);
   AddValueRow(ResidueLbl, ResidueEdit, ResidueUnitsLbl);
   FinishLayout();
   FindDayEvent();
 }
 
-void TResidueDlg::LoadEvent(int Row) {
-  ResidueEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue));
-  NotesEdit->setText(FFieldData.GetCell(Row, SovCol::EvNotes));
-}
+void TResidueDlg::LoadEvent(int Row) { ResidueEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue)); }
 
 bool TResidueDlg::CheckValues() { return CheckNumber(ResidueEdit, SovCol::EvValue, ResidueLbl); }
 

@@ -3,7 +3,6 @@
 #include "MsgDlg.h"
 #include "ShlUtil.h"
 
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableWidget>
@@ -92,21 +91,7 @@ TViewSoilDlg::TViewSoilDlg(QWidget* Parent) : QDialog(Parent) {
                             HorizonGrid->verticalHeader()->defaultSectionSize() * RowCount + Frame);
   Layout->addWidget(HorizonGrid);
 
-  auto* Buttons = new QHBoxLayout;
-  Buttons->addStretch(1);
-  OKBtn = new QPushButton(QStringLiteral("OK"), this);
-  OKBtn->setObjectName(QStringLiteral("OKBtn"));
-  OKBtn->setDefault(true);
-  CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-  CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-  CancelBtn->setAutoDefault(false);
-  HelpBtn = new QPushButton(QStringLiteral("Help"), this);
-  HelpBtn->setObjectName(QStringLiteral("HelpBtn"));
-  HelpBtn->setAutoDefault(false);
-  Buttons->addWidget(OKBtn);
-  Buttons->addWidget(CancelBtn);
-  Buttons->addWidget(HelpBtn);
-  Layout->addLayout(Buttons);
+  AddOKCancelRow(this, Layout, OKBtn, CancelBtn, &HelpBtn);
   Layout->setSizeConstraint(QLayout::SetFixedSize);
 
   connect(OKBtn, &QPushButton::clicked, this, &TViewSoilDlg::OKBtnClick);
@@ -115,7 +100,7 @@ TViewSoilDlg::TViewSoilDlg(QWidget* Parent) : QDialog(Parent) {
 }
 
 TViewSoilDlg::~TViewSoilDlg() {
-  for (QObject* Child : findChildren<QObject*>()) disconnect(Child, nullptr, this, nullptr);
+  DisconnectChildren(this);
 }
 
 QString TViewSoilDlg::Cell(int Row, int Col) const {
