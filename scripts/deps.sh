@@ -9,7 +9,7 @@ PACKAGES=(
   libcurl4-openssl-dev libpugixml-dev libxlsxwriter-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   clang libclang-rt-14-dev
-  xvfb xauth locales
+  unzip
 )
 
 missing=()
