@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QTemporaryFile>
 #include <QUuid>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <array>
@@ -18,7 +19,6 @@
 #include <iterator>
 #include <limits>
 #include <stdexcept>
-#include <string>
 #include <utility>
 
 namespace {
@@ -491,46 +491,65 @@ TFormatSettings IsoFormatSettings() {
 // Numbers
 // ---------------------------------------------------------------------------
 
+namespace {
+
+bool IsSign(QChar Ch) { return Ch == QLatin1Char('+') || Ch == QLatin1Char('-'); }
+
+// Copies the ASCII digits from Text[I] on to Out; the position after them.
+qsizetype CopyDigits(const QChar* Text, qsizetype I, qsizetype N, char*& Out) {
+  for (; I < N && IsAsciiDigit(Text[I]); ++I) *Out++ = char(Text[I].unicode());
+  return I;
+}
+
+// Room for the plain text of a number written in N characters; numbers are short, so
+// the heap is needed only for absurdly long texts.
+using TNumberBuffer = QVarLengthArray<char, 64>;
+
+}  // namespace
+
 bool TryStrToFloat(const QString& Text, double& Value, const TFormatSettings& Settings) {
-  // Builds a plain "-123.45e-6" text from the strictly checked input.
-  std::string Canonical;
-  Canonical.reserve(size_t(Text.size()) + 2);
-  qsizetype I = 0;
+  // Writes a plain "-123.45e-6" text from the strictly checked input: at most one
+  // character more than the input (".5" gives "0.5").
+  const QChar* P = Text.constData();
   const qsizetype N = Text.size();
-  if (I < N && (Text[I] == QLatin1Char('+') || Text[I] == QLatin1Char('-'))) {
-    if (Text[I] == QLatin1Char('-')) Canonical += '-';
+  TNumberBuffer Buffer(N + 2);
+  char* const Begin = Buffer.data();
+  char* Out = Begin;
+  qsizetype I = 0;
+  if (I < N && IsSign(P[I])) {
+    if (P[I] == QLatin1Char('-')) *Out++ = '-';
     ++I;
   }
-  std::string IntDigits;
-  while (I < N && IsAsciiDigit(Text[I])) IntDigits += char(Text[I++].unicode());
-  std::string FracDigits;
-  bool HavePoint = false;
-  if (I < N && !Settings.DecimalSeparator.isNull() && Text[I] == Settings.DecimalSeparator) {
-    HavePoint = true;
+  const qsizetype IntStart = I;
+  I = CopyDigits(P, I, N, Out);
+  const bool HaveInt = I > IntStart;
+  if (!HaveInt) *Out++ = '0';
+  bool HaveFrac = false;
+  if (I < N && !Settings.DecimalSeparator.isNull() && P[I] == Settings.DecimalSeparator) {
     ++I;
-    while (I < N && IsAsciiDigit(Text[I])) FracDigits += char(Text[I++].unicode());
+    *Out++ = '.';
+    const qsizetype FracStart = I;
+    I = CopyDigits(P, I, N, Out);
+    HaveFrac = I > FracStart;
+    if (!HaveFrac) --Out;  // "5." is 5
   }
-  if (IntDigits.empty() && FracDigits.empty()) return false;
-  Canonical += IntDigits.empty() ? std::string("0") : IntDigits;
-  if (HavePoint && !FracDigits.empty()) Canonical += '.' + FracDigits;
-  if (I < N && (Text[I] == QLatin1Char('e') || Text[I] == QLatin1Char('E'))) {
+  if (!HaveInt && !HaveFrac) return false;
+  if (I < N && (P[I] == QLatin1Char('e') || P[I] == QLatin1Char('E'))) {
     ++I;
-    Canonical += 'e';
-    if (I < N && (Text[I] == QLatin1Char('+') || Text[I] == QLatin1Char('-'))) {
-      if (Text[I] == QLatin1Char('-')) Canonical += '-';
+    *Out++ = 'e';
+    if (I < N && IsSign(P[I])) {
+      if (P[I] == QLatin1Char('-')) *Out++ = '-';
       ++I;
     }
     const qsizetype ExpStart = I;
-    while (I < N && IsAsciiDigit(Text[I])) Canonical += char(Text[I++].unicode());
+    I = CopyDigits(P, I, N, Out);
     if (I == ExpStart) return false;
   }
   if (I != N) return false;
 
   double Result = 0;
-  const char* Begin = Canonical.data();
-  const char* End = Begin + Canonical.size();
-  const auto Parsed = std::from_chars(Begin, End, Result, std::chars_format::general);
-  if (Parsed.ec != std::errc() || Parsed.ptr != End || !std::isfinite(Result)) return false;
+  const auto Parsed = std::from_chars(Begin, Out, Result, std::chars_format::general);
+  if (Parsed.ec != std::errc() || Parsed.ptr != Out || !std::isfinite(Result)) return false;
   Value = Result;
   return true;
 }
@@ -538,21 +557,20 @@ bool TryStrToFloat(const QString& Text, double& Value, const TFormatSettings& Se
 namespace {
 template <typename T>
 bool TryStrToIntegral(const QString& Text, T& Value) {
-  std::string Digits;
+  const QChar* P = Text.constData();
+  const qsizetype N = Text.size();
+  TNumberBuffer Buffer(N + 1);
+  char* const Begin = Buffer.data();
+  char* Out = Begin;
   qsizetype I = 0;
-  if (I < Text.size() && (Text[I] == QLatin1Char('+') || Text[I] == QLatin1Char('-'))) {
-    if (Text[I] == QLatin1Char('-')) Digits += '-';
+  if (I < N && IsSign(P[I])) {
+    if (P[I] == QLatin1Char('-')) *Out++ = '-';
     ++I;
   }
-  if (I == Text.size()) return false;
-  for (; I < Text.size(); ++I) {
-    if (!IsAsciiDigit(Text[I])) return false;
-    Digits += char(Text[I].unicode());
-  }
+  if (I == N || CopyDigits(P, I, N, Out) != N) return false;
   T Result{};
-  const char* End = Digits.data() + Digits.size();
-  const auto Parsed = std::from_chars(Digits.data(), End, Result);
-  if (Parsed.ec != std::errc() || Parsed.ptr != End) return false;
+  const auto Parsed = std::from_chars(Begin, Out, Result);
+  if (Parsed.ec != std::errc() || Parsed.ptr != Out) return false;
   Value = Result;
   return true;
 }
