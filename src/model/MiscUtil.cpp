@@ -354,6 +354,45 @@ bool IsValidUtf8(const char* Data, qsizetype Size) {
 
 constexpr qint64 MaxIniFileSize = 16 * 1024 * 1024;
 
+// Qt's case folding of an ASCII character.
+char16_t FoldAscii(char16_t Ch) { return Ch >= 'A' && Ch <= 'Z' ? char16_t(Ch + ('a' - 'A')) : Ch; }
+
+// Name case-folded; ASCII names without Qt's tables, and without a copy when they
+// hold no capital.
+QString FoldName(const QString& Name) {
+  bool Capital = false;
+  for (QChar Ch : Name) {
+    if (Ch.unicode() >= 0x80) return Name.toCaseFolded();
+    Capital = Capital || FoldAscii(Ch.unicode()) != Ch.unicode();
+  }
+  if (!Capital) return Name;
+  QString Folded(Name.size(), Qt::Uninitialized);
+  for (qsizetype I = 0; I < Name.size(); ++I) Folded[I] = QChar(FoldAscii(Name[I].unicode()));
+  return Folded;
+}
+
+// The entry of Index under Name trimmed and case-folded. ASCII names (those of every
+// file the program reads) are folded into a buffer on the stack, so that the many
+// lookups of a load allocate nothing; others take Qt's folding.
+const size_t* FindFolded(const QHash<QString, size_t>& Index, const QString& Name) {
+  const QChar* P = Name.constData();
+  qsizetype First = 0;
+  qsizetype Last = Name.size();
+  while (First < Last && P[First].unicode() <= ' ') ++First;
+  while (Last > First && P[Last - 1].unicode() <= ' ') --Last;
+  QVarLengthArray<QChar, 64> Folded(Last - First);
+  for (qsizetype I = First; I < Last; ++I) {
+    const char16_t Ch = P[I].unicode();
+    if (Ch >= 0x80) {
+      const auto It = Index.constFind(FoldName(TrimText(Name)));
+      return It == Index.constEnd() ? nullptr : &*It;
+    }
+    Folded[I - First] = QChar(FoldAscii(Ch));
+  }
+  const auto It = Index.constFind(QString::fromRawData(Folded.data(), Folded.size()));
+  return It == Index.constEnd() ? nullptr : &*It;
+}
+
 // A line of an INI file holds no line break.
 QString SingleLine(const QString& Text) {
   QString Result = Text;
@@ -1083,8 +1122,8 @@ bool TMyIniFile::IsFalseText(const QString& Text) {
 }
 
 const TMyIniFile::Section* TMyIniFile::FindSection(const QString& Name) const {
-  const auto It = FSectionIndex.constFind(TrimText(Name).toCaseFolded());
-  return It == FSectionIndex.constEnd() ? nullptr : &FSections[*It];
+  const size_t* Index = FindFolded(FSectionIndex, Name);
+  return Index == nullptr ? nullptr : &FSections[*Index];
 }
 
 TMyIniFile::Section* TMyIniFile::FindSection(const QString& Name) {
@@ -1092,30 +1131,35 @@ TMyIniFile::Section* TMyIniFile::FindSection(const QString& Name) {
 }
 
 TMyIniFile::Section& TMyIniFile::AddSection(const QString& Name) {
-  FSectionIndex.insert(Name.toCaseFolded(), FSections.size());
-  FSections.push_back(Section{Name, {}, {}});
+  const QString Folded = FoldName(Name);
+  FSectionIndex.insert(Folded, FSections.size());
+  FSections.push_back(Section{Name, Folded, {}, {}});
   return FSections.back();
 }
 
 const TMyIniFile::Entry* TMyIniFile::FindEntry(const Section& Sec, const QString& Ident) {
-  const auto It = Sec.KeyIndex.constFind(TrimText(Ident).toCaseFolded());
-  return It == Sec.KeyIndex.constEnd() ? nullptr : &Sec.Entries[*It];
+  const size_t* Index = FindFolded(Sec.KeyIndex, Ident);
+  return Index == nullptr ? nullptr : &Sec.Entries[*Index];
+}
+
+TMyIniFile::Entry* TMyIniFile::FindEntry(Section& Sec, const QString& Ident) {
+  return const_cast<Entry*>(FindEntry(std::as_const(Sec), Ident));
 }
 
 void TMyIniFile::AddEntry(Section& Sec, const QString& Key, const QString& Value) {
-  const QString Folded = Key.toCaseFolded();
+  const QString Folded = FoldName(Key);
   if (!Sec.KeyIndex.contains(Folded)) Sec.KeyIndex.insert(Folded, Sec.Entries.size());  // the first stays
-  Sec.Entries.push_back(Entry{Key, Value});
+  Sec.Entries.push_back(Entry{Key, Value, Folded});
 }
 
 void TMyIniFile::IndexKeys(Section& Sec) {
   Sec.KeyIndex.clear();
-  for (size_t I = Sec.Entries.size(); I-- > 0;) Sec.KeyIndex.insert(Sec.Entries[I].Key.toCaseFolded(), I);
+  for (size_t I = Sec.Entries.size(); I-- > 0;) Sec.KeyIndex.insert(Sec.Entries[I].Folded, I);
 }
 
 void TMyIniFile::IndexSections() {
   FSectionIndex.clear();
-  for (size_t I = 0; I < FSections.size(); ++I) FSectionIndex.insert(FSections[I].Name.toCaseFolded(), I);
+  for (size_t I = 0; I < FSections.size(); ++I) FSectionIndex.insert(FSections[I].Folded, I);
 }
 
 QString TMyIniFile::ReadString(const QString& Section, const QString& Ident,
@@ -1132,9 +1176,8 @@ void TMyIniFile::WriteString(const QString& Section, const QString& Ident, const
   auto* Sec = FindSection(SingleLine(Section));
   if (Sec == nullptr) Sec = &AddSection(SingleLine(Section));
   const QString Text = SingleLine(Value);
-  const auto It = Sec->KeyIndex.constFind(Key.toCaseFolded());
-  if (It != Sec->KeyIndex.constEnd()) {
-    Sec->Entries[*It].Value = Text;
+  if (Entry* E = FindEntry(*Sec, Key)) {
+    E->Value = Text;
   } else {
     AddEntry(*Sec, Key, Text);
   }
@@ -1177,23 +1220,23 @@ QStringList TMyIniFile::ReadSection(const QString& Section) const {
   QStringList Keys;
   if (const auto* Sec = FindSection(Section)) {
     for (size_t I = 0; I < Sec->Entries.size(); ++I) {
-      const QString& Key = Sec->Entries[I].Key;
-      if (Sec->KeyIndex.value(Key.toCaseFolded()) == I) Keys << Key;  // first of repeats
+      const Entry& E = Sec->Entries[I];
+      if (Sec->KeyIndex.value(E.Folded) == I) Keys << E.Key;  // first of repeats
     }
   }
   return Keys;
 }
 
 void TMyIniFile::EraseSection(const QString& Section) {
-  const QString Wanted = TrimText(Section).toCaseFolded();
-  std::erase_if(FSections, [&](const TMyIniFile::Section& Sec) { return Sec.Name.toCaseFolded() == Wanted; });
+  const QString Wanted = FoldName(TrimText(Section));
+  std::erase_if(FSections, [&](const TMyIniFile::Section& Sec) { return Sec.Folded == Wanted; });
   IndexSections();
 }
 
 void TMyIniFile::DeleteKey(const QString& Section, const QString& Ident) {
   if (auto* Sec = FindSection(Section)) {
-    const QString Key = TrimText(Ident).toCaseFolded();
-    std::erase_if(Sec->Entries, [&](const Entry& E) { return E.Key.toCaseFolded() == Key; });
+    const QString Key = FoldName(TrimText(Ident));
+    std::erase_if(Sec->Entries, [&](const Entry& E) { return E.Folded == Key; });
     IndexKeys(*Sec);
   }
 }

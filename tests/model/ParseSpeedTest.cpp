@@ -1,6 +1,7 @@
 // The stack-buffer number parsing against the std::string version it replaced, kept
 // here as the reference: same verdict and the same bits for random numeric texts and
-// for texts built from the characters that trip parsers up.
+// for texts built from the characters that trip parsers up. And the INI lookups, which
+// fold ASCII names themselves, against Qt's case folding.
 
 #include "MiscUtil.h"
 
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <random>
 #include <string>
 
@@ -147,6 +149,42 @@ TEST(ParseSpeedTest, SameResultsAsStringVersion) {
     ASSERT_EQ(NewBig, RefBig) << Text.toStdString();
   }
   EXPECT_GT(Accepted, 50000);  // the comparison covered real numbers, not only refusals
+}
+
+// Names of ASCII and other letters (with case pairs Qt folds, like the Kelvin sign and
+// the long s) written in one case mix and read in another; the reference is a map
+// keyed by Qt's folding, the first of repeated names read and written.
+TEST(ParseSpeedTest, IniNamesFoldLikeQt) {
+  static const char16_t Letters[] = u"aAzZ09_ .-\u00e9\u00c9\u00df\u1e9e\u212a\u017f\u03a3\u03c3\u03c2";
+  std::mt19937_64 Random(20240613);
+  auto Pick = [&](int N) { return int(Random() % uint64_t(N)); };
+  auto Recase = [&](const QString& Name) {
+    QString Text;
+    for (QChar Ch : Name) Text += Pick(2) ? Ch.toUpper() : Ch.toLower();
+    return Pick(4) == 0 ? QStringLiteral(" ") + Text + QStringLiteral("\t") : Text;
+  };
+  std::map<QString, QString> Reference;
+  QStringList Names;
+  QString Text = QStringLiteral("[Sec]\n");
+  for (int I = 0; I < 400; ++I) {
+    QString Name = QStringLiteral("K");
+    for (int L = Pick(4); L > 0; --L) Name += QChar(Letters[Pick(int(std::size(Letters)) - 1)]);
+    Name = Name.trimmed();
+    Names << Name;
+    Text += Name + QLatin1Char('=') + QString::number(I) + QLatin1Char('\n');
+    Reference.try_emplace(Name.toCaseFolded(), QString::number(I));
+  }
+  TMyIniFile Ini;
+  Ini.SetText(Text);
+  for (const QString& Name : Names) {
+    const QString Asked = Recase(Name);
+    ASSERT_EQ(Ini.ReadString(Recase(QStringLiteral("sec")), Asked, QString()), Reference[Name.toCaseFolded()])
+        << Asked.toStdString();
+    Ini.WriteString(QStringLiteral("SEC"), Recase(Name), Asked);  // stored trimmed
+    Reference[Name.toCaseFolded()] = Asked.trimmed();
+    ASSERT_EQ(Ini.ReadString(QStringLiteral("sec"), Name, QString()), Asked.trimmed()) << Asked.toStdString();
+  }
+  EXPECT_EQ(Ini.ReadSection(QStringLiteral("SEC")).size(), qsizetype(Reference.size()));
 }
 
 }  // namespace
