@@ -68,6 +68,33 @@ void AppendCsvField(QString& To, const QString& Text, bool AddComma) {
   if (AddComma) *Out = QChar(',');
 }
 
+// Opens FileName, has Write fill it and closes it; the file takes its place only when
+// all went well. False with ErrMsg when it cannot be written.
+template <typename TWrite>
+bool WriteExport(const QString& FileName, QString& ErrMsg, TWrite Write) {
+  ErrMsg.clear();
+  TTextOutFile Out;
+  if (!Out.Open(FileName)) {
+    ErrMsg = Out.GetFullErrorMessage();
+    return false;
+  }
+  try {
+    TOutText Text(Out);
+    Write(Text);
+    Text.Flush();
+  } catch (const std::exception&) {
+    Out.Abandon();
+    ErrMsg = UnableToWrite(FileName);
+    return false;
+  }
+  Out.Close();
+  if (Out.Status() != TTextOutFile::StatusOk) {
+    ErrMsg = Out.GetFullErrorMessage();
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -112,14 +139,7 @@ QString CsvUnitsLine(bool Metric) {
 }  // namespace
 
 bool TSovSchedule::ExportCsv(const QString& FileName, QString& ErrMsg) const {
-  ErrMsg.clear();
-  TTextOutFile Out;
-  if (!Out.Open(FileName)) {
-    ErrMsg = Out.GetFullErrorMessage();
-    return false;
-  }
-  try {
-    TOutText Text(Out);
+  return WriteExport(FileName, ErrMsg, [this](TOutText& Text) {
     QStringList Names;
     for (int Col : CsvColumns) Names << ColumnName(Col);
     Names << ColumnName(ColNotes);
@@ -143,18 +163,7 @@ bool TSovSchedule::ExportCsv(const QString& FileName, QString& ErrMsg) const {
         AppendCsvField(Text(), GetCell(Rows[i], CsvColumns[c]), true);
       Text.LineEnd();
     }
-    Text.Flush();
-  } catch (const std::exception&) {
-    Out.Abandon();
-    ErrMsg = UnableToWrite(FileName);
-    return false;
-  }
-  Out.Close();
-  if (Out.Status() != TTextOutFile::StatusOk) {
-    ErrMsg = Out.GetFullErrorMessage();
-    return false;
-  }
-  return true;
+  });
 }
 
 // ---------------------------------------------------------------------------
@@ -345,13 +354,7 @@ double ManureNitrogenPct(double TotalN, bool IsLiquid, bool Metric) {
 }  // namespace
 
 bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pretty, QString& ErrMsg) const {
-  ErrMsg.clear();
-  TTextOutFile Out;
-  if (!Out.Open(FileName)) {
-    ErrMsg = Out.GetFullErrorMessage();
-    return false;
-  }
-  try {
+  return WriteExport(FileName, ErrMsg, [&](TOutText& Text) {
     const TSovLookup& L = Lookup();
     const bool Metric = IsMetric();
     auto Cell = [this](int Col) { return TSovFile::GetCell(FieldRow, Col); };
@@ -367,7 +370,6 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
     auto Date8 = [](const QDate& Date) { return NumericDate(Date, false); };
     auto CropId = [&L](int Row) { return Row >= 1 && Row <= L.CropCount() ? L.Crop(Row).ACE_crid : QString(); };
 
-    TOutText Text(Out);
     TJsonWriter J(Text, Pretty);
     J.Open(nullptr, false);
 
@@ -544,16 +546,5 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
 
     J.Close(false);
     Text.LineEnd();
-    Text.Flush();
-  } catch (const std::exception&) {
-    Out.Abandon();
-    ErrMsg = UnableToWrite(FileName);
-    return false;
-  }
-  Out.Close();
-  if (Out.Status() != TTextOutFile::StatusOk) {
-    ErrMsg = Out.GetFullErrorMessage();
-    return false;
-  }
-  return true;
+  });
 }
