@@ -243,39 +243,18 @@ bool ParseDateParts(const QString& Text, const TFormatSettings& Settings, int& D
   for (qsizetype I = 0; I < Parts.size(); ++I) {
     if (!ParseDatePart(Parts[I], Values[I], Digits[I])) return false;
   }
-  const TDateOrder Order = DateOrderOf(Settings.ShortDateFormat);
+  // Where the day, month and year stand in each order; a date without its year reads
+  // month first unless the order puts the day first.
+  static constexpr int Places[3][3] = {{1, 0, 2}, {0, 1, 2}, {2, 1, 0}};  // MDY, DMY, YMD
+  TDateOrder Order = DateOrderOf(Settings.ShortDateFormat);
+  if (Parts.size() == 2 && Order == TDateOrder::YMD) Order = TDateOrder::MDY;
+  const int* Place = Places[int(Order)];
+  Day = Values[Place[0]];
+  Month = Values[Place[1]];
   Year = 0;
-  int YearDigits = 0;
-  if (Parts.size() == 2) {
-    if (Order == TDateOrder::DMY) {
-      Day = Values[0];
-      Month = Values[1];
-    } else {
-      Month = Values[0];
-      Day = Values[1];
-    }
-  } else {
-    switch (Order) {
-      case TDateOrder::MDY:
-        Month = Values[0];
-        Day = Values[1];
-        Year = Values[2];
-        YearDigits = Digits[2];
-        break;
-      case TDateOrder::DMY:
-        Day = Values[0];
-        Month = Values[1];
-        Year = Values[2];
-        YearDigits = Digits[2];
-        break;
-      case TDateOrder::YMD:
-        Year = Values[0];
-        YearDigits = Digits[0];
-        Month = Values[1];
-        Day = Values[2];
-        break;
-    }
-    if (YearDigits <= 2) Year = ExpandTwoDigitYear(Year, Settings.TwoDigitYearCenturyWindow);
+  if (Parts.size() == 3) {
+    Year = Values[Place[2]];
+    if (Digits[Place[2]] <= 2) Year = ExpandTwoDigitYear(Year, Settings.TwoDigitYearCenturyWindow);
     if (Year < 1) return false;
   }
   return Month >= 1 && Month <= 12 && Day >= 1 && Day <= 31;
