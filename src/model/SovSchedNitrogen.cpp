@@ -652,17 +652,20 @@ void TSovSchedule::RunNitrogenPhase() {
     }
 
     // 6c. The day's applications, acting from the next day.
+    // The ammonium of a fertiliser or manure application, in layer 1.
+    auto AddAmmonium = [&](const TApplication& A) -> TAmmoniumSlot& {
+      TAmmoniumSlot& Slot = AmmoniumSlots.Add();
+      Slot.EventRow = A.Row;
+      Slot.RainSinceApplication = FPrecip[d];
+      Slot.AmmoniumPpm = ToPpm1(A.AmmoniumKg);
+      Slot.NitrificationRate = A.NitrificationRate;
+      Slot.NitrificationDelay = A.NitrificationDelay;
+      return Slot;
+    };
     auto Apply = [&](const TApplication& A) {
       if (A.Code == SovEvent::Fertilizer) {
         if (A.NitrateKg > 0) Nitrate[0] += ToPpm1(A.NitrateKg);
-        if (A.AmmoniumKg > 0) {
-          TAmmoniumSlot& Slot = AmmoniumSlots.Add();
-          Slot.EventRow = A.Row;
-          Slot.RainSinceApplication = FPrecip[d];
-          Slot.AmmoniumPpm = ToPpm1(A.AmmoniumKg);
-          Slot.NitrificationRate = A.NitrificationRate;
-          Slot.NitrificationDelay = A.NitrificationDelay;
-        }
+        if (A.AmmoniumKg > 0) AddAmmonium(A);
         if (A.UreaKg > 0) {
           TUreaSlot& Slot = UreaSlots.Add();
           Slot.UreaPpm = ToPpm1(A.UreaKg);
@@ -670,12 +673,7 @@ void TSovSchedule::RunNitrogenPhase() {
         }
       } else {
         if (A.AmmoniumKg > 0) {
-          TAmmoniumSlot& Slot = AmmoniumSlots.Add();
-          Slot.EventRow = A.Row;
-          Slot.RainSinceApplication = FPrecip[d];
-          Slot.AmmoniumPpm = ToPpm1(A.AmmoniumKg);
-          Slot.NitrificationRate = A.NitrificationRate;
-          Slot.NitrificationDelay = A.NitrificationDelay;
+          TAmmoniumSlot& Slot = AddAmmonium(A);
           Slot.Volatilizes = A.Volatilizes;
           Slot.IsLiquid = A.IsLiquid;
           Slot.EventDay = A.Day;
