@@ -461,49 +461,35 @@ TFormatSettings GetUserFormatSettings(bool EnglishNames) {
   return FormatSettingsFromLocale(QLocale::system(), EnglishNames);
 }
 
-TFormatSettings FileFormatSettings() {
+namespace {
+// Fixed settings: the separators, the short date format, the century window for
+// two-digit years and the day and month names of NamesLocale.
+TFormatSettings FixedSettings(char Decimal, QChar Thousand, char DateSeparator, const char* DateFormat, int Window,
+                              const QLocale& NamesLocale) {
   TFormatSettings Settings;
-  Settings.DecimalSeparator = QLatin1Char('.');
-  Settings.ThousandSeparator = QChar();
-  Settings.DateSeparator = QLatin1Char('/');
-  Settings.ShortDateFormat = QStringLiteral("m/d/yyyy");
-  Settings.TwoDigitYearCenturyWindow = std::max(0, CurrentYear() - 1980);
-  SetNames(Settings, EnglishLocale());
+  Settings.DecimalSeparator = QLatin1Char(Decimal);
+  Settings.ThousandSeparator = Thousand;
+  Settings.DateSeparator = QLatin1Char(DateSeparator);
+  Settings.ShortDateFormat = QString::fromLatin1(DateFormat);
+  Settings.TwoDigitYearCenturyWindow = Window;
+  SetNames(Settings, NamesLocale);
   return Settings;
+}
+}  // namespace
+
+TFormatSettings FileFormatSettings() {
+  return FixedSettings('.', QChar(), '/', "m/d/yyyy", std::max(0, CurrentYear() - 1980), EnglishLocale());
 }
 
 TFormatSettings UsFormatSettings() {
-  TFormatSettings Settings;
-  Settings.DecimalSeparator = QLatin1Char('.');
-  Settings.ThousandSeparator = QLatin1Char(',');
-  Settings.DateSeparator = QLatin1Char('/');
-  Settings.ShortDateFormat = QStringLiteral("m/d/yyyy");
-  Settings.TwoDigitYearCenturyWindow = 50;
-  SetNames(Settings, EnglishLocale());
-  return Settings;
+  return FixedSettings('.', QLatin1Char(','), '/', "m/d/yyyy", 50, EnglishLocale());
 }
 
 TFormatSettings GermanFormatSettings() {
-  TFormatSettings Settings;
-  Settings.DecimalSeparator = QLatin1Char(',');
-  Settings.ThousandSeparator = QLatin1Char('.');
-  Settings.DateSeparator = QLatin1Char('.');
-  Settings.ShortDateFormat = QStringLiteral("dd.mm.yyyy");
-  Settings.TwoDigitYearCenturyWindow = 50;
-  SetNames(Settings, QLocale(QLocale::German, QLocale::Germany));
-  return Settings;
+  return FixedSettings(',', QLatin1Char('.'), '.', "dd.mm.yyyy", 50, QLocale(QLocale::German, QLocale::Germany));
 }
 
-TFormatSettings IsoFormatSettings() {
-  TFormatSettings Settings;
-  Settings.DecimalSeparator = QLatin1Char('.');
-  Settings.ThousandSeparator = QChar();
-  Settings.DateSeparator = QLatin1Char('-');
-  Settings.ShortDateFormat = QStringLiteral("yyyy-mm-dd");
-  Settings.TwoDigitYearCenturyWindow = 50;
-  SetNames(Settings, EnglishLocale());
-  return Settings;
-}
+TFormatSettings IsoFormatSettings() { return FixedSettings('.', QChar(), '-', "yyyy-mm-dd", 50, EnglishLocale()); }
 
 // ---------------------------------------------------------------------------
 // Numbers
