@@ -497,7 +497,12 @@ TFormatSettings IsoFormatSettings() { return FixedSettings('.', QChar(), '-', "y
 
 namespace {
 
-bool IsSign(QChar Ch) { return Ch == QLatin1Char('+') || Ch == QLatin1Char('-'); }
+// Copies a "-" at Text[I] to Out and passes over a "+"; the position after the sign.
+qsizetype CopySign(const QChar* Text, qsizetype I, qsizetype N, char*& Out) {
+  if (I >= N || (Text[I] != QLatin1Char('+') && Text[I] != QLatin1Char('-'))) return I;
+  if (Text[I] == QLatin1Char('-')) *Out++ = '-';
+  return I + 1;
+}
 
 // Copies the ASCII digits from Text[I] on to Out; the position after them.
 qsizetype CopyDigits(const QChar* Text, qsizetype I, qsizetype N, char*& Out) {
@@ -519,11 +524,7 @@ bool TryStrToFloat(const QString& Text, double& Value, const TFormatSettings& Se
   TNumberBuffer Buffer(N + 2);
   char* const Begin = Buffer.data();
   char* Out = Begin;
-  qsizetype I = 0;
-  if (I < N && IsSign(P[I])) {
-    if (P[I] == QLatin1Char('-')) *Out++ = '-';
-    ++I;
-  }
+  qsizetype I = CopySign(P, 0, N, Out);
   const qsizetype IntStart = I;
   I = CopyDigits(P, I, N, Out);
   const bool HaveInt = I > IntStart;
@@ -541,10 +542,7 @@ bool TryStrToFloat(const QString& Text, double& Value, const TFormatSettings& Se
   if (I < N && (P[I] == QLatin1Char('e') || P[I] == QLatin1Char('E'))) {
     ++I;
     *Out++ = 'e';
-    if (I < N && IsSign(P[I])) {
-      if (P[I] == QLatin1Char('-')) *Out++ = '-';
-      ++I;
-    }
+    I = CopySign(P, I, N, Out);
     const qsizetype ExpStart = I;
     I = CopyDigits(P, I, N, Out);
     if (I == ExpStart) return false;
@@ -566,11 +564,7 @@ bool TryStrToIntegral(const QString& Text, T& Value) {
   TNumberBuffer Buffer(N + 1);
   char* const Begin = Buffer.data();
   char* Out = Begin;
-  qsizetype I = 0;
-  if (I < N && IsSign(P[I])) {
-    if (P[I] == QLatin1Char('-')) *Out++ = '-';
-    ++I;
-  }
+  qsizetype I = CopySign(P, 0, N, Out);
   if (I == N || CopyDigits(P, I, N, Out) != N) return false;
   T Result{};
   const auto Parsed = std::from_chars(Begin, Out, Result);
