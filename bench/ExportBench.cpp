@@ -7,7 +7,7 @@
 // (/dev/shm) where there is one, and the table's CPU column is the figure for our own
 // code; the *_Disk runs write to the ordinary temporary folder to show the sync.
 
-#include "SovSched.h"
+#include "BenchFields.h"
 
 #include <benchmark/benchmark.h>
 
@@ -16,38 +16,16 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
-#include <random>
 
 namespace {
-
-const TSovLookup& ExportBenchLookup() {
-  static const TSovLookup* Lookup = [] {
-    auto* L = new TSovLookup;
-    QString Msg;
-    if (!L->LoadFromFile(FURROW_SOURCE_DIR "/data/SovLookup.ini", Msg)) {
-      std::fprintf(stderr, "%s\n", qPrintable(Msg));
-      std::exit(1);
-    }
-    return L;
-  }();
-  return *Lookup;
-}
-
-void Fail(const char* What, const QString& Msg) {
-  std::fprintf(stderr, "%s: %s\n", What, qPrintable(Msg));
-  std::exit(1);
-}
 
 // Writes the maximal field to a field file in Dir and returns its name.
 QString WriteMaximalField(const QTemporaryDir& Dir) {
   const TFormatSettings Fmt = UsFormatSettings();
-  TSovSchedule F(ExportBenchLookup(), Fmt);
+  TSovSchedule F(ShippedLookup(), Fmt);
   QString Msg;
-  if (!F.LoadFromFile(FURROW_SOURCE_DIR "/data/examples/maricopa-cotton-metric.sov", Msg)) Fail("Example", Msg);
+  if (!F.LoadFromFile(FURROW_SOURCE_DIR "/data/examples/maricopa-cotton-metric.sov", Msg)) BenchFail("Example", Msg);
   auto Num = [&](double V) { return FormatGeneral(V, Fmt); };
   F.SetCell(1, SovCol::CalculationDate, DateToStr(QDate(2014, 4, 14), Fmt));
   F.SetCell(1, SovCol::WeatherStation, "AZ06 \"Maricopa\"");
@@ -67,7 +45,7 @@ QString WriteMaximalField(const QTemporaryDir& Dir) {
     F.SetCell(h, SovCol::HzCEC, "14");
   }
   // Events 6-50: fertiliser, nitrate water and manure in turn, every week.
-  const TSovLookup& L = ExportBenchLookup();
+  const TSovLookup& L = ShippedLookup();
   for (int Slot = 6; Slot <= MaxEvents; ++Slot) {
     const int Day = 7 * Slot - 30;
     F.SetCellInt(Slot, SovCol::EvDay, Day);
@@ -102,7 +80,7 @@ QString WriteMaximalField(const QTemporaryDir& Dir) {
     if (F.GetCell(d, SovCol::WeatherNotes).isEmpty()) F.SetCell(d, SovCol::WeatherNotes, QString("Day %1, checked").arg(d));
   }
   const QString Name = Dir.filePath("maximal.sov");
-  if (!F.SaveToFile(Name, "bench", Msg)) Fail("Save", Msg);
+  if (!F.SaveToFile(Name, "bench", Msg)) BenchFail("Save", Msg);
   return Name;
 }
 
@@ -118,7 +96,7 @@ struct TRun {
   QTemporaryDir DiskDir;  // on the disk, for the runs that show the sync
   QString Field;
   TRun() : Field(WriteMaximalField(Dir)) {
-    if (!Dir.isValid() || !DiskDir.isValid()) Fail("Folder", QStringLiteral("no temporary folder"));
+    if (!Dir.isValid() || !DiskDir.isValid()) BenchFail("Folder", QStringLiteral("no temporary folder"));
   }
 };
 
@@ -128,19 +106,18 @@ const TRun& Run() {
 }
 
 std::unique_ptr<TSovSchedule> LoadChecked() {
-  auto F = std::make_unique<TSovSchedule>(ExportBenchLookup(), UsFormatSettings());
+  auto F = std::make_unique<TSovSchedule>(ShippedLookup(), UsFormatSettings());
   QString Msg;
-  if (!F->LoadFromFile(Run().Field, Msg)) Fail("Load", Msg);
-  int Row = 0, Col = 0;
-  if (!F->CheckFieldData(false, Msg, Row, Col)) Fail("Check", Msg + QString(" column %1 row %2").arg(Col).arg(Row));
+  if (!F->LoadFromFile(Run().Field, Msg)) BenchFail("Load", Msg);
+  CheckField(*F, "Check");
   return F;
 }
 
 void Export(const TSovSchedule& F, bool Csv, bool Json, bool ToDisk = false) {
   const QTemporaryDir& Dir = ToDisk ? Run().DiskDir : Run().Dir;
   QString Msg;
-  if (Csv && !F.ExportCsv(Dir.filePath("out.csv"), Msg)) Fail("CSV", Msg);
-  if (Json && !F.ExportAceJson(Dir.filePath("out.json"), 7, true, Msg)) Fail("JSON", Msg);
+  if (Csv && !F.ExportCsv(Dir.filePath("out.csv"), Msg)) BenchFail("CSV", Msg);
+  if (Json && !F.ExportAceJson(Dir.filePath("out.json"), 7, true, Msg)) BenchFail("JSON", Msg);
 }
 
 std::unique_ptr<TSovSchedule> Calculated() {
@@ -157,7 +134,7 @@ void BM_LoadCheckCalculateExport(benchmark::State& State) {
   }
   auto F = LoadChecked();
   F->Calculate();
-  if (F->DayCount() != MaxDays || F->Scalars().LayerCount < 8 || !F->Scalars().HorizonsUsable) Fail("Field", "not maximal");
+  if (F->DayCount() != MaxDays || F->Scalars().LayerCount < 8 || !F->Scalars().HorizonsUsable) BenchFail("Field", "not maximal");
 }
 BENCHMARK(BM_LoadCheckCalculateExport)->Unit(benchmark::kMillisecond);
 

@@ -4,18 +4,12 @@
 // injected, residue) with frequent irrigation, and a crop with 10 uptake points.
 // Measures the whole calculation and the nitrogen pass alone.
 
+#include "BenchFields.h"
 #include "SovEventN.h"
-#include "SovSched.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QDate>
-
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
-#include <random>
 
 namespace {
 
@@ -23,11 +17,7 @@ namespace {
 class TBenchLookup : public TSovLookup {
  public:
   TBenchLookup() {
-    QString Msg;
-    if (!LoadFromFile(FURROW_SOURCE_DIR "/data/SovLookup.ini", Msg)) {
-      std::fprintf(stderr, "%s\n", qPrintable(Msg));
-      std::exit(1);
-    }
+    LoadShippedLookup(*this);
     TCropRec& C = FCrops.at(0);
     C.UptakePointCount = MaxUptakePoints;
     for (int j = 1; j <= MaxUptakePoints; ++j) {
@@ -68,40 +58,9 @@ std::unique_ptr<TNitrogenBenchSchedule> MaximalNitrogenField() {
   const TFormatSettings Fmt = UsFormatSettings();
   auto F = std::make_unique<TNitrogenBenchSchedule>(L, Fmt);
   auto Num = [&](double V) { return FormatGeneral(V, Fmt); };
-  F->SetIsMetric(true);
-  F->SetLocation(1);
-  F->SetCrop(1);
-  F->SetPreviousCrop(1);
-  F->SetCell(1, SovCol::Latitude, "43.5");
-  F->SetCell(1, SovCol::Longitude, "-89.4");
-  F->SetCell(1, SovCol::Elevation, "270");
-  F->SetCell(1, SovCol::StartingDate, DateToStr(QDate(2015, 1, 1), Fmt));
-  F->SetCell(1, SovCol::EmergenceDate, DateToStr(QDate(2015, 3, 1), Fmt));
-  F->SetCell(1, SovCol::CalculationDate, DateToStr(QDate(2015, 12, 31), Fmt));
-  F->SetCell(1, SovCol::GrowingSeason, "200");
+  FillMaximalField(*F, Fmt, TBenchWeather{.MaxRain = 30, .RegularIrrigation = true});
   F->SetCell(1, SovCol::ProjectedYield, "11000");
-  F->SetCell(1, SovCol::RootingDepth, "150");
-  F->SetCell(1, SovCol::WaterHoldingCapacity, "240");
-  F->SetCell(1, SovCol::MinimumMoisture, "50");
-  F->SetCell(1, SovCol::IrrigationEfficiency, "85");
-  F->SetCell(1, SovCol::StartingMoisture, "90");
-  F->SetCell(1, SovCol::StartingResidue, "30");
-  F->SetCell(1, SovCol::OrganicMatter, "2.5");
-  const char* Textures[] = {"SIL", "SIL", "SICL", "SICL", "CL", "CL", "L", "L", "SL", "LS"};
-  for (int h = 1; h <= 10; ++h) {
-    F->SetCellInt(h, SovCol::HzDepth, 15 * h);
-    F->SetCell(h, SovCol::HzTexture, Textures[h - 1]);
-    F->SetCell(h, SovCol::HzAWC, Num(0.22 - 0.01 * h));
-    F->SetCell(h, SovCol::HzWiltingPoint, Num(0.10 + 0.01 * h));
-    F->SetCell(h, SovCol::HzBulkDensity, Num(1.3 + 0.03 * h));
-    F->SetCell(h, SovCol::HzKSat, "9");
-    F->SetCell(h, SovCol::HzOM, Num(3.0 / h));
-    F->SetCell(h, SovCol::HzpH, Num(6.0 + 0.1 * h));
-    F->SetCell(h, SovCol::HzCEC, "15");
-  }
   // 50 events: 20 fertiliser, 10 nitrate, 15 manure, 5 residue.
-  std::mt19937 Rng(2015);
-  std::uniform_real_distribution<double> U(0, 1);
   for (int Slot = 1; Slot <= MaxEvents; ++Slot) {
     int Code;
     if (Slot <= 20) Code = SovEvent::Fertilizer;
@@ -134,29 +93,12 @@ std::unique_ptr<TNitrogenBenchSchedule> MaximalNitrogenField() {
         break;
     }
   }
-  for (int d = 1; d <= 365; ++d) {
-    const double High = 12 + 14 * std::sin(2 * M_PI * (d - 110) / 365.0) + 6 * U(Rng);
-    F->SetCell(d, SovCol::MaxTemp, Num(std::round(High * 10) / 10));
-    F->SetCell(d, SovCol::MinTemp, Num(std::round((High - 4 - 10 * U(Rng)) * 10) / 10));
-    if (U(Rng) < 0.3) F->SetCell(d, SovCol::Precip, Num(std::round(30 * U(Rng) * 10) / 10));
-    if (d % 5 == 0 && d > 90 && d < 280) F->SetCell(d, SovCol::Irrigation, "25");
-    if (U(Rng) < 0.8) F->SetCell(d, SovCol::WindSpeed, Num(std::round(60 * U(Rng)) / 10));
-    if (U(Rng) < 0.8) F->SetCell(d, SovCol::Humidity, QString::number(30 + int(60 * U(Rng))));
-  }
-
-  QString Form;
-  int Row = 0, Col = 0;
-  if (!F->CheckFieldData(false, Form, Row, Col)) {
-    std::fprintf(stderr, "Nitrogen bench field invalid: %s (column %d, row %d)\n", qPrintable(Form), Col, Row);
-    std::exit(1);
-  }
+  CheckField(*F, "Nitrogen bench field invalid");
   F->Calculate();
   if (F->DayCount() != 365 || F->Scalars().LayerCount != 10 || !F->Scalars().HorizonsUsable ||
       !F->Scalars().CropHasUptake || !(F->UptakeN()[365] > 0) || !(F->LeachedN()[365] > 0) ||
-      !(F->VolatilizedN()[365] > 0)) {
-    std::fprintf(stderr, "Nitrogen bench field does not exercise the whole pass\n");
-    std::exit(1);
-  }
+      !(F->VolatilizedN()[365] > 0))
+    BenchFail("Nitrogen bench field", "does not exercise the whole pass");
   return F;
 }
 

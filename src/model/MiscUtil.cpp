@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QTemporaryFile>
 #include <QUuid>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <array>
@@ -18,7 +19,6 @@
 #include <iterator>
 #include <limits>
 #include <stdexcept>
-#include <string>
 #include <utility>
 
 namespace {
@@ -243,39 +243,18 @@ bool ParseDateParts(const QString& Text, const TFormatSettings& Settings, int& D
   for (qsizetype I = 0; I < Parts.size(); ++I) {
     if (!ParseDatePart(Parts[I], Values[I], Digits[I])) return false;
   }
-  const TDateOrder Order = DateOrderOf(Settings.ShortDateFormat);
+  // Where the day, month and year stand in each order; a date without its year reads
+  // month first unless the order puts the day first.
+  static constexpr int Places[3][3] = {{1, 0, 2}, {0, 1, 2}, {2, 1, 0}};  // MDY, DMY, YMD
+  TDateOrder Order = DateOrderOf(Settings.ShortDateFormat);
+  if (Parts.size() == 2 && Order == TDateOrder::YMD) Order = TDateOrder::MDY;
+  const int* Place = Places[int(Order)];
+  Day = Values[Place[0]];
+  Month = Values[Place[1]];
   Year = 0;
-  int YearDigits = 0;
-  if (Parts.size() == 2) {
-    if (Order == TDateOrder::DMY) {
-      Day = Values[0];
-      Month = Values[1];
-    } else {
-      Month = Values[0];
-      Day = Values[1];
-    }
-  } else {
-    switch (Order) {
-      case TDateOrder::MDY:
-        Month = Values[0];
-        Day = Values[1];
-        Year = Values[2];
-        YearDigits = Digits[2];
-        break;
-      case TDateOrder::DMY:
-        Day = Values[0];
-        Month = Values[1];
-        Year = Values[2];
-        YearDigits = Digits[2];
-        break;
-      case TDateOrder::YMD:
-        Year = Values[0];
-        YearDigits = Digits[0];
-        Month = Values[1];
-        Day = Values[2];
-        break;
-    }
-    if (YearDigits <= 2) Year = ExpandTwoDigitYear(Year, Settings.TwoDigitYearCenturyWindow);
+  if (Parts.size() == 3) {
+    Year = Values[Place[2]];
+    if (Digits[Place[2]] <= 2) Year = ExpandTwoDigitYear(Year, Settings.TwoDigitYearCenturyWindow);
     if (Year < 1) return false;
   }
   return Month >= 1 && Month <= 12 && Day >= 1 && Day <= 31;
@@ -353,6 +332,45 @@ bool IsValidUtf8(const char* Data, qsizetype Size) {
 }
 
 constexpr qint64 MaxIniFileSize = 16 * 1024 * 1024;
+
+// Qt's case folding of an ASCII character.
+char16_t FoldAscii(char16_t Ch) { return Ch >= 'A' && Ch <= 'Z' ? char16_t(Ch + ('a' - 'A')) : Ch; }
+
+// Name case-folded; ASCII names without Qt's tables, and without a copy when they
+// hold no capital.
+QString FoldName(const QString& Name) {
+  bool Capital = false;
+  for (QChar Ch : Name) {
+    if (Ch.unicode() >= 0x80) return Name.toCaseFolded();
+    Capital = Capital || FoldAscii(Ch.unicode()) != Ch.unicode();
+  }
+  if (!Capital) return Name;
+  QString Folded(Name.size(), Qt::Uninitialized);
+  for (qsizetype I = 0; I < Name.size(); ++I) Folded[I] = QChar(FoldAscii(Name[I].unicode()));
+  return Folded;
+}
+
+// The entry of Index under Name trimmed and case-folded. ASCII names (those of every
+// file the program reads) are folded into a buffer on the stack, so that the many
+// lookups of a load allocate nothing; others take Qt's folding.
+const size_t* FindFolded(const QHash<QString, size_t>& Index, const QString& Name) {
+  const QChar* P = Name.constData();
+  qsizetype First = 0;
+  qsizetype Last = Name.size();
+  while (First < Last && P[First].unicode() <= ' ') ++First;
+  while (Last > First && P[Last - 1].unicode() <= ' ') --Last;
+  QVarLengthArray<QChar, 64> Folded(Last - First);
+  for (qsizetype I = First; I < Last; ++I) {
+    const char16_t Ch = P[I].unicode();
+    if (Ch >= 0x80) {
+      const auto It = Index.constFind(FoldName(TrimText(Name)));
+      return It == Index.constEnd() ? nullptr : &*It;
+    }
+    Folded[I - First] = QChar(FoldAscii(Ch));
+  }
+  const auto It = Index.constFind(QString::fromRawData(Folded.data(), Folded.size()));
+  return It == Index.constEnd() ? nullptr : &*It;
+}
 
 // A line of an INI file holds no line break.
 QString SingleLine(const QString& Text) {
@@ -443,94 +461,97 @@ TFormatSettings GetUserFormatSettings(bool EnglishNames) {
   return FormatSettingsFromLocale(QLocale::system(), EnglishNames);
 }
 
-TFormatSettings FileFormatSettings() {
+namespace {
+// Fixed settings: the separators, the short date format, the century window for
+// two-digit years and the day and month names of NamesLocale.
+TFormatSettings FixedSettings(char Decimal, QChar Thousand, char DateSeparator, const char* DateFormat, int Window,
+                              const QLocale& NamesLocale) {
   TFormatSettings Settings;
-  Settings.DecimalSeparator = QLatin1Char('.');
-  Settings.ThousandSeparator = QChar();
-  Settings.DateSeparator = QLatin1Char('/');
-  Settings.ShortDateFormat = QStringLiteral("m/d/yyyy");
-  Settings.TwoDigitYearCenturyWindow = std::max(0, CurrentYear() - 1980);
-  SetNames(Settings, EnglishLocale());
+  Settings.DecimalSeparator = QLatin1Char(Decimal);
+  Settings.ThousandSeparator = Thousand;
+  Settings.DateSeparator = QLatin1Char(DateSeparator);
+  Settings.ShortDateFormat = QString::fromLatin1(DateFormat);
+  Settings.TwoDigitYearCenturyWindow = Window;
+  SetNames(Settings, NamesLocale);
   return Settings;
+}
+}  // namespace
+
+TFormatSettings FileFormatSettings() {
+  return FixedSettings('.', QChar(), '/', "m/d/yyyy", std::max(0, CurrentYear() - 1980), EnglishLocale());
 }
 
 TFormatSettings UsFormatSettings() {
-  TFormatSettings Settings;
-  Settings.DecimalSeparator = QLatin1Char('.');
-  Settings.ThousandSeparator = QLatin1Char(',');
-  Settings.DateSeparator = QLatin1Char('/');
-  Settings.ShortDateFormat = QStringLiteral("m/d/yyyy");
-  Settings.TwoDigitYearCenturyWindow = 50;
-  SetNames(Settings, EnglishLocale());
-  return Settings;
+  return FixedSettings('.', QLatin1Char(','), '/', "m/d/yyyy", 50, EnglishLocale());
 }
 
 TFormatSettings GermanFormatSettings() {
-  TFormatSettings Settings;
-  Settings.DecimalSeparator = QLatin1Char(',');
-  Settings.ThousandSeparator = QLatin1Char('.');
-  Settings.DateSeparator = QLatin1Char('.');
-  Settings.ShortDateFormat = QStringLiteral("dd.mm.yyyy");
-  Settings.TwoDigitYearCenturyWindow = 50;
-  SetNames(Settings, QLocale(QLocale::German, QLocale::Germany));
-  return Settings;
+  return FixedSettings(',', QLatin1Char('.'), '.', "dd.mm.yyyy", 50, QLocale(QLocale::German, QLocale::Germany));
 }
 
-TFormatSettings IsoFormatSettings() {
-  TFormatSettings Settings;
-  Settings.DecimalSeparator = QLatin1Char('.');
-  Settings.ThousandSeparator = QChar();
-  Settings.DateSeparator = QLatin1Char('-');
-  Settings.ShortDateFormat = QStringLiteral("yyyy-mm-dd");
-  Settings.TwoDigitYearCenturyWindow = 50;
-  SetNames(Settings, EnglishLocale());
-  return Settings;
-}
+TFormatSettings IsoFormatSettings() { return FixedSettings('.', QChar(), '-', "yyyy-mm-dd", 50, EnglishLocale()); }
 
 // ---------------------------------------------------------------------------
 // Numbers
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// Copies a "-" at Text[I] to Out and passes over a "+"; the position after the sign.
+qsizetype CopySign(const QChar* Text, qsizetype I, qsizetype N, char*& Out) {
+  if (I >= N || (Text[I] != QLatin1Char('+') && Text[I] != QLatin1Char('-'))) return I;
+  if (Text[I] == QLatin1Char('-')) *Out++ = '-';
+  return I + 1;
+}
+
+// Copies the ASCII digits from Text[I] on to Out; the position after them.
+qsizetype CopyDigits(const QChar* Text, qsizetype I, qsizetype N, char*& Out) {
+  for (; I < N && IsAsciiDigit(Text[I]); ++I) *Out++ = char(Text[I].unicode());
+  return I;
+}
+
+// Room for the plain text of a number written in N characters; numbers are short, so
+// the heap is needed only for absurdly long texts.
+using TNumberBuffer = QVarLengthArray<char, 64>;
+
+}  // namespace
+
 bool TryStrToFloat(const QString& Text, double& Value, const TFormatSettings& Settings) {
-  // Builds a plain "-123.45e-6" text from the strictly checked input.
-  std::string Canonical;
-  Canonical.reserve(size_t(Text.size()) + 2);
-  qsizetype I = 0;
+  // Writes a plain "-123.45e-6" text from the strictly checked input: at most one
+  // character more than the input (".5" gives "0.5").
+  const QChar* P = Text.constData();
   const qsizetype N = Text.size();
-  if (I < N && (Text[I] == QLatin1Char('+') || Text[I] == QLatin1Char('-'))) {
-    if (Text[I] == QLatin1Char('-')) Canonical += '-';
+  TNumberBuffer Buffer(N + 2);
+  char* const Begin = Buffer.data();
+  char* Out = Begin;
+  qsizetype I = CopySign(P, 0, N, Out);
+  const qsizetype IntStart = I;
+  I = CopyDigits(P, I, N, Out);
+  const bool HaveInt = I > IntStart;
+  if (!HaveInt) *Out++ = '0';
+  bool HaveFrac = false;
+  if (I < N && !Settings.DecimalSeparator.isNull() && P[I] == Settings.DecimalSeparator) {
     ++I;
+    *Out++ = '.';
+    const qsizetype FracStart = I;
+    I = CopyDigits(P, I, N, Out);
+    HaveFrac = I > FracStart;
+    if (!HaveFrac) --Out;  // "5." is 5
   }
-  std::string IntDigits;
-  while (I < N && IsAsciiDigit(Text[I])) IntDigits += char(Text[I++].unicode());
-  std::string FracDigits;
-  bool HavePoint = false;
-  if (I < N && !Settings.DecimalSeparator.isNull() && Text[I] == Settings.DecimalSeparator) {
-    HavePoint = true;
+  if (!HaveInt && !HaveFrac) return false;
+  if (I < N && (P[I] == QLatin1Char('e') || P[I] == QLatin1Char('E'))) {
     ++I;
-    while (I < N && IsAsciiDigit(Text[I])) FracDigits += char(Text[I++].unicode());
-  }
-  if (IntDigits.empty() && FracDigits.empty()) return false;
-  Canonical += IntDigits.empty() ? std::string("0") : IntDigits;
-  if (HavePoint && !FracDigits.empty()) Canonical += '.' + FracDigits;
-  if (I < N && (Text[I] == QLatin1Char('e') || Text[I] == QLatin1Char('E'))) {
-    ++I;
-    Canonical += 'e';
-    if (I < N && (Text[I] == QLatin1Char('+') || Text[I] == QLatin1Char('-'))) {
-      if (Text[I] == QLatin1Char('-')) Canonical += '-';
-      ++I;
-    }
+    *Out++ = 'e';
+    I = CopySign(P, I, N, Out);
     const qsizetype ExpStart = I;
-    while (I < N && IsAsciiDigit(Text[I])) Canonical += char(Text[I++].unicode());
+    I = CopyDigits(P, I, N, Out);
     if (I == ExpStart) return false;
   }
   if (I != N) return false;
 
   double Result = 0;
-  const char* Begin = Canonical.data();
-  const char* End = Begin + Canonical.size();
-  const auto Parsed = std::from_chars(Begin, End, Result, std::chars_format::general);
-  if (Parsed.ec != std::errc() || Parsed.ptr != End || !std::isfinite(Result)) return false;
+  const auto Parsed = std::from_chars(Begin, Out, Result, std::chars_format::general);
+  if (Parsed.ec != std::errc() || Parsed.ptr != Out || !std::isfinite(Result)) return false;
   Value = Result;
   return true;
 }
@@ -538,21 +559,16 @@ bool TryStrToFloat(const QString& Text, double& Value, const TFormatSettings& Se
 namespace {
 template <typename T>
 bool TryStrToIntegral(const QString& Text, T& Value) {
-  std::string Digits;
-  qsizetype I = 0;
-  if (I < Text.size() && (Text[I] == QLatin1Char('+') || Text[I] == QLatin1Char('-'))) {
-    if (Text[I] == QLatin1Char('-')) Digits += '-';
-    ++I;
-  }
-  if (I == Text.size()) return false;
-  for (; I < Text.size(); ++I) {
-    if (!IsAsciiDigit(Text[I])) return false;
-    Digits += char(Text[I].unicode());
-  }
+  const QChar* P = Text.constData();
+  const qsizetype N = Text.size();
+  TNumberBuffer Buffer(N + 1);
+  char* const Begin = Buffer.data();
+  char* Out = Begin;
+  qsizetype I = CopySign(P, 0, N, Out);
+  if (I == N || CopyDigits(P, I, N, Out) != N) return false;
   T Result{};
-  const char* End = Digits.data() + Digits.size();
-  const auto Parsed = std::from_chars(Digits.data(), End, Result);
-  if (Parsed.ec != std::errc() || Parsed.ptr != End) return false;
+  const auto Parsed = std::from_chars(Begin, Out, Result);
+  if (Parsed.ec != std::errc() || Parsed.ptr != Out) return false;
   Value = Result;
   return true;
 }
@@ -1065,8 +1081,8 @@ bool TMyIniFile::IsFalseText(const QString& Text) {
 }
 
 const TMyIniFile::Section* TMyIniFile::FindSection(const QString& Name) const {
-  const auto It = FSectionIndex.constFind(TrimText(Name).toCaseFolded());
-  return It == FSectionIndex.constEnd() ? nullptr : &FSections[*It];
+  const size_t* Index = FindFolded(FSectionIndex, Name);
+  return Index == nullptr ? nullptr : &FSections[*Index];
 }
 
 TMyIniFile::Section* TMyIniFile::FindSection(const QString& Name) {
@@ -1074,30 +1090,35 @@ TMyIniFile::Section* TMyIniFile::FindSection(const QString& Name) {
 }
 
 TMyIniFile::Section& TMyIniFile::AddSection(const QString& Name) {
-  FSectionIndex.insert(Name.toCaseFolded(), FSections.size());
-  FSections.push_back(Section{Name, {}, {}});
+  const QString Folded = FoldName(Name);
+  FSectionIndex.insert(Folded, FSections.size());
+  FSections.push_back(Section{Name, Folded, {}, {}});
   return FSections.back();
 }
 
 const TMyIniFile::Entry* TMyIniFile::FindEntry(const Section& Sec, const QString& Ident) {
-  const auto It = Sec.KeyIndex.constFind(TrimText(Ident).toCaseFolded());
-  return It == Sec.KeyIndex.constEnd() ? nullptr : &Sec.Entries[*It];
+  const size_t* Index = FindFolded(Sec.KeyIndex, Ident);
+  return Index == nullptr ? nullptr : &Sec.Entries[*Index];
+}
+
+TMyIniFile::Entry* TMyIniFile::FindEntry(Section& Sec, const QString& Ident) {
+  return const_cast<Entry*>(FindEntry(std::as_const(Sec), Ident));
 }
 
 void TMyIniFile::AddEntry(Section& Sec, const QString& Key, const QString& Value) {
-  const QString Folded = Key.toCaseFolded();
+  const QString Folded = FoldName(Key);
   if (!Sec.KeyIndex.contains(Folded)) Sec.KeyIndex.insert(Folded, Sec.Entries.size());  // the first stays
-  Sec.Entries.push_back(Entry{Key, Value});
+  Sec.Entries.push_back(Entry{Key, Value, Folded});
 }
 
 void TMyIniFile::IndexKeys(Section& Sec) {
   Sec.KeyIndex.clear();
-  for (size_t I = Sec.Entries.size(); I-- > 0;) Sec.KeyIndex.insert(Sec.Entries[I].Key.toCaseFolded(), I);
+  for (size_t I = Sec.Entries.size(); I-- > 0;) Sec.KeyIndex.insert(Sec.Entries[I].Folded, I);
 }
 
 void TMyIniFile::IndexSections() {
   FSectionIndex.clear();
-  for (size_t I = 0; I < FSections.size(); ++I) FSectionIndex.insert(FSections[I].Name.toCaseFolded(), I);
+  for (size_t I = 0; I < FSections.size(); ++I) FSectionIndex.insert(FSections[I].Folded, I);
 }
 
 QString TMyIniFile::ReadString(const QString& Section, const QString& Ident,
@@ -1114,9 +1135,8 @@ void TMyIniFile::WriteString(const QString& Section, const QString& Ident, const
   auto* Sec = FindSection(SingleLine(Section));
   if (Sec == nullptr) Sec = &AddSection(SingleLine(Section));
   const QString Text = SingleLine(Value);
-  const auto It = Sec->KeyIndex.constFind(Key.toCaseFolded());
-  if (It != Sec->KeyIndex.constEnd()) {
-    Sec->Entries[*It].Value = Text;
+  if (Entry* E = FindEntry(*Sec, Key)) {
+    E->Value = Text;
   } else {
     AddEntry(*Sec, Key, Text);
   }
@@ -1159,23 +1179,23 @@ QStringList TMyIniFile::ReadSection(const QString& Section) const {
   QStringList Keys;
   if (const auto* Sec = FindSection(Section)) {
     for (size_t I = 0; I < Sec->Entries.size(); ++I) {
-      const QString& Key = Sec->Entries[I].Key;
-      if (Sec->KeyIndex.value(Key.toCaseFolded()) == I) Keys << Key;  // first of repeats
+      const Entry& E = Sec->Entries[I];
+      if (Sec->KeyIndex.value(E.Folded) == I) Keys << E.Key;  // first of repeats
     }
   }
   return Keys;
 }
 
 void TMyIniFile::EraseSection(const QString& Section) {
-  const QString Wanted = TrimText(Section).toCaseFolded();
-  std::erase_if(FSections, [&](const TMyIniFile::Section& Sec) { return Sec.Name.toCaseFolded() == Wanted; });
+  const QString Wanted = FoldName(TrimText(Section));
+  std::erase_if(FSections, [&](const TMyIniFile::Section& Sec) { return Sec.Folded == Wanted; });
   IndexSections();
 }
 
 void TMyIniFile::DeleteKey(const QString& Section, const QString& Ident) {
   if (auto* Sec = FindSection(Section)) {
-    const QString Key = TrimText(Ident).toCaseFolded();
-    std::erase_if(Sec->Entries, [&](const Entry& E) { return E.Key.toCaseFolded() == Key; });
+    const QString Key = FoldName(TrimText(Ident));
+    std::erase_if(Sec->Entries, [&](const Entry& E) { return E.Folded == Key; });
     IndexKeys(*Sec);
   }
 }

@@ -213,9 +213,11 @@ class TMyIniFile {
   struct Entry {
     QString Key;
     QString Value;
+    QString Folded;  // Key case-folded
   };
   struct Section {
     QString Name;
+    QString Folded;  // Name case-folded
     std::vector<Entry> Entries;
     QHash<QString, size_t> KeyIndex;  // case-folded key -> its first entry
   };
@@ -223,6 +225,7 @@ class TMyIniFile {
   Section* FindSection(const QString& Name);
   Section& AddSection(const QString& Name);
   static const Entry* FindEntry(const Section& Sec, const QString& Ident);
+  static Entry* FindEntry(Section& Sec, const QString& Ident);
   static void AddEntry(Section& Sec, const QString& Key, const QString& Value);
   static void IndexKeys(Section& Sec);
   void IndexSections();

@@ -68,6 +68,33 @@ void AppendCsvField(QString& To, const QString& Text, bool AddComma) {
   if (AddComma) *Out = QChar(',');
 }
 
+// Opens FileName, has Write fill it and closes it; the file takes its place only when
+// all went well. False with ErrMsg when it cannot be written.
+template <typename TWrite>
+bool WriteExport(const QString& FileName, QString& ErrMsg, TWrite Write) {
+  ErrMsg.clear();
+  TTextOutFile Out;
+  if (!Out.Open(FileName)) {
+    ErrMsg = Out.GetFullErrorMessage();
+    return false;
+  }
+  try {
+    TOutText Text(Out);
+    Write(Text);
+    Text.Flush();
+  } catch (const std::exception&) {
+    Out.Abandon();
+    ErrMsg = UnableToWrite(FileName);
+    return false;
+  }
+  Out.Close();
+  if (Out.Status() != TTextOutFile::StatusOk) {
+    ErrMsg = Out.GetFullErrorMessage();
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -112,14 +139,7 @@ QString CsvUnitsLine(bool Metric) {
 }  // namespace
 
 bool TSovSchedule::ExportCsv(const QString& FileName, QString& ErrMsg) const {
-  ErrMsg.clear();
-  TTextOutFile Out;
-  if (!Out.Open(FileName)) {
-    ErrMsg = Out.GetFullErrorMessage();
-    return false;
-  }
-  try {
-    TOutText Text(Out);
+  return WriteExport(FileName, ErrMsg, [this](TOutText& Text) {
     QStringList Names;
     for (int Col : CsvColumns) Names << ColumnName(Col);
     Names << ColumnName(ColNotes);
@@ -143,18 +163,7 @@ bool TSovSchedule::ExportCsv(const QString& FileName, QString& ErrMsg) const {
         AppendCsvField(Text(), GetCell(Rows[i], CsvColumns[c]), true);
       Text.LineEnd();
     }
-    Text.Flush();
-  } catch (const std::exception&) {
-    Out.Abandon();
-    ErrMsg = UnableToWrite(FileName);
-    return false;
-  }
-  Out.Close();
-  if (Out.Status() != TTextOutFile::StatusOk) {
-    ErrMsg = Out.GetFullErrorMessage();
-    return false;
-  }
-  return true;
+  });
 }
 
 // ---------------------------------------------------------------------------
@@ -345,13 +354,7 @@ double ManureNitrogenPct(double TotalN, bool IsLiquid, bool Metric) {
 }  // namespace
 
 bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pretty, QString& ErrMsg) const {
-  ErrMsg.clear();
-  TTextOutFile Out;
-  if (!Out.Open(FileName)) {
-    ErrMsg = Out.GetFullErrorMessage();
-    return false;
-  }
-  try {
+  return WriteExport(FileName, ErrMsg, [&](TOutText& Text) {
     const TSovLookup& L = Lookup();
     const bool Metric = IsMetric();
     auto Cell = [this](int Col) { return TSovFile::GetCell(FieldRow, Col); };
@@ -367,7 +370,6 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
     auto Date8 = [](const QDate& Date) { return NumericDate(Date, false); };
     auto CropId = [&L](int Row) { return Row >= 1 && Row <= L.CropCount() ? L.Crop(Row).ACE_crid : QString(); };
 
-    TOutText Text(Out);
     TJsonWriter J(Text, Pretty);
     J.Open(nullptr, false);
 
@@ -406,27 +408,24 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
       J.Open("events", true);
       // Every event carries its date under "date" (the key that ACE readers take the
       // date from) as well as under the event kind's own key.
-      {
-        const QString Planting = Date8(FEmergenceDate.addDays(-DaysFromPlanting(Crop(), 0)));
+      auto OpenEvent = [&J](const QString& Kind, const char* DateKey, const QString& Date) {
         J.Open(nullptr, false);
-        J.Pair("event", QStringLiteral("planting"));
-        J.Pair("date", Planting);
-        J.Pair("pdate", Planting);
-        J.Pair("edate", Date8(FEmergenceDate));
-        J.Pair("crid", CropId(Crop()));
-        J.Pair("rm", FileNumber(Cell(SovCol::GrowingSeason)));
-        J.Close(false);
-      }
+        J.Pair("event", Kind);
+        J.Pair("date", Date);
+        J.Pair(DateKey, Date);
+      };
+      OpenEvent(QStringLiteral("planting"), "pdate", Date8(FEmergenceDate.addDays(-DaysFromPlanting(Crop(), 0))));
+      J.Pair("edate", Date8(FEmergenceDate));
+      J.Pair("crid", CropId(Crop()));
+      J.Pair("rm", FileNumber(Cell(SovCol::GrowingSeason)));
+      J.Close(false);
       for (const TSovEventRec& Event : FEvents) {
         if (Event.Day < 1 || (Event.Code != 1 && Event.Code != 3)) continue;
         const QString Date = Date8(FStartDate.addDays(Event.Day - 1));
         const double Rate = Number(Event.Value).value_or(0.0);
         if (Event.Code == 1) {
           const bool Known = Event.Key1 >= 1 && Event.Key1 <= L.FertilizerCount();
-          J.Open(nullptr, false);
-          J.Pair("event", QStringLiteral("fertilizer"));
-          J.Pair("date", Date);
-          J.Pair("fedate", Date);
+          OpenEvent(QStringLiteral("fertilizer"), "fedate", Date);
           if (Known) J.Pair("fecd", L.Fertilizer(Event.Key1).ACE_fecd);
           if (Event.Key2 >= 1 && Event.Key2 <= L.FertAppMethodCount())
             J.Pair("feacd", L.FertAppMethod(Event.Key2).ACE_feacd);
@@ -434,10 +433,7 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
           J.Close(false);
         } else {
           const bool Known = Event.Key1 >= 1 && Event.Key1 <= L.ManureCount();
-          J.Open(nullptr, false);
-          J.Pair("event", QStringLiteral("organic_matter"));
-          J.Pair("date", Date);
-          J.Pair("omdate", Date);
+          OpenEvent(QStringLiteral("organic_matter"), "omdate", Date);
           if (Known) J.Pair("omcd", L.Manure(Event.Key1).ACE_omcd);
           if (Event.Key2 >= 1 && Event.Key2 <= L.ManureAppMethodCount())
             J.Pair("omacd", L.ManureAppMethod(Event.Key2).ACE_omacd);
@@ -456,10 +452,7 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
       for (int d = 1; d <= FDayCount; ++d) {
         if (!(FIrrigation[d] > 0)) continue;
         const QString Date = Date8(FStartDate.addDays(d - 1));
-        J.Open(nullptr, false);
-        J.Pair("event", QStringLiteral("irrigation"));
-        J.Pair("date", Date);
-        J.Pair("idate", Date);
+        OpenEvent(QStringLiteral("irrigation"), "idate", Date);
         J.Pair("irval", Metric ? FileNumber(TSovFile::GetCell(d, SovCol::Irrigation))
                                : Fixed(ToMetric(5, FIrrigation[d]), 1));
         const int NitrateEvent = NitrateEventForDay(d);
@@ -544,16 +537,5 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
 
     J.Close(false);
     Text.LineEnd();
-    Text.Flush();
-  } catch (const std::exception&) {
-    Out.Abandon();
-    ErrMsg = UnableToWrite(FileName);
-    return false;
-  }
-  Out.Close();
-  if (Out.Status() != TTextOutFile::StatusOk) {
-    ErrMsg = Out.GetFullErrorMessage();
-    return false;
-  }
-  return true;
+  });
 }

@@ -60,16 +60,6 @@ QString InvalidNameMessage(const QString& FileName, const QString& What, const Q
          LF + LF + QStringLiteral("Select a different ") + What + QStringLiteral(".");
 }
 
-// The lookup row of a name: 0 for an empty name; for a name the table lacks also 0,
-// and the warning when none has been given yet.
-template <typename FindFn>
-int ResolveName(const QString& Name, FindFn Find, const QString& FileName, const QString& What, QString& Msg) {
-  if (Name.isEmpty()) return 0;
-  const int Row = Find(Name);
-  if (Row == 0 && Msg.isEmpty()) Msg = InvalidNameMessage(FileName, What, Name);
-  return Row;
-}
-
 // The name of a lookup row, empty for a row outside the table.
 template <typename RowFn>
 QString RowName(int Row, int Count, RowFn Get) {
@@ -166,22 +156,26 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
   // Field values, in the order of the file.
   SetFieldText(SovCol::FarmName);
   SetCell(1, SovCol::FieldName, Read(FieldSection, Version == 1 ? QStringLiteral("FieldID") : QStringLiteral("FieldName")));
-  SetLocation(ResolveName(
-      ReadField(SovCol::Location), [this](const QString& Name) { return Lookup().FindLocation(Name); }, FileName,
-      QStringLiteral("Location"), Msg));
+  // The lookup row of a name by one of the lookup's Find operations: 0 for an empty
+  // name; for a name the table lacks also 0, and the warning when none has been given.
+  auto Resolve = [&](const QString& Name, int (TSovLookup::*Find)(const QString&) const, const QString& What) {
+    if (Name.isEmpty()) return 0;
+    const int Row = (Lookup().*Find)(Name);
+    if (Row == 0 && Msg.isEmpty()) Msg = InvalidNameMessage(FileName, What, Name);
+    return Row;
+  };
+  SetLocation(Resolve(ReadField(SovCol::Location), &TSovLookup::FindLocation, QStringLiteral("Location")));
   SetIsCoastal(Ini.ReadBool(FieldSection, QStringLiteral("IsCoastal"), false));
   SetIsMetric(Ini.ReadBool(FieldSection, QStringLiteral("IsMetric"), false));
   SetFieldNumber(SovCol::Latitude);
   SetFieldNumber(SovCol::Longitude);
   SetFieldText(SovCol::Elevation);
-  auto FindCropName = [this](const QString& Name) { return Lookup().FindCrop(Name); };
-  SetCrop(ResolveName(ReadField(SovCol::Crop), FindCropName, FileName, QStringLiteral("Crop"), Msg));
+  SetCrop(Resolve(ReadField(SovCol::Crop), &TSovLookup::FindCrop, QStringLiteral("Crop")));
   SetFieldText(SovCol::GrowingSeason);
   SetFieldNumber(SovCol::ProjectedYield);
   SetFieldNumber(SovCol::RootingDepth);
   SetFieldText(SovCol::MinimumMoisture);
-  SetPreviousCrop(
-      ResolveName(ReadField(SovCol::PreviousCrop), FindCropName, FileName, QStringLiteral("PreviousCrop"), Msg));
+  SetPreviousCrop(Resolve(ReadField(SovCol::PreviousCrop), &TSovLookup::FindCrop, QStringLiteral("PreviousCrop")));
   SetFieldText(SovCol::SurveySymbol);
   SetFieldText(SovCol::MapUnitSymbol);
   SetFieldText(SovCol::ComponentName);
@@ -249,25 +243,17 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
     const QString Value = Read(Section, QStringLiteral("Value"));
     switch (Code) {
       case 1:  // "F"
-        Event.Key1 = ResolveName(
-            Key1, [this](const QString& Name) { return Lookup().FindFertilizer(Name); }, FileName,
-            QStringLiteral("Fertilizer"), Msg);
+        Event.Key1 = Resolve(Key1, &TSovLookup::FindFertilizer, QStringLiteral("Fertilizer"));
         Event.Value = FileToUserNumber(Value).trimmed();
-        Event.Key2 = ResolveName(
-            Key2, [this](const QString& Name) { return Lookup().FindFertAppMethod(Name); }, FileName,
-            QStringLiteral("FertAppMethod"), Msg);
+        Event.Key2 = Resolve(Key2, &TSovLookup::FindFertAppMethod, QStringLiteral("FertAppMethod"));
         break;
       case 2:  // "N"
         Event.Value = FileToUserNumber(Value).trimmed();
         break;
       case 3:  // "M"
-        Event.Key1 = ResolveName(
-            Key1, [this](const QString& Name) { return Lookup().FindManure(Name); }, FileName,
-            QStringLiteral("Manure"), Msg);
+        Event.Key1 = Resolve(Key1, &TSovLookup::FindManure, QStringLiteral("Manure"));
         Event.Value = FileToUserNumber(Value).trimmed();
-        Event.Key2 = ResolveName(
-            Key2, [this](const QString& Name) { return Lookup().FindManureAppMethod(Name); }, FileName,
-            QStringLiteral("ManureAppMethod"), Msg);
+        Event.Key2 = Resolve(Key2, &TSovLookup::FindManureAppMethod, QStringLiteral("ManureAppMethod"));
         Event.Value2 = FileToUserNumber(Read(Section, QStringLiteral("Value2"))).trimmed();
         Event.Value3 = FileToUserNumber(Read(Section, QStringLiteral("Value3"))).trimmed();
         break;

@@ -124,6 +124,24 @@ QString DuplicateName(const QString& Section) {
   return "Duplicate Name in [" + Section + "] section.";
 }
 
+// Reads the sections Prefix1 to PrefixMax that have a Name, in order, into Table (a
+// repeated name is an error); Read(Sec, Record) reads the rest of a record and gives
+// the error that ends the reading, or an empty text.
+template <typename TRec, typename TRead>
+QString ReadTable(const TLookupReader& R, const char* Prefix, int Max, std::vector<TRec>& Table, TRead Read) {
+  for (int i = 1; i <= Max; ++i) {
+    const QString Sec = Prefix + QString::number(i);
+    const QString Name = R.Text(Sec, "Name");
+    if (Name.isEmpty()) continue;
+    if (FindByName(Table, Name) > 0) return DuplicateName(Sec);
+    TRec& Record = Table.emplace_back();
+    Record.Name = Name;
+    const QString Error = Read(Sec, Record);
+    if (!Error.isEmpty()) return Error;
+  }
+  return QString();
+}
+
 }  // namespace
 
 // The data-file conventions, with English day and month names whatever the user's
@@ -170,21 +188,13 @@ bool TSovLookup::LoadFromFile(const QString& FileName, QString& Msg) {
   if (FRegionName.isEmpty()) return Fail(QStringLiteral("Missing Name in [Region] section."));
 
   // Crops
-  for (int i = 1; i <= MaxCrops; ++i) {
-    const QString Sec = "Crop" + QString::number(i);
-    const QString Name = R.Text(Sec, "Name");
-    if (Name.isEmpty()) continue;
-    if (FindCrop(Name) > 0) return Fail(DuplicateName(Sec));
-    FCrops.emplace_back();
-    TCropRec& C = FCrops.back();
-    C.Name = Name;
-
+  QString Error = ReadTable(R, "Crop", MaxCrops, FCrops, [&](const QString& Sec, auto& C) {
     if (!R.Int(Sec, "ToMaxCrop", C.ToMaxCrop)) C.ToMaxCrop = 0;
     C.ACE_crid = R.Text(Sec, "ACE_crid");
     C.IsPerennial = R.Bool(Sec, "IsPerennial");
 
     if (!R.Int(Sec, "RootingDepth", C.RootingDepth) || C.RootingDepth <= 0)
-      return Fail("Invalid rooting depth in section [" + Sec + "].");
+      return InSection(QStringLiteral("rooting depth"), Sec);
 
     bool PctOk = R.Int(Sec, "InitPct", C.InitPct) && C.InitPct > 0;
     PctOk = R.Int(Sec, "DevPct", C.DevPct) && C.DevPct > 0 && PctOk;
@@ -192,22 +202,22 @@ bool TSovLookup::LoadFromFile(const QString& FileName, QString& Msg) {
     PctOk = R.Int(Sec, "LatePct", C.LatePct) && C.LatePct > 0 && PctOk;
     if (!PctOk ||
         int64_t(C.InitPct) + int64_t(C.DevPct) + int64_t(C.MidPct) + int64_t(C.LatePct) != 100)
-      return Fail(InSection(QStringLiteral("percent"), Sec));
+      return InSection(QStringLiteral("percent"), Sec);
 
     auto KcOk = [&](const char* Key, double& Kc) { return R.Float(Sec, Key, Kc) && Kc > 0 && Kc <= 1.2; };
     bool KcValid = KcOk("KcIni", C.KcIni);
     KcValid = KcOk("KcMid", C.KcMid) && KcValid;
     KcValid = KcOk("KcEnd", C.KcEnd) && KcValid;
-    if (!KcValid) return Fail(InSection(QStringLiteral("Kc"), Sec));
+    if (!KcValid) return InSection(QStringLiteral("Kc"), Sec);
 
     if (!R.Text(Sec, "GDDMinBase").isEmpty()) {
       if (!R.Float(Sec, "GDDMinBase", C.GDDMinBase) || C.GDDMinBase < 0 || C.GDDMinBase > MaxGddBase)
-        return Fail(InSection(QStringLiteral("GDDMinBase"), Sec));
+        return InSection(QStringLiteral("GDDMinBase"), Sec);
       C.GDDMaxBase = -1;
       if (!R.Text(Sec, "GDDMaxBase").isEmpty()) {
         if (!R.Float(Sec, "GDDMaxBase", C.GDDMaxBase) || C.GDDMaxBase <= C.GDDMinBase ||
             C.GDDMaxBase > MaxGddBase)
-          return Fail(InSection(QStringLiteral("GDDMaxBase"), Sec));
+          return InSection(QStringLiteral("GDDMaxBase"), Sec);
       }
     }
 
@@ -218,52 +228,42 @@ bool TSovLookup::LoadFromFile(const QString& FileName, QString& Msg) {
       C.UptakePointCount = j;
       int Gdd = 0;
       if (!TryStrToInt(GddText, Gdd) || Gdd <= 0 || Gdd >= 5000)
-        return Fail(InSection(QStringLiteral("NUptakeGDD"), Sec));
+        return InSection(QStringLiteral("NUptakeGDD"), Sec);
       C.NUptakeGDD[j] = Gdd;
       double Rate = 0;
       if (!TryStrToFloat(Ini.ReadString(Sec, "NUptakeRate" + QString::number(j), QString()), Rate,
                          FFileFormat) ||
           Rate <= 0 || Rate >= 1)
-        return Fail(InSection(QStringLiteral("NUptakeRate"), Sec));
+        return InSection(QStringLiteral("NUptakeRate"), Sec);
       C.NUptakeRate[j] = Rate;
     }
     if (C.UptakePointCount > 0) {
       if (!R.Int(Sec, "MaxRootGDD", C.MaxRootGDD) || C.MaxRootGDD <= 0 ||
           C.MaxRootGDD >= C.NUptakeGDD[C.UptakePointCount])
-        return Fail(InSection(QStringLiteral("MaxRootGDD"), Sec));
+        return InSection(QStringLiteral("MaxRootGDD"), Sec);
     }
-  }
+    return QString();
+  });
+  if (!Error.isEmpty()) return Fail(Error);
   if (FCrops.empty()) return Fail(QStringLiteral("No crops defined."));
 
   // Locations
-  for (int i = 1; i <= MaxLocations; ++i) {
-    const QString Sec = "Location" + QString::number(i);
-    const QString Name = R.Text(Sec, "Name");
-    if (Name.isEmpty()) continue;
-    if (FindLocation(Name) > 0) return Fail(DuplicateName(Sec));
-    TLocationRec L;
-    L.Name = Name;
-    L.Description = R.TextOr(Sec, "Description", Name);
+  Error = ReadTable(R, "Location", MaxLocations, FLocations, [&](const QString& Sec, auto& L) {
+    L.Description = R.TextOr(Sec, "Description", L.Name);
     L.State = R.Text(Sec, "State");
     L.StateAbbr = R.Text(Sec, "StateAbbr");
     L.Country = R.TextOr(Sec, "Country", QStringLiteral("United States"));
     L.CountryFIPS = R.TextOr(Sec, "CountryFIPS", QStringLiteral("US"));
     L.CountryISO = R.TextOr(Sec, "CountryISO", L.CountryFIPS);
     L.IsUS = L.StateAbbr.size() == 2 && !L.State.isEmpty() && L.CountryFIPS == QLatin1String("US");
-    FLocations.push_back(L);
-  }
+    return QString();
+  });
+  if (!Error.isEmpty()) return Fail(Error);
   if (FLocations.empty()) return Fail(QStringLiteral("No Locations defined."));
 
   // Fertilisers
-  for (int i = 1; i <= MaxFertilizers; ++i) {
-    const QString Sec = "Fertilizer" + QString::number(i);
-    const QString Name = R.Text(Sec, "Name");
-    if (Name.isEmpty()) continue;
-    if (FindFertilizer(Name) > 0) return Fail(DuplicateName(Sec));
-    FFertilizers.emplace_back();
-    TFertilizerRec& F = FFertilizers.back();
-    F.Name = Name;
-    F.Description = R.TextOr(Sec, "Description", Name);
+  Error = ReadTable(R, "Fertilizer", MaxFertilizers, FFertilizers, [&](const QString& Sec, auto& F) {
+    F.Description = R.TextOr(Sec, "Description", F.Name);
     F.ACE_fecd = R.Text(Sec, "ACE_fecd");
     F.IsLiquid = R.Bool(Sec, "IsLiquid");
     bool Ok = true;
@@ -281,72 +281,54 @@ bool TSovLookup::LoadFromFile(const QString& FileName, QString& Msg) {
     const int64_t Nutrients = int64_t(F.N) + int64_t(F.P2O5) + int64_t(F.K2O);
     const int64_t Forms = int64_t(F.Urea) + int64_t(F.Ammonium) + int64_t(F.Nitrate);
     if (!Ok || Nutrients < 1 || Nutrients > 100 || Forms != 100)
-      return Fail(InSection(QStringLiteral("percent"), Sec));
+      return InSection(QStringLiteral("percent"), Sec);
     F.NitrifInhib = R.Bool(Sec, "NitrifInhib");
     F.UreaseInhib = R.Bool(Sec, "UreaseInhib");
-  }
+    return QString();
+  });
+  if (!Error.isEmpty()) return Fail(Error);
 
   // Fertiliser application methods
-  for (int i = 1; i <= MaxFertAppMethods; ++i) {
-    const QString Sec = "FertAppMethod" + QString::number(i);
-    const QString Name = R.Text(Sec, "Name");
-    if (Name.isEmpty()) continue;
-    if (FindFertAppMethod(Name) > 0) return Fail(DuplicateName(Sec));
-    TFertAppMethodRec M;
-    M.Name = Name;
-    M.Description = R.TextOr(Sec, "Description", Name);
+  Error = ReadTable(R, "FertAppMethod", MaxFertAppMethods, FFertAppMethods, [&](const QString& Sec, auto& M) {
+    M.Description = R.TextOr(Sec, "Description", M.Name);
     M.ACE_feacd = R.Text(Sec, "ACE_feacd");
     M.IsBand = R.Bool(Sec, "IsBand");
-    FFertAppMethods.push_back(M);
-  }
+    return QString();
+  });
+  if (!Error.isEmpty()) return Fail(Error);
 
   // Manures
-  for (int i = 1; i <= MaxManures; ++i) {
-    const QString Sec = "Manure" + QString::number(i);
-    const QString Name = R.Text(Sec, "Name");
-    if (Name.isEmpty()) continue;
-    if (FindManure(Name) > 0) return Fail(DuplicateName(Sec));
-    FManures.emplace_back();
-    TManureRec& M = FManures.back();
-    M.Name = Name;
-    M.Description = R.TextOr(Sec, "Description", Name);
+  Error = ReadTable(R, "Manure", MaxManures, FManures, [&](const QString& Sec, auto& M) {
+    M.Description = R.TextOr(Sec, "Description", M.Name);
     M.ACE_omcd = R.Text(Sec, "ACE_omcd");
     M.IsLiquid = R.Bool(Sec, "IsLiquid");
     M.NitrifInhib = R.Bool(Sec, "NitrifInhib");
     M.UreaseInhib = R.Bool(Sec, "UreaseInhib");
     if (!R.Float(Sec, "MinerkConst", M.MinerkConst) || M.MinerkConst < 0 || M.MinerkConst > 0.1)
-      return Fail(InSection(QStringLiteral("MinerkConst"), Sec));
+      return InSection(QStringLiteral("MinerkConst"), Sec);
     if (!R.Int(Sec, "MaxMinerPct", M.MaxMinerPct) || M.MaxMinerPct <= 0 || M.MaxMinerPct > 100)
-      return Fail(InSection(QStringLiteral("MaxMinerPct"), Sec));
-  }
+      return InSection(QStringLiteral("MaxMinerPct"), Sec);
+    return QString();
+  });
+  if (!Error.isEmpty()) return Fail(Error);
 
   // Manure application methods
-  for (int i = 1; i <= MaxManureAppMethods; ++i) {
-    const QString Sec = "ManureAppMethod" + QString::number(i);
-    const QString Name = R.Text(Sec, "Name");
-    if (Name.isEmpty()) continue;
-    if (FindManureAppMethod(Name) > 0) return Fail(DuplicateName(Sec));
-    FManureAppMethods.emplace_back();
-    TManureAppMethodRec& M = FManureAppMethods.back();
-    M.Name = Name;
-    M.Description = R.TextOr(Sec, "Description", Name);
+  Error = ReadTable(R, "ManureAppMethod", MaxManureAppMethods, FManureAppMethods, [&](const QString& Sec, auto& M) {
+    M.Description = R.TextOr(Sec, "Description", M.Name);
     M.ACE_omacd = R.Text(Sec, "ACE_omacd");
     if (!R.Int(Sec, "DaysToInc", M.DaysToInc) || M.DaysToInc < 0 || M.DaysToInc > 99)
-      return Fail(InSection(QStringLiteral("DaysToInc"), Sec));
+      return InSection(QStringLiteral("DaysToInc"), Sec);
     M.IsInject = R.Bool(Sec, "IsInject");
-  }
+    return QString();
+  });
+  if (!Error.isEmpty()) return Fail(Error);
 
   // Weather sources
-  for (int i = 1; i <= MaxWeatherSources; ++i) {
-    const QString Sec = "WeatherSource" + QString::number(i);
-    const QString Name = R.Text(Sec, "Name");
-    if (Name.isEmpty()) continue;
-    if (FindWeatherSource(Name) > 0) return Fail(DuplicateName(Sec));
-    TWeatherSourceRec W;
-    W.Name = Name;
-    W.Description = R.TextOr(Sec, "Description", Name);
-    FWeatherSources.push_back(W);
-  }
+  Error = ReadTable(R, "WeatherSource", MaxWeatherSources, FWeatherSources, [&](const QString& Sec, auto& W) {
+    W.Description = R.TextOr(Sec, "Description", W.Name);
+    return QString();
+  });
+  if (!Error.isEmpty()) return Fail(Error);
 
   FFileName = FileName;
   return true;

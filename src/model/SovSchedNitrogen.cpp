@@ -270,6 +270,17 @@ struct TApplication {
 // An amount that enters the soil: finite and not below 0.
 double Amount(double Kg) { return std::isfinite(Kg) && Kg > 0 ? Kg : 0.0; }
 
+// What the crop takes of Available toward Demand; Demand is lowered by it.
+double TakeUptake(double Available, double& Demand) {
+  if (Available < Demand) {
+    Demand -= Available;
+    return Available;
+  }
+  const double Taken = Demand;
+  Demand = 0;
+  return Taken;
+}
+
 }  // namespace
 
 void TSovSchedule::RunNitrogenPhase() {
@@ -581,62 +592,45 @@ void TSovSchedule::RunNitrogenPhase() {
       if (!(Demand > 0) || !std::isfinite(Demand)) Demand = 0;
       double NitrateDemand = Demand;
 
+      // Walks the layers the roots reach while Want is left: Visit(i, Layer, Part) with
+      // layer i + 1 and the thickness of it within the roots.
+      auto ForRootLayers = [&](const double& Want, auto Visit) {
+        double z = 0;
+        for (int n = 0; n < Count && Want > 0; ++n) {
+          const TSoilLayer& Layer = FLayers[n + 1];
+          z += Layer.Thickness;
+          Visit(std::size_t(n), Layer, RootDepth >= z ? Layer.Thickness : RootDepth - (z - Layer.Thickness));
+          if (RootDepth <= z) break;
+        }
+      };
       // Ammonium, from the layers and (in layer 1) the applications.
-      double z = 0;
-      for (int n = 0; n < Count && Demand > 0; ++n) {
-        const std::size_t i = std::size_t(n);
-        const TSoilLayer& Layer = FLayers[n + 1];
-        z += Layer.Thickness;
-        const double Part = RootDepth >= z ? Layer.Thickness : RootDepth - (z - Layer.Thickness);
+      ForRootLayers(Demand, [&](std::size_t i, const TSoilLayer& Layer, double Part) {
         double C = Ammonium[i];
-        if (n == 0) {
+        if (i == 0) {
           for (const TAmmoniumSlot& Slot : AmmoniumSlots) C += Slot.AmmoniumPpm;
         }
-        const double Available = std::max(C * Part * Layer.BulkDensity / 10, 0.0);
-        double u;
-        if (Available < Demand) {
-          u = Available;
-          Demand -= Available;
-        } else {
-          u = Demand;
-          Demand = 0;
-        }
+        const double u = TakeUptake(std::max(C * Part * Layer.BulkDensity / 10, 0.0), Demand);
         if (C > 0 && u > 0) {
           // Every pool gives in proportion to its share.
           const double Share = u / C / KgPerPpm[i];
           Ammonium[i] = std::max(Ammonium[i] - Ammonium[i] * Share, 0.0);
-          if (n == 0) {
+          if (i == 0) {
             for (TAmmoniumSlot& Slot : AmmoniumSlots) {
               Slot.AmmoniumPpm = std::max(Slot.AmmoniumPpm - Slot.AmmoniumPpm * Share, 0.0);
             }
           }
           UptakeN += Book(u);
         }
-        if (RootDepth <= z) break;
-      }
+      });
       // What the ammonium could not give is asked of the nitrate.
       NitrateDemand += Demand;
-      z = 0;
-      for (int n = 0; n < Count && NitrateDemand > 0; ++n) {
-        const std::size_t i = std::size_t(n);
-        const TSoilLayer& Layer = FLayers[n + 1];
-        z += Layer.Thickness;
-        const double Part = RootDepth >= z ? Layer.Thickness : RootDepth - (z - Layer.Thickness);
-        const double Available = std::max(Nitrate[i] * Part * Layer.BulkDensity / 10, 0.0);
-        double u;
-        if (Available < NitrateDemand) {
-          u = Available;
-          NitrateDemand -= Available;
-        } else {
-          u = NitrateDemand;
-          NitrateDemand = 0;
-        }
+      ForRootLayers(NitrateDemand, [&](std::size_t i, const TSoilLayer& Layer, double Part) {
+        const double u = TakeUptake(std::max(Nitrate[i] * Part * Layer.BulkDensity / 10, 0.0), NitrateDemand);
         if (u > 0) {
           Nitrate[i] = std::max(Nitrate[i] - u / KgPerPpm[i], 0.0);
           UptakeN += Book(u);
         }
-        if (RootDepth <= z) break;
-      }
+      });
     }
 
     // 6b. Leaching with the water that drained below each layer.
@@ -658,17 +652,20 @@ void TSovSchedule::RunNitrogenPhase() {
     }
 
     // 6c. The day's applications, acting from the next day.
+    // The ammonium of a fertiliser or manure application, in layer 1.
+    auto AddAmmonium = [&](const TApplication& A) -> TAmmoniumSlot& {
+      TAmmoniumSlot& Slot = AmmoniumSlots.Add();
+      Slot.EventRow = A.Row;
+      Slot.RainSinceApplication = FPrecip[d];
+      Slot.AmmoniumPpm = ToPpm1(A.AmmoniumKg);
+      Slot.NitrificationRate = A.NitrificationRate;
+      Slot.NitrificationDelay = A.NitrificationDelay;
+      return Slot;
+    };
     auto Apply = [&](const TApplication& A) {
       if (A.Code == SovEvent::Fertilizer) {
         if (A.NitrateKg > 0) Nitrate[0] += ToPpm1(A.NitrateKg);
-        if (A.AmmoniumKg > 0) {
-          TAmmoniumSlot& Slot = AmmoniumSlots.Add();
-          Slot.EventRow = A.Row;
-          Slot.RainSinceApplication = FPrecip[d];
-          Slot.AmmoniumPpm = ToPpm1(A.AmmoniumKg);
-          Slot.NitrificationRate = A.NitrificationRate;
-          Slot.NitrificationDelay = A.NitrificationDelay;
-        }
+        if (A.AmmoniumKg > 0) AddAmmonium(A);
         if (A.UreaKg > 0) {
           TUreaSlot& Slot = UreaSlots.Add();
           Slot.UreaPpm = ToPpm1(A.UreaKg);
@@ -676,12 +673,7 @@ void TSovSchedule::RunNitrogenPhase() {
         }
       } else {
         if (A.AmmoniumKg > 0) {
-          TAmmoniumSlot& Slot = AmmoniumSlots.Add();
-          Slot.EventRow = A.Row;
-          Slot.RainSinceApplication = FPrecip[d];
-          Slot.AmmoniumPpm = ToPpm1(A.AmmoniumKg);
-          Slot.NitrificationRate = A.NitrificationRate;
-          Slot.NitrificationDelay = A.NitrificationDelay;
+          TAmmoniumSlot& Slot = AddAmmonium(A);
           Slot.Volatilizes = A.Volatilizes;
           Slot.IsLiquid = A.IsLiquid;
           Slot.EventDay = A.Day;
