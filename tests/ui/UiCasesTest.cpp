@@ -1,11 +1,10 @@
 // Cases of the main window, the preview and the event editors that only show on a window
-// that is on screen: a value still being typed in the weather grid, where the grid
-// scrolls to a failing day, the preview's column widths and status line, and where the
-// event editors start their focus and which help topic F1 opens there.
+// that is on screen: a value still being typed in the weather grid, the preview's column
+// widths and status line, and where the event editors start their focus and which help
+// topic F1 opens there.
 
 #include "DialogTestSupport.h"
 #include "SvFertApp.h"
-#include "SvMain.h"
 #include "SvManureApp.h"
 #include "SvNitrate.h"
 #include "SvPrev.h"
@@ -13,41 +12,26 @@
 #include "SvResidue.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusTipEvent>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <memory>
 
 namespace {
 
 class UiCasesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    TestApp();
-    ASSERT_TRUE(Dir.isValid());
-    const QString ProgramDir = Dir.filePath(QStringLiteral("bin"));
-    ASSERT_TRUE(QDir().mkpath(ProgramDir));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(FURROW_SOURCE_DIR "/data/SovLookup.ini"), ProgramDir + "/SovLookup.ini"));
-    const QString Field = Dir.filePath(QStringLiteral("field.sov"));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(FURROW_SOURCE_DIR "/data/examples/maricopa-cotton-metric.sov"), Field));
-    Form = std::make_unique<TMainForm>(
-        TMainFormEnvironment{ProgramDir, Dir.filePath(QStringLiteral("user")), UsFormatSettings()});
-    ASSERT_TRUE(Form->StartUpProgram(Field));
+    Form = Folder.Started(UsFormatSettings(), Folder.Example("maricopa-cotton-metric.sov"));
     Form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
   }
-  void TearDown() override { Form->SetModified(false); }
 
-  QTemporaryDir Dir;
+  TProgramFolder Folder;
   TMessageRecorder Recorder;
   std::unique_ptr<TMainForm> Form;
 };
@@ -84,29 +68,6 @@ TEST_F(UiCasesTest, ValueBeingTypedInTheGridCountsAsData) {
   Form->NewBtnClick();
   EXPECT_EQ(Form->GridText(3, WthCol::Irrigation), "");
   EXPECT_FALSE(Form->DataHasChanged());
-}
-
-TEST_F(UiCasesTest, FailingWeatherDayBecomesTheTopRow) {
-  Form->PreviewFunc = [](QWidget*, TSovSchedule&, const std::function<QString(int, int)>&) {
-    ADD_FAILURE() << "nothing to preview";
-  };
-  Form->SetGridText(150, WthCol::Wind, QStringLiteral("gusty"));
-  Form->CalcBtnClick();
-  ASSERT_EQ(Recorder.Messages.size(), 1);
-  EXPECT_EQ(Recorder.Messages[0], "\nCan't calculate schedule.\n\nWind speed value is invalid.\n");
-  QTableWidget* Grid = Form->WeatherGrid();
-  EXPECT_EQ(Grid->currentRow(), 149);
-  EXPECT_EQ(Grid->currentColumn(), WthCol::Wind);
-  EXPECT_EQ(Grid->rowAt(0), 149) << "day 150 at the top";
-
-  // A failing day already in sight stays where it is.
-  Recorder.Messages.clear();
-  Form->SetGridText(150, WthCol::Wind, QStringLiteral("3"));
-  Form->SetGridText(153, WthCol::High, QStringLiteral("hot"));
-  Form->CalcBtnClick();
-  ASSERT_EQ(Recorder.Messages.size(), 1);
-  EXPECT_EQ(Grid->currentRow(), 152);
-  EXPECT_EQ(Grid->rowAt(0), 149);
 }
 
 TEST_F(UiCasesTest, PreviewFitsItsTextsAndShowsTheSummaryRows) {
