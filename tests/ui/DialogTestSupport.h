@@ -74,6 +74,15 @@ class TMessageRecorder {
   std::deque<QMessageBox::StandardButton> Answers;
 };
 
+inline QByteArray ReadBytes(const QString& Name) {
+  QFile File(Name);
+  return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray("<missing>");
+}
+inline bool WriteBytes(const QString& Name, const QByteArray& Bytes) {
+  QFile File(Name);
+  return File.open(QIODevice::WriteOnly | QIODevice::Truncate) && File.write(Bytes) == Bytes.size();
+}
+
 template <typename T = QWidget>
 T* Child(const QObject& Parent, const char* Name) {
   T* Widget = Parent.findChild<T*>(QLatin1String(Name));

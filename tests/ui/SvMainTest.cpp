@@ -28,11 +28,6 @@ class MainFormTest : public ::testing::Test {
     Form->FileDialogFunc = [this](QWidget*, bool, const QString&, const QString&, const QString&) { return DialogAnswer; };
     return Form;
   }
-  void WriteFile(const QString& Name, const QByteArray& Bytes) {
-    QFile File(Name);
-    ASSERT_TRUE(File.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    File.write(Bytes);
-  }
 
   TProgramFolder Folder;
   TMessageRecorder Msgs;
@@ -42,7 +37,7 @@ class MainFormTest : public ::testing::Test {
 TEST_F(MainFormTest, StartUpEndsWithoutUsableLookupFile) {
   for (const char* Content : {static_cast<const char*>(nullptr), "[Crop1]\nName=Corn\n", "\xff\xfe\x00garbage"}) {
     QFile::remove(Folder.Bin + "/SovLookup.ini");
-    if (Content) WriteFile(Folder.Bin + "/SovLookup.ini", Content);
+    ASSERT_TRUE(!Content || WriteBytes(Folder.Bin + "/SovLookup.ini", Content));
     auto Form = Folder.NewForm();
     EXPECT_FALSE(Form->StartUpProgram(QString()));
     ASSERT_EQ(Msgs.Messages.size(), 1);
@@ -71,8 +66,8 @@ TEST_F(MainFormTest, SettingsPlaceGapsAndDefaults) {
   }
   // Now one lies beside the program (and one per user): the one beside is read, its
   // gaps closed, and written back there, keeping its other sections.
-  WriteFile(Folder.Bin + "/furrow.ini", "[Help]\nPopupHints=yes\nHintsOnStatusBar=OFF\n[Recent Files]\n"
-                                        "File1=/f/a.sov\nFile4=/f/b.sov\n[Other]\nKey=1\n");
+  ASSERT_TRUE(WriteBytes(Folder.Bin + "/furrow.ini", "[Help]\nPopupHints=yes\nHintsOnStatusBar=OFF\n[Recent Files]\n"
+                                        "File1=/f/a.sov\nFile4=/f/b.sov\n[Other]\nKey=1\n"));
   auto Form = Folder.NewForm();
   Form->ReadProgramSettings(Msg);
   EXPECT_TRUE(Form->PopupHints() && !Form->HintsOnStatusBar());
