@@ -2,121 +2,87 @@
 // from web sources (one station or several interpolated), the options dialog and the
 // merge into the weather grid, and the station picker.
 #include "DialogTestSupport.h"
-#include "ShlUtil.h"
 #include "SvImpClip.h"
 #include "SvImpStation.h"
 #include "SvImpWeb.h"
 #include "SvImpWth.h"
-#include "SvMain.h"
 #include "WebTestServer.h"
 
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMap>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
-
-#include <memory>
 
 namespace {
 
-const QString SourceDir = QStringLiteral(FURROW_SOURCE_DIR);
 const QString DataDir = QStringLiteral(FURROW_TEST_DATA_DIR "/uiimport/");
 constexpr int Indiana = 14;
 constexpr int Ontario = 51;  // a location outside the US
 
-std::string Fixture(const char* Name) {
-  QFile File(DataDir + QLatin1String(Name));
-  return File.open(QIODevice::ReadOnly) ? File.readAll().toStdString() : std::string();
-}
-
 using TGrid = QMap<QPair<int, int>, QString>;
 struct TCell {
-  int Day;
-  int Col;
+  int Day, Col;
   const char* Text;
 };
-
-// ---------------------------------------------------------------------------
-// Merge rules
-// ---------------------------------------------------------------------------
+using namespace WthCol;
 
 TEST(ImportMerge, ChosenValuesLandOnTheirDaysConverted) {
   TImportedWeather W;  // U.S. units, "." numbers
   W.AddPair("20160330", "40.0,30.0,,0.10,,50.5,early,");
   W.AddPair("20160401", "50.0,32.0,,1.50,10.0,55.5,Forecast,0.50");
   W.AddPair("20160402", "68.0,,,T,,,hail,");
-  std::array<bool, WeatherKindCount> All;
+  std::array<bool, WeatherKindCount> All, TempOnly{};
   All.fill(true);
-  std::array<bool, WeatherKindCount> TempOnly{};
   TempOnly[wkTemperature] = true;
-  using namespace WthCol;
   const TCell Pre[] = {{1, Notes, "Forecast"}, {2, Notes, "rain"}, {2, High, "99"}, {1, High, "11"}};
   const struct {
     const char* Name;
     QDate Start;
-    bool FieldMetric;
     TFormatSettings User;
     TWeatherImportChoice Choice;
     bool Result;
     std::vector<TCell> Expected;  // the whole grid afterwards, empty cells left out
   } Cases[] = {
-      {"all kinds into an English field, comma decimals; lines before the start skipped", {2016, 4, 1}, false,
+      {"all kinds into an English field, comma decimals; lines before the start skipped", {2016, 4, 1},
        GermanFormatSettings(), {All, true, 0, -1, false}, true,
        {{1, High, "50,0"}, {1, Low, "32,0"}, {1, Precip, "1,50"}, {1, Wind, "10,0"}, {1, Humidity, "55,5"},
-        {1, Irrigation, "0,50"}, {1, Notes, "Forecast"}, {2, High, "68,0"}, {2, Precip, "T"},
-        {2, Notes, "rain hail"}}},
-      {"a range of one line, temperature only", {2016, 4, 1}, false, UsFormatSettings(),
-       {TempOnly, false, 1, 1, false}, true,
+        {1, Irrigation, "0,50"}, {1, Notes, "Forecast"}, {2, High, "68,0"}, {2, Precip, "T"}, {2, Notes, "rain hail"}}},
+      {"a range of one line, temperature only", {2016, 4, 1}, UsFormatSettings(), {TempOnly, false, 1, 1, false}, true,
        {{1, High, "50.0"}, {1, Low, "32.0"}, {1, Notes, "Forecast"}, {2, High, "99"}, {2, Notes, "rain"}}},
-      {"the first line is the schedule's last day", {2015, 4, 1}, false, UsFormatSettings(),
-       {All, true, 0, -1, false}, true,
+      {"the first line is the schedule's last day", {2015, 4, 1}, UsFormatSettings(), {All, true, 0, -1, false}, true,
        {{1, High, "11"}, {1, Notes, "Forecast"}, {2, High, "99"}, {2, Notes, "rain"}, {365, High, "40.0"},
         {365, Low, "30.0"}, {365, Precip, "0.10"}, {365, Humidity, "50.5"}, {365, Notes, "early"}}},
-      {"lines that end before the start", {2016, 4, 3}, false, UsFormatSettings(), {All, true, 0, -1, false}, false,
+      {"lines that end before the start", {2016, 4, 3}, UsFormatSettings(), {All, true, 0, -1, false}, false,
        {{1, High, "11"}, {1, Notes, "Forecast"}, {2, High, "99"}, {2, Notes, "rain"}}},
   };
   for (const auto& C : Cases) {
-    TGrid Grid;
+    TGrid Grid, Expected;
     for (const TCell& Cell : Pre) Grid[{Cell.Day, Cell.Col}] = QLatin1String(Cell.Text);
     const bool Result = MergeImportedWeather(
-        W, C.Choice, C.Start, C.FieldMetric, C.User, [&](int Day, int Col) { return Grid.value({Day, Col}); },
+        W, C.Choice, C.Start, false, C.User, [&](int Day, int Col) { return Grid.value({Day, Col}); },
         [&](int Day, int Col, const QString& Text) {
           ASSERT_TRUE(Day >= 1 && Day <= MaxDays);
           Grid[{Day, Col}] = Text;
         });
     EXPECT_EQ(Result, C.Result) << C.Name;
-    TGrid Expected;
     for (const TCell& Cell : C.Expected) Expected[{Cell.Day, Cell.Col}] = QLatin1String(Cell.Text);
     Grid.removeIf([](const TGrid::iterator It) { return It.value().isEmpty(); });
     EXPECT_EQ(Grid, Expected) << C.Name;
   }
 }
 
-// ---------------------------------------------------------------------------
-// The commands of the main window
-// ---------------------------------------------------------------------------
-
 class ImportCommandsTest : public TWebTest {
  protected:
   void SetUp() override {
-    TestApp();  // before the temporary folder moves: Qt keeps its runtime folder there
     TWebTest::SetUp();
-    ASSERT_TRUE(Dir.isValid());
-    ProgramDir = Dir.filePath(QStringLiteral("bin"));
-    ASSERT_TRUE(QDir().mkpath(ProgramDir));
-    ASSERT_TRUE(QFile::copy(SourceDir + "/data/SovLookup.ini", ProgramDir + "/SovLookup.ini"));
-    Server.Serve("/iem/sites/locate.php", Fixture("locate.html"));
-    Server.Serve("/script/getStations.php", Fixture("getStations.tsv"));
-    // Every airport station reports the same three days.
+    Server.Serve("/iem/sites/locate.php", ReadBytes(DataDir + "locate.html").toStdString());
+    Server.Serve("/script/getStations.php", ReadBytes(DataDir + "getStations.tsv").toStdString());
+    // Every airport station reports the same two days.
     Server.Serve("/wu/history/airport/",
                  "\nCDT,Max TemperatureF,Mean TemperatureF,Min TemperatureF,Max Dew PointF,MeanDew PointF,"
                  "Min DewpointF,Max Humidity, Mean Humidity, Min Humidity, Max Sea Level PressureIn, Mean Sea Level "
@@ -131,12 +97,9 @@ class ImportCommandsTest : public TWebTest {
     TWebTest::TearDown();
   }
 
-  // A started window with the field's place and starting date typed in.
+  // A started window with the field's place, starting date and web station typed in.
   void Start(const TFormatSettings& Format, const QString& StartDate, bool Metric, int Location = Indiana) {
-    Form.reset();
-    TMainFormEnvironment Env{ProgramDir, Dir.filePath(QStringLiteral("user")), Format};
-    Form = std::make_unique<TMainForm>(Env);
-    ASSERT_TRUE(Form->StartUpProgram(QString()));
+    Form = Folder.Started(Format);
     Form->ImportFileDialogFunc = [this](QWidget*, bool, const QString&, const QString&, const QString&) {
       return FileAnswer;
     };
@@ -153,23 +116,21 @@ class ImportCommandsTest : public TWebTest {
     Edit("StartDateEdit")->setText(StartDate);
     Edit("LatitudeEdit")->setText(QStringLiteral("40.0"));
     Edit("LongitudeEdit")->setText(QStringLiteral("-87.0"));
-    Form->findChild<QComboBox*>(QStringLiteral("LocationCombo"))->setCurrentIndex(Location);
-    Form->findChild<QCheckBox*>(QStringLiteral("MetricCheckBox"))->setChecked(Metric);
+    Child<QComboBox>(*Form, "LocationCombo")->setCurrentIndex(Location);
+    Child<QCheckBox>(*Form, "MetricCheckBox")->setChecked(Metric);
     Form->FieldData()->SetCell(0, SovCol::WeatherSource, QStringLiteral("WU_ASOS"));
     Form->FieldData()->SetCell(0, SovCol::WeatherStation, QStringLiteral("KCCC"));
+    Msgs.Take();
   }
-  QLineEdit* Edit(const char* Name) const { return Form->findChild<QLineEdit*>(QLatin1String(Name)); }
-  QString Source() const { return Form->FieldData()->GetCell(0, SovCol::WeatherSource); }
+  QLineEdit* Edit(const char* Name) const { return Child<QLineEdit>(*Form, Name); }
   QString Station() const { return Form->FieldData()->GetCell(0, SovCol::WeatherStation); }
   void ExpectGrid(const std::vector<TCell>& Cells, const char* Name) const {
     for (const TCell& Cell : Cells) {
-      EXPECT_EQ(Form->GridText(Cell.Day, Cell.Col), QLatin1String(Cell.Text))
-          << Name << ": day " << Cell.Day << " column " << Cell.Col;
+      EXPECT_EQ(Form->GridText(Cell.Day, Cell.Col), QLatin1String(Cell.Text)) << Name << ": day " << Cell.Day << " column " << Cell.Col;
     }
   }
 
-  QTemporaryDir Dir;
-  QString ProgramDir;
+  TProgramFolder Folder;
   TMessageRecorder Msgs;
   std::unique_ptr<TMainForm> Form;
   QString FileAnswer;
@@ -180,74 +141,74 @@ class ImportCommandsTest : public TWebTest {
 };
 
 TEST_F(ImportCommandsTest, WeatherFileThroughTheOptionsDialog) {
-  using namespace WthCol;
   const QString File = DataDir + "standard_us.csv";
   FileAnswer = File;
-  const auto Import = [&](const TFormatSettings& Format, const char* StartDate, bool Metric,
-                          const std::vector<TCell>& Pre, const char* Units, const char* Dates,
-                          const std::function<void(TImportWeatherDlg&)>& Choose) {
-    Start(Format, QLatin1String(StartDate), Metric);
-    for (const TCell& Cell : Pre) Form->SetGridText(Cell.Day, Cell.Col, QLatin1String(Cell.Text));
-    Msgs.Messages.clear();
+  const struct {
+    const char* Name;
+    TFormatSettings Format;
+    const char* StartDate;
+    bool Metric;
+    std::vector<TCell> Pre;
+    const char *Units, *Dates;  // as the options dialog shows them
+    std::function<void(TImportWeatherDlg&)> Choose;
+    std::vector<TCell> After;
+  } Cases[] = {
+      {"metric", UsFormatSettings(), "4/1/2016", true, {{1, Notes, "Forecast"}, {2, Notes, "rain"}, {2, Low, "3"}},
+       "U.S.  [Note: will convert]", "3/30/2016 - 4/3/2016",
+       [this](TImportWeatherDlg& D) {
+         // Nothing ticked, then a range that runs backwards: both refused with a message.
+         for (int Kind = 0; Kind < WeatherKindCount; ++Kind) D.KindCheckBox(Kind)->setChecked(false);
+         D.OKBtnClick();
+         for (int Kind = 0; Kind < WeatherKindCount; ++Kind) D.KindCheckBox(Kind)->setChecked(D.KindCheckBox(Kind)->isEnabled());
+         D.SetDatesRadioGroupIndex(1);
+         EXPECT_EQ(D.EndDateCombo->currentIndex(), 0);  // the range starts as the first day
+         D.StartDateCombo->setCurrentIndex(3);
+         D.OKBtnClick();
+         EXPECT_EQ(D.result(), QDialog::Rejected);
+         EXPECT_EQ(Msgs.Take(), QStringList({"\nYou must check at least one box of data to import.\n",
+                                             "\nStarting date can't come after ending date.\n"}));
+         D.SetDatesRadioGroupIndex(0);
+         EXPECT_FALSE(D.StartDateCombo->isEnabled());
+       },
+       // A number that loses a digit in the conversion gains a decimal (41.0 -> 5.00).
+       {{1, High, "10.0"}, {1, Low, "0.0"}, {1, Precip, "38.10"}, {1, Irrigation, "12.70"}, {1, Wind, "4.47"},
+        {1, Notes, "Forecast"}, {2, High, "20.0"}, {2, Low, ""}, {2, Precip, "0.00"}, {2, Notes, "rain hail"},
+        {3, High, "25.0"}, {3, Low, "5.00"}, {3, Precip, "6.35"}, {3, Irrigation, "25.40"}, {3, Wind, "1.1"}, {4, High, ""}}},
+      {"range, only missing, comma decimals", GermanFormatSettings(), "01.04.2016", false,
+       {{2, High, "70"}, {2, Notes, "rain"}}, "U.S.", "30.03.2016 - 03.04.2016",
+       [](TImportWeatherDlg& D) {
+         for (QCheckBox* Box : {D.RainfallCheckBox, D.WindCheckBox, D.IrrigationCheckBox}) Box->setChecked(false);
+         D.SetDatesRadioGroupIndex(1);
+         D.StartDateCombo->setCurrentIndex(3);
+         D.EndDateCombo->setCurrentIndex(4);
+         D.OnlyMissingCheckBox->setChecked(true);
+       },
+       {{1, High, ""}, {1, Notes, ""}, {2, High, "70"}, {2, Low, ""}, {2, Notes, "rain"}, {3, High, "77,0"},
+        {3, Low, "41,0"}, {3, Precip, ""}, {3, Irrigation, ""}, {3, Wind, ""}}},
+  };
+  for (const auto& C : Cases) {
+    Start(C.Format, QLatin1String(C.StartDate), C.Metric);
+    for (const TCell& Cell : C.Pre) Form->SetGridText(Cell.Day, Cell.Col, QLatin1String(Cell.Text));
     OnOptions = [&](TImportWeatherDlg& D) {
-      EXPECT_EQ(D.ImportFile->text(), File);
-      EXPECT_EQ(D.ImportFormat->text(), "Standard CSV");
-      EXPECT_EQ(D.Units->text(), QLatin1String(Units));
-      EXPECT_EQ(D.Dates->text(), QLatin1String(Dates));
+      EXPECT_EQ(QStringList({D.ImportFile->text(), D.ImportFormat->text(), D.Units->text(), D.Dates->text()}),
+                QStringList({File, "Standard CSV", C.Units, C.Dates}));
       // The file has no humidity.
       EXPECT_FALSE(D.HumidityCheckBox->isEnabled() || D.HumidityCheckBox->isChecked());
       EXPECT_TRUE(D.TempCheckBox->isChecked() && D.NotesCheckBox->isChecked() && D.IrrigationCheckBox->isChecked());
       EXPECT_FALSE(D.DatesRadioGroupIndex() != 0 || D.OnlyMissingCheckBox->isChecked());
-      Choose(D);
+      C.Choose(D);
       D.OKBtnClick();
       return D.result();
     };
     Form->ImportWthFileBtnClick();
-    EXPECT_EQ(Source(), "");
-    EXPECT_EQ(Station(), "");
+    EXPECT_TRUE(Msgs.Messages.isEmpty()) << Msgs.Messages.join('|').toStdString();
+    ExpectGrid(C.After, C.Name);
+    EXPECT_EQ(Form->FieldData()->GetCell(0, SovCol::WeatherSource) + Station(), "");
     EXPECT_TRUE(Form->Modified());
-  };
-
-  Import(UsFormatSettings(), "4/1/2016", true, {{1, Notes, "Forecast"}, {2, Notes, "rain"}, {2, Low, "3"}},
-         "U.S.  [Note: will convert]", "3/30/2016 - 4/3/2016", [this](TImportWeatherDlg& D) {
-           // Nothing ticked, then a range that runs backwards: both refused with a message.
-           for (int Kind = 0; Kind < WeatherKindCount; ++Kind) D.KindCheckBox(Kind)->setChecked(false);
-           D.OKBtnClick();
-           for (int Kind = 0; Kind < WeatherKindCount; ++Kind) {
-             D.KindCheckBox(Kind)->setChecked(D.KindCheckBox(Kind)->isEnabled());
-           }
-           D.SetDatesRadioGroupIndex(1);
-           EXPECT_EQ(D.EndDateCombo->currentIndex(), 0);  // the range starts as the first day
-           D.StartDateCombo->setCurrentIndex(3);
-           D.OKBtnClick();
-           EXPECT_EQ(D.result(), QDialog::Rejected);
-           EXPECT_EQ(Msgs.Messages, QStringList({"\nYou must check at least one box of data to import.\n",
-                                                 "\nStarting date can't come after ending date.\n"}));
-           D.SetDatesRadioGroupIndex(0);
-           EXPECT_FALSE(D.StartDateCombo->isEnabled());
-         });
-  // A number that loses a digit in the conversion gains a decimal (41.0 -> 5.00).
-  ExpectGrid({{1, High, "10.0"}, {1, Low, "0.0"}, {1, Precip, "38.10"}, {1, Irrigation, "12.70"}, {1, Wind, "4.47"},
-              {1, Notes, "Forecast"}, {2, High, "20.0"}, {2, Low, ""}, {2, Precip, "0.00"}, {2, Notes, "rain hail"},
-              {3, High, "25.0"}, {3, Low, "5.00"}, {3, Precip, "6.35"}, {3, Irrigation, "25.40"}, {3, Wind, "1.1"},
-              {4, High, ""}},
-             "metric");
-
-  Import(GermanFormatSettings(), "01.04.2016", false, {{2, High, "70"}, {2, Notes, "rain"}}, "U.S.",
-         "30.03.2016 - 03.04.2016", [](TImportWeatherDlg& D) {
-           for (QCheckBox* Box : {D.RainfallCheckBox, D.WindCheckBox, D.IrrigationCheckBox}) Box->setChecked(false);
-           D.SetDatesRadioGroupIndex(1);
-           D.StartDateCombo->setCurrentIndex(3);
-           D.EndDateCombo->setCurrentIndex(4);
-           D.OnlyMissingCheckBox->setChecked(true);
-         });
-  ExpectGrid({{1, High, ""}, {1, Notes, ""}, {2, High, "70"}, {2, Low, ""}, {2, Notes, "rain"}, {3, High, "77,0"},
-              {3, Low, "41,0"}, {3, Precip, ""}, {3, Irrigation, ""}, {3, Wind, ""}},
-             "range, only missing, comma decimals");
+  }
 
   // Cancel writes nothing; the dates must overlap the schedule's year.
   Start(UsFormatSettings(), "4/3/2017", false);
-  Msgs.Messages.clear();
   for (int Answer : {int(QDialog::Rejected), int(QDialog::Accepted)}) {
     OnOptions = [Answer](TImportWeatherDlg&) { return Answer; };
     Form->ImportWthFileBtnClick();
@@ -268,7 +229,6 @@ TEST_F(ImportCommandsTest, PastedText) {
       {"Nothing that a weather site\nwould send", "\nUnrecognized file format.\n"},
   };
   for (const auto& C : Cases) {
-    Msgs.Messages.clear();
     OnPaste = [&C](TImportClipboardDlg& D) {
       D.OKBtnClick();  // nothing pasted yet
       EXPECT_EQ(D.result(), QDialog::Rejected);
@@ -279,18 +239,18 @@ TEST_F(ImportCommandsTest, PastedText) {
       return D.result();
     };
     OnOptions = [](TImportWeatherDlg& D) {
-      EXPECT_EQ(D.ImportFile->text(), "[Pasted Data]");
-      EXPECT_EQ(D.Units->text(), "Metric");
+      EXPECT_EQ(D.ImportFile->text() + " " + D.Units->text(), "[Pasted Data] Metric");
       return int(QDialog::Accepted);
     };
     Form->ImportWthClipboardBtnClick();
+    const QStringList Messages = Msgs.Take();
     if (*C.Message == '\0') {
-      EXPECT_TRUE(Msgs.Messages.isEmpty()) << Msgs.Messages.join('|').toStdString();
-      ExpectGrid({{1, WthCol::High, "12.5"}, {1, WthCol::Precip, "2.0"}, {2, WthCol::High, "14.0"}}, C.Text);
+      EXPECT_TRUE(Messages.isEmpty()) << Messages.join('|').toStdString();
+      ExpectGrid({{1, High, "12.5"}, {1, Precip, "2.0"}, {2, High, "14.0"}}, C.Text);
     } else {
-      ASSERT_EQ(Msgs.Messages.size(), 1) << C.Text;
-      EXPECT_TRUE(Msgs.Messages[0].startsWith("\nCan't import weather data.\n\n")) << Msgs.Messages[0].toStdString();
-      EXPECT_TRUE(Msgs.Messages[0].contains(QLatin1String(C.Message))) << Msgs.Messages[0].toStdString();
+      ASSERT_EQ(Messages.size(), 1) << C.Text;
+      EXPECT_TRUE(Messages[0].startsWith("\nCan't import weather data.\n\n") && Messages[0].contains(C.Message))
+          << Messages[0].toStdString();
     }
     // The text went through a temporary file, which is gone (checked again at the end).
     EXPECT_TRUE(QDir(TempDir.path()).isEmpty());
@@ -316,56 +276,55 @@ TEST_F(ImportCommandsTest, WebSourceOneStationThenSeveral) {
     OptionsStation = D.Station->text();
     return int(QDialog::Accepted);
   };
-
-  // One station: the list sorted by name, the field's station current.
-  OnPicker = [&](TImportStationDlg& D) {
-    EXPECT_EQ(Rows(D), QStringList({"KEEE", "KBBB", "KGGG", "KFFF", "KAAA", "KDDD", "KCCC"}));
-    EXPECT_EQ(D.SelectedStationID(), "KCCC");
-    EXPECT_EQ(D.Cell(1, 0), " (None selected)");
-    EXPECT_TRUE(D.InterpCheckBox->isEnabled() && !D.Interpolating());
-    EXPECT_TRUE(D.ViewMapBtn->isEnabled());
-    D.SetCurrentRow(D.RowOfStation("KDDD"));
-    D.OKBtnClick();
-    return D.result();
+  const struct {
+    const char* Name;
+    std::function<int(TImportStationDlg&)> Pick;
+    const char *Shown, *Chosen;  // the station(s) the options dialog and the field show
+    std::vector<TCell> After;
+  } Cases[] = {
+      {"one station: the list sorted by name, the field's station current",
+       [&](TImportStationDlg& D) {
+         EXPECT_EQ(Rows(D), QStringList({"KEEE", "KBBB", "KGGG", "KFFF", "KAAA", "KDDD", "KCCC"}));
+         EXPECT_EQ(D.SelectedStationID(), "KCCC");
+         EXPECT_TRUE(D.InterpCheckBox->isEnabled() && !D.Interpolating() && D.ViewMapBtn->isEnabled());
+         D.SetCurrentRow(D.RowOfStation("KDDD"));
+         D.OKBtnClick();
+         return D.result();
+       },
+       "Oak Ridge (KDDD)", "KDDD", {{1, High, "59"}, {1, Low, "41"}, {1, Precip, "0.12"}}},
+      {"several: interpolation marks the five nearest; one taken off again",
+       [](TImportStationDlg& D) {
+         D.InterpCheckBox->click();
+         D.SetCurrentRow(D.RowOfStation("KEEE"));
+         D.StationGridDblClick();
+         D.OKBtnClick();
+         return D.result();
+       },
+       "KDDD,KBBB,KCCC,KAAA", "KDDD,KBBB,KCCC,KAAA", {{1, High, "59.0"}, {2, High, "61.0"}}},
+      {"asked again, the same four are marked; Cancel changes nothing",
+       [&](TImportStationDlg& D) {
+         EXPECT_TRUE(D.Interpolating());
+         EXPECT_EQ(Rows(D), QStringList({"KDDD", "KBBB", "KCCC", "KAAA", "KEEE", "KFFF", "KGGG"}));
+         EXPECT_EQ(D.MarkedStationIDs(), QStringList({"KDDD", "KBBB", "KCCC", "KAAA"}));
+         return int(QDialog::Rejected);
+       },
+       "", "KDDD,KBBB,KCCC,KAAA", {{1, High, "59.0"}}},
   };
-  Form->ImportWthWebDataClick();
-  EXPECT_TRUE(Msgs.Messages.isEmpty()) << Msgs.Messages.join('|').toStdString();
-  EXPECT_EQ(OptionsStation, "Oak Ridge (KDDD)");
-  EXPECT_EQ(Server.LastTarget().rfind("/wu/history/airport/KDDD/2016/4/1/CustomHistory.html?dayend=31&monthend=3"
-                                      "&yearend=2017",
-                                      0),
-            0u)
-      << Server.LastTarget();
-  ExpectGrid({{1, WthCol::High, "59"}, {1, WthCol::Low, "41"}, {1, WthCol::Precip, "0.12"}}, "one station");
-  EXPECT_EQ(Source(), "WU_ASOS");
-  EXPECT_EQ(Station(), "KDDD");
-  EXPECT_TRUE(Form->Modified());
-
-  // Several: interpolation marks the five nearest; one taken off again.
-  OnPicker = [&](TImportStationDlg& D) {
-    D.InterpCheckBox->click();
-    EXPECT_EQ(D.MarkedStationIDs(), QStringList({"KDDD", "KBBB", "KCCC", "KAAA", "KEEE"}));
-    D.SetCurrentRow(D.RowOfStation("KEEE"));
-    D.StationGridDblClick();
-    D.OKBtnClick();
-    return D.result();
-  };
-  Form->ImportWthWebDataClick();
-  EXPECT_TRUE(Msgs.Messages.isEmpty()) << Msgs.Messages.join('|').toStdString();
-  EXPECT_EQ(OptionsStation, "KDDD,KBBB,KCCC,KAAA");
-  EXPECT_EQ(Station(), "KDDD,KBBB,KCCC,KAAA");
-  ExpectGrid({{1, WthCol::High, "59.0"}, {2, WthCol::High, "61.0"}}, "interpolated");
-
-  // Asked again, the picker comes back with the same four marked; Cancel changes nothing.
-  OnPicker = [&](TImportStationDlg& D) {
-    EXPECT_TRUE(D.Interpolating());
-    EXPECT_EQ(Rows(D), QStringList({"KDDD", "KBBB", "KCCC", "KAAA", "KEEE", "KFFF", "KGGG"}));
-    EXPECT_EQ(D.MarkedStationIDs(), QStringList({"KDDD", "KBBB", "KCCC", "KAAA"}));
-    EXPECT_EQ(D.Cell(1, 0), "(Double-click to select/deselect)");
-    return int(QDialog::Rejected);
-  };
-  Form->ImportWthWebDataClick();
-  EXPECT_EQ(Station(), "KDDD,KBBB,KCCC,KAAA");
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    OptionsStation.clear();
+    OnPicker = C.Pick;
+    Form->ImportWthWebDataClick();
+    EXPECT_TRUE(Msgs.Messages.isEmpty()) << Msgs.Messages.join('|').toStdString();
+    EXPECT_EQ(OptionsStation, C.Shown);
+    EXPECT_EQ(Form->FieldData()->GetCell(0, SovCol::WeatherSource) + " " + Station(), QString("WU_ASOS ") + C.Chosen);
+    ExpectGrid(C.After, C.Name);
+    EXPECT_TRUE(Form->Modified());
+    if (C.Shown == Cases[0].Shown) {
+      EXPECT_EQ(Server.LastTarget().rfind("/wu/history/airport/KDDD/2016/4/1/CustomHistory.html?dayend=31&monthend=3"
+                                          "&yearend=2017", 0), 0u) << Server.LastTarget();
+    }
+  }
 
   // Without the field's position: the bare list, no distances, no interpolation, no map.
   Edit("LongitudeEdit")->clear();
@@ -381,9 +340,7 @@ TEST_F(ImportCommandsTest, WebSourceOneStationThenSeveral) {
 TEST_F(ImportCommandsTest, WebSourceFailures) {
   const struct {
     int Location;
-    const char* StartDate;
-    const char* SourceID;
-    const char* Message;
+    const char *StartDate, *SourceID, *Message;
   } Cases[] = {
       {0, "4/1/2016", "WU_ASOS", "\nCan't import Web data.\n\nNo Location selected.\n"},
       {Ontario, "4/1/2016", "NWS_COOP", "\nCan't import Web data.\n\nWeb data not available for selected location.\n"},
@@ -392,20 +349,15 @@ TEST_F(ImportCommandsTest, WebSourceFailures) {
   };
   for (const auto& C : Cases) {
     Start(UsFormatSettings(), QLatin1String(C.StartDate), false, C.Location);
-    Msgs.Messages.clear();
     OnPicker = [](TImportStationDlg&) {
       ADD_FAILURE() << "no picker expected";
       return 0;
     };
     Form->ImportWeatherFromWeb(QLatin1String(C.SourceID));
-    EXPECT_EQ(Msgs.Messages, QStringList({QLatin1String(C.Message)}));
+    EXPECT_EQ(Msgs.Take(), QStringList({QLatin1String(C.Message)}));
     EXPECT_EQ(Station(), "KCCC");
   }
 }
-
-// ---------------------------------------------------------------------------
-// Station picker
-// ---------------------------------------------------------------------------
 
 TEST(StationPicker, SortsMarksAndMap) {
   TestApp();
@@ -418,15 +370,9 @@ TEST(StationPicker, SortsMarksAndMap) {
   S.AddStationDistances(false, 40.0, -87.0);
   TImportStationDlg D(nullptr, GermanFormatSettings());
   D.SetStations(&S);
-  const auto Rows = [&D] {
-    QStringList IDs;
-    for (int Row = 2; Row < D.RowCount(); ++Row) IDs << D.Cell(Row, 1);
-    return IDs;
-  };
   EXPECT_EQ(D.Cell(1, 0), " (None selected)");
   const int Oak = D.RowOfStation("KDDD");
-  EXPECT_EQ(D.Cell(Oak, 2), "      6,9 mi.");  // 0.1 degree of latitude, comma decimals
-  EXPECT_EQ(D.Cell(Oak, 3), "N");
+  EXPECT_EQ(D.Cell(Oak, 2) + "|" + D.Cell(Oak, 3), "      6,9 mi.|N");  // 0.1 degree of latitude, comma decimals
 
   // Header clicks sort; the current station and the marks stay with their stations.
   D.SetCurrentRow(D.RowOfStation("KCCC"));
@@ -447,35 +393,30 @@ TEST(StationPicker, SortsMarksAndMap) {
   for (const auto& Sort : Sorts) {
     D.StationGridMouseDown(Sort.Click);
     EXPECT_EQ(D.SortAscending, Sort.Ascending);
-    EXPECT_EQ(Rows(), Sort.Order) << "column " << Sort.Click;
+    QStringList IDs;
+    for (int Row = 2; Row < D.RowCount(); ++Row) IDs << D.Cell(Row, 1);
+    EXPECT_EQ(IDs, Sort.Order) << "column " << Sort.Click;
     EXPECT_EQ(D.SelectedStationID(), "KCCC");
     EXPECT_EQ(D.MarkedStationIDs(), QStringList({"KBBB"}));
     EXPECT_EQ(D.Cell(D.RowOfStation("KBBB"), 0), "* Bravo & Sons");
   }
 
   // Without interpolation OK needs a station row; the map shows the field and it.
-  QStringList Opened;
-  SetShellOpener([&Opened](const QString& Target, const QString&, const QString&) {
-    Opened << Target;
-    return true;
-  });
   D.FieldLatitude = "40,0";
   D.FieldLongitude = "-87,0";
   const QString Field = QLatin1String(StationMapPage) + "?pt0=40,0,-87,0,Field";
   D.SetCurrentRow(D.RowOfStation("KBBB"));
-  D.ViewMapBtnClick();
+  EXPECT_EQ(D.MapAddress(), Field + "&pt1=40.00,-87.20,Bravo %26 Sons");
   D.SetCurrentRow(D.RowOfStation("KGGG"));  // no coordinates
-  D.ViewMapBtnClick();
+  EXPECT_EQ(D.MapAddress(), Field);
   D.SetCurrentRow(1);
   D.OKBtnClick();
-  EXPECT_EQ(D.result(), QDialog::Rejected);
   D.StationGridDblClick();
   EXPECT_EQ(D.result(), QDialog::Rejected);
 
   // Interpolation marks the five nearest that have a distance; OK takes 2 to 10.
   for (int I = 1; I <= 5; ++I) {
-    S.AddStation(QStringLiteral("KF%1").arg(I), {QStringLiteral("Far %1").arg(I), QStringLiteral("4%1.0").arg(I),
-                                                 QStringLiteral("-87.0")});
+    S.AddStation(QStringLiteral("KF%1").arg(I), {QStringLiteral("Far %1").arg(I), QStringLiteral("4%1.0").arg(I), "-87.0"});
   }
   S.AddStationDistances(false, 40.0, -87.0);
   D.SetStations(&S);
@@ -483,7 +424,8 @@ TEST(StationPicker, SortsMarksAndMap) {
   EXPECT_EQ(D.CurrentRow(), 1);
   EXPECT_EQ(D.Cell(1, 0), "(Double-click to select/deselect)");
   EXPECT_EQ(D.MarkedStationIDs(), QStringList({"KDDD", "KBBB", "KCCC", "KAAA", "KEEE"}));
-  D.ViewMapBtnClick();
+  EXPECT_EQ(D.MapAddress(), Field + "&pt1=40.10,-87.00,Oak Ridge&pt2=40.00,-87.20,Bravo %26 Sons"
+                                    "&pt3=39.80,-87.00,Zenith&pt4=40.30,-87.00,Mill Creek&pt5=40.00,-86.50,Apple Hill");
   for (int Row = 3; Row < D.RowCount(); ++Row) D.SetRowSelected(Row, false);
   D.OKBtnClick();  // one mark
   EXPECT_EQ(D.result(), QDialog::Rejected);
@@ -499,12 +441,6 @@ TEST(StationPicker, SortsMarksAndMap) {
   ASSERT_EQ(Chosen.size(), 10u);
   EXPECT_EQ(Chosen.front().StationID, "KDDD");
   EXPECT_NEAR(Chosen.front().Distance, 6.9, 0.05);
-  SetShellOpener({});
-
-  EXPECT_EQ(Opened, QStringList({Field + "&pt1=40.00,-87.20,Bravo %26 Sons", Field,
-                                 Field + "&pt1=40.10,-87.00,Oak Ridge&pt2=40.00,-87.20,Bravo %26 Sons"
-                                         "&pt3=39.80,-87.00,Zenith&pt4=40.30,-87.00,Mill Creek"
-                                         "&pt5=40.00,-86.50,Apple Hill"}));
 }
 
 }  // namespace
