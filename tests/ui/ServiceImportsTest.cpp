@@ -10,7 +10,6 @@
 #include "SvImpUser.h"
 #include "SvImpWeb.h"
 #include "SvImpWth.h"
-#include "SvMain.h"
 #include "SvViewSoil.h"
 
 #include <QCheckBox>
@@ -20,19 +19,11 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include <memory>
-#include <optional>
-
 namespace {
 
 constexpr int Indiana = 14;
 constexpr int Ontario = 51;
 using TRequest = TSoapTestServer::TRequest;
-
-std::string Fixture(const char* Name) {
-  QFile File(QStringLiteral(FURROW_TEST_DATA_DIR "/") + QString::fromLatin1(Name));
-  return File.open(QIODevice::ReadOnly) ? File.readAll().toStdString() : std::string();
-}
 
 // The canned reply of each soil query and weather-station operation.
 std::string Reply(const TRequest& Req) {
@@ -42,7 +33,8 @@ std::string Reply(const TRequest& Req) {
       {"GetMinMaxDate", "metos/minmax.xml"},          {"cidistationsensors_Get", "metos/sensors.xml"},
       {"GetFromDate", "metos/days.xml"}};
   for (const auto& [Key, File] : Replies) {
-    if ((Req.Body + Req.SoapAction).find(Key) != std::string::npos) return Fixture(File);
+    const QString Name = FURROW_TEST_DATA_DIR "/" + QLatin1String(File);
+    if ((Req.Body + Req.SoapAction).find(Key) != std::string::npos) return ReadBytes(Name).toStdString();
   }
   return std::string();
 }
@@ -74,23 +66,15 @@ const QString Prompt =
 
 class ServiceImportsTest : public ::testing::Test {
  protected:
-  ServiceImportsTest() {
-    TestApp();  // before the temporary folder moves: Qt keeps its runtime folder there
-    Temp.emplace();
-    QDir().mkpath(Dir.filePath("bin"));
-    QFile::copy(QStringLiteral(FURROW_SOURCE_DIR "/data/SovLookup.ini"), Dir.filePath("bin/SovLookup.ini"));
-  }
   ~ServiceImportsTest() override {
     Form.reset();
-    EXPECT_EQ(Temp->FileCount(), 0) << "a temporary file was left behind";
+    EXPECT_EQ(Temp.FileCount(), 0) << "a temporary file was left behind";
   }
 
   // A started window with the field's place, dates and soil typed in, five horizons,
   // some weather and a web source.
   void Start(const TFormatSettings& Format, bool Metric, int Location, const QDate& StartDate) {
-    Form.reset();
-    Form = std::make_unique<TMainForm>(TMainFormEnvironment{Dir.filePath("bin"), Dir.filePath("user"), Format});
-    ASSERT_TRUE(Form->StartUpProgram(QString()));
+    Form = Folder.Started(Format);
     Form->ServiceAddresses = {Server.Url(), Server.Url(), Server.Url()};
     Form->ExecDialogFunc = [this](QDialog& Dialog) {
       Dialog.setResult(0);
@@ -106,8 +90,8 @@ class ServiceImportsTest : public ::testing::Test {
       QMetaObject::invokeMethod(&Dialog, "OKBtnClick");
       return Dialog.result();
     };
-    Form->findChild<QComboBox*>("LocationCombo")->setCurrentIndex(Location);
-    Form->findChild<QCheckBox*>("MetricCheckBox")->setChecked(Metric);
+    Child<QComboBox>(*Form, "LocationCombo")->setCurrentIndex(Location);
+    Child<QCheckBox>(*Form, "MetricCheckBox")->setChecked(Metric);
     const std::pair<const char*, QString> Boxes[] = {
         {"StartDateEdit", DateToStr(StartDate, Format)},
         {"LatitudeEdit", Format.DecimalSeparator == u',' ? "40,5" : "40.5"},
@@ -122,8 +106,9 @@ class ServiceImportsTest : public ::testing::Test {
     Form->GetFormData();
     Form->SetModified(false);
     Requests = Server.Last().Count;
+    Msgs.Take();
   }
-  QLineEdit* Edit(const char* Name) const { return Form->findChild<QLineEdit*>(Name); }
+  QLineEdit* Edit(const char* Name) const { return Child<QLineEdit>(*Form, Name); }
   QStringList Cells(const std::vector<std::pair<int, int>>& DayCols) const {
     QStringList S;
     for (const auto& [Day, Col] : DayCols) S << Form->GridText(Day, Col);
@@ -148,8 +133,8 @@ class ServiceImportsTest : public ::testing::Test {
     Res.set_content(Reply(Req), "text/xml");
   };
   TSoapTestServer Server{[this](TSoapTestServer& Self, httplib::Response& Res) { Service(Self.Last(), Res); }};
-  std::optional<TPrivateTempDir> Temp;
-  QTemporaryDir Dir;
+  TProgramFolder Folder;
+  TPrivateTempDir Temp;  // after the folder: Qt keeps its runtime folder in the first
   TMessageRecorder Msgs;
   std::unique_ptr<TMainForm> Form;
   int Requests = 0;
@@ -241,7 +226,6 @@ TEST_F(ServiceImportsTest, ForecastIntoTheGrid) {
   for (const auto& C : Cases) {
     Start(C.Format, C.Metric, Indiana, Today.addDays(-C.Days));
     Service = [&C](const TRequest&, httplib::Response& Res) { Res.set_content(ForecastReply(C.Forecast), "text/xml"); };
-    Msgs.Messages.clear();
     Msgs.Answers = {QMessageBox::Yes};
     Form->ImportWthWebDataClick();
     EXPECT_EQ(Msgs.Messages, QStringList({Prompt}));
@@ -252,8 +236,7 @@ TEST_F(ServiceImportsTest, ForecastIntoTheGrid) {
               std::string("40.5 5 ") + (C.Metric ? "m" : "e"));
     EXPECT_EQ(Cells(C.Cells), C.After);
     EXPECT_EQ(Form->CurrentDay(), std::min(C.Days + 5, MaxDays));
-    EXPECT_EQ(WeatherSource(),
-              "WU_ASOSKCCC");
+    EXPECT_EQ(WeatherSource(), "WU_ASOSKCCC");
     EXPECT_FALSE(Form->Modified());
   }
 }
@@ -293,8 +276,7 @@ TEST_F(ServiceImportsTest, WeatherStationThroughTheAccountDialog) {
   using namespace WthCol;
   EXPECT_EQ(Cells({{1, High}, {1, Low}, {1, Precip}, {1, Wind}, {1, Humidity}, {3, High}}),
             QStringList({"12.5", "3.2", "0.2", "3.5", "81", "9.1"}));
-  EXPECT_EQ(WeatherSource(),
-            "");
+  EXPECT_EQ(WeatherSource(), "");
   EXPECT_TRUE(Form->Modified());
 }
 
@@ -351,7 +333,6 @@ TEST_F(ServiceImportsTest, FailuresLeaveTheFieldAsItWas) {
     int Logins = 0;  // the account is typed once; asked again after the failure, the user gives up
     OnUser = [&Logins](TImportUserDlg& D) { D.SetAccount("farmer", ++Logins == 1 ? "secret" : ""); };
     const QStringList Before = Horizons();
-    Msgs.Messages.clear();
     Msgs.Answers = {C.Reply == "No" ? QMessageBox::No : QMessageBox::Yes};
     (Form.get()->*C.Command)();
     ASSERT_FALSE(Msgs.Messages.isEmpty());
