@@ -4,10 +4,6 @@
 #include "SvAbout.h"
 #include "SvOption.h"
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QPushButton>
-
 namespace {
 
 TEST(AboutOptions, AboutBoxAndUpdateCheck) {

@@ -9,17 +9,27 @@
 #include "SovSched.h"
 #include "SvMain.h"
 
+// The widgets the tests look into.
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QStringList>
+#include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <deque>
 #include <memory>
 #include <ostream>
+#include <utility>
 
 // Readable QString values in failure messages.
 inline void PrintTo(const QString& Text, std::ostream* Out) { *Out << '"' << Text.toStdString() << '"'; }

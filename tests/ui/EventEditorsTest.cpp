@@ -8,12 +8,6 @@
 #include "SvNitrate.h"
 #include "SvResidue.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-
 namespace {
 
 const QDate Start(2016, 4, 5);

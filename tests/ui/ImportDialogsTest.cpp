@@ -8,15 +8,9 @@
 #include "SvImpWth.h"
 #include "WebTestServer.h"
 
-#include <QCheckBox>
 #include <QClipboard>
-#include <QComboBox>
 #include <QGuiApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMap>
-#include <QPushButton>
 
 namespace {
 

@@ -6,9 +6,6 @@
 #include "SovToExcel.h"
 #include "SvPrev.h"
 
-#include <QLabel>
-#include <QPushButton>
-#include <QTableWidget>
 #include <QTimer>
 
 namespace {

@@ -12,13 +12,6 @@
 #include "SvImpWth.h"
 #include "SvViewSoil.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-
 namespace {
 
 constexpr int Indiana = 14;

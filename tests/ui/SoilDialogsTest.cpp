@@ -3,8 +3,6 @@
 #include "DialogTestSupport.h"
 #include "SvViewSoil.h"
 
-#include <QTableWidget>
-
 #include <vector>
 
 namespace {

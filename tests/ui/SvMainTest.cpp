@@ -6,15 +6,9 @@
 #include "SovCalendar.h"
 
 #include <QAction>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTabWidget>
-#include <QTableWidget>
-#include <QTest>
 
 namespace {
 

@@ -11,14 +11,8 @@
 #include "ShlUtil.h"
 #include "SvResidue.h"
 
-#include <QComboBox>
 #include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QStatusTipEvent>
-#include <QTableWidget>
-#include <QTest>
 #include <QTimer>
 
 namespace {
