@@ -1,9 +1,12 @@
 // The main window: start-up, settings, recent files, the binding of a field to the
-// controls and the grid, the Calculate road and the questions it asks.
+// controls and the grid, the Calculate road and the questions it asks, the map, About
+// and Options.
 #include "DialogTestSupport.h"
 #include "Reopen.h"
 #include "ShlUtil.h"
 #include "SovCalendar.h"
+#include "SvAbout.h"
+#include "SvOption.h"
 
 #include <QAction>
 #include <QMenu>
@@ -16,6 +19,14 @@ const char* const English = "maricopa-cotton-english.sov";
 
 class MainFormTest : public ::testing::Test {
  protected:
+  MainFormTest() {
+    OldOpener = SetShellOpener([this](const QString& Target, const QString& Params, const QString& Folder) {
+      EXPECT_TRUE(Params.isEmpty() && Folder.isEmpty());
+      Opened << Target;
+      return true;
+    });
+  }
+  ~MainFormTest() override { SetShellOpener(OldOpener); }
   // A started window (showing File when given) whose file dialogs answer DialogAnswer.
   std::unique_ptr<TMainForm> Started(const TFormatSettings& Format = UsFormatSettings(), const char* File = nullptr) {
     auto Form = Folder.Started(Format, File ? Folder.Example(File) : QString());
@@ -26,6 +37,8 @@ class MainFormTest : public ::testing::Test {
   TProgramFolder Folder;
   TMessageRecorder Msgs;
   QString DialogAnswer;
+  QStringList Opened;  // by the desktop
+  TShellOpener OldOpener;
 };
 
 TEST_F(MainFormTest, StartUpEndsWithoutUsableLookupFile) {
@@ -307,20 +320,13 @@ TEST_F(MainFormTest, EventCommandsOpenTheEditorOfTheDay) {
   QDate Start;
   Form->EventEditorFunc = [&](QWidget*, int C, int D, const QDate& S, bool, bool, TSovSchedule& Field) {
     std::tie(Code, Day, Start) = std::tie(C, D, S);
-    for (int Slot = 1; Slot <= MaxEvents; ++Slot) {
-      if (Field.GetCellInt(Slot, SovCol::EvDay) == 0) {
-        Field.SetCellInt(Slot, SovCol::EvDay, D);
-        Field.SetCellInt(Slot, SovCol::EvCode, C);
-        return true;
-      }
-    }
-    return false;
+    Field.SetCellInt(MaxEvents, SovCol::EvDay, D);  // the editor adds an event
+    Field.SetCellInt(MaxEvents, SovCol::EvCode, C);
+    return true;
   };
   Form->SetCurrentDay(30);
   Form->ManureAppEventCmdClick();
-  EXPECT_EQ(Code, 3);
-  EXPECT_EQ(Day, 30);
-  EXPECT_EQ(Start, QDate(2013, 4, 15));
+  EXPECT_EQ(QString("%1 %2 ").arg(Code).arg(Day) + Start.toString(Qt::ISODate), "3 30 2013-04-15");
   EXPECT_TRUE(Form->Modified());
   EXPECT_TRUE(Form->GridText(30, WthCol::Stage).startsWith("M / ")) << Form->GridText(30, WthCol::Stage).toStdString();
 
@@ -409,32 +415,66 @@ TEST_F(MainFormTest, FilesNeedTheirExtension) {
 
 TEST_F(MainFormTest, MapOpensTheSoilMapInTheUsAndAWorldMapElsewhere) {
   auto Form = Started();
-  QString Opened;
-  const TShellOpener Old = SetShellOpener([&](const QString& Target, const QString&, const QString&) {
-    Opened = Target;
-    return true;
-  });
   Child<QLineEdit>(*Form, "LatitudeEdit")->setText("40.5");
   Child<QLineEdit>(*Form, "LongitudeEdit")->setText("-86.9");
-  auto* Location = Child<QComboBox>(*Form, "LocationCombo");
-  const struct {
-    int Location;
-    const char* Ending;  // of the page opened; empty: none, a message instead
-  } Cases[] = {
-      {Form->Lookup()->FindLocation("Indiana"),
-       "/nrcsdata/interactivemaponly.asp?t=state&state=Indiana&bbox=40.490,-86.910,40.510,-86.890"},
-      {Form->Lookup()->FindLocation("Ontario (Canada)"), "/maps?hl=en&ie=UTF8&ll=40.5000,-86.9000&spn=0.02,0.02&om=1&f=d"},
-      {0, ""},
-  };
-  for (const auto& Case : Cases) {
-    ASSERT_GE(Case.Location, 0);
+  const std::pair<const char*, QString> Cases[] = {  // the location and the end of the page opened
+      {"Indiana", "/nrcsdata/interactivemaponly.asp?t=state&state=Indiana&bbox=40.490,-86.910,40.510,-86.890"},
+      {"Ontario (Canada)", "/maps?hl=en&ie=UTF8&ll=40.5000,-86.9000&spn=0.02,0.02&om=1&f=d"},
+      {"", ""}};  // none: a message instead
+  for (const auto& [Location, Ending] : Cases) {
     Opened.clear();
-    Location->setCurrentIndex(Case.Location);
+    Child<QComboBox>(*Form, "LocationCombo")->setCurrentIndex(*Location ? Form->Lookup()->FindLocation(Location) : 0);
     Form->ViewMapBtnClick();
-    EXPECT_TRUE(*Case.Ending ? Opened.endsWith(Case.Ending) : Opened.isEmpty()) << Opened.toStdString();
-    EXPECT_EQ(Msgs.Take(), *Case.Ending ? QStringList() : QStringList({"\nNo Location selected.\n"}));
+    EXPECT_EQ(Opened.size(), Ending.isEmpty() ? 0 : 1);
+    EXPECT_EQ(Opened.join('|').right(Ending.size()), Ending);
+    EXPECT_EQ(Msgs.Take(), Ending.isEmpty() ? QStringList({"\nNo Location selected.\n"}) : QStringList());
   }
-  SetShellOpener(Old);
+}
+
+TEST_F(MainFormTest, AboutBoxAndUpdateCheck) {
+  auto Form = Started();
+  const TProgramVersionInfo& V = Form->VersionInfo();
+  ASSERT_FALSE(V.ProductName.isEmpty() || V.FileVersion.isEmpty());
+  Form->ExecDialogFunc = [&](QDialog& Dialog) {
+    auto* Box = dynamic_cast<TAboutBox*>(&Dialog);
+    EXPECT_NE(Box, nullptr);
+    if (!Box) return 0;
+    EXPECT_EQ(QStringList({Box->windowTitle(), Box->ProductName->text(), Box->Version->text(), Box->Copyright->text(),
+                           Box->Comments->text()}),
+              QStringList({"About", V.ProductName, "Version " + V.ProductVersion, V.LegalCopyright, V.Comments}));
+    Box->UpdatesButton->click();
+    return int(QDialog::Accepted);
+  };
+  Form->AboutBtnClick();
+  EXPECT_EQ(Opened, QStringList({"https://furrow.example.org/zodozizavo/irrigation/CheckForUpdates.html?InternalName=" +
+                                 V.ProductName + "&FileVersion=" + V.FileVersion}));
+  EXPECT_TRUE(Msgs.Messages.isEmpty());
+}
+
+TEST_F(MainFormTest, OptionsChangeTheHintSettingsUntilTheyAreSaved) {
+  auto Form = Started();
+  const std::pair<int, const char*> Cases[] = {  // the answer, the Help section written at close
+      {QDialog::Rejected, "PopupHints=No\nHintsOnStatusBar=Yes"}, {QDialog::Accepted, "PopupHints=Yes\nHintsOnStatusBar=No"}};
+  for (const auto& [Answer, Ini] : Cases) {
+    Form->SetHintOptions(false, true);
+    Form->ExecDialogFunc = [Answer](QDialog& Dialog) {
+      auto* Options = dynamic_cast<TOptionsDlg*>(&Dialog);
+      EXPECT_NE(Options, nullptr);
+      if (!Options) return 0;
+      EXPECT_EQ(HelpContextOf(Options->PopupHintsCheckBox), HelpContext::Editors);
+      EXPECT_TRUE(!Options->PopupHintsCheckBox->isChecked() && Options->HintsOnStatusBarCheckBox->isChecked());
+      Options->PopupHintsCheckBox->setChecked(true);
+      Options->HintsOnStatusBarCheckBox->setChecked(false);
+      return Answer;
+    };
+    Form->OptionsBtnClick();
+    EXPECT_EQ(Form->PopupHints(), Answer == QDialog::Accepted);
+    EXPECT_EQ(Form->HintsOnStatusBar(), Answer != QDialog::Accepted);
+    QString Msg;
+    Form->WriteProgramSettings(Msg);
+    const QString Text = QString::fromUtf8(ReadBytes(Form->SettingsFileName())).remove(QLatin1Char('\r'));
+    EXPECT_TRUE(Msg.isEmpty() && Text.contains(QStringLiteral("[Help]\n") + QLatin1String(Ini))) << Text.toStdString();
+  }
 }
 
 }  // namespace
