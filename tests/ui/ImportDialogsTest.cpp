@@ -1,11 +1,19 @@
-// The weather import commands of the main window: from a file, from pasted text and
-// from web sources (one station or several interpolated), the options dialog and the
-// merge into the weather grid, and the station picker.
+// The import commands of the main window against local servers: weather from a file,
+// from pasted text and from web sources (one station or several interpolated) through the
+// options dialog and the merge into the weather grid; soil horizons (two pickers, horizons
+// into the field, capacity recomputed), the temperature forecast and a weather station's
+// days through the account dialog; their failures, which leave the field as it was; and
+// the station picker.
 #include "DialogTestSupport.h"
+#include "SoapTestServer.h"
 #include "SvImpClip.h"
+#include "SvImpSoil.h"
 #include "SvImpStation.h"
+#include "SvImpSurv.h"
+#include "SvImpUser.h"
 #include "SvImpWeb.h"
 #include "SvImpWth.h"
+#include "SvViewSoil.h"
 #include "WebTestServer.h"
 
 #include <QClipboard>
@@ -17,6 +25,7 @@ namespace {
 const QString DataDir = QStringLiteral(FURROW_TEST_DATA_DIR "/uiimport/");
 constexpr int Indiana = 14;
 constexpr int Ontario = 51;  // a location outside the US
+using TRequest = TSoapTestServer::TRequest;
 
 using TGrid = QMap<QPair<int, int>, QString>;
 struct TCell {
@@ -24,6 +33,45 @@ struct TCell {
   const char* Text;
 };
 using namespace WthCol;
+
+// The canned reply of each soil query and weather-station operation.
+std::string Reply(const TRequest& Req) {
+  const std::pair<const char*, const char*> Replies[] = {
+      {"chorizon", "soap/sdm_horizons.xml"},          {"mapunit", "soap/sdm_mapunits.xml"},
+      {"sacatalog", "soap/sdm_surveys.xml"},          {"cidistationlist_GetNext", "metos/stations.xml"},
+      {"GetMinMaxDate", "metos/minmax.xml"},          {"cidistationsensors_Get", "metos/sensors.xml"},
+      {"GetFromDate", "metos/days.xml"}};
+  for (const auto& [Key, File] : Replies) {
+    const QString Name = FURROW_TEST_DATA_DIR "/" + QLatin1String(File);
+    if ((Req.Body + Req.SoapAction).find(Key) != std::string::npos) return ReadBytes(Name).toStdString();
+  }
+  return std::string();
+}
+
+// A soil reply of one row without horizon values.
+const std::string NoHorizonsReply = SoapEnvelopeText(
+    "<RunQueryResponse xmlns=\"http://SDMDataAccess.nrcs.usda.gov/Tabular/SDMTabularService.asmx\"><RunQueryResult>"
+    "<diffgr:diffgram xmlns:diffgr=\"urn:schemas-microsoft-com:xml-diffgram-v1\"><NewDataSet xmlns=\"\"><Table>"
+    "<areasymbol>IN001</areasymbol><musym>W</musym></Table></NewDataSet></diffgr:diffgram></RunQueryResult>"
+    "</RunQueryResponse>");
+
+// A forecast reply whose days have these "high,low" pairs.
+std::string ForecastReply(const std::vector<std::string>& Days) {
+  std::string Max, Min;
+  for (const std::string& Day : Days) {
+    Max += "<value>" + Day.substr(0, Day.find(',')) + "</value>";
+    Min += "<value>" + Day.substr(Day.find(',') + 1) + "</value>";
+  }
+  const std::string Dwml = "<dwml><data><parameters><temperature type=\"maximum\">" + Max +
+                           "</temperature><temperature type=\"minimum\">" + Min +
+                           "</temperature></parameters></data></dwml>";
+  return SoapEnvelopeText("<ns1:NDFDgenByDayResponse xmlns:ns1=\"urn:ndfd\"><dwmlByDayOut>" +
+                          QString::fromStdString(Dwml).toHtmlEscaped().toStdString() +
+                          "</dwmlByDayOut></ns1:NDFDgenByDayResponse>");
+}
+
+const QString Prompt =
+    "\nThis feature will retrieve the forecasted temperatures for the next 5 days.\n\nAre you ready to proceed?\n";
 
 TEST(ImportMerge, ChosenValuesLandOnTheirDaysConverted) {
   TImportedWeather W;  // U.S. units, "." numbers
@@ -70,6 +118,12 @@ TEST(ImportMerge, ChosenValuesLandOnTheirDaysConverted) {
   }
 }
 
+// Presses OK of an import dialog and hands back its result.
+int Ok(QDialog& D) {
+  QMetaObject::invokeMethod(&D, "OKBtnClick");
+  return D.result();
+}
+
 class ImportCommandsTest : public TWebTest {
  protected:
   void SetUp() override {
@@ -91,47 +145,105 @@ class ImportCommandsTest : public TWebTest {
     TWebTest::TearDown();
   }
 
-  // A started window with the field's place, starting date and web station typed in.
-  void Start(const TFormatSettings& Format, const QString& StartDate, bool Metric, int Location = Indiana) {
+  // A started window aimed at the local servers, with the field's place, starting date
+  // and web station typed in; with Soil also its soil, five horizons and some weather.
+  void Start(const TFormatSettings& Format, const QDate& StartDate, bool Metric, int Location = Indiana,
+             bool Soil = false) {
     Form = Folder.Started(Format);
     Form->ImportFileDialogFunc = [this](QWidget*, bool, const QString&, const QString&, const QString&) {
       return FileAnswer;
     };
     Form->ExecDialogFunc = [this](QDialog& Dialog) {
-      if (auto* D = dynamic_cast<TImportWeatherDlg*>(&Dialog)) return OnOptions ? OnOptions(*D) : 0;
-      if (auto* D = dynamic_cast<TImportClipboardDlg*>(&Dialog)) return OnPaste ? OnPaste(*D) : 0;
-      if (auto* D = dynamic_cast<TImportWebDlg*>(&Dialog)) return OnWeb ? OnWeb(*D) : 0;
-      if (auto* D = dynamic_cast<TImportStationDlg*>(&Dialog)) return OnPicker ? OnPicker(*D) : 0;
+      Dialog.setResult(QDialog::Rejected);
+      if (auto* D = dynamic_cast<TImportWeatherDlg*>(&Dialog)) return OnOptions(*D);
+      if (auto* D = dynamic_cast<TImportClipboardDlg*>(&Dialog)) return OnPaste(*D);
+      if (auto* D = dynamic_cast<TImportWebDlg*>(&Dialog)) return OnWeb(*D);
+      if (auto* D = dynamic_cast<TImportStationDlg*>(&Dialog)) return OnPicker(*D);
+      if (auto* D = dynamic_cast<TSoilPickerDlg*>(&Dialog)) return OnSoilPicker(*D);
+      if (auto* D = dynamic_cast<TImportUserDlg*>(&Dialog)) return OnUser(*D);
+      if (auto* D = dynamic_cast<TViewSoilDlg*>(&Dialog)) return OnViewSoil(*D);
       ADD_FAILURE() << "unexpected dialog " << Dialog.objectName().toStdString();
       return 0;
     };
     Form->WebHosts = Hosts;
     Form->WebHttpOptions = Options;
-    Edit("StartDateEdit")->setText(StartDate);
-    Edit("LatitudeEdit")->setText(QStringLiteral("40.0"));
-    Edit("LongitudeEdit")->setText(QStringLiteral("-87.0"));
+    Form->ServiceAddresses = {Soap.Url(), Soap.Url(), Soap.Url()};
     Child<QComboBox>(*Form, "LocationCombo")->setCurrentIndex(Location);
     Child<QCheckBox>(*Form, "MetricCheckBox")->setChecked(Metric);
-    Form->FieldData()->SetCell(0, SovCol::WeatherSource, QStringLiteral("WU_ASOS"));
-    Form->FieldData()->SetCell(0, SovCol::WeatherStation, QStringLiteral("KCCC"));
+    const bool Comma = Format.DecimalSeparator == u',';
+    std::vector<std::pair<const char*, QString>> Boxes = {
+        {"StartDateEdit", StartDate.isValid() ? DateToStr(StartDate, Format) : QString()},
+        {"LatitudeEdit", Comma ? "40,0" : "40.0"}, {"LongitudeEdit", "-87"}};
+    if (Soil) {
+      Boxes.insert(Boxes.end(), {{"LatitudeEdit", Comma ? "40,5" : "40.5"}, {"LongitudeEdit", "-85"},
+                                 {"RootingDepthEdit", Metric ? "100" : "3"}, {"SurveyEdit", "IN003"}, {"MapUnitEdit", "GsB2"},
+                                 {"CompNameEdit", "Glynwood"}, {"WaterCapacityEdit", "1"}});
+      for (int H = 1; H <= 5; ++H) Form->FieldData()->SetCell(H, SovCol::HzDepth, QString::number(H * 20));
+      for (int Day = 1; Day <= 3; ++Day) Form->SetGridText(Day, High, "50");
+      Form->SetGridText(3, Notes, "rain");
+    }
+    for (const auto& [Name, Text] : Boxes) Edit(Name)->setText(Text);
+    Form->FieldData()->SetCell(0, SovCol::WeatherSource, "WU_ASOS");
+    Form->FieldData()->SetCell(0, SovCol::WeatherStation, "KCCC");
+    Form->GetFormData();
+    Form->SetModified(false);
+    Requests = Soap.Last().Count;
     Msgs.Take();
   }
   QLineEdit* Edit(const char* Name) const { return Child<QLineEdit>(*Form, Name); }
   QString Station() const { return Form->FieldData()->GetCell(0, SovCol::WeatherStation); }
+  QString WeatherSource() const { return Form->FieldData()->GetCell(0, SovCol::WeatherSource) + " " + Station(); }
+  QStringList Cells(const std::vector<std::pair<int, int>>& DayCols) const {
+    QStringList S;
+    for (const auto& [Day, Col] : DayCols) S << Form->GridText(Day, Col);
+    return S;
+  }
   void ExpectGrid(const std::vector<TCell>& Cells, const char* Name) const {
     for (const TCell& Cell : Cells) {
       EXPECT_EQ(Form->GridText(Cell.Day, Cell.Col), QLatin1String(Cell.Text)) << Name << ": day " << Cell.Day << " column " << Cell.Col;
     }
   }
+  QStringList Horizons() const {
+    QStringList S;
+    for (int H = 1; H <= MaxHorizons; ++H) S << Form->FieldData()->GetCell(H, SovCol::HzDepth);
+    return S;
+  }
+  static QStringList Entries(QDialog& D) {
+    QStringList Lines;
+    const QListWidget* List = D.findChild<QListWidget*>();
+    for (int I = 0; I < List->count(); ++I) Lines << List->item(I)->text();
+    return Lines;
+  }
 
+  std::function<void(const TRequest&, httplib::Response&)> Service = [](const TRequest& Req, httplib::Response& Res) {
+    Res.set_content(Reply(Req), "text/xml");
+  };
+  TSoapTestServer Soap{[this](TSoapTestServer& Self, httplib::Response& Res) { Service(Self.Last(), Res); }};
   TProgramFolder Folder;
   TMessageRecorder Msgs;
   std::unique_ptr<TMainForm> Form;
   QString FileAnswer;
-  std::function<int(TImportWeatherDlg&)> OnOptions;
-  std::function<int(TImportClipboardDlg&)> OnPaste;
-  std::function<int(TImportWebDlg&)> OnWeb;
-  std::function<int(TImportStationDlg&)> OnPicker;
+  int Requests = 0;  // to the service before the command
+  // The dialogs' stand-ins; by default the service roads' choices, then OK.
+  std::function<int(TImportWeatherDlg&)> OnOptions = Ok;
+  std::function<int(TImportClipboardDlg&)> OnPaste = Ok;
+  std::function<int(TImportWebDlg&)> OnWeb = [](TImportWebDlg& D) {
+    D.SourceListBox->setCurrentRow(D.ForecastIndex());
+    return Ok(D);
+  };
+  std::function<int(TImportStationDlg&)> OnPicker = [](TImportStationDlg& D) {
+    D.SetCurrentRow(1);
+    return Ok(D);
+  };
+  std::function<int(TSoilPickerDlg&)> OnSoilPicker = [](TSoilPickerDlg& D) {
+    D.findChild<QListWidget*>()->setCurrentRow(0);
+    return Ok(D);
+  };
+  std::function<int(TImportUserDlg&)> OnUser = [](TImportUserDlg& D) {
+    D.SetAccount("farmer", "secret");
+    return Ok(D);
+  };
+  std::function<int(TViewSoilDlg&)> OnViewSoil = Ok;
 };
 
 TEST_F(ImportCommandsTest, WeatherFileThroughTheOptionsDialog) {
@@ -140,14 +252,13 @@ TEST_F(ImportCommandsTest, WeatherFileThroughTheOptionsDialog) {
   const struct {
     const char* Name;
     TFormatSettings Format;
-    const char* StartDate;
     bool Metric;
     std::vector<TCell> Pre;
     const char *Units, *Dates;  // as the options dialog shows them
     std::function<void(TImportWeatherDlg&)> Choose;
     std::vector<TCell> After;
   } Cases[] = {
-      {"metric", UsFormatSettings(), "4/1/2016", true, {{1, Notes, "Forecast"}, {2, Notes, "rain"}, {2, Low, "3"}},
+      {"metric", UsFormatSettings(), true, {{1, Notes, "Forecast"}, {2, Notes, "rain"}, {2, Low, "3"}},
        "U.S.  [Note: will convert]", "3/30/2016 - 4/3/2016",
        [this](TImportWeatherDlg& D) {
          // Nothing ticked, then a range that runs backwards: both refused with a message.
@@ -168,7 +279,7 @@ TEST_F(ImportCommandsTest, WeatherFileThroughTheOptionsDialog) {
        {{1, High, "10.0"}, {1, Low, "0.0"}, {1, Precip, "38.10"}, {1, Irrigation, "12.70"}, {1, Wind, "4.47"},
         {1, Notes, "Forecast"}, {2, High, "20.0"}, {2, Low, ""}, {2, Precip, "0.00"}, {2, Notes, "rain hail"},
         {3, High, "25.0"}, {3, Low, "5.00"}, {3, Precip, "6.35"}, {3, Irrigation, "25.40"}, {3, Wind, "1.1"}, {4, High, ""}}},
-      {"range, only missing, comma decimals", GermanFormatSettings(), "01.04.2016", false,
+      {"range, only missing, comma decimals", GermanFormatSettings(), false,
        {{2, High, "70"}, {2, Notes, "rain"}}, "U.S.", "30.03.2016 - 03.04.2016",
        [](TImportWeatherDlg& D) {
          for (QCheckBox* Box : {D.RainfallCheckBox, D.WindCheckBox, D.IrrigationCheckBox}) Box->setChecked(false);
@@ -181,7 +292,7 @@ TEST_F(ImportCommandsTest, WeatherFileThroughTheOptionsDialog) {
         {3, Low, "41,0"}, {3, Precip, ""}, {3, Irrigation, ""}, {3, Wind, ""}}},
   };
   for (const auto& C : Cases) {
-    Start(C.Format, QLatin1String(C.StartDate), C.Metric);
+    Start(C.Format, {2016, 4, 1}, C.Metric);
     for (const TCell& Cell : C.Pre) Form->SetGridText(Cell.Day, Cell.Col, QLatin1String(Cell.Text));
     OnOptions = [&](TImportWeatherDlg& D) {
       EXPECT_EQ(QStringList({D.ImportFile->text(), D.ImportFormat->text(), D.Units->text(), D.Dates->text()}),
@@ -202,7 +313,7 @@ TEST_F(ImportCommandsTest, WeatherFileThroughTheOptionsDialog) {
   }
 
   // Cancel writes nothing; the dates must overlap the schedule's year.
-  Start(UsFormatSettings(), "4/3/2017", false);
+  Start(UsFormatSettings(), {2017, 4, 3}, false);
   for (int Answer : {int(QDialog::Rejected), int(QDialog::Accepted)}) {
     OnOptions = [Answer](TImportWeatherDlg&) { return Answer; };
     Form->ImportWthFileBtnClick();
@@ -213,7 +324,7 @@ TEST_F(ImportCommandsTest, WeatherFileThroughTheOptionsDialog) {
 }
 
 TEST_F(ImportCommandsTest, PastedText) {
-  Start(UsFormatSettings(), "4/1/2016", true);
+  Start(UsFormatSettings(), {2016, 4, 1}, true);
   const struct {
     const char* Text;
     const char* Message;  // the end of the error box, empty on success
@@ -252,12 +363,11 @@ TEST_F(ImportCommandsTest, PastedText) {
 }
 
 TEST_F(ImportCommandsTest, WebSourceOneStationThenSeveral) {
-  Start(UsFormatSettings(), "4/1/2016", false);
+  Start(UsFormatSettings(), {2016, 4, 1}, false);
   OnWeb = [](TImportWebDlg& D) {
     EXPECT_EQ(D.SourceListBox->count(), 7);  // five sources of the lookup file and two services
     EXPECT_EQ(D.SelectedSource(), "WU_ASOS");  // the field's source
-    D.OKBtnClick();
-    return D.result();
+    return Ok(D);
   };
   const auto Rows = [](const TImportStationDlg& D) {
     QStringList IDs;
@@ -311,7 +421,7 @@ TEST_F(ImportCommandsTest, WebSourceOneStationThenSeveral) {
     Form->ImportWthWebDataClick();
     EXPECT_TRUE(Msgs.Messages.isEmpty()) << Msgs.Messages.join('|').toStdString();
     EXPECT_EQ(OptionsStation, C.Shown);
-    EXPECT_EQ(Form->FieldData()->GetCell(0, SovCol::WeatherSource) + " " + Station(), QString("WU_ASOS ") + C.Chosen);
+    EXPECT_EQ(WeatherSource(), QString("WU_ASOS ") + C.Chosen);
     ExpectGrid(C.After, C.Name);
     EXPECT_TRUE(Form->Modified());
     if (C.Shown == Cases[0].Shown) {
@@ -331,24 +441,217 @@ TEST_F(ImportCommandsTest, WebSourceOneStationThenSeveral) {
   EXPECT_TRUE(Msgs.Messages.isEmpty()) << Msgs.Messages.join('|').toStdString();
 }
 
-TEST_F(ImportCommandsTest, WebSourceFailures) {
+TEST_F(ImportCommandsTest, SoilFromTheServiceIntoTheField) {
   const struct {
-    int Location;
-    const char *StartDate, *SourceID, *Message;
+    TFormatSettings Format;
+    bool Metric;
+    QStringList After;  // horizon 1 depth, texture and KSat, horizon 4 depth; then the four soil boxes
+    QString Shown;      // horizon 1's depth in the horizon dialog
+    QString Capacity;   // after horizon 1's AWC is changed there
   } Cases[] = {
-      {0, "4/1/2016", "WU_ASOS", "\nCan't import Web data.\n\nNo Location selected.\n"},
-      {Ontario, "4/1/2016", "NWS_COOP", "\nCan't import Web data.\n\nWeb data not available for selected location.\n"},
-      {Indiana, "", "WU_ASOS", "\nCan't import Web data.\n\nStarting Date is missing or invalid.\n"},
-      {Indiana, "4/1/2016", "MI_Enviro-weather", "\nUnable to retrieve list of weather stations.\n\nHTTP/1.1 404 Not Found"},
+      {UsFormatSettings(), false, {"23", "SIL", "9.17", "", "IN001", "BlA", "Blount", "5.85"}, "9.1", "7.12"},
+      {GermanFormatSettings(), true, {"23", "SIL", "9,17", "", "IN001", "BlA", "Blount", "163,20"}, "23", "195,40"},
   };
   for (const auto& C : Cases) {
-    Start(UsFormatSettings(), QLatin1String(C.StartDate), false, C.Location);
+    Start(C.Format, {2024, 4, 1}, C.Metric, Indiana, true);
+    OnSoilPicker = [](TSoilPickerDlg& D) {
+      if (D.objectName() == "ImportSurveyDlg") {
+        EXPECT_EQ(D.windowTitle(), "Import Soil Data - Step 1 of 2");
+        EXPECT_EQ(Entries(D), QStringList({"Adams County, Indiana (IN001)", "Allen County, Indiana (IN003)",
+                                           "Bartholomew County, Indiana (IN005)", "Lagrange County, Indiana (IN087)",
+                                           "LaPorte County, Indiana (IN091)", "St. Joseph County, Indiana (IN141)"}));
+        EXPECT_EQ(D.SelectedIndex(), 1);  // the field's survey
+        D.findChild<QListWidget*>()->setCurrentRow(-1);
+        static_cast<TImportSurveyDlg&>(D).SurveyListBoxDblClick();  // nothing chosen: stays open
+        EXPECT_EQ(D.result(), QDialog::Rejected);
+        D.findChild<QListWidget*>()->setCurrentRow(0);
+        return Ok(D);
+      }
+      EXPECT_EQ(D.windowTitle(), "Import Soil Data - Step 2 of 2");
+      EXPECT_TRUE(D.ListBoxLbl->text().endsWith(" for \nAdams County, Indiana (IN001)."));
+      EXPECT_EQ(Entries(D), QStringList({" (W)", "Blount (BlA)", "Glynwood (GsB2)", "houghton (Ho)", "Pewamo (Pm)"}));
+      EXPECT_EQ(D.SelectedIndex(), 2);  // the field's component and map unit
+      D.findChild<QListWidget*>()->setCurrentRow(1);
+      static_cast<TImportSoilDlg&>(D).SoilListBoxDblClick();  // acts as OK
+      return D.result();
+    };
+    Form->ImportSoilBtnClick();
+    EXPECT_TRUE(Msgs.Messages.isEmpty()) << Msgs.Messages.join('|').toStdString();
+    pugi::xml_document Doc;
+    EXPECT_NE(std::string(RequestCall(Doc, Soap.Last().Body).child_value("Query"))
+                  .find("LOWER(mu.musym) = 'bla' LEFT OUTER JOIN component c ON c.mukey = mu.mukey AND "
+                        "c.majcompflag = 'Yes' AND c.compname = 'Blount'"),
+              std::string::npos);
+    const TSovSchedule& F = *Form->FieldData();
+    EXPECT_EQ(QStringList({F.GetCell(1, SovCol::HzDepth), F.GetCell(1, SovCol::HzTexture), F.GetCell(1, SovCol::HzKSat),
+                           F.GetCell(4, SovCol::HzDepth), Edit("SurveyEdit")->text(), Edit("MapUnitEdit")->text(),
+                           Edit("CompNameEdit")->text(), Edit("WaterCapacityEdit")->text()}),
+              C.After);
+    EXPECT_TRUE(Form->Modified());
+
+    // The horizon dialog on the imported horizons: an edit recomputes the capacity.
+    OnViewSoil = [&C](TViewSoilDlg& D) {
+      EXPECT_EQ(D.Cell(2, 1), C.Shown);
+      D.SetCell(2, 3, C.Metric ? "0,30" : "0.30");
+      return Ok(D);
+    };
+    Form->ViewSoilBtnClick();
+    EXPECT_EQ(Edit("WaterCapacityEdit")->text(), C.Capacity);
+  }
+}
+
+TEST_F(ImportCommandsTest, ForecastIntoTheGrid) {
+  const QDate Today = QDate::currentDate();
+  const struct {
+    TFormatSettings Format;
+    bool Metric;
+    int Days;  // from the starting date to today
+    std::vector<std::string> Forecast;
+    std::vector<std::pair<int, int>> Cells;
+    QStringList After;
+  } Cases[] = {
+      // From day 3 on; an existing note stays; the day after the forecast untouched.
+      {UsFormatSettings(), false, 2, {"78,55", "81,60", "74,52", "69,48", "72,"},
+       {{2, High}, {3, High}, {3, Low}, {3, Notes}, {4, Notes}, {7, High}, {7, Low}, {8, Notes}},
+       {"50", "78", "55", "rain", "Forecast", "72", "", ""}},
+      // On the schedule's last day only today's row; the user's decimal comma.
+      {GermanFormatSettings(), true, MaxDays - 1, {"25.5,12", "26,13", "27,14", "28,15", "29,16"},
+       {{MaxDays - 1, High}, {MaxDays, High}, {MaxDays, Low}, {MaxDays, Notes}}, {"", "25,5", "12", "Forecast"}},
+  };
+  for (const auto& C : Cases) {
+    Start(C.Format, Today.addDays(-C.Days), C.Metric, Indiana, true);
+    Service = [&C](const TRequest&, httplib::Response& Res) { Res.set_content(ForecastReply(C.Forecast), "text/xml"); };
+    Msgs.Answers = {QMessageBox::Yes};
+    Form->ImportWthWebDataClick();
+    EXPECT_EQ(Msgs.Messages, QStringList({Prompt}));
+    pugi::xml_document Doc;
+    const pugi::xml_node Call = RequestCall(Doc, Soap.Last().Body);
+    EXPECT_EQ(std::string(Call.child_value("latitude")) + " " + Call.child_value("numDays") + " " +
+                  Call.child_value("Unit"),
+              std::string("40.5 5 ") + (C.Metric ? "m" : "e"));
+    EXPECT_EQ(Cells(C.Cells), C.After);
+    EXPECT_EQ(Form->CurrentDay(), std::min(C.Days + 5, MaxDays));
+    EXPECT_EQ(WeatherSource(), "WU_ASOS KCCC");
+    EXPECT_FALSE(Form->Modified());
+  }
+}
+
+TEST_F(ImportCommandsTest, WeatherStationThroughTheAccountDialog) {
+  Start(UsFormatSettings(), {2024, 3, 1}, true, Indiana, true);
+  Service = [](const TRequest& Req, httplib::Response& Res) {
+    const bool Refused = Req.Body.find("wrong") != std::string::npos;
+    Res.status = Refused ? 500 : 200;
+    Res.set_content(Refused ? SoapFaultText("Invalid user name or password") : Reply(Req), "text/xml");
+  };
+  OnWeb = [](TImportWebDlg& D) {
+    D.SourceListBox->setCurrentRow(D.MetosIndex());
+    return Ok(D);
+  };
+  QStringList Logins;
+  OnUser = [&Logins](TImportUserDlg& D) {
+    Logins << D.UserName() + "/" + D.Password();
+    D.SetAccount("farmer", "");
+    D.OKBtnClick();  // no password
+    EXPECT_EQ(D.result(), QDialog::Rejected);
+    EXPECT_EQ(D.PasswordEdit->echoMode(), QLineEdit::Password);
+    D.SetAccount("farmer", Logins.size() == 1 ? "wrong" : "secret");
+    return Ok(D);
+  };
+  OnPicker = [](TImportStationDlg& D) {
+    EXPECT_EQ(QStringList({D.Cell(1, 0), D.Cell(1, 1), D.Cell(2, 1)}),
+              QStringList({"North field (iMetos IMT300 & rain gauge)", "00000146", "0020A1B2"}));
+    EXPECT_TRUE(!D.InterpCheckBox->isEnabled() && D.ViewMapBtn->isEnabled());
+    D.SetCurrentRow(1);
+    return Ok(D);
+  };
+  OnOptions = [](TImportWeatherDlg& D) {
+    EXPECT_EQ(D.ImportFile->text() + " " + D.Station->text(), "[Web Service Data] North field (iMetos IMT300 & rain gauge)");
+    return Ok(D);
+  };
+  Form->ImportWthWebDataClick();
+  EXPECT_EQ(Logins, QStringList({"/", "farmer/wrong"}));  // asked again with what was typed
+  EXPECT_EQ(Msgs.Messages, QStringList({"\nCan't import Web service data.\n\n"
+                                        "The web service reported an error: Invalid user name or password\n"}));
+  EXPECT_EQ(Cells({{1, High}, {1, Low}, {1, Precip}, {1, Wind}, {1, Humidity}, {3, High}}),
+            QStringList({"12.5", "3.2", "0.2", "3.5", "81", "9.1"}));
+  EXPECT_EQ(WeatherSource(), " ");
+  EXPECT_TRUE(Form->Modified());
+}
+
+TEST_F(ImportCommandsTest, FailuresLeaveTheFieldAsItWas) {
+  const QString SoilFailed = "\nCan't import soil data.\n\n";
+  const QString ForecastFailed = "\nCan't import forecast weather data.\n\n";
+  const QString StationFailed = "\nCan't import Web service data.\n\n";
+  const QString WebFailed = "\nCan't import Web data.\n\n";
+  const QString Down = "Unable to reach the web service at ";
+  const QString Fault = "The web service reported an error: Refused";
+  const QDate Today = QDate::currentDate();
+  using TCommand = std::function<void(TMainForm&)>;
+  const TCommand Soil = &TMainForm::ImportSoilBtnClick, Forecast = &TMainForm::ImportForecast,
+                 Metos = &TMainForm::ImportMetosData;
+  const auto Web = [](const char* Source) { return [Source](TMainForm& F) { F.ImportWeatherFromWeb(Source); }; };
+  const struct {
+    TCommand Command;
+    int Location;
+    int Days;           // from the starting date to today; -1: no starting date
+    const char* Empty;  // a box emptied first
+    std::string Reply;  // empty: the service is gone
+    QString Message;    // the start of the last message
+    int Sent;           // requests that reach the service
+  } Cases[] = {
+      {Soil, 0, 0, "", "", SoilFailed + "No Location selected.\n", 0},
+      {Soil, Ontario, 0, "", "", SoilFailed + "No soil survey data available for selected location.\n", 0},
+      {Soil, Indiana, 0, "RootingDepthEdit", "", SoilFailed + "Rooting Depth is missing or invalid.\n", 0},
+      {Soil, Indiana, 0, "", "", SoilFailed + Down, 0},
+      {Soil, Indiana, 0, "", SoapFaultText("Refused"), SoilFailed + Fault, 1},
+      {Soil, Indiana, 0, "", NoHorizonsReply,
+       SoilFailed + "No soil horizon data available for selected soil component.\n", 3},
+      {Forecast, Ontario, 0, "", "", ForecastFailed + "No forecast data available for selected location.\n", 0},
+      {Forecast, Indiana, MaxDays, "", "", ForecastFailed + "The forecast dates are outside your schedule.\n", 0},
+      {Forecast, Indiana, 0, "LatitudeEdit", "", ForecastFailed + "Latitude is missing or invalid.\n", 0},
+      {Forecast, Indiana, 0, "", "", ForecastFailed + Down, 0},
+      {Forecast, Indiana, 0, "", SoapFaultText("Refused"), ForecastFailed + Fault, 1},
+      {Forecast, Indiana, 0, "", "No", Prompt, 0},  // the question answered No
+      {Metos, Indiana, -1, "", "", StationFailed + "Starting Date is missing or invalid.\n", 0},
+      {Metos, Indiana, 0, "", "", StationFailed + Down, 0},
+      {Web("WU_ASOS"), 0, 0, "", "", WebFailed + "No Location selected.\n", 0},
+      {Web("NWS_COOP"), Ontario, 0, "", "", WebFailed + "Web data not available for selected location.\n", 0},
+      {Web("WU_ASOS"), Indiana, -1, "", "", WebFailed + "Starting Date is missing or invalid.\n", 0},
+      {Web("MI_Enviro-weather"), Indiana, 0, "", "", "\nUnable to retrieve list of weather stations.\n\nHTTP/1.1 404 Not Found", 0},
+  };
+  const QString Refusing = RefusingUrl();
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Message.toStdString());
+    Start(UsFormatSettings(), C.Days < 0 ? QDate() : Today.addDays(-C.Days), false, C.Location, true);
+    if (*C.Empty) {
+      Edit(C.Empty)->clear();
+      Form->GetFormData();
+      Form->SetModified(false);
+    }
+    if (C.Reply.empty()) Form->ServiceAddresses = {Refusing, Refusing, Refusing};
+    Service = [&C](const TRequest& Req, httplib::Response& Res) {
+      // Only the soil road's horizons fail with the reply without horizons.
+      const bool Canned = C.Reply == NoHorizonsReply && Req.Body.find("chorizon") == std::string::npos;
+      Res.status = C.Reply.find("Fault") != std::string::npos ? 500 : 200;
+      Res.set_content(Canned ? Reply(Req) : C.Reply, "text/xml");
+    };
+    int Logins = 0;  // the account is typed once; asked again after the failure, the user gives up
+    OnUser = [&Logins](TImportUserDlg& D) {
+      D.SetAccount("farmer", ++Logins == 1 ? "secret" : "");
+      return Ok(D);
+    };
     OnPicker = [](TImportStationDlg&) {
-      ADD_FAILURE() << "no picker expected";
+      ADD_FAILURE() << "no station picker expected";
       return 0;
     };
-    Form->ImportWeatherFromWeb(QLatin1String(C.SourceID));
-    EXPECT_EQ(Msgs.Take(), QStringList({QLatin1String(C.Message)}));
+    const QStringList Before = Horizons();
+    Msgs.Answers = {C.Reply == "No" ? QMessageBox::No : QMessageBox::Yes};
+    C.Command(*Form);
+    ASSERT_FALSE(Msgs.Messages.isEmpty());
+    EXPECT_TRUE(Msgs.Messages.back().startsWith(C.Message)) << Msgs.Messages.back().toStdString();
+    EXPECT_EQ(Soap.Last().Count - Requests, C.Sent);
+    EXPECT_EQ(Horizons(), Before);
+    EXPECT_FALSE(Form->DataHasChanged() || Form->Modified());
     EXPECT_EQ(Station(), "KCCC");
   }
 }
