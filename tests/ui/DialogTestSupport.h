@@ -93,6 +93,12 @@ inline bool WriteBytes(const QString& Name, const QByteArray& Bytes) {
   return File.open(QIODevice::WriteOnly | QIODevice::Truncate) && File.write(Bytes) == Bytes.size();
 }
 
+// Presses OK of a dialog (its slot OKBtnClick) and hands back its result.
+inline int Ok(QDialog& Dialog) {
+  EXPECT_TRUE(QMetaObject::invokeMethod(&Dialog, "OKBtnClick")) << Dialog.metaObject()->className();
+  return Dialog.result();
+}
+
 template <typename T = QWidget>
 T* Child(const QObject& Parent, const char* Name) {
   T* Widget = Parent.findChild<T*>(QLatin1String(Name));

@@ -113,8 +113,7 @@ TEST_F(MainFormTest, RecentFilesAndTheReopenDialog) {
 
   TReopenFileDlg Dialog;
   Dialog.SetFiles({"/a.sov", "/b.sov"});
-  Dialog.OKBtnClick();  // nothing selected
-  EXPECT_EQ(Dialog.result(), QDialog::Rejected);
+  EXPECT_EQ(Ok(Dialog), QDialog::Rejected);  // nothing selected
   Dialog.FileListBox()->setCurrentRow(1);
   Dialog.FileListBoxDblClick(Dialog.FileListBox()->item(1));
   EXPECT_EQ(Dialog.result(), QDialog::Accepted);
