@@ -56,11 +56,7 @@ std::string Reply(const TRequest& Req) {
 }
 
 // A soil reply of one row without horizon values.
-const std::string NoHorizonsReply = SoapEnvelopeText(
-    "<RunQueryResponse xmlns=\"http://SDMDataAccess.nrcs.usda.gov/Tabular/SDMTabularService.asmx\"><RunQueryResult>"
-    "<diffgr:diffgram xmlns:diffgr=\"urn:schemas-microsoft-com:xml-diffgram-v1\"><NewDataSet xmlns=\"\"><Table>"
-    "<areasymbol>IN001</areasymbol><musym>W</musym></Table></NewDataSet></diffgr:diffgram></RunQueryResult>"
-    "</RunQueryResponse>");
+const std::string NoHorizonsReply = SoapEnvelopeText(ReadBytes(DataDir + "no_horizons.xml").trimmed().toStdString());
 
 // A forecast reply whose days have these "high,low" pairs.
 std::string ForecastReply(const std::vector<std::string>& Days) {
@@ -131,15 +127,7 @@ class ImportCommandsTest : public TWebTest {
     TWebTest::SetUp();
     Server.Serve("/iem/sites/locate.php", ReadBytes(DataDir + "locate.html").toStdString());
     Server.Serve("/script/getStations.php", ReadBytes(DataDir + "getStations.tsv").toStdString());
-    // Every airport station reports the same two days.
-    Server.Serve("/wu/history/airport/",
-                 "\nCDT,Max TemperatureF,Mean TemperatureF,Min TemperatureF,Max Dew PointF,MeanDew PointF,"
-                 "Min DewpointF,Max Humidity, Mean Humidity, Min Humidity, Max Sea Level PressureIn, Mean Sea Level "
-                 "PressureIn, Min Sea Level PressureIn, Max VisibilityMiles, Mean VisibilityMiles, Min "
-                 "VisibilityMiles, Max Wind SpeedMPH, Mean Wind SpeedMPH, Max Gust SpeedMPH,PrecipitationIn, "
-                 "CloudCover, Events, WindDirDegrees<br />\n"
-                 "2016-4-1,59,50,41,40,33,28,92,70,48,30.12,30.01,29.90,10,9,5,18,9,25,0.12,6,Rain,200<br />\n"
-                 "2016-4-2,61,52,43,40,33,28,92,70,48,30.12,30.01,29.90,10,9,5,18,9,25,0.00,6,,200<br />\n");
+    Server.Serve("/wu/history/airport/", ReadBytes(DataDir + "airport.csv").toStdString());  // every station
   }
   void TearDown() override {
     Form.reset();
@@ -194,11 +182,6 @@ class ImportCommandsTest : public TWebTest {
   QLineEdit* Edit(const char* Name) const { return Child<QLineEdit>(*Form, Name); }
   QString Station() const { return Form->FieldData()->GetCell(0, SovCol::WeatherStation); }
   QString WeatherSource() const { return Form->FieldData()->GetCell(0, SovCol::WeatherSource) + " " + Station(); }
-  QStringList Cells(const std::vector<std::pair<int, int>>& DayCols) const {
-    QStringList S;
-    for (const auto& [Day, Col] : DayCols) S << Form->GridText(Day, Col);
-    return S;
-  }
   void ExpectGrid(const std::vector<TCell>& Cells, const char* Name) const {
     for (const TCell& Cell : Cells) {
       EXPECT_EQ(Form->GridText(Cell.Day, Cell.Col), QLatin1String(Cell.Text)) << Name << ": day " << Cell.Day << " column " << Cell.Col;
@@ -229,21 +212,13 @@ class ImportCommandsTest : public TWebTest {
   std::function<int(TImportWeatherDlg&)> OnOptions = Ok;
   std::function<int(TImportClipboardDlg&)> OnPaste = Ok;
   std::function<int(TImportWebDlg&)> OnWeb = [](TImportWebDlg& D) {
-    D.SourceListBox->setCurrentRow(D.ForecastIndex());
-    return Ok(D);
+    return D.SourceListBox->setCurrentRow(D.ForecastIndex()), Ok(D);
   };
-  std::function<int(TImportStationDlg&)> OnPicker = [](TImportStationDlg& D) {
-    D.SetCurrentRow(1);
-    return Ok(D);
-  };
+  std::function<int(TImportStationDlg&)> OnPicker = [](TImportStationDlg& D) { return D.SetCurrentRow(1), Ok(D); };
   std::function<int(TSoilPickerDlg&)> OnSoilPicker = [](TSoilPickerDlg& D) {
-    D.findChild<QListWidget*>()->setCurrentRow(0);
-    return Ok(D);
+    return D.findChild<QListWidget*>()->setCurrentRow(0), Ok(D);
   };
-  std::function<int(TImportUserDlg&)> OnUser = [](TImportUserDlg& D) {
-    D.SetAccount("farmer", "secret");
-    return Ok(D);
-  };
+  std::function<int(TImportUserDlg&)> OnUser = [](TImportUserDlg& D) { return D.SetAccount("farmer", "secret"), Ok(D); };
   std::function<int(TViewSoilDlg&)> OnViewSoil = Ok;
 };
 
@@ -492,16 +467,15 @@ TEST_F(ImportCommandsTest, ForecastIntoTheGrid) {
     bool Metric;
     int Days;  // from the starting date to today
     std::vector<std::string> Forecast;
-    std::vector<std::pair<int, int>> Cells;
-    QStringList After;
+    std::vector<TCell> After;
   } Cases[] = {
       // From day 3 on; an existing note stays; the day after the forecast untouched.
       {UsFormatSettings(), false, 2, {"78,55", "81,60", "74,52", "69,48", "72,"},
-       {{2, High}, {3, High}, {3, Low}, {3, Notes}, {4, Notes}, {7, High}, {7, Low}, {8, Notes}},
-       {"50", "78", "55", "rain", "Forecast", "72", "", ""}},
+       {{2, High, "50"}, {3, High, "78"}, {3, Low, "55"}, {3, Notes, "rain"}, {4, Notes, "Forecast"}, {7, High, "72"},
+        {7, Low, ""}, {8, Notes, ""}}},
       // On the schedule's last day only today's row; the user's decimal comma.
       {GermanFormatSettings(), true, MaxDays - 1, {"25.5,12", "26,13", "27,14", "28,15", "29,16"},
-       {{MaxDays - 1, High}, {MaxDays, High}, {MaxDays, Low}, {MaxDays, Notes}}, {"", "25,5", "12", "Forecast"}},
+       {{MaxDays - 1, High, ""}, {MaxDays, High, "25,5"}, {MaxDays, Low, "12"}, {MaxDays, Notes, "Forecast"}}},
   };
   for (const auto& C : Cases) {
     Start(C.Format, Today.addDays(-C.Days), C.Metric, Indiana, true);
@@ -514,7 +488,7 @@ TEST_F(ImportCommandsTest, ForecastIntoTheGrid) {
     EXPECT_EQ(std::string(Call.child_value("latitude")) + " " + Call.child_value("numDays") + " " +
                   Call.child_value("Unit"),
               std::string("40.5 5 ") + (C.Metric ? "m" : "e"));
-    EXPECT_EQ(Cells(C.Cells), C.After);
+    ExpectGrid(C.After, "forecast");
     EXPECT_EQ(Form->CurrentDay(), std::min(C.Days + 5, MaxDays));
     EXPECT_EQ(WeatherSource(), "WU_ASOS KCCC");
     EXPECT_FALSE(Form->Modified());
@@ -528,10 +502,7 @@ TEST_F(ImportCommandsTest, WeatherStationThroughTheAccountDialog) {
     Res.status = Refused ? 500 : 200;
     Res.set_content(Refused ? SoapFaultText("Invalid user name or password") : Reply(Req), "text/xml");
   };
-  OnWeb = [](TImportWebDlg& D) {
-    D.SourceListBox->setCurrentRow(D.MetosIndex());
-    return Ok(D);
-  };
+  OnWeb = [](TImportWebDlg& D) { return D.SourceListBox->setCurrentRow(D.MetosIndex()), Ok(D); };
   QStringList Logins;
   OnUser = [&Logins](TImportUserDlg& D) {
     Logins << D.UserName() + "/" + D.Password();
@@ -556,8 +527,8 @@ TEST_F(ImportCommandsTest, WeatherStationThroughTheAccountDialog) {
   EXPECT_EQ(Logins, QStringList({"/", "farmer/wrong"}));  // asked again with what was typed
   EXPECT_EQ(Msgs.Messages, QStringList({"\nCan't import Web service data.\n\n"
                                         "The web service reported an error: Invalid user name or password\n"}));
-  EXPECT_EQ(Cells({{1, High}, {1, Low}, {1, Precip}, {1, Wind}, {1, Humidity}, {3, High}}),
-            QStringList({"12.5", "3.2", "0.2", "3.5", "81", "9.1"}));
+  ExpectGrid({{1, High, "12.5"}, {1, Low, "3.2"}, {1, Precip, "0.2"}, {1, Wind, "3.5"}, {1, Humidity, "81"}, {3, High, "9.1"}},
+             "station");
   EXPECT_EQ(WeatherSource(), " ");
   EXPECT_TRUE(Form->Modified());
 }
