@@ -1,15 +1,10 @@
-// Cases of the main window, the preview and the event editors that only show on a window
-// that is on screen: a value still being typed in the weather grid, the preview's column
-// widths and status line, and where the event editors start their focus and which help
-// topic F1 opens there.
+// Cases of the main window and the preview that only show on a window that is on screen:
+// a value still being typed in the weather grid, the preview's column widths and status
+// line.
 
 #include "DialogTestSupport.h"
-#include "SvFertApp.h"
-#include "SvManureApp.h"
-#include "SvNitrate.h"
 #include "SvPrev.h"
 #include "ShlUtil.h"
-#include "SvResidue.h"
 
 #include <QHeaderView>
 #include <QStatusTipEvent>
@@ -122,29 +117,6 @@ TEST_F(UiCasesTest, PreviewStatusLineFollowsTheHintOptions) {
     EXPECT_EQ(Preview.StatusBarHint->text(), C.MouseHint);
     EXPECT_EQ(!Preview.ChartBtn->toolTip().isEmpty(), C.ToolTips);
     EXPECT_EQ(!Preview.PrevGrid->toolTip().isEmpty(), C.ToolTips);
-  }
-}
-
-TEST_F(UiCasesTest, EventEditorsStartAtTheirFirstValue) {
-  TSovSchedule& Field = *Form->FieldData();
-  const QDate Start(2013, 4, 15);
-  TFertAppDlg Fert(Form.get(), 20, Start, true, true, Field);
-  TNitrateDlg Nitrate(Form.get(), 20, Start, true, true, Field);
-  TManureAppDlg Manure(Form.get(), 20, Start, true, true, Field);
-  TResidueDlg Residue(Form.get(), 20, Start, true, true, Field);
-  const std::pair<TEventDlg*, QWidget*> Cases[] = {{&Fert, Fert.FertCombo},
-                                                    {&Nitrate, Nitrate.NitrateEdit},
-                                                    {&Manure, Manure.ManureCombo},
-                                                    {&Residue, Residue.ResidueEdit}};
-  for (const auto& [Dlg, First] : Cases) {
-    SCOPED_TRACE(Dlg->windowTitle().toStdString());
-    EXPECT_EQ(Dlg->focusWidget(), First);
-    EXPECT_EQ(HelpContextOf(First), HelpContext::Editors);
-    // Tab runs down the values to the notes and the buttons.
-    QWidget* W = First;
-    while (W != Dlg->NotesEdit && W->nextInFocusChain() != First) W = W->nextInFocusChain();
-    EXPECT_EQ(W, Dlg->NotesEdit);
-    EXPECT_EQ(W->nextInFocusChain(), Dlg->OKButton);
   }
 }
 
