@@ -6,7 +6,6 @@
 #include "SovToExcel.h"
 #include "SvPrev.h"
 
-#include <QTimer>
 
 namespace {
 
@@ -73,19 +72,6 @@ TEST_F(PreviewTest, GridAndFiguresFromACalculatedSchedule) {
     EXPECT_EQ(Dlg.RowCount(), 20 + 7);
     EXPECT_EQ(Dlg.Cell(0, 23) + "|" + Dlg.Cell(4, 22), "Total|");
   }
-}
-
-TEST_F(PreviewTest, ShowScheduleSelectsTheLastDayAndTitlesTheWindow) {
-  const auto F = CalculatedExample("maricopa-cotton-english.sov");
-  TPreviewDlg Dlg;
-  QString Seen;
-  QTimer::singleShot(0, &Dlg, [&] {
-    // The table holds the grid rows from 2 on: the last day is table row n - 1.
-    Seen = QString("%1 %2 %3").arg(Dlg.PrevGrid->currentRow()).arg(Dlg.PrevGrid->currentColumn()).arg(Dlg.windowTitle());
-    Dlg.reject();
-  });
-  EXPECT_EQ(Dlg.ShowSchedule(*F), QDialog::Rejected);
-  EXPECT_EQ(Seen, "183 8 Preview Schedule - maricopa-cotton-english.sov");
 }
 
 TEST_F(PreviewTest, SummaryFigures) {

@@ -79,7 +79,10 @@ TEST_F(UiCasesTest, PreviewFitsItsTextsAndShowsTheSummaryRows) {
   Form->CalcBtnClick();
   ASSERT_TRUE(Recorder.Messages.isEmpty()) << Recorder.Messages.join('|').toStdString();
   EXPECT_TRUE(SummaryInSight);
-  EXPECT_EQ(Preview->PrevGrid->currentRow(), Form->FieldData()->DayCount() - 1);
+  // The last day is selected; the title names the field's file.
+  EXPECT_EQ(QPoint(Preview->PrevGrid->currentColumn(), Preview->PrevGrid->currentRow()),
+            QPoint(8, Form->FieldData()->DayCount() - 1));
+  EXPECT_EQ(Preview->windowTitle(), "Preview Schedule - maricopa-cotton-metric.sov");
 
   // No header, summary label or value is cut.
   QTableWidget* Grid = Preview->PrevGrid;
@@ -106,7 +109,6 @@ TEST_F(UiCasesTest, PreviewStatusLineFollowsTheHintOptions) {
       {false, true, "", false},  // focus hints only: the mouse leaves the line alone
       {true, true, " Chart the schedule with Excel.", false},
       {true, false, "", true},
-      {false, false, "", false},
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(QString("popup %1, status bar %2").arg(C.Popup).arg(C.OnStatusBar).toStdString());
