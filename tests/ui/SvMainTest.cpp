@@ -144,6 +144,11 @@ TEST_F(MainFormTest, FieldRoundTripThroughControlsAndGrid) {
     EXPECT_EQ(Child<QLabel>(*Form, "StartDateUnitsLbl")->text(), Case.DateUnits);
     EXPECT_EQ(Form->WeatherGrid()->horizontalHeaderItem(WthCol::High)->text().section('\n', 1), Case.HighHeader);
     EXPECT_FALSE(Form->DataHasChanged());
+    // The metric box switches the unit labels at once.
+    auto* Metric = Child<QCheckBox>(*Form, "MetricCheckBox");
+    Metric->setChecked(!Metric->isChecked());
+    EXPECT_EQ(Child<QLabel>(*Form, "ElevationUnitsLbl")->text(), QString(Case.ElevationUnits) == "Feet" ? "Meters" : "Feet");
+    Metric->setChecked(!Metric->isChecked());
 
     // Blanks around a value and a value typed and taken back are no change.
     QLineEdit* Farm = Child<QLineEdit>(*Form, "FarmNameEdit");
