@@ -1,264 +1,225 @@
-// The four event editors: finding the day's event, the checks and their messages in
-// order (the dialog stays open and the offending control gets the focus), storing,
-// deleting, and the unit and nitrogen labels in both unit systems.
+// The four event editors: the checks of OK and their messages in order (the dialog stays
+// open and the offending control gets the focus), what is stored, the unit and nitrogen
+// labels in both unit systems, finding the day's event, and deleting it.
 
 #include "DialogTestSupport.h"
+#include "ShlUtil.h"
 #include "SvFertApp.h"
 #include "SvManureApp.h"
 #include "SvNitrate.h"
 #include "SvResidue.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-
-#include <memory>
-
 namespace {
 
 const QDate Start(2016, 4, 5);
 
-std::unique_ptr<TEventDlg> NewEditor(int Code, int Day, TSovFile& Field) {
-  if (Code == 2) return std::make_unique<TNitrateDlg>(nullptr, Day, Start, false, true, Field);
-  if (Code == 3) return std::make_unique<TManureAppDlg>(nullptr, Day, Start, false, true, Field);
-  return std::make_unique<TResidueDlg>(nullptr, Day, Start, false, true, Field);
+std::unique_ptr<TEventDlg> NewEditor(int Code, int Day, bool Metric, TSovFile& Field) {
+  switch (Code) {
+    case 1: return std::make_unique<TFertAppDlg>(nullptr, Day, Start, Metric, true, Field);
+    case 2: return std::make_unique<TNitrateDlg>(nullptr, Day, Start, Metric, true, Field);
+    case 3: return std::make_unique<TManureAppDlg>(nullptr, Day, Start, Metric, true, Field);
+    default: return std::make_unique<TResidueDlg>(nullptr, Day, Start, Metric, true, Field);
+  }
 }
+
+QStringList EventRow(const TSovFile& Field, int Row) {
+  QStringList Cells;
+  for (int Col = SovCol::FirstEvent; Col <= SovCol::LastEvent; ++Col) Cells << Field.GetCell(Row, Col);
+  return Cells;
+}
+
+void PutEvent(TSovFile& Field, int Row, const QStringList& Cells) {
+  for (int Col = SovCol::FirstEvent; Col <= SovCol::LastEvent; ++Col) Field.SetCell(Row, Col, Cells.value(Col - SovCol::FirstEvent));
+}
+
+// Shown without a modal loop as the active window, so that focus changes can be seen.
+void ShowActive(QDialog& Dlg) {
+  Dlg.show();
+  Dlg.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Dlg));
+}
+
+const QStringList NoEvent = {"0", "0", "0", "", "0", "", "", "", ""};
 
 class EventEditorsTest : public ::testing::Test {
  protected:
   void SetUp() override { TestApp(); }
-
-  void PutEvent(int Row, int Day, int Code, int Key1, const QString& Value, int Key2 = 0,
-                const QString& Notes = QString()) {
-    Field.SetCellInt(Row, SovCol::EvDay, Day);
-    Field.SetCellInt(Row, SovCol::EvCode, Code);
-    Field.SetCellInt(Row, SovCol::EvKey1, Key1);
-    Field.SetCell(Row, SovCol::EvValue, Value);
-    Field.SetCellInt(Row, SovCol::EvKey2, Key2);
-    Field.SetCell(Row, SovCol::EvNotes, Notes);
-  }
-  QStringList EventRow(int Row) const {
-    QStringList Cells;
-    for (int Col = SovCol::FirstEvent; Col <= SovCol::LastEvent; ++Col) Cells << Field.GetCell(Row, Col);
-    return Cells;
-  }
-  // Shown without a modal loop as the active window, so that focus changes can be seen.
-  static void ShowActive(QDialog& Dlg) {
-    Dlg.show();
-    Dlg.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&Dlg));
-  }
-  // One OK press: the expected message (empty: accepted and closed) and the control
-  // that should then hold the focus.
-  void ExpectOk(TEventDlg& Dlg, const QString& Message, QWidget* Focus = nullptr) {
-    Recorder.Messages.clear();
-    QTest::mouseClick(Dlg.OKButton, Qt::LeftButton);
-    if (Message.isEmpty()) {
-      EXPECT_TRUE(Recorder.Messages.isEmpty()) << Recorder.Messages.join('|').toStdString();
-      EXPECT_EQ(Dlg.result(), QDialog::Accepted);
-      EXPECT_FALSE(Dlg.isVisible());
-      return;
-    }
-    ASSERT_EQ(Recorder.Messages.size(), 1);
-    EXPECT_EQ(Recorder.Messages[0], Message);
-    EXPECT_EQ(Recorder.Types.back(), TMsgDlgType::Error);
-    EXPECT_TRUE(Dlg.isVisible()) << "a refused entry keeps the dialog open";
-    if (Focus != nullptr) {
-      EXPECT_EQ(QApplication::focusWidget(), Focus) << Message.toStdString();
-    }
-  }
-
   TSovSchedule Field{RegionLookup(), UsFormatSettings()};
   TMessageRecorder Recorder;
 };
 
-TEST_F(EventEditorsTest, FertilizerAddsNextToOtherCodesCheckingInOrder) {
-  PutEvent(1, 10, 3, 2, "20", 1, "manure");  // a manure event on the same day
-  TFertAppDlg Dlg(nullptr, 10, Start, false, true, Field);
-  EXPECT_EQ(Dlg.AppDate->text(), "Apr 14, 2016");
-  EXPECT_EQ(Dlg.EventRow(), 2);
-  EXPECT_FALSE(Dlg.DeleteButton->isEnabled());
-  EXPECT_EQ(Dlg.FertCombo->count(), RegionLookup().FertilizerCount() + 1);
-  EXPECT_EQ(Dlg.FertCombo->itemText(1), "Urea, 46-0-0 (46-0-0)");
-  EXPECT_EQ(Dlg.FertCombo->currentIndex(), 0);
-  ShowActive(Dlg);
-
-  ExpectOk(Dlg, "\nYou must select a Fertilizer Product.\n", Dlg.FertCombo);
-  Dlg.FertCombo->setCurrentIndex(1);
-  for (const char* Bad : {"", "0", "abc", "2000", "1,5"}) {
-    Dlg.RateEdit->setText(Bad);
-    ExpectOk(Dlg, "\nApplication Rate is missing or invalid.\n", Dlg.RateEdit);
+TEST_F(EventEditorsTest, ChecksInOrderAndWhatIsStored) {
+  const QString Rate = "\nApplication Rate is missing or invalid.\n";
+  const QString Method = "\nYou must select an Application Method.\n";
+  // The editor, its values (a combo box takes the index), and the message of OK (empty:
+  // accepted) with the control that then has the focus, or the event row stored.
+  using TValues = std::vector<std::pair<const char*, QString>>;
+  const TValues Fert = {{"FertCombo", "1"}, {"RateEdit", " 100 "}};
+  const TValues Manure = {{"ManureCombo", "2"}, {"RateEdit", "12,5"}, {"MethodCombo", "2"}, {"TotalNEdit", "4,5"}};
+  const TValues Valid = {{"ManureCombo", "1"}, {"MethodCombo", "1"}, {"RateEdit", "10"}, {"TotalNEdit", "10"}, {"AmmNEdit", "10"}};
+  const auto With = [](TValues Values, const TValues& More) {
+    Values.insert(Values.end(), More.begin(), More.end());
+    return Values;
+  };
+  const struct {
+    int Code;
+    bool German;  // metric with German numbers; else English units and "." numbers
+    TValues Values;
+    QString Message;
+    const char* FocusOrStored;
+  } Cases[] = {
+      {1, false, {}, "\nYou must select a Fertilizer Product.\n", "FertCombo"},
+      {1, false, {{"FertCombo", "1"}}, Rate, "RateEdit"},
+      {1, false, {{"FertCombo", "1"}, {"RateEdit", "2000"}}, Rate, "RateEdit"},
+      {1, false, {{"FertCombo", "1"}, {"RateEdit", "1,5"}}, Rate, "RateEdit"},
+      {1, false, Fert, Method, "MethodCombo"},
+      {1, false, With(Fert, {{"MethodCombo", "3"}, {"NotesEdit", "side dress"}}), "", "10,1,1,100,3,,,,side dress"},
+      {3, true, {}, "\nYou must select a Manure Type.\n", "ManureCombo"},
+      {3, true, {{"ManureCombo", "2"}, {"RateEdit", "12,5"}}, Method, "MethodCombo"},
+      {3, true, With(Manure, {{"TotalNEdit", ""}}), "\nTotal Nitrogen is missing or invalid.\n", "TotalNEdit"},
+      {3, true, With(Manure, {{"AmmNEdit", "1.5"}}), "\nAmmonium Nitrogen is missing or invalid.\n", "AmmNEdit"},
+      {3, true, With(Manure, {{"AmmNEdit", "1,5"}}), "", "10,3,2,12,5,2,4,5,1,5,,"},
+      {3, false, With(Valid, {{"TotalNEdit", "0.05"}}), "\nTotal Nitrogen is missing or invalid.\n", "TotalNEdit"},
+      {3, false, With(Valid, {{"AmmNEdit", "0"}}), "", "10,3,1,10,1,10,0,,"},
+      {2, false, {{"NitrateEdit", "0"}}, "", "10,2,0,0,0,,,,"},
+      {2, false, {{"NitrateEdit", "99.5"}}, "\nNitrate Concentration is missing or invalid.\n", "NitrateEdit"},
+      {4, false, {{"ResidueEdit", "100"}}, "", "10,4,0,100,0,,,,"},
+      {4, false, {{"ResidueEdit", "100.5"}}, "\nResidue Cover is missing or invalid.\n", "ResidueEdit"},
+  };
+  for (const auto& C : Cases) {
+    QString Trace = QString::number(C.Code);
+    for (const auto& [Name, Text] : C.Values) Trace += QStringLiteral(" %1='%2'").arg(Name, Text);
+    SCOPED_TRACE(Trace.toStdString());
+    TSovSchedule F(RegionLookup(), C.German ? GermanFormatSettings() : UsFormatSettings());
+    PutEvent(F, 1, {"10", C.Code == 1 ? "3" : "1", "2", "20", "1", "", "", "", "other code, same day"});
+    const auto Dlg = NewEditor(C.Code, 10, C.German, F);
+    ASSERT_EQ(Dlg->EventRow(), 2);
+    for (const auto& [Name, Text] : C.Values) {
+      if (auto* Combo = Dlg->findChild<QComboBox*>(Name)) Combo->setCurrentIndex(Text.toInt());
+      else Child<QLineEdit>(*Dlg, Name)->setText(Text);
+    }
+    ShowActive(*Dlg);
+    Recorder.Take();
+    QTest::mouseClick(Dlg->OKButton, Qt::LeftButton);
+    EXPECT_EQ(Recorder.Messages, C.Message.isEmpty() ? QStringList() : QStringList({C.Message}));
+    const bool Accepted = C.Message.isEmpty();  // a refused entry keeps the dialog open
+    EXPECT_TRUE((Dlg->result() == QDialog::Accepted) == Accepted && Dlg->isVisible() != Accepted && Dlg->EventChanged() == Accepted);
+    if (C.Message.isEmpty()) {
+      EXPECT_EQ(EventRow(F, 2).join(','), C.FocusOrStored);
+    } else {
+      EXPECT_EQ(Recorder.Types.back(), TMsgDlgType::Error);
+      EXPECT_EQ(QApplication::focusWidget(), Dlg->findChild<QWidget*>(C.FocusOrStored));
+      EXPECT_EQ(EventRow(F, 2), NoEvent) << "nothing written";
+    }
+    EXPECT_EQ(EventRow(F, 1).last(), "other code, same day");
   }
-  Dlg.RateEdit->setText(" 100 ");
-  ExpectOk(Dlg, "\nYou must select an Application Method.\n", Dlg.MethodCombo);
-  EXPECT_EQ(EventRow(2), QStringList({"0", "0", "0", "", "0", "", "", "", ""})) << "nothing written yet";
-  Dlg.MethodCombo->setCurrentIndex(3);
-  Dlg.NotesEdit->setText("side dress");
-  ExpectOk(Dlg, QString());
-  EXPECT_TRUE(Dlg.EventChanged());
-  EXPECT_EQ(EventRow(2), QStringList({"10", "1", "1", "100", "3", "", "", "", "side dress"}));
-  EXPECT_EQ(EventRow(1), QStringList({"10", "3", "2", "20", "1", "", "", "", "manure"}));
 }
 
-TEST_F(EventEditorsTest, FertilizerUnitsAndNitrogenRate) {
-  // The nitrogen label follows the product at once and the rate only when it is left.
-  struct Case {
+TEST_F(EventEditorsTest, EditorsStartAtTheirFirstValue) {
+  // F1 there opens the editors' topic; Tab runs down the values to the notes and the buttons.
+  const char* First[] = {"FertCombo", "NitrateEdit", "ManureCombo", "ResidueEdit"};
+  for (int Code = 1; Code <= 4; ++Code) {
+    const auto Dlg = NewEditor(Code, 20, true, Field);
+    QWidget* W = Dlg->focusWidget();
+    ASSERT_NE(W, nullptr);
+    EXPECT_EQ(W->objectName(), First[Code - 1]);
+    EXPECT_EQ(HelpContextOf(W), HelpContext::Editors);
+    while (W != Dlg->NotesEdit && W->nextInFocusChain() != Dlg->focusWidget()) W = W->nextInFocusChain();
+    EXPECT_TRUE(W == Dlg->NotesEdit && W->nextInFocusChain() == Dlg->OKButton) << First[Code - 1];
+  }
+}
+
+TEST_F(EventEditorsTest, UnitAndNitrogenLabels) {
+  // The fertiliser's nitrogen label follows the product at once and the rate only when
+  // it is left; the manure's content units follow its kind.
+  const struct {
+    int Code;
     bool Metric;
     TFormatSettings Format;
-    int Fert;
-    QString Rate, Units, NRate;
+    int Product;
+    QString Rate, Units, Second;  // rate units; the N rate (fertiliser) or content units (manure)
+  } Cases[] = {
+      {1, false, UsFormatSettings(), 1, "100", "lbs/acre", "N: 46.0 lbs/acre"},
+      {1, true, GermanFormatSettings(), 1, "100,5", "kg/ha", "N: 46,2 kg/ha"},
+      {1, true, UsFormatSettings(), 3, "10", "liter/ha", "N: 3.6 kg/ha"},  // 10 x 0.28 x 1.28
+      {1, false, UsFormatSettings(), 3, "10", "gal/acre", "N: 29.9 lbs/acre"},
+      {3, true, GermanFormatSettings(), 2, "12,5", "MT/ha", "kg/MT"},
+      {3, false, UsFormatSettings(), 1, "10", "gal/acre", "lbs/1000 gal"},
   };
-  const Case Cases[] = {
-      {false, UsFormatSettings(), 1, "100", "lbs/acre", "N: 46.0 lbs/acre"},
-      {true, GermanFormatSettings(), 1, "100,5", "kg/ha", "N: 46,2 kg/ha"},
-      {true, UsFormatSettings(), 3, "10", "liter/ha", "N: 3.6 kg/ha"},  // 10 x 0.28 x 1.28
-      {false, UsFormatSettings(), 3, "10", "gal/acre", "N: 29.9 lbs/acre"},
-  };
-  for (const Case& C : Cases) {
-    SCOPED_TRACE(C.NRate.toStdString());
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Second.toStdString());
     TSovSchedule F(RegionLookup(), C.Format);
-    TFertAppDlg Dlg(nullptr, 1, Start, C.Metric, true, F);
-    EXPECT_EQ(Dlg.RateUnitsLbl->text(), "");
-    Dlg.FertCombo->setCurrentIndex(C.Fert);
-    EXPECT_EQ(Dlg.RateUnitsLbl->text(), C.Units);
-    Dlg.RateEdit->setText(C.Rate);
-    EXPECT_EQ(Dlg.NRateLbl->text(), "") << "not refreshed on each keystroke";
-    emit Dlg.RateEdit->editingFinished();
-    EXPECT_EQ(Dlg.NRateLbl->text(), C.NRate);
-    Dlg.FertCombo->setCurrentIndex(0);
-    EXPECT_EQ(Dlg.RateUnitsLbl->text() + Dlg.NRateLbl->text(), "");
+    const auto Dlg = NewEditor(C.Code, 1, C.Metric, F);
+    auto* Fert = dynamic_cast<TFertAppDlg*>(Dlg.get());
+    auto* Manure = dynamic_cast<TManureAppDlg*>(Dlg.get());
+    QComboBox* Combo = Fert ? Fert->FertCombo : Manure->ManureCombo;
+    QLineEdit* RateEdit = Fert ? Fert->RateEdit : Manure->RateEdit;
+    QLabel* Units = Fert ? Fert->RateUnitsLbl : Manure->RateUnitsLbl;
+    QLabel* Second = Fert ? Fert->NRateLbl : Manure->TotalNUnitsLbl;
+    EXPECT_EQ(Units->text() + Second->text(), "");
+    Combo->setCurrentIndex(C.Product);
+    EXPECT_EQ(Units->text(), C.Units);
+    RateEdit->setText(C.Rate);
+    if (Fert) {
+      EXPECT_EQ(Second->text(), "") << "not refreshed on each keystroke";
+      emit RateEdit->editingFinished();
+    } else {
+      EXPECT_EQ(Manure->AmmNUnitsLbl->text(), C.Second);
+    }
+    EXPECT_EQ(Second->text(), C.Second);
+    Combo->setCurrentIndex(0);
+    EXPECT_EQ(Units->text() + Second->text(), "");
   }
 }
 
-TEST_F(EventEditorsTest, ExistingEventsLoadTheLowestRowAndCheckTheirIndexes) {
-  PutEvent(3, 7, 1, 2, "150", 4, "first");
-  PutEvent(5, 7, 1, 1, "90", 1, "second");
+TEST_F(EventEditorsTest, ExistingEventsLoadCheckTheirIndexesAndDelete) {
+  PutEvent(Field, 3, {"7", "1", "2", "150", "4", "", "", "", "first"});
+  PutEvent(Field, 5, {"7", "1", "1", "90", "1", "", "", "", "second"});
+  {
+    TFertAppDlg Dlg(nullptr, 7, Start, false, true, Field);
+    EXPECT_EQ(Dlg.AppDate->text(), "Apr 11, 2016");
+    EXPECT_EQ(Dlg.EventRow(), 3);  // the lowest row of the day's code
+    EXPECT_TRUE(Dlg.DeleteButton->isEnabled());
+    EXPECT_EQ(Dlg.FertCombo->count(), RegionLookup().FertilizerCount() + 1);
+    EXPECT_EQ(Dlg.FertCombo->itemText(1), "Urea, 46-0-0 (46-0-0)");
+    EXPECT_EQ(QStringList({QString::number(Dlg.FertCombo->currentIndex()), Dlg.RateEdit->text(),
+                           QString::number(Dlg.MethodCombo->currentIndex()), Dlg.NotesEdit->text(), Dlg.NRateLbl->text()}),
+              QStringList({"2", "150", "4", "first", "N: 51.0 lbs/acre"}));
+  }
+  // A product of 0, or indexes that are no rows of the lookup, select nothing.
+  PutEvent(Field, 3, {"7", "1", "0", "150", "99"});
   {
     TFertAppDlg Dlg(nullptr, 7, Start, false, true, Field);
     EXPECT_EQ(Dlg.EventRow(), 3);
-    EXPECT_TRUE(Dlg.DeleteButton->isEnabled());
-    EXPECT_EQ(Dlg.FertCombo->currentIndex(), 2);
-    EXPECT_EQ(Dlg.RateEdit->text(), "150");
-    EXPECT_EQ(Dlg.MethodCombo->currentIndex(), 4);
-    EXPECT_EQ(Dlg.NotesEdit->text(), "first");
-    EXPECT_EQ(Dlg.NRateLbl->text(), "N: 51.0 lbs/acre");
+    EXPECT_EQ(Dlg.FertCombo->currentIndex() + Dlg.MethodCombo->currentIndex() + Dlg.RateUnitsLbl->text().size(), 0);
   }
-  // With all 50 rows taken only the day's own event can be changed.
-  for (int Row = 1; Row <= MaxEvents; ++Row) {
-    if (Row != 3) PutEvent(Row, Row + 10, 2, 0, "5");
-  }
-  const TResidueDlg Full(nullptr, 7, Start, false, true, Field);
-  EXPECT_EQ(Full.EventRow(), 0);
-  EXPECT_FALSE(Full.OKButton->isEnabled());
-  EXPECT_FALSE(Full.DeleteButton->isEnabled());
-  // A product of 0, or indexes that are no rows of the lookup, select nothing.
-  PutEvent(3, 7, 1, 0, "150", 99);
-  TFertAppDlg Dlg(nullptr, 7, Start, false, true, Field);
-  EXPECT_EQ(Dlg.EventRow(), 3);
-  EXPECT_TRUE(Dlg.OKButton->isEnabled());
-  EXPECT_EQ(Dlg.FertCombo->currentIndex(), 0);
-  EXPECT_EQ(Dlg.MethodCombo->currentIndex(), 0);
-  EXPECT_EQ(Dlg.RateUnitsLbl->text() + Dlg.NRateLbl->text(), "");
-  ShowActive(Dlg);
-  ExpectOk(Dlg, "\nYou must select a Fertilizer Product.\n", Dlg.FertCombo);
-}
-
-TEST_F(EventEditorsTest, DeleteAsksAndFreesTheRow) {
-  PutEvent(1, 4, 4, 0, "30", 0, "cover");
+  // Delete asks; only Yes frees the row, which is then the one a new event takes.
+  PutEvent(Field, 1, {"4", "4", "0", "30", "0", "", "", "", "cover"});
   TResidueDlg Dlg(nullptr, 4, Start, false, true, Field);
   ASSERT_EQ(Dlg.EventRow(), 1);
   EXPECT_EQ(Dlg.ResidueEdit->text(), "30");
   ShowActive(Dlg);
-  for (auto Answer : {QMessageBox::No, QMessageBox::Cancel}) {
+  for (auto Answer : {QMessageBox::No, QMessageBox::Cancel, QMessageBox::Yes}) {
     Recorder.Answers = {Answer};
     QTest::mouseClick(Dlg.DeleteButton, Qt::LeftButton);
-    EXPECT_TRUE(Dlg.isVisible());
-    EXPECT_FALSE(Dlg.EventChanged());
-    EXPECT_EQ(Field.GetCell(1, SovCol::EvValue), "30");
+    EXPECT_EQ(Dlg.isVisible(), Answer != QMessageBox::Yes);
+    EXPECT_EQ(Dlg.EventChanged(), Answer == QMessageBox::Yes);
+    EXPECT_EQ(Field.GetCell(1, SovCol::EvValue), Answer == QMessageBox::Yes ? "" : "30");
   }
-  EXPECT_EQ(Recorder.Messages.back(), "\nAre you sure you want to delete this event?\n");
-  EXPECT_EQ(Recorder.Types.back(), TMsgDlgType::Confirmation);
-  Recorder.Answers = {QMessageBox::Yes};
-  QTest::mouseClick(Dlg.DeleteButton, Qt::LeftButton);
   EXPECT_EQ(Dlg.result(), QDialog::Accepted);
-  EXPECT_TRUE(Dlg.EventChanged());
-  EXPECT_EQ(EventRow(1), QStringList({"0", "0", "0", "", "0", "", "", "", ""}));
-  // The freed row is the one a new event takes.
-  PutEvent(2, 9, 2, 0, "5");
+  EXPECT_EQ(Recorder.Messages, QStringList(3, "\nAre you sure you want to delete this event?\n"));
+  EXPECT_EQ(Recorder.Types.back(), TMsgDlgType::Confirmation);
+  EXPECT_EQ(EventRow(Field, 1), NoEvent);
   EXPECT_EQ(TNitrateDlg(nullptr, 20, Start, false, true, Field).EventRow(), 1);
-}
 
-TEST_F(EventEditorsTest, ValueBoundsPerEditor) {
-  // The editor, the edit under test, its text, and the message (empty: accepted); the
-  // editor's other values are valid.
-  struct Case {
-    int Code;
-    const char* Edit;
-    QString Text, Message;
-  };
-  const Case Cases[] = {
-      {3, "RateEdit", "0", "\nApplication Rate is missing or invalid.\n"},
-      {3, "TotalNEdit", "0.05", "\nTotal Nitrogen is missing or invalid.\n"},
-      {3, "AmmNEdit", "0", ""},
-      {2, "NitrateEdit", "0", ""},
-      {2, "NitrateEdit", "99.5", "\nNitrate Concentration is missing or invalid.\n"},
-      {4, "ResidueEdit", "100", ""},
-      {4, "ResidueEdit", "100.5", "\nResidue Cover is missing or invalid.\n"},
-  };
-  for (const Case& C : Cases) {
-    SCOPED_TRACE(QString("%1 '%2'").arg(C.Edit, C.Text).toStdString());
-    const auto Dlg = NewEditor(C.Code, 2, Field);
-    for (auto* Combo : Dlg->findChildren<QComboBox*>()) Combo->setCurrentIndex(1);
-    for (const char* Name : {"RateEdit", "TotalNEdit", "AmmNEdit"}) {
-      if (auto* Edit = Dlg->findChild<QLineEdit*>(Name)) Edit->setText("10");
-    }
-    auto* Edit = Dlg->findChild<QLineEdit*>(C.Edit);
-    ASSERT_NE(Edit, nullptr);
-    ShowActive(*Dlg);
-    Edit->setText(C.Text);
-    ExpectOk(*Dlg, C.Message, Edit);
-    if (C.Message.isEmpty()) {
-      EXPECT_EQ(Field.GetCellInt(Dlg->EventRow(), SovCol::EvCode), C.Code);
-      for (int Col = SovCol::FirstEvent; Col <= SovCol::LastEvent; ++Col) Field.SetCell(Dlg->EventRow(), Col, "");
-    }
+  // With all 50 rows taken only the day's own event can be changed.
+  for (int Row = 1; Row <= MaxEvents; ++Row) {
+    if (Row != 3) PutEvent(Field, Row, {QString::number(Row + 10), "2", "0", "5"});
   }
-}
-
-TEST_F(EventEditorsTest, ManureChecksUnitsAndStorage) {
-  // Metric solid manure with German numbers, stored as typed.
-  TSovSchedule German(RegionLookup(), GermanFormatSettings());
-  TManureAppDlg Dlg(nullptr, 30, Start, true, false, German);
-  ShowActive(Dlg);
-  ExpectOk(Dlg, "\nYou must select a Manure Type.\n", Dlg.ManureCombo);
-  Dlg.ManureCombo->setCurrentIndex(2);  // solid
-  EXPECT_EQ(Dlg.RateUnitsLbl->text(), "MT/ha");
-  EXPECT_EQ(Dlg.TotalNUnitsLbl->text(), "kg/MT");
-  EXPECT_EQ(Dlg.AmmNUnitsLbl->text(), "kg/MT");
-  Dlg.RateEdit->setText("12,5");
-  ExpectOk(Dlg, "\nYou must select an Application Method.\n", Dlg.MethodCombo);
-  Dlg.MethodCombo->setCurrentIndex(2);
-  ExpectOk(Dlg, "\nTotal Nitrogen is missing or invalid.\n", Dlg.TotalNEdit);
-  Dlg.TotalNEdit->setText("4,5");
-  Dlg.AmmNEdit->setText("1.5");  // a "." is no decimal separator here
-  ExpectOk(Dlg, "\nAmmonium Nitrogen is missing or invalid.\n", Dlg.AmmNEdit);
-  Dlg.AmmNEdit->setText("1,5");
-  ExpectOk(Dlg, QString());
-  const int Row = Dlg.EventRow();
-  QStringList Stored;
-  for (int Col = SovCol::FirstEvent; Col <= SovCol::LastEvent; ++Col) Stored << German.GetCell(Row, Col);
-  EXPECT_EQ(Stored, QStringList({"30", "3", "2", "12,5", "2", "4,5", "1,5", "", ""}));
-
-  // Reopened in English units with a liquid manure: the stored event comes back.
-  German.SetCellInt(Row, SovCol::EvKey1, 1);
-  TManureAppDlg Again(nullptr, 30, Start, false, true, German);
-  EXPECT_EQ(Again.EventRow(), Row);
-  EXPECT_EQ(Again.RateUnitsLbl->text(), "gal/acre");
-  EXPECT_EQ(Again.TotalNUnitsLbl->text(), "lbs/1000 gal");
-  EXPECT_EQ(Again.TotalNEdit->text(), "4,5");
-  Again.ManureCombo->setCurrentIndex(0);
-  EXPECT_EQ(Again.RateUnitsLbl->text() + Again.AmmNUnitsLbl->text(), "");
+  const TResidueDlg Full(nullptr, 7, Start, false, true, Field);
+  EXPECT_EQ(Full.EventRow(), 0);
+  EXPECT_FALSE(Full.OKButton->isEnabled() || Full.DeleteButton->isEnabled());
+  EXPECT_TRUE(TFertAppDlg(nullptr, 7, Start, false, true, Field).OKButton->isEnabled());
 }
 
 }  // namespace

@@ -7,13 +7,9 @@
 #include "PrnFile.h"
 #include "SvPrev.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFontDatabase>
-#include <QLabel>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QTemporaryDir>
 
 #include <stdexcept>
 
@@ -38,18 +34,11 @@ void FillProbe(TScheduleProbe& P) {
   for (int d = 1; d <= 3; ++d) {
     P.SetCell(d, SovCol::MaxTemp, High[d - 1]);
     P.SetCell(d, SovCol::MinTemp, Low[d - 1]);
-    P.FETCrop[d] = 0.1 * (d + 1);
-    P.FSoilMoisture[d] = 5.3 - 0.1 * d;
-    P.FRelativeMoisture[d] = 2.5 - 1.8 * (d - 1);
-    P.FGddSum[d] = 12.5 * d;
+    std::tie(P.FETCrop[d], P.FSoilMoisture[d], P.FRelativeMoisture[d], P.FGddSum[d]) =
+        std::tuple(0.1 * (d + 1), 5.3 - 0.1 * d, 2.5 - 1.8 * (d - 1), 12.5 * d);
     if (d == 1) continue;  // no nitrogen results on day 1
-    P.FMineralizedN[d] = 0.5;
-    P.FAmmoniumN[d] = 20.4;
-    P.FNitrateN[d] = 30.3;
-    P.FDenitrifiedN[d] = 0.2 * d;
-    P.FVolatilizedN[d] = 1.1;
-    P.FLeachedN[d] = 0.1;
-    P.FUptakeN[d] = 1.5 * d;
+    std::tie(P.FMineralizedN[d], P.FAmmoniumN[d], P.FNitrateN[d], P.FDenitrifiedN[d]) = std::tuple(0.5, 20.4, 30.3, 0.2 * d);
+    std::tie(P.FVolatilizedN[d], P.FLeachedN[d], P.FUptakeN[d]) = std::tuple(1.1, 0.1, 1.5 * d);
   }
   P.FPrecip[2] = 0.5;
   P.FIrrigation[3] = 1.0;
@@ -57,23 +46,17 @@ void FillProbe(TScheduleProbe& P) {
   P.FDepletedMoisture[3] = 0.5;
 }
 
+QString ReadFile(const QString& Name) { return QString::fromUtf8(ReadBytes(Name)); }
+
 class PrnFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    TestApp();
-    ASSERT_TRUE(Dir.isValid());
-  }
-  static QString ReadFile(const QString& Name) {
-    QFile File(Name);
-    if (!File.open(QIODevice::ReadOnly)) return QStringLiteral("<missing>");
-    return QString::fromUtf8(File.readAll());
-  }
+  void SetUp() override { TestApp(); }
 
   QTemporaryDir Dir;
   TMessageRecorder Recorder;
 };
 
-TEST_F(PrnFileTest, ReportWrittenToATextFile) {
+TEST_F(PrnFileTest, ReportToATextFileAndItsFailures) {
   TScheduleProbe P(RegionLookup(), UsFormatSettings());
   FillProbe(P);
   TPreviewDlg Dlg;
@@ -106,13 +89,28 @@ TEST_F(PrnFileTest, ReportWrittenToATextFile) {
   EXPECT_TRUE(German[9].endsWith("Water Holding Capacity   8,5 Inches"));
   EXPECT_TRUE(German[20].endsWith("Water That Can Be Safely Added      0,56 in."));
   EXPECT_EQ(German[34], "Max            72,5   51,0   0,00    0,00        0,40   0,10     5,20");
+
+  // No printer installed.
+  if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+    EXPECT_EQ(Dlg.PrintScheduleTo(QString()), 1);
+    EXPECT_EQ(Recorder.Take(), QStringList({"\nNo printer attached or installed.\n"}));
+  }
+
+  // A file in a folder that does not exist.
+  EXPECT_EQ(Dlg.PrintScheduleTo(Dir.filePath("no/such/report.txt")), 1);
+  EXPECT_EQ(Recorder.Take(), QStringList({"\nCan't create file.\n"}));
+
+  // A report interrupted by an error leaves the earlier file as it was.
+  Dlg.SetFieldPageSource([]() -> TReportFieldPage { throw std::runtime_error("Field page unreadable."); });
+  EXPECT_NE(Dlg.PrintScheduleTo(Name), 0);
+  EXPECT_EQ(Recorder.Take(), QStringList({"\nField page unreadable.\n"}));
+  EXPECT_EQ(ReadFile(Name).split("\r\n"), German);
+  EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList({"report.txt"})) << "no temporary file left";
 }
 
 // Counts the page objects of a PDF file.
 int PdfPageCount(const QString& Name) {
-  QFile File(Name);
-  if (!File.open(QIODevice::ReadOnly)) return -1;
-  const QByteArray Bytes = File.readAll();
+  const QByteArray Bytes = ReadBytes(Name);
   return int(Bytes.count("/Type /Page") - Bytes.count("/Type /Pages"));
 }
 
@@ -147,40 +145,6 @@ TEST_F(PrnFileTest, PrinterPagesHoldLinesPerPageLessTheTopMargin) {
   Out.Close();
   EXPECT_EQ(Out.Status(), 0);
   EXPECT_EQ(PdfPageCount(Pdf), 3);
-}
-
-TEST_F(PrnFileTest, Failures) {
-  TScheduleProbe P(RegionLookup(), UsFormatSettings());
-  FillProbe(P);
-  TPreviewDlg Dlg;
-  Dlg.SetScheduleData(P);
-
-  // No printer installed.
-  if (QPrinterInfo::availablePrinterNames().isEmpty()) {
-    EXPECT_EQ(Dlg.PrintScheduleTo(QString()), 1);
-    ASSERT_EQ(Recorder.Messages.size(), 1);
-    EXPECT_EQ(Recorder.Messages[0], "\nNo printer attached or installed.\n");
-    Recorder.Messages.clear();
-  }
-
-  // A file in a folder that does not exist.
-  EXPECT_EQ(Dlg.PrintScheduleTo(Dir.filePath("no/such/report.txt")), 1);
-  ASSERT_EQ(Recorder.Messages.size(), 1);
-  EXPECT_EQ(Recorder.Messages[0], "\nCan't create file.\n");
-
-  // A report interrupted by an error leaves the earlier file as it was.
-  const QString Name = Dir.filePath("earlier.txt");
-  {
-    QFile Earlier(Name);
-    ASSERT_TRUE(Earlier.open(QIODevice::WriteOnly));
-    Earlier.write("earlier report\r\n");
-  }
-  Dlg.SetFieldPageSource([]() -> TReportFieldPage { throw std::runtime_error("Field page unreadable."); });
-  EXPECT_NE(Dlg.PrintScheduleTo(Name), 0);
-  ASSERT_EQ(Recorder.Messages.size(), 2);
-  EXPECT_EQ(Recorder.Messages[1], "\nField page unreadable.\n");
-  EXPECT_EQ(ReadFile(Name), "earlier report\r\n");
-  EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList({"earlier.txt"})) << "no temporary file left";
 }
 
 }  // namespace

@@ -1,53 +1,26 @@
-// Cases of the main window, the preview and the event editors that only show on a window
-// that is on screen: a value still being typed in the weather grid, where the grid
-// scrolls to a failing day, the preview's column widths and status line, and where the
-// event editors start their focus and which help topic F1 opens there.
+// Cases of the main window and the preview that only show on a window that is on screen:
+// a value still being typed in the weather grid, the preview's column widths and status
+// line.
 
 #include "DialogTestSupport.h"
-#include "SvFertApp.h"
-#include "SvMain.h"
-#include "SvManureApp.h"
-#include "SvNitrate.h"
 #include "SvPrev.h"
 #include "ShlUtil.h"
-#include "SvResidue.h"
 
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QStatusTipEvent>
-#include <QTableWidget>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
-
-#include <memory>
 
 namespace {
 
 class UiCasesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    TestApp();
-    ASSERT_TRUE(Dir.isValid());
-    const QString ProgramDir = Dir.filePath(QStringLiteral("bin"));
-    ASSERT_TRUE(QDir().mkpath(ProgramDir));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(FURROW_SOURCE_DIR "/data/SovLookup.ini"), ProgramDir + "/SovLookup.ini"));
-    const QString Field = Dir.filePath(QStringLiteral("field.sov"));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(FURROW_SOURCE_DIR "/data/examples/maricopa-cotton-metric.sov"), Field));
-    Form = std::make_unique<TMainForm>(
-        TMainFormEnvironment{ProgramDir, Dir.filePath(QStringLiteral("user")), UsFormatSettings()});
-    ASSERT_TRUE(Form->StartUpProgram(Field));
+    Form = Folder.Started(UsFormatSettings(), Folder.Example("maricopa-cotton-metric.sov"));
     Form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
   }
-  void TearDown() override { Form->SetModified(false); }
 
-  QTemporaryDir Dir;
+  TProgramFolder Folder;
   TMessageRecorder Recorder;
   std::unique_ptr<TMainForm> Form;
 };
@@ -86,29 +59,6 @@ TEST_F(UiCasesTest, ValueBeingTypedInTheGridCountsAsData) {
   EXPECT_FALSE(Form->DataHasChanged());
 }
 
-TEST_F(UiCasesTest, FailingWeatherDayBecomesTheTopRow) {
-  Form->PreviewFunc = [](QWidget*, TSovSchedule&, const std::function<QString(int, int)>&) {
-    ADD_FAILURE() << "nothing to preview";
-  };
-  Form->SetGridText(150, WthCol::Wind, QStringLiteral("gusty"));
-  Form->CalcBtnClick();
-  ASSERT_EQ(Recorder.Messages.size(), 1);
-  EXPECT_EQ(Recorder.Messages[0], "\nCan't calculate schedule.\n\nWind speed value is invalid.\n");
-  QTableWidget* Grid = Form->WeatherGrid();
-  EXPECT_EQ(Grid->currentRow(), 149);
-  EXPECT_EQ(Grid->currentColumn(), WthCol::Wind);
-  EXPECT_EQ(Grid->rowAt(0), 149) << "day 150 at the top";
-
-  // A failing day already in sight stays where it is.
-  Recorder.Messages.clear();
-  Form->SetGridText(150, WthCol::Wind, QStringLiteral("3"));
-  Form->SetGridText(153, WthCol::High, QStringLiteral("hot"));
-  Form->CalcBtnClick();
-  ASSERT_EQ(Recorder.Messages.size(), 1);
-  EXPECT_EQ(Grid->currentRow(), 152);
-  EXPECT_EQ(Grid->rowAt(0), 149);
-}
-
 TEST_F(UiCasesTest, PreviewFitsItsTextsAndShowsTheSummaryRows) {
   auto* Preview = Form->findChild<TPreviewDlg*>();
   ASSERT_NE(Preview, nullptr);
@@ -129,7 +79,10 @@ TEST_F(UiCasesTest, PreviewFitsItsTextsAndShowsTheSummaryRows) {
   Form->CalcBtnClick();
   ASSERT_TRUE(Recorder.Messages.isEmpty()) << Recorder.Messages.join('|').toStdString();
   EXPECT_TRUE(SummaryInSight);
-  EXPECT_EQ(Preview->PrevGrid->currentRow(), Form->FieldData()->DayCount() - 1);
+  // The last day is selected; the title names the field's file.
+  EXPECT_EQ(QPoint(Preview->PrevGrid->currentColumn(), Preview->PrevGrid->currentRow()),
+            QPoint(8, Form->FieldData()->DayCount() - 1));
+  EXPECT_EQ(Preview->windowTitle(), "Preview Schedule - maricopa-cotton-metric.sov");
 
   // No header, summary label or value is cut.
   QTableWidget* Grid = Preview->PrevGrid;
@@ -156,7 +109,6 @@ TEST_F(UiCasesTest, PreviewStatusLineFollowsTheHintOptions) {
       {false, true, "", false},  // focus hints only: the mouse leaves the line alone
       {true, true, " Chart the schedule with Excel.", false},
       {true, false, "", true},
-      {false, false, "", false},
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(QString("popup %1, status bar %2").arg(C.Popup).arg(C.OnStatusBar).toStdString());
@@ -167,29 +119,6 @@ TEST_F(UiCasesTest, PreviewStatusLineFollowsTheHintOptions) {
     EXPECT_EQ(Preview.StatusBarHint->text(), C.MouseHint);
     EXPECT_EQ(!Preview.ChartBtn->toolTip().isEmpty(), C.ToolTips);
     EXPECT_EQ(!Preview.PrevGrid->toolTip().isEmpty(), C.ToolTips);
-  }
-}
-
-TEST_F(UiCasesTest, EventEditorsStartAtTheirFirstValue) {
-  TSovSchedule& Field = *Form->FieldData();
-  const QDate Start(2013, 4, 15);
-  TFertAppDlg Fert(Form.get(), 20, Start, true, true, Field);
-  TNitrateDlg Nitrate(Form.get(), 20, Start, true, true, Field);
-  TManureAppDlg Manure(Form.get(), 20, Start, true, true, Field);
-  TResidueDlg Residue(Form.get(), 20, Start, true, true, Field);
-  const std::pair<TEventDlg*, QWidget*> Cases[] = {{&Fert, Fert.FertCombo},
-                                                    {&Nitrate, Nitrate.NitrateEdit},
-                                                    {&Manure, Manure.ManureCombo},
-                                                    {&Residue, Residue.ResidueEdit}};
-  for (const auto& [Dlg, First] : Cases) {
-    SCOPED_TRACE(Dlg->windowTitle().toStdString());
-    EXPECT_EQ(Dlg->focusWidget(), First);
-    EXPECT_EQ(HelpContextOf(First), HelpContext::Editors);
-    // Tab runs down the values to the notes and the buttons.
-    QWidget* W = First;
-    while (W != Dlg->NotesEdit && W->nextInFocusChain() != First) W = W->nextInFocusChain();
-    EXPECT_EQ(W, Dlg->NotesEdit);
-    EXPECT_EQ(W->nextInFocusChain(), Dlg->OKButton);
   }
 }
 
