@@ -5,6 +5,7 @@
 #include "TxtFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -49,7 +50,10 @@ TEST(TTextOutFile, WritesLinesPagesAndUtf8ThroughTheBuffer) {
 
 TEST(TTextOutFile, FilesThatCannotBeCreated) {
   QTemporaryDir Dir;
-  for (const QString& Name : {Dir.filePath("no/such/folder/out.txt"), Dir.path(), QString()}) {
+  // A named pipe would block the open until a reader came: it is refused at once.
+  const QString Pipe = Dir.filePath("pipe");
+  ASSERT_EQ(mkfifo(QFile::encodeName(Pipe).constData(), 0600), 0);
+  for (const QString& Name : {Dir.filePath("no/such/folder/out.txt"), Dir.path(), QString(), Pipe}) {
     TTextOutFile Out;
     EXPECT_FALSE(Out.Open(Name));
     EXPECT_EQ(Out.Status(), 1);
@@ -63,6 +67,7 @@ TEST(TTextOutFile, FilesThatCannotBeCreated) {
   }
   EXPECT_FALSE(QFileInfo::exists(Dir.filePath("no")));
   EXPECT_TRUE(QFileInfo(Dir.path()).isDir());
+  EXPECT_TRUE(QFile::remove(Pipe));
   // A relative name is expanded; a new Open starts afresh and drops the unfinished file.
   const QString Old = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(Dir.path()));
