@@ -3,57 +3,30 @@
 // must be 365 consecutive days whose numeric fields are "." numbers or empty, in every
 // user number format.
 
+#include "FuzzSupport.h"
 #include "SovImpWeath.h"
 
-#include <QCoreApplication>
 #include <QDate>
-#include <QDir>
-#include <QFile>
-
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
-QString FuzzFileName;
+const char* const Target = "field file weather fuzzer";
 
-const TSovLookup& Lookup() {
-  static const TSovLookup* Tables = [] {
-    auto* L = new TSovLookup();
-    QString Msg;
-    if (!L->LoadFromFile(QStringLiteral(FURROW_FUZZ_LOOKUP_FILE), Msg)) {
-      std::fprintf(stderr, "%s\n", qPrintable(Msg));
-      std::abort();
-    }
-    return L;
-  }();
-  return *Tables;
-}
+void Check(bool Condition, const char* What) { FuzzCheck(Condition, Target, What); }
 
-void Check(bool Condition, const char* What) {
-  if (!Condition) {
-    std::fprintf(stderr, "field file weather fuzzer: %s\n", What);
-    std::abort();
-  }
-}
+const TSovLookup& Lookup() { return FuzzLookup(); }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   Lookup();
-  FuzzFileName = QDir::temp().filePath(
-      QStringLiteral("furrow-fuzz-%1.sov").arg(QCoreApplication::applicationPid()));
-  std::atexit([] { QFile::remove(FuzzFileName); });
+  FuzzUseFile(QStringLiteral(".sov"));
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-  {
-    QFile File(FuzzFileName);
-    if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
-    File.write(reinterpret_cast<const char*>(Data), static_cast<qint64>(Size));
-  }
+  if (!FuzzWriteInput(Data, Size)) return 0;
+  const QString& FuzzFileName = ::FuzzFileName();
   // The user's number form alternates between a decimal point and a decimal comma.
   const TFormatSettings Format = Size % 2 ? GermanFormatSettings() : UsFormatSettings();
   TSovImportedWeather Weather;
@@ -70,13 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     Check(Weather.TryGetDayDate(I, Date), "a day line without a calendar date");
     Check(I == 0 || Previous.daysTo(Date) == 1, "days that do not follow each other");
     Previous = Date;
-    for (int FieldNo : {dfMaxTemp, dfMinTemp, dfMeanTemp, dfPrecip, dfWind, dfHumidity,
-                        dfIrrigation}) {
-      const QString Text = Weather.GetDayField(I, FieldNo);
-      double Value = 0;
-      Check(Text.isEmpty() || TryStrToFloat(Text, Value, Weather.FormatSettings),
-            "a numeric field that is not a number");
-    }
+    FuzzCheckDayNumbers(Weather, I, Target);
   }
   return 0;
 }

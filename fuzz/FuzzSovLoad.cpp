@@ -2,35 +2,17 @@
 // message, never crash or hang; what loads must hold only in-range values, and must
 // save and load again to the same file.
 
+#include "FuzzSupport.h"
 #include "SovFile.h"
-#include "SovLookup.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-
 namespace {
 
-const TSovLookup& Lookup() {
-  static const TSovLookup* Tables = [] {
-    auto* L = new TSovLookup();
-    QString Msg;
-    if (!L->LoadFromFile(QStringLiteral(FURROW_FUZZ_LOOKUP_FILE), Msg)) {
-      std::fprintf(stderr, "%s\n", qPrintable(Msg));
-      std::abort();
-    }
-    return L;
-  }();
-  return *Tables;
-}
+const TSovLookup& Lookup() { return FuzzLookup(); }
 
-[[noreturn]] void Fail(const char* What) {
-  std::fprintf(stderr, "FuzzSovLoad: %s\n", What);
-  std::abort();
-}
+[[noreturn]] void Fail(const char* What) { FuzzFail("FuzzSovLoad", What); }
 
 void CheckRanges(const TSovFile& Field) {
   const TSovLookup& L = Lookup();

@@ -2,42 +2,25 @@
 // checks what comes back: either a message that names the file, or day lines with
 // real dates and numeric fields that are numbers or empty.
 
+#include "FuzzSupport.h"
 #include "ImpWeathFile.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
-QString FuzzFileName;
+const char* const Target = "weather file fuzzer";
 
-void Check(bool Condition, const char* What) {
-  if (!Condition) {
-    std::fprintf(stderr, "weather file fuzzer: %s\n", What);
-    std::abort();
-  }
-}
+void Check(bool Condition, const char* What) { FuzzCheck(Condition, Target, What); }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  FuzzFileName = QDir::temp().filePath(
-      QStringLiteral("furrow-fuzz-%1.txt").arg(QCoreApplication::applicationPid()));
-  std::atexit([] { QFile::remove(FuzzFileName); });
+  FuzzUseFile(QStringLiteral(".txt"));
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-  {
-    QFile File(FuzzFileName);
-    if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
-    File.write(reinterpret_cast<const char*>(Data), static_cast<qint64>(Size));
-  }
+  if (!FuzzWriteInput(Data, Size)) return 0;
+  const QString& FuzzFileName = ::FuzzFileName();
   TImportedWeatherFile Weather;
   QString ErrMsg;
   const bool Ok = Weather.ImportFile(FuzzFileName, ErrMsg);
@@ -52,13 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     QDate Date;
     Check(Weather.TryGetDayDate(I, Date), "a day line without a calendar date");
     Check(Date.year() >= 1950 && Date.year() <= 2050, "a day outside 1950-2050");
-    for (int FieldNo : {dfMaxTemp, dfMinTemp, dfMeanTemp, dfPrecip, dfWind, dfHumidity,
-                        dfIrrigation}) {
-      const QString Text = Weather.GetDayField(I, FieldNo);
-      double Value = 0;
-      Check(Text.isEmpty() || TryStrToFloat(Text, Value, Weather.FormatSettings),
-            "a numeric field that is not a number");
-    }
+    FuzzCheckDayNumbers(Weather, I, Target);
   }
   return 0;
 }

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int FieldRow = 1;
-
 const char* const ScheduleColumnNames[] = {
     "DayNum",       "Date",         "Year",          "Month",        "Day",
     "GrowthStage",  "GDD",          "MaxTemp",       "AveTemp",      "MinTemp",
