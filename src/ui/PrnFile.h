@@ -50,7 +50,6 @@ class TPrinterOutFile : public TTextOutFile {
   bool ToPrinter() const { return FToPrinter; }
   int LineHeight() const { return FLineHeight; }
   int LinesPerPage() const { return FLinesPerPage; }
-  int LeftMargin() const { return FLeftMargin; }
   int TopMargin() const { return FTopMargin; }
   int CurLine() const { return FCurLine; }
   // Pages begun by the current print job (1 after Open).

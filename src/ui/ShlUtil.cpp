@@ -71,8 +71,6 @@ TShellOpener SetShellOpener(TShellOpener NewOpener) {
 
 void SetApplicationHelpFile(const QString& FileName) { HelpFile() = FileName; }
 
-QString ApplicationHelpFile() { return HelpFile(); }
-
 QString HelpContextUrl(int Context) {
   QUrl Url = QUrl::fromLocalFile(QDir::cleanPath(QDir::current().absoluteFilePath(HelpFile())));
   Url.setFragment(QStringLiteral("ctx") + QString::number(Context));

@@ -54,7 +54,6 @@ constexpr int Soil = 600;
 
 // The help file used by ShowHelpContext and the F1 key (an HTML file beside the program).
 void SetApplicationHelpFile(const QString& FileName);
-QString ApplicationHelpFile();
 // The address ShowHelpContext opens: the help file's URL with the anchor "ctx" + Context.
 QString HelpContextUrl(int Context);
 void ShowHelpContext(int Context);

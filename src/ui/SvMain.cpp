@@ -284,7 +284,6 @@ TMainForm::TMainForm(const TMainFormEnvironment& Env, QWidget* Parent)
   // The window keeps its designed size; it has no maximise button.
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
-  FApplicationTitle = FVersionInfo.ProductName;
   setWindowTitle(FVersionInfo.ProductName);
   SetApplicationHelpFile(QDir(FEnv.ProgramDir).filePath(FVersionInfo.InternalName + QStringLiteral(".html")));
   CreateControls();
@@ -783,10 +782,8 @@ void TMainForm::InitNewFile() {
 void TMainForm::SetTitle() {
   const QString Product = FVersionInfo.ProductName;
   if (FFieldData && !FFieldData->FileName().isEmpty()) {
-    FApplicationTitle = Product + QStringLiteral(" - ") + QFileInfo(FFieldData->FileName()).fileName();
-    setWindowTitle(FApplicationTitle);
+    setWindowTitle(Product + QStringLiteral(" - ") + QFileInfo(FFieldData->FileName()).fileName());
   } else {
-    FApplicationTitle = Product;
     setWindowTitle(Product + QStringLiteral(" - [New File]"));
   }
 }
@@ -828,8 +825,6 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
 // ===========================================================================
 // Hints
 // ===========================================================================
-
-QString TMainForm::StatusBarHintText() const { return FStatusBarHint->text(); }
 
 void TMainForm::EraseStatusBarHint() { FStatusBarHint->clear(); }
 

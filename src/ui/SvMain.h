@@ -184,8 +184,6 @@ class TMainForm : public QMainWindow {
   bool HintsOnStatusBar() const { return FHintsOnStatusBar; }
   void SetHintOptions(bool Popup, bool OnStatusBar);
   const std::array<int, MaxDays>& StageCodes() const { return FStageCodes; }
-  QString ApplicationTitle() const { return FApplicationTitle; }
-  QString StatusBarHintText() const;
   QTabWidget* DataNotebook() const { return FDataNotebook; }
   QWidget* FieldPage() const { return FFieldPage; }
   QWidget* WeatherPage() const { return FWeatherPage; }
@@ -287,7 +285,6 @@ class TMainForm : public QMainWindow {
   QStringList FRecentFiles;
   std::array<int, MaxDays> FStageCodes{};
   bool FModified = false;
-  QString FApplicationTitle;
   bool FClosing = false;
   TPreviewDlg* FPreviewDlg = nullptr;  // made with the window, kept until it goes
 
