@@ -14,17 +14,25 @@
 
 const char* const HttpTlsHint = " OpenSSL libraries may not be installed.";
 
-namespace {
-
-constexpr const char* UserAgent = "Furrow";
-constexpr const char* AllowedProtocols = "http,https";
-
-bool InitCurl() {
+bool HttpInitCurl() {
   static std::once_flag Once;
   static bool Ok = false;
   std::call_once(Once, [] { Ok = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
   return Ok;
 }
+
+void THttpHandleDeleter::operator()(CURL* Handle) const { curl_easy_cleanup(Handle); }
+
+QString HttpSizeText(int64_t Bytes) {
+  constexpr int64_t MB = 1024 * 1024;
+  if (Bytes >= MB && Bytes % MB == 0) return QString::number(Bytes / MB) + QStringLiteral(" MB");
+  return QString::number(Bytes) + QStringLiteral(" bytes");
+}
+
+namespace {
+
+constexpr const char* UserAgent = "Furrow";
+constexpr const char* AllowedProtocols = "http,https";
 
 struct TReply {
   QByteArray Body;
@@ -65,12 +73,6 @@ size_t ReadHeader(char* Data, size_t Size, size_t Count, void* User) {
   return Bytes;
 }
 
-QString SizeText(int64_t Bytes) {
-  constexpr int64_t MB = 1024 * 1024;
-  if (Bytes >= MB && Bytes % MB == 0) return QString::number(Bytes / MB) + QStringLiteral(" MB");
-  return QString::number(Bytes) + QStringLiteral(" bytes");
-}
-
 // Failures of the TLS layer itself rather than of the server: the TLS engine cannot be
 // loaded or set up, its certificate store cannot be read, the secure connection
 // cannot be negotiated, or this curl speaks no TLS at all.
@@ -90,9 +92,6 @@ bool IsTlsFailure(CURLcode Code, const QString& URL) {
   }
 }
 
-struct TCurlDeleter {
-  void operator()(CURL* Handle) const { curl_easy_cleanup(Handle); }
-};
 struct TMimeDeleter {
   void operator()(curl_mime* Mime) const { curl_mime_free(Mime); }
 };
@@ -101,11 +100,11 @@ struct TMimeDeleter {
 bool Perform(const QString& URL, const QStringList* Fields, QString& Content,
              QString& ErrorText, const THttpOptions& Options) {
   Content.clear();
-  if (!InitCurl()) {
+  if (!HttpInitCurl()) {
     ErrorText = QStringLiteral("The HTTP library could not be initialised.");
     return false;
   }
-  std::unique_ptr<CURL, TCurlDeleter> Handle(curl_easy_init());
+  THttpHandle Handle(curl_easy_init());
   if (!Handle) {
     ErrorText = QStringLiteral("The HTTP library could not be initialised.");
     return false;
@@ -156,7 +155,7 @@ bool Perform(const QString& URL, const QStringList* Fields, QString& Content,
 
   const CURLcode Code = curl_easy_perform(H);
   if (Reply.TooLarge || Code == CURLE_FILESIZE_EXCEEDED) {
-    ErrorText = QStringLiteral("The reply is too large (more than %1).").arg(SizeText(Reply.Limit));
+    ErrorText = QStringLiteral("The reply is too large (more than %1).").arg(HttpSizeText(Reply.Limit));
     return false;
   }
   if (Reply.OutOfMemory) {

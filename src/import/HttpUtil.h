@@ -8,6 +8,9 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
+
+typedef void CURL;
 
 struct THttpOptions {
   // Time allowed to set up the connection (name lookup, TCP and TLS).
@@ -39,3 +42,13 @@ bool HttpPost(const QString& URL, const QStringList& Fields, QString& Content,
 // Percent-encoding of a text for a query value or a path segment: everything but
 // letters, digits and "-._~" is encoded from its UTF-8 bytes.
 QString UrlEncode(const QString& Text);
+
+// What both HTTP clients of the program (these calls and the web-service transport) share:
+// curl's one-time set-up (False when it failed), an easy handle that cleans itself up, and
+// a size for messages ("64 MB", "1000 bytes").
+bool HttpInitCurl();
+struct THttpHandleDeleter {
+  void operator()(CURL* Handle) const;
+};
+using THttpHandle = std::unique_ptr<CURL, THttpHandleDeleter>;
+QString HttpSizeText(int64_t Bytes);

@@ -2,6 +2,7 @@
 
 #include "SoapBase.h"
 
+#include "HttpUtil.h"
 #include "MiscUtil.h"
 
 #include <curl/curl.h>
@@ -28,7 +29,6 @@ const TSoapOperationInfo* TSoapServiceInfo::FindOperation(const QString& Name) c
 
 namespace {
 
-std::once_flag CurlInitOnce;
 std::atomic<bool> HttpRegistered{false};
 
 // A reply body that may not grow beyond Max bytes.
@@ -53,19 +53,10 @@ long ClampToLong(int64_t Value) {
   return long(std::clamp<int64_t>(Value, 1, std::numeric_limits<long>::max()));
 }
 
-QString SizeText(int64_t Bytes) {
-  const int64_t MB = 1024 * 1024;
-  if (Bytes >= MB && Bytes % MB == 0) return QString::number(Bytes / MB) + QStringLiteral(" MB");
-  return QString::number(Bytes) + QStringLiteral(" bytes");
-}
-
 QString SecondsText(int64_t Ms) {
   return FormatGeneral(double(Ms) / 1000.0, FileFormatSettings()) + QStringLiteral(" s");
 }
 
-struct TCurlDeleter {
-  void operator()(CURL* Handle) const { curl_easy_cleanup(Handle); }
-};
 struct TSlistDeleter {
   void operator()(curl_slist* List) const { curl_slist_free_all(List); }
 };
@@ -73,7 +64,7 @@ struct TSlistDeleter {
 }  // namespace
 
 void RegisterHttpTransport() {
-  std::call_once(CurlInitOnce, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+  HttpInitCurl();
   HttpRegistered = true;
 }
 
@@ -90,7 +81,7 @@ THTTPTransport::THTTPTransport(const QString& Address, const TSoapTransportOptio
 THTTPTransport::TResponse THTTPTransport::Post(const QByteArray& Request, const QString& SoapAction) const {
   if (FAddress.trimmed().isEmpty()) throw ESoapError(QStringLiteral("The web service has no address."));
   RegisterHttpTransport();
-  std::unique_ptr<CURL, TCurlDeleter> Curl(curl_easy_init());
+  THttpHandle Curl(curl_easy_init());
   if (!Curl) throw ESoapError(QStringLiteral("Unable to start a web request."));
 
   // Header lines must not carry line breaks.
@@ -146,7 +137,7 @@ THTTPTransport::TResponse THTTPTransport::Post(const QByteArray& Request, const 
       case CURLE_WRITE_ERROR:
         if (Sink.TooLarge || Code == CURLE_FILESIZE_EXCEEDED)
           throw ESoapError(QStringLiteral("The reply of the web service at %1 is larger than %2.")
-                               .arg(FAddress, SizeText(Sink.Max)));
+                               .arg(FAddress, HttpSizeText(Sink.Max)));
         break;
       case CURLE_COULDNT_RESOLVE_HOST:
       case CURLE_COULDNT_RESOLVE_PROXY:
