@@ -10,12 +10,20 @@ namespace {
 
 const qint64 MaxXmlFileBytes = 64LL * 1024 * 1024;
 
+// Appends the text and CDATA inside Node in document order. The walk keeps no stack of
+// its own and does not recurse, so any depth of nesting is read.
 void AppendText(pugi::xml_node Node, std::string& Text) {
-  for (pugi::xml_node Child = Node.first_child(); Child; Child = Child.next_sibling()) {
-    if (Child.type() == pugi::node_pcdata || Child.type() == pugi::node_cdata)
+  pugi::xml_node Child = Node.first_child();
+  while (Child) {
+    if (Child.type() == pugi::node_pcdata || Child.type() == pugi::node_cdata) {
       Text += Child.value();
-    else if (Child.type() == pugi::node_element)
-      AppendText(Child, Text);
+    } else if (Child.type() == pugi::node_element && Child.first_child()) {
+      Child = Child.first_child();
+      continue;
+    }
+    // The next node: a sibling of this one or of the nearest ancestor below Node.
+    while (Child != Node && !Child.next_sibling()) Child = Child.parent();
+    Child = Child == Node ? pugi::xml_node() : Child.next_sibling();
   }
 }
 

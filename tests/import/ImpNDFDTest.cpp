@@ -54,6 +54,8 @@ TEST(ImpNDFD, GetForecast) {
                   Temps("minimum", "<value>55</value><value xsi:nil=\"true\"/>")),
        "20240228=,55 20240229=81,"},
       {Parameters(Temps("maximum", "<value>1</value>") + Min2 + Max2), TwoDays},  // the last maximum
+      // A value inside a million nested elements is read without recursion.
+      {Parameters(Temps("maximum", "<value>" + DeeplyNested("78") + "</value><value>81</value>") + Min2), TwoDays},
       {Parameters(Temps("maximum", "<name>x</name>") + Min2), ""},
       {Parameters(Max2 + Temps("minimum", "<value>55</value><value>60</value>")), TwoDays},  // no name
       {Parameters(Max2 + Temps("minimum", "<name>n</name><value>55</value>")),

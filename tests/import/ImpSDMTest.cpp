@@ -130,6 +130,8 @@ TEST(ImpSDMQueries, ThreeStepsAgainstTheService) {
                {{0, 10, 20, 0, 10}, "", 3},
                {{0}, "", 1},
                {{0, 10, 0}, "<Info>x</Info>", 2},
+               // A depth inside a million nested elements is read without recursion.
+               {{}, "<Table><hzdept_r>0</hzdept_r><hzdepb_r>" + DeeplyNested("10") + "</hzdepb_r></Table>", 1},
                {{}, "", 0}};
   for (const auto& C : Cases) {
     Reply = HorizonReply(C.Tops, C.Before);

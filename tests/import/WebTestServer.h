@@ -151,6 +151,16 @@ inline std::string ReadTestFile(const char* Name, const char* Dir = "soap/") {
 }
 inline std::string WebFixture(const char* Name) { return ReadTestFile(Name, "web/"); }
 
+// Text inside Depth nested elements, as a hostile reply may send it.
+inline std::string DeeplyNested(const std::string& Text, int Depth = 1000000) {
+  std::string Nested;
+  Nested.reserve(size_t(Depth) * 7 + Text.size());
+  for (int I = 0; I < Depth; ++I) Nested += "<b>";
+  Nested += Text;
+  for (int I = 0; I < Depth; ++I) Nested += "</b>";
+  return Nested;
+}
+
 inline std::string SoapEnvelopeText(const std::string& BodyContent) {
   return "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope "
          "xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\" "
