@@ -167,3 +167,81 @@ TEST(SoapFailures, EachFailureThrowsAClearMessage) {
     }
   }
 }
+
+// A call may carry the user's password: it follows a redirect only to the same server,
+// and a redirect elsewhere fails without anything sent there.
+TEST(SoapFailures, RedirectsAreFollowedOnlyToTheSameServer) {
+  TWebTestServer Elsewhere;
+  Elsewhere.Route("/", [](const httplib::Request&, httplib::Response& Res) {
+    Res.set_content(ReadTestFile("sdm_surveys.xml"), "text/xml");
+  });
+  const std::string OtherPort = Elsewhere.Url().toStdString();
+  const std::string OtherName = "http://localhost:" + std::to_string(Elsewhere.Port) + "/service";
+  const struct {
+    std::string Location;  // "" : the server's own address
+    int Status;
+    const char* Message;  // "" : the call succeeds
+  } Cases[] = {
+      {"/moved", 307, ""},
+      {"/moved", 302, ""},
+      {OtherPort, 307, "redirected the request to another server ("},
+      {OtherName, 301, "redirected the request to another server (http://localhost:"},
+      {"", 307, "redirected the request too many times."},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Location + " " + std::to_string(C.Status));
+    TWebTestServer Server;
+    const std::string Location = C.Location.empty() ? Server.Url().toStdString() : C.Location;
+    Server.Route("/service", [&C, Location](const httplib::Request&, httplib::Response& Res) {
+      Res.set_redirect(Location, C.Status);
+    });
+    Server.Route("/moved", [](const httplib::Request& Req, httplib::Response& Res) {
+      Res.set_content(Req.body.find("<Query>q</Query>") != std::string::npos ? ReadTestFile("sdm_surveys.xml") : "",
+                      "text/xml");
+    });
+    RunQuery_Type Request;
+    Request.Query = QStringLiteral("q");
+    try {
+      const auto Result = SdmProxy(Server.Url())->RunQuery(Request);
+      EXPECT_STREQ(C.Message, "");
+      EXPECT_TRUE(Result);
+    } catch (const ESoapError& E) {
+      EXPECT_NE(*C.Message, '\0') << E.what();
+      EXPECT_TRUE(E.Message().contains(QString::fromUtf8(C.Message))) << E.what();
+    }
+    EXPECT_EQ(Elsewhere.Last().Count, 0);
+  }
+}
+
+// Multi-reference values: a reply of many references reads each through the id index;
+// references may chain, the first element of an id wins, and one that leads nowhere
+// (or round in a loop) gives an empty node.
+TEST(SoapReply, ReferencesResolveThroughTheIdIndex) {
+  const int Items = 40000;
+  std::string Array, Values;
+  for (int I = 0; I < Items; ++I) {
+    Array += "<item href=\"#v" + std::to_string(I) + "\"/>";
+    Values += "<multiRef id=\"v" + std::to_string(Items - 1 - I) + "\">" + std::to_string(Items - 1 - I) +
+              "</multiRef>";
+  }
+  THTTPTransport::TResponse Response;
+  Response.Status = 200;
+  Response.Body = QByteArray::fromStdString(SoapEnvelopeText(
+      "<ns1:R xmlns:ns1=\"n\"><return>" + Array +
+      "</return><chain href=\"#c1\"/><twice href=\"#d\"/><lost href=\"#none\"/><loop href=\"#l1\"/>"
+      "<plain>p</plain></ns1:R>" +
+      Values +
+      "<x id=\"c1\" href=\"#c2\"/><x id=\"c2\">chained</x><x id=\"d\">first</x><x id=\"d\">second</x>"
+      "<x id=\"l1\" href=\"#l2\"/><x id=\"l2\" href=\"#l1\"/>"));
+  const auto Reply = TSoapReply::Read(Response, QStringLiteral("local"));
+  const pugi::xml_node Result = Reply->ResponseElement();
+  int Matching = 0, I = 0;
+  for (pugi::xml_node Item : Result.child("return").children())
+    Matching += SoapText(Reply->Resolve(Item)) == QString::number(I++) ? 1 : 0;
+  EXPECT_EQ(Matching, Items);
+  const struct {
+    const char *Name, *Text;
+  } Cases[] = {{"chain", "chained"}, {"twice", "first"}, {"lost", ""}, {"loop", ""}, {"plain", "p"}};
+  for (const auto& C : Cases) EXPECT_EQ(SoapText(Reply->Resolve(Result.child(C.Name))), QLatin1String(C.Text)) << C.Name;
+  EXPECT_FALSE(Reply->Resolve(Result.child("lost")));
+}

@@ -7,13 +7,17 @@
 
 #include <curl/curl.h>
 
+#include <QUrl>
+
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <mutex>
+#include <string_view>
 
 ESoapError::ESoapError(const QString& Message) : std::runtime_error(Message.toStdString()) {}
 
@@ -55,6 +59,18 @@ long ClampToLong(int64_t Value) {
 
 QString SecondsText(int64_t Ms) {
   return FormatGeneral(double(Ms) / 1000.0, FileFormatSettings()) + QStringLiteral(" s");
+}
+
+constexpr int MaxRedirects = 5;
+
+// Whether a redirect from From to To stays with the same server: the same host and port
+// over the same scheme, or the same host moving from http to https.
+bool SameServer(const QString& From, const QString& To) {
+  const QUrl A(From), B(To);
+  if (!B.isValid() || A.host().compare(B.host(), Qt::CaseInsensitive) != 0 || B.host().isEmpty()) return false;
+  const QString SchemeA = A.scheme().toLower(), SchemeB = B.scheme().toLower();
+  if (SchemeA == SchemeB) return A.port(-1) == B.port(-1);
+  return SchemeA == QLatin1String("http") && SchemeB == QLatin1String("https");
 }
 
 struct TSlistDeleter {
@@ -103,14 +119,12 @@ THTTPTransport::TResponse THTTPTransport::Post(const QByteArray& Request, const 
   TResponse Response;
   TReplySink Sink{&Response.Body, std::max<int64_t>(FOptions.MaxReplyBytes, 0), false};
   char ErrorBuffer[CURL_ERROR_SIZE] = {};
-  const QByteArray Url = FAddress.trimmed().toUtf8();
+  QByteArray Url = FAddress.trimmed().toUtf8();
   CURL* H = Curl.get();
-  curl_easy_setopt(H, CURLOPT_URL, Url.constData());
   curl_easy_setopt(H, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(H, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(H, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(H, CURLOPT_MAXREDIRS, 5L);
-  curl_easy_setopt(H, CURLOPT_POSTREDIR, long(CURL_REDIR_POST_ALL));
+  // Redirects are followed here, not by curl: the request may carry the user's password,
+  // so it is sent on only to the same server.
+  curl_easy_setopt(H, CURLOPT_FOLLOWLOCATION, 0L);
   curl_easy_setopt(H, CURLOPT_POST, 1L);
   curl_easy_setopt(H, CURLOPT_POSTFIELDS, Request.constData());
   curl_easy_setopt(H, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(Request.size()));
@@ -125,31 +139,52 @@ THTTPTransport::TResponse THTTPTransport::Post(const QByteArray& Request, const 
   curl_easy_setopt(H, CURLOPT_WRITEDATA, &Sink);
   curl_easy_setopt(H, CURLOPT_ERRORBUFFER, ErrorBuffer);
 
-  const CURLcode Code = curl_easy_perform(H);
-  if (Code != CURLE_OK) {
-    QString Detail = QString::fromUtf8(ErrorBuffer).trimmed();
-    if (Detail.isEmpty()) Detail = QString::fromUtf8(curl_easy_strerror(Code));
-    switch (Code) {
-      case CURLE_OPERATION_TIMEDOUT:
-        throw ESoapError(QStringLiteral("The web service at %1 did not answer in time (%2).")
-                             .arg(FAddress, SecondsText(FOptions.TimeoutMs)));
-      case CURLE_FILESIZE_EXCEEDED:
-      case CURLE_WRITE_ERROR:
-        if (Sink.TooLarge || Code == CURLE_FILESIZE_EXCEEDED)
-          throw ESoapError(QStringLiteral("The reply of the web service at %1 is larger than %2.")
-                               .arg(FAddress, HttpSizeText(Sink.Max)));
-        break;
-      case CURLE_COULDNT_RESOLVE_HOST:
-      case CURLE_COULDNT_RESOLVE_PROXY:
-      case CURLE_COULDNT_CONNECT:
-        throw ESoapError(QStringLiteral("Unable to reach the web service at %1: %2").arg(FAddress, Detail));
-      default:
-        break;
+  const auto Start = std::chrono::steady_clock::now();
+  for (int Redirects = 0;; ++Redirects) {
+    curl_easy_setopt(H, CURLOPT_URL, Url.constData());
+    const CURLcode Code = curl_easy_perform(H);
+    if (Code != CURLE_OK) {
+      QString Detail = QString::fromUtf8(ErrorBuffer).trimmed();
+      if (Detail.isEmpty()) Detail = QString::fromUtf8(curl_easy_strerror(Code));
+      switch (Code) {
+        case CURLE_OPERATION_TIMEDOUT:
+          throw ESoapError(QStringLiteral("The web service at %1 did not answer in time (%2).")
+                               .arg(FAddress, SecondsText(FOptions.TimeoutMs)));
+        case CURLE_FILESIZE_EXCEEDED:
+        case CURLE_WRITE_ERROR:
+          if (Sink.TooLarge || Code == CURLE_FILESIZE_EXCEEDED)
+            throw ESoapError(QStringLiteral("The reply of the web service at %1 is larger than %2.")
+                                 .arg(FAddress, HttpSizeText(Sink.Max)));
+          break;
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_CONNECT:
+          throw ESoapError(QStringLiteral("Unable to reach the web service at %1: %2").arg(FAddress, Detail));
+        default:
+          break;
+      }
+      throw ESoapError(QStringLiteral("The request to the web service at %1 failed: %2").arg(FAddress, Detail));
     }
-    throw ESoapError(QStringLiteral("The request to the web service at %1 failed: %2").arg(FAddress, Detail));
+    curl_easy_getinfo(H, CURLINFO_RESPONSE_CODE, &Response.Status);
+    const char* Target = nullptr;
+    if (Response.Status < 300 || Response.Status >= 400 ||
+        curl_easy_getinfo(H, CURLINFO_REDIRECT_URL, &Target) != CURLE_OK || !Target) {
+      return Response;
+    }
+    const QString TargetText = QString::fromUtf8(Target);
+    if (!SameServer(QString::fromUtf8(Url), TargetText))
+      throw ESoapError(QStringLiteral("The web service at %1 redirected the request to another server (%2). "
+                                      "The request was not sent there; check the service address.")
+                           .arg(FAddress, TargetText));
+    if (Redirects >= MaxRedirects)
+      throw ESoapError(QStringLiteral("The web service at %1 redirected the request too many times.").arg(FAddress));
+    Url = TargetText.toUtf8();
+    Response = TResponse();
+    // The time limit holds for the call as a whole, redirects included.
+    const int64_t Spent =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - Start).count();
+    curl_easy_setopt(H, CURLOPT_TIMEOUT_MS, ClampToLong(FOptions.TimeoutMs - Spent));
   }
-  curl_easy_getinfo(H, CURLINFO_RESPONSE_CODE, &Response.Status);
-  return Response;
 }
 
 // ---------------------------------------------------------------------------
@@ -346,7 +381,35 @@ std::unique_ptr<TSoapReply> TSoapReply::Read(const THTTPTransport::TResponse& Re
   if (const pugi::xml_node Fault = SoapChild(Body, "Fault")) throw ESoapError(FaultText(Fault));
   if (!Ok) throw ESoapError(HttpErrorText(Response.Status, Address));
   Reply->FBody = Body;
+  Reply->IndexIds();
   return Reply;
+}
+
+void TSoapReply::IndexIds() {
+  // The elements with an id, in document order, by a walk without recursion (any depth
+  // of nesting is read).
+  std::vector<TIdSlot> Found;
+  pugi::xml_node Node = FBody.first_child();
+  while (Node) {
+    if (Node.type() == pugi::node_element) {
+      if (const pugi::xml_attribute Id = Node.attribute("id"))
+        Found.push_back({std::hash<std::string_view>()(Id.value()), Id.value(), Node});
+      if (Node.first_child()) {
+        Node = Node.first_child();
+        continue;
+      }
+    }
+    while (Node != FBody && !Node.next_sibling()) Node = Node.parent();
+    Node = Node == FBody ? pugi::xml_node() : Node.next_sibling();
+  }
+  size_t Size = 16;
+  while (Size < 2 * Found.size()) Size *= 2;
+  FIds.assign(Size, TIdSlot());
+  for (const TIdSlot& Item : Found) {
+    size_t I = Item.Hash & (Size - 1);
+    while (FIds[I].Id && (FIds[I].Hash != Item.Hash || std::strcmp(FIds[I].Id, Item.Id) != 0)) I = (I + 1) & (Size - 1);
+    if (!FIds[I].Id) FIds[I] = Item;  // a repeated id keeps its first element
+  }
 }
 
 pugi::xml_node TSoapReply::ResponseElement() const {
@@ -361,9 +424,10 @@ pugi::xml_node TSoapReply::Resolve(pugi::xml_node Node) const {
     const pugi::xml_attribute Href = Node.attribute("href");
     if (!Href || Href.value()[0] != '#') return Node;
     const char* Id = Href.value() + 1;
-    Node = FBody.find_node([Id](pugi::xml_node N) {
-      return N.type() == pugi::node_element && std::strcmp(N.attribute("id").value(), Id) == 0;
-    });
+    const size_t Hash = std::hash<std::string_view>()(Id);
+    size_t I = Hash & (FIds.size() - 1);
+    while (FIds[I].Id && (FIds[I].Hash != Hash || std::strcmp(FIds[I].Id, Id) != 0)) I = (I + 1) & (FIds.size() - 1);
+    Node = FIds[I].Node;
   }
   return Node && !Node.attribute("href") ? Node : pugi::xml_node();
 }

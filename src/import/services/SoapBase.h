@@ -165,13 +165,23 @@ class TSoapReply {
   // The first element inside the Body (the response element); empty when none.
   pugi::xml_node ResponseElement() const;
   // Node itself, or the element it refers to with href="#id" (multi-reference values
-  // of rpc/encoded replies); an empty node when the reference leads nowhere.
+  // of rpc/encoded replies); an empty node when the reference leads nowhere. Each
+  // reference is looked up in an index of the Body's ids, made once per reply.
   pugi::xml_node Resolve(pugi::xml_node Node) const;
 
  private:
   TSoapReply() = default;
+  void IndexIds();
   pugi::xml_document FDoc;
   pugi::xml_node FBody;
+  // The element of each id (the first in document order), in a table of open addressing
+  // whose size is a power of two; the ids point into FDoc.
+  struct TIdSlot {
+    size_t Hash = 0;
+    const char* Id = nullptr;
+    pugi::xml_node Node;
+  };
+  std::vector<TIdSlot> FIds;
 };
 
 // ---------------------------------------------------------------------------
