@@ -22,6 +22,13 @@ const char* const TImportedWeatherFile::MsgNoStationLocation = "Can't find Stati
 const char* const TImportedWeatherFile::MsgMissingDay = "Data header line is missing day.";
 const char* const TImportedWeatherFile::MsgMissingMonthDayYear =
     "Data header line is missing month, day, year.";
+const char* const TImportedWeatherFile::MsgUnitsUnknown =
+    "The units are unknown: no line of the file says whether temperatures are in (C) or (F) "
+    "and precipitation in (mm) or (in). Import the file with its legend.";
+const char* const TImportedWeatherFile::MsgUnitsMixed =
+    "The units are mixed: the file gives some values in metric and others in English units.";
+const char* const TImportedWeatherFile::MsgDateForm =
+    "Dates are not in the form year-month-day (such as 2013-7-1): ";
 
 namespace {
 
@@ -165,9 +172,14 @@ bool TLayoutReader::ReadWeatherUnderground(QString L) {
   QString H;
   bool HaveData = false;
   for (;;) {
-    if (FieldAt(Split(L), 1).contains(u'-')) {
+    const QString First = FieldAt(Split(L), 1);
+    if (First.contains(u'-')) {
       HaveData = true;
       break;
+    }
+    // A day whose date a spreadsheet wrote again as month/day/year.
+    if (!First.isEmpty() && First.at(0).isDigit() && First.contains(u'/')) {
+      return FailFile(FErrMsg, FFileName, TImportedWeatherFile::MsgDateForm, First);
     }
     H += u' ' + L;
     if (R.Eof()) break;
@@ -207,7 +219,14 @@ bool TLayoutReader::ReadWeatherUnderground(QString L) {
   W.Has[wkIrrigation] = false;
   UseAsHas();
 
-  while (HaveData && !IsBlank(L)) {
+  while (HaveData) {
+    // Blank lines between days are skipped; blank lines followed by no more days (the
+    // end of the file, or a trailing line that does not begin with a date) end the data.
+    if (IsBlank(L)) {
+      while (IsBlank(L) && !R.Eof()) L = R.ReadLn();
+      const QString Next = FieldAt(Split(L), DateCol);
+      if (Next.isEmpty() || !Next.at(0).isDigit()) break;
+    }
     const QStringList F = Split(L);
     // Year, month and day separated by "-", month and day of one or two digits.
     const QString DateText = FieldAt(F, DateCol);
@@ -625,6 +644,36 @@ bool TLayoutReader::ReadNexrad() {
   return true;
 }
 
+// The units a legend entry or units-row field states for temperature, precipitation or
+// wind, e.g. "atmp_max: Max Air Temperature [1.5m] (C)", "pcpn: Precipitation (mm)" or
+// "Air Temperature (degrees C)". Humidity and other entries state nothing here.
+enum class TStatedUnits { None, English, Metric };
+
+TStatedUnits LegendUnits(const QString& Field) {
+  const QString Text = Field.trimmed().toLower();
+  const qsizetype Open = Text.lastIndexOf(u'(');
+  const qsizetype Close = Text.indexOf(u')', Open + 1);
+  if (Open < 0 || Close < 0) return TStatedUnits::None;
+  const QString Unit = Text.mid(Open + 1, Close - Open - 1).simplified().remove(u'\u00B0');
+  const auto Is = [&Unit](std::initializer_list<const char*> Names) {
+    return std::any_of(Names.begin(), Names.end(), [&Unit](const char* N) { return Unit == QLatin1String(N); });
+  };
+  const auto About = [&Text](const char* Key, const char* Name) {
+    return Text.startsWith(QLatin1String(Key)) || Text.contains(QLatin1String(Name));
+  };
+  if (About("atmp", "temperature")) {
+    if (Is({"c", "degrees c", "deg c", "degc"})) return TStatedUnits::Metric;
+    if (Is({"f", "degrees f", "deg f", "degf"})) return TStatedUnits::English;
+  } else if (About("pcpn", "precipitation")) {
+    if (Is({"mm"})) return TStatedUnits::Metric;
+    if (Is({"in", "inch", "inches"})) return TStatedUnits::English;
+  } else if (About("wspd", "wind speed")) {
+    if (Is({"m/s", "mps"})) return TStatedUnits::Metric;
+    if (Is({"mph"})) return TStatedUnits::English;
+  }
+  return TStatedUnits::None;
+}
+
 bool TLayoutReader::ReadEnviroWeather() {
   W.SourceName = QStringLiteral("Enviro-weather");
   W.Metric = false;
@@ -646,14 +695,17 @@ bool TLayoutReader::ReadEnviroWeather() {
   SetFacts(MaxCol > 0, PrecipCol > 0, false, HaveHumidity);
   UseAsHas();
 
+  // The units come from the legend after the days (or a units row under the header).
+  bool SaysMetric = false, SaysEnglish = false;
   while (!R.Eof()) {
     const QString Line = R.ReadLn();
     const QStringList F = Split(Line);
     int Year = 0, Month = 0, Day = 0;
     if (!ParseUsDate(FieldAt(F, 1), Year, Month, Day)) {
-      // Not a day: the units line tells whether the values are metric.
-      if (Line.contains(u"Air Temperature (degrees C)") || Line.contains(u"Precipitation (mm)")) {
-        W.Metric = true;
+      for (const QString& Field : F) {
+        const TStatedUnits Units = LegendUnits(Field);
+        SaysMetric = SaysMetric || Units == TStatedUnits::Metric;
+        SaysEnglish = SaysEnglish || Units == TStatedUnits::English;
       }
       continue;
     }
@@ -669,6 +721,12 @@ bool TLayoutReader::ReadEnviroWeather() {
     }
     AddDay(Year, Month, Day, Value);
   }
+  // Temperatures or precipitation of unknown or mixed units are refused, not guessed.
+  if (W.Count() > 0 && SaysMetric && SaysEnglish) return Fail(TImportedWeatherFile::MsgUnitsMixed);
+  if (W.Count() > 0 && !SaysMetric && !SaysEnglish && (MaxCol > 0 || MinCol > 0 || PrecipCol > 0)) {
+    return Fail(TImportedWeatherFile::MsgUnitsUnknown);
+  }
+  W.Metric = SaysMetric;
   return true;
 }
 

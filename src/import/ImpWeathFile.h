@@ -37,4 +37,7 @@ class TImportedWeatherFile : public TImportedWeather {
   static const char* const MsgNoStationLocation;
   static const char* const MsgMissingDay;
   static const char* const MsgMissingMonthDayYear;
+  static const char* const MsgUnitsUnknown;
+  static const char* const MsgUnitsMixed;
+  static const char* const MsgDateForm;
 };

@@ -138,11 +138,11 @@ const LayoutCase LayoutCases[] = {
     {"detail_nexrad_coords_first.txt", "NEXRAD", 0, "010000", "010000", 1, "20130701=,,,0.25,", "20130701=,,,0.25,",
      "|41.5|-93.6|"},
     // A personal station, a trace in lower case, no events; a header wrapped over two
-    // lines is joined and a blank line ends the days.
+    // lines is joined and a blank line between days is skipped.
     {"detail_wu_personal.csv", "Weather Underground", 0, "111100", "111100", 1, "20130701=80,60,70,0,4.5,55",
      "20130701=80,60,70,0,4.5,55"},
-    {"detail_wu_wrapped_header.csv", "Weather Underground", 0, "111110", "111110", 2,
-     "20130702=81,61,71,0.20,5,56,Rain", "20130703=82,62,72,0.00,6,57,", "|||", "", "Y-M-D", DateRule::Fail, "M-D"},
+    {"detail_wu_wrapped_header.csv", "Weather Underground", 0, "111110", "111110", 3,
+     "20130702=81,61,71,0.20,5,56,Rain", "20130704=1,1,1,1,1,1,after", "|||", "", "Y-M-D", DateRule::Fail, "M-D"},
     // No blank line after the title.
     {"detail_lcd_no_blank_line.csv", "NOAA LCD", 0, "111000", "101000", 1, "20130701=55,40,47,0,6.1",
      "20130701=55,40,47,0,6.1", "AMES, IA US|42|-93|955"},
@@ -318,6 +318,61 @@ TEST_F(ImpWeathFileTest, FailureMessagesBeginWithFileName) {
   QString ErrMsg;
   EXPECT_FALSE(W.ImportData(u"pasted"_s, QByteArray(TImportedWeatherFile::MaxFileSize + 1, 'x'), ErrMsg));
   EXPECT_EQ(ErrMsg, u"pasted\nFile is too large to import (more than 64 MB).");
+}
+
+// Exports as the services write them: the units of an Enviro-weather file come from
+// its legend after the days (or a units row), and are never guessed; Weather
+// Underground pages put blank lines between days and may end with a comment, and a
+// spreadsheet may have written the dates again as month/day/year.
+TEST(ImpWeathFile, RealExportVariants) {
+  const QByteArray Enviro = "MSU Enviro-weather\ndaily summary\nStation: Hort\n\ndate,atmp_max,atmp_min,pcpn\n"
+                            "07/01/2013,25.0,14.5,2.0\n07/02/2013,26.5,15.0,0.0\n\n";
+  const QByteArray Humid = "daily summary\ndate,relh_max,relh_min\n07/01/2013,90,40\n";
+  const QByteArray WuHeader = "\nCDT,Max TemperatureF,Mean TemperatureF,Min TemperatureF,Mean Humidity,"
+                              " Mean Wind SpeedMPH,PrecipitationIn,Events\n";
+  const char* EnviroDays = "20130701=25.0,14.5,,2.0|20130702=26.5,15.0,,0.0";
+  const struct {
+    QByteArray Text;
+    int Metric;          // -1: refused
+    const char* Result;  // the day lines, or the message after the file name
+  } Cases[] = {
+      {Enviro + "atmp_max: Max Air Temperature [1.5m] (C)\natmp_min: Min Air Temperature [1.5m] (C)\n"
+                "pcpn: Precipitation (mm)\n",
+       1, EnviroDays},
+      {Enviro + "atmp_max: Max Air Temperature [1.5m] (F)\npcpn: Precipitation (in)\n", 0, EnviroDays},
+      // Any legend line of the layout tells the units of all.
+      {Enviro + "atmp_min: Min Air Temperature (degrees C)\n", 1, EnviroDays},
+      {Enviro + "pcpn: Precipitation (mm)\n", 1, EnviroDays},
+      {Enviro + "wspd: Wind Speed [3m] (m/s)\n", 1, EnviroDays},
+      {Enviro + "wspd: Wind Speed [3m] (mph)\nrelh_max: Max Relative Humidity (%)\n", 0, EnviroDays},
+      // Pasted days without the legend, and a legend that disagrees with itself.
+      {Enviro, -1, "The units are unknown: no line of the file says whether temperatures are in (C) or (F) and "
+                   "precipitation in (mm) or (in). Import the file with its legend."},
+      {Enviro + "relh_max: Max Relative Humidity (%)\nsrad: Solar Radiation (MJ/m2)\n", -1, "The units are unknown"},
+      {Enviro + "atmp_max: Max Air Temperature (C)\npcpn: Precipitation (in)\n", -1,
+       "The units are mixed: the file gives some values in metric and others in English units."},
+      // Humidity has no units to tell.
+      {Humid, 0, "20130701=,,,,,65.0"},
+      {WuHeader + "2013-7-1,81,71,61,76,12,0.75,Rain\n\n2013-7-2,82,72,62,70,8,T,\n\n\n"
+                  "2013-7-3,83,73,63,60,5,0.00,\n\n<!-- 0.123:1 -->\n",
+       0, "20130701=81,61,71,0.75,12,76,Rain|20130702=82,62,72,0,8,70,|20130703=83,63,73,0.00,5,60,"},
+      {WuHeader + "7/1/2013,81,71,61,76,12,0.75,Rain\n7/2/2013,82,72,62,70,8,T,\n", -1,
+       "Dates are not in the form year-month-day (such as 2013-7-1): 7/1/2013"},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Text.toStdString());
+    TImportedWeatherFile W;
+    W.Metric = C.Metric != 1;
+    QString ErrMsg;
+    const bool Ok = W.ImportData(u"export"_s, C.Text, ErrMsg);
+    EXPECT_EQ(Ok, C.Metric >= 0);
+    if (Ok) {
+      EXPECT_EQ(W.Lines().join(u'|'), QLatin1String(C.Result));
+      EXPECT_EQ(W.Metric, C.Metric == 1);
+    } else {
+      EXPECT_TRUE(ErrMsg.startsWith(u"export\n"_s + QLatin1String(C.Result))) << ErrMsg.toStdString();
+    }
+  }
 }
 
 // ---------------------------------------------------------------------------
