@@ -86,6 +86,49 @@ QString MesonetLocator(const TWeatherWebHosts& Hosts, const QString& Network) {
   return Hosts.Mesonet + QStringLiteral("/sites/locate.php?") + Query("network", Network);
 }
 
+// Text of an HTML page with its character references decoded, once: "&amp;amp;" gives
+// "&amp;". Named references other than the common few are left as they stand.
+QString DecodeHtml(const QString& Text) {
+  static const struct {
+    const char* Name;
+    char16_t Ch;
+  } Named[] = {{"amp", u'&'}, {"lt", u'<'}, {"gt", u'>'}, {"quot", u'"'}, {"apos", u'\''}, {"nbsp", u' '}};
+  QString Out;
+  Out.reserve(Text.size());
+  qsizetype P = 0;
+  while (P < Text.size()) {
+    const qsizetype Amp = Text.indexOf(u'&', P);
+    if (Amp < 0) break;
+    Out += QStringView(Text).mid(P, Amp - P);
+    P = Amp + 1;
+    const qsizetype Semi = Text.indexOf(u';', P);
+    if (Semi < 0 || Semi - P > 10) {
+      Out += u'&';
+      continue;
+    }
+    const QStringView Ref = QStringView(Text).mid(P, Semi - P);
+    char32_t Code = 0;
+    if (Ref.startsWith(u'#')) {
+      const bool Hex = Ref.size() > 1 && (Ref.at(1) == u'x' || Ref.at(1) == u'X');
+      bool Ok = false;
+      const uint Value = Ref.mid(Hex ? 2 : 1).toUInt(&Ok, Hex ? 16 : 10);
+      // Characters that cannot stand in text stay as written.
+      if (Ok && Value >= 32 && Value <= 0x10FFFF && (Value < 0xD800 || Value > 0xDFFF)) Code = Value;
+    } else {
+      for (const auto& N : Named)
+        if (Ref == QLatin1String(N.Name)) Code = N.Ch;
+    }
+    if (Code == 0) {
+      Out += u'&';
+      continue;
+    }
+    Out += QString::fromUcs4(&Code, 1);
+    P = Semi + 1;
+  }
+  Out += QStringView(Text).mid(P);
+  return Out;
+}
+
 // The mesonet locator's station menu: options "[ID] Name".
 bool ParseMesonetStations(TImportedStations& List, const QStringList& Lines, bool Airport,
                           QString& ErrMsg) {
@@ -108,7 +151,7 @@ bool ParseMesonetStations(TImportedStations& List, const QStringList& Lines, boo
     QString ID = Blank > 2 ? Text.mid(1, Blank - 2).trimmed() : QString();
     if (ID.isEmpty()) continue;
     if (Airport && ID.size() != 4) ID.prepend(u'K');
-    List.AddStation(ID, {Text.mid(Blank + 1).trimmed()});
+    List.AddStation(ID, {DecodeHtml(Text.mid(Blank + 1)).trimmed()});
   }
   return true;
 }
@@ -177,7 +220,7 @@ bool ParseStationHtml(TImportedStations& List, const QStringList& Lines, QString
     const QString NameLine = P + 3 < End ? Trimmed(P + 3).mid(4) : QString();
     qsizetype NameEnd = NameLine.indexOf(u"&nbsp;");
     if (NameEnd < 0) NameEnd = NameLine.indexOf(u'<');
-    if (NameEnd >= 0 && !ID.isEmpty()) List.AddStation(ID, {NameLine.left(NameEnd).trimmed()});
+    if (NameEnd >= 0 && !ID.isEmpty()) List.AddStation(ID, {DecodeHtml(NameLine.left(NameEnd)).trimmed()});
     P = End;  // "</tr>", or the end marker, which the loop sees again
     if (P < N && Trimmed(P) == EndMarker) break;
   }
@@ -201,7 +244,7 @@ bool ParseStateNetworkStations(TImportedStations& List, const QStringList& Lines
     const qsizetype Start = K + Marker.size();
     const qsizetype Quote = Line.indexOf(u'"', Start);
     if (Quote <= Start) continue;  // no identifier
-    List.AddStation(Line.mid(Start, Quote - Start), {TextUpToTag(Line, Quote + 2).trimmed()});
+    List.AddStation(Line.mid(Start, Quote - Start), {DecodeHtml(TextUpToTag(Line, Quote + 2)).trimmed()});
   }
   return true;
 }

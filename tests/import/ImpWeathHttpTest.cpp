@@ -21,18 +21,18 @@ TEST_F(ImpWeathHttpTest, StationListOfEachSource) {
     const char *Target, *Lines;
   } Cases[] = {
       {"WU_ASOS", "IN,United States,US,US", "", "/iem/sites/locate.php?network=IN_ASOS",
-       "KAMW=Ames Municipal Airport|KIND=Indianapolis Intl|KLAF=Lafayette\\, Purdue Univ Airport|"
+       "KAMW=Ames Municipal Airport|KIND=Indianapolis Int'l & Co|KLAF=Lafayette\\, Purdue Univ Airport|"
        "KIN1234=West Lafayette 6NW"},
       {"wu_asos", "on, Canada , CA , ca", "", "/iem/sites/locate.php?network=CA_ON_ASOS", ""},
       {"NWS_COOP", "in", "", "/iem/sites/locate.php?network=INCLIMATE",
-       "AMW=Ames Municipal Airport|KIND=Indianapolis Intl|LAF=Lafayette\\, Purdue Univ Airport|IN1234=West Lafayette "
+       "AMW=Ames Municipal Airport|KIND=Indianapolis Int'l & Co|LAF=Lafayette\\, Purdue Univ Airport|IN1234=West Lafayette "
        "6NW"},
       {"IA_AgClimate", "IA", "", "/iem/sites/locate.php?network=ISUAG", ""},
       {"WU_PWS", "IN,United States,US,US", "wu_stations.csv",
        "/wu/weatherstation/ListStations.asp?selectedState=IN&selectedCountry=United+States&format=XML", Pws},
       {"WU_PWS", "BC,Canada & Co,CA,CA", "wu_stations.html",
        "/wu/weatherstation/ListStations.asp?selectedCountry=Canada+%26+Co&format=XML", Pws},
-      {"MI_Enviro-weather", "MI", "", "/msu/", "aho=Ahoy Farms|msu=East Lansing (MSU)\\, campus|clk=Clarksville"},
+      {"MI_Enviro-weather", "MI", "", "/msu/", "aho=Ahoy & Sons' Farms|msu=East Lansing (MSU)\\, campus|clk=Clarksville &amp; Hort!"},
   };
   for (const auto& C : Cases) {
     Server.Serve("/wu/weatherstation/ListStations.asp", WebFixture(C.PwsFixture));
@@ -89,7 +89,7 @@ TEST_F(ImpWeathHttpTest, StationScriptAddsPositionsAndDistances) {
     EXPECT_EQ(S.ValueFromIndex(Amw).section(u',', 0, 4), u"Ames Municipal Airport,41.99,-93.62,291,20160530");
     EXPECT_EQ(S.GetElevation(Laf) + u'|' + S.GetEndDate(Laf) + u'|' + S.GetStationName(Laf),
               u"185,5|20160531|Lafayette, Purdue Univ Airport");
-    EXPECT_EQ(S.ValueFromIndex(S.IndexOfName("KIND")), u"Indianapolis Intl");
+    EXPECT_EQ(S.ValueFromIndex(S.IndexOfName("KIND")), u"Indianapolis Int'l & Co");
   }
 }
 
