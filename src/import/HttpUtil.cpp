@@ -8,11 +8,14 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <memory>
 #include <mutex>
 
 const char* const HttpTlsHint = " OpenSSL libraries may not be installed.";
+const char* const NetRetryHint = " Check the Internet connection, or try again later.";
+const char* const MsgNetCancelled = "The transfer was cancelled.";
 
 bool HttpInitCurl() {
   static std::once_flag Once;
@@ -27,6 +30,70 @@ QString HttpSizeText(int64_t Bytes) {
   constexpr int64_t MB = 1024 * 1024;
   if (Bytes >= MB && Bytes % MB == 0) return QString::number(Bytes / MB) + QStringLiteral(" MB");
   return QString::number(Bytes) + QStringLiteral(" bytes");
+}
+
+QString HttpSecondsText(int64_t Ms) {
+  return FormatGeneral(double(Ms) / 1000.0, FileFormatSettings()) + QStringLiteral(" s");
+}
+
+namespace {
+
+struct TMultiDeleter {
+  void operator()(CURLM* Multi) const { curl_multi_cleanup(Multi); }
+};
+
+}  // namespace
+
+THttpEnd HttpRunTransfer(CURL* Handle, int64_t StallMs, int64_t TimeoutMs, const TNetProgress* Progress,
+                         int& CurlCode) {
+  using TClock = std::chrono::steady_clock;
+  CurlCode = CURLE_OK;
+  const std::unique_ptr<CURLM, TMultiDeleter> Multi(curl_multi_init());
+  if (!Multi || curl_multi_add_handle(Multi.get(), Handle) != CURLM_OK) {
+    CurlCode = CURLE_FAILED_INIT;
+    return THttpEnd::Done;
+  }
+  const auto Remove = [&] { curl_multi_remove_handle(Multi.get(), Handle); };
+  const TClock::time_point Start = TClock::now();
+  TClock::time_point LastData = Start;
+  curl_off_t Received = 0;
+  // The waits between checks: short enough that Cancel acts at once.
+  constexpr int PollMs = 50;
+  for (;;) {
+    if (Progress != nullptr && Progress->Cancelled()) {
+      Remove();
+      return THttpEnd::Cancelled;
+    }
+    int Running = 0;
+    if (curl_multi_perform(Multi.get(), &Running) != CURLM_OK) {
+      CurlCode = CURLE_FAILED_INIT;
+      Remove();
+      return THttpEnd::Done;
+    }
+    if (Running == 0) {
+      int Queued = 0;
+      while (CURLMsg* Msg = curl_multi_info_read(Multi.get(), &Queued)) {
+        if (Msg->msg == CURLMSG_DONE && Msg->easy_handle == Handle) CurlCode = Msg->data.result;
+      }
+      Remove();
+      return THttpEnd::Done;
+    }
+    const TClock::time_point Now = TClock::now();
+    curl_off_t Body = 0;
+    long Headers = 0;
+    curl_easy_getinfo(Handle, CURLINFO_SIZE_DOWNLOAD_T, &Body);
+    curl_easy_getinfo(Handle, CURLINFO_HEADER_SIZE, &Headers);
+    if (Body + Headers != Received) {
+      Received = Body + Headers;
+      LastData = Now;
+    }
+    const bool TimedOut = Now - Start >= std::chrono::milliseconds(TimeoutMs);
+    if (TimedOut || Now - LastData >= std::chrono::milliseconds(StallMs)) {
+      Remove();
+      return TimedOut ? THttpEnd::TimedOut : THttpEnd::Stalled;
+    }
+    curl_multi_poll(Multi.get(), nullptr, 0, PollMs, nullptr);
+  }
 }
 
 namespace {
@@ -123,7 +190,6 @@ bool Perform(const QString& URL, const QStringList* Fields, QString& Content,
   curl_easy_setopt(H, CURLOPT_MAXREDIRS, std::max(Options.MaxRedirects, 0L));
   curl_easy_setopt(H, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(H, CURLOPT_CONNECTTIMEOUT_MS, std::max(Options.ConnectTimeoutMs, 1L));
-  curl_easy_setopt(H, CURLOPT_TIMEOUT_MS, std::max(Options.TimeoutMs, 1L));
   curl_easy_setopt(H, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(Reply.Limit));
   curl_easy_setopt(H, CURLOPT_ACCEPT_ENCODING, "");
   curl_easy_setopt(H, CURLOPT_USERAGENT, UserAgent);
@@ -153,7 +219,24 @@ bool Perform(const QString& URL, const QStringList* Fields, QString& Content,
     curl_easy_setopt(H, CURLOPT_MIMEPOST, Mime.get());
   }
 
-  const CURLcode Code = curl_easy_perform(H);
+  int RawCode = CURLE_OK;
+  const long StallMs = std::max(Options.StallTimeoutMs, 1L), TimeoutMs = std::max(Options.TimeoutMs, 1L);
+  switch (HttpRunTransfer(H, StallMs, TimeoutMs, Options.Progress, RawCode)) {
+    case THttpEnd::Cancelled:
+      ErrorText = QLatin1String(MsgNetCancelled);
+      return false;
+    case THttpEnd::Stalled:
+      ErrorText = QStringLiteral("No data arrived from the server for %1.").arg(HttpSecondsText(StallMs)) +
+                  QLatin1String(NetRetryHint);
+      return false;
+    case THttpEnd::TimedOut:
+      ErrorText = QStringLiteral("The server did not complete its reply within %1.").arg(HttpSecondsText(TimeoutMs)) +
+                  QLatin1String(NetRetryHint);
+      return false;
+    case THttpEnd::Done:
+      break;
+  }
+  const CURLcode Code = static_cast<CURLcode>(RawCode);
   if (Reply.TooLarge || Code == CURLE_FILESIZE_EXCEEDED) {
     ErrorText = QStringLiteral("The reply is too large (more than %1).").arg(HttpSizeText(Reply.Limit));
     return false;
@@ -166,6 +249,7 @@ bool Perform(const QString& URL, const QStringList* Fields, QString& Content,
     ErrorText = ErrorBuffer[0] != '\0' ? QString::fromUtf8(ErrorBuffer).trimmed()
                                        : QString::fromUtf8(curl_easy_strerror(Code));
     if (IsTlsFailure(Code, URL)) ErrorText += QLatin1String(HttpTlsHint);
+    if (Code == CURLE_OPERATION_TIMEDOUT) ErrorText += QLatin1String(NetRetryHint);
     return false;
   }
   long Status = 0;

@@ -1,8 +1,11 @@
 #pragma once
 // Two blocking HTTP calls for the web importers: GET of an address into a text, and a
 // multipart/form-data POST. Only http and https are spoken; redirects are followed;
-// every call has time-outs and a limit on the size of the reply, so that a silent or
-// endless server cannot hang the program or fill its memory.
+// every call gives up when no data arrives for a while or the whole reply takes too long,
+// can be cancelled from another thread, and has a limit on the size of the reply, so
+// that a silent, dripping or endless server cannot hang the program or fill its memory.
+
+#include "NetProgress.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,12 +18,22 @@ typedef void CURL;
 struct THttpOptions {
   // Time allowed to set up the connection (name lookup, TCP and TLS).
   long ConnectTimeoutMs = 30000;
+  // Time allowed without any byte arriving.
+  long StallTimeoutMs = 30000;
   // Time allowed for the whole request, the reply included.
-  long TimeoutMs = 300000;
+  long TimeoutMs = 120000;
   // Replies larger than this (after decompression) are refused.
   int64_t MaxReplySize = 64LL * 1024 * 1024;
   long MaxRedirects = 10;
+  // When set, the call stops as soon as it is cancelled (message MsgNetCancelled).
+  // Not owned; it must outlive the call.
+  TNetProgress* Progress = nullptr;
 };
+
+// Appended to the messages of transfers that gave up waiting.
+extern const char* const NetRetryHint;  // " Check the Internet connection, or try again later."
+// The message of a cancelled transfer.
+extern const char* const MsgNetCancelled;  // "The transfer was cancelled."
 
 // Appended to the message of a failure of the TLS layer.
 extern const char* const HttpTlsHint;  // " OpenSSL libraries may not be installed."
@@ -52,3 +65,14 @@ struct THttpHandleDeleter {
 };
 using THttpHandle = std::unique_ptr<CURL, THttpHandleDeleter>;
 QString HttpSizeText(int64_t Bytes);
+// A time for messages ("30 s", "0.3 s").
+QString HttpSecondsText(int64_t Ms);
+
+// How a transfer run by HttpRunTransfer ended.
+enum class THttpEnd { Done, Cancelled, Stalled, TimedOut };
+// Runs the transfer set up on Handle (an easy handle not in use elsewhere) to its end,
+// from the calling thread. Gives up when no byte has arrived for StallMs, when TimeoutMs
+// have passed in all, or as soon as Progress (when not null) is cancelled. CurlCode is
+// curl's result when the end is Done.
+THttpEnd HttpRunTransfer(CURL* Handle, int64_t StallMs, int64_t TimeoutMs, const TNetProgress* Progress,
+                         int& CurlCode);

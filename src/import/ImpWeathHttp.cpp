@@ -296,8 +296,13 @@ bool TImportedStationsHttp::GetSourceStations(const QString& SourceID, const QSt
       break;
   }
 
+  if (HttpOptions.Progress != nullptr)
+    HttpOptions.Progress->SetStep(QStringLiteral("Retrieving the list of weather stations of ") + SourceID);
   QString Content;
-  if (!HttpGet(URL, Content, ErrMsg, HttpOptions)) return false;
+  if (!HttpGet(URL, Content, ErrMsg, HttpOptions)) {
+    ErrMsg = QStringLiteral("Station list of ") + SourceID + u'\n' + ErrMsg;
+    return false;
+  }
   QStringList Lines;
   if (!LinesViaTempFile(Content, Lines, ErrMsg)) return false;
 
@@ -342,6 +347,8 @@ bool TImportedStationsHttp::GetStations(const QString& SourceID, const QString& 
   }
   URL += QStringLiteral("&GetTab");
 
+  if (HttpOptions.Progress != nullptr)
+    HttpOptions.Progress->SetStep(QStringLiteral("Retrieving the positions of the weather stations of ") + SourceID);
   QString Content, Ignored;
   QStringList Lines;
   if (HttpGet(URL, Content, Ignored, HttpOptions) && !Content.startsWith(u"Error") &&
@@ -381,13 +388,17 @@ bool TImportedStationsHttp::GetStations(const QString& SourceID, const QString& 
 // Daily data
 // ---------------------------------------------------------------------------
 
-bool TImportedWeatherHttp::Download(const QString& URL, const QStringList* Fields,
+bool TImportedWeatherHttp::Download(const QString& URL, const QStringList* Fields, const QString& What,
                                     QString& ErrMsg) {
+  const QString Label = What.isEmpty() ? URL : What;
   ErrMsg = QStringLiteral("Unexpected error.");
   QString Content;
   const bool Got = Fields != nullptr ? HttpPost(URL, *Fields, Content, ErrMsg, HttpOptions)
                                      : HttpGet(URL, Content, ErrMsg, HttpOptions);
-  if (!Got) return false;
+  if (!Got) {
+    ErrMsg = Label + u'\n' + ErrMsg;
+    return false;
+  }
 
   // Some pages end their lines with HTML line breaks.
   Content.replace(QStringLiteral("<br />"), QString());
@@ -400,26 +411,25 @@ bool TImportedWeatherHttp::Download(const QString& URL, const QStringList* Field
 
   try {
     const TTempReplyFile Temp;
-    Temp.Write(Content + u'\n');
-    return ImportFile(Temp.FileName(), ErrMsg);
+    return ImportData(Label, Temp.PassThrough((Content + u'\n').toUtf8()), ErrMsg);
   } catch (const std::exception& E) {
     ErrMsg = QString::fromUtf8(E.what());
     return false;
   }
 }
 
-bool TImportedWeatherHttp::DownloadAndImport(const QString& URL, QString& ErrMsg) {
-  return Download(URL, nullptr, ErrMsg);
+bool TImportedWeatherHttp::DownloadAndImport(const QString& URL, QString& ErrMsg, const QString& What) {
+  return Download(URL, nullptr, What, ErrMsg);
 }
 
-bool TImportedWeatherHttp::DownloadAndImport(const QString& URL, const QStringList& Fields,
-                                             QString& ErrMsg) {
-  return Download(URL, &Fields, ErrMsg);
+bool TImportedWeatherHttp::DownloadAndImport(const QString& URL, const QStringList& Fields, QString& ErrMsg,
+                                             const QString& What) {
+  return Download(URL, &Fields, What, ErrMsg);
 }
 
 bool TImportedWeatherHttp::ImportWeb(const QString& SourceID, const QString& StationID,
                                      const QDate& StartDate, const QDate& EndDate,
-                                     QString& ErrMsg) {
+                                     QString& ErrMsg, const QString& Step) {
   ErrMsg = QStringLiteral("Unexpected error.");
   const int Source = WeatherSourceIndex(SourceID);
   if (Source == wsNone) {
@@ -435,6 +445,11 @@ bool TImportedWeatherHttp::ImportWeb(const QString& SourceID, const QString& Sta
     ErrMsg = QLatin1String(MsgInvalidDates);
     return false;
   }
+  const QString What = QStringLiteral("Weather data of station ") + ID + QStringLiteral(" from ") + SourceID;
+  if (HttpOptions.Progress != nullptr)
+    HttpOptions.Progress->SetStep(Step.isEmpty() ? QStringLiteral("Downloading the weather data of station ") + ID +
+                                                       QStringLiteral(" from ") + SourceID
+                                                 : Step);
   const int Y1 = StartDate.year(), M1 = StartDate.month(), D1 = StartDate.day();
   const int Y2 = EndDate.year(), M2 = EndDate.month(), D2 = EndDate.day();
   const auto Join = [](const QStringList& Items) { return Items.join(u'&'); };
@@ -447,7 +462,7 @@ bool TImportedWeatherHttp::ImportWeb(const QString& SourceID, const QString& Sta
               QStringLiteral("/CustomHistory.html?") +
               Join({Query("dayend", D2), Query("monthend", M2), Query("yearend", Y2)}) +
               QStringLiteral("&req_city=NA&req_state=NA&req_statename=NA&format=1"),
-          ErrMsg);
+          ErrMsg, What);
     case wsWuPws:
       return DownloadAndImport(
           Hosts.WeatherSite + QStringLiteral("/weatherstation/WXDailyHistory.asp?") +
@@ -455,7 +470,7 @@ bool TImportedWeatherHttp::ImportWeb(const QString& SourceID, const QString& Sta
               Join({Query("month", M1), Query("day", D1), Query("year", Y1),
                     Query("monthend", M2), Query("dayend", D2), Query("yearend", Y2)}) +
               QStringLiteral("&format=1"),
-          ErrMsg);
+          ErrMsg, What);
     case wsNwsCoop:
       return DownloadAndImport(
           Hosts.Mesonet + QStringLiteral("/request/coop/dl.php?") +
@@ -464,7 +479,7 @@ bool TImportedWeatherHttp::ImportWeb(const QString& SourceID, const QString& Sta
                     Query("day1", D1), Query("year2", Y2), Query("month2", M2),
                     Query("day2", D2)}) +
               QStringLiteral("&vars[]=high&vars[]=low&vars[]=precip&what=view&delim=comma&gis=no"),
-          ErrMsg);
+          ErrMsg, What);
     case wsIaAgClimate:
       return DownloadAndImport(
           Hosts.Mesonet + QStringLiteral("/agclimate/hist/worker.php?timeType=daily&") +
@@ -473,7 +488,7 @@ bool TImportedWeatherHttp::ImportWeb(const QString& SourceID, const QString& Sta
               Join({Query("startYear", Y1), Query("startMonth", M1), Query("startDay", D1),
                     Query("endYear", Y2), Query("endMonth", M2), Query("endDay", D2)}) +
               QStringLiteral("&delim=comma&lf=dos"),
-          ErrMsg);
+          ErrMsg, What);
     default: {
       const auto Item = [](const char* Key, const QString& Value) {
         return QLatin1String(Key) + u'=' + Value;
@@ -487,7 +502,7 @@ bool TImportedWeatherHttp::ImportWeb(const QString& SourceID, const QString& Sta
           Item("emm", QString::number(M2)), Item("edd", QString::number(D2)),
           Item("eyy", QString::number(Y2)), QStringLiteral("ehh=24"), QStringLiteral("enn=0"),
           QStringLiteral("unit=usa"),    QStringLiteral("format=csv")};
-      return DownloadAndImport(Hosts.StateNetwork + QStringLiteral("/dod.asp"), Fields, ErrMsg);
+      return DownloadAndImport(Hosts.StateNetwork + QStringLiteral("/dod.asp"), Fields, ErrMsg, What);
     }
   }
 }

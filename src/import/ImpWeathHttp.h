@@ -67,7 +67,8 @@ class TImportedStationsHttp : public TImportedStations {
   THttpOptions HttpOptions;
 
   // The source's own list of stations in the location's state or country: lines of
-  // identifier and name. True also when the page lists no station.
+  // identifier and name. True also when the page lists no station. A failed download
+  // names the source.
   bool GetSourceStations(const QString& SourceID, const QString& Location, QString& ErrMsg);
 
   // GetSourceStations, then coordinates, elevations and end dates from the station-list
@@ -86,16 +87,19 @@ class TImportedWeatherHttp : public TImportedWeatherFile {
   THttpOptions HttpOptions;
 
   // GET of URL (or, with Fields, a multipart POST of them), then the reply, stripped of
-  // "<br />" and "<br>" marks, is read by ImportFile through a temporary file. The
-  // messages of ImportFile begin with that file's name.
-  bool DownloadAndImport(const QString& URL, QString& ErrMsg);
-  bool DownloadAndImport(const QString& URL, const QStringList& Fields, QString& ErrMsg);
+  // "<br />" and "<br>" marks, is passed through a temporary file and read as a weather
+  // file. Every failure message begins with What (the URL when What is empty) and a
+  // line break.
+  bool DownloadAndImport(const QString& URL, QString& ErrMsg, const QString& What = QString());
+  bool DownloadAndImport(const QString& URL, const QStringList& Fields, QString& ErrMsg,
+                         const QString& What = QString());
 
   // Downloads and reads the days StartDate to EndDate of station StationID of source
-  // SourceID.
+  // SourceID. Failure messages of the download name the station and the source. Step
+  // is what HttpOptions.Progress shows meanwhile; empty: a text naming both.
   bool ImportWeb(const QString& SourceID, const QString& StationID, const QDate& StartDate,
-                 const QDate& EndDate, QString& ErrMsg);
+                 const QDate& EndDate, QString& ErrMsg, const QString& Step = QString());
 
  private:
-  bool Download(const QString& URL, const QStringList* Fields, QString& ErrMsg);
+  bool Download(const QString& URL, const QStringList* Fields, const QString& What, QString& ErrMsg);
 };

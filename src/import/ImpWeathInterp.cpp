@@ -48,7 +48,12 @@ bool TImportedWeatherInterp::Interpolate(const QString& SourceID, const TStation
     auto Weather = std::make_unique<TImportedWeatherHttp>();
     Weather->Hosts = Hosts;
     Weather->HttpOptions = HttpOptions;
-    if (!Weather->ImportWeb(SourceID, Stations[I].StationID, StartDate, EndDate, ErrMsg)) {
+    const QString Step = QStringLiteral("Downloading the weather data of station %1 (%2 of %3) from %4")
+                             .arg(Stations[I].StationID.trimmed().toUpper())
+                             .arg(I + 1)
+                             .arg(Stations.size())
+                             .arg(SourceID);
+    if (!Weather->ImportWeb(SourceID, Stations[I].StationID, StartDate, EndDate, ErrMsg, Step)) {
       return false;
     }
     for (int D = Weather->Count() - 1; D >= 0; --D) Days[I].DayIndex.insert(Weather->Names(D), D);

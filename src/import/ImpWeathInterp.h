@@ -26,8 +26,9 @@ class TImportedWeatherInterp : public TImportedWeatherHttp {
   // the most days: maximum, minimum and mean temperature, precipitation, wind and
   // humidity, each the distance-weighted mean of the stations that have a number for
   // it on that date (one decimal), empty when none has. Fails on fewer than 2
-  // stations, a distance that is not a positive number, a failing station, or stations
-  // that report in different units.
+  // stations, a distance that is not a positive number, a failing station (the message
+  // names it), or stations that report in different units. HttpOptions.Progress shows
+  // which station is being downloaded, n of m; a cancel ends the whole interpolation.
   bool Interpolate(const QString& SourceID, const TStationRecArray& Stations,
                    const QDate& StartDate, const QDate& EndDate, QString& ErrMsg);
 };

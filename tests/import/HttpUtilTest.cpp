@@ -6,10 +6,11 @@ namespace {
 
 // Generous time-outs, so that a busy machine does not fail the tests; the time-out case
 // sets its own short one.
-THttpOptions TestOptions(long TimeoutMs = 20000) {
+THttpOptions TestOptions(long TimeoutMs = 20000, long StallMs = 20000) {
   THttpOptions Options;
   Options.ConnectTimeoutMs = 20000;
   Options.TimeoutMs = TimeoutMs;
+  Options.StallTimeoutMs = StallMs;
   Options.MaxReplySize = 64 * 1024;
   return Options;
 }
@@ -33,6 +34,7 @@ TEST(HttpUtil, GetFollowsRedirectsAndPostSendsEveryField) {
 TEST(HttpUtil, FailuresGiveAClearMessage) {
   TWebTestServer Server;
   Server.Route("/slow", [&Server](const httplib::Request&, httplib::Response&) { Server.Stall(); });
+  Server.Route("/drip", [&Server](const httplib::Request&, httplib::Response& Res) { Server.Drip(Res); });
   // Promises 1000 bytes and breaks off after 10.
   Server.Route("/truncated", [](const httplib::Request&, httplib::Response& Res) {
     Res.set_content_provider(1000, "text/plain", [](size_t Offset, size_t, httplib::DataSink& Sink) {
@@ -55,12 +57,18 @@ TEST(HttpUtil, FailuresGiveAClearMessage) {
     QString URL;
     const char* Expected;  // part of the message
     bool TlsHint = false;
-    long TimeoutMs = 20000;
+    long TimeoutMs = 20000, StallMs = 20000;
   } Cases[] = {
       {Base + "/nothing-here", "HTTP/1.1 404 Not Found"},
       {Base + "/forbidden", "HTTP/1.1 403 Forbidden"},
       {RefusingUrl(), "Failed to connect"},
-      {Base + "/slow", "timed out", false, 300},
+      // A server that accepts and never answers, and one that sends a byte now and then.
+      {Base + "/slow",
+       "No data arrived from the server for 0.3 s. Check the Internet connection, or try again later.", false,
+       20000, 300},
+      {Base + "/drip",
+       "The server did not complete its reply within 0.6 s. Check the Internet connection, or try again later.",
+       false, 600, 300},
       {Base + "/truncated", "transfer closed with 990 bytes remaining"},
       {Base + "/big", "The reply is too large (more than 65536 bytes)."},
       {Base + "/endless", "The reply is too large (more than 65536 bytes)."},
@@ -70,11 +78,29 @@ TEST(HttpUtil, FailuresGiveAClearMessage) {
   };
   for (const auto& C : Cases) {
     QString Content = QStringLiteral("old"), Error;
-    EXPECT_FALSE(HttpGet(C.URL, Content, Error, TestOptions(C.TimeoutMs))) << C.URL.toStdString();
+    EXPECT_FALSE(HttpGet(C.URL, Content, Error, TestOptions(C.TimeoutMs, C.StallMs))) << C.URL.toStdString();
     EXPECT_TRUE(Content.isEmpty());
     EXPECT_TRUE(Error.contains(QLatin1String(C.Expected))) << Error.toStdString();
     EXPECT_EQ(Error.endsWith(QLatin1String(HttpTlsHint)), C.TlsHint) << Error.toStdString();
   }
+}
+
+TEST(HttpUtil, CancelStopsAWaitingTransferAtOnce) {
+  TWebTestServer Server;
+  Server.Route("/slow", [&Server](const httplib::Request&, httplib::Response&) { Server.Stall(); });
+  TNetProgress Progress;
+  THttpOptions Options = TestOptions();
+  Options.Progress = &Progress;
+  QString Content, Error;
+  const auto Start = std::chrono::steady_clock::now();
+  std::thread Canceller([&Progress] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    Progress.Cancel();
+  });
+  EXPECT_FALSE(HttpGet(Server.Base() + "/slow", Content, Error, Options));
+  Canceller.join();
+  EXPECT_EQ(Error, QLatin1String(MsgNetCancelled));
+  EXPECT_LT(std::chrono::steady_clock::now() - Start, std::chrono::seconds(3));
 }
 
 }  // namespace

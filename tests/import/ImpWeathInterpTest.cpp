@@ -68,7 +68,7 @@ TEST_F(ImpWeathInterpTest, InverseDistanceSquaredMeans) {
       {"WU_PWS", {{"A", 1.0}, {"B", 0.0}, {"C", -1.0}}, "Distance to station B is 0 or invalid."},
       {"WU_PWS", {{"A", NaN}, {"B", 1.0}}, "Distance to station A is 0 or invalid."},
       {"WU_PWS", {{"A", 1.0}, {"B", 1e-200}}, "Distance to station B is 0 or invalid."},
-      {"WU_PWS", {{"A", 1.0}, {"Q", 2.0}, {"B", 2.0}}, "HTTP/1.1 404 Not Found"},
+      {"WU_PWS", {{"A", 1.0}, {"Q", 2.0}, {"B", 2.0}}, "Weather data of station Q from WU_PWS\nHTTP/1.1 404 Not Found"},
       {"WU_XX", {{"A", 1.0}, {"B", 2.0}}, "WU_XX: invalid weather source ID."},
       {"NWS_COOP", {{"E1", 1.0}, {"M1", 2.0}}, "Stations E1 and M1 report their data in different units."},
   };
@@ -89,6 +89,23 @@ TEST_F(ImpWeathInterpTest, InverseDistanceSquaredMeans) {
     EXPECT_TRUE(W.Has[wkTemperature] && W.Has[wkPrecipitation] && W.Has[wkWind] && W.Has[wkHumidity]);
     EXPECT_FALSE(W.Has[wkNotes] || W.Has[wkIrrigation] || W.Use[wkNotes] || W.Use[wkIrrigation]);
   }
+}
+
+// The wait shows which station is downloaded, n of m; a cancel ends the interpolation
+// at the station it stopped.
+TEST_F(ImpWeathInterpTest, ProgressNamesTheStationAndCancelStops) {
+  TNetProgress Progress;
+  auto W = Make<TImportedWeatherInterp>();
+  W.HttpOptions.Progress = &Progress;
+  QString Msg;
+  ASSERT_TRUE(W.Interpolate("WU_PWS", {{"a", 1.0}, {"B", 2.0}}, QDate(2016, 3, 1), QDate(2016, 3, 3), Msg));
+  EXPECT_EQ(Progress.Step(), "Downloading the weather data of station B (2 of 2) from WU_PWS");
+  const int Requests = Server.Last().Count;
+  Progress.Cancel();
+  EXPECT_FALSE(W.Interpolate("WU_PWS", {{"A", 1.0}, {"B", 2.0}}, QDate(2016, 3, 1), QDate(2016, 3, 3), Msg));
+  EXPECT_EQ(Msg, QStringLiteral("Weather data of station A from WU_PWS\n") + QLatin1String(MsgNetCancelled));
+  EXPECT_EQ(Server.Last().Count, Requests);
+  EXPECT_EQ(W.Count(), 3);  // the days of the first interpolation
 }
 
 }  // namespace

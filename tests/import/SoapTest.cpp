@@ -150,7 +150,11 @@ TEST(SoapFailures, EachFailureThrowsAClearMessage) {
       {"empty", Answer(""), "sent an empty reply."},
       {"oversized", Answer(std::string(300000, ' ')), "is larger than 65536 bytes."},
       {"oversized without length", Chunked, "is larger than 65536 bytes."},
-      {"time-out", [](TSoapTestServer& Self, httplib::Response&) { Self.Stall(); }, "did not answer in time (0.3 s)."},
+      {"stalled", [](TSoapTestServer& Self, httplib::Response&) { Self.Stall(); },
+       "sent no data for 0.3 s. Check the Internet connection, or try again later."},
+      {"dripping", [](TSoapTestServer& Self, httplib::Response& Res) { Self.Drip(Res); },
+       "did not answer in time (0.6 s). Check the Internet connection, or try again later."},
+      {"cancelled", [](TSoapTestServer& Self, httplib::Response&) { Self.Stall(); }, MsgNetCancelled},
       {"refused", nullptr, "Unable to reach the web service at http://127.0.0.1:"},
   };
   for (const auto& C : Cases) {
@@ -158,7 +162,11 @@ TEST(SoapFailures, EachFailureThrowsAClearMessage) {
     TSoapTestServer Server(C.Handler);
     TSoapTransportOptions Options;
     Options.MaxReplyBytes = 65536;
-    Options.TimeoutMs = 300;
+    Options.TimeoutMs = 600;
+    Options.StallTimeoutMs = 300;
+    TNetProgress Cancelled;
+    Cancelled.Cancel();
+    if (std::string(C.Name) == "cancelled") Options.Progress = &Cancelled;
     try {
       SdmProxy(C.Handler ? Server.Url() : RefusingUrl(), Options)->RunQuery(RunQuery_Type());
       ADD_FAILURE() << "no exception";

@@ -88,6 +88,15 @@ class TWebTestServer {
     for (int I = 0; I < 500 && !Stopping; ++I) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
 
+  // For a handler whose reply must trickle in: a byte every 100 ms until the server goes
+  // (of a type the server does not compress, which would hold the bytes back).
+  void Drip(httplib::Response& Res) const {
+    Res.set_chunked_content_provider("application/octet-stream", [this](size_t, httplib::DataSink& Sink) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      return !Stopping && Sink.write("x", 1);
+    });
+  }
+
   int Port = -1;
   std::atomic<bool> Stopping{false};
 

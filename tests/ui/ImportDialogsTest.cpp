@@ -572,7 +572,7 @@ TEST_F(ImportCommandsTest, FailuresLeaveTheFieldAsItWas) {
       {Web("WU_ASOS"), 0, 0, "", "", WebFailed + "No Location selected.\n", 0},
       {Web("NWS_COOP"), Ontario, 0, "", "", WebFailed + "Web data not available for selected location.\n", 0},
       {Web("WU_ASOS"), Indiana, -1, "", "", WebFailed + "Starting Date is missing or invalid.\n", 0},
-      {Web("MI_Enviro-weather"), Indiana, 0, "", "", "\nUnable to retrieve list of weather stations.\n\nHTTP/1.1 404 Not Found", 0},
+      {Web("MI_Enviro-weather"), Indiana, 0, "", "", "\nUnable to retrieve list of weather stations.\n\nStation list of MI_Enviro-weather\nHTTP/1.1 404 Not Found", 0},
   };
   const QString Refusing = RefusingUrl();
   for (const auto& C : Cases) {

@@ -57,10 +57,6 @@ long ClampToLong(int64_t Value) {
   return long(std::clamp<int64_t>(Value, 1, std::numeric_limits<long>::max()));
 }
 
-QString SecondsText(int64_t Ms) {
-  return FormatGeneral(double(Ms) / 1000.0, FileFormatSettings()) + QStringLiteral(" s");
-}
-
 constexpr int MaxRedirects = 5;
 
 // Whether a redirect from From to To stays with the same server: the same host and port
@@ -132,7 +128,6 @@ THTTPTransport::TResponse THTTPTransport::Post(const QByteArray& Request, const 
   curl_easy_setopt(H, CURLOPT_USERAGENT, "Furrow");
   curl_easy_setopt(H, CURLOPT_ACCEPT_ENCODING, "");
   curl_easy_setopt(H, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(H, CURLOPT_TIMEOUT_MS, ClampToLong(FOptions.TimeoutMs));
   curl_easy_setopt(H, CURLOPT_CONNECTTIMEOUT_MS, ClampToLong(FOptions.ConnectTimeoutMs));
   curl_easy_setopt(H, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(Sink.Max));
   curl_easy_setopt(H, CURLOPT_WRITEFUNCTION, WriteReply);
@@ -140,16 +135,35 @@ THTTPTransport::TResponse THTTPTransport::Post(const QByteArray& Request, const 
   curl_easy_setopt(H, CURLOPT_ERRORBUFFER, ErrorBuffer);
 
   const auto Start = std::chrono::steady_clock::now();
+  const int64_t StallMs = ClampToLong(FOptions.StallTimeoutMs), TimeoutMs = ClampToLong(FOptions.TimeoutMs);
   for (int Redirects = 0;; ++Redirects) {
     curl_easy_setopt(H, CURLOPT_URL, Url.constData());
-    const CURLcode Code = curl_easy_perform(H);
+    // The time limit holds for the call as a whole, redirects included.
+    const int64_t Spent =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - Start).count();
+    int RawCode = CURLE_OK;
+    switch (HttpRunTransfer(H, StallMs, std::max<int64_t>(TimeoutMs - Spent, 1), FOptions.Progress, RawCode)) {
+      case THttpEnd::Cancelled:
+        throw ESoapError(QLatin1String(MsgNetCancelled));
+      case THttpEnd::Stalled:
+        throw ESoapError(
+            QStringLiteral("The web service at %1 sent no data for %2.").arg(FAddress, HttpSecondsText(StallMs)) +
+            QLatin1String(NetRetryHint));
+      case THttpEnd::TimedOut:
+        throw ESoapError(QStringLiteral("The web service at %1 did not answer in time (%2).")
+                             .arg(FAddress, HttpSecondsText(TimeoutMs)) +
+                         QLatin1String(NetRetryHint));
+      case THttpEnd::Done:
+        break;
+    }
+    const CURLcode Code = CURLcode(RawCode);
     if (Code != CURLE_OK) {
       QString Detail = QString::fromUtf8(ErrorBuffer).trimmed();
       if (Detail.isEmpty()) Detail = QString::fromUtf8(curl_easy_strerror(Code));
       switch (Code) {
-        case CURLE_OPERATION_TIMEDOUT:
-          throw ESoapError(QStringLiteral("The web service at %1 did not answer in time (%2).")
-                               .arg(FAddress, SecondsText(FOptions.TimeoutMs)));
+        case CURLE_OPERATION_TIMEDOUT:  // the connection could not be set up in time
+          throw ESoapError(QStringLiteral("Unable to reach the web service at %1: %2").arg(FAddress, Detail) +
+                           QLatin1String(NetRetryHint));
         case CURLE_FILESIZE_EXCEEDED:
         case CURLE_WRITE_ERROR:
           if (Sink.TooLarge || Code == CURLE_FILESIZE_EXCEEDED)
@@ -180,10 +194,6 @@ THTTPTransport::TResponse THTTPTransport::Post(const QByteArray& Request, const 
       throw ESoapError(QStringLiteral("The web service at %1 redirected the request too many times.").arg(FAddress));
     Url = TargetText.toUtf8();
     Response = TResponse();
-    // The time limit holds for the call as a whole, redirects included.
-    const int64_t Spent =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - Start).count();
-    curl_easy_setopt(H, CURLOPT_TIMEOUT_MS, ClampToLong(FOptions.TimeoutMs - Spent));
   }
 }
 

@@ -11,6 +11,8 @@
 // from the returned TSoapReply. Every failure is an ESoapError (or another
 // std::exception) whose message can be shown to the user as it is.
 
+#include "NetProgress.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
@@ -35,7 +37,11 @@ class ESoapError : public std::runtime_error {
 struct TSoapTransportOptions {
   int64_t TimeoutMs = 120000;        // the whole call
   int64_t ConnectTimeoutMs = 30000;  // reaching the server
+  int64_t StallTimeoutMs = 30000;    // without any byte arriving
   int64_t MaxReplyBytes = 32 * 1024 * 1024;
+  // When set, a call stops as soon as it is cancelled (an ESoapError with
+  // MsgNetCancelled). Not owned; it must outlive the calls.
+  TNetProgress* Progress = nullptr;
 };
 
 struct TSoapOperationInfo {
@@ -85,7 +91,7 @@ class THTTPTransport {
 
   // Sends Request to the address with the SOAPAction header and returns the HTTP status
   // and body, whatever the status. Throws ESoapError when no reply arrives (no
-  // connection, time-out, reply too large).
+  // connection, no data for a while, time-out, reply too large, cancelled).
   TResponse Post(const QByteArray& Request, const QString& SoapAction) const;
 
  private:
