@@ -19,6 +19,7 @@
 #include "SvImpWeb.h"
 #include "SvImpWth.h"
 #include "SvManureApp.h"
+#include "SvNetWait.h"
 #include "SvNitrate.h"
 #include "SvOption.h"
 #include "SvPrev.h"
@@ -1659,17 +1660,18 @@ void TMainForm::ImportWeatherFromWeb(const QString& SourceID) {
   const bool HasPosition =
       TSovFile::IsValidNumber(FLatitudeEdit->text(), SovCol::Latitude, Metric, IsUS, FEnv.UserFormat, 0, Latitude) &&
       TSovFile::IsValidNumber(FLongitudeEdit->text(), SovCol::Longitude, Metric, IsUS, FEnv.UserFormat, 0, Longitude);
+  TNetProgress ListProgress;
   TImportedStationsHttp Stations;
   Stations.Hosts = WebHosts;
   Stations.HttpOptions = WebHttpOptions;
+  Stations.HttpOptions.Progress = &ListProgress;
   QString Msg;
-  bool Listed = false;
-  {
-    TBusyCursor Busy;
-    Listed = HasPosition ? Stations.GetStations(SourceID, LocationText, Latitude, Longitude, Start, Msg)
-                         : Stations.GetSourceStations(SourceID, LocationText, Msg);
-  }
-  if (!Listed) {
+  const TFetchEnd Listed = RunNetFetch(this, ListProgress, [&](QString& M) {
+    return HasPosition ? Stations.GetStations(SourceID, LocationText, Latitude, Longitude, Start, M)
+                       : Stations.GetSourceStations(SourceID, LocationText, M);
+  }, Msg);
+  if (Listed == TFetchEnd::Cancelled) return;
+  if (Listed == TFetchEnd::Failed) {
     Message(TMsgDlgType::Error, QStringLiteral("\nUnable to retrieve list of weather stations.\n\n") + Msg);
     return;
   }
@@ -1705,22 +1707,22 @@ void TMainForm::ImportWeatherFromWeb(const QString& SourceID) {
   Picker.ViewMapBtn->setEnabled(HasPosition);
   if (ExecDialog(Picker) != QDialog::Accepted) return;
 
+  TNetProgress DayProgress;
   TImportedWeatherInterp Weather;
   Weather.Hosts = WebHosts;
   Weather.HttpOptions = WebHttpOptions;
+  Weather.HttpOptions.Progress = &DayProgress;
   const QDate End = Start.addDays(MaxDays - 1);
-  QString StationText;
-  bool Imported = false;
-  if (Picker.Interpolating()) {
-    StationText = Picker.MarkedStationIDs().join(QLatin1Char(','));
-    TBusyCursor Busy;
-    Imported = Weather.Interpolate(SourceID, Picker.MarkedStations(), Start, End, Msg);
-  } else {
-    StationText = Picker.SelectedStationID();
-    TBusyCursor Busy;
-    Imported = Weather.ImportWeb(SourceID, StationText, Start, End, Msg);
-  }
-  if (!Imported) {
+  const bool Interpolating = Picker.Interpolating();
+  const TStationRecArray Marked = Interpolating ? Picker.MarkedStations() : TStationRecArray();
+  const QString StationText =
+      Interpolating ? Picker.MarkedStationIDs().join(QLatin1Char(',')) : Picker.SelectedStationID();
+  const TFetchEnd Imported = RunNetFetch(this, DayProgress, [&](QString& M) {
+    return Interpolating ? Weather.Interpolate(SourceID, Marked, Start, End, M)
+                         : Weather.ImportWeb(SourceID, StationText, Start, End, M);
+  }, Msg);
+  if (Imported == TFetchEnd::Cancelled) return;
+  if (Imported == TFetchEnd::Failed) {
     ImportError(WebImportFailed, Msg);
     return;
   }
@@ -1740,17 +1742,19 @@ void TMainForm::ImportMetosData() {
   TImportUserDlg Login(this);
   TImportedMetosStations Stations;
   Stations.ServiceAddress = ServiceAddresses.Metos;
-  Stations.TransportOptions = ServiceOptions;
   for (;;) {
     if (ExecDialog(Login) != QDialog::Accepted) return;
     User = Login.UserName();
     Password = Login.Password();
-    bool Listed = false;
-    {
-      TBusyCursor Busy;
-      Listed = Stations.GetMetosStations(User, Password, Msg);
-    }
-    if (Listed) break;
+    TNetProgress Progress;
+    Progress.SetStep(QStringLiteral("Retrieving the stations of the account from the weather-station service"));
+    Stations.TransportOptions = ServiceOptions;
+    Stations.TransportOptions.Progress = &Progress;
+    const TFetchEnd Listed =
+        RunNetFetch(this, Progress, [&](QString& M) { return Stations.GetMetosStations(User, Password, M); }, Msg);
+    Stations.TransportOptions.Progress = nullptr;
+    if (Listed == TFetchEnd::Cancelled) return;
+    if (Listed == TFetchEnd::Done) break;
     ImportError(ServiceImportFailed, Msg);
   }
 
@@ -1774,15 +1778,18 @@ void TMainForm::ImportMetosData() {
   const QString StationID = Picker.SelectedStationID();
   const QString StationText = Picker.SelectedStationName();
 
+  TNetProgress Progress;
+  Progress.SetStep(QStringLiteral("Downloading the weather data of station ") + StationText +
+                   QStringLiteral(" from the weather-station service"));
   TImportedMetosWeather Weather;
   Weather.ServiceAddress = ServiceAddresses.Metos;
   Weather.TransportOptions = ServiceOptions;
-  bool Imported = false;
-  {
-    TBusyCursor Busy;
-    Imported = Weather.GetMetosWeather(User, Password, StationID, Start, Start.addDays(MaxDays - 1), Msg);
-  }
-  if (!Imported) {
+  Weather.TransportOptions.Progress = &Progress;
+  const TFetchEnd Imported = RunNetFetch(this, Progress, [&](QString& M) {
+    return Weather.GetMetosWeather(User, Password, StationID, Start, Start.addDays(MaxDays - 1), M);
+  }, Msg);
+  if (Imported == TFetchEnd::Cancelled) return;
+  if (Imported == TFetchEnd::Failed) {
     ImportError(ServiceImportFailed, Msg);
     return;
   }
@@ -1823,11 +1830,18 @@ void TMainForm::ImportForecast() {
               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) != QMessageBox::Yes)
     return;
 
+  TNetProgress Progress;
+  Progress.SetStep(QStringLiteral("Retrieving the forecast from the forecast service"));
   TImportedNdfd Forecast;
   Forecast.ServiceAddress = ServiceAddresses.Forecast;
   Forecast.TransportOptions = ServiceOptions;
+  Forecast.TransportOptions.Progress = &Progress;
   QString Msg;
-  if (!Forecast.GetForecast(PositionText[0], PositionText[1], ForecastDays, Metric, Msg)) {
+  const TFetchEnd Got = RunNetFetch(this, Progress, [&](QString& M) {
+    return Forecast.GetForecast(PositionText[0], PositionText[1], ForecastDays, Metric, M);
+  }, Msg);
+  if (Got == TFetchEnd::Cancelled) return;
+  if (Got == TFetchEnd::Failed) {
     ImportError(ForecastImportFailed, Msg);
     return;
   }
@@ -1894,15 +1908,27 @@ void TMainForm::ImportSoil() {
   }
   QString Msg;
   bool Ok = false;
+  // Each call to the service runs with the wait dialog; a cancel ends the command with
+  // the field untouched.
+  TNetProgress Progress;
+  TSoapTransportOptions Options = ServiceOptions;
+  Options.Progress = &Progress;
+  bool Cancelled = false;
+  const auto Fetch = [this, &Progress, &Msg, &Cancelled](const QString& Step, const std::function<bool(QString&)>& Call) {
+    Progress.SetStep(Step);
+    const TFetchEnd End = RunNetFetch(this, Progress, Call, Msg);
+    Cancelled = End == TFetchEnd::Cancelled;
+    return End == TFetchEnd::Done;
+  };
 
   // Step 1: the survey areas of the location's state.
   TImportedSdmSurveys Surveys;
   Surveys.ServiceAddress = ServiceAddresses.Soil;
-  Surveys.TransportOptions = ServiceOptions;
-  {
-    TBusyCursor Busy;
-    Ok = Surveys.GetSurveys(FLookup->Location(Location).StateAbbr, Msg);
-  }
+  Surveys.TransportOptions = Options;
+  const QString State = FLookup->Location(Location).StateAbbr;
+  Ok = Fetch(QStringLiteral("Retrieving the soil surveys of ") + State + QStringLiteral(" from the soil data service"),
+             [&](QString& M) { return Surveys.GetSurveys(State, M); });
+  if (Cancelled) return;
   if (!Ok || Surveys.Count() == 0) {
     ImportError(SoilImportFailed, Ok ? QStringLiteral("No soil survey data available for selected location.") : Msg);
     return;
@@ -1928,11 +1954,10 @@ void TMainForm::ImportSoil() {
   // Step 2: the map units and major components of the chosen area.
   TImportedSdmSoils Soils;
   Soils.ServiceAddress = ServiceAddresses.Soil;
-  Soils.TransportOptions = ServiceOptions;
-  {
-    TBusyCursor Busy;
-    Ok = Soils.GetMapUnits(AreaSymbol, Msg);
-  }
+  Soils.TransportOptions = Options;
+  Ok = Fetch(QStringLiteral("Retrieving the soils of survey ") + AreaSymbol + QStringLiteral(" from the soil data service"),
+             [&](QString& M) { return Soils.GetMapUnits(AreaSymbol, M); });
+  if (Cancelled) return;
   if (!Ok || Soils.Count() == 0) {
     ImportError(SoilImportFailed,
                 Ok ? QStringLiteral("No soil map unit data available for selected soil survey.") : Msg);
@@ -1962,11 +1987,10 @@ void TMainForm::ImportSoil() {
   // Step 3: the horizons of the chosen component.
   TImportedSdmHorizons Horizons;
   Horizons.ServiceAddress = ServiceAddresses.Soil;
-  Horizons.TransportOptions = ServiceOptions;
-  {
-    TBusyCursor Busy;
-    Ok = Horizons.GetHorizons(AreaSymbol, MapUnit, Component, Msg);
-  }
+  Horizons.TransportOptions = Options;
+  Ok = Fetch(QStringLiteral("Retrieving the horizons of ") + Component + QStringLiteral(" from the soil data service"),
+             [&](QString& M) { return Horizons.GetHorizons(AreaSymbol, MapUnit, Component, M); });
+  if (Cancelled) return;
   if (!Ok) {
     ImportError(SoilImportFailed, Msg);
     return;

@@ -13,12 +13,17 @@
 #include "SvImpUser.h"
 #include "SvImpWeb.h"
 #include "SvImpWth.h"
+#include "SvNetWait.h"
 #include "SvViewSoil.h"
 #include "WebTestServer.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMap>
+#include <QTimer>
+
+#include <chrono>
 
 namespace {
 
@@ -609,6 +614,39 @@ TEST_F(ImportCommandsTest, FailuresLeaveTheFieldAsItWas) {
     EXPECT_FALSE(Form->DataHasChanged() || Form->Modified());
     EXPECT_EQ(Station(), "KCCC");
   }
+}
+
+// A download that gets no answer leaves the window alive with the wait dialog, which
+// names the station; its Cancel ends the command at once with the field as it was.
+TEST_F(ImportCommandsTest, CancelWhileWaitingLeavesTheFieldAsItWas) {
+  Start(UsFormatSettings(), {2016, 4, 1}, false);
+  Server.Route("/wu/history/airport/", [this](const httplib::Request&, httplib::Response&) { Server.Stall(); });
+  OnWeb = Ok;  // the field's source
+  OnPicker = [](TImportStationDlg& D) { return D.SetCurrentRow(D.RowOfStation("KDDD")), Ok(D); };
+  OnOptions = [](TImportWeatherDlg&) {
+    ADD_FAILURE() << "no options dialog expected";
+    return 0;
+  };
+  QString Shown;
+  QTimer Clicker;
+  QObject::connect(&Clicker, &QTimer::timeout, [&Shown] {
+    for (QWidget* Window : QApplication::topLevelWidgets()) {
+      auto* Wait = qobject_cast<TNetWaitDlg*>(Window);
+      if (!Wait || !Wait->isVisible() || !Wait->StepLabel->text().contains(u"KDDD")) continue;
+      Shown = Wait->StepLabel->text();
+      Wait->CancelBtn->click();
+    }
+  });
+  Clicker.start(50);
+  const auto Began = std::chrono::steady_clock::now();
+  Form->ImportWthWebDataClick();
+  EXPECT_LT(std::chrono::steady_clock::now() - Began, std::chrono::seconds(4));
+  EXPECT_EQ(Shown, "Downloading the weather data of station KDDD from WU_ASOS...");
+  EXPECT_TRUE(Msgs.Messages.isEmpty()) << Msgs.Messages.join('|').toStdString();
+  EXPECT_EQ(WeatherSource(), "WU_ASOS KCCC");
+  EXPECT_EQ(Form->GridText(1, High), "");
+  EXPECT_FALSE(Form->Modified());
+  EXPECT_FALSE(Form->DataHasChanged());
 }
 
 TEST(StationPicker, SortsMarksAndMap) {
