@@ -55,12 +55,11 @@ class THelpKeyFilter : public QObject {
 
 }  // namespace
 
-int ShellOpen(const QString& Target, const QString& Params, const QString& Folder) {
+bool ShellOpen(const QString& Target, const QString& Params, const QString& Folder) {
   if (Target.isEmpty() || Target.size() > ShellOpenMaxTarget || Params.size() > ShellOpenMaxParams ||
       Folder.size() > ShellOpenMaxFolder)
-    return ShellOpenRefused;
-  const bool Done = Opener() ? Opener()(Target, Params, Folder) : DesktopOpen(Target, Params, Folder);
-  return Done ? ShellOpenOk : ShellOpenFailed;
+    return false;
+  return Opener() ? Opener()(Target, Params, Folder) : DesktopOpen(Target, Params, Folder);
 }
 
 TShellOpener SetShellOpener(TShellOpener NewOpener) {

@@ -492,7 +492,7 @@ TWorkbookOpener& CurrentOpener() {
 
 // The desktop's default program for the file, through the shell open that every other
 // desktop request uses.
-bool OpenOnDesktop(const QString& FileName) { return ShellOpen(FileName, QString(), QString()) > 32; }
+bool OpenOnDesktop(const QString& FileName) { return ShellOpen(FileName, QString(), QString()); }
 
 const QString ChartFailure = QStringLiteral("Unable to create charts.");
 
