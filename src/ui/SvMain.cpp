@@ -264,8 +264,9 @@ constexpr int ForecastDays = 5;
 TMainFormEnvironment TMainFormEnvironment::Default() {
   TMainFormEnvironment Env;
   Env.ProgramDir = QCoreApplication::applicationDirPath();
-  Env.UserDataDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  Env.UserConfigDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
   Env.UserFormat = GetUserFormatSettings(true);
+  Env.OldUserDataDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   return Env;
 }
 
@@ -710,8 +711,14 @@ bool TMainForm::StartUpProgram(const QString& CommandLineFile) {
 QString TMainForm::SettingsFileName() const {
   const QString Base = FVersionInfo.InternalName.toLower() + QStringLiteral(".ini");
   const QString BesideProgram = QDir(FEnv.ProgramDir).absoluteFilePath(Base);
-  if (QFileInfo::exists(BesideProgram) || FEnv.UserDataDir.isEmpty()) return BesideProgram;
-  return QDir(QDir(FEnv.UserDataDir).filePath(FVersionInfo.ProductName)).absoluteFilePath(Base);
+  if (QFileInfo::exists(BesideProgram) || FEnv.UserConfigDir.isEmpty()) return BesideProgram;
+  return QDir(FEnv.UserConfigDir).absoluteFilePath(Base);
+}
+
+QString TMainForm::OldSettingsFileName() const {
+  if (FEnv.OldUserDataDir.isEmpty()) return QString();
+  const QString Base = FVersionInfo.InternalName.toLower() + QStringLiteral(".ini");
+  return QDir(QDir(FEnv.OldUserDataDir).filePath(FVersionInfo.ProductName)).absoluteFilePath(Base);
 }
 
 void TMainForm::ReadProgramSettings(QString& Msg) {
@@ -719,8 +726,13 @@ void TMainForm::ReadProgramSettings(QString& Msg) {
   FPopupHints = false;
   FHintsOnStatusBar = true;
   FRecentFiles.clear();
-  const QString Name = SettingsFileName();
-  if (!QFileInfo::exists(Name)) return;
+  QString Name = SettingsFileName();
+  if (!QFileInfo::exists(Name)) {
+    // Settings that an earlier version left in the data folder are read from there
+    // until the first write puts them in their own place.
+    Name = OldSettingsFileName();
+    if (Name.isEmpty() || !QFileInfo::exists(Name)) return;
+  }
   TMyIniFile Ini;
   QString LoadMsg;
   if (!Ini.LoadFromFile(Name, LoadMsg)) {
@@ -1851,14 +1863,20 @@ bool TMainForm::DoImportWeatherDlg(TImportedWeather& Weather, const QString& Sou
   TImportWeatherDlg Dialog(this);
   Dialog.SetImportData(Weather, SourceText, FieldMetric, FEnv.UserFormat);
   if (ExecDialog(Dialog) != QDialog::Accepted) return false;
-  if (!MergeImportedWeather(
-          Weather, Dialog.Choice(), StartDate, FieldMetric, FEnv.UserFormat,
-          [this](int Day, int Col) { return GridText(Day, Col); },
-          [this](int Day, int Col, const QString& Text) { SetGridText(Day, Col, Text); })) {
-    Message(TMsgDlgType::Error, QStringLiteral("\nThe import weather dates are outside your dates.\n"));
-    return false;
+  switch (MergeImportedWeather(
+      Weather, Dialog.Choice(), StartDate, FieldMetric, FEnv.UserFormat,
+      [this](int Day, int Col) { return GridText(Day, Col); },
+      [this](int Day, int Col, const QString& Text) { SetGridText(Day, Col, Text); })) {
+    case TMergeResult::Merged:
+      return true;
+    case TMergeResult::DatesOutside:
+      Message(TMsgDlgType::Error, QStringLiteral("\nThe import weather dates are outside your dates.\n"));
+      return false;
+    case TMergeResult::RangeOutside:
+      Message(TMsgDlgType::Error, QStringLiteral("\nNo day of the chosen dates falls inside your schedule.\n"));
+      return false;
   }
-  return true;
+  return false;
 }
 
 // ===========================================================================
