@@ -343,17 +343,19 @@ QWidget* TMainForm::CreateFieldPage() {
   Grid->setVerticalSpacing(4);
   Grid->setColumnMinimumWidth(3, 12);
   Grid->setColumnStretch(3, 1);
-  Grid->setColumnMinimumWidth(4, Page->fontMetrics().horizontalAdvance(QStringLiteral("Water Holding Capacity")) + 12);
+  // The longest caption of the right half, with the label's own margins.
+  Grid->setColumnMinimumWidth(4, QLabel(QStringLiteral("Water Holding Capacity"), Page).minimumSizeHint().width() + 6);
 
   auto MakeLabel = [Page](const char* Name, const QString& Caption) {
     auto* Label = new QLabel(Caption, Page);
     Label->setObjectName(QLatin1String(Name));
+    Label->setMinimumWidth(Label->minimumSizeHint().width());  // never cut
     return Label;
   };
   auto MakeUnits = [Page](const char* Name, const QString& Caption) {
     auto* Label = new QLabel(Caption, Page);
     Label->setObjectName(QLatin1String(Name));
-    Label->setMinimumWidth(80);
+    Label->setMinimumWidth(64);
     return Label;
   };
   // A text box with its label (and units) in row Row of the half Half (0 left, 1 right).
@@ -398,6 +400,8 @@ QWidget* TMainForm::CreateFieldPage() {
     auto* Box = new QHBoxLayout;
     Box->setSpacing(6);
     if (Units) Box->addWidget(Units);
+    // The button keeps room for its whole caption.
+    Button->setMinimumWidth(Button->minimumSizeHint().width());
     Box->addWidget(Button);
     Box->addStretch(1);
     Grid->addLayout(Box, Row, Half * 4 + 2);
