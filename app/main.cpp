@@ -1,5 +1,6 @@
 // Furrow: irrigation and nitrogen scheduling for one field.
 #include "ShlUtil.h"
+#include "SovToExcel.h"
 #include "SvMain.h"
 #include "VersInfo.h"
 
@@ -12,6 +13,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(Version.ProductName);
   QApplication::setApplicationVersion(Version.ProductVersion);
   InstallHelpKey(&App);
+  // Workbooks that earlier charts left for the spreadsheet program are no longer open.
+  RemoveOldChartWorkbooks();
 
   TMainForm MainForm(TMainFormEnvironment::Default());
   MainForm.show();

@@ -1,13 +1,15 @@
 #include "SovImpWeath.h"
 
 #include "SovFile.h"
+#include "Version.h"
 
 #include <QDate>
 
 #include <cmath>
 #include <exception>
 
-const char* const TSovImportedWeather::SovSourceName = "Sorvo Scheduler";
+// Field files are this program's own format: they are named after it.
+const char* const TSovImportedWeather::SovSourceName = FURROW_PRODUCT_NAME;
 const char* const TSovImportedWeather::MsgBadStartingDate = "File's starting date is missing or invalid.";
 
 namespace {

@@ -31,7 +31,7 @@ class TSovImportedWeather : public TImportedWeatherFile {
   // part) is ".sov" without regard to case.
   static bool IsFieldFileName(const QString& FileName);
 
-  static const char* const SovSourceName;       // "Sorvo Scheduler"
+  static const char* const SovSourceName;       // the product name, "Furrow"
   static const char* const MsgBadStartingDate;  // "File's starting date is missing or invalid."
 
  private:

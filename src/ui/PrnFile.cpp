@@ -45,6 +45,7 @@ bool TPrinterOutFile::Open(const QString& FileName) {
     return false;
   }
   FPageCount = 1;
+  FPagePending = false;
   SetMargins(0, 0);
   return true;
 }
@@ -66,7 +67,30 @@ void TPrinterOutFile::SetMargins(int Left, int Top) {
   FLinesPerPage = std::max(FLinesPerPage, FTopMargin + 1);
   FLineText = QString(FLeftMargin, QLatin1Char(' '));
   FCurLine = FTopMargin;
+  FPagePending = false;
 }
+
+void TPrinterOutFile::FitFontToWidth(int Chars) {
+  if (!FToPrinter || !FPainter || Chars <= 0) return;
+  QFont Font = FPainter->font();
+  const QString Sample(Chars, QLatin1Char('X'));
+  const qreal Width = QFontMetricsF(Font, FPrinter).horizontalAdvance(Sample);
+  const int Available = FPrinter->width();
+  if (Width <= Available || Width <= 0) return;
+  // A fixed-pitch font grows in proportion to its size; the step down makes up for
+  // rounding in the font's metrics.
+  qreal Size = Font.pointSizeF() * Available / Width;
+  for (int Try = 0; Try < 20 && Size > 1; ++Try) {
+    Font.setPointSizeF(Size);
+    if (QFontMetricsF(Font, FPrinter).horizontalAdvance(Sample) <= Available) break;
+    Size *= 0.97;
+  }
+  FPainter->setFont(Font);
+}
+
+QFont TPrinterOutFile::Font() const { return FPainter ? FPainter->font() : QFont(); }
+
+int TPrinterOutFile::PrintableWidth() const { return FPrinter ? FPrinter->width() : 0; }
 
 void TPrinterOutFile::Write(const QString& Text) {
   if (!FToPrinter) {
@@ -82,12 +106,17 @@ void TPrinterOutFile::NewLine() {
     return;
   }
   if (!FPainter) return;
+  // A full page is followed by a new one only once another line comes.
+  if (FPagePending) {
+    FPagePending = false;
+    NewPage();
+  }
   ++FCurLine;
   // The line's top lies CurLine line heights down the page.
   const int Baseline = FCurLine * FLineHeight + FPainter->fontMetrics().ascent();
   FPainter->drawText(0, Baseline, FLineText);
   FLineText = QString(FLeftMargin, QLatin1Char(' '));
-  if (FCurLine == FLinesPerPage) NewPage();
+  FPagePending = FCurLine >= FLinesPerPage;
 }
 
 void TPrinterOutFile::NewPage() {
@@ -96,6 +125,7 @@ void TPrinterOutFile::NewPage() {
     return;
   }
   if (!FPainter) return;
+  FPagePending = false;
   if (FPrinter->newPage()) ++FPageCount;
   FCurLine = FTopMargin;
 }

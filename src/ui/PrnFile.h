@@ -35,6 +35,13 @@ class TPrinterOutFile : public TTextOutFile {
   bool Open(const QString& FileName);
   // Printer only: the font of the lines; call SetMargins after it.
   void SetFont(const QFont& Font);
+  // Printer only: makes the font smaller when a line of Chars characters (left margin
+  // included) would run past the printable width of the page; call before SetMargins.
+  void FitFontToWidth(int Chars);
+  // Printer only: the font of the lines (while the job runs) and the width of the
+  // page's printable area, the printer's margins taken off, in printer pixels.
+  QFont Font() const;
+  int PrintableWidth() const;
   // Printer only: the left margin in characters and the top margin in lines; sets the
   // line height from the font and the number of lines per page.
   void SetMargins(int Left, int Top);
@@ -67,5 +74,6 @@ class TPrinterOutFile : public TTextOutFile {
   int FTopMargin = 0;
   int FCurLine = 0;
   int FPageCount = 0;
+  bool FPagePending = false;  // the page is full; the next line begins a new one
   QString FLineText;
 };

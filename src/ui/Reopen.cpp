@@ -23,9 +23,17 @@ bool SameTextAscii(const QString& A, const QString& B) {
   return true;
 }
 
+bool SameFileName(const QString& A, const QString& B) {
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+  return A.compare(B, Qt::CaseInsensitive) == 0;
+#else
+  return A == B;
+#endif
+}
+
 void AddRecentFile(QStringList& List, const QString& FileName) {
   for (qsizetype I = List.size() - 1; I >= 0; --I) {
-    if (SameTextAscii(List[I], FileName)) List.removeAt(I);
+    if (SameFileName(List[I], FileName)) List.removeAt(I);
   }
   while (List.size() >= MaxRecentFiles) List.removeLast();
   List.prepend(FileName);

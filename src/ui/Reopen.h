@@ -9,9 +9,12 @@ class QListWidgetItem;
 
 constexpr int MaxRecentFiles = 11;
 
-// Puts FileName at the head of List: every entry equal to it without regard to ASCII
-// letter case goes first, then the last entry when the list is full.
+// Puts FileName at the head of List: every entry naming the same file goes first, then
+// the last entry when the list is full.
 void AddRecentFile(QStringList& List, const QString& FileName);
+// Whether two file names name the same file, compared as the file system compares them:
+// letter case counts on Linux, not on Windows or macOS.
+bool SameFileName(const QString& A, const QString& B);
 // Equal without regard to ASCII letter case (other letters must match exactly).
 bool SameTextAscii(const QString& A, const QString& B);
 

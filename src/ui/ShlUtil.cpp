@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QUrl>
 #include <QVariant>
 #include <QWidget>
@@ -26,13 +27,40 @@ QString& HelpFile() {
 
 constexpr const char* HelpContextProperty = "furrowHelpContext";
 
+#if !defined(Q_OS_WIN) && !defined(Q_OS_MACOS)
+// What xdg-mime answers to Args; empty when it does not answer in time.
+QString XdgMime(const QString& Program, const QStringList& Args) {
+  QProcess Process;
+  Process.start(Program, Args);
+  if (!Process.waitForFinished(5000)) {
+    Process.kill();
+    Process.waitForFinished(1000);
+    return QString();
+  }
+  return QString::fromLocal8Bit(Process.readAllStandardOutput()).trimmed();
+}
+
+// The desktop's opener starts even when no program handles the file and then fails
+// out of sight; asking first tells the caller. Without xdg-mime the answer is yes.
+bool DesktopHasHandler(const QString& LocalFile) {
+  const QString Program = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+  if (Program.isEmpty()) return true;
+  const QString Type = XdgMime(Program, {QStringLiteral("query"), QStringLiteral("filetype"), LocalFile});
+  return Type.isEmpty() || !XdgMime(Program, {QStringLiteral("query"), QStringLiteral("default"), Type}).isEmpty();
+}
+#else
+bool DesktopHasHandler(const QString&) { return true; }
+#endif
+
 bool DesktopOpen(const QString& Target, const QString& Params, const QString& Folder) {
   if (!Params.isEmpty()) {
     return QProcess::startDetached(Target, QProcess::splitCommand(Params), Folder);
   }
   const QUrl Url = QUrl::fromUserInput(Target, Folder.isEmpty() ? QDir::currentPath() : Folder,
                                        QUrl::AssumeLocalFile);
-  return Url.isValid() && QDesktopServices::openUrl(Url);
+  if (!Url.isValid()) return false;
+  if (Url.isLocalFile() && !DesktopHasHandler(Url.toLocalFile())) return false;
+  return QDesktopServices::openUrl(Url);
 }
 
 // F1 in any widget opens the help context of the focused one.
@@ -55,12 +83,11 @@ class THelpKeyFilter : public QObject {
 
 }  // namespace
 
-int ShellOpen(const QString& Target, const QString& Params, const QString& Folder) {
+bool ShellOpen(const QString& Target, const QString& Params, const QString& Folder) {
   if (Target.isEmpty() || Target.size() > ShellOpenMaxTarget || Params.size() > ShellOpenMaxParams ||
       Folder.size() > ShellOpenMaxFolder)
-    return ShellOpenRefused;
-  const bool Done = Opener() ? Opener()(Target, Params, Folder) : DesktopOpen(Target, Params, Folder);
-  return Done ? ShellOpenOk : ShellOpenFailed;
+    return false;
+  return Opener() ? Opener()(Target, Params, Folder) : DesktopOpen(Target, Params, Folder);
 }
 
 TShellOpener SetShellOpener(TShellOpener NewOpener) {

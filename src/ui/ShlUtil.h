@@ -16,11 +16,6 @@ class QWidget;
 // Shell open
 // ---------------------------------------------------------------------------
 
-// Result codes of ShellOpen: above 32 means the request was handed over.
-constexpr int ShellOpenOk = 42;
-constexpr int ShellOpenFailed = 2;
-constexpr int ShellOpenRefused = 0;  // a text longer than its limit
-
 constexpr int ShellOpenMaxTarget = 1000;
 constexpr int ShellOpenMaxParams = 260;
 constexpr int ShellOpenMaxFolder = 260;
@@ -28,8 +23,8 @@ constexpr int ShellOpenMaxFolder = 260;
 // Opens Target (a web address, a file or a program) with its default action. Params
 // (arguments for a program) and Folder (its working folder, or the folder a relative
 // target is taken from) may be empty. A target over 1000 characters or parameters or a
-// folder over 260 are refused. Callers may ignore the result.
-int ShellOpen(const QString& Target, const QString& Params, const QString& Folder);
+// folder over 260 are refused. True when the desktop took the request.
+bool ShellOpen(const QString& Target, const QString& Params, const QString& Folder);
 
 // Replaces what ShellOpen hands the request to (tests record it instead of starting a
 // browser); an empty function restores the desktop. Returns the previous one.

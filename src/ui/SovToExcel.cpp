@@ -12,11 +12,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QUuid>
 
 #include <xlsxwriter.h>
 
 #include <array>
 #include <exception>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -492,11 +494,41 @@ TWorkbookOpener& CurrentOpener() {
 
 // The desktop's default program for the file, through the shell open that every other
 // desktop request uses.
-bool OpenOnDesktop(const QString& FileName) { return ShellOpen(FileName, QString(), QString()) > 32; }
+bool OpenOnDesktop(const QString& FileName) { return ShellOpen(FileName, QString(), QString()); }
 
 const QString ChartFailure = QStringLiteral("Unable to create charts.");
 
+// A new empty file in the chart folder, made first when missing.
+QString NewWorkbookName() {
+  const QString Folder = ChartFolder();
+  if (QDir::tempPath().isEmpty() || !QFileInfo(QDir::tempPath()).isDir())
+    throw std::runtime_error("Can't create a temporary file: there is no temporary folder.");
+  if (!QDir().mkpath(Folder))
+    throw std::runtime_error(QStringLiteral("Can't create the folder %1.").arg(Folder).toStdString());
+  const QString Name = QDir(Folder).filePath(QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".xlsx"));
+  QFile File(Name);
+  if (!File.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+    throw std::runtime_error(
+        QStringLiteral("Can't create the file %1: %2").arg(Name, File.errorString()).toStdString());
+  }
+  File.close();
+  return Name;
+}
+
 }  // namespace
+
+QString ChartFolder() { return QDir(QDir::tempPath()).filePath(QStringLiteral("furrow-charts")); }
+
+int RemoveOldChartWorkbooks(const QDateTime& Now) {
+  const QDir Folder(ChartFolder());
+  if (!Folder.exists()) return 0;
+  const QDateTime Limit = Now.addDays(-1);
+  int Removed = 0;
+  for (const QFileInfo& File : Folder.entryInfoList(QDir::Files | QDir::Hidden)) {
+    if (File.lastModified() < Limit && QFile::remove(File.absoluteFilePath())) ++Removed;
+  }
+  return Removed;
+}
 
 TWorkbookOpener SetWorkbookOpener(TWorkbookOpener Opener) {
   TWorkbookOpener Previous = std::move(CurrentOpener());
@@ -516,7 +548,7 @@ bool ChartScheduleInExcel(const QString& CsvFileName, const QString& DataFileNam
       ErrMsg = ChartFailure + QStringLiteral("\n\nThe schedule file %1 could not be read:\n").arg(CsvFileName) + Reason;
       return false;
     }
-    WorkbookName = MakeTempFileName(QStringLiteral(".xlsx"));
+    WorkbookName = NewWorkbookName();
     if (!WriteWorkbook(Data, DataFileName, WorkbookName, Reason)) {
       ErrMsg = ChartFailure + QStringLiteral("\n\nThe workbook %1 could not be written:\n").arg(WorkbookName) + Reason;
       return false;

@@ -6,18 +6,19 @@
 
 #include "MiscUtil.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <functional>
 
 // Reads the CSV export CsvFileName (its numbers written with Settings' decimal
-// separator), writes the workbook to a new file in the temporary folder
-// (MakeTempFileName(".xlsx")) and hands that file to the desktop to open. DataFileName
-// is the field data file's name; without its folder it follows the chart titles (" for "
-// and the name), and may be empty. The CSV file is only read.
+// separator), writes the workbook to a new file in the chart folder (ChartFolder) and
+// hands that file to the desktop to open. DataFileName is the field data file's name;
+// without its folder it follows the chart titles (" for " and the name), and may be
+// empty. The CSV file is only read.
 //
-// The workbook is left in the temporary folder: the spreadsheet program opens it after
-// this returns, so it cannot be deleted here.
+// The workbook is left in the chart folder: the spreadsheet program opens it after this
+// returns, so it cannot be deleted here; RemoveOldChartWorkbooks clears it at start.
 //
 // True when the workbook was written and handed over; otherwise False with ErrMsg.
 // A CSV file that is missing or not a complete schedule export leaves nothing behind;
@@ -31,3 +32,9 @@ bool ChartScheduleInExcel(const QString& CsvFileName, const QString& DataFileNam
 // sees the request too). Returns the previous function.
 using TWorkbookOpener = std::function<bool(const QString& FileName)>;
 TWorkbookOpener SetWorkbookOpener(TWorkbookOpener Opener);
+
+// The program's own folder for chart workbooks, below the temporary folder.
+QString ChartFolder();
+// Removes the files of the chart folder last changed more than a day before Now; the
+// program calls it at start. Returns how many it removed.
+int RemoveOldChartWorkbooks(const QDateTime& Now = QDateTime::currentDateTime());

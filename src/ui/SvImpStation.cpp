@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QSet>
 #include <QTableWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 const char* const StationMapPage = "https://furrow.example.org/zodozizavo/irrigation/viewStations.html";
@@ -23,15 +24,14 @@ constexpr int DistanceUnitKind = 17;
 constexpr int MaxInterpolationStations = 10;
 constexpr int NearestStations = 5;
 
-// A station name in the map query: the characters that would end or split the query
-// value are percent-encoded.
-QString MapName(const QString& Name) {
-  QString Text = Name;
-  Text.replace(QLatin1Char('%'), QStringLiteral("%25"));
-  Text.replace(QLatin1Char('&'), QStringLiteral("%26"));
-  Text.replace(QLatin1Char('#'), QStringLiteral("%23"));
-  return Text;
-}
+// The mark of a station row and the station's own name, kept on its name cell apart
+// from the text shown, so that a name may begin with "*".
+constexpr int MarkRole = Qt::UserRole;
+constexpr int NameRole = Qt::UserRole + 1;
+
+// A value of the map query, percent-encoded so that no character of it can end or
+// split the value.
+QString QueryValue(const QString& Text) { return QString::fromLatin1(QUrl::toPercentEncoding(Text.trimmed())); }
 
 }  // namespace
 
@@ -184,6 +184,7 @@ void TImportStationDlg::FillStationGrid() {
   for (int I = 0; I < Count; ++I) {
     const int Row = I + 2;
     SetCell(Row, 0, FStations->GetStationName(I));
+    StationGrid->item(Row - 1, 0)->setData(NameRole, FStations->GetStationName(I));
     SetCell(Row, 1, FStations->GetStationID(I));
     const QString Distance = FStations->GetDistanceText(I).trimmed();
     SetCell(Row, 2,
@@ -229,13 +230,19 @@ void TImportStationDlg::UpdateSelectionNote() {
 
 // ---- Marks --------------------------------------------------------------------
 
-bool TImportStationDlg::IsRowSelected(int Row) const { return Cell(Row, 0).startsWith(QLatin1Char('*')); }
+bool TImportStationDlg::IsRowSelected(int Row) const {
+  if (FPlain || Row <= 1 || Row >= RowCount()) return false;
+  const QTableWidgetItem* Item = StationGrid->item(Row - 1, 0);
+  return Item && Item->data(MarkRole).toBool();
+}
 
 void TImportStationDlg::SetRowSelected(int Row, bool On) {
   if (FPlain || Row <= 1 || Row >= RowCount() || Cell(Row, 2).isEmpty()) return;
-  QString Name = Cell(Row, 0);
-  if (Name.startsWith(QLatin1Char('*'))) Name = Name.mid(1).trimmed();
-  SetCell(Row, 0, On ? QStringLiteral("* ") + Name : Name);
+  QTableWidgetItem* Item = StationGrid->item(Row - 1, 0);
+  if (!Item) return;
+  const QString Name = Item->data(NameRole).toString();
+  Item->setData(MarkRole, On);
+  Item->setText(On ? QStringLiteral("* ") + Name : Name);
 }
 
 int TImportStationDlg::MarkedCount() const {
@@ -262,9 +269,9 @@ bool TImportStationDlg::Interpolating() const { return !FPlain && InterpCheckBox
 QString TImportStationDlg::SelectedStationID() const { return Cell(CurrentRow(), 1); }
 
 QString TImportStationDlg::SelectedStationName() const {
-  QString Name = Cell(CurrentRow(), 0);
-  if (!FPlain && Name.startsWith(QLatin1Char('*'))) Name = Name.mid(1).trimmed();
-  return Name;
+  const int Row = CurrentRow();
+  if (FPlain || Row < 2) return Cell(Row, 0);
+  return StationGrid->item(Row - 1, 0)->data(NameRole).toString();
 }
 
 QStringList TImportStationDlg::MarkedStationIDs() const {
@@ -336,8 +343,14 @@ void TImportStationDlg::OKBtnClick() {
 
 QString TImportStationDlg::MapAddress() const {
   if (FieldLatitude.isEmpty() || FieldLongitude.isEmpty()) return QString();
-  QString Address = QLatin1String(StationMapPage) + QStringLiteral("?pt0=") + FieldLatitude + QLatin1Char(',') +
-                    FieldLongitude + QStringLiteral(",Field");
+  // The page reads "." decimals, whatever the user types with.
+  const TFormatSettings Dot = FileFormatSettings();
+  const auto Coordinate = [&Dot](const QString& Text, const TFormatSettings& From) {
+    return QueryValue(TSovFile::ConvertNumberText(Text.trimmed(), 0, Dot, From, false, false));
+  };
+  QString Address = QLatin1String(StationMapPage) + QStringLiteral("?pt0=") +
+                    Coordinate(FieldLatitude, FUserFormat) + QLatin1Char(',') +
+                    Coordinate(FieldLongitude, FUserFormat) + QStringLiteral(",Field");
   if (!FStations) return Address;
   QStringList IDs;
   if (Interpolating()) {
@@ -352,8 +365,10 @@ QString TImportStationDlg::MapAddress() const {
     const QString Latitude = FStations->GetLatitude(Index);
     const QString Longitude = FStations->GetLongitude(Index);
     if (Latitude.isEmpty() || Longitude.isEmpty()) continue;
-    const QString Part = QStringLiteral("&pt") + QString::number(Point + 1) + QLatin1Char('=') + Latitude +
-                         QLatin1Char(',') + Longitude + QLatin1Char(',') + MapName(FStations->GetStationName(Index));
+    const QString Part = QStringLiteral("&pt") + QString::number(Point + 1) + QLatin1Char('=') +
+                         Coordinate(Latitude, FStations->FormatSettings) + QLatin1Char(',') +
+                         Coordinate(Longitude, FStations->FormatSettings) + QLatin1Char(',') +
+                         QueryValue(FStations->GetStationName(Index));
     // The shell takes an address of limited length: the points that do not fit are
     // left out.
     if (Address.size() + Part.size() > ShellOpenMaxTarget) break;

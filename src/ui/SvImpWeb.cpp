@@ -2,13 +2,20 @@
 
 #include "ShlUtil.h"
 
+#include <algorithm>
+
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 const char* const TImportWebDlg::MetosCaption = "iMETOS ag Weather Station";
 const char* const TImportWebDlg::ForecastCaption = "U.S. National Weather Service Forecast";
+
+namespace {
+constexpr int MinimumListWidth = 440;
+}  // namespace
 
 TImportWebDlg::TImportWebDlg(QWidget* Parent) : QDialog(Parent) {
   setObjectName(QStringLiteral("ImportWebDlg"));
@@ -20,7 +27,7 @@ TImportWebDlg::TImportWebDlg(QWidget* Parent) : QDialog(Parent) {
   Prompt->setObjectName(QStringLiteral("PromptLbl"));
   SourceListBox = new QListWidget(this);
   SourceListBox->setObjectName(QStringLiteral("SourceListBox"));
-  SourceListBox->setMinimumWidth(440);
+  SourceListBox->setMinimumWidth(MinimumListWidth);
   Prompt->setBuddy(SourceListBox);
   Layout->addWidget(Prompt);
   Layout->addWidget(SourceListBox, 1);
@@ -45,6 +52,10 @@ void TImportWebDlg::SetSources(const QStringList& Names, const QStringList& Desc
   }
   SourceListBox->addItem(QLatin1String(MetosCaption));
   SourceListBox->addItem(QLatin1String(ForecastCaption));
+  // The list is as wide as its longest entry, so that every entry shows whole.
+  const int Widest = SourceListBox->sizeHintForColumn(0);
+  const int Chrome = SourceListBox->frameWidth() * 2 + SourceListBox->verticalScrollBar()->sizeHint().width() + 8;
+  SourceListBox->setMinimumWidth(std::max(MinimumListWidth, Widest + Chrome));
   for (qsizetype I = 0; I < Names.size(); ++I) {
     if (!Selected.isEmpty() && Names[I].compare(Selected, Qt::CaseInsensitive) == 0) {
       SourceListBox->setCurrentRow(int(I));

@@ -41,25 +41,35 @@ constexpr std::array<TMergeColumn, 7> MergeColumns = {{
 // Merge
 // ===========================================================================
 
-bool MergeImportedWeather(const TImportedWeather& Weather, const TWeatherImportChoice& Choice,
-                          const QDate& StartDate, bool FieldMetric, const TFormatSettings& UserFormat,
-                          const TGridGetter& Get, const TGridSetter& Set) {
+TMergeResult MergeImportedWeather(const TImportedWeather& Weather, const TWeatherImportChoice& Choice,
+                                  const QDate& StartDate, bool FieldMetric, const TFormatSettings& UserFormat,
+                                  const TGridGetter& Get, const TGridSetter& Set) {
   const int Count = Weather.Count();
   QDate First, Last;
   if (Count == 0 || !StartDate.isValid() || !Weather.TryGetDayDate(0, First) ||
       !Weather.TryGetDayDate(Count - 1, Last))
-    return false;
+    return TMergeResult::DatesOutside;
   const QDate EndDate = StartDate.addDays(MaxDays - 1);
-  if (Last < StartDate || First > EndDate) return false;
+  if (Last < StartDate || First > EndDate) return TMergeResult::DatesOutside;
 
   int From = 0, To = Count - 1;
   if (!Choice.AllDates) {
     From = std::max(Choice.FirstLine, 0);
     To = std::min(Choice.LastLine, Count - 1);
   }
+  const auto InSchedule = [&](int Line, QDate& Date) {
+    return Weather.TryGetDayDate(Line, Date) && Date >= StartDate && Date <= EndDate;
+  };
+  // A range chosen wholly outside the schedule leaves the field as it was.
+  bool AnyInside = false;
+  for (int Line = From; Line <= To && !AnyInside; ++Line) {
+    QDate Date;
+    AnyInside = InSchedule(Line, Date);
+  }
+  if (!AnyInside) return TMergeResult::RangeOutside;
   for (int Line = From; Line <= To; ++Line) {
     QDate Date;
-    if (!Weather.TryGetDayDate(Line, Date) || Date < StartDate || Date > EndDate) continue;
+    if (!InSchedule(Line, Date)) continue;
     const int Day = int(StartDate.daysTo(Date)) + 1;
     for (const TMergeColumn& Column : MergeColumns) {
       if (!Choice.Kinds[size_t(Column.Kind)]) continue;
@@ -78,7 +88,7 @@ bool MergeImportedWeather(const TImportedWeather& Weather, const TWeatherImportC
       }
     }
   }
-  return true;
+  return TMergeResult::Merged;
 }
 
 // ===========================================================================

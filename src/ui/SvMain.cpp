@@ -265,8 +265,9 @@ constexpr int ForecastDays = 5;
 TMainFormEnvironment TMainFormEnvironment::Default() {
   TMainFormEnvironment Env;
   Env.ProgramDir = QCoreApplication::applicationDirPath();
-  Env.UserDataDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  Env.UserConfigDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
   Env.UserFormat = GetUserFormatSettings(true);
+  Env.OldUserDataDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   return Env;
 }
 
@@ -343,17 +344,19 @@ QWidget* TMainForm::CreateFieldPage() {
   Grid->setVerticalSpacing(4);
   Grid->setColumnMinimumWidth(3, 12);
   Grid->setColumnStretch(3, 1);
-  Grid->setColumnMinimumWidth(4, Page->fontMetrics().horizontalAdvance(QStringLiteral("Water Holding Capacity")) + 12);
+  // The longest caption of the right half, with the label's own margins.
+  Grid->setColumnMinimumWidth(4, QLabel(QStringLiteral("Water Holding Capacity"), Page).minimumSizeHint().width() + 6);
 
   auto MakeLabel = [Page](const char* Name, const QString& Caption) {
     auto* Label = new QLabel(Caption, Page);
     Label->setObjectName(QLatin1String(Name));
+    Label->setMinimumWidth(Label->minimumSizeHint().width());  // never cut
     return Label;
   };
   auto MakeUnits = [Page](const char* Name, const QString& Caption) {
     auto* Label = new QLabel(Caption, Page);
     Label->setObjectName(QLatin1String(Name));
-    Label->setMinimumWidth(80);
+    Label->setMinimumWidth(64);
     return Label;
   };
   // A text box with its label (and units) in row Row of the half Half (0 left, 1 right).
@@ -398,6 +401,8 @@ QWidget* TMainForm::CreateFieldPage() {
     auto* Box = new QHBoxLayout;
     Box->setSpacing(6);
     if (Units) Box->addWidget(Units);
+    // The button keeps room for its whole caption.
+    Button->setMinimumWidth(Button->minimumSizeHint().width());
     Box->addWidget(Button);
     Box->addStretch(1);
     Grid->addLayout(Box, Row, Half * 4 + 2);
@@ -711,8 +716,14 @@ bool TMainForm::StartUpProgram(const QString& CommandLineFile) {
 QString TMainForm::SettingsFileName() const {
   const QString Base = FVersionInfo.InternalName.toLower() + QStringLiteral(".ini");
   const QString BesideProgram = QDir(FEnv.ProgramDir).absoluteFilePath(Base);
-  if (QFileInfo::exists(BesideProgram) || FEnv.UserDataDir.isEmpty()) return BesideProgram;
-  return QDir(QDir(FEnv.UserDataDir).filePath(FVersionInfo.ProductName)).absoluteFilePath(Base);
+  if (QFileInfo::exists(BesideProgram) || FEnv.UserConfigDir.isEmpty()) return BesideProgram;
+  return QDir(FEnv.UserConfigDir).absoluteFilePath(Base);
+}
+
+QString TMainForm::OldSettingsFileName() const {
+  if (FEnv.OldUserDataDir.isEmpty()) return QString();
+  const QString Base = FVersionInfo.InternalName.toLower() + QStringLiteral(".ini");
+  return QDir(QDir(FEnv.OldUserDataDir).filePath(FVersionInfo.ProductName)).absoluteFilePath(Base);
 }
 
 void TMainForm::ReadProgramSettings(QString& Msg) {
@@ -720,8 +731,13 @@ void TMainForm::ReadProgramSettings(QString& Msg) {
   FPopupHints = false;
   FHintsOnStatusBar = true;
   FRecentFiles.clear();
-  const QString Name = SettingsFileName();
-  if (!QFileInfo::exists(Name)) return;
+  QString Name = SettingsFileName();
+  if (!QFileInfo::exists(Name)) {
+    // Settings that an earlier version left in the data folder are read from there
+    // until the first write puts them in their own place.
+    Name = OldSettingsFileName();
+    if (Name.isEmpty() || !QFileInfo::exists(Name)) return;
+  }
   TMyIniFile Ini;
   QString LoadMsg;
   if (!Ini.LoadFromFile(Name, LoadMsg)) {
@@ -1865,14 +1881,20 @@ bool TMainForm::DoImportWeatherDlg(TImportedWeather& Weather, const QString& Sou
   TImportWeatherDlg Dialog(this);
   Dialog.SetImportData(Weather, SourceText, FieldMetric, FEnv.UserFormat);
   if (ExecDialog(Dialog) != QDialog::Accepted) return false;
-  if (!MergeImportedWeather(
-          Weather, Dialog.Choice(), StartDate, FieldMetric, FEnv.UserFormat,
-          [this](int Day, int Col) { return GridText(Day, Col); },
-          [this](int Day, int Col, const QString& Text) { SetGridText(Day, Col, Text); })) {
-    Message(TMsgDlgType::Error, QStringLiteral("\nThe import weather dates are outside your dates.\n"));
-    return false;
+  switch (MergeImportedWeather(
+      Weather, Dialog.Choice(), StartDate, FieldMetric, FEnv.UserFormat,
+      [this](int Day, int Col) { return GridText(Day, Col); },
+      [this](int Day, int Col, const QString& Text) { SetGridText(Day, Col, Text); })) {
+    case TMergeResult::Merged:
+      return true;
+    case TMergeResult::DatesOutside:
+      Message(TMsgDlgType::Error, QStringLiteral("\nThe import weather dates are outside your dates.\n"));
+      return false;
+    case TMergeResult::RangeOutside:
+      Message(TMsgDlgType::Error, QStringLiteral("\nNo day of the chosen dates falls inside your schedule.\n"));
+      return false;
   }
-  return true;
+  return false;
 }
 
 // ===========================================================================

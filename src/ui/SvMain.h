@@ -39,12 +39,16 @@ class TPreviewDlg;
 
 // Where the window finds its files and how the user writes numbers and dates.
 struct TMainFormEnvironment {
-  QString ProgramDir;   // the lookup file, the help file and possibly the settings file
-  QString UserDataDir;  // per-user data folder (settings go below it in a folder named
-                        // after the product); empty when there is none
+  QString ProgramDir;     // the lookup file, the help file and possibly the settings file
+  QString UserConfigDir;  // the program's per-user configuration folder, where the settings
+                          // file goes; empty when there is none
   TFormatSettings UserFormat;
+  // The per-user data folder where earlier versions kept the settings file (below it, in
+  // a folder named after the product); read once when the configuration folder has none.
+  QString OldUserDataDir;
 
-  // The running program's folder, the user's data folder and the user's own settings.
+  // The running program's folder, the user's configuration and data folders and the
+  // user's own settings.
   static TMainFormEnvironment Default();
 };
 
@@ -113,8 +117,10 @@ class TMainForm : public QMainWindow {
   // must end.
   bool StartUpProgram(const QString& CommandLineFile);
   // The settings file: beside the program when one exists there, else in the
-  // per-user folder (when there is one).
+  // per-user configuration folder (when there is one).
   QString SettingsFileName() const;
+  // Where earlier versions kept the settings file; empty when there is no such place.
+  QString OldSettingsFileName() const;
   void ReadProgramSettings(QString& Msg);
   void WriteProgramSettings(QString& Msg);
   void SetHintStatus();

@@ -62,6 +62,9 @@ constexpr int NotesWidth = 62;
 constexpr int SummaryLabelWidth = 32;
 constexpr int SummaryValueWidth = 14;
 constexpr int SummaryRightLabelWidth = 36;
+// The printed report's left margin in characters and top margin in lines.
+constexpr int ReportLeftMargin = 5;
+constexpr int ReportTopMargin = 3;
 
 // A whole number with the settings' thousands separator.
 QString FormatThousands(double Value, const TFormatSettings& Settings) {
@@ -184,10 +187,12 @@ TPreviewDlg::TPreviewDlg(QWidget* Parent)
 
   ChartBtn = new QPushButton(QStringLiteral("&Chart"), this);
   PrintOutputBtn = new QPushButton(QStringLiteral("&Print"), this);
+  PrintToTextFileBtn = new QPushButton(QStringLiteral("Print to &Text File"), this);
+  PrintToTextFileBtn->setObjectName(QStringLiteral("PrintToTextFileBtn"));
   ExportBtn = new QPushButton(QStringLiteral("&Export"), this);
   HelpBtn = new QPushButton(QStringLiteral("&Help"), this);
   ClosePreviewBtn = new QPushButton(QStringLiteral("&Close"), this);
-  for (QPushButton* Button : {ChartBtn, PrintOutputBtn, ExportBtn, HelpBtn, ClosePreviewBtn}) {
+  for (QPushButton* Button : {ChartBtn, PrintOutputBtn, PrintToTextFileBtn, ExportBtn, HelpBtn, ClosePreviewBtn}) {
     Button->setAutoDefault(false);
   }
   StatusBarHint = new QLabel(this);
@@ -199,6 +204,7 @@ TPreviewDlg::TPreviewDlg(QWidget* Parent)
   SetHint(PrevGrid, QStringLiteral("Browse the daily calculations."));
   SetHint(ChartBtn, QStringLiteral("Chart the schedule with Excel."));
   SetHint(PrintOutputBtn, QStringLiteral("Print the schedule."));
+  SetHint(PrintToTextFileBtn, QStringLiteral("Print the schedule to a text file."));
   SetHint(ExportBtn, QStringLiteral("Export the schedule."));
   SetHint(HelpBtn, QStringLiteral("Help for the schedule."));
   SetHint(ClosePreviewBtn, QStringLiteral("Close the Preview window."));
@@ -225,7 +231,7 @@ TPreviewDlg::TPreviewDlg(QWidget* Parent)
 
   auto* Buttons = new QHBoxLayout;
   Buttons->addStretch(1);
-  for (QPushButton* Button : {ChartBtn, PrintOutputBtn, ExportBtn, HelpBtn, ClosePreviewBtn}) {
+  for (QPushButton* Button : {ChartBtn, PrintOutputBtn, PrintToTextFileBtn, ExportBtn, HelpBtn, ClosePreviewBtn}) {
     Buttons->addWidget(Button);
   }
 
@@ -238,11 +244,12 @@ TPreviewDlg::TPreviewDlg(QWidget* Parent)
   setFixedSize(DesignedWidth, DesignedHeight);
 
   connect(PrintOutputBtn, &QPushButton::clicked, this, &TPreviewDlg::PrintOutputBtnClick);
+  connect(PrintToTextFileBtn, &QPushButton::clicked, this, &TPreviewDlg::PrintToTextFileBtnClick);
   connect(ExportBtn, &QPushButton::clicked, this, &TPreviewDlg::ExportBtnClick);
   connect(ChartBtn, &QPushButton::clicked, this, &TPreviewDlg::ChartBtnClick);
   connect(HelpBtn, &QPushButton::clicked, this, [] { ShowHelpContext(TPreviewDlg::HelpContext); });
   connect(ClosePreviewBtn, &QPushButton::clicked, this, &QDialog::reject);
-  for (QWidget* Control : std::initializer_list<QWidget*>{PrevGrid, ChartBtn, PrintOutputBtn, ExportBtn,
+  for (QWidget* Control : std::initializer_list<QWidget*>{PrevGrid, ChartBtn, PrintOutputBtn, PrintToTextFileBtn, ExportBtn,
                                                           HelpBtn, ClosePreviewBtn}) {
     Control->installEventFilter(this);
   }
@@ -268,7 +275,7 @@ void TPreviewDlg::SetHint(QWidget* Control, const QString& Hint) {
 void TPreviewDlg::SetHintOptions(bool PopupHints, bool HintsOnStatusBar) {
   FPopupHints = PopupHints;
   FHintsOnStatusBar = HintsOnStatusBar;
-  for (QWidget* Control : std::initializer_list<QWidget*>{PrevGrid, ChartBtn, PrintOutputBtn, ExportBtn,
+  for (QWidget* Control : std::initializer_list<QWidget*>{PrevGrid, ChartBtn, PrintOutputBtn, PrintToTextFileBtn, ExportBtn,
                                                           HelpBtn, ClosePreviewBtn}) {
     SetHint(Control, Control->statusTip());
   }
@@ -624,22 +631,37 @@ bool TPreviewDlg::ExportScheduleTo(const QString& FileName) {
 
 void TPreviewDlg::PrintSchedule() {
   if (FSchedule == nullptr) return;
+  // Whatever the dialog offers, its own PDF file included, gets the drawn report.
   QPrinter Printer(QPrinter::HighResolution);
-  QPrintDialog PrintDlg(&Printer, this);
-  PrintDlg.setOption(QAbstractPrintDialog::PrintToFile, true);
-  if (PrintDlg.exec() != QDialog::Accepted) return;
-  // "Print to file" writes the text report, not the printer's own file format.
-  if (Printer.outputFormat() != QPrinter::NativeFormat || !Printer.outputFileName().isEmpty()) {
-    QFileDialog FileDlg(this, QStringLiteral("Print to File"));
-    FileDlg.setAcceptMode(QFileDialog::AcceptSave);
-    FileDlg.setFileMode(QFileDialog::AnyFile);
-    FileDlg.setNameFilter(QStringLiteral("Text Files (*.txt)"));
-    FileDlg.setDefaultSuffix(QStringLiteral("txt"));
-    if (FileDlg.exec() != QDialog::Accepted || FileDlg.selectedFiles().isEmpty()) return;
-    PrintScheduleTo(FileDlg.selectedFiles().constFirst());
-    return;
-  }
+  if (!RunPrintDialog(this, Printer)) return;
   PrintScheduleTo(QString(), &Printer);
+}
+
+void TPreviewDlg::PrintToTextFileBtnClick() {
+  EraseStatusBarFocusHint();
+  PrintScheduleToTextFile();
+  DisplayStatusBarFocusHint();
+}
+
+void TPreviewDlg::PrintScheduleToTextFile() {
+  if (FSchedule == nullptr) return;
+  const QString Name = AskTextFileName(this);
+  if (!Name.isEmpty()) PrintScheduleTo(Name);
+}
+
+bool TPreviewDlg::DefaultPrintDialog(QWidget* Parent, QPrinter& Printer) {
+  QPrintDialog PrintDlg(&Printer, Parent);
+  return PrintDlg.exec() == QDialog::Accepted;
+}
+
+QString TPreviewDlg::DefaultTextFileDialog(QWidget* Parent) {
+  QFileDialog FileDlg(Parent, QStringLiteral("Print to File"));
+  FileDlg.setAcceptMode(QFileDialog::AcceptSave);
+  FileDlg.setFileMode(QFileDialog::AnyFile);
+  FileDlg.setNameFilter(QStringLiteral("Text Files (*.txt)"));
+  FileDlg.setDefaultSuffix(QStringLiteral("txt"));
+  if (FileDlg.exec() != QDialog::Accepted || FileDlg.selectedFiles().isEmpty()) return QString();
+  return FileDlg.selectedFiles().constFirst();
 }
 
 int TPreviewDlg::PrintScheduleTo(const QString& FileName, QPrinter* Printer, const QDateTime& Now) {
@@ -651,14 +673,22 @@ int TPreviewDlg::PrintScheduleTo(const QString& FileName, QPrinter* Printer, con
   }
   QString Failure;
   if (Out.Open(FileName)) {
-    if (Out.ToPrinter()) {
-      QFont Font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-      Font.setPointSize(8);
-      Out.SetFont(Font);
-      Out.SetMargins(5, 3);
-    }
     try {
-      WriteReport(Out, Now.isValid() ? Now : QDateTime::currentDateTime());
+      const QStringList Lines = ReportLines(Now.isValid() ? Now : QDateTime::currentDateTime());
+      if (Out.ToPrinter()) {
+        QFont Font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        Font.setPointSize(8);
+        Out.SetFont(Font);
+        // The widest line, left margin included, stays inside the printable area.
+        qsizetype Widest = 0;
+        for (const QString& Text : Lines) Widest = std::max(Widest, Text.size());
+        Out.FitFontToWidth(int(Widest) + ReportLeftMargin);
+        Out.SetMargins(ReportLeftMargin, ReportTopMargin);
+      }
+      for (const QString& Text : Lines) {
+        Out.Write(Text);
+        Out.NewLine();
+      }
     } catch (const std::exception& Error) {
       Failure = QString::fromUtf8(Error.what());
     }
@@ -681,12 +711,17 @@ int TPreviewDlg::PrintScheduleTo(const QString& FileName, QPrinter* Printer, con
 }
 
 void TPreviewDlg::WriteReport(TPrinterOutFile& Out, const QDateTime& Now) const {
-  const TSovSchedule& S = *FSchedule;
-  const TFormatSettings& Format = S.UserFormat();
-  auto Line = [&Out](const QString& Text) {
+  for (const QString& Text : ReportLines(Now)) {
     Out.Write(Text);
     Out.NewLine();
-  };
+  }
+}
+
+QStringList TPreviewDlg::ReportLines(const QDateTime& Now) const {
+  QStringList Lines;
+  const TSovSchedule& S = *FSchedule;
+  const TFormatSettings& Format = S.UserFormat();
+  auto Line = [&Lines](const QString& Text) { Lines << Text; };
   const QString Blanks15(15, QLatin1Char(' '));
 
   Line(QString());
@@ -760,4 +795,5 @@ void TPreviewDlg::WriteReport(TPrinterOutFile& Out, const QDateTime& Now) const 
     }
     Line(WithoutTrailingBlanks(Text));
   }
+  return Lines;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The schedule preview: eight summary figures and a grid with one row per schedule day
 // and the rows "Total", "Average", "Maximum" and "Minimum", read from a calculated
-// TSovSchedule. From here the schedule is printed (to a printer or a text file) and
+// TSovSchedule. From here the schedule is printed (to a printer, a PDF file or a text file) and
 // exported as CSV or ACE JSON.
 //
 // The dialog owns nothing of the model: SetScheduleData keeps a reference to the
@@ -89,6 +89,15 @@ class TPreviewDlg : public QDialog {
                       const QDateTime& Now = QDateTime());
   // The report's lines, each followed by NewLine.
   void WriteReport(TPrinterOutFile& Out, const QDateTime& Now) const;
+  QStringList ReportLines(const QDateTime& Now) const;
+
+  // The print dialog (True when the user chose a printer, set up in Printer) and the
+  // save dialog of the text output (the chosen name; empty on Cancel). Tests answer
+  // them instead of a user.
+  std::function<bool(QWidget* Parent, QPrinter& Printer)> RunPrintDialog = DefaultPrintDialog;
+  std::function<QString(QWidget* Parent)> AskTextFileName = DefaultTextFileDialog;
+  static bool DefaultPrintDialog(QWidget* Parent, QPrinter& Printer);
+  static QString DefaultTextFileDialog(QWidget* Parent);
 
   QLabel* CalcDateLbl = nullptr;
   QLabel* CalcDateBox = nullptr;
@@ -109,6 +118,7 @@ class TPreviewDlg : public QDialog {
   QTableWidget* PrevGrid = nullptr;  // day rows and summary rows; the headers are rows 0-1
   QPushButton* ChartBtn = nullptr;
   QPushButton* PrintOutputBtn = nullptr;
+  QPushButton* PrintToTextFileBtn = nullptr;
   QPushButton* ExportBtn = nullptr;
   QPushButton* HelpBtn = nullptr;
   QPushButton* ClosePreviewBtn = nullptr;
@@ -120,8 +130,11 @@ class TPreviewDlg : public QDialog {
   void ChartBtnClick();
   // Exports the schedule to a temporary CSV file and charts it in a workbook.
   bool ChartSchedule();
-  // Asks for the output (print dialog, and a file name for print-to-file) and prints.
+  // Prints on the printer chosen in the print dialog (a PDF file included).
   void PrintSchedule();
+  void PrintToTextFileBtnClick();
+  // Asks for a text file name and writes the report there.
+  void PrintScheduleToTextFile();
   // Asks for the export file and exports.
   void ExportSchedule();
   void DisplayStatusBarFocusHint();

@@ -75,7 +75,7 @@ TEST_F(SovImpWeathTest, FieldFileDaysKeepPointNumbersInEveryUserFormat) {
     ASSERT_EQ(W.Count(), 365);
     EXPECT_EQ(W.Strings(C.Day - 1), QLatin1String(C.Line));
     EXPECT_FALSE(W.GetDayField(C.Day - 1, dfNotes).contains(u'\\'));
-    EXPECT_EQ(W.SourceName + Msg, u"Sorvo Scheduler");
+    EXPECT_EQ(W.SourceName + Msg, u"Furrow");
     EXPECT_TRUE(W.Metric == C.Metric && !W.UnitsUnstated && W.StationName.isEmpty() &&
                 W.FormatSettings.DecimalSeparator == u'.');
     for (int K = 0; K < WeatherKindCount; ++K) EXPECT_TRUE(W.Has[K] && W.Use[K] == (K != wkIrrigation)) << K;
@@ -108,7 +108,7 @@ TEST_F(SovImpWeathTest, FileNamesChooseTheReaderAndBadFieldFilesFail) {
     QByteArray Bytes;    // not written when null
     const char* Expect;  // SourceName, or the end of the message
   } Cases[] = {
-      {"Data.SOV", Field, "Sorvo Scheduler"},
+      {"Data.SOV", Field, "Furrow"},
       {"data.csv", Csv, "Standard CSV"},
       {"data.csv.txt", Csv, "Standard CSV"},
       {"field.sov.csv", Field, "\nUnrecognized file format."},

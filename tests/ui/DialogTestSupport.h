@@ -115,7 +115,7 @@ class TProgramFolder {
     EXPECT_TRUE(QDir().mkpath(Bin) && QFile::copy(FURROW_SOURCE_DIR "/data/SovLookup.ini", Bin + "/SovLookup.ini"));
   }
   std::unique_ptr<TMainForm> NewForm(const TFormatSettings& Format = UsFormatSettings(), bool UserDir = true) const {
-    return std::make_unique<TMainForm>(TMainFormEnvironment{Bin, UserDir ? Dir.filePath("user") : QString(), Format});
+    return std::make_unique<TMainForm>(TMainFormEnvironment{Bin, UserDir ? Dir.filePath("user") : QString(), Format, QString()});
   }
   std::unique_ptr<TMainForm> Started(const TFormatSettings& Format = UsFormatSettings(), const QString& File = {}) const {
     auto Form = NewForm(Format);

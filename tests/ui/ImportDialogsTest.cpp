@@ -95,25 +95,28 @@ TEST(ImportMerge, ChosenValuesLandOnTheirDaysConverted) {
     QDate Start;
     TFormatSettings User;
     TWeatherImportChoice Choice;
-    bool Result;
+    TMergeResult Result;
     std::vector<TCell> Expected;  // the whole grid afterwards, empty cells left out
   } Cases[] = {
       {"all kinds into an English field, comma decimals; lines before the start skipped", {2016, 4, 1},
-       GermanFormatSettings(), {All, true, 0, -1, false}, true,
+       GermanFormatSettings(), {All, true, 0, -1, false}, TMergeResult::Merged,
        {{1, High, "50,0"}, {1, Low, "32,0"}, {1, Precip, "1,50"}, {1, Wind, "10,0"}, {1, Humidity, "55,5"},
         {1, Irrigation, "0,50"}, {1, Notes, "Forecast"}, {2, High, "68,0"}, {2, Precip, "T"}, {2, Notes, "rain hail"}}},
-      {"a range of one line, temperature only", {2016, 4, 1}, UsFormatSettings(), {TempOnly, false, 1, 1, false}, true,
+      {"a range of one line, temperature only", {2016, 4, 1}, UsFormatSettings(), {TempOnly, false, 1, 1, false}, TMergeResult::Merged,
        {{1, High, "50.0"}, {1, Low, "32.0"}, {1, Notes, "Forecast"}, {2, High, "99"}, {2, Notes, "rain"}}},
-      {"the first line is the schedule's last day", {2015, 4, 1}, UsFormatSettings(), {All, true, 0, -1, false}, true,
+      {"the first line is the schedule's last day", {2015, 4, 1}, UsFormatSettings(), {All, true, 0, -1, false},
+       TMergeResult::Merged,
        {{1, High, "11"}, {1, Notes, "Forecast"}, {2, High, "99"}, {2, Notes, "rain"}, {365, High, "40.0"},
         {365, Low, "30.0"}, {365, Precip, "0.10"}, {365, Humidity, "50.5"}, {365, Notes, "early"}}},
-      {"lines that end before the start", {2016, 4, 3}, UsFormatSettings(), {All, true, 0, -1, false}, false,
-       {{1, High, "11"}, {1, Notes, "Forecast"}, {2, High, "99"}, {2, Notes, "rain"}}},
+      {"lines that end before the start", {2016, 4, 3}, UsFormatSettings(), {All, true, 0, -1, false},
+       TMergeResult::DatesOutside, {{1, High, "11"}, {1, Notes, "Forecast"}, {2, High, "99"}, {2, Notes, "rain"}}},
+      {"a range wholly before the start", {2016, 4, 1}, UsFormatSettings(), {All, false, 0, 0, false},
+       TMergeResult::RangeOutside, {{1, High, "11"}, {1, Notes, "Forecast"}, {2, High, "99"}, {2, Notes, "rain"}}},
   };
   for (const auto& C : Cases) {
     TGrid Grid, Expected;
     for (const TCell& Cell : Pre) Grid[{Cell.Day, Cell.Col}] = QLatin1String(Cell.Text);
-    const bool Result = MergeImportedWeather(
+    const TMergeResult Result = MergeImportedWeather(
         W, C.Choice, C.Start, false, C.User, [&](int Day, int Col) { return Grid.value({Day, Col}); },
         [&](int Day, int Col, const QString& Text) {
           ASSERT_TRUE(Day >= 1 && Day <= MaxDays);
@@ -297,7 +300,20 @@ TEST_F(ImportCommandsTest, WeatherFileThroughTheOptionsDialog) {
     OnOptions = [Answer](TImportWeatherDlg&) { return Answer; };
     Form->ImportWthFileBtnClick();
   }
-  EXPECT_EQ(Msgs.Messages, QStringList({"\nThe import weather dates are outside your dates.\n"}));
+  EXPECT_EQ(Msgs.Take(), QStringList({"\nThe import weather dates are outside your dates.\n"}));
+  EXPECT_EQ(Station(), "KCCC");
+  EXPECT_FALSE(Form->Modified());
+
+  // A chosen range that lies wholly before the schedule says so and leaves the field as it was.
+  Start(UsFormatSettings(), {2016, 4, 1}, false);
+  OnOptions = [](TImportWeatherDlg& D) {
+    D.SetDatesRadioGroupIndex(1);
+    D.StartDateCombo->setCurrentIndex(0);
+    D.EndDateCombo->setCurrentIndex(1);
+    return Ok(D);
+  };
+  Form->ImportWthFileBtnClick();
+  EXPECT_EQ(Msgs.Take(), QStringList({"\nNo day of the chosen dates falls inside your schedule.\n"}));
   EXPECT_EQ(Station(), "KCCC");
   EXPECT_FALSE(Form->Modified());
 }
@@ -687,12 +703,13 @@ TEST(StationPicker, SortsMarksAndMap) {
                 D.MarkedStationIDs() == QStringList({"KBBB"}) && D.Cell(D.RowOfStation("KBBB"), 0) == "* Bravo & Sons");
   }
 
-  // Without interpolation OK needs a station row; the map shows the field and it.
+  // Without interpolation OK needs a station row; the map shows the field and it, with
+  // "." decimals and every value percent-encoded.
   D.FieldLatitude = "40,0";
   D.FieldLongitude = "-87,0";
-  const QString Field = QLatin1String(StationMapPage) + "?pt0=40,0,-87,0,Field";
+  const QString Field = QLatin1String(StationMapPage) + "?pt0=40.0,-87.0,Field";
   D.SetCurrentRow(D.RowOfStation("KBBB"));
-  EXPECT_EQ(D.MapAddress(), Field + "&pt1=40.00,-87.20,Bravo %26 Sons");
+  EXPECT_EQ(D.MapAddress(), Field + "&pt1=40.00,-87.20,Bravo%20%26%20Sons");
   D.SetCurrentRow(D.RowOfStation("KGGG"));  // no coordinates
   EXPECT_EQ(D.MapAddress(), Field);
   D.SetCurrentRow(1);
@@ -709,8 +726,8 @@ TEST(StationPicker, SortsMarksAndMap) {
   D.InterpCheckBox->click();
   EXPECT_EQ(D.Cell(D.CurrentRow(), 0), "(Double-click to select/deselect)");
   EXPECT_EQ(D.MarkedStationIDs(), QStringList({"KDDD", "KBBB", "KCCC", "KAAA", "KEEE"}));
-  EXPECT_EQ(D.MapAddress(), Field + "&pt1=40.10,-87.00,Oak Ridge&pt2=40.00,-87.20,Bravo %26 Sons"
-                                    "&pt3=39.80,-87.00,Zenith&pt4=40.30,-87.00,Mill Creek&pt5=40.00,-86.50,Apple Hill");
+  EXPECT_EQ(D.MapAddress(), Field + "&pt1=40.10,-87.00,Oak%20Ridge&pt2=40.00,-87.20,Bravo%20%26%20Sons"
+                                    "&pt3=39.80,-87.00,Zenith&pt4=40.30,-87.00,Mill%20Creek&pt5=40.00,-86.50,Apple%20Hill");
   for (int Row = 3; Row < D.RowCount(); ++Row) D.SetRowSelected(Row, false);
   EXPECT_EQ(Ok(D), QDialog::Rejected);  // one mark
   for (int Row = 2; Row < D.RowCount(); ++Row) D.SetRowSelected(Row, true);
@@ -722,6 +739,29 @@ TEST(StationPicker, SortsMarksAndMap) {
   const TStationRecArray Chosen = D.MarkedStations();
   ASSERT_EQ(Chosen.size(), 10u);
   EXPECT_TRUE(Chosen.front().StationID == "KDDD" && std::fabs(Chosen.front().Distance - 6.9) < 0.05);
+}
+
+TEST(StationPicker, MarksStayApartFromNamesAndTheMapEncodesItsValues) {
+  TestApp();
+  TImportedStations S;
+  S.AddStation("KSTR", {"*Star Farm", "40.10", "-87.00"});
+  S.AddStation("KBRV", {"Bravo + Sons #2", "40.20", "-87.00"});
+  S.AddStationDistances(false, 40.0, -87.0);
+  TImportStationDlg D(nullptr, GermanFormatSettings());
+  D.SetStations(&S);
+  const int Star = D.RowOfStation("KSTR");
+  EXPECT_FALSE(D.IsRowSelected(Star)) << "a name beginning with \"*\" is no mark";
+  EXPECT_TRUE(D.MarkedStationIDs().isEmpty());
+  D.InterpCheckBox->click();
+  EXPECT_EQ(D.Cell(D.RowOfStation("KSTR"), 0), "* *Star Farm");
+  D.InterpCheckBox->click();
+  EXPECT_EQ(D.Cell(D.RowOfStation("KSTR"), 0), "*Star Farm");
+  D.SetCurrentRow(D.RowOfStation("KSTR"));
+  EXPECT_EQ(D.SelectedStationName(), "*Star Farm");
+  D.FieldLatitude = "40,05";
+  D.FieldLongitude = "-87,1";
+  D.SetCurrentRow(D.RowOfStation("KBRV"));
+  EXPECT_EQ(D.MapAddress(), QLatin1String(StationMapPage) + "?pt0=40.05,-87.1,Field&pt1=40.20,-87.00,Bravo%20%2B%20Sons%20%232");
 }
 
 }  // namespace

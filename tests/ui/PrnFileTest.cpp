@@ -8,6 +8,8 @@
 #include "SvPrev.h"
 
 #include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -131,20 +133,72 @@ TEST_F(PrnFileTest, PrinterPagesHoldLinesPerPageLessTheTopMargin) {
   EXPECT_EQ(Out.CurLine(), 3);
   const int PerPage = Out.LinesPerPage() - Out.TopMargin();
   ASSERT_GT(PerPage, 10);
-  for (int i = 1; i < PerPage; ++i) {
+  for (int i = 1; i <= PerPage; ++i) {
     Out.Write(QString("line %1").arg(i));
     Out.NewLine();
   }
-  EXPECT_EQ(Out.PageCount(), 1);
-  Out.NewLine();  // the page is full: the next line goes on a new page, from the top margin
+  EXPECT_EQ(Out.PageCount(), 1) << "a full page begins no page before another line comes";
+  Out.NewLine();  // that line goes on a new page, from the top margin
   EXPECT_EQ(Out.PageCount(), 2);
-  EXPECT_EQ(Out.CurLine(), 3);
-  for (int i = 0; i < PerPage + 1; ++i) Out.NewLine();
-  EXPECT_EQ(Out.PageCount(), 3);
   EXPECT_EQ(Out.CurLine(), 4);
+  for (int i = 1; i < PerPage; ++i) Out.NewLine();
+  EXPECT_EQ(Out.PageCount(), 2);
   Out.Close();
   EXPECT_EQ(Out.Status(), 0);
-  EXPECT_EQ(PdfPageCount(Pdf), 3);
+  EXPECT_EQ(PdfPageCount(Pdf), 2) << "the second page is exactly full: no blank third page";
+}
+
+TEST_F(PrnFileTest, LinesFitThePrintableWidthOfTheChosenPrinter) {
+  QPrinter Printer(QPrinter::HighResolution);
+  Printer.setOutputFormat(QPrinter::PdfFormat);
+  Printer.setOutputFileName(Dir.filePath("fit.pdf"));
+  Printer.setPageSize(QPageSize(QPageSize::A4));
+  Printer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+  TPrinterOutFile Out(&Printer);
+  ASSERT_TRUE(Out.Open(QString()));
+  QFont Font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  Font.setPointSize(8);
+  Out.SetFont(Font);
+  const QString Widest(125, 'X');  // the report's table lines with the left margin
+  ASSERT_GT(QFontMetricsF(Out.Font(), &Printer).horizontalAdvance(Widest), Out.PrintableWidth());
+  Out.FitFontToWidth(int(Widest.size()));
+  EXPECT_LE(QFontMetricsF(Out.Font(), &Printer).horizontalAdvance(Widest), Out.PrintableWidth());
+  EXPECT_GT(Out.Font().pointSizeF(), 6);  // no smaller than it must be
+  Out.Close();
+}
+
+TEST_F(PrnFileTest, PrintGoesToTheChosenPrinterAndTextToItsOwnChoice) {
+  TScheduleProbe P(RegionLookup(), UsFormatSettings());
+  FillProbe(P);
+  TPreviewDlg Dlg;
+  Dlg.SetScheduleData(P);
+  // The print dialog's "Print to File (PDF)" gets the drawn report.
+  const QString Pdf = Dir.filePath("report.pdf");
+  Dlg.RunPrintDialog = [&Pdf](QWidget*, QPrinter& Printer) {
+    Printer.setOutputFormat(QPrinter::PdfFormat);
+    Printer.setOutputFileName(Pdf);
+    return true;
+  };
+  int TextAsked = 0;
+  Dlg.AskTextFileName = [&TextAsked](QWidget*) { return ++TextAsked, QString(); };
+  Dlg.PrintOutputBtn->click();
+  EXPECT_TRUE(ReadBytes(Pdf).startsWith("%PDF")) << "a PDF file, not a text file";
+  EXPECT_EQ(PdfPageCount(Pdf), 1);
+  EXPECT_EQ(TextAsked, 0);
+  EXPECT_TRUE(Recorder.Messages.isEmpty()) << Recorder.Messages.join('|').toStdString();
+  // Cancel in the print dialog prints nothing.
+  QFile::remove(Pdf);
+  Dlg.RunPrintDialog = [](QWidget*, QPrinter&) { return false; };
+  Dlg.PrintOutputBtn->click();
+  EXPECT_FALSE(QFileInfo::exists(Pdf));
+  // The text output has its own button with its save dialog; Cancel there writes nothing.
+  Dlg.PrintToTextFileBtn->click();
+  EXPECT_EQ(TextAsked, 1);
+  const QString Text = Dir.filePath("report.txt");
+  Dlg.AskTextFileName = [&Text](QWidget*) { return Text; };
+  Dlg.PrintToTextFileBtn->click();
+  EXPECT_TRUE(ReadFile(Text).contains("Schedule for north40.sov\r\n"));
+  EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList({"report.txt"}));
 }
 
 }  // namespace

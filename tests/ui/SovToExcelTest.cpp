@@ -47,7 +47,10 @@ class SovToExcelTest : public ::testing::Test {
     SetWorkbookOpener(Previous);
     OldTmpDir.isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", OldTmpDir);
   }
-  QStringList TempFiles() const { return QDir(Temp.path()).entryList(QDir::Files); }
+  // Files in the temporary folder and in the chart folder below it.
+  QStringList TempFiles() const {
+    return QDir(Temp.path()).entryList(QDir::Files) + QDir(ChartFolder()).entryList(QDir::Files);
+  }
 
   QByteArray OldTmpDir = qgetenv("TMPDIR");
   QTemporaryDir Temp;  // the temporary folder while a test runs
@@ -182,6 +185,24 @@ TEST_F(SovToExcelTest, UnreadableExportsGiveAMessageAndNoWorkbook) {
   EXPECT_TRUE(Msg.endsWith(":\nIt is not a file.")) << Msg.toStdString();
   EXPECT_TRUE(TempFiles().isEmpty());
   EXPECT_TRUE(Opened.isEmpty());
+}
+
+TEST_F(SovToExcelTest, WorkbooksGoToTheChartFolderAndOldOnesGoAtStart) {
+  QString Msg;
+  ASSERT_TRUE(ChartScheduleInExcel(DataFile("metric.csv"), "", Msg, UsFormatSettings())) << Msg.toStdString();
+  ASSERT_EQ(Opened.size(), 1);
+  EXPECT_EQ(QFileInfo(Opened[0]).absolutePath(), QDir(Temp.path()).filePath("furrow-charts"));
+  const QString Old = QDir(ChartFolder()).filePath("old.xlsx");
+  ASSERT_TRUE(WriteBytes(Old, "x"));
+  QFile File(Old);
+  ASSERT_TRUE(File.open(QIODevice::ReadWrite));
+  ASSERT_TRUE(File.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
+  File.close();
+  EXPECT_EQ(RemoveOldChartWorkbooks(), 1);
+  EXPECT_FALSE(QFileInfo::exists(Old));
+  EXPECT_TRUE(QFileInfo::exists(Opened[0])) << "a workbook of today stays";
+  EXPECT_EQ(RemoveOldChartWorkbooks(QDateTime::currentDateTime().addDays(2)), 1);
+  EXPECT_FALSE(QFileInfo::exists(Opened[0]));
 }
 
 TEST_F(SovToExcelTest, OpeningAndWorkbookFailures) {

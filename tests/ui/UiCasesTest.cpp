@@ -1,10 +1,16 @@
 // Cases of the main window and the preview that only show on a window that is on screen:
 // a value still being typed in the weather grid, the preview's column widths and status
-// line.
+// line, and texts that must show whole at the fixed window sizes.
 
 #include "DialogTestSupport.h"
 #include "SvPrev.h"
 #include "ShlUtil.h"
+#include "SovLookup.h"
+#include "SvImpWeb.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QListWidget>
 
 #include <QHeaderView>
 #include <QStatusTipEvent>
@@ -95,6 +101,42 @@ TEST_F(UiCasesTest, PreviewFitsItsTextsAndShowsTheSummaryRows) {
     EXPECT_GT(Grid->columnWidth(Col), Needed) << "column " << Col;
   }
   EXPECT_GE(Preview->width(), 920);
+}
+
+// The visible labels, buttons and boxes of Window whose text does not fit their width,
+// and the list entries wider than their list.
+QStringList CutTexts(QWidget& Window) {
+  QStringList Cut;
+  for (QWidget* W : Window.findChildren<QWidget*>()) {
+    if (!W->isVisibleTo(&Window)) continue;
+    auto* Label = qobject_cast<QLabel*>(W);
+    if ((Label && !Label->wordWrap() && Label->pixmap().isNull()) || qobject_cast<QAbstractButton*>(W)) {
+      if (W->width() < W->minimumSizeHint().width()) Cut << W->objectName() + " \"" + W->property("text").toString() + "\"";
+    }
+    if (auto* List = qobject_cast<QListWidget*>(W)) {
+      for (int Row = 0; Row < List->count(); ++Row) {
+        if (List->fontMetrics().horizontalAdvance(List->item(Row)->text()) > List->viewport()->width())
+          Cut << List->item(Row)->text();
+      }
+    }
+  }
+  return Cut;
+}
+
+TEST_F(UiCasesTest, EveryLabelAndListEntryShowsWhole) {
+  EXPECT_EQ(CutTexts(*Form), QStringList());
+  TPreviewDlg Preview;
+  Preview.show();
+  EXPECT_EQ(CutTexts(Preview), QStringList());
+  TImportWebDlg Web(Form.get());
+  QStringList Names, Descriptions;
+  for (int Row = 1; Row <= Form->Lookup()->WeatherSourceCount(); ++Row) {
+    Names << Form->Lookup()->WeatherSource(Row).Name;
+    Descriptions << Form->Lookup()->WeatherSource(Row).Description;
+  }
+  Web.SetSources(Names, Descriptions, QString());
+  Web.show();
+  EXPECT_EQ(CutTexts(Web), QStringList());
 }
 
 TEST_F(UiCasesTest, PreviewStatusLineFollowsTheHintOptions) {
