@@ -205,7 +205,7 @@ T Sample(size_t I) {
   else return QDateTime(QDate(2024, 1, 1).addDays(qint64(I)), QTime(6, 0), Qt::UTC);
 }
 
-// The return parameters as "name:type=value ..." and the table as "columns|counts|cells".
+// The return parameters as "name:type=value ...", then "| " and the table's columns, counts and cells.
 template <typename TData>
 std::string Describe(TData& Data) {
   std::string Text;
