@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <sstream>
+#include <type_traits>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -75,37 +79,278 @@ bool GetWeather(TImportedMetosWeather& Weather, const QString& Url, QString& Msg
 
 }  // namespace
 
-TEST(MetosBinding, ServiceDescriptionRequestsAndEmptyTables) {
+namespace {
+
+// The operations in slot order: arguments after the account's name and password (unless
+// Account is false) and the return parameters, as name:type with s string, i int,
+// b boolean, t dateTime, f float.
+struct TOperation {
+  const char* Name;
+  std::string Arguments;
+  std::string Params;
+  bool Account = true;
+};
+
+const std::string RowStation = "row_count:i station_code:i";
+const std::string DiaryList = "count:i page_number:i row_count:i num_pages:i sort_by:s";
+const std::string Pages = "count:i row_count:i num_pages:i sort_by:s";
+const std::string EventList = "count:i page_number:i row_count:i num_pages:i dt_from:t dt_to:t sort_by:s";
+const std::string Data1 = "row_count:i dt_from:t dt_to:t min_date:t max_date:t";
+const std::string Data2 = Data1 + " _eof:i _bof:i";
+const std::string MinMaxDates = "min_date:t max_date:t";
+const std::string Rows = "row_count:i station_name:s group_code:i ";
+const std::string App = " show_user_app:b master_user_app:s";
+const std::string Sync = App + " no_wait_sync:b die_if_locked:b api_key:s";
+const std::string EventArgs = "event_title:s event_text:s diary_id:i date_start:t date_end:t ";
+const std::string SprayArgs =
+    EventArgs + "field_id:i crop_id:i water_value:s water_unit:s days_medical:i days_preventiv:i ";
+
+const std::vector<TOperation> Operations = {
+    {"cidistationsensors_Get", "station_name:s debug:i show_user_app:b api_key:s", ""},
+    {"cidistationlist2_GetFirst", "row_count:i sort_type:i debug:i", RowStation},
+    {"cidistationlist2_GetNext", "row_count:i station_code:i sort_type:i debug:i", RowStation},
+    {"cidistationlist_GetFirst", "row_count:i sort_type:i debug:i api_key:s", RowStation},
+    {"cidistationlist_GetNext", "row_count:i station_code:i sort_type:i debug:i api_key:s", RowStation},
+    {"cidiuser_GetInfo", "debug:i", ""},
+    {"cidiuser_Login", "api_key:s cookie:s debug:i", "user_name:s cookie:s"},
+    {"cidiuser_Logout", "cookie:s debug:i", "", false},
+    {"cidiuser_CheckTime", "cookie:s debug:i", "time:i", false},
+    {"cididiarylist_Get", "page_number:i row_count:i sort_by:s debug:i", DiaryList},
+    {"cididiarylist_GetPages", "row_count:i sort_by:s debug:i", Pages},
+    {"cididiarylist_Add", "diary_name:s diary_desc:s debug:i", "diary_id:i"},
+    {"cididiarylist_Edit", "diary_id:i diary_name:s diary_desc:s debug:i", "diary_id:i"},
+    {"cididiarylist_Remove", "diary_id:i debug:i", ""},
+    {"cididiaryevents_Get", "diary_id:i page_number:i row_count:i dt_from:t dt_to:t sort_by:s debug:i", EventList},
+    {"cididiaryevents_GetPages", "diary_id:i row_count:i sort_by:s debug:i", Pages},
+    {"cididiaryevents_Add", EventArgs + "debug:i", "event_id:i"},
+    {"cididiaryevents_Edit", "event_id:i " + EventArgs + "debug:i", "event_id:i"},
+    {"cididiaryevents_Remove", "event_id:i debug:i", ""},
+    {"cididiaryspraylist_Get", "page_number:i row_count:i sort_by:s debug:i", DiaryList},
+    {"cididiaryspraylist_GetPages", "row_count:i sort_by:s debug:i", Pages},
+    {"cididiaryspraylist_Add", "diary_name:s diary_desc:s debug:i", "diary_id:i"},
+    {"cididiaryspraylist_Edit", "diary_id:i diary_name:s diary_desc:s debug:i", "diary_id:i"},
+    {"cididiaryspraylist_Remove", "diary_id:i debug:i", ""},
+    {"cididiarysprayevents_Get", "diary_id:i page_number:i row_count:i dt_from:t dt_to:t sort_by:s debug:i",
+     EventList},
+    {"cididiarysprayevents_GetPages", "diary_id:i row_count:i sort_by:s debug:i", Pages},
+    {"cididiarysprayevents_Add", SprayArgs + "fertilizer_id:i debug:i", "event_id:i"},
+    {"cididiarysprayevents_Edit", "event_id:i " + SprayArgs + "debug:i", "event_id:i"},
+    {"cididiarysprayevents_Remove", "event_id:i debug:i", ""},
+    {"cididiarysprayevents_AddPesticide", "event_id:i fertilizer_value:f fertilizer_unit:s fertilizer_id:i debug:i",
+     ""},
+    {"cididiarysprayevents_AddDiseas", "event_id:i profile_id:s debug:i", ""},
+    {"cididiarysprayevents_Pesticides", "event_id:i debug:i", ""},
+    {"cididiarysprayevents_Diseases", "event_id:i debug:i", ""},
+    {"cididiaryfertilizers_Get", "sort_by:s debug:i", "sort_by:s"},
+    {"cididiaryfertilizers_Add", "pesticide_name:s debug:i", ""},
+    {"cididiaryfertilizers_Edit", "pesticide_id:i pesticide_name:s debug:i", ""},
+    {"cididiaryfertilizers_Remove", "pesticide_id:i debug:i", ""},
+    {"cidifields_Get", "debug:i", ""},
+    {"cidicrops_Get", "field_id:i debug:i", ""},
+    {"cidistationprofiles_Get", "station_name:s debug:i api_key:s", ""},
+    {"cidifavorites_Get", "station_name:s api_key:s", ""},
+    {"cidistationdata_GetFirst", Rows + "debug:i", Data1},
+    {"cidistationdata_GetLast", Rows + "debug:i", Data1},
+    {"cidistationdata_GetNext", Rows + "dt_to:t debug:i", Data1},
+    {"cidistationdata_GetPrev", Rows + "dt_from:t debug:i", Data1},
+    {"cidistationdata_GetFromDate", Rows + "dt_from:t debug:i", Data1},
+    {"cidistationdata_GetMinMaxDate", "station_name:s debug:i", MinMaxDates},
+    {"cidistationlist3_GetFirst", "row_count:i sort_type:i debug:i", RowStation},
+    {"cidistationlist3_GetNext", "row_count:i station_code:i sort_type:i debug:i", RowStation},
+    {"cidistationlist3_GetStationNumber", "debug:i", ""},
+    {"cidistationlist3_GetPageNumber", "row_count:i debug:i", "row_count:i"},
+    {"cidistationlist3_GetPage", "row_count:i page_num:i debug:i", "row_count:i page_num:i"},
+    {"cidistationlist3_Attach", "serial:s key:s debug:i", ""},
+    {"cidistationlist3_Detach", "station_name:s debug:i", ""},
+    {"cidistationdata2_GetFirst", Rows + "debug:i" + App, Data2},
+    {"cidistationdata2_GetLast", Rows + "debug:i" + App, Data2},
+    {"cidistationdata2_GetNext", Rows + "dt_to:t debug:i" + App, Data2},
+    {"cidistationdata2_GetPrev", Rows + "dt_from:t debug:i" + App, Data2},
+    {"cidistationdata2_GetFromDate", Rows + "dt_from:t debug:i" + App, Data2},
+    {"cidistationdata2_GetMinMaxDate", "station_name:s debug:i" + App, MinMaxDates},
+    {"cidistationconfig2_Get", "station_name:s debug:i", ""},
+    {"cidistationsensors3_Get", "station_name:s no_wait_sync:b die_if_locked:b", ""},
+    {"cidistationdata3_GetFirst", Rows + "debug:i" + Sync, Data2},
+    {"cidistationdata3_GetLast", Rows + "debug:i" + Sync, Data2},
+    {"cidistationdata3_GetNext", Rows + "dt_to:t debug:i" + Sync, Data2},
+    {"cidistationdata3_GetPrev", Rows + "dt_from:t debug:i" + Sync, Data2},
+    {"cidistationdata3_GetFromDate", Rows + "dt_from:t debug:i" + Sync, Data2},
+    {"cidistationdata3_GetMinMaxDate", "station_name:s debug:i" + Sync, MinMaxDates},
+};
+
+// Every return parameter any operation has, with its value in the reply.
+const std::map<std::string, std::string> ParamValues = {
+    {"row_count", "11"}, {"station_code", "12"}, {"user_name", "ann"}, {"cookie", "c00k"}, {"time", "13"},
+    {"count", "14"}, {"page_number", "15"}, {"num_pages", "16"}, {"sort_by", "f_date"}, {"diary_id", "17"},
+    {"event_id", "18"}, {"page_num", "19"}, {"_eof", "1"}, {"_bof", "0"}, {"dt_from", "2024-02-01T00:00:00Z"},
+    {"dt_to", "2024-02-02T00:00:00Z"}, {"min_date", "2020-05-04T00:00:00Z"}, {"max_date", "2024-03-10T12:30:00Z"}};
+
+// Argument I of a call as sent: distinct per place, so that a swapped pair shows.
+std::string SampleText(char Type, size_t I) {
+  switch (Type) {
+    case 's': return "v" + std::to_string(I);
+    case 'i': return std::to_string(100 + I);
+    case 'b': return I % 2 ? "true" : "false";
+    case 'f': return std::to_string(I) + ".5";
+    default: return QDate(2024, 1, 1).addDays(qint64(I)).toString(Qt::ISODate).toStdString() + "T06:00:00Z";
+  }
+}
+
+template <typename T>
+T Sample(size_t I) {
+  if constexpr (std::is_same_v<T, QString>) return QString::fromStdString(SampleText('s', I));
+  else if constexpr (std::is_same_v<T, bool>) return I % 2;
+  else if constexpr (std::is_same_v<T, int>) return int(100 + I);
+  else if constexpr (std::is_same_v<T, float>) return float(I) + 0.5f;
+  else return QDateTime(QDate(2024, 1, 1).addDays(qint64(I)), QTime(6, 0), Qt::UTC);
+}
+
+// The return parameters as "name:type=value ...", then "| " and the table's columns, counts and cells.
+template <typename TData>
+std::string Describe(TData& Data) {
+  std::string Text;
+  if constexpr (requires { Data.ReturnParams; }) {
+    Data.ReturnParams.VisitMembers([&Text](const char* Name, const auto& Value) {
+      using T = std::decay_t<decltype(Value)>;
+      Text += std::string(Name) + ":";
+      if constexpr (std::is_same_v<T, int>) Text += "i=" + std::to_string(Value);
+      else if constexpr (std::is_same_v<T, QString>) Text += "s=" + Value.toStdString();
+      else Text += "t=" + Value.toString(Qt::ISODate).toStdString();
+      Text += " ";
+    });
+  }
+  const DataSetStruct& Main = Data.DataSetMain;
+  Text += "| ";
+  for (const StructReturnDataInfo& Column : Main.ReturnDataInfo.Items) Text += Column.s_name.toStdString() + ",";
+  Text += std::to_string(Main.ReturnRecordSetInfo.s_field_count) + "," +
+          std::to_string(Main.ReturnRecordSetInfo.s_row_count);
+  for (const QString& Cell : Main.ReturnDataSet.Items) Text += "," + Cell.toStdString();
+  return Text;
+}
+
+using TProxy = TMetosSOAPPortType_Proxy;
+
+// Calls Method with sample arguments and describes the record it returns.
+template <typename TData, typename... TArgs>
+std::string CallWithSamples(TProxy& Proxy, std::unique_ptr<TData> (TProxy::*Method)(TArgs...)) {
+  const auto Data = [&]<size_t... I>(std::index_sequence<I...>) {
+    return (Proxy.*Method)(Sample<std::remove_cvref_t<TArgs>>(I)...);
+  }(std::index_sequence_for<TArgs...>{});
+  return Describe(*Data);
+}
+
+std::string XsdLetter(const std::string& XsiType) {
+  const std::map<std::string, std::string> Letters = {{"xsd:string", "s"},   {"xsd:int", "i"},
+                                                      {"xsd:boolean", "b"},  {"xsd:dateTime", "t"},
+                                                      {"xsd:float", "f"}};
+  const auto Found = Letters.find(XsiType);
+  return Found == Letters.end() ? "?" + XsiType : Found->second;
+}
+
+}  // namespace
+
+TEST(MetosBinding, EveryOperationSendsItsArgumentsAndReadsItsReply) {
+  std::string Params;
+  for (const auto& [Name, Value] : ParamValues) Params += "<" + Name + ">" + Value + "</" + Name + ">";
+  TSoapTestServer Server(Answer(Reply("any", "<ReturnParams>" + Params + "</ReturnParams>" +
+                                                 Table({"f_a", "f_b"}, {"x", "y"}))));
+  RegisterHttpTransport();
+  const auto Proxy = CreateMetosSOAPPortType(QStringLiteral("SOAP:"), QStringLiteral("HTTP:"), Server.Url());
+  std::map<std::string, std::function<std::string()>> Calls;
+#define METOS_TEST_CALL(Slot, Op, ...) Calls[#Op] = [&Proxy] { return CallWithSamples(*Proxy, &TProxy::Op); };
+  METOS_OPERATIONS(METOS_TEST_CALL)
+#undef METOS_TEST_CALL
+  ASSERT_EQ(Calls.size(), Operations.size());
   const TSoapServiceInfo& Info = MetosServiceInfo();
   ASSERT_EQ(Info.Operations.size(), 68u);
-  EXPECT_EQ(Info.Operations[45].Name, QStringLiteral("cidistationdata_GetFromDate"));
-  EXPECT_EQ(Info.Operations[45].SoapAction,
-            QStringLiteral("http://www.fieldclimate.com/pikernel/cidiwsdl.php/cidistationdata_GetFromDate"));
+  const std::vector<TMetosTypeInfo>& Types = RegisterMetosTypes();
+  ASSERT_EQ(Types.size(), 141u);
+
+  for (size_t Slot = 0; Slot < Operations.size(); ++Slot) {
+    const TOperation& Op = Operations[Slot];
+    SCOPED_TRACE(Op.Name);
+    EXPECT_EQ(Info.Operations[Slot].Name.toStdString(), Op.Name);
+    EXPECT_EQ(Types[Slot].Name.toStdString(), std::string("struct_") + Op.Name + "Data");
+    EXPECT_EQ(Types[71 + Slot].Name.toStdString(), std::string("struct_") + Op.Name + "ReturnParams");
+    ASSERT_TRUE(Calls.count(Op.Name));
+    const std::string Read = Calls[Op.Name]();
+
+    const TSoapTestServer::TRequest Sent = Server.Last();
+    EXPECT_EQ(Sent.SoapAction, std::string("\"http://www.fieldclimate.com/pikernel/cidiwsdl.php/") + Op.Name + "\"");
+    pugi::xml_document Doc;
+    const pugi::xml_node Call = RequestCall(Doc, Sent.Body);
+    EXPECT_EQ(std::string(Call.name()), std::string("ns1:") + Op.Name);
+    std::string Arguments, Values, SampleValues;
+    size_t I = 0;
+    for (const pugi::xml_node Arg : Call.children()) {
+      const std::string Letter = XsdLetter(Arg.attribute("xsi:type").value());
+      Arguments += std::string(Arg.name()) + ":" + Letter + " ";
+      Values += std::string(Arg.child_value()) + " ";
+      SampleValues += SampleText(Letter[0], I++) + " ";
+    }
+    EXPECT_EQ(Arguments, (Op.Account ? "user_name:s user_passw:s " : "") + Op.Arguments + " ");
+    EXPECT_EQ(Values, SampleValues);
+
+    std::string Expected;
+    std::istringstream Members(Op.Params);
+    for (std::string Member; Members >> Member;) {
+      const std::string Name = Member.substr(0, Member.find(':'));
+      Expected += Member + "=" + (ParamValues.count(Name) ? ParamValues.at(Name) : "?") + " ";
+    }
+    EXPECT_EQ(Read, Expected + "| f_a,f_b,2,2,x,y");
+  }
+  for (const TMetosTypeInfo& Type : Types) EXPECT_EQ(Type.Namespace, QStringLiteral("http://www.metos.at"));
+  QStringList Fixed;
+  for (const size_t I : {68, 69, 70, 139, 140}) Fixed << Types[I].Name;
+  EXPECT_EQ(Fixed, QStringList({"StructReturnDataInfo", "StructRecordSetInfo", "DataSetStruct",
+                                "ArrayOfReturnDataInfo", "ArrayOfStrings"}));
+}
+
+TEST(MetosBinding, EndpointEscapingEmptyTablesAndItemsOutside) {
   RegisterHttpTransport();
   EXPECT_EQ(CreateMetosSOAPPortType(QStringLiteral("SOAP:"), QStringLiteral("HTTP:"), QString())->Address(),
             QStringLiteral("http://www.fieldclimate.com/pikernel/cidiwsdl.php?debug=1"));
   EXPECT_FALSE(CreateMetosSOAPPortType(QStringLiteral("XML:"), QStringLiteral("HTTP:"), QString()));
 
+  // Account texts with markup characters are escaped, never spliced into the XML.
   TSoapTestServer Server(Answer(Reply("cidistationsensors_Get", "<DataSetMain/>")));
   const auto Proxy = CreateMetosSOAPPortType(QStringLiteral("SOAP:"), QStringLiteral("HTTP:"), Server.Url());
-  // Account texts with markup characters are escaped, never spliced into the XML.
   const QString User = QStringLiteral("a<b&\"c'"), Password = QStringLiteral("p&<x>\"'");
-  const auto Data = Proxy->cidistationsensors_Get(User, Password, QStringLiteral("S1"), 0, false, QString());
-  const TSoapTestServer::TRequest Sent = Server.Last();
-  EXPECT_EQ(Sent.SoapAction, "\"http://www.fieldclimate.com/pikernel/cidiwsdl.php/cidistationsensors_Get\"");
-  EXPECT_EQ(Sent.Body.find("p&<x>"), std::string::npos);
+  Proxy->cidistationsensors_Get(User, Password, QStringLiteral("S1"), 0, false, QString());
+  EXPECT_EQ(Server.Last().Body.find("p&<x>"), std::string::npos);
   pugi::xml_document Doc;
-  const pugi::xml_node Call = RequestCall(Doc, Sent.Body);
-  EXPECT_STREQ(Call.name(), "ns1:cidistationsensors_Get");
-  std::string Args;
-  for (const pugi::xml_node Arg : Call.children())
-    Args += std::string(Arg.name()) + "=" + Arg.child_value() + "/" + Arg.attribute("xsi:type").value() + " ";
-  EXPECT_EQ(Args, "user_name=a<b&\"c'/xsd:string user_passw=p&<x>\"'/xsd:string station_name=S1/xsd:string "
-                  "debug=0/xsd:int show_user_app=false/xsd:boolean api_key=/xsd:string ");
-  // An empty table: no columns, no cells, counts 0; an item outside throws.
-  EXPECT_EQ(Data->DataSetMain.ReturnDataInfo.Length() + Data->DataSetMain.ReturnDataSet.Length(), 0);
-  EXPECT_EQ(Data->DataSetMain.ReturnRecordSetInfo.s_field_count, 0);
-  EXPECT_THROW(Data->DataSetMain.ReturnDataSet.Item(0), ESoapError);
+  const pugi::xml_node Call = RequestCall(Doc, Server.Last().Body);
+  EXPECT_STREQ(Call.child_value("user_name"), "a<b&\"c'");
+  EXPECT_STREQ(Call.child_value("user_passw"), "p&<x>\"'");
+
+  // An empty or missing table has no columns, no cells and counts of 0; an item
+  // outside either array throws.
+  const std::string EmptyArrays = "<DataSetMain><ReturnDataInfo/><ReturnRecordSetInfo><s_field_count>0</s_field_count>"
+                                  "<s_row_count>0</s_row_count></ReturnRecordSetInfo><ReturnDataSet/></DataSetMain>";
+  for (const std::string& Main : {std::string("<DataSetMain/>"), EmptyArrays, std::string()}) {
+    SCOPED_TRACE(Main);
+    TSoapTestServer Empty(Answer(Reply("cidistationdata_GetFromDate", Main)));
+    Proxy->SetAddress(Empty.Url());
+    const auto Data = Proxy->cidistationdata_GetFromDate(User, Password, 1, QStringLiteral("S1"), 2,
+                                                         QDateTime(QDate(2024, 3, 1), QTime(), Qt::UTC), 0);
+    EXPECT_EQ(Data->DataSetMain.ReturnDataInfo.Length(), 0);
+    EXPECT_EQ(Data->DataSetMain.ReturnDataSet.Length(), 0);
+    EXPECT_EQ(Data->DataSetMain.ReturnRecordSetInfo.s_field_count, 0);
+    EXPECT_EQ(Data->DataSetMain.ReturnRecordSetInfo.s_row_count, 0);
+    EXPECT_THROW(Data->DataSetMain.ReturnDataInfo.Item(0), ESoapError);
+    EXPECT_THROW(Data->DataSetMain.ReturnDataSet.Item(-1), ESoapError);
+  }
+  TSoapTestServer OneCell(Answer(Reply("cidistationsensors_Get", Table({"f_a"}, {"x"}))));
+  Proxy->SetAddress(OneCell.Url());
+  const auto Data = Proxy->cidistationsensors_Get(User, Password, QStringLiteral("S1"), 0, false, QString());
+  EXPECT_THROW(Data->DataSetMain.ReturnDataInfo.Item(1), ESoapError);
+  try {
+    Data->DataSetMain.ReturnDataSet.Item(1);
+    ADD_FAILURE() << "no exception";
+  } catch (const ESoapError& E) {
+    EXPECT_EQ(E.Message(),
+              QStringLiteral("The reply of the web service has no item 1 in \"ReturnDataSet\", which holds 1."));
+  }
 }
 
 TEST(MetosStations, ListFromTheAccountAndFailures) {

@@ -8,6 +8,7 @@
 #include <QTime>
 
 #include <cstring>
+#include <iterator>
 
 const char* const MetosNamespaceUri = "http://www.metos.at";
 
@@ -15,29 +16,20 @@ namespace {
 
 const char* const MetosHost = "http://www.fieldclimate.com";
 
-// The operations in slot order.
-const char* const OperationNames[] = {
-    "cidistationsensors_Get", "cidistationlist2_GetFirst", "cidistationlist2_GetNext", "cidistationlist_GetFirst",
-    "cidistationlist_GetNext", "cidiuser_GetInfo", "cidiuser_Login", "cidiuser_Logout", "cidiuser_CheckTime",
-    "cididiarylist_Get", "cididiarylist_GetPages", "cididiarylist_Add", "cididiarylist_Edit", "cididiarylist_Remove",
-    "cididiaryevents_Get", "cididiaryevents_GetPages", "cididiaryevents_Add", "cididiaryevents_Edit",
-    "cididiaryevents_Remove", "cididiaryspraylist_Get", "cididiaryspraylist_GetPages", "cididiaryspraylist_Add",
-    "cididiaryspraylist_Edit", "cididiaryspraylist_Remove", "cididiarysprayevents_Get",
-    "cididiarysprayevents_GetPages", "cididiarysprayevents_Add", "cididiarysprayevents_Edit",
-    "cididiarysprayevents_Remove", "cididiarysprayevents_AddPesticide", "cididiarysprayevents_AddDiseas",
-    "cididiarysprayevents_Pesticides", "cididiarysprayevents_Diseases", "cididiaryfertilizers_Get",
-    "cididiaryfertilizers_Add", "cididiaryfertilizers_Edit", "cididiaryfertilizers_Remove", "cidifields_Get",
-    "cidicrops_Get", "cidistationprofiles_Get", "cidifavorites_Get", "cidistationdata_GetFirst",
-    "cidistationdata_GetLast", "cidistationdata_GetNext", "cidistationdata_GetPrev", "cidistationdata_GetFromDate",
-    "cidistationdata_GetMinMaxDate", "cidistationlist3_GetFirst", "cidistationlist3_GetNext",
-    "cidistationlist3_GetStationNumber", "cidistationlist3_GetPageNumber", "cidistationlist3_GetPage",
-    "cidistationlist3_Attach", "cidistationlist3_Detach", "cidistationdata2_GetFirst", "cidistationdata2_GetLast",
-    "cidistationdata2_GetNext", "cidistationdata2_GetPrev", "cidistationdata2_GetFromDate",
-    "cidistationdata2_GetMinMaxDate", "cidistationconfig2_Get", "cidistationsensors3_Get",
-    "cidistationdata3_GetFirst", "cidistationdata3_GetLast", "cidistationdata3_GetNext", "cidistationdata3_GetPrev",
-    "cidistationdata3_GetFromDate", "cidistationdata3_GetMinMaxDate",
-};
-static_assert(sizeof OperationNames / sizeof OperationNames[0] == 68);
+#define METOS_NAME(Slot, Op, ...) #Op,
+const char* const OperationNames[] = {METOS_OPERATIONS(METOS_NAME)};
+#undef METOS_NAME
+
+// The table lists the slots 1 to 68 in order.
+#define METOS_SLOT(Slot, ...) Slot,
+constexpr int Slots[] = {METOS_OPERATIONS(METOS_SLOT)};
+#undef METOS_SLOT
+constexpr bool InSlotOrder() {
+  for (int I = 0; I < int(std::size(Slots)); ++I)
+    if (Slots[I] != I + 1) return false;
+  return true;
+}
+static_assert(std::size(Slots) == 68 && InSlotOrder());
 
 QString Shown(const QString& Text) {
   return Text.size() > 40 ? Text.left(40) + QStringLiteral("...") : Text;
@@ -53,36 +45,6 @@ bool IsNil(pugi::xml_node Node) {
   return false;
 }
 
-// The member element, references followed; empty when the reply leaves it out, marks
-// it nil or refers to nothing.
-pugi::xml_node Member(const TSoapReply& Reply, pugi::xml_node Node, const char* Name) {
-  const pugi::xml_node Child = Reply.Resolve(SoapChild(Node, Name));
-  return IsNil(Child) ? pugi::xml_node() : Child;
-}
-
-void ReadString(const TSoapReply& Reply, pugi::xml_node Node, const char* Name, QString& Value) {
-  if (const pugi::xml_node Child = Member(Reply, Node, Name)) Value = SoapText(Child);
-}
-
-void ReadInteger(const TSoapReply& Reply, pugi::xml_node Node, const char* Name, int& Value) {
-  const pugi::xml_node Child = Member(Reply, Node, Name);
-  if (!Child) return;
-  const QString Text = SoapText(Child).trimmed();
-  if (Text.isEmpty()) return;
-  if (!TryStrToInt(Text, Value))
-    throw ESoapError(QStringLiteral("The reply of the web service holds \"%1\" where \"%2\" should be a whole number.")
-                         .arg(Shown(Text), QString::fromLatin1(Name)));
-}
-
-void ReadDateTime(const TSoapReply& Reply, pugi::xml_node Node, const char* Name, QDateTime& Value) {
-  const pugi::xml_node Child = Member(Reply, Node, Name);
-  if (!Child) return;
-  const QString Text = SoapText(Child).trimmed();
-  if (!TryReadSoapDateTime(Text, Value))
-    throw ESoapError(QStringLiteral("The reply of the web service holds \"%1\" where \"%2\" should be a date.")
-                         .arg(Shown(Text), QString::fromLatin1(Name)));
-}
-
 // The items of an array element in order; an item that is nil or refers to nothing
 // stays in its place as an empty node.
 std::vector<pugi::xml_node> Items(const TSoapReply& Reply, pugi::xml_node Array) {
@@ -96,10 +58,10 @@ std::vector<pugi::xml_node> Items(const TSoapReply& Reply, pugi::xml_node Array)
 }
 
 void ReadReturnDataInfo(const TSoapReply& Reply, pugi::xml_node Node, StructReturnDataInfo& Value) {
-  ReadString(Reply, Node, "s_name", Value.s_name);
-  ReadString(Reply, Node, "s_type", Value.s_type);
-  ReadInteger(Reply, Node, "s_flags", Value.s_flags);
-  ReadString(Reply, Node, "s_value", Value.s_value);
+  ReadMetosMember(Reply, Node, "s_name", Value.s_name);
+  ReadMetosMember(Reply, Node, "s_type", Value.s_type);
+  ReadMetosMember(Reply, Node, "s_flags", Value.s_flags);
+  ReadMetosMember(Reply, Node, "s_value", Value.s_value);
 }
 
 [[noreturn]] void ThrowOutside(const char* Array, int64_t Index, size_t Length) {
@@ -170,69 +132,60 @@ bool TryReadSoapDateTime(const QString& Text, QDateTime& Value) {
 }
 
 void ReadDataSetStruct(const TSoapReply& Reply, pugi::xml_node Node, DataSetStruct& Value) {
-  if (const pugi::xml_node Info = Member(Reply, Node, "ReturnDataInfo")) {
+  if (const pugi::xml_node Info = MetosMember(Reply, Node, "ReturnDataInfo")) {
     for (const pugi::xml_node Item : Items(Reply, Info)) {
       Value.ReturnDataInfo.Items.emplace_back();
       if (Item) ReadReturnDataInfo(Reply, Item, Value.ReturnDataInfo.Items.back());
     }
   }
-  if (const pugi::xml_node Counts = Member(Reply, Node, "ReturnRecordSetInfo")) {
-    ReadInteger(Reply, Counts, "s_field_count", Value.ReturnRecordSetInfo.s_field_count);
-    ReadInteger(Reply, Counts, "s_row_count", Value.ReturnRecordSetInfo.s_row_count);
+  if (const pugi::xml_node Counts = MetosMember(Reply, Node, "ReturnRecordSetInfo")) {
+    ReadMetosMember(Reply, Counts, "s_field_count", Value.ReturnRecordSetInfo.s_field_count);
+    ReadMetosMember(Reply, Counts, "s_row_count", Value.ReturnRecordSetInfo.s_row_count);
   }
-  if (const pugi::xml_node Cells = Member(Reply, Node, "ReturnDataSet")) {
+  if (const pugi::xml_node Cells = MetosMember(Reply, Node, "ReturnDataSet")) {
     for (const pugi::xml_node Item : Items(Reply, Cells)) Value.ReturnDataSet.Items.push_back(Item ? SoapText(Item) : QString());
   }
 }
 
-namespace {
-
-template <typename TData>
-void ReadMain(const TSoapReply& Reply, pugi::xml_node Node, TData& Data) {
-  if (const pugi::xml_node Main = Member(Reply, Node, "DataSetMain")) ReadDataSetStruct(Reply, Main, Data.DataSetMain);
+pugi::xml_node MetosMember(const TSoapReply& Reply, pugi::xml_node Node, const char* Name) {
+  const pugi::xml_node Child = Reply.Resolve(SoapChild(Node, Name));
+  return IsNil(Child) ? pugi::xml_node() : Child;
 }
 
-}  // namespace
-
-std::unique_ptr<struct_cidistationsensors_GetData> ReadCidistationsensorsGetData(const TSoapReply& Reply,
-                                                                                   pugi::xml_node Node) {
-  auto Data = std::make_unique<struct_cidistationsensors_GetData>();
-  ReadMain(Reply, Node, *Data);
-  return Data;
+void ReadMetosMember(const TSoapReply& Reply, pugi::xml_node Node, const char* Name, QString& Value) {
+  if (const pugi::xml_node Child = MetosMember(Reply, Node, Name)) Value = SoapText(Child);
 }
 
-std::unique_ptr<struct_cidistationlist_GetNextData> ReadCidistationlistGetNextData(const TSoapReply& Reply,
-                                                                                     pugi::xml_node Node) {
-  auto Data = std::make_unique<struct_cidistationlist_GetNextData>();
-  if (const pugi::xml_node Params = Member(Reply, Node, "ReturnParams")) {
-    ReadInteger(Reply, Params, "row_count", Data->ReturnParams.row_count);
-    ReadInteger(Reply, Params, "station_code", Data->ReturnParams.station_code);
-  }
-  ReadMain(Reply, Node, *Data);
-  return Data;
+void ReadMetosMember(const TSoapReply& Reply, pugi::xml_node Node, const char* Name, int& Value) {
+  const pugi::xml_node Child = MetosMember(Reply, Node, Name);
+  if (!Child) return;
+  const QString Text = SoapText(Child).trimmed();
+  if (Text.isEmpty()) return;
+  if (!TryStrToInt(Text, Value))
+    throw ESoapError(QStringLiteral("The reply of the web service holds \"%1\" where \"%2\" should be a whole number.")
+                         .arg(Shown(Text), QString::fromLatin1(Name)));
 }
 
-std::unique_ptr<struct_cidistationdata_GetFromDateData> ReadCidistationdataGetFromDateData(const TSoapReply& Reply,
-                                                                                             pugi::xml_node Node) {
-  auto Data = std::make_unique<struct_cidistationdata_GetFromDateData>();
-  if (const pugi::xml_node Params = Member(Reply, Node, "ReturnParams")) {
-    ReadInteger(Reply, Params, "row_count", Data->ReturnParams.row_count);
-    ReadDateTime(Reply, Params, "dt_from", Data->ReturnParams.dt_from);
-    ReadDateTime(Reply, Params, "dt_to", Data->ReturnParams.dt_to);
-    ReadDateTime(Reply, Params, "min_date", Data->ReturnParams.min_date);
-    ReadDateTime(Reply, Params, "max_date", Data->ReturnParams.max_date);
-  }
-  ReadMain(Reply, Node, *Data);
-  return Data;
+void ReadMetosMember(const TSoapReply& Reply, pugi::xml_node Node, const char* Name, QDateTime& Value) {
+  const pugi::xml_node Child = MetosMember(Reply, Node, Name);
+  if (!Child) return;
+  const QString Text = SoapText(Child).trimmed();
+  if (!TryReadSoapDateTime(Text, Value))
+    throw ESoapError(QStringLiteral("The reply of the web service holds \"%1\" where \"%2\" should be a date.")
+                         .arg(Shown(Text), QString::fromLatin1(Name)));
 }
 
-std::unique_ptr<struct_cidistationdata_GetMinMaxDateData> ReadCidistationdataGetMinMaxDateData(
-    const TSoapReply& Reply, pugi::xml_node Node) {
-  auto Data = std::make_unique<struct_cidistationdata_GetMinMaxDateData>();
-  if (const pugi::xml_node Params = Member(Reply, Node, "ReturnParams")) {
-    ReadDateTime(Reply, Params, "min_date", Data->ReturnParams.min_date);
-    ReadDateTime(Reply, Params, "max_date", Data->ReturnParams.max_date);
-  }
-  ReadMain(Reply, Node, *Data);
-  return Data;
+const std::vector<TMetosTypeInfo>& RegisterMetosTypes() {
+  static const std::vector<TMetosTypeInfo> Types = [] {
+    const QString Namespace = QString::fromLatin1(MetosNamespaceUri);
+    std::vector<TMetosTypeInfo> List;
+    const auto Add = [&](const QString& Name) { List.push_back({Namespace, Name}); };
+    for (const char* Op : OperationNames) Add(QStringLiteral("struct_%1Data").arg(QLatin1String(Op)));
+    for (const char* Name : {"StructReturnDataInfo", "StructRecordSetInfo", "DataSetStruct"})
+      Add(QString::fromLatin1(Name));
+    for (const char* Op : OperationNames) Add(QStringLiteral("struct_%1ReturnParams").arg(QLatin1String(Op)));
+    for (const char* Name : {"ArrayOfReturnDataInfo", "ArrayOfStrings"}) Add(QString::fromLatin1(Name));
+    return List;
+  }();
+  return Types;
 }

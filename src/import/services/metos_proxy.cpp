@@ -6,17 +6,6 @@
 
 #include <exception>
 
-namespace {
-
-const bool Encoded = true;
-
-void AddAccount(TSoapArgs& Args, const QString& user_name, const QString& user_passw) {
-  Args.AddString(QStringLiteral("user_name"), user_name);
-  Args.AddString(QStringLiteral("user_passw"), user_passw);
-}
-
-}  // namespace
-
 TMetosSOAPPortType_Proxy::TMetosSOAPPortType_Proxy(const QString& Address, const TSoapTransportOptions& Options)
     : TBaseProxy(MetosServiceInfo(), Address, Options) {}
 
@@ -29,67 +18,25 @@ QByteArray TMetosSOAPPortType_Proxy::ReceivedBody(const QByteArray& Body) const 
   }
 }
 
-std::unique_ptr<TSoapReply> TMetosSOAPPortType_Proxy::Call(const char* Operation, const TSoapArgs& Args,
-                                                           pugi::xml_node& Return) const {
-  std::unique_ptr<TSoapReply> Reply = InvokeRpc(QString::fromLatin1(Operation), Args);
-  Return = RpcResult(*Reply, "return");
-  return Reply;
+template <typename TData>
+std::unique_ptr<TData> TMetosSOAPPortType_Proxy::Call(const char* Operation, const TSoapArgs& Args) const {
+  const std::unique_ptr<TSoapReply> Reply = InvokeRpc(QString::fromLatin1(Operation), Args);
+  return ReadMetosData<TData>(*Reply, RpcResult(*Reply, "return"));
 }
 
-std::unique_ptr<struct_cidistationsensors_GetData> TMetosSOAPPortType_Proxy::cidistationsensors_Get(
-    const QString& user_name, const QString& user_passw, const QString& station_name, int debug, bool show_user_app,
-    const QString& api_key) {
-  TSoapArgs Args(Encoded);
-  AddAccount(Args, user_name, user_passw);
-  Args.AddString(QStringLiteral("station_name"), station_name);
-  Args.AddInteger(QStringLiteral("debug"), debug);
-  Args.AddBoolean(QStringLiteral("show_user_app"), show_user_app);
-  Args.AddString(QStringLiteral("api_key"), api_key);
-  pugi::xml_node Return;
-  const auto Reply = Call("cidistationsensors_Get", Args, Return);
-  return ReadCidistationsensorsGetData(*Reply, Return);
-}
-
-std::unique_ptr<struct_cidistationlist_GetNextData> TMetosSOAPPortType_Proxy::cidistationlist_GetNext(
-    const QString& user_name, const QString& user_passw, int row_count, int station_code, int sort_type, int debug,
-    const QString& api_key) {
-  TSoapArgs Args(Encoded);
-  AddAccount(Args, user_name, user_passw);
-  Args.AddInteger(QStringLiteral("row_count"), row_count);
-  Args.AddInteger(QStringLiteral("station_code"), station_code);
-  Args.AddInteger(QStringLiteral("sort_type"), sort_type);
-  Args.AddInteger(QStringLiteral("debug"), debug);
-  Args.AddString(QStringLiteral("api_key"), api_key);
-  pugi::xml_node Return;
-  const auto Reply = Call("cidistationlist_GetNext", Args, Return);
-  return ReadCidistationlistGetNextData(*Reply, Return);
-}
-
-std::unique_ptr<struct_cidistationdata_GetFromDateData> TMetosSOAPPortType_Proxy::cidistationdata_GetFromDate(
-    const QString& user_name, const QString& user_passw, int row_count, const QString& station_name, int group_code,
-    const QDateTime& dt_from, int debug) {
-  TSoapArgs Args(Encoded);
-  AddAccount(Args, user_name, user_passw);
-  Args.AddInteger(QStringLiteral("row_count"), row_count);
-  Args.AddString(QStringLiteral("station_name"), station_name);
-  Args.AddInteger(QStringLiteral("group_code"), group_code);
-  Args.AddDateTime(QStringLiteral("dt_from"), dt_from);
-  Args.AddInteger(QStringLiteral("debug"), debug);
-  pugi::xml_node Return;
-  const auto Reply = Call("cidistationdata_GetFromDate", Args, Return);
-  return ReadCidistationdataGetFromDateData(*Reply, Return);
-}
-
-std::unique_ptr<struct_cidistationdata_GetMinMaxDateData> TMetosSOAPPortType_Proxy::cidistationdata_GetMinMaxDate(
-    const QString& user_name, const QString& user_passw, const QString& station_name, int debug) {
-  TSoapArgs Args(Encoded);
-  AddAccount(Args, user_name, user_passw);
-  Args.AddString(QStringLiteral("station_name"), station_name);
-  Args.AddInteger(QStringLiteral("debug"), debug);
-  pugi::xml_node Return;
-  const auto Reply = Call("cidistationdata_GetMinMaxDate", Args, Return);
-  return ReadCidistationdataGetMinMaxDateData(*Reply, Return);
-}
+// Each method puts its arguments, in the table's order, as encoded elements of their
+// names and types.
+#define METOS_PUT_ARGUMENT(Kind, Name) Request.Add##Kind(QStringLiteral(#Name), Name);
+#define METOS_DEFINE_CALL(Slot, Op, Layout, ...)                                                  \
+  std::unique_ptr<struct_##Op##Data> TMetosSOAPPortType_Proxy::Op(                                \
+      METOS_TAIL(METOS_FOR_EACH(METOS_PARAMETER, __VA_ARGS__))) {                                 \
+    TSoapArgs Request(true);                                                                      \
+    METOS_FOR_EACH(METOS_PUT_ARGUMENT, __VA_ARGS__)                                               \
+    return Call<struct_##Op##Data>(#Op, Request);                                                 \
+  }
+METOS_OPERATIONS(METOS_DEFINE_CALL)
+#undef METOS_DEFINE_CALL
+#undef METOS_PUT_ARGUMENT
 
 std::unique_ptr<TMetosSOAPPortType_Proxy> CreateMetosSOAPPortType(const QString& Format, const QString& Transport,
                                                                   const QString& Address,

@@ -11,26 +11,15 @@ class TMetosSOAPPortType_Proxy : public TBaseProxy, public iMetosSOAPPortType {
  public:
   TMetosSOAPPortType_Proxy(const QString& Address, const TSoapTransportOptions& Options);
 
-  std::unique_ptr<struct_cidistationsensors_GetData> cidistationsensors_Get(const QString& user_name,
-                                                                            const QString& user_passw,
-                                                                            const QString& station_name, int debug,
-                                                                            bool show_user_app,
-                                                                            const QString& api_key) override;
-  std::unique_ptr<struct_cidistationlist_GetNextData> cidistationlist_GetNext(const QString& user_name,
-                                                                              const QString& user_passw,
-                                                                              int row_count, int station_code,
-                                                                              int sort_type, int debug,
-                                                                              const QString& api_key) override;
-  std::unique_ptr<struct_cidistationdata_GetFromDateData> cidistationdata_GetFromDate(
-      const QString& user_name, const QString& user_passw, int row_count, const QString& station_name,
-      int group_code, const QDateTime& dt_from, int debug) override;
-  std::unique_ptr<struct_cidistationdata_GetMinMaxDateData> cidistationdata_GetMinMaxDate(
-      const QString& user_name, const QString& user_passw, const QString& station_name, int debug) override;
+#define METOS_DECLARE_OVERRIDE(Slot, Op, Layout, ...) METOS_SIGNATURE(Op, __VA_ARGS__) override;
+  METOS_OPERATIONS(METOS_DECLARE_OVERRIDE)
+#undef METOS_DECLARE_OVERRIDE
 
  private:
-  // Sends the call and returns the reply with its "return" element (references
-  // followed). Throws ESoapError when the call fails or the reply has no "return".
-  std::unique_ptr<TSoapReply> Call(const char* Operation, const TSoapArgs& Args, pugi::xml_node& Return) const;
+  // Sends the call and reads the record from the reply's "return" element. Throws
+  // ESoapError when the call fails or the reply has no "return".
+  template <typename TData>
+  std::unique_ptr<TData> Call(const char* Operation, const TSoapArgs& Args) const;
 
  protected:
   QByteArray ReceivedBody(const QByteArray& Body) const override;
