@@ -57,6 +57,24 @@ void BM_ScheduleWaterPhase(benchmark::State& State) {
 }
 BENCHMARK(BM_ScheduleWaterPhase)->Unit(benchmark::kMicrosecond);
 
+// The shipped metric example (184 days), with the time per simulated day as the
+// counter "per_day" (seconds).
+void BM_ExampleFieldPerDay(benchmark::State& State) {
+  TSovSchedule F(ShippedLookup(), UsFormatSettings());
+  QString Msg;
+  if (!F.LoadFromFile(FURROW_SOURCE_DIR "/data/examples/maricopa-cotton-metric.sov", Msg)) BenchFail("Example", Msg);
+  CheckField(F, "Example invalid");
+  F.Calculate();
+  const int Days = F.DayCount();
+  for (auto _ : State) {
+    F.Calculate();
+    benchmark::DoNotOptimize(F.SoilMoisture()[Days]);
+  }
+  State.counters["per_day"] = benchmark::Counter(double(State.iterations()) * Days,
+                                                 benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ExampleFieldPerDay)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -514,9 +514,44 @@ qsizetype CopyDigits(const QChar* Text, qsizetype I, qsizetype N, char*& Out) {
 // the heap is needed only for absurdly long texts.
 using TNumberBuffer = QVarLengthArray<char, 64>;
 
+// Reads the common short number "-123.45" (sign, at most 15 digits in all, decimal
+// separator, no exponent) on its own. Its digits as a whole number and the power of ten
+// of its decimals are both exact doubles, so their quotient is the correctly rounded
+// value: the same double std::from_chars gives. False (Value untouched) for any other
+// text, which then takes the general way.
+bool TryShortDecimal(const QChar* P, qsizetype N, QChar Separator, double& Value) {
+  static constexpr double PowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  constexpr int MaxDigits = 15;  // 10^15 < 2^53: every such whole number is exact
+  qsizetype I = 0;
+  const bool Negative = N > 0 && P[0] == QLatin1Char('-');
+  if (N > 0 && (Negative || P[0] == QLatin1Char('+'))) ++I;
+  std::int64_t Digits = 0;
+  int Count = 0;
+  int Decimals = 0;
+  bool InDecimals = false;
+  for (; I < N; ++I) {
+    const QChar C = P[I];
+    if (IsAsciiDigit(C)) {
+      if (++Count > MaxDigits) return false;
+      Digits = Digits * 10 + (C.unicode() - u'0');
+      if (InDecimals) ++Decimals;
+    } else if (!InDecimals && !Separator.isNull() && C == Separator) {
+      InDecimals = true;
+    } else {
+      return false;
+    }
+  }
+  if (Count == 0) return false;
+  const double Magnitude = double(Digits) / PowersOfTen[Decimals];
+  Value = Negative ? -Magnitude : Magnitude;
+  return true;
+}
+
 }  // namespace
 
 bool TryStrToFloat(const QString& Text, double& Value, const TFormatSettings& Settings) {
+  if (TryShortDecimal(Text.constData(), Text.size(), Settings.DecimalSeparator, Value)) return true;
   // Writes a plain "-123.45e-6" text from the strictly checked input: at most one
   // character more than the input (".5" gives "0.5").
   const QChar* P = Text.constData();

@@ -6,6 +6,11 @@
 #include <cmath>
 #include <limits>
 
+void ThrowIndexOutOfRange(int Index, int Lo, int Hi) {
+  throw std::out_of_range("Index " + std::to_string(Index) + " outside " + std::to_string(Lo) + ".." +
+                          std::to_string(Hi));
+}
+
 // ---------------------------------------------------------------------------
 // Water formulas
 // ---------------------------------------------------------------------------
@@ -39,25 +44,54 @@ double ActualVapourPressure(double High, double Low, double Humidity) {
   return (SatVapourPressure(High) + SatVapourPressure(Low)) / 2 * Humidity / 100;
 }
 
-double SunsetHourAngle(double Latitude, int J) {
-  const double Declination = 0.409 * std::sin(DayAngleFactor * J - 1.39);
+TSite::TSite(double Latitude, double Elevation, bool IsCoastal)
+    : Latitude(Latitude),
+      SinLatitude(std::sin(Latitude)),
+      CosLatitude(std::cos(Latitude)),
+      TanLatitude(std::tan(Latitude)),
+      Elevation(Elevation),
+      ClearSkyFactor(0.75 + 2 * Elevation / 100000),
+      kRs(IsCoastal ? 0.19 : 0.16),
+      Gamma(PsychrometricConstant(Elevation)) {}
+
+namespace {
+
+// Solar declination (radians) on day of year J.
+double SolarDeclination(int J) { return 0.409 * std::sin(DayAngleFactor * J - 1.39); }
+
+double SunsetAngle(double TanLatitude, double Declination) {
   // Beyond the polar circles the sun stays below (polar night) or above (midnight
   // sun) the horizon all day and the product leaves [-1, 1]; held there, the angle
   // becomes 0 (no daylight) or pi (a whole day of it).
-  const double CosAngle = std::clamp(-std::tan(Latitude) * std::tan(Declination), -1.0, 1.0);
+  const double CosAngle = std::clamp(-TanLatitude * std::tan(Declination), -1.0, 1.0);
   return std::acos(CosAngle);
 }
 
-double ExtraterrestrialRadiation(double Latitude, int J) {
+// Slope of the saturation vapour pressure curve at Mean (°C), kPa/°C.
+double VapourPressureSlope(double Mean) {
+  return 4098 * SatVapourPressure(Mean) / std::pow(Mean + 237.3, 2);
+}
+
+}  // namespace
+
+double SunsetHourAngle(double Latitude, int J) {
+  return SunsetAngle(std::tan(Latitude), SolarDeclination(J));
+}
+
+double ExtraterrestrialRadiation(const TSite& Site, int J) {
   const double dr = 1 + 0.033 * std::cos(DayAngleFactor * J);
-  const double Declination = 0.409 * std::sin(DayAngleFactor * J - 1.39);
-  const double ws = SunsetHourAngle(Latitude, J);
+  const double Declination = SolarDeclination(J);
+  const double ws = SunsetAngle(Site.TanLatitude, Declination);
   const double Ra = RadiationFactor * dr *
-                    (ws * std::sin(Latitude) * std::sin(Declination) +
-                     std::cos(Latitude) * std::cos(Declination) * std::sin(ws));
+                    (ws * Site.SinLatitude * std::sin(Declination) +
+                     Site.CosLatitude * std::cos(Declination) * std::sin(ws));
   // The bracket is never negative in exact arithmetic; rounding at the edge of
   // polar night can leave a tiny negative rest.
   return std::max(Ra, 0.0);
+}
+
+double ExtraterrestrialRadiation(double Latitude, int J) {
+  return ExtraterrestrialRadiation(TSite(Latitude, 0, false), J);
 }
 
 double NetLongwaveRadiation(double High, double Low, double ea, double RsOverRso) {
@@ -65,13 +99,12 @@ double NetLongwaveRadiation(double High, double Low, double ea, double RsOverRso
          (0.34 - 0.14 * std::sqrt(ea)) * (1.35 * RsOverRso - 0.35);
 }
 
-TRadiation DailyRadiation(double Latitude, int J, double Elevation, bool IsCoastal, double High,
-                          double Low, double ea) {
+TRadiation DailyRadiation(const TSite& Site, int J, double High, double Low, double ea) {
   TRadiation R;
-  R.Ra = ExtraterrestrialRadiation(Latitude, J);
-  const double ClearSkyFactor = 0.75 + 2 * Elevation / 100000;
+  R.Ra = ExtraterrestrialRadiation(Site, J);
+  const double ClearSkyFactor = Site.ClearSkyFactor;
   R.Rso = ClearSkyFactor * R.Ra;
-  const double kRs = IsCoastal ? 0.19 : 0.16;
+  const double kRs = Site.kRs;
   // A low above the high has no temperature range (the field check refuses it).
   const double Range = std::max(High - Low, 0.0);
   R.Rs = kRs * std::sqrt(Range) * R.Ra;
@@ -91,23 +124,39 @@ TRadiation DailyRadiation(double Latitude, int J, double Elevation, bool IsCoast
   return R;
 }
 
-double PenmanMonteith(double Rn, double Mean, double es, double ea, double u2, double Gamma) {
-  const double Delta = 4098 * SatVapourPressure(Mean) / std::pow(Mean + 237.3, 2);
+TRadiation DailyRadiation(double Latitude, int J, double Elevation, bool IsCoastal, double High,
+                          double Low, double ea) {
+  return DailyRadiation(TSite(Latitude, Elevation, IsCoastal), J, High, Low, ea);
+}
+
+double PenmanMonteith(double Rn, double Mean, double Delta, double es, double ea, double u2,
+                      double Gamma) {
   return (0.408 * Delta * Rn + Gamma * 900 / (Mean + 273) * u2 * (es - ea)) /
          (Delta + Gamma * (1 + 0.34 * u2));
 }
 
-TRefEtDay ReferenceEt(double Latitude, int J, double Elevation, bool IsCoastal, double High,
-                      double Low, double Wind, double Humidity) {
+double PenmanMonteith(double Rn, double Mean, double es, double ea, double u2, double Gamma) {
+  return PenmanMonteith(Rn, Mean, VapourPressureSlope(Mean), es, ea, u2, Gamma);
+}
+
+TRefEtDay ReferenceEt(const TSite& Site, int J, double High, double Low, double Wind, double Humidity) {
   TRefEtDay D;
   const double Mean = (High + Low) / 2;
-  D.ea = ActualVapourPressure(High, Low, Humidity);
-  D.Radiation = DailyRadiation(Latitude, J, Elevation, IsCoastal, High, Low, D.ea);
-  D.es = (SatVapourPressure(High) + SatVapourPressure(Low)) / 2;
-  D.Delta = 4098 * SatVapourPressure(Mean) / std::pow(Mean + 237.3, 2);
-  D.Gamma = PsychrometricConstant(Elevation);
-  D.ETo = PenmanMonteith(D.Radiation.Rn, Mean, D.es, D.ea, Wind, D.Gamma);
+  // e°(High) and e°(Low) serve both es and ea.
+  const double eHigh = SatVapourPressure(High);
+  const double eLow = SatVapourPressure(Low);
+  D.es = (eHigh + eLow) / 2;
+  D.ea = Humidity < 0 ? eLow : D.es * Humidity / 100;
+  D.Radiation = DailyRadiation(Site, J, High, Low, D.ea);
+  D.Delta = VapourPressureSlope(Mean);
+  D.Gamma = Site.Gamma;
+  D.ETo = PenmanMonteith(D.Radiation.Rn, Mean, D.Delta, D.es, D.ea, Wind, D.Gamma);
   return D;
+}
+
+TRefEtDay ReferenceEt(double Latitude, int J, double Elevation, bool IsCoastal, double High,
+                      double Low, double Wind, double Humidity) {
+  return ReferenceEt(TSite(Latitude, Elevation, IsCoastal), J, High, Low, Wind, Humidity);
 }
 
 double PreEmergenceKc(int Residue) {
@@ -196,6 +245,8 @@ double InitialNitratePpm(double Top, double Bottom) {
 
 void TSovSchedule::ClearSchedule() {
   FUserStage.fill(0);
+  FDayStage.fill(0);
+  FGddSum.fill(0);
   FPrecip.fill(0);
   FIrrigation.fill(0);
   FSolarRad.fill(0);
@@ -307,9 +358,10 @@ void TSovSchedule::BuildResidue() {
   FResidue[1] = GetCellInt(FieldRow, SovCol::StartingResidue);
   IsSet[1] = true;
   for (int Slot = 1; Slot <= MaxEvents; ++Slot) {
-    const int Day = GetCellInt(Slot, SovCol::EvDay);
+    const TSovEventRec& Event = FEvents[std::size_t(Slot - 1)];
+    const int Day = Event.Day;
     if (Day < 1 || Day > FDayCount) continue;
-    if (GetCellInt(Slot, SovCol::EvCode) != 4) continue;  // "R"
+    if (Event.Code != 4) continue;  // "R"
     FResidue[Day] = GetCellInt(Slot, SovCol::EvValue);
     IsSet[Day] = true;
   }
@@ -322,29 +374,35 @@ void TSovSchedule::SetWettingThreshold() {
   FScalars.WettingThreshold = FScalars.IsMetric ? ToMetric(5, 0.2) : 0.2;
 }
 
+std::optional<double> TSovSchedule::WeatherNumber(int Day, int Col) const {
+  // Weather cells are kept trimmed.
+  const QString& Text = FWeather.at(std::size_t(Day - 1)).at(std::size_t(Col - SovCol::FirstWeather));
+  if (Text.isEmpty()) return std::nullopt;
+  double Value = 0;
+  return TryStrToFloat(Text, Value, UserFormat()) ? Value : 0.0;
+}
+
+// Each weather cell is read once here; the water and nitrogen passes and the result
+// columns all work from these values.
 void TSovSchedule::ReadDailyWeather() {
   const bool Metric = FScalars.IsMetric;
   for (int d = 1; d <= FDayCount; ++d) {
     TScheduleDay& Day = FDays[d];
-    Day.High = GetCellFloat(d, SovCol::MaxTemp);
-    Day.Low = GetCellFloat(d, SovCol::MinTemp);
-    if (!Metric) {
-      Day.High = ToMetric(8, Day.High);
-      Day.Low = ToMetric(8, Day.Low);
-    }
+    Day.CellHigh = WeatherNumber(d, SovCol::MaxTemp).value_or(0);
+    Day.CellLow = WeatherNumber(d, SovCol::MinTemp).value_or(0);
+    Day.High = Metric ? Day.CellHigh : ToMetric(8, Day.CellHigh);
+    Day.Low = Metric ? Day.CellLow : ToMetric(8, Day.CellLow);
     Day.Mean = (Day.High + Day.Low) / 2;
 
-    if (GetCell(d, SovCol::WindSpeed).trimmed().isEmpty()) {
+    const std::optional<double> Wind = WeatherNumber(d, SovCol::WindSpeed);
+    if (!Wind) {
       Day.Wind = 2.0;
     } else {
-      Day.Wind = GetCellFloat(d, SovCol::WindSpeed);
-      if (!Metric) Day.Wind = ToMetric(10, Day.Wind);
+      Day.Wind = Metric ? *Wind : ToMetric(10, *Wind);
     }
-    Day.Humidity = GetCell(d, SovCol::Humidity).trimmed().isEmpty()
-                       ? -1.0
-                       : GetCellFloat(d, SovCol::Humidity);
-    FPrecip[d] = GetCellFloat(d, SovCol::Precip);  // empty reads as 0
-    FIrrigation[d] = GetCellFloat(d, SovCol::Irrigation);
+    Day.Humidity = WeatherNumber(d, SovCol::Humidity).value_or(-1);
+    FPrecip[d] = WeatherNumber(d, SovCol::Precip).value_or(0);
+    FIrrigation[d] = WeatherNumber(d, SovCol::Irrigation).value_or(0);
     Day.EffectiveIrrigation = FScalars.IrrigationEfficiency * FIrrigation[d] / 100;
   }
 }
@@ -439,7 +497,7 @@ void TSovSchedule::BuildSoilLayers() {
 
 void TSovSchedule::ReadUserStages() {
   for (int d = 1; d <= FDayCount; ++d) {
-    FUserStage[d] = StageCodeIndex(GetCell(d, SovCol::GrowthStage));
+    FUserStage[d] = StageCodeIndex(FWeather[std::size_t(d - 1)][std::size_t(SovCol::GrowthStage - SovCol::FirstWeather)]);
   }
 }
 
@@ -451,6 +509,7 @@ void TSovSchedule::RunWaterPhase() {
   // The calendar and its realised stage lengths are worked out once for all days.
   const TCropCalendar Calendar(Lookup(), CropRow, TotalSeasonDays(CropRow, S.GrowingSeason),
                                FUserStage.items(), S.DaysBeforeEmergence, PlantingOffset);
+  const TSite Site(S.Latitude, S.Elevation, S.IsCoastal);
   const double FrozenCropEt = S.IsMetric ? 1.0 : 0.04;
   const int LayerCount = S.LayerCount;
 
@@ -475,8 +534,7 @@ void TSovSchedule::RunWaterPhase() {
       Day.DaysSinceWetting = FDays[d - 1].DaysSinceWetting + 1;
     }
 
-    const TRefEtDay Ref = ReferenceEt(S.Latitude, J, S.Elevation, S.IsCoastal, Day.High, Day.Low,
-                                      Day.Wind, Day.Humidity);
+    const TRefEtDay Ref = ReferenceEt(Site, J, Day.High, Day.Low, Day.Wind, Day.Humidity);
     FSolarRad[d] = Ref.Radiation.Rs;
     FETRef[d] = WaterFromMm(Ref.ETo);
 
@@ -490,6 +548,9 @@ void TSovSchedule::RunWaterPhase() {
     } else {
       FKc[d] = Calendar.KcOfDay(DaysFromPlanting(CropRow, d - S.DaysBeforeEmergence));
       Day.UnreducedETCrop = FETRef[d] * FKc[d];
+    }
+    if (d > S.DaysBeforeEmergence) {
+      FDayStage[d] = Calendar.StageOfDay(DaysFromPlanting(CropRow, d - S.DaysBeforeEmergence));
     }
 
     double ETCrop = DriedCropEt(Day.UnreducedETCrop, Day.DaysSinceWetting);

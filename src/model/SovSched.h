@@ -11,6 +11,7 @@
 #include <QDate>
 
 #include <array>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -18,6 +19,9 @@
 // ---------------------------------------------------------------------------
 // Fixed-size arrays with checked 1-based indexes
 // ---------------------------------------------------------------------------
+
+// Throws std::out_of_range for an Index outside Lo..Hi.
+[[noreturn]] void ThrowIndexOutOfRange(int Index, int Lo, int Hi);
 
 // Elements Lo..Hi; any other index throws std::out_of_range, which ends a calculation.
 template <typename T, int Lo, int Hi>
@@ -38,11 +42,9 @@ class TCheckedArray {
   }
 
  private:
+  // The check is inline (it runs on every access); the throw is not.
   static std::size_t Slot(int Index) {
-    if (Index < Lo || Index > Hi) {
-      throw std::out_of_range("Index " + std::to_string(Index) + " outside " +
-                              std::to_string(Lo) + ".." + std::to_string(Hi));
-    }
+    if (Index < Lo || Index > Hi) [[unlikely]] ThrowIndexOutOfRange(Index, Lo, Hi);
     return std::size_t(Index - Lo);
   }
   std::array<T, std::size_t(Hi - Lo + 1)> FItems{};
@@ -77,11 +79,24 @@ double SatVapourPressure(double T);
 // relative humidity, or e°(Low) when Humidity is below 0 (missing).
 double ActualVapourPressure(double High, double Low, double Humidity);
 
+// What the radiation and reference ET of a field need of its place, worked out once
+// per field: Latitude in radians, Elevation in metres.
+struct TSite {
+  TSite(double Latitude, double Elevation, bool IsCoastal);
+  double Latitude;
+  double SinLatitude, CosLatitude, TanLatitude;
+  double Elevation;
+  double ClearSkyFactor;  // Rso / Ra: 0.75 + 2 z / 100000
+  double kRs;             // Hargreaves adjustment: 0.19 coastal, 0.16 inland
+  double Gamma;           // psychrometric constant, kPa/°C
+};
+
 // Sunset hour angle (radians) at Latitude (radians) on day of year J. Beyond the
 // polar circles the cosine is held to [-1, 1]: polar night gives 0, midnight sun pi.
 double SunsetHourAngle(double Latitude, int J);
 // Extraterrestrial radiation Ra, MJ m-2 day-1, never below 0.
 double ExtraterrestrialRadiation(double Latitude, int J);
+double ExtraterrestrialRadiation(const TSite& Site, int J);
 
 // One day's radiation terms, MJ m-2 day-1.
 struct TRadiation {
@@ -95,12 +110,16 @@ struct TRadiation {
 // Elevation in metres; High and Low in °C; ea in kPa.
 TRadiation DailyRadiation(double Latitude, int J, double Elevation, bool IsCoastal, double High,
                           double Low, double ea);
+TRadiation DailyRadiation(const TSite& Site, int J, double High, double Low, double ea);
 // Net longwave radiation from the temperatures, ea and the ratio Rs / Rso.
 double NetLongwaveRadiation(double High, double Low, double ea, double RsOverRso);
 
 // FAO-56 Penman-Monteith reference evapotranspiration, mm/day, soil heat flux 0:
 // Rn in MJ m-2 day-1, Mean in °C, es and ea in kPa, u2 in m/s, Gamma in kPa/°C.
 double PenmanMonteith(double Rn, double Mean, double es, double ea, double u2, double Gamma);
+// The same with the slope of the vapour pressure curve Delta (kPa/°C) at Mean given.
+double PenmanMonteith(double Rn, double Mean, double Delta, double es, double ea, double u2,
+                      double Gamma);
 
 // The whole reference evapotranspiration of one day.
 struct TRefEtDay {
@@ -113,6 +132,7 @@ struct TRefEtDay {
 };
 TRefEtDay ReferenceEt(double Latitude, int J, double Elevation, bool IsCoastal, double High,
                       double Low, double Wind, double Humidity);
+TRefEtDay ReferenceEt(const TSite& Site, int J, double High, double Low, double Wind, double Humidity);
 
 // Crop coefficient before emergence: 0.4 less 5 percent per whole 10 percent residue.
 double PreEmergenceKc(int Residue);
@@ -162,6 +182,8 @@ struct TScheduleScalars {
 
 // One day's prepared weather and water bookkeeping.
 struct TScheduleDay {
+  double CellHigh = 0;             // the cells' temperatures, in the field's units
+  double CellLow = 0;
   double High = 0;                 // °C
   double Low = 0;                  // °C
   double Mean = 0;                 // °C
@@ -277,6 +299,9 @@ class TSovSchedule : public TSovFile {
 
   // Converts a metric amount of water (mm) into the field's units.
   double WaterFromMm(double Mm) const;
+  // The number in weather cell Col of day Day (1..MaxDays), parsed with UserFormat:
+  // nothing when the cell is empty, 0 for a text that is no number.
+  std::optional<double> WeatherNumber(int Day, int Col) const;
 
   int FDayCount = 0;
   QDate FStartDate;
@@ -350,11 +375,11 @@ class TSovSchedule : public TSovFile {
   static QString NumericDate(const QDate& Date, bool Dashes);
 
  protected:
-  // Growing degree days summed from day 1 and the growth stage of each day, worked
-  // out once at the end of each calculation.
+  // Growing degree days summed from day 1, worked out once at the end of each
+  // calculation.
   void BuildResultColumns();
   QString DayCell(int Row, int Col) const;
   QString SummaryCell(int Row, int Col) const;
   TDayArray<double> FGddSum;
-  TDayArray<int> FDayStage;
+  TDayArray<int> FDayStage;  // growth stage of each day, set by the water pass
 };

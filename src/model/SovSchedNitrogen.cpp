@@ -199,6 +199,43 @@ namespace {
 
 using namespace SovNitrogen;
 
+// ---- Constants of the pass ---------------------------------------------------
+
+// Fraction of an ammonium pool that nitrifies in a day when every factor is 1:
+// broadcast fertiliser and surface manure at once, banded fertiliser and injected
+// manure at first, then faster as water passes through and spreads them.
+constexpr double BroadcastNitrificationRate = 0.18;  // 1/day
+constexpr double BandedNitrificationRate = 0.06;     // 1/day
+constexpr double SpreadNitrificationRate = 0.12;     // 1/day, after one layer-1 capacity of drainage
+// Drainage since a banded application, in layer-1 capacities, at which it nitrifies
+// at the spread and then at the broadcast rate.
+constexpr double DrainedOnceCapacities = 1;
+constexpr double DrainedTwiceCapacities = 2;
+// Growing degree days (°C days) before applied ammonium starts nitrifying: a
+// fertiliser of 82 % N (anhydrous ammonia) waits one late delay, a nitrification
+// inhibitor adds another; manure ammonium waits its own delay, doubled by an inhibitor.
+constexpr int AnhydrousAmmoniaNPercent = 82;          // the fertiliser's N, percent
+constexpr double LateNitrificationDelay = 139.0;      // °C days
+constexpr double ManureNitrificationDelay = 69.5;     // °C days
+// Growing degree days before a manure's organic nitrogen starts to be released.
+constexpr double ManureMineralizationDelay = 139.0;   // °C days
+// Rate constant of the soil's own organic nitrogen.
+constexpr double SoilMineralizationRate = 0.01;       // 1/day
+// Urea hydrolysed a day per °C of the seven-day temperature, as a fraction of the
+// application's urea.
+constexpr double UreaHydrolysisRate = 0.018;          // 1/(day °C)
+// Ammonia volatilisation: the day's rate at full factors and the method factor of
+// incorporated manure.
+constexpr double AmmoniaLossRate = 0.127;             // 1/day
+constexpr double IncorporatedManureFactor = 1.0 / 3.0;
+// Uptake under stress: below this ratio of crop water use the demand falls with it;
+// above this water-filled pore space in layer 1 it falls to 0 at saturation.
+constexpr double UptakeStressRatioLimit = 0.7;
+constexpr double WaterloggedWfps = 0.9;
+constexpr double WaterloggedWfpsSpan = 0.1;  // 1 - WaterloggedWfps
+// Days of the running mean temperature, this one included.
+constexpr int TemperatureWindowDays = 7;
+
 // Fixed table with room for one entry per event: each event makes at most one entry
 // in each table.
 template <typename T>
@@ -267,6 +304,14 @@ struct TApplication {
   double RateGallonsPerAcre = 0;
 };
 
+// The fertiliser and manure events of days 1..Days, in the order they are made on a
+// day: fertiliser events by row, then (in the day loop) irrigation-water nitrate, then
+// manure events by row.
+struct TApplications {
+  std::array<TApplication, MaxEvents> Items{};
+  int Count = 0;
+};
+
 // An amount that enters the soil: finite and not below 0.
 double Amount(double Kg) { return std::isfinite(Kg) && Kg > 0 ? Kg : 0.0; }
 
@@ -279,6 +324,203 @@ double TakeUptake(double Available, double& Demand) {
   const double Taken = Demand;
   Demand = 0;
   return Taken;
+}
+
+TApplications ReadApplications(const TSovFile& Field, const TSovEventRecArray& Events, int Days,
+                               bool Metric) {
+  const TSovLookup& L = Field.Lookup();
+  TApplications Apps;
+  for (int Row = 1; Row <= MaxEvents; ++Row) {
+    const TSovEventRec& Event = Events[std::size_t(Row - 1)];
+    const int Day = Event.Day;
+    const int Code = Event.Code;
+    if (Day < 1 || Day > Days) continue;
+    if (Code != SovEvent::Fertilizer && Code != SovEvent::Manure) continue;
+    TApplication& A = Apps.Items[std::size_t(Apps.Count++)];
+    A.Row = Row;
+    A.Day = Day;
+    A.Code = Code;
+    const int Key1 = Event.Key1;
+    const int Key2 = Event.Key2;
+    const double Rate = Field.GetCellFloat(Row, SovCol::EvValue);
+    if (Code == SovEvent::Fertilizer) {
+      if (Key1 < 1 || Key1 > L.FertilizerCount() || Key2 < 1 || Key2 > L.FertAppMethodCount()) {
+        throw std::out_of_range("Event " + std::to_string(Row) +
+                                " names a fertiliser or method that is not in the lookup tables.");
+      }
+      const TFertilizerRec& F = L.Fertilizer(Key1);
+      if (F.Nitrate > 0) A.NitrateKg = Amount(Field.FertilizerN(Key1, NitrogenForm::Nitrate, Rate, Metric, true));
+      if (F.Ammonium > 0) A.AmmoniumKg = Amount(Field.FertilizerN(Key1, NitrogenForm::Ammonium, Rate, Metric, true));
+      if (F.Urea > 0) A.UreaKg = Amount(Field.FertilizerN(Key1, NitrogenForm::Urea, Rate, Metric, true));
+      A.NitrificationRate = L.FertAppMethod(Key2).IsBand ? BandedNitrificationRate : BroadcastNitrificationRate;
+      A.NitrificationDelay = (F.N == AnhydrousAmmoniaNPercent ? LateNitrificationDelay : 0.0) +
+                             (F.NitrifInhib ? LateNitrificationDelay : 0.0);
+    } else {
+      if (Key1 < 1 || Key1 > L.ManureCount() || Key2 < 1 || Key2 > L.ManureAppMethodCount()) {
+        throw std::out_of_range("Event " + std::to_string(Row) +
+                                " names a manure or method that is not in the lookup tables.");
+      }
+      const TManureRec& M = L.Manure(Key1);
+      const TManureAppMethodRec& Method = L.ManureAppMethod(Key2);
+      const double Total = Field.GetCellFloat(Row, SovCol::EvValue2);
+      const double Nh4 = Field.GetCellFloat(Row, SovCol::EvValue3);
+      if (Nh4 > 0) A.AmmoniumKg = Amount(Field.ManureN(Key1, Metric, Rate, Nh4, true));
+      A.OrganicKg = Amount(Field.ManureN(Key1, Metric, Rate, Total - Nh4, true) * M.MaxMinerPct / 100);
+      A.NitrificationRate = Method.IsInject ? BandedNitrificationRate : BroadcastNitrificationRate;
+      A.NitrificationDelay = ManureNitrificationDelay + (M.NitrifInhib ? ManureNitrificationDelay : 0.0);
+      A.Manure = Key1;
+      A.MinerkConst = M.MinerkConst;
+      A.Volatilizes = !Method.IsInject;
+      A.IsLiquid = M.IsLiquid;
+      A.DaysToInc = Method.DaysToInc;
+      A.RateGallonsPerAcre = Metric ? TSovFile::FromMetric(13, Rate) : Rate;
+    }
+  }
+  std::stable_sort(Apps.Items.begin(), Apps.Items.begin() + Apps.Count,
+                   [](const TApplication& a, const TApplication& b) {
+                     if (a.Day != b.Day) return a.Day < b.Day;
+                     return a.Code < b.Code;  // fertiliser (1) before manure (3)
+                   });
+  return Apps;
+}
+
+// Mean temperature (°C) of day d and the up to six days before it.
+double SevenDayTemperature(const TDayArray<TScheduleDay>& Days, int d) {
+  const int FirstDay = std::max(d - (TemperatureWindowDays - 1), 1);
+  double WeekSum = 0;
+  for (int k = FirstDay; k <= d; ++k) WeekSum += Days[k].Mean;
+  return WeekSum / (d - FirstDay + 1);
+}
+
+// Soil organic nitrogen a layer releases today (ppm), up to its ceiling; Mineralized
+// is the layer's release so far.
+double MineralizeSoilN(double Ceiling, double& Mineralized, double FmT, double FmW) {
+  if (!(Mineralized < Ceiling)) return 0;
+  double m = MineralizedFraction(SoilMineralizationRate, FmT, FmW) * Ceiling;
+  if (!(m > 0)) return 0;
+  if (Mineralized + m > Ceiling) {
+    m = Ceiling - Mineralized;
+    Mineralized = Ceiling;
+  } else {
+    Mineralized += m;
+  }
+  return m;
+}
+
+// Daily fractions of manure release, per manure row, worked out once a day.
+struct TManureFractions {
+  std::array<double, MaxManures + 1> Fraction{};
+  std::array<int, MaxManures + 1> Day{};
+};
+
+// Manure organic nitrogen released in layer 1 today, each application after its delay
+// and up to what it can release: Release(ppm) for each release.
+template <typename TRelease>
+void ReleaseManureN(TSlotTable<TManureSlot>& Slots, TManureFractions& Fractions, int d, double DayGdd,
+                    double FmT, double FmW, TRelease&& Release) {
+  for (TManureSlot& Slot : Slots) {
+    Slot.MineralizationDelay -= DayGdd;
+    if (Slot.MineralizationDelay > 0 || Slot.MineralizedPpm >= Slot.MineralizablePpm) continue;
+    const std::size_t Row = std::size_t(Slot.Manure);
+    if (Fractions.Day[Row] != d) {
+      Fractions.Fraction[Row] = MineralizedFraction(Slot.MinerkConst, FmT, FmW);
+      Fractions.Day[Row] = d;
+    }
+    double m = Fractions.Fraction[Row] * Slot.MineralizablePpm;
+    if (!(m > 0)) continue;
+    if (Slot.MineralizedPpm + m > Slot.MineralizablePpm) {
+      m = Slot.MineralizablePpm - Slot.MineralizedPpm;
+      Slot.MineralizedPpm = Slot.MineralizablePpm;
+    } else {
+      Slot.MineralizedPpm += m;
+    }
+    Release(m);
+  }
+}
+
+// Applied ammonium nitrified today (ppm), each application after its delay; banded
+// and injected nitrogen nitrifies faster as water drains through layer 1 (Capacity1).
+double NitrifyAppliedAmmonium(TSlotTable<TAmmoniumSlot>& Slots, double Drain1, double Capacity1,
+                              double DayGdd, double Fn) {
+  double Nitrified = 0;
+  for (TAmmoniumSlot& Slot : Slots) {
+    Slot.DrainSinceApplication += Drain1;
+    Slot.NitrificationDelay -= DayGdd;
+    if (Slot.NitrificationDelay > 0) continue;
+    if (Slot.NitrificationRate < BroadcastNitrificationRate) {
+      // Banded or injected nitrogen spreads out as water passes through.
+      double R;
+      if (Capacity1 > 0) R = Slot.DrainSinceApplication / Capacity1;
+      else R = Slot.DrainSinceApplication > 0 ? DrainedTwiceCapacities : 0.0;
+      if (R >= DrainedTwiceCapacities) Slot.NitrificationRate = BroadcastNitrificationRate;
+      else if (R >= DrainedOnceCapacities) Slot.NitrificationRate = SpreadNitrificationRate;
+    }
+    const double x = std::clamp(Slot.NitrificationRate * Fn, 0.0, 1.0) * Slot.AmmoniumPpm;
+    Slot.AmmoniumPpm -= x;
+    Nitrified += x;
+  }
+  return Nitrified;
+}
+
+// Urea hydrolysed into ammonium today (ppm) at seven-day temperature T.
+double HydrolyseUrea(TSlotTable<TUreaSlot>& Slots, double T) {
+  double Hydrolysed = 0;
+  for (TUreaSlot& Slot : Slots) {
+    if (!(Slot.UreaPpm > 0)) continue;
+    double h = Slot.HydrolysisRate * T;
+    if (h >= Slot.UreaPpm) {
+      h = Slot.UreaPpm;
+      Slot.UreaPpm = 0;
+    } else {
+      Slot.UreaPpm -= h;
+    }
+    Hydrolysed += h;
+  }
+  return Hydrolysed;
+}
+
+// Ammonia lost today from surface manure at the day's mean temperature, before rain
+// has washed it in: Lose(ppm of layer 1) for each loss. The rain of the day then counts.
+template <typename TLose>
+void VolatilizeManureAmmonia(TSlotTable<TAmmoniumSlot>& Slots, int d, double MeanTemperature, double Cec,
+                             double WettingThreshold, double Precip, TLose&& Lose) {
+  const double FvT = VolatilizationTemperatureFactor(MeanTemperature);
+  for (TAmmoniumSlot& Slot : Slots) {
+    if (!Slot.Volatilizes || !(Slot.RainSinceApplication < WettingThreshold) || !(Slot.AmmoniumPpm > 0)) {
+      continue;
+    }
+    const bool Incorporated = (d - Slot.EventDay) > Slot.DaysToInc;
+    double FvM, FvS;
+    if (Incorporated) {
+      FvM = IncorporatedManureFactor;
+      FvS = CecFactor(Cec);
+    } else if (Slot.IsLiquid) {
+      FvM = LiquidManureRateFactor(Slot.RateGallonsPerAcre);
+      FvS = CecFactor(Cec);
+    } else {
+      FvM = 1;
+      FvS = 1;
+    }
+    double v = Slot.AmmoniumPpm * (1 - std::exp(-AmmoniaLossRate * FvT * FvS)) * FvM;
+    if (Slot.RainSinceApplication >= WettingThreshold / 2 && WettingThreshold > 0) {
+      v *= 1 - Slot.RainSinceApplication / WettingThreshold;
+    }
+    v = std::clamp(v, 0.0, Slot.AmmoniumPpm);
+    Slot.AmmoniumPpm -= v;
+    Lose(v);
+    Slot.RainSinceApplication += Precip;
+  }
+}
+
+// The crop's nitrogen demand of the day (kg/ha): its uptake rate over half the day's
+// degree days, scaled by the yield and lowered by water stress or a waterlogged top
+// layer.
+double UptakeDemand(double DayGdd, double UptakeRate, double YieldFactor, double StressRatio, double Wfps1) {
+  double Demand = DayGdd * UptakeRate / 2 * YieldFactor;
+  if (StressRatio < UptakeStressRatioLimit) Demand *= StressRatio;
+  else if (Wfps1 > WaterloggedWfps) Demand *= (1 - Wfps1) / WaterloggedWfpsSpan;
+  if (!(Demand > 0) || !std::isfinite(Demand)) Demand = 0;
+  return Demand;
 }
 
 }  // namespace
@@ -321,59 +563,7 @@ void TSovSchedule::RunNitrogenPhase() {
   auto ToPpm1 = [Factor1](double Kg) { return Factor1 > 0 ? Kg / Factor1 : 0.0; };
   const double Cec = GetCellFloat(1, SovCol::HzCEC);  // empty counts as 0
 
-  // ---- Applications, in the order they are made on a day: fertiliser events by
-  // row, then (in the loop) irrigation-water nitrate, then manure events by row.
-  std::array<TApplication, MaxEvents> Apps{};
-  int AppCount = 0;
-  for (int Row = 1; Row <= MaxEvents; ++Row) {
-    const int Day = GetCellInt(Row, SovCol::EvDay);
-    const int Code = GetCellInt(Row, SovCol::EvCode);
-    if (Day < 1 || Day > Days) continue;
-    if (Code != SovEvent::Fertilizer && Code != SovEvent::Manure) continue;
-    TApplication& A = Apps[std::size_t(AppCount++)];
-    A.Row = Row;
-    A.Day = Day;
-    A.Code = Code;
-    const int Key1 = GetCellInt(Row, SovCol::EvKey1);
-    const int Key2 = GetCellInt(Row, SovCol::EvKey2);
-    const double Rate = GetCellFloat(Row, SovCol::EvValue);
-    if (Code == SovEvent::Fertilizer) {
-      if (Key1 < 1 || Key1 > L.FertilizerCount() || Key2 < 1 || Key2 > L.FertAppMethodCount()) {
-        throw std::out_of_range("Event " + std::to_string(Row) +
-                                " names a fertiliser or method that is not in the lookup tables.");
-      }
-      const TFertilizerRec& F = L.Fertilizer(Key1);
-      if (F.Nitrate > 0) A.NitrateKg = Amount(FertilizerN(Key1, NitrogenForm::Nitrate, Rate, Metric, true));
-      if (F.Ammonium > 0) A.AmmoniumKg = Amount(FertilizerN(Key1, NitrogenForm::Ammonium, Rate, Metric, true));
-      if (F.Urea > 0) A.UreaKg = Amount(FertilizerN(Key1, NitrogenForm::Urea, Rate, Metric, true));
-      A.NitrificationRate = L.FertAppMethod(Key2).IsBand ? 0.06 : 0.18;
-      A.NitrificationDelay = (F.N == 82 ? 139.0 : 0.0) + (F.NitrifInhib ? 139.0 : 0.0);
-    } else {
-      if (Key1 < 1 || Key1 > L.ManureCount() || Key2 < 1 || Key2 > L.ManureAppMethodCount()) {
-        throw std::out_of_range("Event " + std::to_string(Row) +
-                                " names a manure or method that is not in the lookup tables.");
-      }
-      const TManureRec& M = L.Manure(Key1);
-      const TManureAppMethodRec& Method = L.ManureAppMethod(Key2);
-      const double Total = GetCellFloat(Row, SovCol::EvValue2);
-      const double Nh4 = GetCellFloat(Row, SovCol::EvValue3);
-      if (Nh4 > 0) A.AmmoniumKg = Amount(ManureN(Key1, Metric, Rate, Nh4, true));
-      A.OrganicKg = Amount(ManureN(Key1, Metric, Rate, Total - Nh4, true) * M.MaxMinerPct / 100);
-      A.NitrificationRate = Method.IsInject ? 0.06 : 0.18;
-      A.NitrificationDelay = 69.5 + (M.NitrifInhib ? 69.5 : 0.0);
-      A.Manure = Key1;
-      A.MinerkConst = M.MinerkConst;
-      A.Volatilizes = !Method.IsInject;
-      A.IsLiquid = M.IsLiquid;
-      A.DaysToInc = Method.DaysToInc;
-      A.RateGallonsPerAcre = Metric ? FromMetric(13, Rate) : Rate;
-    }
-  }
-  std::stable_sort(Apps.begin(), Apps.begin() + AppCount,
-                   [](const TApplication& a, const TApplication& b) {
-                     if (a.Day != b.Day) return a.Day < b.Day;
-                     return a.Code < b.Code;  // fertiliser (1) before manure (3)
-                   });
+  const TApplications Apps = ReadApplications(*this, FEvents, Days, Metric);
   int NextApp = 0;
 
   TSlotTable<TAmmoniumSlot> AmmoniumSlots;
@@ -392,18 +582,12 @@ void TSovSchedule::RunNitrogenPhase() {
     double W = 0, FmW = 0, FnW = 0;
   };
   std::array<TMoistureFactors, MaxSoilLayers> Moisture{};
-  // Daily fractions of manure release, per manure row, worked out once a day.
-  std::array<double, MaxManures + 1> ManureFraction{};
-  std::array<int, MaxManures + 1> ManureFractionDay{};
+  TManureFractions ManureFractions;
 
   for (int d = 1; d <= Days; ++d) {
     const TScheduleDay& Day = FDays[d];
-    // 1. Seven-day mean temperature: this day and the up to six before it.
-    const int FirstDay = std::max(d - 6, 1);
-    double WeekSum = 0;
-    for (int k = FirstDay; k <= d; ++k) WeekSum += FDays[k].Mean;
-    const double SevenDayTemperature = WeekSum / (d - FirstDay + 1);
-    const double T = std::max(SevenDayTemperature, 0.0);
+    // 1. Seven-day mean temperature.
+    const double T = std::max(SevenDayTemperature(FDays, d), 0.0);
     // 2. Growing degree days, °C.
     const double DayGdd = DailyGdd(L, true, CropRow, Day.High, Day.Low);
     // 3. Along the uptake curve, from emergence.
@@ -448,48 +632,22 @@ void TSovSchedule::RunNitrogenPhase() {
         M.FnW = NitrificationMoistureFactor(M.W, Coarse[i]);
       }
       const double W = M.W;
-      const double FmW = M.FmW;
       Wfps[i] = W;
 
       // D. Soil organic nitrogen, up to the layer's ceiling.
-      const double Ceiling = Layer.LayerMineralizableN;
-      if (Mineralized[i] < Ceiling) {
-        double m = MineralizedFraction(0.01, FmT, FmW) * Ceiling;
-        if (m > 0) {
-          if (Mineralized[i] + m > Ceiling) {
-            m = Ceiling - Mineralized[i];
-            Mineralized[i] = Ceiling;
-          } else {
-            Mineralized[i] += m;
-          }
-          Ammonium[i] += m;
-          const double Booked = Book(m * Factor);
-          MineralizedN += Booked;
-          SoilMineralized += Booked;
-        }
+      if (const double m = MineralizeSoilN(Layer.LayerMineralizableN, Mineralized[i], FmT, M.FmW); m > 0) {
+        Ammonium[i] += m;
+        const double Booked = Book(m * Factor);
+        MineralizedN += Booked;
+        SoilMineralized += Booked;
       }
 
       // E. Manure organic nitrogen (layer 1).
       if (n == 0) {
-        for (TManureSlot& Slot : ManureSlots) {
-          Slot.MineralizationDelay -= DayGdd;
-          if (Slot.MineralizationDelay > 0 || Slot.MineralizedPpm >= Slot.MineralizablePpm) continue;
-          const std::size_t Row = std::size_t(Slot.Manure);
-          if (ManureFractionDay[Row] != d) {
-            ManureFraction[Row] = MineralizedFraction(Slot.MinerkConst, FmT, FmW);
-            ManureFractionDay[Row] = d;
-          }
-          double m = ManureFraction[Row] * Slot.MineralizablePpm;
-          if (!(m > 0)) continue;
-          if (Slot.MineralizedPpm + m > Slot.MineralizablePpm) {
-            m = Slot.MineralizablePpm - Slot.MineralizedPpm;
-            Slot.MineralizedPpm = Slot.MineralizablePpm;
-          } else {
-            Slot.MineralizedPpm += m;
-          }
+        ReleaseManureN(ManureSlots, ManureFractions, d, DayGdd, FmT, M.FmW, [&](double m) {
           Ammonium[0] += m;
           MineralizedN += Book(m * Factor);
-        }
+        });
       }
 
       // F. Nitrification factors.
@@ -497,45 +655,16 @@ void TSovSchedule::RunNitrogenPhase() {
 
       // G. The layer's own ammonium.
       {
-        const double x = std::clamp(0.18 * Fn, 0.0, 1.0) * Ammonium[i];
+        const double x = std::clamp(BroadcastNitrificationRate * Fn, 0.0, 1.0) * Ammonium[i];
         Ammonium[i] -= x;
         Nitrate[i] += x;
       }
 
       if (n == 0) {
         // H. Applied ammonium.
-        double Nitrified = 0;
-        for (TAmmoniumSlot& Slot : AmmoniumSlots) {
-          Slot.DrainSinceApplication += LayerDrainToday[0];
-          Slot.NitrificationDelay -= DayGdd;
-          if (Slot.NitrificationDelay > 0) continue;
-          if (Slot.NitrificationRate < 0.18) {
-            // Banded or injected nitrogen spreads out as water passes through.
-            double R;
-            if (Capacity[0] > 0) R = Slot.DrainSinceApplication / Capacity[0];
-            else R = Slot.DrainSinceApplication > 0 ? 2.0 : 0.0;
-            if (R >= 2) Slot.NitrificationRate = 0.18;
-            else if (R >= 1) Slot.NitrificationRate = 0.12;
-          }
-          const double x = std::clamp(Slot.NitrificationRate * Fn, 0.0, 1.0) * Slot.AmmoniumPpm;
-          Slot.AmmoniumPpm -= x;
-          Nitrified += x;
-        }
-        Nitrate[0] += Nitrified;
+        Nitrate[0] += NitrifyAppliedAmmonium(AmmoniumSlots, LayerDrainToday[0], Capacity[0], DayGdd, Fn);
         // I. Urea hydrolysis into the layer's ammonium.
-        double Hydrolysed = 0;
-        for (TUreaSlot& Slot : UreaSlots) {
-          if (!(Slot.UreaPpm > 0)) continue;
-          double h = Slot.HydrolysisRate * T;
-          if (h >= Slot.UreaPpm) {
-            h = Slot.UreaPpm;
-            Slot.UreaPpm = 0;
-          } else {
-            Slot.UreaPpm -= h;
-          }
-          Hydrolysed += h;
-        }
-        Ammonium[0] += Hydrolysed;
+        Ammonium[0] += HydrolyseUrea(UreaSlots, T);
       }
 
       // J. Denitrification.
@@ -550,33 +679,8 @@ void TSovSchedule::RunNitrogenPhase() {
 
       // K. Ammonia from surface manure (layer 1).
       if (n == 0 && AmmoniumSlots.Count() > 0) {
-        const double FvT = VolatilizationTemperatureFactor(Day.Mean);
-        for (TAmmoniumSlot& Slot : AmmoniumSlots) {
-          if (!Slot.Volatilizes || !(Slot.RainSinceApplication < S.WettingThreshold) ||
-              !(Slot.AmmoniumPpm > 0)) {
-            continue;
-          }
-          const bool Incorporated = (d - Slot.EventDay) > Slot.DaysToInc;
-          double FvM, FvS;
-          if (Incorporated) {
-            FvM = 1.0 / 3.0;
-            FvS = CecFactor(Cec);
-          } else if (Slot.IsLiquid) {
-            FvM = LiquidManureRateFactor(Slot.RateGallonsPerAcre);
-            FvS = CecFactor(Cec);
-          } else {
-            FvM = 1;
-            FvS = 1;
-          }
-          double v = Slot.AmmoniumPpm * (1 - std::exp(-0.127 * FvT * FvS)) * FvM;
-          if (Slot.RainSinceApplication >= S.WettingThreshold / 2 && S.WettingThreshold > 0) {
-            v *= 1 - Slot.RainSinceApplication / S.WettingThreshold;
-          }
-          v = std::clamp(v, 0.0, Slot.AmmoniumPpm);
-          Slot.AmmoniumPpm -= v;
-          VolatilizedN += Book(v * Factor);
-          Slot.RainSinceApplication += FPrecip[d];
-        }
+        VolatilizeManureAmmonia(AmmoniumSlots, d, Day.Mean, Cec, S.WettingThreshold, FPrecip[d],
+                                [&](double v) { VolatilizedN += Book(v * Factor); });
       }
     }
 
@@ -585,11 +689,8 @@ void TSovSchedule::RunNitrogenPhase() {
       const double RootDepth = CropRec->MaxRootGDD <= CumulativeGdd
                                    ? S.RootingDepth
                                    : S.RootingDepth * CumulativeGdd / CropRec->MaxRootGDD;
-      double Demand = DayGdd * CropRec->NUptakeRate[UptakeSegment] / 2 * S.YieldFactor;
-      const double r = UptakeStressRatio(FETCrop[d], Day.UnreducedETCrop);
-      if (r < 0.7) Demand *= r;
-      else if (Wfps[0] > 0.9) Demand *= (1 - Wfps[0]) / 0.1;
-      if (!(Demand > 0) || !std::isfinite(Demand)) Demand = 0;
+      double Demand = UptakeDemand(DayGdd, CropRec->NUptakeRate[UptakeSegment], S.YieldFactor,
+                                   UptakeStressRatio(FETCrop[d], Day.UnreducedETCrop), Wfps[0]);
       double NitrateDemand = Demand;
 
       // Walks the layers the roots reach while Want is left: Visit(i, Layer, Part) with
@@ -669,7 +770,7 @@ void TSovSchedule::RunNitrogenPhase() {
         if (A.UreaKg > 0) {
           TUreaSlot& Slot = UreaSlots.Add();
           Slot.UreaPpm = ToPpm1(A.UreaKg);
-          Slot.HydrolysisRate = 0.018 * Slot.UreaPpm;
+          Slot.HydrolysisRate = UreaHydrolysisRate * Slot.UreaPpm;
         }
       } else {
         if (A.AmmoniumKg > 0) {
@@ -685,18 +786,16 @@ void TSovSchedule::RunNitrogenPhase() {
         Slot.Manure = A.Manure;
         Slot.MinerkConst = A.MinerkConst;
         Slot.MineralizablePpm = ToPpm1(A.OrganicKg);
-        Slot.MineralizationDelay = 139.0;
+        Slot.MineralizationDelay = ManureMineralizationDelay;
         Slot.MineralizedPpm = 0;
       }
     };
-    while (NextApp < AppCount && Apps[std::size_t(NextApp)].Day == d &&
-           Apps[std::size_t(NextApp)].Code == SovEvent::Fertilizer) {
-      Apply(Apps[std::size_t(NextApp++)]);
+    auto NextOfDay = [&] { return NextApp < Apps.Count && Apps.Items[std::size_t(NextApp)].Day == d; };
+    while (NextOfDay() && Apps.Items[std::size_t(NextApp)].Code == SovEvent::Fertilizer) {
+      Apply(Apps.Items[std::size_t(NextApp++)]);
     }
     if (FIrrigation[d] > 0) Nitrate[0] += ToPpm1(Amount(IrrigationWaterN(d, Metric, true)));
-    while (NextApp < AppCount && Apps[std::size_t(NextApp)].Day == d) {
-      Apply(Apps[std::size_t(NextApp++)]);
-    }
+    while (NextOfDay()) Apply(Apps.Items[std::size_t(NextApp++)]);
 
     // End of the day: the running totals, the amounts present in the pools, and what
     // the columns do not show beside them.

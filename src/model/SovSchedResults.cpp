@@ -124,20 +124,13 @@ int TSovSchedule::ColumnIndex(const QString& Section, const QString& Name) const
 // ---------------------------------------------------------------------------
 
 void TSovSchedule::BuildResultColumns() {
-  FGddSum.fill(0);
-  FDayStage.fill(0);
+  // The stages were set by the water pass, which has the crop calendar at hand.
   const int CropRow = Crop();
-  const int PlantingOffset = DaysFromPlanting(CropRow, 0);
-  const int DaysBefore = FScalars.DaysBeforeEmergence;
-  const TCropCalendar Calendar(Lookup(), CropRow, TotalSeasonDays(CropRow, FScalars.GrowingSeason),
-                               FUserStage.items(), DaysBefore, PlantingOffset);
   double Sum = 0;
   for (int d = 1; d <= FDayCount; ++d) {
-    const double Gdd = DailyGdd(Lookup(), IsMetric(), CropRow, GetCellFloat(d, SovCol::MaxTemp),
-                                GetCellFloat(d, SovCol::MinTemp));
-    Sum += Gdd;
+    const TScheduleDay& Day = FDays[d];
+    Sum += DailyGdd(Lookup(), IsMetric(), CropRow, Day.CellHigh, Day.CellLow);
     FGddSum[d] = Sum;
-    if (d > DaysBefore) FDayStage[d] = Calendar.StageOfDay(DaysFromPlanting(CropRow, d - DaysBefore));
   }
 }
 

@@ -16,6 +16,7 @@ class TProbe : public TSovSchedule {
  public:
   using TSovSchedule::TSovSchedule;
   using TSovSchedule::BuildResultColumns, TSovSchedule::FScalars, TSovSchedule::FUserStage;
+  using TSovSchedule::ReadDailyWeather, TSovSchedule::RunWaterPhase;
   using TSovSchedule::FETCrop, TSovSchedule::FETRef, TSovSchedule::FExcessWater, TSovSchedule::FIrrigation;
   using TSovSchedule::FKc, TSovSchedule::FMineralizedN, TSovSchedule::FNitrateN, TSovSchedule::FPrecip;
   using TSovSchedule::FRelativeMoisture, TSovSchedule::FSoilMoisture, TSovSchedule::FSolarRad, TSovSchedule::FUptakeN;
@@ -144,6 +145,10 @@ TEST(ScheduleCells, StageAndDegreeDaysOfTheCalculation) {
     P.SetCell(d, SovCol::MaxTemp, FormatGeneral(20 + d % 15, Fmt));
     P.SetCell(d, SovCol::MinTemp, FormatGeneral(5 + d % 7, Fmt));
   }
+  // The day's stage comes from the water pass, the degree days from the weather it read.
+  P.FScalars.LayerCount = 1;
+  P.ReadDailyWeather();
+  P.RunWaterPhase();
   P.BuildResultColumns();
   EXPECT_EQ(P.Cell(5, S::ColGrowthStage), "");
   EXPECT_EQ(P.Cell(30, S::ColGrowthStage), "Mid*");
