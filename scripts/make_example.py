@@ -2,9 +2,10 @@
 """Writes the example field files under data/examples/ from measured daily weather.
 
 The weather is the 2013 record of the AZMET station at Maricopa, Arizona
-(../shared/data/maricopa-2013.csv, public domain). The field around it is an
-irrigated cotton field with soil horizons typical of the area and one event of
-each kind; the soil and the management are illustrative, the weather is real.
+(data/weather/maricopa-2013.csv, public domain; its source and licence are in
+data/weather/README.md). The field around it is an irrigated cotton field with
+soil horizons typical of the area and one event of each kind; the soil and the
+management are illustrative, the weather is real.
 
 Two files are written, the same field in metric and in English units:
   data/examples/maricopa-cotton-metric.sov
@@ -32,7 +33,7 @@ import os
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-DEFAULT_CSV = os.path.join(ROOT, "..", "shared", "data", "maricopa-2013.csv")
+DEFAULT_CSV = os.path.join(ROOT, "data", "weather", "maricopa-2013.csv")
 DEFAULT_OUT = os.path.join(ROOT, "data", "examples")
 
 # Names as they stand in data/SovLookup.ini.
