@@ -154,6 +154,26 @@ TEST(JsonExport, SectionsAndAnEmptySoil) {
   EXPECT_EQ(QJsonDocument::fromJson(Compact).object().keys(), QStringList({"experiments", "weathers"}));
 }
 
+// The residue left on the field is 100 less the cover; a cover at the edge of the
+// integer range, edited after the calculation, must not overflow into a wrong number
+// (or undefined behaviour).
+TEST(JsonExport, ResidueAtTheEdgesOfTheIntegerRange) {
+  const struct {
+    const char* Residue;
+    const char* Icrip;
+  } Cases[] = {{"0", "100"}, {"-2147483648", "2147483748"}, {"2147483647", "-2147483547"}};
+  auto F = Example("maricopa-cotton-metric.sov", GermanFormatSettings(), [](S& F) {
+    F.SetCell(1, SovCol::CalculationDate, F.GetCell(1, SovCol::StartingDate));
+  });
+  QTemporaryDir Dir;
+  const QString Name = Dir.filePath("ic.json");
+  for (const auto& C : Cases) {
+    F->SetCell(1, SovCol::StartingResidue, C.Residue);
+    const QJsonObject Root = ExportJson(*F, Name, 1);
+    EXPECT_EQ(Experiment(Root).value("initial_conditions")["icrip"].toString().toStdString(), C.Icrip) << C.Residue;
+  }
+}
+
 // ---------------------------------------------------------------------------
 // End to end
 // ---------------------------------------------------------------------------

@@ -1,5 +1,5 @@
 // The main window: start-up, settings, recent files, the binding of a field to the
-// controls and the grid, the Calculate road and the questions it asks, the map, About
+// controls and the grid (a value still being typed included), the Calculate road and the questions it asks, the map, About
 // and Options.
 #include "DialogTestSupport.h"
 #include "Reopen.h"
@@ -180,6 +180,43 @@ TEST_F(MainFormTest, FieldRoundTripThroughControlsAndGrid) {
     Original.SetCell(20, SovCol::Precip, "1.25");
     ExpectSameField(Saved, Original);
   }
+}
+
+TEST_F(MainFormTest, ValueBeingTypedInTheGridCountsAsData) {
+  const auto Form = Started(UsFormatSettings(), "maricopa-cotton-metric.sov");
+  Form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+  // The cell editor is still open when the window is closed or a command runs from a
+  // shortcut: what it shows is the grid's value.
+  Form->DataNotebook()->setCurrentWidget(Form->WeatherPage());
+  QTableWidget* Grid = Form->WeatherGrid();
+  Grid->setFocus();
+  Grid->setCurrentCell(2, WthCol::Irrigation);  // day 3
+  Grid->editItem(Grid->item(2, WthCol::Irrigation));
+  auto* Editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  ASSERT_NE(Editor, nullptr);
+  QTest::keyClicks(Editor, QStringLiteral("25"));
+  EXPECT_EQ(Form->GridText(3, WthCol::Irrigation), "25");
+  EXPECT_TRUE(Form->DataHasChanged());
+  QTest::keyClick(Editor, Qt::Key_Home);
+  QTest::keyClicks(Editor, QStringLiteral("1"));  // the cursor stays where it was put
+  EXPECT_EQ(Form->GridText(3, WthCol::Irrigation), "125");
+  QTest::keyClick(Editor, Qt::Key_Escape);  // back to the text before the editing
+  EXPECT_EQ(Form->GridText(3, WthCol::Irrigation), "");
+  EXPECT_FALSE(Form->DataHasChanged());
+
+  Grid->editItem(Grid->item(2, WthCol::Irrigation));
+  Editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  ASSERT_NE(Editor, nullptr);
+  QTest::keyClicks(Editor, QStringLiteral("25"));
+  Form->GetFormData();
+  EXPECT_EQ(Form->FieldData()->GetCell(3, SovCol::Irrigation), "25");
+  // A command that refills the grid while the editor is open (New from its shortcut)
+  // leaves nothing of the typed text behind.
+  Form->SetModified(false);
+  Form->NewBtnClick();
+  EXPECT_EQ(Form->GridText(3, WthCol::Irrigation), "");
+  EXPECT_FALSE(Form->DataHasChanged());
 }
 
 TEST_F(MainFormTest, StageMarksAndTheStageMenu) {
