@@ -49,6 +49,14 @@ MANURE_METHOD = "Incorporated within 1 day"
 
 PROGRAM_VERSION = "0.1.0"
 
+# Names fit the field page's 25 characters. The soil map unit symbol and the weather
+# station (AZMET station 6, Maricopa) give the ACE export the soil and weather ids that
+# link the experiment to its soil and its weather.
+FARM_NAME = "Maricopa Ag Center"
+FIELD_NAME = "Furrow cotton"
+MAP_UNIT_SYMBOL = "CgA"
+WEATHER_STATION = "AZMET06"
+
 STARTING_DATE = dt.date(2013, 4, 15)
 EMERGENCE_DATE = dt.date(2013, 4, 25)
 CALCULATION_DATE = dt.date(2013, 10, 15)
@@ -153,8 +161,8 @@ def build(metric, weather):
     rooting_depth_cm = 120.0 if metric else 4 * 30.48
     whc_cm = water_holding_capacity(rooting_depth_cm)
     field = {
-        "FarmName": "Maricopa Agricultural Center (example)",
-        "FieldName": "Cotton, furrow irrigated" + (" (metric)" if metric else " (English)"),
+        "FarmName": FARM_NAME,
+        "FieldName": FIELD_NAME + (" (metric)" if metric else " (English)"),
         "Location": LOCATION,
         "IsCoastal": "No",
         "IsMetric": "Yes" if metric else "No",
@@ -169,7 +177,7 @@ def build(metric, weather):
         "MinimumMoisture": "50",
         "PreviousCrop": PREVIOUS_CROP,
         "SurveySymbol": "",
-        "MapUnitSymbol": "",
+        "MapUnitSymbol": MAP_UNIT_SYMBOL,
         "ComponentName": "Casa Grande",
         "WaterHoldingCapacity": num(whc_cm * 10, 1) if metric else num(whc_cm / 2.54, 2),
         "OrganicMatter": "0.6",
@@ -181,7 +189,7 @@ def build(metric, weather):
         "StartingDate": file_date(STARTING_DATE),
         "CalculationDate": file_date(CALCULATION_DATE),
         "WeatherSource": "",
-        "WeatherStation": "",
+        "WeatherStation": WEATHER_STATION,
     }
     section("Field", [(k, field[k]) for k in FIELD_KEYS])
 

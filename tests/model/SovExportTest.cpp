@@ -147,7 +147,7 @@ TEST(JsonExport, SectionsAndAnEmptySoil) {
   ASSERT_TRUE(F->ExportAceJson(Name, 2, true, Msg));
   EXPECT_EQ(ReadAll(Name).toStdString(),
             "{\r\n  \"soils\" : [\r\n    {\r\n      \"sl_source\" : \"SORVO\",\r\n      \"sl_system\" : \"USDA\",\r\n"
-            "      \"soil_name\" : \"Casa Grande\",\r\n      \"soilLayer\" : [\r\n\r\n      ]\r\n    }\r\n  ]\r\n}\r\n");
+            "      \"soil_id\" : \"CgA\",\r\n      \"soil_name\" : \"Casa Grande\",\r\n      \"soilLayer\" : [\r\n\r\n      ]\r\n    }\r\n  ]\r\n}\r\n");
   ASSERT_TRUE(F->ExportAceJson(Name, 5, false, Msg));
   const QByteArray Compact = ReadAll(Name);
   EXPECT_EQ(Compact.count("\r\n"), 1);
