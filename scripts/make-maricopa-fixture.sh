@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Converts the Maricopa 2013 daily weather (shared/data/maricopa-2013.csv) into the
+# Converts the Maricopa 2013 daily weather (data/weather/maricopa-2013.csv) into the
 # program's standard CSV weather layout, as the test fixture
 # tests/data/weather/maricopa-2013-standard.csv. Temperatures stay in degrees C and
 # rain in mm; wind, measured at 3 m, is taken to 2 m (u2 = 0.937 x u3); humidity is
 # the mean of the day's maximum and minimum. Run it again only to rebuild the fixture.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-SRC="${1:-$ROOT/../shared/data/maricopa-2013.csv}"
+SRC="${1:-$ROOT/data/weather/maricopa-2013.csv}"
 DST="$ROOT/tests/data/weather/maricopa-2013-standard.csv"
 
 LC_ALL=C awk -F, '

@@ -2,9 +2,10 @@
 """Writes the example field files under data/examples/ from measured daily weather.
 
 The weather is the 2013 record of the AZMET station at Maricopa, Arizona
-(../shared/data/maricopa-2013.csv, public domain). The field around it is an
-irrigated cotton field with soil horizons typical of the area and one event of
-each kind; the soil and the management are illustrative, the weather is real.
+(data/weather/maricopa-2013.csv, public domain; its source and licence are in
+data/weather/README.md). The field around it is an irrigated cotton field with
+soil horizons typical of the area and one event of each kind; the soil and the
+management are illustrative, the weather is real.
 
 Two files are written, the same field in metric and in English units:
   data/examples/maricopa-cotton-metric.sov
@@ -32,7 +33,7 @@ import os
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-DEFAULT_CSV = os.path.join(ROOT, "..", "shared", "data", "maricopa-2013.csv")
+DEFAULT_CSV = os.path.join(ROOT, "data", "weather", "maricopa-2013.csv")
 DEFAULT_OUT = os.path.join(ROOT, "data", "examples")
 
 # Names as they stand in data/SovLookup.ini.
@@ -47,6 +48,14 @@ MANURE = "Dairy solid"
 MANURE_METHOD = "Incorporated within 1 day"
 
 PROGRAM_VERSION = "0.1.0"
+
+# Names fit the field page's 25 characters. The soil map unit symbol and the weather
+# station (AZMET station 6, Maricopa) give the ACE export the soil and weather ids that
+# link the experiment to its soil and its weather.
+FARM_NAME = "Maricopa Ag Center"
+FIELD_NAME = "Furrow cotton"
+MAP_UNIT_SYMBOL = "CgA"
+WEATHER_STATION = "AZMET06"
 
 STARTING_DATE = dt.date(2013, 4, 15)
 EMERGENCE_DATE = dt.date(2013, 4, 25)
@@ -152,8 +161,8 @@ def build(metric, weather):
     rooting_depth_cm = 120.0 if metric else 4 * 30.48
     whc_cm = water_holding_capacity(rooting_depth_cm)
     field = {
-        "FarmName": "Maricopa Agricultural Center (example)",
-        "FieldName": "Cotton, furrow irrigated" + (" (metric)" if metric else " (English)"),
+        "FarmName": FARM_NAME,
+        "FieldName": FIELD_NAME + (" (metric)" if metric else " (English)"),
         "Location": LOCATION,
         "IsCoastal": "No",
         "IsMetric": "Yes" if metric else "No",
@@ -168,7 +177,7 @@ def build(metric, weather):
         "MinimumMoisture": "50",
         "PreviousCrop": PREVIOUS_CROP,
         "SurveySymbol": "",
-        "MapUnitSymbol": "",
+        "MapUnitSymbol": MAP_UNIT_SYMBOL,
         "ComponentName": "Casa Grande",
         "WaterHoldingCapacity": num(whc_cm * 10, 1) if metric else num(whc_cm / 2.54, 2),
         "OrganicMatter": "0.6",
@@ -180,7 +189,7 @@ def build(metric, weather):
         "StartingDate": file_date(STARTING_DATE),
         "CalculationDate": file_date(CALCULATION_DATE),
         "WeatherSource": "",
-        "WeatherStation": "",
+        "WeatherStation": WEATHER_STATION,
     }
     section("Field", [(k, field[k]) for k in FIELD_KEYS])
 

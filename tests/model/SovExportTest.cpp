@@ -147,11 +147,31 @@ TEST(JsonExport, SectionsAndAnEmptySoil) {
   ASSERT_TRUE(F->ExportAceJson(Name, 2, true, Msg));
   EXPECT_EQ(ReadAll(Name).toStdString(),
             "{\r\n  \"soils\" : [\r\n    {\r\n      \"sl_source\" : \"SORVO\",\r\n      \"sl_system\" : \"USDA\",\r\n"
-            "      \"soil_name\" : \"Casa Grande\",\r\n      \"soilLayer\" : [\r\n\r\n      ]\r\n    }\r\n  ]\r\n}\r\n");
+            "      \"soil_id\" : \"CgA\",\r\n      \"soil_name\" : \"Casa Grande\",\r\n      \"soilLayer\" : [\r\n\r\n      ]\r\n    }\r\n  ]\r\n}\r\n");
   ASSERT_TRUE(F->ExportAceJson(Name, 5, false, Msg));
   const QByteArray Compact = ReadAll(Name);
   EXPECT_EQ(Compact.count("\r\n"), 1);
   EXPECT_EQ(QJsonDocument::fromJson(Compact).object().keys(), QStringList({"experiments", "weathers"}));
+}
+
+// The residue left on the field is 100 less the cover; a cover at the edge of the
+// integer range, edited after the calculation, must not overflow into a wrong number
+// (or undefined behaviour).
+TEST(JsonExport, ResidueAtTheEdgesOfTheIntegerRange) {
+  const struct {
+    const char* Residue;
+    const char* Icrip;
+  } Cases[] = {{"0", "100"}, {"-2147483648", "2147483748"}, {"2147483647", "-2147483547"}};
+  auto F = Example("maricopa-cotton-metric.sov", GermanFormatSettings(), [](S& F) {
+    F.SetCell(1, SovCol::CalculationDate, F.GetCell(1, SovCol::StartingDate));
+  });
+  QTemporaryDir Dir;
+  const QString Name = Dir.filePath("ic.json");
+  for (const auto& C : Cases) {
+    F->SetCell(1, SovCol::StartingResidue, C.Residue);
+    const QJsonObject Root = ExportJson(*F, Name, 1);
+    EXPECT_EQ(Experiment(Root).value("initial_conditions")["icrip"].toString().toStdString(), C.Icrip) << C.Residue;
+  }
 }
 
 // ---------------------------------------------------------------------------

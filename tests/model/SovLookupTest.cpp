@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -75,6 +76,28 @@ TEST(SovLookup, TheShippedFile) {
     const TFertilizerRec& F = L.Fertilizer(Row);
     EXPECT_TRUE(F.Urea + F.Ammonium + F.Nitrate == 100 && F.IsLiquid == (F.LiquidWeight > 0)) << F.Name.toStdString();
   }
+}
+
+// The shipped file's exchange codes come from the ICASA code lists, and a fertiliser's
+// description names the product without the grade the editor appends to it.
+TEST(SovLookup, ShippedCodesAndFertilizerTexts) {
+  const TSovLookup& L = ShippedLookup();
+  const QStringList IcasaCrops = {"ALF", "BAR", "BND", "COT", "MAZ", "ONI", "PNT", "POT",
+                                  "SBN", "SBT", "SGG", "SWC", "TOM", "WHB", "WHD"};
+  for (int Row = 1; Row <= L.CropCount(); ++Row)
+    EXPECT_TRUE(IcasaCrops.contains(L.Crop(Row).ACE_crid)) << L.Crop(Row).Name.toStdString();
+  const QRegularExpression Fertilizer("^FE0[0-9][0-9]$"), Method("^AP0[0-9][0-9]$"), Manure("^RE0[0-9][0-9]$");
+  const QRegularExpression Grade("[0-9]+(\\.[0-9]+)?-[0-9]+-[0-9]+");
+  for (int Row = 1; Row <= L.FertilizerCount(); ++Row) {
+    const TFertilizerRec& F = L.Fertilizer(Row);
+    EXPECT_TRUE(Fertilizer.match(F.ACE_fecd).hasMatch()) << F.Name.toStdString();
+    EXPECT_FALSE(Grade.match(F.Description).hasMatch()) << F.Description.toStdString();
+  }
+  for (int Row = 1; Row <= L.FertAppMethodCount(); ++Row)
+    EXPECT_TRUE(Method.match(L.FertAppMethod(Row).ACE_feacd).hasMatch()) << Row;
+  for (int Row = 1; Row <= L.ManureCount(); ++Row) EXPECT_TRUE(Manure.match(L.Manure(Row).ACE_omcd).hasMatch()) << Row;
+  for (int Row = 1; Row <= L.ManureAppMethodCount(); ++Row)
+    EXPECT_TRUE(Method.match(L.ManureAppMethod(Row).ACE_omacd).hasMatch()) << Row;
 }
 
 TEST(SovLookup, EachCheckFailsWithItsMessage) {

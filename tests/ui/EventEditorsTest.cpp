@@ -181,7 +181,7 @@ TEST_F(EventEditorsTest, ExistingEventsLoadCheckTheirIndexesAndDelete) {
     EXPECT_EQ(Dlg.EventRow(), 3);  // the lowest row of the day's code
     EXPECT_TRUE(Dlg.DeleteButton->isEnabled());
     EXPECT_EQ(Dlg.FertCombo->count(), RegionLookup().FertilizerCount() + 1);
-    EXPECT_EQ(Dlg.FertCombo->itemText(1), "Urea, 46-0-0 (46-0-0)");
+    EXPECT_EQ(Dlg.FertCombo->itemText(1), "Urea (46-0-0)");  // the grade once
     EXPECT_EQ(QStringList({QString::number(Dlg.FertCombo->currentIndex()), Dlg.RateEdit->text(),
                            QString::number(Dlg.MethodCombo->currentIndex()), Dlg.NotesEdit->text(), Dlg.NRateLbl->text()}),
               QStringList({"2", "150", "4", "first", "N: 51.0 lbs/acre"}));

@@ -1,10 +1,16 @@
 // The schedule preview: the grid filled from a calculated schedule (day rows, the empty
 // row, the summary rows, headers in both unit systems), the summary figures with their
-// edge cases, the export's file-name check and the chart hand-over.
+// edge cases, the export's file-name check and the chart hand-over; on a shown window,
+// the column widths that fit every text and the status line of the hint options.
 
 #include "DialogTestSupport.h"
+#include "ShlUtil.h"
 #include "SovToExcel.h"
 #include "SvPrev.h"
+
+#include <QHeaderView>
+#include <QStatusTipEvent>
+#include <QTimer>
 
 
 namespace {
@@ -151,6 +157,73 @@ TEST_F(PreviewTest, ExportChecksTheNameAndChartDropsTheTemporaryExport) {
   EXPECT_EQ(QDir(Temp.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"furrow-charts"});
   EXPECT_TRUE(QFileInfo::exists(Opened.constFirst()));
   EXPECT_TRUE(Recorder.Messages.isEmpty());
+}
+
+TEST_F(PreviewTest, FitsItsTextsAndShowsTheSummaryRows) {
+  TProgramFolder Folder;
+  const auto Form = Folder.Started(UsFormatSettings(), Folder.Example("maricopa-cotton-metric.sov"));
+  Form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+  auto* Preview = Form->findChild<TPreviewDlg*>();
+  ASSERT_NE(Preview, nullptr);
+  bool SummaryInSight = false;
+  Form->PreviewFunc = [&](QWidget*, TSovSchedule& Field, const std::function<QString(int, int)>& Cell) {
+    // After the queued scroll of the shown dialog, the last summary row is in sight.
+    QTimer::singleShot(0, Preview, [&] {
+      QTimer::singleShot(0, Preview, [&] {
+        QTableWidget* Grid = Preview->PrevGrid;
+        const QRect Last = Grid->visualRect(Grid->model()->index(Grid->rowCount() - 1, 0));
+        SummaryInSight = Grid->viewport()->rect().contains(Last);
+        Preview->reject();
+      });
+    });
+    Preview->SetHintOptions(false, true);
+    Preview->ShowSchedule(Field, Cell);
+  };
+  Form->CalcBtnClick();
+  ASSERT_TRUE(Recorder.Messages.isEmpty()) << Recorder.Messages.join('|').toStdString();
+  EXPECT_TRUE(SummaryInSight);
+  // The last day is selected; the title names the field's file.
+  EXPECT_EQ(QPoint(Preview->PrevGrid->currentColumn(), Preview->PrevGrid->currentRow()),
+            QPoint(8, Form->FieldData()->DayCount() - 1));
+  EXPECT_EQ(Preview->windowTitle(), "Preview Schedule - maricopa-cotton-metric.sov");
+
+  // No header, summary label or value is cut.
+  QTableWidget* Grid = Preview->PrevGrid;
+  const QFontMetrics Header(Grid->horizontalHeader()->font()), Cells(Grid->font());
+  for (int Col = 0; Col < TPreviewDlg::GridColumns; ++Col) {
+    int Needed = std::max(Header.horizontalAdvance(Preview->Cell(Col, 0)), Header.horizontalAdvance(Preview->Cell(Col, 1)));
+    for (int Row = 2; Row < Preview->RowCount(); ++Row) {
+      Needed = std::max(Needed, Cells.horizontalAdvance(Preview->Cell(Col, Row).trimmed()));
+    }
+    EXPECT_GT(Grid->columnWidth(Col), Needed) << "column " << Col;
+  }
+  EXPECT_GE(Preview->width(), 920);
+}
+
+TEST_F(PreviewTest, StatusLineFollowsTheHintOptions) {
+  TPreviewDlg Preview;
+  EXPECT_EQ(HelpContextOf(Preview.PrevGrid), HelpContext::Preview);  // F1 in the preview
+  struct TCase {
+    bool Popup, OnStatusBar;
+    const char* MouseHint;  // the status line after a hint from the mouse
+    bool ToolTips;
+  };
+  const TCase Cases[] = {
+      {false, true, "", false},  // focus hints only: the mouse leaves the line alone
+      {true, true, " Chart the schedule with Excel.", false},
+      {true, false, "", true},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(QString("popup %1, status bar %2").arg(C.Popup).arg(C.OnStatusBar).toStdString());
+    Preview.SetHintOptions(C.Popup, C.OnStatusBar);
+    Preview.StatusBarHint->clear();
+    QStatusTipEvent Tip(Preview.ChartBtn->statusTip());
+    QApplication::sendEvent(&Preview, &Tip);
+    EXPECT_EQ(Preview.StatusBarHint->text(), C.MouseHint);
+    EXPECT_EQ(!Preview.ChartBtn->toolTip().isEmpty(), C.ToolTips);
+    EXPECT_EQ(!Preview.PrevGrid->toolTip().isEmpty(), C.ToolTips);
+  }
 }
 
 }  // namespace

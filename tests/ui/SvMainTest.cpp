@@ -1,14 +1,20 @@
 // The main window: start-up, settings, recent files, the binding of a field to the
-// controls and the grid, the Calculate road and the questions it asks, the map, About
+// controls and the grid (a value still being typed included), the Calculate road and the questions it asks, the map, About
 // and Options.
 #include "DialogTestSupport.h"
 #include "Reopen.h"
 #include "ShlUtil.h"
 #include "SovCalendar.h"
 #include "SvAbout.h"
+#include "SvImpWeb.h"
 #include "SvOption.h"
+#include "SvPrev.h"
+#include "SovLookup.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -199,6 +205,82 @@ TEST_F(MainFormTest, FieldRoundTripThroughControlsAndGrid) {
     Original.SetCell(20, SovCol::Precip, "1.25");
     ExpectSameField(Saved, Original);
   }
+}
+
+TEST_F(MainFormTest, ValueBeingTypedInTheGridCountsAsData) {
+  const auto Form = Started(UsFormatSettings(), "maricopa-cotton-metric.sov");
+  Form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+  // The cell editor is still open when the window is closed or a command runs from a
+  // shortcut: what it shows is the grid's value.
+  Form->DataNotebook()->setCurrentWidget(Form->WeatherPage());
+  QTableWidget* Grid = Form->WeatherGrid();
+  Grid->setFocus();
+  Grid->setCurrentCell(2, WthCol::Irrigation);  // day 3
+  Grid->editItem(Grid->item(2, WthCol::Irrigation));
+  auto* Editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  ASSERT_NE(Editor, nullptr);
+  QTest::keyClicks(Editor, QStringLiteral("25"));
+  EXPECT_EQ(Form->GridText(3, WthCol::Irrigation), "25");
+  EXPECT_TRUE(Form->DataHasChanged());
+  QTest::keyClick(Editor, Qt::Key_Home);
+  QTest::keyClicks(Editor, QStringLiteral("1"));  // the cursor stays where it was put
+  EXPECT_EQ(Form->GridText(3, WthCol::Irrigation), "125");
+  QTest::keyClick(Editor, Qt::Key_Escape);  // back to the text before the editing
+  EXPECT_EQ(Form->GridText(3, WthCol::Irrigation), "");
+  EXPECT_FALSE(Form->DataHasChanged());
+
+  Grid->editItem(Grid->item(2, WthCol::Irrigation));
+  Editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  ASSERT_NE(Editor, nullptr);
+  QTest::keyClicks(Editor, QStringLiteral("25"));
+  Form->GetFormData();
+  EXPECT_EQ(Form->FieldData()->GetCell(3, SovCol::Irrigation), "25");
+  // A command that refills the grid while the editor is open (New from its shortcut)
+  // leaves nothing of the typed text behind.
+  Form->SetModified(false);
+  Form->NewBtnClick();
+  EXPECT_EQ(Form->GridText(3, WthCol::Irrigation), "");
+  EXPECT_FALSE(Form->DataHasChanged());
+}
+
+// The visible labels, buttons and boxes of Window whose text does not fit their width,
+// and the list entries wider than their list.
+static QStringList CutTexts(QWidget& Window) {
+  QStringList Cut;
+  for (QWidget* W : Window.findChildren<QWidget*>()) {
+    if (!W->isVisibleTo(&Window)) continue;
+    auto* Label = qobject_cast<QLabel*>(W);
+    if ((Label && !Label->wordWrap() && Label->pixmap().isNull()) || qobject_cast<QAbstractButton*>(W)) {
+      if (W->width() < W->minimumSizeHint().width()) Cut << W->objectName() + " \"" + W->property("text").toString() + "\"";
+    }
+    if (auto* List = qobject_cast<QListWidget*>(W)) {
+      for (int Row = 0; Row < List->count(); ++Row) {
+        if (List->fontMetrics().horizontalAdvance(List->item(Row)->text()) > List->viewport()->width())
+          Cut << List->item(Row)->text();
+      }
+    }
+  }
+  return Cut;
+}
+
+TEST_F(MainFormTest, EveryLabelAndListEntryShowsWhole) {
+  const auto Form = Started(UsFormatSettings(), "maricopa-cotton-metric.sov");
+  Form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+  EXPECT_EQ(CutTexts(*Form), QStringList());
+  TPreviewDlg Preview;
+  Preview.show();
+  EXPECT_EQ(CutTexts(Preview), QStringList());
+  TImportWebDlg Web(Form.get());
+  QStringList Names, Descriptions;
+  for (int Row = 1; Row <= Form->Lookup()->WeatherSourceCount(); ++Row) {
+    Names << Form->Lookup()->WeatherSource(Row).Name;
+    Descriptions << Form->Lookup()->WeatherSource(Row).Description;
+  }
+  Web.SetSources(Names, Descriptions, QString());
+  Web.show();
+  EXPECT_EQ(CutTexts(Web), QStringList());
 }
 
 TEST_F(MainFormTest, StageMarksAndTheStageMenu) {

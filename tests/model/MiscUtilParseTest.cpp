@@ -122,7 +122,7 @@ uint64_t Bits(double Value) {
   return B;
 }
 
-TEST(ParseSpeedTest, SameResultsAsStringVersion) {
+TEST(MiscUtilParse, SameResultsAsStringVersion) {
   TFormatSettings NoSeparator = UsFormatSettings();
   NoSeparator.DecimalSeparator = QChar();
   const TFormatSettings Settings[] = {UsFormatSettings(), GermanFormatSettings(), NoSeparator};
@@ -154,7 +154,7 @@ TEST(ParseSpeedTest, SameResultsAsStringVersion) {
 // Names of ASCII and other letters (with case pairs Qt folds, like the Kelvin sign and
 // the long s) written in one case mix and read in another; the reference is a map
 // keyed by Qt's folding, the first of repeated names read and written.
-TEST(ParseSpeedTest, IniNamesFoldLikeQt) {
+TEST(MiscUtilParse, IniNamesFoldLikeQt) {
   static const char16_t Letters[] = u"aAzZ09_ .-\u00e9\u00c9\u00df\u1e9e\u212a\u017f\u03a3\u03c3\u03c2";
   std::mt19937_64 Random(20240613);
   auto Pick = [&](int N) { return int(Random() % uint64_t(N)); };

@@ -151,7 +151,7 @@ class TValueSource {
   std::mt19937_64 FRandom;
 };
 
-TEST(FormatSpeedTest, SameTextAsDigitStringVersion) {
+TEST(MiscUtilFormat, SameTextAsDigitStringVersion) {
   const TFormatSettings Settings[] = {UsFormatSettings(), GermanFormatSettings()};
   const double Fixed[] = {0.0, -0.0, 0.5, -0.5, 0.05, 2.675, 0.125, 9.9999999999999995, 999999999999999.5,
                           1e15, 1e-5, std::nextafter(1e-5, 0.0), std::numeric_limits<double>::max(),
