@@ -6,6 +6,7 @@
 #include "MiscUtil.h"
 #include "MsgDlg.h"
 #include "PrnFile.h"
+#include "SovAdvice.h"
 #include "SovSched.h"
 #include "Version.h"
 
@@ -316,10 +317,8 @@ void TPreviewDlg::SetCell(int Col, int Row, const QString& Text) {
 void TPreviewDlg::SetScheduleData(const TSovSchedule& S, const TGridCellFunc& WeatherGridCell) {
   FSchedule = &S;
   const TFormatSettings& Format = S.UserFormat();
-  const bool Metric = S.IsMetric();
   const int n = S.DayCount();
   const QDate Start = S.StartDate();
-  const QDate Emergence = S.EmergenceDate();
   const QDate CalcDate = n > 0 ? Start.addDays(n - 1) : QDate();
   const QString Water = QStringLiteral(" ") + UnitsLabel(KindWaterDepth);
 
@@ -351,37 +350,21 @@ void TPreviewDlg::SetScheduleData(const TSovSchedule& S, const TGridCellFunc& We
   CalcDateBox->setText(FormatDate(QStringLiteral("mmm d, yyyy"), CalcDate, Format));
   EvapotransBox->setText(S.GetCell(n, TSovSchedule::ColETCrop) + Water);
   SoilMoisBox->setText(S.GetCell(n, TSovSchedule::ColSoilMoisture) + Water);
-  if (n > 0 && Emergence.isValid() && CalcDate >= Emergence) {
-    const int BeforeEmergence = S.DaysBeforeEmergence();
-    const double AtEmergence = BeforeEmergence >= 1 ? S.GetCellFloat(BeforeEmergence, TSovSchedule::ColGDD) : 0;
-    GDDBox->setText(FormatThousands(S.GetCellFloat(n, TSovSchedule::ColGDD) - AtEmergence, Format));
+  const TSovAdvice Advice(S);
+  if (Advice.GddSinceEmergence) {
+    GDDBox->setText(FormatThousands(*Advice.GddSinceEmergence, Format));
   } else {
     GDDBox->clear();
   }
-  int Efficiency = 100;
-  if (!TryStrToInt(S.GetCell(1, SovCol::IrrigationEfficiency).trimmed(), Efficiency) || Efficiency <= 0) {
-    Efficiency = 100;  // the field check keeps it within 10-100
-  }
-  const double Safely = S.GetCellFloat(n, TSovSchedule::ColDepletedMoisture) * 0.9 / Efficiency * 100;
-  AddSafelyBox->setText(S.FloatToUserStr(Safely, 2) + Water);
-  const int Amount = Metric ? 25 : 1;
+  AddSafelyBox->setText(S.FloatToUserStr(Advice.SafeWater, 2) + Water);
   QString Caption = DaysTill1InchLbl->text();
   const qsizetype AddPos = Caption.indexOf(QStringLiteral("Add "));
   if (AddPos >= 0) Caption = Caption.left(AddPos + 4);
-  DaysTill1InchLbl->setText(Caption + QString::number(Amount) + Water + QStringLiteral(" In"));
-  const double ETCrop = S.GetCellFloat(n, TSovSchedule::ColETCrop);
-  if (Amount < Safely) {
-    DaysTill1InchBox->setText(QStringLiteral("0 days"));
-  } else if (ETCrop <= 0) {
-    DaysTill1InchBox->setText(QStringLiteral("?"));
-  } else {
-    const double Days = std::trunc((Amount + ETCrop - Safely) / ETCrop);
-    DaysTill1InchBox->setText(QString::number(qint64(Days)) + QStringLiteral(" days"));
-  }
+  DaysTill1InchLbl->setText(Caption + QString::number(Advice.Amount) + Water + QStringLiteral(" In"));
+  DaysTill1InchBox->setText(Advice.DaysUntilAmount ? QString::number(*Advice.DaysUntilAmount) + QStringLiteral(" days")
+                                                   : QStringLiteral("?"));
   ExcessH2OBox->setText(S.GetCell(TSovSchedule::RowTotal, TSovSchedule::ColExcessWater) + Water);
-  const double Loss =
-      S.GetCellFloat(TSovSchedule::RowTotal, TSovSchedule::ColIrrigation) * (100 - Efficiency) / 100;
-  IrrInefficiencyBox->setText(S.FloatToUserStr(Loss, 2) + Water);
+  IrrInefficiencyBox->setText(S.FloatToUserStr(Advice.InefficiencyLoss, 2) + Water);
 
   // The grid: days in rows 2..n+1, an empty row, then the summary rows.
   PrevGrid->clearContents();
@@ -421,15 +404,10 @@ void TPreviewDlg::SetScheduleData(const TSovSchedule& S, const TGridCellFunc& We
     SetCell(7, Row, Pad7(Day, TSovSchedule::ColExcessWater));
     SetCell(8, Row, Pad7(Day, TSovSchedule::ColSoilMoisture));
     SetCell(9, Row, S.GetCell(Day, TSovSchedule::ColRelativeMoisture));
-    if (S.GetCell(Day, TSovSchedule::ColAmmoniumN).isEmpty()) continue;
-    auto N = [&S, Day](int Col) { return S.GetCellFloat(Day, Col); };
-    SetCell(10, Row, NitrogenText(N(TSovSchedule::ColAmmoniumN) + N(TSovSchedule::ColNitrateN)));
-    SetCell(11, Row,
-            NitrogenText(N(TSovSchedule::ColDenitrifiedN) + N(TSovSchedule::ColVolatilizedN) +
-                         N(TSovSchedule::ColLeachedN)));
-    if (!S.GetCell(Day, TSovSchedule::ColUptakeN).isEmpty()) {
-      SetCell(12, Row, NitrogenText(N(TSovSchedule::ColUptakeN)));
-    }
+    const TSovDayNitrogen N = TSovAdvice::DayNitrogen(S, Day);
+    if (N.Available) SetCell(10, Row, NitrogenText(*N.Available));
+    if (N.Loss) SetCell(11, Row, NitrogenText(*N.Loss));
+    if (N.Uptake) SetCell(12, Row, NitrogenText(*N.Uptake));
   }
 
   // Summary cells: which summary rows (Total, Average, Maximum, Minimum) each column has.
