@@ -1,10 +1,11 @@
 #include "MiscUtil.h"
 
+#include "SafeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <QTemporaryFile>
 #include <QUuid>
 #include <QVarLengthArray>
@@ -20,6 +21,8 @@
 #include <limits>
 #include <stdexcept>
 #include <utility>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -996,6 +999,18 @@ QString DecodeFileText(const QByteArray& Bytes) {
   return DecodeWindows1252(Bytes);
 }
 
+bool IsUtf16Text(const QByteArray& Bytes) {
+  if (Bytes.startsWith("\xFF\xFE") || Bytes.startsWith("\xFE\xFF")) return true;
+  // Without a mark: in the first bytes, NULs on one side of every pair and none on the other.
+  const qsizetype Size = std::min<qsizetype>(Bytes.size(), 1024) & ~qsizetype(1);
+  if (Size < 2) return false;
+  std::array<qsizetype, 2> Nuls{};
+  for (qsizetype I = 0; I < Size; ++I)
+    if (Bytes[I] == '\0') ++Nuls[size_t(I % 2)];
+  const qsizetype Pairs = Size / 2;
+  return (Nuls[0] == 0 && Nuls[1] * 2 >= Pairs) || (Nuls[1] == 0 && Nuls[0] * 2 >= Pairs);
+}
+
 QStringList SplitLines(const QString& Text) {
   QStringList Lines;
   qsizetype Start = 0;
@@ -1031,6 +1046,12 @@ bool TMyIniFile::LoadFromFile(const QString& FileName, QString& Msg) {
     Msg = QStringLiteral("Can't read %1: it is a folder.").arg(FileName);
     return false;
   }
+  // A pipe would block until a writer came; only files and devices are read.
+  struct stat St {};
+  if (::stat(QFile::encodeName(FileName).constData(), &St) == 0 && !S_ISREG(St.st_mode) && !S_ISCHR(St.st_mode)) {
+    Msg = QStringLiteral("Can't read %1: it is a pipe or other special file, not a file.").arg(FileName);
+    return false;
+  }
   QFile File(FileName);
   if (!File.open(QIODevice::ReadOnly)) {
     Msg = QStringLiteral("Can't read %1: %2.").arg(FileName, File.errorString());
@@ -1045,6 +1066,10 @@ bool TMyIniFile::LoadFromFile(const QString& FileName, QString& Msg) {
     Msg = QStringLiteral("Can't read %1: the file is larger than %2 MB.")
               .arg(FileName)
               .arg(MaxIniFileSize / (1024 * 1024));
+    return false;
+  }
+  if (IsUtf16Text(Bytes)) {
+    Msg = QStringLiteral("Can't read %1: %2").arg(FileName, QLatin1String(NotPlainTextMessage));
     return false;
   }
   SetText(DecodeFileText(Bytes));
@@ -1082,23 +1107,17 @@ QString TMyIniFile::GetText() const {
   return Text;
 }
 
-bool TMyIniFile::UpdateFile(QString& Msg) const {
+bool TMyIniFile::UpdateFile(QString& Msg, QString* Reason) const {
   Msg.clear();
+  QString Why;
   if (FFileName.isEmpty()) {
+    Why = QStringLiteral("No file name");
     Msg = QStringLiteral("Can't write the settings: no file name.");
-    return false;
+  } else if (!WriteFileSafely(FFileName, GetText().toUtf8(), Why)) {
+    Msg = QStringLiteral("Can't write %1: %2.").arg(FFileName, Why);
   }
-  QSaveFile File(FFileName);
-  if (!File.open(QIODevice::WriteOnly)) {
-    Msg = QStringLiteral("Can't write %1: %2.").arg(FFileName, File.errorString());
-    return false;
-  }
-  const QByteArray Bytes = GetText().toUtf8();
-  if (File.write(Bytes) != Bytes.size() || !File.commit()) {
-    Msg = QStringLiteral("Can't write %1: %2.").arg(FFileName, File.errorString());
-    return false;
-  }
-  return true;
+  if (Reason != nullptr) *Reason = Why;
+  return Msg.isEmpty();
 }
 
 QString TMyIniFile::BoolToText(bool Value) {

@@ -155,6 +155,11 @@ QString MakeTempFileName(const QString& Extension);
 // Decodes file bytes: UTF-8 when valid (a byte-order mark is dropped), otherwise
 // Windows-1252 (the code page of files written by older Windows programs).
 QString DecodeFileText(const QByteArray& Bytes);
+// True for text saved as UTF-16 (a byte-order mark, or every other byte NUL), which
+// DecodeFileText cannot read.
+bool IsUtf16Text(const QByteArray& Bytes);
+// What a reader says about such a file.
+inline constexpr char NotPlainTextMessage[] = "The file is not UTF-8 or Windows-1252 text.";
 // Splits text into lines ending in CR LF, LF or CR (a line end at the very end adds
 // no empty line).
 QStringList SplitLines(const QString& Text);
@@ -181,8 +186,10 @@ class TMyIniFile {
   void SetText(const QString& Text);
   // CR LF line ends, a blank line after each section.
   QString GetText() const;
-  // Writes the whole file safely (temporary file renamed over the old one).
-  bool UpdateFile(QString& Msg) const;
+  // Writes the whole file safely (temporary file renamed over the old one; a device is
+  // written directly, a pipe refused). False with a message and, in Reason when given,
+  // the system's reason alone.
+  bool UpdateFile(QString& Msg, QString* Reason = nullptr) const;
 
   const QString& FileName() const { return FFileName; }
   void SetFileName(const QString& Name) { FFileName = Name; }

@@ -122,7 +122,11 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
     Msg = FileName + LF + QStringLiteral("File is too large.");
     return false;
   }
-  // Text files hold no NUL bytes; UTF-16 files and binaries do.
+  if (IsUtf16Text(Bytes)) {
+    Msg = FileName + LF + QLatin1String(NotPlainTextMessage);
+    return false;
+  }
+  // Text files hold no NUL bytes; binaries do.
   if (Bytes.contains('\0')) {
     Msg = FileName + LF + QStringLiteral("File is not a field data file.");
     return false;

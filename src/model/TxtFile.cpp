@@ -1,10 +1,8 @@
 #include "TxtFile.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include "SafeFile.h"
 
-#include <sys/stat.h>
+#include <QFileInfo>
 
 namespace {
 constexpr qsizetype BufferSize = 2048;
@@ -12,18 +10,11 @@ constexpr qsizetype BufferSize = 2048;
 
 TTextOutFile::TTextOutFile() { FBuffer.reserve(BufferSize); }
 
-// An unfinished QSaveFile discards its temporary file, so the target stays as it was.
+// An unfinished file is dropped, so the target stays as it was.
 TTextOutFile::~TTextOutFile() = default;
 
-QFileDevice* TTextOutFile::Device() const {
-  if (FFile) return FFile.get();
-  return FDirect.get();
-}
-
 void TTextOutFile::Release() {
-  if (FFile) FFile->cancelWriting();
   FFile.reset();
-  FDirect.reset();
   FBuffer.clear();
 }
 
@@ -32,52 +23,25 @@ bool TTextOutFile::Open(const QString& FileName) {
   FFileName = FileName.isEmpty() ? QString() : QFileInfo(FileName).absoluteFilePath();
   FStatus = StatusOk;
   FReason.clear();
-  const QFileInfo Info(FFileName);
-  bool Opened = false;
-  if (FFileName.isEmpty() || Info.isDir()) {
-    Opened = false;
-  } else if (Info.exists() && !Info.isFile()) {
-    // A character device (/dev/null, a terminal) cannot be replaced by a new file: write to
-    // it directly. Anything else that is not a plain file (a named pipe would block until
-    // a reader came) is refused.
-    struct stat St {};
-    if (::stat(QFile::encodeName(FFileName).constData(), &St) == 0 && S_ISCHR(St.st_mode)) {
-      FDirect = std::make_unique<QFile>(FFileName);
-      Opened = FDirect->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    } else {
-      FReason = QStringLiteral("Not a file.");
-    }
-  } else {
-    FFile = std::make_unique<QSaveFile>(FFileName);
-    Opened = FFile->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-  }
-  if (!Opened) {
-    if (FReason.isEmpty()) {
-      if (QFileDevice* Dev = Device()) {
-        FReason = Dev->errorString();
-      } else {
-        FReason = FFileName.isEmpty() ? QStringLiteral("No file name.") : QStringLiteral("Is a directory.");
-      }
-    }
+  FFile = std::make_unique<TSafeFile>();
+  if (!FFile->Open(FFileName)) {
+    FReason = FFile->Reason();
     FFile.reset();
-    FDirect.reset();
     FStatus = StatusCreateFailed;
   }
   return FStatus == StatusOk;
 }
 
 bool TTextOutFile::Flush() {
-  QFileDevice* Dev = Device();
-  if (FBuffer.isEmpty() || Dev == nullptr) return true;
-  const qint64 Written = Dev->write(FBuffer);
-  const bool Ok = Written == FBuffer.size();
-  if (!Ok && FReason.isEmpty()) FReason = Dev->errorString();
+  if (FBuffer.isEmpty() || !FFile) return true;
+  const bool Ok = FFile->Write(FBuffer);
+  if (!Ok && FReason.isEmpty()) FReason = FFile->Reason();
   FBuffer.clear();
   return Ok;
 }
 
 void TTextOutFile::Write(const QString& Text) {
-  if (FStatus != StatusOk || Device() == nullptr) return;
+  if (FStatus != StatusOk || !FFile) return;
   FBuffer += Text.toUtf8();
   if (FBuffer.size() >= BufferSize && !Flush()) FStatus = StatusWriteFailed;
 }
@@ -87,25 +51,16 @@ void TTextOutFile::NewLine() { Write(QStringLiteral("\r\n")); }
 void TTextOutFile::NewPage() { Write(QStringLiteral("\f")); }
 
 void TTextOutFile::Close() {
-  if (FStatus == StatusCreateFailed || Device() == nullptr) return;
+  if (FStatus == StatusCreateFailed || !FFile) return;
+  // Only a clean run replaces the target; after a failure the earlier file stays.
   bool Ok = FStatus == StatusOk && Flush();
-  if (FFile) {
-    // Only a clean run replaces the target; after a failure the earlier file stays.
-    if (Ok) {
-      Ok = FFile->commit();
-      if (!Ok && FReason.isEmpty()) FReason = FFile->errorString();
-    } else {
-      FFile->cancelWriting();
-    }
-  } else {
-    FDirect->close();
-    Ok = Ok && FDirect->error() == QFileDevice::NoError;
-    if (!Ok && FReason.isEmpty()) FReason = FDirect->errorString();
+  if (Ok) {
+    Ok = FFile->Commit();
+    if (!Ok && FReason.isEmpty()) FReason = FFile->Reason();
   }
   if (!Ok && FStatus == StatusOk) FStatus = StatusCloseFailed;
   Release();
 }
-
 void TTextOutFile::Abandon() {
   if (FStatus == StatusCreateFailed) return;
   Release();

@@ -2,17 +2,15 @@
 // Line output to a text file that never throws: a failure is kept as a status code,
 // later writes are skipped, and the caller asks at the end for a message.
 //
-// The file is written beside its target under a temporary name and only takes the
-// target's place when Close succeeds, so a failed write never destroys an earlier file.
-// A target that exists and is not a regular file (a device, a pipe) is written directly.
+// The file is written through a TSafeFile: beside its target under a temporary name, and
+// it only takes the target's place when Close succeeds, so a failed write never destroys an
+// earlier file. A character device is written directly; a pipe is refused.
 
 #include <QString>
 
 #include <memory>
 
-class QFile;
-class QFileDevice;
-class QSaveFile;
+class TSafeFile;
 
 class TTextOutFile {
  public:
@@ -51,9 +49,7 @@ class TTextOutFile {
 
  private:
   bool Flush();
-  QFileDevice* Device() const;
   void Release();
-  std::unique_ptr<QSaveFile> FFile;
-  std::unique_ptr<QFile> FDirect;  // for targets that are not regular files
+  std::unique_ptr<TSafeFile> FFile;
   QByteArray FBuffer;
 };

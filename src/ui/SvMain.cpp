@@ -741,7 +741,7 @@ void TMainForm::ReadProgramSettings(QString& Msg) {
   TMyIniFile Ini;
   QString LoadMsg;
   if (!Ini.LoadFromFile(Name, LoadMsg)) {
-    Msg = QStringLiteral("Unable to read file ") + Name + QStringLiteral(".");
+    Msg = QStringLiteral("Unable to read file ") + Name + QStringLiteral(".\n") + LoadMsg;
     return;
   }
   const QString Help = QStringLiteral("Help");
@@ -763,7 +763,7 @@ void TMainForm::WriteProgramSettings(QString& Msg) {
   QString IniMsg;
   if (!Ini.LoadFromFile(Name, IniMsg)) {
     // Writing over a file that cannot be read would lose what it holds.
-    Msg = QStringLiteral("Unable to write to file ") + Name + QStringLiteral(".");
+    Msg = QStringLiteral("Unable to write to file ") + Name + QStringLiteral(".\n") + IniMsg;
     return;
   }
   const QString Help = QStringLiteral("Help");
@@ -774,7 +774,9 @@ void TMainForm::WriteProgramSettings(QString& Msg) {
   for (qsizetype I = 0; I < FRecentFiles.size(); ++I) {
     Ini.WriteString(Recent, QStringLiteral("File") + QString::number(I + 1), FRecentFiles[I]);
   }
-  if (!Ini.UpdateFile(IniMsg)) Msg = QStringLiteral("Unable to write to file ") + Name + QStringLiteral(".");
+  QString Reason;
+  if (!Ini.UpdateFile(IniMsg, &Reason))
+    Msg = QStringLiteral("Unable to write to file ") + Name + QStringLiteral(".\n") + Reason + QStringLiteral(".");
 }
 
 void TMainForm::SetHintOptions(bool Popup, bool OnStatusBar) {

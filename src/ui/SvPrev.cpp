@@ -680,7 +680,13 @@ int TPreviewDlg::PrintScheduleTo(const QString& FileName, QPrinter* Printer, con
     Out.Abandon();
   }
   if (Out.Status() != TTextOutFile::StatusOk) {
-    MessageDlg(this, QStringLiteral("\n") + Out.GetErrorMessage() + QStringLiteral("\n"), TMsgDlgType::Error);
+    // For a file, which one and the system's reason follow.
+    QString Text = Out.GetErrorMessage();
+    if (!Out.ToPrinter()) {
+      Text += QStringLiteral("\n\n") + Out.FileName();
+      if (!Out.Reason().isEmpty()) Text += QStringLiteral("\n") + Out.Reason() + QStringLiteral(".");
+    }
+    MessageDlg(this, QStringLiteral("\n") + Text + QStringLiteral("\n"), TMsgDlgType::Error);
   } else if (!Failure.isEmpty()) {
     MessageDlg(this, QStringLiteral("\n") + Failure + QStringLiteral("\n"), TMsgDlgType::Error);
     return -1;

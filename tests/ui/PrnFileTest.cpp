@@ -100,7 +100,8 @@ TEST_F(PrnFileTest, ReportToATextFileAndItsFailures) {
 
   // A file in a folder that does not exist.
   EXPECT_EQ(Dlg.PrintScheduleTo(Dir.filePath("no/such/report.txt")), 1);
-  EXPECT_EQ(Recorder.Take(), QStringList({"\nCan't create file.\n"}));
+  EXPECT_EQ(Recorder.Take(), QStringList({"\nCan't create file.\n\n" + Dir.filePath("no/such/report.txt") +
+                                           "\nNo such file or directory.\n"}));
 
   // A report interrupted by an error leaves the earlier file as it was.
   Dlg.SetFieldPageSource([]() -> TReportFieldPage { throw std::runtime_error("Field page unreadable."); });

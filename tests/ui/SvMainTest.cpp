@@ -113,9 +113,11 @@ TEST_F(MainFormTest, SettingsPlaceGapsAndDefaults) {
   const QString Name = QDir(Folder.Bin).absoluteFilePath("furrow.ini");
   Form = Started();
   EXPECT_EQ(Msgs.Types, std::vector<TMsgDlgType>{TMsgDlgType::Warning});
-  EXPECT_EQ(Msgs.Take(), QStringList({"\nUnable to read file " + Name + ".\n\nUsing default program settings.\n"}));
+  EXPECT_EQ(Msgs.Take(), QStringList({"\nUnable to read file " + Name + ".\nCan't read " + Name +
+                                           ": it is a folder.\n\nUsing default program settings.\n"}));
   EXPECT_TRUE(Form->close());
-  EXPECT_EQ(Msgs.Take(), QStringList({"\nCan't save program settings.\n\nUnable to write to file " + Name + ".\n"}));
+  EXPECT_EQ(Msgs.Take(), QStringList({"\nCan't save program settings.\n\nUnable to write to file " + Name +
+                                           ".\nCan't read " + Name + ": it is a folder.\n"}));
 }
 
 TEST_F(MainFormTest, RecentFilesAndTheReopenDialog) {

@@ -1,0 +1,164 @@
+#include "SafeFile.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+TFileSysCalls& Calls() {
+  static TFileSysCalls Current = DefaultFileSysCalls();
+  return Current;
+}
+
+constexpr int TempSuffixLength = 6;
+constexpr qint64 StaleAfterSeconds = 60;
+
+bool IsTempSuffix(QStringView Suffix) {
+  if (Suffix.size() != TempSuffixLength) return false;
+  for (QChar C : Suffix)
+    if (!(C.isLetterOrNumber() && C.unicode() < 128)) return false;
+  return true;
+}
+
+QByteArray RandomSuffix() {
+  static const char Chars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  QByteArray Suffix(TempSuffixLength, 'x');
+  for (char& C : Suffix) C = Chars[QRandomGenerator::global()->bounded(int(sizeof Chars - 1))];
+  return Suffix;
+}
+
+}  // namespace
+
+const TFileSysCalls& DefaultFileSysCalls() {
+  static const TFileSysCalls Default{::write, ::fsync, ::close};
+  return Default;
+}
+
+TFileSysCalls SetFileSysCalls(const TFileSysCalls& NewCalls) {
+  const TFileSysCalls Previous = Calls();
+  Calls() = NewCalls;
+  return Previous;
+}
+
+TSafeFile::~TSafeFile() { Cancel(); }
+
+bool TSafeFile::Fail(int Error) {
+  if (FReason.isEmpty()) FReason = qt_error_string(Error);
+  Cancel();
+  return false;
+}
+
+void TSafeFile::RemoveStaleTemporaries(const QString& Target) {
+  const QFileInfo Info(Target);
+  const QString Prefix = Info.fileName() + QLatin1Char('.');
+  const QDateTime Before = QDateTime::currentDateTimeUtc().addSecs(-StaleAfterSeconds);
+  QDir Dir = Info.absoluteDir();
+  const QFileInfoList Found =
+      Dir.entryInfoList({Prefix + QStringLiteral("*")}, QDir::Files | QDir::Hidden | QDir::System);
+  for (const QFileInfo& F : Found) {
+    if (!IsTempSuffix(QStringView(F.fileName()).mid(Prefix.size()))) continue;
+    if (F.isSymLink() || F.lastModified().toUTC() >= Before) continue;
+    QFile::remove(F.absoluteFilePath());
+  }
+}
+
+bool TSafeFile::Open(const QString& FileName) {
+  Cancel();
+  FReason.clear();
+  FTarget.clear();
+  if (FileName.isEmpty()) {
+    FReason = QStringLiteral("No file name");
+    return false;
+  }
+  QString Target = QFileInfo(FileName).absoluteFilePath();
+  // A link is followed: the file it names is replaced, the link stays.
+  if (QFileInfo(Target).isSymLink()) {
+    const QString Resolved = QFileInfo(Target).canonicalFilePath();
+    if (!Resolved.isEmpty()) Target = Resolved;
+  }
+  FTarget = QFile::encodeName(Target);
+  struct stat St {};
+  const bool Exists = ::stat(FTarget.constData(), &St) == 0;
+  if (Exists && S_ISDIR(St.st_mode)) {
+    FReason = QStringLiteral("Is a directory");
+    return false;
+  }
+  if (Exists && S_ISCHR(St.st_mode)) {
+    FFd = ::open(FTarget.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (FFd < 0) return Fail(errno);
+    return true;
+  }
+  if (Exists && !S_ISREG(St.st_mode)) {
+    FReason = QStringLiteral("Not a regular file but a pipe or other special file");
+    return false;
+  }
+  RemoveStaleTemporaries(Target);
+  for (int Attempt = 0; Attempt < 100; ++Attempt) {
+    FTemp = FTarget + '.' + RandomSuffix();
+    FFd = ::open(FTemp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (FFd >= 0 || errno != EEXIST) break;
+  }
+  if (FFd < 0) {
+    FTemp.clear();
+    return Fail(errno);
+  }
+  // The new file keeps the permissions of the one it replaces.
+  if (Exists) (void)::fchmod(FFd, St.st_mode & 07777);
+  return true;
+}
+
+bool TSafeFile::Write(const char* Data, qint64 Size) {
+  if (FFd < 0) return false;
+  while (Size > 0) {
+    const ssize_t Done = Calls().Write(FFd, Data, size_t(Size));
+    if (Done < 0) {
+      if (errno == EINTR) continue;
+      return Fail(errno);
+    }
+    // A short write is followed by another, which gives the system's reason; a write of
+    // nothing at all can only mean the disk is full.
+    if (Done == 0) return Fail(ENOSPC);
+    Data += Done;
+    Size -= Done;
+  }
+  return true;
+}
+
+bool TSafeFile::Commit() {
+  if (FFd < 0) return false;
+  if (FTemp.isEmpty()) {
+    const int Result = Calls().Close(FFd);
+    FFd = -1;
+    return Result == 0 || Fail(errno);
+  }
+  // A disk that fills while the data is written out says so here, before the target is touched.
+  if (Calls().Sync(FFd) != 0) return Fail(errno);
+  const int Result = Calls().Close(FFd);
+  FFd = -1;
+  if (Result != 0) return Fail(errno);
+  if (::rename(FTemp.constData(), FTarget.constData()) != 0) return Fail(errno);
+  FTemp.clear();
+  return true;
+}
+
+void TSafeFile::Cancel() {
+  if (FFd >= 0) ::close(FFd);
+  FFd = -1;
+  if (!FTemp.isEmpty()) ::unlink(FTemp.constData());
+  FTemp.clear();
+}
+
+bool WriteFileSafely(const QString& FileName, const QByteArray& Bytes, QString& Reason) {
+  TSafeFile File;
+  const bool Ok = File.Open(FileName) && File.Write(Bytes) && File.Commit();
+  Reason = Ok ? QString() : File.Reason();
+  return Ok;
+}

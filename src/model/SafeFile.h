@@ -1,0 +1,59 @@
+#pragma once
+// Writing a file so that its target is replaced only by a complete copy.
+//
+// The text goes to a temporary file "name.XXXXXX" beside the target; every write is
+// checked, the data is flushed to the disk and the close checked, and only then does the
+// temporary file take the target's place. On any failure the temporary file is removed and
+// an earlier file stays as it was. A target that is a character device (/dev/null, a
+// terminal) is written directly and never replaced; a pipe, socket or other special file
+// is refused at once, without waiting for a reader. Temporary files of the same name left
+// by a save that was killed are removed when they are older than a minute.
+
+#include <QByteArray>
+#include <QString>
+
+#include <sys/types.h>
+
+// The system calls that move data to the disk; tests swap them to stage a full disk.
+struct TFileSysCalls {
+  ssize_t (*Write)(int Fd, const void* Data, size_t Size);
+  int (*Sync)(int Fd);
+  int (*Close)(int Fd);
+};
+const TFileSysCalls& DefaultFileSysCalls();
+// Installs Calls for every later write; returns the ones in use before.
+TFileSysCalls SetFileSysCalls(const TFileSysCalls& Calls);
+
+class TSafeFile {
+ public:
+  TSafeFile() = default;
+  ~TSafeFile();  // an unfinished file is dropped
+  TSafeFile(const TSafeFile&) = delete;
+  TSafeFile& operator=(const TSafeFile&) = delete;
+
+  // Starts writing FileName; False with Reason when it cannot be created.
+  bool Open(const QString& FileName);
+  // Writes all of Data; False with Reason at the first failure.
+  bool Write(const char* Data, qint64 Size);
+  bool Write(const QByteArray& Bytes) { return Write(Bytes.constData(), Bytes.size()); }
+  // Flushes and closes; the written file replaces the target. False with Reason.
+  bool Commit();
+  // Drops what was written; the target stays as it was.
+  void Cancel();
+  bool IsOpen() const { return FFd >= 0; }
+  // The system's reason for the first failure ("No space left on device").
+  const QString& Reason() const { return FReason; }
+
+  // Removes temporary files "Target.XXXXXX" older than a minute.
+  static void RemoveStaleTemporaries(const QString& Target);
+
+ private:
+  bool Fail(int Error);
+  QByteArray FTarget;  // encoded names
+  QByteArray FTemp;    // empty when writing the target directly
+  int FFd = -1;
+  QString FReason;
+};
+
+// Writes Bytes as the whole of FileName through a TSafeFile; False with the reason.
+bool WriteFileSafely(const QString& FileName, const QByteArray& Bytes, QString& Reason);
