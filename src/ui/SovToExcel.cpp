@@ -7,15 +7,18 @@
 
 #include "SovToExcel.h"
 
+#include "SafeFile.h"
 #include "ShlUtil.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <QUuid>
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <array>
 #include <exception>
 #include <stdexcept>
@@ -440,10 +443,8 @@ void AddChart(lxw_workbook* Workbook, lxw_worksheet* Sheet, const TChartDef& Def
   worksheet_fit_to_pages(Sheet, 1, 1);
 }
 
-// Writes the workbook; False with the writer's error text. A failed workbook is removed.
-bool WriteWorkbook(const TScheduleData& Data, const QString& DataFileName, const QString& FileName,
-                   QString& Reason) {
-  const QByteArray Path = QFile::encodeName(FileName);
+// Writes the workbook into Path; False with the writer's error text.
+bool BuildWorkbook(const TScheduleData& Data, const QString& DataFileName, const QByteArray& Path, QString& Reason) {
   // The writer's own scratch files go to the same temporary folder as everything else.
   QByteArray TempDir = QFile::encodeName(QDir::tempPath());
   lxw_workbook_options Options{};
@@ -453,7 +454,6 @@ bool WriteWorkbook(const TScheduleData& Data, const QString& DataFileName, const
   lxw_workbook* Workbook = workbook_new_opt(Path.constData(), &Options);
   if (!Workbook) {
     Reason = QString::fromUtf8(lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED));
-    QFile::remove(FileName);
     return false;
   }
   TWriteStatus Status;
@@ -477,10 +477,40 @@ bool WriteWorkbook(const TScheduleData& Data, const QString& DataFileName, const
   Status.Check(workbook_close(Workbook));
   if (Status.Error() != LXW_NO_ERROR) {
     Reason = QString::fromUtf8(lxw_strerror(Status.Error()));
-    QFile::remove(FileName);
     return false;
   }
   return true;
+}
+
+// A zip archive ends with its directory's closing record (at least 22 bytes, starting
+// "PK\5\6"), so a workbook cut short by a full disk lacks it.
+bool IsCompleteZip(const QByteArray& Bytes) {
+  constexpr qsizetype EndRecordSize = 22;
+  if (Bytes.size() < EndRecordSize) return false;
+  const qsizetype From = std::max<qsizetype>(0, Bytes.size() - EndRecordSize - 0xFFFF);
+  const qsizetype At = Bytes.lastIndexOf(QByteArrayView("PK\x05\x06", 4));
+  return At >= From && At + EndRecordSize <= Bytes.size();
+}
+
+// Writes the workbook; False with the error text. The library writes a scratch file,
+// which is checked and then saved as FileName through the checked writer every other
+// file uses. A failed workbook is removed.
+bool WriteWorkbook(const TScheduleData& Data, const QString& DataFileName, const QString& FileName,
+                   QString& Reason) {
+  QTemporaryFile Scratch(QFileInfo(FileName).absolutePath() + QStringLiteral("/furrow-XXXXXX.xlsx.part"));
+  bool Ok = Scratch.open();
+  if (!Ok) Reason = Scratch.errorString();
+  Scratch.close();
+  Ok = Ok && BuildWorkbook(Data, DataFileName, QFile::encodeName(Scratch.fileName()), Reason);
+  if (Ok) {
+    QFile Built(Scratch.fileName());
+    const QByteArray Bytes = Built.open(QIODevice::ReadOnly) ? Built.readAll() : QByteArray();
+    Ok = IsCompleteZip(Bytes);
+    if (!Ok) Reason = QStringLiteral("The workbook file is incomplete; the disk may be full.");
+    Ok = Ok && WriteFileSafely(FileName, Bytes, Reason);
+  }
+  if (!Ok) QFile::remove(FileName);
+  return Ok;
 }
 
 // ---------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 // replace an earlier file.
 
 #include "DialogTestSupport.h"
+#include "../model/FullDisk.h"
 #include "PrnFile.h"
 #include "SvPrev.h"
 
@@ -109,6 +110,16 @@ TEST_F(PrnFileTest, ReportToATextFileAndItsFailures) {
   EXPECT_EQ(Recorder.Take(), QStringList({"\nField page unreadable.\n"}));
   EXPECT_EQ(ReadFile(Name).split("\r\n"), German);
   EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList({"report.txt"})) << "no temporary file left";
+
+  // A full disk: the earlier report stays and the box says which file and why.
+  Dlg.SetFieldPageSource({});
+  for (const auto& [Room, FailSync] : {std::pair{100L, false}, {1L << 30, true}}) {
+    TFullDisk Full(Room, FailSync);
+    EXPECT_EQ(Dlg.PrintScheduleTo(Name), FailSync ? 3 : 2);
+    EXPECT_EQ(Recorder.Take(), QStringList({"\nCan't write to file.\n\n" + Name + "\nNo space left on device.\n"}));
+  }
+  EXPECT_EQ(ReadFile(Name).split("\r\n"), German);
+  EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList({"report.txt"}));
 }
 
 // Counts the page objects of a PDF file.

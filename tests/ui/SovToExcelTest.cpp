@@ -6,6 +6,7 @@
 
 #include "DialogTestSupport.h"
 #include "ShlUtil.h"
+#include "../model/FullDisk.h"
 #include "SovToExcel.h"
 
 #include <QProcess>
@@ -230,6 +231,22 @@ TEST_F(SovToExcelTest, OpeningAndWorkbookFailures) {
   EXPECT_FALSE(ChartScheduleInExcel(DataFile("metric.csv"), "", Msg, UsFormatSettings()));
   EXPECT_TRUE(Msg.startsWith("Unable to create charts.\n\nThe system returned this error message:\n")) << Msg.toStdString();
   EXPECT_EQ(Opened.size(), 1);
+}
+
+TEST_F(SovToExcelTest, AFullDiskLeavesNoWorkbook) {
+  for (const auto& [Room, FailSync] : {std::pair{0L, false}, {4000L, false}, {1L << 30, true}}) {
+    QString Msg;
+    bool Ok = true;
+    {
+      TFullDisk Full(Room, FailSync);
+      Ok = ChartScheduleInExcel(DataFile("metric.csv"), "", Msg, UsFormatSettings());
+    }
+    EXPECT_FALSE(Ok);
+    EXPECT_TRUE(Msg.startsWith("Unable to create charts.\n\nThe workbook ")) << Msg.toStdString();
+    EXPECT_TRUE(Msg.endsWith(" could not be written:\nNo space left on device")) << Msg.toStdString();
+    EXPECT_EQ(TempFiles(), QStringList());
+    EXPECT_TRUE(Opened.isEmpty());
+  }
 }
 
 }  // namespace

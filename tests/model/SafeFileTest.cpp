@@ -1,0 +1,151 @@
+// Every writer keeps the earlier file when the disk fills, says why, clears the temporary
+// files of killed saves, writes devices directly and refuses pipes; readers say when a
+// file is UTF-16.
+
+#include "FullDisk.h"
+#include "SovSched.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <sys/stat.h>
+
+namespace {
+
+const QString NoSpace = "No space left on device";
+
+TSovSchedule& Example() {
+  static const auto F = [] {
+    auto S = std::make_unique<TSovSchedule>(ShippedLookup(), UsFormatSettings());
+    QString Msg;
+    EXPECT_TRUE(S->LoadFromFile(FURROW_SOURCE_DIR "/data/examples/maricopa-cotton-english.sov", Msg));
+    S->Calculate();
+    return S;
+  }();
+  return *F;
+}
+
+bool SaveSettings(const QString& Name, QString& Msg) {
+  TMyIniFile Ini;
+  if (!Ini.LoadFromFile(Name, Msg)) return false;
+  Ini.WriteString("Recent Files", "File1", "/f/a.sov");
+  return Ini.UpdateFile(Msg);
+}
+
+using TWriter = std::function<bool(const QString&, QString&)>;
+
+TEST(SafeFile, EveryWriterKeepsTheEarlierFileWhenTheDiskFills) {
+  const std::pair<const char*, TWriter> Writers[] = {
+      {"field", [](const QString& N, QString& M) { return Example().SaveToFile(N, "1", M); }},
+      {"settings", SaveSettings},
+      {"csv", [](const QString& N, QString& M) { return Example().ExportCsv(N, M); }},
+      {"json", [](const QString& N, QString& M) { return Example().ExportAceJson(N, 7, true, M); }}};
+  const struct {
+    long Room;
+    bool FailSync;
+  } Disks[] = {{0, false}, {10, false}, {1L << 30, true}};
+  for (const auto& [What, Write] : Writers) {
+    for (const auto& Disk : Disks) {
+      QTemporaryDir Dir;
+      const QString Name = Dir.filePath("target");
+      ASSERT_TRUE(WriteAll(Name, "[Earlier]\r\nKey=1\r\n"));
+      QString Msg;
+      bool Ok = true;
+      {
+        TFullDisk Full(Disk.Room, Disk.FailSync);
+        Ok = Write(Name, Msg);
+      }
+      SCOPED_TRACE(std::string(What) + " room " + std::to_string(Disk.Room));
+      EXPECT_FALSE(Ok);
+      EXPECT_TRUE(Msg.contains(Name)) << Msg.toStdString();
+      EXPECT_TRUE(Msg.contains(NoSpace)) << Msg.toStdString();
+      EXPECT_EQ(ReadAll(Name), QByteArray("[Earlier]\r\nKey=1\r\n"));
+      EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"target"}));
+      EXPECT_TRUE(Write(Name, Msg)) << Msg.toStdString();  // with room again
+    }
+  }
+}
+
+TEST(SafeFile, StaleTemporaryFilesOfTheSameNameAreRemoved) {
+  QTemporaryDir Dir;
+  const QString Name = Dir.filePath("furrow.ini");
+  const QDateTime Old = QDateTime::currentDateTime().addSecs(-120);
+  const struct {
+    const char* File;
+    bool Old, Stays;
+  } Cases[] = {{"furrow.ini.Ab12Cd", true, false},
+               {"furrow.ini.Xy34Zw", false, true},  // perhaps another save at work
+               {"furrow.ini.bak", true, true},
+               {"furrow.ini.Ab12Cd9", true, true},
+               {"other.ini.Ab12Cd", true, true}};
+  for (const auto& C : Cases) {
+    QFile F(Dir.filePath(C.File));
+    ASSERT_TRUE(F.open(QIODevice::WriteOnly));
+    if (C.Old) {
+      ASSERT_TRUE(F.setFileTime(Old, QFileDevice::FileModificationTime));
+    }
+  }
+  QString Msg;
+  ASSERT_TRUE(SaveSettings(Name, Msg)) << Msg.toStdString();
+  for (const auto& C : Cases) EXPECT_EQ(QFileInfo::exists(Dir.filePath(C.File)), C.Stays) << C.File;
+}
+
+TEST(SafeFile, SettingsOnADeviceOrAPipe) {
+  QTemporaryDir Dir;
+  // A link to a device: the device is written, the link stays.
+  const QString Link = Dir.filePath("linked.ini");
+  ASSERT_TRUE(QFile::link("/dev/null", Link));
+  QString Msg;
+  EXPECT_TRUE(SaveSettings(Link, Msg)) << Msg.toStdString();
+  EXPECT_EQ(QFileInfo(Link).symLinkTarget(), "/dev/null");
+  struct stat St {};
+  EXPECT_EQ(::stat("/dev/null", &St), 0);
+  EXPECT_TRUE(S_ISCHR(St.st_mode));
+  // A pipe: refused at once when read and when written, and left as it is.
+  const QString Pipe = Dir.filePath("pipe.ini");
+  ASSERT_EQ(mkfifo(QFile::encodeName(Pipe).constData(), 0600), 0);
+  TMyIniFile Ini;
+  EXPECT_FALSE(Ini.LoadFromFile(Pipe, Msg));
+  EXPECT_EQ(Msg, "Can't read " + Pipe + ": it is a pipe or other special file, not a file.");
+  QString Reason;
+  Ini.WriteString("Help", "PopupHints", "Yes");
+  EXPECT_FALSE(Ini.UpdateFile(Msg, &Reason));
+  EXPECT_EQ(Reason, "Not a regular file but a pipe or other special file");
+  EXPECT_EQ(::stat(QFile::encodeName(Pipe).constData(), &St), 0);
+  EXPECT_TRUE(S_ISFIFO(St.st_mode));
+}
+
+TEST(SafeFile, Utf16FilesAreNamedAsSuch) {
+  const QString Text = "[Region]\r\nName=Arizona\r\n";
+  QStringEncoder Le(QStringConverter::Utf16LE), Be(QStringConverter::Utf16BE);
+  const struct {
+    QByteArray Bytes;
+    bool Utf16;
+  } Cases[] = {{"\xFF\xFE" + QByteArray(Le(Text)), true},
+               {QByteArray(Be(Text)), true},
+               {Text.toUtf8(), false},
+               {"caf\xE9\r\n", false},
+               {QByteArray("PK\x03\x04\0\0\x14\0\x08\0\0\0\x21\0", 16), false}};
+  for (const auto& C : Cases) EXPECT_EQ(IsUtf16Text(C.Bytes), C.Utf16) << C.Bytes.toHex().toStdString();
+
+  QTemporaryDir Dir;
+  const QString Name = Dir.filePath("utf16.ini");
+  ASSERT_TRUE(WriteAll(Name, Cases[0].Bytes));
+  QString Msg;
+  TMyIniFile Ini;
+  EXPECT_FALSE(Ini.LoadFromFile(Name, Msg));
+  EXPECT_EQ(Msg, "Can't read " + Name + ": The file is not UTF-8 or Windows-1252 text.");
+  TSovLookup Lookup;
+  EXPECT_FALSE(Lookup.LoadFromFile(Name, Msg));
+  EXPECT_TRUE(Msg.endsWith(": The file is not UTF-8 or Windows-1252 text.")) << Msg.toStdString();
+  TSovFile Field(ShippedLookup(), UsFormatSettings());
+  EXPECT_FALSE(Field.LoadFromFile(Name, Msg));
+  EXPECT_EQ(Msg, Name + "\nThe file is not UTF-8 or Windows-1252 text.");
+}
+
+}  // namespace
