@@ -338,5 +338,15 @@ bool TSovFile::CheckFieldData(bool FullCheck, QString& MsgForm, int& Row, int& C
     if (!NumberOk(SovCol::Precip, Day)) return Fail(Invalid, SovCol::Precip, Day);
     if (!NumberOk(SovCol::Irrigation, Day)) return Fail(Invalid, SovCol::Irrigation, Day);
   }
+
+  // Horizons down to the first without a depth: a value given must be usable, or the
+  // soil layers and with them every nitrogen column would be dropped without a word.
+  for (int Hz = 1; Hz <= MaxHorizons && !GetCell(Hz, SovCol::HzDepth).trimmed().isEmpty(); ++Hz) {
+    for (int C = SovCol::FirstHorizon; C <= SovCol::LastHorizon; ++C) {
+      const QString& Text = GetCell(Hz, C);
+      if (Text.trimmed().isEmpty() || IsValidCell(C, Text)) continue;
+      return Fail(C == SovCol::HzCEC ? Invalid : MissingOrInvalid, C, Hz);
+    }
+  }
   return true;
 }

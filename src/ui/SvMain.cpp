@@ -1484,6 +1484,8 @@ bool TMainForm::ProofFormData(bool FullCheck) {
   } else if (Col >= SovCol::FirstEvent && Col <= SovCol::LastEvent) {
     Name = FFieldData->ColumnName(Col);
     OnGrid = true;
+  } else if (Col >= SovCol::FirstHorizon && Col <= SovCol::LastHorizon) {
+    Name = QStringLiteral("Soil horizon %1 ").arg(Row) + FFieldData->ColumnName(Col);
   } else {
     for (const TWeatherFailure& Failure : WeatherFailures) {
       if (Failure.Col == Col) {

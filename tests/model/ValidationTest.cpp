@@ -400,6 +400,29 @@ TEST(CheckFieldData, WeatherRules) {
   }
 }
 
+// Horizon values given but unusable are refused (the horizon and its column named);
+// empty ones and the horizons below the first without a depth are not checked.
+TEST(CheckFieldData, HorizonRules) {
+  const struct {
+    int Horizon, Col;
+    const char* Text;
+    QString Form;
+  } Cases[] = {{1, SovCol::HzAWC, "NaN", FormMissing},      {2, SovCol::HzKSat, "1e308", FormMissing},
+               {2, SovCol::HzBulkDensity, "-1", FormMissing}, {1, SovCol::HzCEC, "-5", FormInvalid},
+               {2, SovCol::HzDepth, "inf", FormMissing},     {1, SovCol::HzTexture, "XX", FormMissing},
+               {2, SovCol::HzpH, "", ""},                    {4, SovCol::HzAWC, "NaN", ""}};
+  for (const auto& C : Cases) {
+    TestField T(true);
+    const char* Horizons[][13] = {{"30", "SiL", "0.2", "0.1", "1.3", "10", "20", "60", "20", "3", "6.5", "0.5", "12"},
+                                  {"90", "L", "0.18", "0.1", "1.4", "9", "40", "40", "20", "2", "7", "0.5", ""}};
+    for (int Hz = 0; Hz < 2; ++Hz)
+      for (int Col = 0; Col < 13; ++Col) T.Set(SovCol::FirstHorizon + Col, Horizons[Hz][Col], Hz + 1);
+    ASSERT_TRUE(Checked(T, ""));
+    T.Set(C.Col, C.Text, C.Horizon);
+    EXPECT_TRUE(Checked(T, C.Form, C.Form.isEmpty() ? 0 : C.Col, C.Form.isEmpty() ? 0 : C.Horizon)) << C.Text;
+  }
+}
+
 TEST(CheckFieldDataGerman, DecimalCommaCellsAndPointsRefused) {
   TestField T(true, GermanFormatSettings());
   T.Set(16, "609.6");  // written through Local: "609,6"
