@@ -31,6 +31,9 @@ bool IsNumberFieldColumn(int Col) {
   }
 }
 
+// The most sections a warning about left-out horizons and events names.
+constexpr int MaxLeftOutNames = 10;
+
 // Horizon values held as numbers: AWC to CEC.
 bool IsNumberHorizonColumn(int Col) { return Col >= SovCol::HzAWC && Col <= SovCol::HzCEC; }
 
@@ -267,6 +270,27 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
     }
     Event.Misc1 = Read(Section, QStringLiteral("Misc1")).trimmed();
     Event.Notes = Read(Section, QStringLiteral("Notes")).trimmed();
+  }
+
+  // Horizons and events beyond what a field holds are named, since a save drops them.
+  if (Msg.isEmpty()) {
+    QStringList LeftOut;
+    int Shown = 0;
+    for (const QString& Name : Ini.ReadSections()) {
+      int Number = 0;
+      for (const auto& [Prefix, Max] : {std::pair{QLatin1String("Horizon"), MaxHorizons}, {QLatin1String("Event"), MaxEvents}}) {
+        if (Name.size() > Prefix.size() && Name.startsWith(Prefix, Qt::CaseInsensitive) &&
+            TryStrToInt(Name.mid(Prefix.size()), Number) && Number > Max) {
+          if (Shown++ < MaxLeftOutNames) LeftOut << Name;
+        }
+      }
+    }
+    if (Shown > MaxLeftOutNames) LeftOut << QStringLiteral("and %1 more").arg(Shown - MaxLeftOutNames);
+    if (Shown > 0)
+      Msg = QStringLiteral("File ") + FileName + QStringLiteral(" holds more than ") + QString::number(MaxHorizons) +
+            QStringLiteral(" horizons or ") + QString::number(MaxEvents) +
+            QStringLiteral(" events, which a field cannot hold. These were left out: ") + LeftOut.join(QStringLiteral(", ")) +
+            QStringLiteral(".");
   }
 
   // Weather: "Day" + d, eight escaped values joined by ",".

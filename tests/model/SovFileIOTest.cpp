@@ -222,6 +222,10 @@ TEST(SovFileIO, OnlyWhatLoadsBackIsSavedUnderItsOwnNumber) {
   auto Field = NewField(GermanFormatSettings());
   QString Msg;
   ASSERT_TRUE(LoadText(*Field, Text, Dir, Msg)) << Msg.toStdString();
+  // What a field cannot hold is named, since the next save drops it.
+  EXPECT_EQ(Msg, "File " + Dir.filePath("t.sov") +
+                     " holds more than 10 horizons or 50 events, which a field cannot hold. "
+                     "These were left out: Event51, Horizon11.");
   const int Days[] = {5, 365, 1};
   for (int Slot = 1; Slot <= MaxEvents; ++Slot)
     EXPECT_EQ(Field->GetCellInt(Slot, SovCol::EvDay), Slot > 3 ? 0 : Days[Slot - 1]);
