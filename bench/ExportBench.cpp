@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
 
@@ -167,5 +168,31 @@ void BM_ExportBoth_Disk(benchmark::State& State) {
   for (auto _ : State) Export(*F, true, true, true);
 }
 BENCHMARK(BM_ExportBoth_Disk)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+namespace {
+
+// The largest field file accepted made of tiny sections (about 600,000 of them): the
+// load must stay well under a second and 200 MB. MaxRSS_MB is the process's peak.
+void BM_LoadManyTinySections(benchmark::State& State) {
+  static const QTemporaryDir Dir;
+  const QString Name = Dir.filePath("sections.sov");
+  QByteArray Text = "[SovInfo]\r\nFileVersion=2\r\n";
+  for (int I = 0; Text.size() + 16 < TSovFile::MaxFileSize; ++I) Text += "[S" + QByteArray::number(I) + "]\r\n";
+  QFile File(Name);
+  if (!File.open(QIODevice::WriteOnly) || File.write(Text) != Text.size()) BenchFail("Write", Name);
+  File.close();
+  for (auto _ : State) {
+    TSovFile F(ShippedLookup(), UsFormatSettings());
+    QString Msg;
+    if (!F.LoadFromFile(Name, Msg)) BenchFail("Load", Msg);
+  }
+  rusage Usage{};
+  getrusage(RUSAGE_SELF, &Usage);
+  State.counters["MaxRSS_MB"] = double(Usage.ru_maxrss) / 1024.0;
+  State.counters["Bytes"] = double(Text.size());
+}
+BENCHMARK(BM_LoadManyTinySections)->Unit(benchmark::kMillisecond);
 
 }  // namespace
