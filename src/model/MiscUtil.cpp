@@ -826,6 +826,14 @@ QString IfThenStr(bool Condition, const QString& TrueText, const QString& FalseT
   return Condition ? TrueText : FalseText;
 }
 
+QString CleanText(const QString& Text) {
+  auto Blank = [](QChar C) { return C.unicode() <= 32 || C.isSpace(); };
+  qsizetype Begin = 0, End = Text.size();
+  while (Begin < End && Blank(Text[Begin])) ++Begin;
+  while (End > Begin && Blank(Text[End - 1])) --End;
+  return Text.mid(Begin, End - Begin);
+}
+
 // ---------------------------------------------------------------------------
 // Dates
 // ---------------------------------------------------------------------------

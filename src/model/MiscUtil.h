@@ -113,6 +113,9 @@ void WordWrap(const QString& Text, int Width, bool PadLine, QString& Line, QStri
 QString ScreenText(const QString& Text);
 QString PrintText(const QString& Text);
 QString IfThenStr(bool Condition, const QString& TrueText, const QString& FalseText);
+// Text as stored from a control: blanks, control characters and other white space
+// removed at both ends.
+QString CleanText(const QString& Text);
 
 // ---------------------------------------------------------------------------
 // Dates

@@ -1,25 +1,12 @@
 #include "SvMain.h"
 
-#include "ImpMetos.h"
-#include "ImpNDFD.h"
-#include "ImpSDM.h"
-#include "ImpWeathInterp.h"
 #include "Reopen.h"
 #include "ShlUtil.h"
 #include "SovCalendar.h"
-#include "SovImpWeath.h"
 #include "SovMisc.h"
 #include "SvAbout.h"
 #include "SvFertApp.h"
-#include "SvImpClip.h"
-#include "SvImpSoil.h"
-#include "SvImpStation.h"
-#include "SvImpUser.h"
-#include "SvImpSurv.h"
-#include "SvImpWeb.h"
-#include "SvImpWth.h"
 #include "SvManureApp.h"
-#include "SvNetWait.h"
 #include "SvNitrate.h"
 #include "SvOption.h"
 #include "SvPrev.h"
@@ -68,16 +55,6 @@ const QString FileExtension = QStringLiteral(".sov");
 
 constexpr int ClientWidth = 840;
 constexpr int ClientHeight = 573;
-
-// Text as stored from a control: blanks, control characters and other white space
-// removed at both ends.
-QString CleanText(const QString& Text) {
-  auto Blank = [](QChar C) { return C.unicode() <= 32 || C.isSpace(); };
-  qsizetype Begin = 0, End = Text.size();
-  while (Begin < End && Blank(Text[Begin])) ++Begin;
-  while (End > Begin && Blank(Text[End - 1])) --End;
-  return Text.mid(Begin, End - Begin);
-}
 
 // A text box's own length limit, kept beside the one in force (see SetEditText).
 constexpr const char* DesignedMaxLength = "designedMaxLength";
@@ -190,18 +167,6 @@ QString DefaultFileDialog(QWidget* Parent, bool ForSave, const QString& Title, c
   }
 }
 
-// The open dialog of the weather-file import.
-QString DefaultImportFileDialog(QWidget* Parent, bool /*ForSave*/, const QString& Title, const QString& StartName,
-                                const QString& Filter) {
-  QFileDialog Dialog(Parent, Title, QDir::currentPath(), Filter);
-  Dialog.setDefaultSuffix(QStringLiteral("txt"));
-  if (!StartName.isEmpty()) Dialog.selectFile(StartName);
-  Dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  Dialog.setFileMode(QFileDialog::ExistingFile);
-  if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return QString();
-  return Dialog.selectedFiles().constFirst();
-}
-
 // The weather grid's cell editor hands every keystroke to its cell at once, so that the
 // grid always holds what is typed: a command started by a shortcut or by closing the
 // window, which leaves the editor open, still sees (and saves) the value being typed.
@@ -247,15 +212,6 @@ class TLiveCellDelegate : public QStyledItemDelegate {
   static constexpr const char* OriginalText = "furrowOriginalText";
 };
 
-// First lines of the import commands' error boxes.
-const QString WeatherImportFailed = QStringLiteral("Can't import weather data.");
-const QString WebImportFailed = QStringLiteral("Can't import Web data.");
-const QString SoilImportFailed = QStringLiteral("Can't import soil data.");
-const QString ForecastImportFailed = QStringLiteral("Can't import forecast weather data.");
-const QString ServiceImportFailed = QStringLiteral("Can't import Web service data.");
-
-constexpr int ForecastDays = 5;
-
 }  // namespace
 
 // ===========================================================================
@@ -279,7 +235,7 @@ TMainForm::TMainForm(const TMainFormEnvironment& Env, QWidget* Parent)
     : QMainWindow(Parent),
       FileDialogFunc(DefaultFileDialog),
       EventEditorFunc(RunEventEditor),
-      ImportFileDialogFunc(DefaultImportFileDialog),
+      ImportFileDialogFunc(TImportCommands::WeatherFileDialog),
       ExecDialogFunc([](QDialog& Dialog) { return Dialog.exec(); }),
       FEnv(Env) {
   setObjectName(QStringLiteral("MainForm"));
@@ -1534,33 +1490,46 @@ void TMainForm::CalcBtnClick() {
 
 int TMainForm::ExecDialog(QDialog& Dialog) { return ExecDialogFunc ? ExecDialogFunc(Dialog) : Dialog.exec(); }
 
-void TMainForm::ImportError(const QString& FirstLine, const QString& Msg) {
-  Message(TMsgDlgType::Error, QStringLiteral("\n") + FirstLine + QStringLiteral("\n\n") + Msg + QStringLiteral("\n"));
+TImportCommands TMainForm::Imports() {
+  TImportHost Host;
+  Host.Parent = this;
+  Host.Field = FFieldData.get();
+  Host.Lookup = FLookup.get();
+  Host.UserFormat = FEnv.UserFormat;
+  Host.BoxText = [this](int Col) {
+    auto* Edit = qobject_cast<QLineEdit*>(ControlOf(Col));
+    return Edit ? Edit->text() : QString();
+  };
+  Host.SetBoxText = [this](int Col, const QString& Text) {
+    if (auto* Edit = qobject_cast<QLineEdit*>(ControlOf(Col))) SetEditText(Edit, Text);
+  };
+  Host.Location = [this] { return FLocationCombo->currentIndex(); };
+  Host.IsMetric = [this] { return FMetricCheckBox->isChecked(); };
+  Host.LabelCaption = [this](int Col) { return LabelCaption(Col); };
+  Host.FocusValue = [this](int Col) {
+    FDataNotebook->setCurrentWidget(FFieldPage);
+    if (QWidget* Control = ControlOf(Col)) Control->setFocus();
+  };
+  Host.GridText = [this](int Day, int Col) { return GridText(Day, Col); };
+  Host.SetGridText = [this](int Day, int Col, const QString& Text) { SetGridText(Day, Col, Text); };
+  Host.SetCurrentDay = [this](int Day) { SetCurrentDay(Day); };
+  Host.SetModified = [this] { FModified = true; };
+  TImportCommands Commands(std::move(Host));
+  Commands.ExecDialogFunc = [this](QDialog& Dialog) { return ExecDialog(Dialog); };
+  Commands.FileDialogFunc = ImportFileDialogFunc;
+  Commands.WebHosts = WebHosts;
+  Commands.WebHttpOptions = WebHttpOptions;
+  Commands.ServiceAddresses = ServiceAddresses;
+  Commands.ServiceOptions = ServiceOptions;
+  return Commands;
 }
 
-bool TMainForm::ImportStartDate(const QString& FirstLine, QDate& Start) {
-  if (TSovFile::IsValidDate(FStartDateEdit->text(), SovCol::StartingDate, 0, FEnv.UserFormat, Start)) return true;
-  ImportError(FirstLine, LabelCaption(SovCol::StartingDate) + QStringLiteral(" is missing or invalid."));
-  FDataNotebook->setCurrentWidget(FFieldPage);
-  FStartDateEdit->setFocus();
-  return false;
-}
-
-void TMainForm::ImportValueError(const QString& FirstLine, int Col, const QString& Msg) {
-  ImportError(FirstLine, Msg);
-  FDataNotebook->setCurrentWidget(FFieldPage);
-  if (QWidget* Control = ControlOf(Col)) Control->setFocus();
-}
-
-void TMainForm::SetWeatherSource(const QString& Source, const QString& Station) {
-  if (!FFieldData) return;
-  // These values have no control: only Modified tells that they changed.
-  if (FFieldData->GetCell(0, SovCol::WeatherSource) != Source ||
-      FFieldData->GetCell(0, SovCol::WeatherStation) != Station)
-    FModified = true;
-  FFieldData->SetCell(0, SovCol::WeatherSource, Source);
-  FFieldData->SetCell(0, SovCol::WeatherStation, Station);
-}
+void TMainForm::ImportSoil() { Imports().ImportSoil(); }
+void TMainForm::ImportWeatherFromFile(bool FromClipboard) { Imports().ImportWeatherFromFile(FromClipboard); }
+void TMainForm::ImportWebData() { Imports().ImportWebData(); }
+void TMainForm::ImportWeatherFromWeb(const QString& SourceID) { Imports().ImportWeatherFromWeb(SourceID); }
+void TMainForm::ImportMetosData() { Imports().ImportMetosData(); }
+void TMainForm::ImportForecast() { Imports().ImportForecast(); }
 
 void TMainForm::ImportWthFileBtnClick() {
   EraseStatusBarHint();
@@ -1580,327 +1549,6 @@ void TMainForm::ImportWthWebDataClick() {
   DisplayStatusBarFocusHint();
 }
 
-void TMainForm::ImportWeatherFromFile(bool FromClipboard) {
-  if (!FFieldData || !FLookup) return;
-  QDate Start;
-  if (!ImportStartDate(WeatherImportFailed, Start)) return;
-
-  QString FileName, SourceText, TempName;
-  // The file of pasted text goes on every way out.
-  const auto RemoveTemp = qScopeGuard([&TempName] {
-    if (!TempName.isEmpty()) QFile::remove(TempName);
-  });
-  if (FromClipboard) {
-    TImportClipboardDlg Dialog(this);
-    if (ExecDialog(Dialog) != QDialog::Accepted) return;
-    try {
-      TempName = MakeTempFileName(QString());
-    } catch (const std::exception& Error) {
-      ImportError(WeatherImportFailed, QString::fromUtf8(Error.what()));
-      return;
-    }
-    QFile File(TempName);
-    QString Text = Dialog.Text();
-    if (!Text.endsWith(QLatin1Char('\n'))) Text += QLatin1Char('\n');
-    const QByteArray Bytes = Text.toUtf8();
-    if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate) || File.write(Bytes) != Bytes.size() ||
-        !File.flush()) {
-      ImportError(WeatherImportFailed, QStringLiteral("Unable to write to file ") + TempName + QStringLiteral("."));
-      return;
-    }
-    File.close();
-    FileName = TempName;
-    SourceText = QStringLiteral("[Pasted Data]");
-  } else {
-    FileName = ImportFileDialogFunc
-                   ? ImportFileDialogFunc(this, false, QStringLiteral("Select Weather Data File To Import"), QString(),
-                                          QStringLiteral("Weather Data (*.txt *.csv *.sov)"))
-                   : QString();
-    if (FileName.isEmpty()) return;
-    FileName = QFileInfo(FileName).absoluteFilePath();
-    SourceText = FileName;
-  }
-
-  TSovImportedWeather Weather;
-  QString Msg;
-  if (!Weather.ImportFileOrFieldFile(FileName, *FLookup, FEnv.UserFormat, Msg)) {
-    ImportError(WeatherImportFailed, Msg);
-    return;
-  }
-  if (Weather.UnitsUnstated) Weather.Metric = FMetricCheckBox->isChecked();
-  if (DoImportWeatherDlg(Weather, SourceText, Start)) SetWeatherSource(QString(), QString());
-}
-
-void TMainForm::ImportWebData() {
-  if (!FFieldData || !FLookup) return;
-  TImportWebDlg Dialog(this);
-  QStringList Names, Descriptions;
-  for (int Row = 1; Row <= FLookup->WeatherSourceCount(); ++Row) {
-    Names << FLookup->WeatherSource(Row).Name;
-    Descriptions << FLookup->WeatherSource(Row).Description;
-  }
-  Dialog.SetSources(Names, Descriptions, FFieldData->GetCell(0, SovCol::WeatherSource));
-  if (ExecDialog(Dialog) != QDialog::Accepted) return;
-  const int Index = Dialog.SelectedIndex();
-  const QString Source = Dialog.SelectedSource();
-  if (Index == Dialog.MetosIndex()) {
-    ImportMetosData();
-  } else if (Index == Dialog.ForecastIndex()) {
-    ImportForecast();
-  } else if (!Source.isEmpty()) {
-    ImportWeatherFromWeb(Source);
-  }
-}
-
-void TMainForm::ImportWeatherFromWeb(const QString& SourceID) {
-  if (!FFieldData || !FLookup) return;
-  const int Location = std::max(FLocationCombo->currentIndex(), 0);
-  if (Location <= 0 || Location > FLookup->LocationCount()) {
-    ImportValueError(WebImportFailed, SovCol::Location,
-                     QStringLiteral("No ") + LabelCaption(SovCol::Location) + QStringLiteral(" selected."));
-    return;
-  }
-  const TLocationRec& Loc = FLookup->Location(Location);
-  const bool IsUS = FFieldData->IsUSLocation(Location);
-  if (!IsUS) {
-    const int Index = WeatherSourceIndex(SourceID);
-    if ((Index != wsWuAsos && Index != wsWuPws) || Loc.Country.trimmed().isEmpty()) {
-      ImportError(WebImportFailed, QStringLiteral("Web data not available for selected location."));
-      return;
-    }
-  }
-  QDate Start;
-  if (!ImportStartDate(WebImportFailed, Start)) return;
-  const QString LocationText = Loc.StateAbbr + QLatin1Char(',') + Loc.Country + QLatin1Char(',') + Loc.CountryFIPS +
-                               QLatin1Char(',') + Loc.CountryISO;
-
-  // Stations with distances when the field's position reads, else the bare list.
-  const bool Metric = FMetricCheckBox->isChecked();
-  double Latitude = 0, Longitude = 0;
-  const bool HasPosition =
-      TSovFile::IsValidNumber(FLatitudeEdit->text(), SovCol::Latitude, Metric, IsUS, FEnv.UserFormat, 0, Latitude) &&
-      TSovFile::IsValidNumber(FLongitudeEdit->text(), SovCol::Longitude, Metric, IsUS, FEnv.UserFormat, 0, Longitude);
-  TNetProgress ListProgress;
-  TImportedStationsHttp Stations;
-  Stations.Hosts = WebHosts;
-  Stations.HttpOptions = WebHttpOptions;
-  Stations.HttpOptions.Progress = &ListProgress;
-  QString Msg;
-  const TFetchEnd Listed = RunNetFetch(this, ListProgress, [&](QString& M) {
-    return HasPosition ? Stations.GetStations(SourceID, LocationText, Latitude, Longitude, Start, M)
-                       : Stations.GetSourceStations(SourceID, LocationText, M);
-  }, Msg);
-  if (Listed == TFetchEnd::Cancelled) return;
-  if (Listed == TFetchEnd::Failed) {
-    Message(TMsgDlgType::Error, QStringLiteral("\nUnable to retrieve list of weather stations.\n\n") + Msg);
-    return;
-  }
-
-  TImportStationDlg Picker(this, FEnv.UserFormat);
-  Picker.FieldLatitude = FLatitudeEdit->text();
-  Picker.FieldLongitude = FLongitudeEdit->text();
-  Picker.SetStations(&Stations);
-  const QString HeldSource = FFieldData->GetCell(0, SovCol::WeatherSource);
-  const QString HeldStation = FFieldData->GetCell(0, SovCol::WeatherStation);
-  if (const int Row = Picker.RowOfStation(HeldStation)) Picker.SetCurrentRow(Row);
-  bool AnyDistance = false;
-  for (int I = 0; I < Stations.Count() && !AnyDistance; ++I) AnyDistance = !Stations.GetDistanceText(I).isEmpty();
-  if (AnyDistance) {
-    // After an interpolation from this source the same stations are offered again.
-    if (HeldStation.contains(QLatin1Char(',')) && HeldSource.compare(SourceID, Qt::CaseInsensitive) == 0) {
-      Picker.SetInterpolation(true);
-      QStringList HeldIDs = HeldStation.split(QLatin1Char(','), Qt::SkipEmptyParts);
-      for (QString& ID : HeldIDs) ID = ID.trimmed();
-      for (int Row = 2; Row < Picker.RowCount(); ++Row) {
-        if (HeldIDs.contains(Picker.Cell(Row, 1))) Picker.SetRowSelected(Row, true);
-      }
-    }
-  } else {
-    Picker.InterpCheckBox->setEnabled(false);
-  }
-  if (!Picker.Interpolating()) {
-    Picker.SortColumn = 0;
-    Picker.SortAscending = true;
-    Picker.SortStations();
-  }
-  Picker.UpdateSelectionNote();
-  Picker.ViewMapBtn->setEnabled(HasPosition);
-  if (ExecDialog(Picker) != QDialog::Accepted) return;
-
-  TNetProgress DayProgress;
-  TImportedWeatherInterp Weather;
-  Weather.Hosts = WebHosts;
-  Weather.HttpOptions = WebHttpOptions;
-  Weather.HttpOptions.Progress = &DayProgress;
-  const QDate End = Start.addDays(MaxDays - 1);
-  const bool Interpolating = Picker.Interpolating();
-  const TStationRecArray Marked = Interpolating ? Picker.MarkedStations() : TStationRecArray();
-  const QString StationText =
-      Interpolating ? Picker.MarkedStationIDs().join(QLatin1Char(',')) : Picker.SelectedStationID();
-  const TFetchEnd Imported = RunNetFetch(this, DayProgress, [&](QString& M) {
-    return Interpolating ? Weather.Interpolate(SourceID, Marked, Start, End, M)
-                         : Weather.ImportWeb(SourceID, StationText, Start, End, M);
-  }, Msg);
-  if (Imported == TFetchEnd::Cancelled) return;
-  if (Imported == TFetchEnd::Failed) {
-    ImportError(WebImportFailed, Msg);
-    return;
-  }
-  Weather.StationName = Picker.Interpolating()
-                            ? StationText
-                            : Picker.SelectedStationName() + QStringLiteral(" (") + StationText + QStringLiteral(")");
-  if (Weather.UnitsUnstated) Weather.Metric = FMetricCheckBox->isChecked();
-  if (DoImportWeatherDlg(Weather, QStringLiteral("[Web Data]"), Start)) SetWeatherSource(SourceID, StationText);
-}
-
-void TMainForm::ImportMetosData() {
-  if (!FFieldData) return;
-  QDate Start;
-  if (!ImportStartDate(ServiceImportFailed, Start)) return;
-  // The account lives only for this command.
-  QString User, Password, Msg;
-  TImportUserDlg Login(this);
-  TImportedMetosStations Stations;
-  Stations.ServiceAddress = ServiceAddresses.Metos;
-  for (;;) {
-    if (ExecDialog(Login) != QDialog::Accepted) return;
-    User = Login.UserName();
-    Password = Login.Password();
-    TNetProgress Progress;
-    Progress.SetStep(QStringLiteral("Retrieving the stations of the account from the weather-station service"));
-    Stations.TransportOptions = ServiceOptions;
-    Stations.TransportOptions.Progress = &Progress;
-    const TFetchEnd Listed =
-        RunNetFetch(this, Progress, [&](QString& M) { return Stations.GetMetosStations(User, Password, M); }, Msg);
-    Stations.TransportOptions.Progress = nullptr;
-    if (Listed == TFetchEnd::Cancelled) return;
-    if (Listed == TFetchEnd::Done) break;
-    ImportError(ServiceImportFailed, Msg);
-  }
-
-  const bool Metric = FMetricCheckBox->isChecked();
-  const bool IsUS = FFieldData->IsUSLocation(std::max(FLocationCombo->currentIndex(), 0));
-  double Value = 0;
-  const bool HasPosition =
-      TSovFile::IsValidNumber(FLatitudeEdit->text(), SovCol::Latitude, Metric, IsUS, FEnv.UserFormat, 0, Value) &&
-      TSovFile::IsValidNumber(FLongitudeEdit->text(), SovCol::Longitude, Metric, IsUS, FEnv.UserFormat, 0, Value);
-  TImportStationDlg Picker(this, FEnv.UserFormat);
-  Picker.FieldLatitude = FLatitudeEdit->text();
-  Picker.FieldLongitude = FLongitudeEdit->text();
-  QStringList Displays, IDs;
-  for (int I = 0; I < Stations.Count(); ++I) {
-    IDs << Stations.Names(I);
-    Displays << Stations.ValueFromIndex(I);
-  }
-  Picker.SetPlainStations(Displays, IDs);
-  Picker.ViewMapBtn->setEnabled(HasPosition);
-  if (ExecDialog(Picker) != QDialog::Accepted) return;
-  const QString StationID = Picker.SelectedStationID();
-  const QString StationText = Picker.SelectedStationName();
-
-  TNetProgress Progress;
-  Progress.SetStep(QStringLiteral("Downloading the weather data of station ") + StationText +
-                   QStringLiteral(" from the weather-station service"));
-  TImportedMetosWeather Weather;
-  Weather.ServiceAddress = ServiceAddresses.Metos;
-  Weather.TransportOptions = ServiceOptions;
-  Weather.TransportOptions.Progress = &Progress;
-  const TFetchEnd Imported = RunNetFetch(this, Progress, [&](QString& M) {
-    return Weather.GetMetosWeather(User, Password, StationID, Start, Start.addDays(MaxDays - 1), M);
-  }, Msg);
-  if (Imported == TFetchEnd::Cancelled) return;
-  if (Imported == TFetchEnd::Failed) {
-    ImportError(ServiceImportFailed, Msg);
-    return;
-  }
-  Weather.StationName = StationText;
-  if (DoImportWeatherDlg(Weather, QStringLiteral("[Web Service Data]"), Start)) SetWeatherSource(QString(), QString());
-}
-
-void TMainForm::ImportForecast() {
-  if (!FFieldData || !FLookup) return;
-  const int Location = std::max(FLocationCombo->currentIndex(), 0);
-  if (!FFieldData->IsUSLocation(Location)) {
-    ImportError(ForecastImportFailed, QStringLiteral("No forecast data available for selected location."));
-    return;
-  }
-  QDate Start;
-  if (!ImportStartDate(ForecastImportFailed, Start)) return;
-  const QDate Today = QDate::currentDate();
-  if (Today < Start || Today > Start.addDays(MaxDays - 1)) {
-    ImportError(ForecastImportFailed, QStringLiteral("The forecast dates are outside your schedule."));
-    return;
-  }
-  const bool Metric = FMetricCheckBox->isChecked();
-  // The service takes the position with "." whatever the user's decimal separator.
-  QString PositionText[2];
-  for (int Col : {SovCol::Latitude, SovCol::Longitude}) {
-    const QString Text = CleanText(Col == SovCol::Latitude ? FLatitudeEdit->text() : FLongitudeEdit->text());
-    double Value = 0;
-    if (!TSovFile::IsValidNumber(Text, Col, Metric, true, FEnv.UserFormat, 0, Value)) {
-      ImportValueError(ForecastImportFailed, Col, LabelCaption(Col) + QStringLiteral(" is missing or invalid."));
-      return;
-    }
-    PositionText[Col == SovCol::Latitude ? 0 : 1] = FFieldData->UserToFileNumber(Text);
-  }
-  if (Message(TMsgDlgType::Confirmation,
-              QStringLiteral("\nThis feature will retrieve the forecasted temperatures for the next ") +
-                  QString::number(ForecastDays) + QStringLiteral(" days.\n\n") +
-                  QStringLiteral("Are you ready to proceed?\n"),
-              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) != QMessageBox::Yes)
-    return;
-
-  TNetProgress Progress;
-  Progress.SetStep(QStringLiteral("Retrieving the forecast from the forecast service"));
-  TImportedNdfd Forecast;
-  Forecast.ServiceAddress = ServiceAddresses.Forecast;
-  Forecast.TransportOptions = ServiceOptions;
-  Forecast.TransportOptions.Progress = &Progress;
-  QString Msg;
-  const TFetchEnd Got = RunNetFetch(this, Progress, [&](QString& M) {
-    return Forecast.GetForecast(PositionText[0], PositionText[1], ForecastDays, Metric, M);
-  }, Msg);
-  if (Got == TFetchEnd::Cancelled) return;
-  if (Got == TFetchEnd::Failed) {
-    ImportError(ForecastImportFailed, Msg);
-    return;
-  }
-  for (int I = 0; I < Forecast.Count(); ++I) {
-    QDate Date;
-    if (!Forecast.TryGetDayDate(I, Date)) continue;
-    const qint64 Day = Start.daysTo(Date) + 1;
-    if (Day < 1 || Day > MaxDays) continue;
-    // Temperatures as delivered, with the user's decimal separator.
-    SetGridText(int(Day), WthCol::High, FFieldData->FileToUserNumber(Forecast.GetDayField(I, dfMaxTemp)));
-    SetGridText(int(Day), WthCol::Low, FFieldData->FileToUserNumber(Forecast.GetDayField(I, dfMinTemp)));
-    if (CleanText(GridText(int(Day), WthCol::Notes)).isEmpty()) {
-      SetGridText(int(Day), WthCol::Notes, QStringLiteral("Forecast"));
-    }
-    SetCurrentDay(int(Day));
-  }
-}
-
-bool TMainForm::DoImportWeatherDlg(TImportedWeather& Weather, const QString& SourceText, const QDate& StartDate) {
-  const bool FieldMetric = FMetricCheckBox->isChecked();
-  TImportWeatherDlg Dialog(this);
-  Dialog.SetImportData(Weather, SourceText, FieldMetric, FEnv.UserFormat);
-  if (ExecDialog(Dialog) != QDialog::Accepted) return false;
-  switch (MergeImportedWeather(
-      Weather, Dialog.Choice(), StartDate, FieldMetric, FEnv.UserFormat,
-      [this](int Day, int Col) { return GridText(Day, Col); },
-      [this](int Day, int Col, const QString& Text) { SetGridText(Day, Col, Text); })) {
-    case TMergeResult::Merged:
-      return true;
-    case TMergeResult::DatesOutside:
-      Message(TMsgDlgType::Error, QStringLiteral("\nThe import weather dates are outside your dates.\n"));
-      return false;
-    case TMergeResult::RangeOutside:
-      Message(TMsgDlgType::Error, QStringLiteral("\nNo day of the chosen dates falls inside your schedule.\n"));
-      return false;
-  }
-  return false;
-}
-
 // ===========================================================================
 // Soil
 // ===========================================================================
@@ -1909,144 +1557,6 @@ void TMainForm::ImportSoilBtnClick() {
   EraseStatusBarHint();
   ImportSoil();
   DisplayStatusBarFocusHint();
-}
-
-void TMainForm::ImportSoil() {
-  if (!FFieldData || !FLookup) return;
-  const int Location = std::max(FLocationCombo->currentIndex(), 0);
-  if (Location <= 0 || Location > FLookup->LocationCount()) {
-    ImportValueError(SoilImportFailed, SovCol::Location,
-                     QStringLiteral("No ") + LabelCaption(SovCol::Location) + QStringLiteral(" selected."));
-    return;
-  }
-  if (!FFieldData->IsUSLocation(Location)) {
-    ImportValueError(SoilImportFailed, SovCol::Location,
-                     QStringLiteral("No soil survey data available for selected location."));
-    return;
-  }
-  const bool Metric = FMetricCheckBox->isChecked();
-  double RootingDepth = 0;
-  if (!TSovFile::IsValidNumber(FRootingDepthEdit->text(), SovCol::RootingDepth, Metric, true, FEnv.UserFormat, 0,
-                               RootingDepth)) {
-    ImportValueError(SoilImportFailed, SovCol::RootingDepth,
-                     LabelCaption(SovCol::RootingDepth) + QStringLiteral(" is missing or invalid."));
-    return;
-  }
-  QString Msg;
-  bool Ok = false;
-  // Each call to the service runs with the wait dialog; a cancel ends the command with
-  // the field untouched.
-  TNetProgress Progress;
-  TSoapTransportOptions Options = ServiceOptions;
-  Options.Progress = &Progress;
-  bool Cancelled = false;
-  const auto Fetch = [this, &Progress, &Msg, &Cancelled](const QString& Step, const std::function<bool(QString&)>& Call) {
-    Progress.SetStep(Step);
-    const TFetchEnd End = RunNetFetch(this, Progress, Call, Msg);
-    Cancelled = End == TFetchEnd::Cancelled;
-    return End == TFetchEnd::Done;
-  };
-
-  // Step 1: the survey areas of the location's state.
-  TImportedSdmSurveys Surveys;
-  Surveys.ServiceAddress = ServiceAddresses.Soil;
-  Surveys.TransportOptions = Options;
-  const QString State = FLookup->Location(Location).StateAbbr;
-  Ok = Fetch(QStringLiteral("Retrieving the soil surveys of ") + State + QStringLiteral(" from the soil data service"),
-             [&](QString& M) { return Surveys.GetSurveys(State, M); });
-  if (Cancelled) return;
-  if (!Ok || Surveys.Count() == 0) {
-    ImportError(SoilImportFailed, Ok ? QStringLiteral("No soil survey data available for selected location.") : Msg);
-    return;
-  }
-  Surveys.SortByName();
-  QStringList Entries;
-  int Selected = -1;
-  const QString HeldSurvey = CleanText(FSurveyEdit->text());
-  for (int I = 0; I < Surveys.Count(); ++I) {
-    Entries << Surveys.GetAreaName(I) + QStringLiteral(" (") + Surveys.GetAreaSymbol(I) + QStringLiteral(")");
-    if (Selected < 0 && Surveys.GetAreaSymbol(I) == HeldSurvey) Selected = I;
-  }
-  QString AreaName, AreaSymbol;
-  {
-    TImportSurveyDlg Dialog(this);
-    Dialog.setWindowTitle(Dialog.windowTitle() + QStringLiteral(" - Step 1 of 2"));
-    Dialog.SetEntries(Entries, Selected);
-    if (ExecDialog(Dialog) != QDialog::Accepted || Dialog.SelectedIndex() < 0) return;
-    AreaName = Surveys.GetAreaName(Dialog.SelectedIndex());
-    AreaSymbol = Surveys.GetAreaSymbol(Dialog.SelectedIndex());
-  }
-
-  // Step 2: the map units and major components of the chosen area.
-  TImportedSdmSoils Soils;
-  Soils.ServiceAddress = ServiceAddresses.Soil;
-  Soils.TransportOptions = Options;
-  Ok = Fetch(QStringLiteral("Retrieving the soils of survey ") + AreaSymbol + QStringLiteral(" from the soil data service"),
-             [&](QString& M) { return Soils.GetMapUnits(AreaSymbol, M); });
-  if (Cancelled) return;
-  if (!Ok || Soils.Count() == 0) {
-    ImportError(SoilImportFailed,
-                Ok ? QStringLiteral("No soil map unit data available for selected soil survey.") : Msg);
-    return;
-  }
-  Soils.SortByName();
-  Entries.clear();
-  Selected = -1;
-  const QString HeldSoil = CleanText(FCompNameEdit->text()) + QStringLiteral(" (") + CleanText(FMapUnitEdit->text()) +
-                           QStringLiteral(")");
-  for (int I = 0; I < Soils.Count(); ++I) {
-    Entries << Soils.GetComponentName(I) + QStringLiteral(" (") + Soils.GetMapUnitSymbol(I) + QStringLiteral(")");
-    if (Selected < 0 && Entries.back() == HeldSoil) Selected = I;
-  }
-  QString Component, MapUnit;
-  {
-    TImportSoilDlg Dialog(this);
-    Dialog.setWindowTitle(Dialog.windowTitle() + QStringLiteral(" - Step 2 of 2"));
-    Dialog.ListBoxLbl->setText(Dialog.ListBoxLbl->text() + QStringLiteral("\n") + AreaName + QStringLiteral(" (") +
-                               AreaSymbol + QStringLiteral(")."));
-    Dialog.SetEntries(Entries, Selected);
-    if (ExecDialog(Dialog) != QDialog::Accepted || Dialog.SelectedIndex() < 0) return;
-    Component = Soils.GetComponentName(Dialog.SelectedIndex());
-    MapUnit = Soils.GetMapUnitSymbol(Dialog.SelectedIndex());
-  }
-
-  // Step 3: the horizons of the chosen component.
-  TImportedSdmHorizons Horizons;
-  Horizons.ServiceAddress = ServiceAddresses.Soil;
-  Horizons.TransportOptions = Options;
-  Ok = Fetch(QStringLiteral("Retrieving the horizons of ") + Component + QStringLiteral(" from the soil data service"),
-             [&](QString& M) { return Horizons.GetHorizons(AreaSymbol, MapUnit, Component, M); });
-  if (Cancelled) return;
-  if (!Ok) {
-    ImportError(SoilImportFailed, Msg);
-    return;
-  }
-  // A component without horizon depths (water, a map unit without a major component)
-  // would only empty the field's horizons.
-  bool AnyDepth = false;
-  for (int I = 1; I <= Horizons.Count() && !AnyDepth; ++I) AnyDepth = !Horizons.Value(I, sdmHzdepb).isEmpty();
-  if (!AnyDepth) {
-    ImportError(SoilImportFailed, QStringLiteral("No soil horizon data available for selected soil component."));
-    return;
-  }
-
-  SetEditText(FSurveyEdit, AreaSymbol);
-  SetEditText(FMapUnitEdit, MapUnit);
-  SetEditText(FCompNameEdit, Component);
-  FModified = true;
-  QStringList Warnings;
-  ImportSdmHorizons(*FFieldData, Horizons, &Warnings);
-  double Capacity = 0;
-  if (FFieldData->CalcWaterHoldingCapacity(Metric, RootingDepth, Capacity, Msg)) {
-    SetEditText(FWaterCapacityEdit, FormatFixed(Capacity, 2, FEnv.UserFormat));
-  } else {
-    Warnings.prepend(QStringLiteral("Unable to calculate ") + LabelCaption(SovCol::WaterHoldingCapacity) +
-                     QStringLiteral(":\n\n") + Msg);
-  }
-  // The horizons are imported; what could not be worked out is told, not refused.
-  if (!Warnings.isEmpty()) {
-    Message(TMsgDlgType::Warning, QStringLiteral("\n") + Warnings.join(QStringLiteral("\n")) + QStringLiteral("\n"));
-  }
 }
 
 void TMainForm::ViewSoilBtnClick() {

@@ -7,11 +7,10 @@
 // stores them into the field (before Save and Calculate), SetFormData shows the field
 // (after New and Open). Event editors write into the field directly and set Modified.
 
-#include "ImpWeathHttp.h"
 #include "MiscUtil.h"
 #include "MsgDlg.h"
-#include "SoapBase.h"
 #include "SovSched.h"
+#include "SvImport.h"
 #include "VersInfo.h"
 
 #include <QDate>
@@ -34,7 +33,6 @@ class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTableWidget;
-class TImportedWeather;
 class TPreviewDlg;
 
 // Where the window finds its files and how the user writes numbers and dates.
@@ -99,11 +97,7 @@ class TMainForm : public QMainWindow {
   TWeatherWebHosts WebHosts;
   THttpOptions WebHttpOptions;
   // Where the web services are (empty: their usual endpoints), and the limits of a call.
-  struct TServiceAddresses {
-    QString Soil;      // soil data tabular service
-    QString Forecast;  // NDFD forecast service
-    QString Metos;     // weather-station service
-  };
+  using TServiceAddresses = TImportServiceAddresses;
   TServiceAddresses ServiceAddresses;
   TSoapTransportOptions ServiceOptions;
 
@@ -156,27 +150,13 @@ class TMainForm : public QMainWindow {
   bool DatesOkay();
   bool ProofFormData(bool FullCheck);
 
-  // ---- Soil ---------------------------------------------------------------------
-  // Horizons from the soil data service: survey area, then component, then horizons
-  // into the field and the water-holding capacity recomputed.
+  // ---- Imports (TImportCommands over this window), options, about ------------------
   void ImportSoil();
-
-  // ---- Weather imports, options, about ------------------------------------------
-  // Weather from a file the user picks, or from pasted text (FromClipboard).
   void ImportWeatherFromFile(bool FromClipboard);
-  // The web source list, then the chosen road.
   void ImportWebData();
-  // Weather of one station, or interpolated between several, of web source SourceID.
   void ImportWeatherFromWeb(const QString& SourceID);
-  // Weather of a station of the user's weather-station service account.
   void ImportMetosData();
-  // Five days of forecast temperatures written into the grid from today on.
   void ImportForecast();
-  // Shows the import options for Weather (SourceText names the source) and writes the
-  // chosen values into the weather grid of a field starting on StartDate. True when
-  // the user confirmed; False on Cancel or when the dates do not overlap (with a
-  // message).
-  bool DoImportWeatherDlg(TImportedWeather& Weather, const QString& SourceText, const QDate& StartDate);
   void DoAboutDlg();
 
   // ---- State ------------------------------------------------------------------
@@ -266,16 +246,8 @@ class TMainForm : public QMainWindow {
   void EventCmdClick(int EventCode);
   void FocusGridCell(int Day, int Col);
 
-  // Imports: the starting date box read as a date; on failure the import's error box
-  // (FirstLine, then the reason), the field page shown and the box focused.
-  bool ImportStartDate(const QString& FirstLine, QDate& Start);
-  // A field-page value that failed its check: the import's error box naming its label,
-  // the field page shown and the control focused.
-  void ImportValueError(const QString& FirstLine, int Col, const QString& Msg);
-  void ImportError(const QString& FirstLine, const QString& Msg);
-  // Sets the field's weather source and station, marking the field modified when they
-  // change.
-  void SetWeatherSource(const QString& Source, const QString& Station);
+  // The import commands, lent this window's field, boxes, grid and seams.
+  TImportCommands Imports();
   int ExecDialog(QDialog& Dialog);
 
   QMessageBox::StandardButton Message(TMsgDlgType Type, const QString& Text,
