@@ -6,6 +6,9 @@
 // The controls and the weather grid are a working copy of the open field: GetFormData
 // stores them into the field (before Save and Calculate), SetFormData shows the field
 // (after New and Open). Event editors write into the field directly and set Modified.
+//
+// The import commands run in TImportCommands (SvImport.h), lent this window's field,
+// boxes and grid; the controls are built in SvMainControls.cpp.
 
 #include "MiscUtil.h"
 #include "MsgDlg.h"
@@ -65,6 +68,14 @@ constexpr int Notes = 9;
 constexpr int Count = 10;
 constexpr int FirstEditable = 3;
 }  // namespace WthCol
+
+// The window's designed client size, and the property that keeps a text box's own
+// length limit beside the one in force (see SetFormData).
+namespace MainFormLayout {
+constexpr int ClientWidth = 840;
+constexpr int ClientHeight = 573;
+constexpr const char* DesignedMaxLength = "designedMaxLength";
+}  // namespace MainFormLayout
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
