@@ -13,6 +13,7 @@
 #include "SvImpUser.h"
 #include "SvImpWeb.h"
 #include "SvImpWth.h"
+#include "SvImport.h"
 #include "SvNetWait.h"
 #include "SvViewSoil.h"
 #include "WebTestServer.h"
@@ -126,6 +127,41 @@ TEST(ImportMerge, ChosenValuesLandOnTheirDaysConverted) {
     for (const TCell& Cell : C.Expected) Expected[{Cell.Day, Cell.Col}] = QLatin1String(Cell.Text);
     Grid.removeIf([](const TGrid::iterator It) { return It.value().isEmpty(); });
     EXPECT_EQ(Grid, Expected) << C.Name;
+  }
+}
+
+// Every import runs its fetches one way: a failure is told once, under the command's
+// first line or through the caller's own report; success and Cancel tell nothing.
+TEST(ImportFetch, FailureToldOnceCancelSilent) {
+  TestApp();
+  TMessageRecorder Msgs;
+  TImportCommands Commands{TImportHost{}};
+  const struct {
+    const char* Name;
+    bool Succeeds, Cancels, OwnReport;
+    bool Result, Cancelled;
+    QStringList Told;
+  } Cases[] = {
+      {"done", true, false, false, true, false, {}},
+      {"failed", false, false, false, false, false, {"\nCan't import soil data.\n\nRefused\n"}},
+      {"failed, own report", false, false, true, false, false, {"own: Refused"}},
+      {"cancelled", false, true, false, false, true, {}},
+  };
+  for (const auto& C : Cases) {
+    TNetProgress Progress;
+    bool Cancelled = !C.Cancelled;
+    const auto Report = [](const QString& Msg) { MessageDlg(nullptr, "own: " + Msg, TMsgDlgType::Error); };
+    const bool Result = Commands.RunFetch(
+        "Can't import soil data.", Progress,
+        [&C, &Progress](QString& Msg) {
+          if (C.Cancels) Progress.Cancel();
+          Msg = "Refused";
+          return C.Succeeds;
+        },
+        &Cancelled, C.OwnReport ? std::function<void(const QString&)>(Report) : nullptr);
+    EXPECT_EQ(Result, C.Result) << C.Name;
+    EXPECT_EQ(Cancelled, C.Cancelled) << C.Name;
+    EXPECT_EQ(Msgs.Take(), C.Told) << C.Name;
   }
 }
 
