@@ -9,7 +9,7 @@ namespace {
 // The service's number text in the user's number format, decimals kept; other text
 // as it stands.
 QString Converted(const TSovFile& Field, const QString& Text) {
-  return TSovFile::ConvertNumberText(Text, 0, Field.UserFormat(), FileFormatSettings(), true, true);
+  return TSovFile::ConvertNumberText(Text, TUnitKind::None, Field.UserFormat(), FileFormatSettings(), true, true);
 }
 
 double NumberOrZero(const QString& Text) {

@@ -218,8 +218,8 @@ double DailyGdd(const TSovLookup& Lookup, bool IsMetric, int Crop, double T1, do
   if (Base == 0 && Cap == 0) {
     Base = IsMetric ? 10.0 : 50.0;
   } else if (!IsMetric) {
-    Base = TSovFile::FromMetric(8, Base);
-    if (Cap > 0) Cap = TSovFile::FromMetric(8, Cap);
+    Base = TSovFile::FromMetric(TUnitKind::Temperature, Base);
+    if (Cap > 0) Cap = TSovFile::FromMetric(TUnitKind::Temperature, Cap);
   }
   double Result;
   if (Cap > 0) {

@@ -28,17 +28,17 @@ double TSovFile::FertilizerN(int Fertilizer, int Forms, double Rate, bool RateMe
   double x = F.N * Rate / 100 * Percent / 100;
   if (ResultMetric) {
     if (F.IsLiquid) {
-      if (!RateMetric) x = ToMetric(13, x);  // gal/acre -> liter/ha
+      if (!RateMetric) x = ToMetric(TUnitKind::LiquidRate, x);  // gal/acre -> liter/ha
       x *= F.LiquidWeight;                   // kg per liter
     } else if (!RateMetric) {
-      x = ToMetric(11, x);                   // lbs/acre -> kg/ha
+      x = ToMetric(TUnitKind::MassPerArea, x);                   // lbs/acre -> kg/ha
     }
   } else {
     if (F.IsLiquid) {
-      if (RateMetric) x = FromMetric(13, x);  // liter/ha -> gal/acre
-      x *= FromMetric(14, F.LiquidWeight);    // lbs per gallon
+      if (RateMetric) x = FromMetric(TUnitKind::LiquidRate, x);  // liter/ha -> gal/acre
+      x *= FromMetric(TUnitKind::LiquidDensity, F.LiquidWeight);    // lbs per gallon
     } else if (RateMetric) {
-      x = FromMetric(11, x);                  // kg/ha -> lbs/acre
+      x = FromMetric(TUnitKind::MassPerArea, x);                  // kg/ha -> lbs/acre
     }
   }
   return std::isfinite(x) ? x : 0.0;
@@ -50,8 +50,8 @@ double TSovFile::ManureN(int Manure, bool RateMetric, double Rate, double Conten
   if (!std::isfinite(Rate) || !std::isfinite(Content)) return 0.0;
   double x = Rate * Content;
   if (M.IsLiquid) x /= 1000;  // liquid contents are per 1000 gallons or liters
-  if (ResultMetric && !RateMetric) x = ToMetric(11, x);
-  if (!ResultMetric && RateMetric) x = FromMetric(11, x);
+  if (ResultMetric && !RateMetric) x = ToMetric(TUnitKind::MassPerArea, x);
+  if (!ResultMetric && RateMetric) x = FromMetric(TUnitKind::MassPerArea, x);
   return std::isfinite(x) ? x : 0.0;
 }
 
@@ -81,9 +81,9 @@ double TSovFile::IrrigationWaterN(int Day, bool IrrigationMetric, bool ResultMet
   const int Event = NitrateEventForDay(Day);
   if (Event == 0) return 0.0;
   double Irrigation = GetCellFloat(Day, SovCol::Irrigation);
-  if (!IrrigationMetric) Irrigation = ToMetric(5, Irrigation);  // inches -> mm
+  if (!IrrigationMetric) Irrigation = ToMetric(TUnitKind::Water, Irrigation);  // inches -> mm
   // ppm of nitrate nitrogen times mm of water / 100 = kg N/ha.
   double x = GetCellFloat(Event, SovCol::EvValue) * Irrigation / 100;
-  if (!ResultMetric) x = FromMetric(11, x);
+  if (!ResultMetric) x = FromMetric(TUnitKind::MassPerArea, x);
   return std::isfinite(x) ? x : 0.0;
 }

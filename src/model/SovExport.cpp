@@ -124,10 +124,10 @@ constexpr std::array<int, 28> CsvColumns = {
 constexpr std::size_t FirstSummaryCsvColumn = 7;  // H, MaxTemp
 
 QString CsvUnitsLine(bool Metric) {
-  const QString Temp = TSovFile::UnitsLabel(9, Metric);
-  const QString Wind = TSovFile::UnitsLabel(10, Metric);
-  const QString Water = TSovFile::UnitsLabel(7, Metric);
-  const QString N = TSovFile::UnitsLabel(11, Metric);
+  const QString Temp = TSovFile::UnitsLabel(TUnitKind::TemperaturePlain, Metric);
+  const QString Wind = TSovFile::UnitsLabel(TUnitKind::WindSpeed, Metric);
+  const QString Water = TSovFile::UnitsLabel(TUnitKind::WaterShort, Metric);
+  const QString N = TSovFile::UnitsLabel(TUnitKind::MassPerArea, Metric);
   const QStringList Units = {QString(), QString(), QString(), QString(), QString(), QString(),
                              Temp,      Temp,      Temp,      Temp,      Wind,      QStringLiteral("%"),
                              Water,     Water,     QStringLiteral("MJ m-2"), Water, QString(), Water,
@@ -335,8 +335,8 @@ constexpr int SectionWeathers = 4;
 // The amount of a manure application in kg/ha from its rate (MT/ha or ton/acre for a
 // solid, liter/ha or gal/acre for a liquid).
 double ManureAmountKgHa(double Rate, bool IsLiquid, bool Metric) {
-  if (IsLiquid) return Metric ? Rate * 961.5 / 1000 : TSovFile::ToMetric(11, Rate * 60 / 7.48);
-  return Metric ? Rate * 1000 : TSovFile::ToMetric(11, Rate * 2000);
+  if (IsLiquid) return Metric ? Rate * 961.5 / 1000 : TSovFile::ToMetric(TUnitKind::MassPerArea, Rate * 60 / 7.48);
+  return Metric ? Rate * 1000 : TSovFile::ToMetric(TUnitKind::MassPerArea, Rate * 2000);
 }
 
 // The total nitrogen of a manure as a percentage of its weight, from the nitrogen
@@ -388,7 +388,7 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
       J.Pair("fl_long", FileNumber(Cell(SovCol::Longitude)));
       if (!Cell(SovCol::Elevation).trimmed().isEmpty()) {
         J.Pair("flele", Metric ? FileNumber(Cell(SovCol::Elevation))
-                               : Fixed(ToMetric(1, GetCellInt(FieldRow, SovCol::Elevation)), 1));
+                               : Fixed(ToMetric(TUnitKind::Elevation, GetCellInt(FieldRow, SovCol::Elevation)), 1));
       }
 
       J.Open("initial_conditions", false);
@@ -454,7 +454,7 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
         const QString Date = Date8(FStartDate.addDays(d - 1));
         OpenEvent(QStringLiteral("irrigation"), "idate", Date);
         J.Pair("irval", Metric ? FileNumber(TSovFile::GetCell(d, SovCol::Irrigation))
-                               : Fixed(ToMetric(5, FIrrigation[d]), 1));
+                               : Fixed(ToMetric(TUnitKind::Water, FIrrigation[d]), 1));
         const int NitrateEvent = NitrateEventForDay(d);
         if (NitrateEvent >= 1 && NitrateEvent <= MaxEvents) {
           if (const auto Ppm = Number(FEvents[std::size_t(NitrateEvent - 1)].Value))
@@ -514,17 +514,17 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
         auto Day = [this, d](int Col) { return TSovFile::GetCell(d, Col); };
         auto Temperature = [&](int Col) {
           const double T = GetCellFloat(d, Col);
-          return Fixed(Metric ? T : ToMetric(8, T), 2);
+          return Fixed(Metric ? T : ToMetric(TUnitKind::Temperature, T), 2);
         };
         J.Open(nullptr, false);
         J.Pair("w_date", Date8(FStartDate.addDays(d - 1)));
         J.Pair("tmax", Temperature(SovCol::MaxTemp));
         J.Pair("tmin", Temperature(SovCol::MinTemp));
         if (!Day(SovCol::Precip).trimmed().isEmpty())
-          J.Pair("rain", Fixed(Metric ? FPrecip[d] : ToMetric(5, FPrecip[d]), 2));
+          J.Pair("rain", Fixed(Metric ? FPrecip[d] : ToMetric(TUnitKind::Water, FPrecip[d]), 2));
         if (!Day(SovCol::WindSpeed).trimmed().isEmpty()) {
           const double Wind = GetCellFloat(d, SovCol::WindSpeed);
-          J.Pair("wind", Fixed((Metric ? Wind : ToMetric(10, Wind)) * 86.4, 2));
+          J.Pair("wind", Fixed((Metric ? Wind : ToMetric(TUnitKind::WindSpeed, Wind)) * 86.4, 2));
         }
         J.Pair("rhumd", FileNumber(Day(SovCol::Humidity)));
         J.Pair("srad", Fixed(FSolarRad[d], 2));

@@ -93,7 +93,7 @@ struct UnitDef {
   const char* Metric;
 };
 
-// Kinds 1-17, index 0 is kind 1. "\u00B0" is the degree sign.
+// By kind, index 0 is kind 1 (Elevation). "\u00B0" is the degree sign.
 const UnitDef Units[UnitKindCount] = {
     {"Feet", "Meters"},
     {"Units/Acre", "Units/Hectare"},
@@ -397,77 +397,78 @@ bool TSovFile::ColumnMin(int Col, int Rows, double& Value, bool EmptyAsZero) con
 // Unit kinds
 // ---------------------------------------------------------------------------
 
-QString TSovFile::UnitsLabel(int Kind, bool IsMetric) {
-  if (!InRange(Kind, 1, UnitKindCount)) return QString();
-  const UnitDef& Unit = Units[Kind - 1];
+QString TSovFile::UnitsLabel(TUnitKind Kind, bool IsMetric) {
+  const int Index = int(Kind);
+  if (!InRange(Index, 1, UnitKindCount)) return QString();
+  const UnitDef& Unit = Units[Index - 1];
   return QString::fromUtf8(IsMetric ? Unit.Metric : Unit.English);
 }
 
 // The factors are the program's own decimal constants (not the exact physical ones);
 // the arithmetic is done in extended precision.
-double TSovFile::ToMetric(int Kind, double Value) {
+double TSovFile::ToMetric(TUnitKind Kind, double Value) {
   const long double X = Value;
   switch (Kind) {
-    case 1:
+    case TUnitKind::Elevation:
       return double(X / 3.281L);
-    case 3:
+    case TUnitKind::RootingDepth:
       return double(X * 12.0L * 2.54L);
-    case 4:
+    case TUnitKind::SoilDepth:
       return double(X * 2.54L);
-    case 5:
-    case 6:
-    case 7:
+    case TUnitKind::Water:
+    case TUnitKind::WaterAbbrev:
+    case TUnitKind::WaterShort:
       return double(X * 25.4L);
-    case 8:
-    case 9:
+    case TUnitKind::Temperature:
+    case TUnitKind::TemperaturePlain:
       return double((X - 32.0L) * 5.0L / 9.0L);
-    case 10:
+    case TUnitKind::WindSpeed:
       return double(X * 5280.0L / 3600.0L / 3.281L);
-    case 11:
+    case TUnitKind::MassPerArea:
       return double(X / 0.8922L);
-    case 13:
+    case TUnitKind::LiquidRate:
       return double(X * 9.346L);
-    case 14:
+    case TUnitKind::LiquidDensity:
       return double(X * 0.12L);
-    case 17:
+    case TUnitKind::Distance:
       return double(X / 0.6214L);
-    default:  // 2, 12, 15, 16 and unknown kinds: never converted
+    default:  // the caption-only kinds and None: never converted
       return Value;
   }
 }
 
-double TSovFile::FromMetric(int Kind, double Value) {
+double TSovFile::FromMetric(TUnitKind Kind, double Value) {
   const long double X = Value;
   switch (Kind) {
-    case 1:
+    case TUnitKind::Elevation:
       return double(X * 3.281L);
-    case 3:
+    case TUnitKind::RootingDepth:
       return double(X / 30.48L);
-    case 4:
+    case TUnitKind::SoilDepth:
       return double(X / 2.54L);
-    case 5:
-    case 6:
-    case 7:
+    case TUnitKind::Water:
+    case TUnitKind::WaterAbbrev:
+    case TUnitKind::WaterShort:
       return double(X / 25.4L);
-    case 8:
-    case 9:
+    case TUnitKind::Temperature:
+    case TUnitKind::TemperaturePlain:
       return double(X / 5.0L * 9.0L + 32.0L);
-    case 10:
+    case TUnitKind::WindSpeed:
       return double(X / 5280.0L * 3600.0L * 3.281L);
-    case 11:
+    case TUnitKind::MassPerArea:
       return double(X * 0.8922L);
-    case 13:
+    case TUnitKind::LiquidRate:
       return double(X / 9.346L);
-    case 14:
+    case TUnitKind::LiquidDensity:
       return double(X / 0.12L);
-    case 17:
+    case TUnitKind::Distance:
       return double(X * 0.6214L);
     default:
       return Value;
   }
 }
 
-QString TSovFile::ConvertNumberText(const QString& Text, int Kind, const TFormatSettings& ToFormat,
+QString TSovFile::ConvertNumberText(const QString& Text, TUnitKind Kind, const TFormatSettings& ToFormat,
                                     const TFormatSettings& FromFormat, bool ToIsMetric, bool FromIsMetric) {
   const QString Result = Text.trimmed();
   const bool SameUnits = ToIsMetric == FromIsMetric;
@@ -486,7 +487,9 @@ QString TSovFile::ConvertNumberText(const QString& Text, int Kind, const TFormat
       const int Lost = DecimalMagnitude(std::fabs(Value)) - DecimalMagnitude(std::fabs(Converted));
       if (Lost > 0) Decimals += Lost;
     }
-    if (!ToIsMetric && InRange(Kind, 5, 7)) Decimals = std::max(Decimals, 2);
+    const bool InchesOfWater =
+        Kind == TUnitKind::Water || Kind == TUnitKind::WaterAbbrev || Kind == TUnitKind::WaterShort;
+    if (!ToIsMetric && InchesOfWater) Decimals = std::max(Decimals, 2);
   }
   Decimals = std::min(Decimals, MaxConvertDecimals);
   const QString Formatted = FormatFixed(Converted, Decimals, ToFormat).trimmed();

@@ -107,6 +107,30 @@ constexpr int MaxDays = 365;
 constexpr int HorizonValueCount = 13;
 constexpr int WeatherValueCount = 8;
 constexpr int FieldValueCount = 28;
+
+// The unit kinds: each pairs an English caption with a metric one and converts
+// between them. The numbers are the kinds' own (1-17), so that a table indexed by
+// kind reads in order.
+enum class TUnitKind {
+  None = 0,               // no unit: a number changes only its format
+  Elevation = 1,          // "Feet" / "Meters"
+  Yield = 2,              // "Units/Acre" / "Units/Hectare", caption only
+  RootingDepth = 3,       // "Feet" / "cm"
+  SoilDepth = 4,          // "Inches" / "cm"
+  Water = 5,              // "Inches" / "mm"
+  WaterAbbrev = 6,        // "in." / "mm", for narrow columns
+  WaterShort = 7,         // "in" / "mm", for narrow columns
+  Temperature = 8,        // degree sign and "F" / "C"
+  TemperaturePlain = 9,   // "degF" / "degC", where the degree sign cannot be shown
+  WindSpeed = 10,         // "mph" / "mps"
+  MassPerArea = 11,       // "lbs/acre" / "kg/ha": nitrogen, fertiliser rates
+  SolidRate = 12,         // "ton/acre" / "MT/ha", caption only
+  LiquidRate = 13,        // "gal/acre" / "liter/ha"
+  LiquidDensity = 14,     // "lbs/gal" / "kg/liter"
+  LiquidContent = 15,     // "lbs/1000 gal" / "kg/1000 L", caption only
+  SolidContent = 16,      // "lbs/ton" / "kg/MT", caption only
+  Distance = 17,          // "mi." / "km"
+};
 constexpr int UnitKindCount = 17;
 
 // One event slot; Day 0 marks a free slot.
@@ -195,19 +219,19 @@ class TSovFile {
   bool ColumnMax(int Col, int Rows, double& Value, bool EmptyAsZero) const;
   bool ColumnMin(int Col, int Rows, double& Value, bool EmptyAsZero) const;
 
-  // ---- Unit kinds 1-17 ----------------------------------------------------
-  // Captions and conversions between English and metric units. Kinds 2, 12, 15 and 16
-  // are captions only (never converted); a kind outside 1-17 has empty captions and
-  // its values are returned unchanged.
-  static QString UnitsLabel(int Kind, bool IsMetric);
-  static double ToMetric(int Kind, double Value);
-  static double FromMetric(int Kind, double Value);
+  // ---- Unit kinds -------------------------------------------------------
+  // Captions and conversions between English and metric units. The caption-only kinds
+  // are never converted; None has empty captions and its values are returned
+  // unchanged.
+  static QString UnitsLabel(TUnitKind Kind, bool IsMetric);
+  static double ToMetric(TUnitKind Kind, double Value);
+  static double FromMetric(TUnitKind Kind, double Value);
   // Re-formats a number text from one format and unit system into another. The result
   // keeps the decimals typed; when the conversion makes the number smaller it gets as
   // many more decimals as it needs to keep the typed significant digits, and inches of
-  // water (kinds 5-7) get at least two. A text that is not a number comes back trimmed
+  // water (Water, WaterAbbrev, WaterShort) get at least two. A text that is not a number comes back trimmed
   // and otherwise unchanged.
-  static QString ConvertNumberText(const QString& Text, int Kind, const TFormatSettings& ToFormat,
+  static QString ConvertNumberText(const QString& Text, TUnitKind Kind, const TFormatSettings& ToFormat,
                                    const TFormatSettings& FromFormat, bool ToIsMetric,
                                    bool FromIsMetric);
 

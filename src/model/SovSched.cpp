@@ -302,7 +302,7 @@ void TSovSchedule::Calculate() {
 }
 
 double TSovSchedule::WaterFromMm(double Mm) const {
-  return FScalars.IsMetric ? Mm : FromMetric(5, Mm);
+  return FScalars.IsMetric ? Mm : FromMetric(TUnitKind::Water, Mm);
 }
 
 void TSovSchedule::ReadFieldScalars() {
@@ -315,12 +315,12 @@ void TSovSchedule::ReadFieldScalars() {
     S.Elevation = 200;
   } else {
     const int Elevation = GetCellInt(FieldRow, SovCol::Elevation);
-    S.Elevation = S.IsMetric ? Elevation : int(RoundHalfEven(ToMetric(1, Elevation)));
+    S.Elevation = S.IsMetric ? Elevation : int(RoundHalfEven(ToMetric(TUnitKind::Elevation, Elevation)));
   }
 
   S.GrowingSeason = GetCellInt(FieldRow, SovCol::GrowingSeason);
   S.RootingDepth = GetCellFloat(FieldRow, SovCol::RootingDepth);
-  if (!S.IsMetric) S.RootingDepth = ToMetric(3, S.RootingDepth);
+  if (!S.IsMetric) S.RootingDepth = ToMetric(TUnitKind::RootingDepth, S.RootingDepth);
 
   int Value = 0;
   S.MinimumMoisture =
@@ -371,7 +371,7 @@ void TSovSchedule::BuildResidue() {
 }
 
 void TSovSchedule::SetWettingThreshold() {
-  FScalars.WettingThreshold = FScalars.IsMetric ? ToMetric(5, 0.2) : 0.2;
+  FScalars.WettingThreshold = FScalars.IsMetric ? ToMetric(TUnitKind::Water, 0.2) : 0.2;
 }
 
 std::optional<double> TSovSchedule::WeatherNumber(int Day, int Col) const {
@@ -390,15 +390,15 @@ void TSovSchedule::ReadDailyWeather() {
     TScheduleDay& Day = FDays[d];
     Day.CellHigh = WeatherNumber(d, SovCol::MaxTemp).value_or(0);
     Day.CellLow = WeatherNumber(d, SovCol::MinTemp).value_or(0);
-    Day.High = Metric ? Day.CellHigh : ToMetric(8, Day.CellHigh);
-    Day.Low = Metric ? Day.CellLow : ToMetric(8, Day.CellLow);
+    Day.High = Metric ? Day.CellHigh : ToMetric(TUnitKind::Temperature, Day.CellHigh);
+    Day.Low = Metric ? Day.CellLow : ToMetric(TUnitKind::Temperature, Day.CellLow);
     Day.Mean = (Day.High + Day.Low) / 2;
 
     const std::optional<double> Wind = WeatherNumber(d, SovCol::WindSpeed);
     if (!Wind) {
       Day.Wind = 2.0;
     } else {
-      Day.Wind = Metric ? *Wind : ToMetric(10, *Wind);
+      Day.Wind = Metric ? *Wind : ToMetric(TUnitKind::WindSpeed, *Wind);
     }
     Day.Humidity = WeatherNumber(d, SovCol::Humidity).value_or(-1);
     FPrecip[d] = WeatherNumber(d, SovCol::Precip).value_or(0);
@@ -488,7 +488,7 @@ void TSovSchedule::BuildSoilLayers() {
 
     L.LayerNitratePpm = InitialNitratePpm(L.Top, L.Bottom);
     const double NitrateKgHa = L.LayerNitratePpm * L.Thickness * L.BulkDensity / 10;
-    FNitrateN[1] += S.IsMetric ? NitrateKgHa : FromMetric(11, NitrateKgHa);
+    FNitrateN[1] += S.IsMetric ? NitrateKgHa : FromMetric(TUnitKind::MassPerArea, NitrateKgHa);
 
     Top = Depth;
     S.LayerCount = i;
@@ -610,7 +610,7 @@ void TSovSchedule::PrepareNitrogenPhase() {
   const QString YieldText = GetCell(FieldRow, SovCol::ProjectedYield);
   if (!YieldText.trimmed().isEmpty() && IsValidCell(SovCol::ProjectedYield, YieldText)) {
     double Yield = GetCellFloat(FieldRow, SovCol::ProjectedYield);
-    if (S.IsMetric) Yield = FromMetric(11, Yield) / 56;  // kg/ha to bushels (56 lb) per acre
+    if (S.IsMetric) Yield = FromMetric(TUnitKind::MassPerArea, Yield) / 56;  // kg/ha to bushels (56 lb) per acre
     S.YieldFactor = std::min(1.1 * Yield / 277, 1.0);
   } else {
     S.YieldFactor = 0.8;

@@ -373,7 +373,7 @@ TApplications ReadApplications(const TSovFile& Field, const TSovEventRecArray& E
       A.Volatilizes = !Method.IsInject;
       A.IsLiquid = M.IsLiquid;
       A.DaysToInc = Method.DaysToInc;
-      A.RateGallonsPerAcre = Metric ? TSovFile::FromMetric(13, Rate) : Rate;
+      A.RateGallonsPerAcre = Metric ? TSovFile::FromMetric(TUnitKind::LiquidRate, Rate) : Rate;
     }
   }
   std::stable_sort(Apps.Items.begin(), Apps.Items.begin() + Apps.Count,
@@ -536,7 +536,7 @@ void TSovSchedule::RunNitrogenPhase() {
     throw std::out_of_range("Nitrogen pass: " + std::to_string(Count) + " soil layers");
   }
   const bool Metric = S.IsMetric;
-  auto Book = [Metric](double Kg) { return Metric ? Kg : FromMetric(11, Kg); };
+  auto Book = [Metric](double Kg) { return Metric ? Kg : FromMetric(TUnitKind::MassPerArea, Kg); };
   const TSovLookup& L = Lookup();
   const int CropRow = Crop();
   const TCropRec* CropRec = (CropRow >= 1 && CropRow <= L.CropCount()) ? &L.Crop(CropRow) : nullptr;

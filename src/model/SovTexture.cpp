@@ -88,14 +88,14 @@ bool TSovFile::CalcWaterHoldingCapacity(bool IsMetric, double RootingDepth, doub
     Msg = QStringLiteral("Rooting depth is invalid.");
     return false;
   }
-  if (!IsMetric) RootingDepth = ToMetric(3, RootingDepth);
+  if (!IsMetric) RootingDepth = ToMetric(TUnitKind::RootingDepth, RootingDepth);
 
   // Sum in cm of water; Top is the bottom of the horizon above, in cm.
   double Sum = 0;
   int Top = 0;
   auto Finish = [&](bool Ok) {
     Capacity = Sum * 10;  // cm to mm
-    if (!IsMetric) Capacity = FromMetric(5, Capacity);
+    if (!IsMetric) Capacity = FromMetric(TUnitKind::Water, Capacity);
     return Ok;
   };
   auto Fail = [&](const QString& Text) {

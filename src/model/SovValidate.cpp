@@ -12,15 +12,15 @@
 namespace {
 
 // One number rule: an inclusive or exclusive lower and upper bound in the field's
-// English units, the unit kind that converts them for a metric field (0: same in both
-// systems), and whether an empty text fails.
+// English units, the unit kind that converts them for a metric field (None: same in
+// both systems), and whether an empty text fails.
 struct TNumberRule {
   bool Required;
   double Low;
   bool LowInclusive;
   double High;
   bool HighInclusive;
-  int Kind;
+  TUnitKind Kind = TUnitKind::None;
 };
 
 // A bound converted to metric units is allowed for the rounding of the conversion
@@ -31,7 +31,7 @@ double Slack(double Bound, bool Converted) {
 
 bool WithinRule(double Value, const TNumberRule& Rule, bool IsMetric) {
   double Low = Rule.Low, High = Rule.High;
-  const bool Converted = IsMetric && Rule.Kind != 0;
+  const bool Converted = IsMetric && Rule.Kind != TUnitKind::None;
   if (Converted) {
     Low = TSovFile::ToMetric(Rule.Kind, Low);
     High = TSovFile::ToMetric(Rule.Kind, High);
@@ -51,48 +51,48 @@ bool NumberRuleOf(int Col, bool IsUS, int EventCode, TNumberRule& Rule) {
   switch (Col) {
     case SovCol::Latitude:
       // Degrees north; a US state lies north of the equator.
-      Rule = IsUS ? TNumberRule{true, 0, false, 90, true, 0} : TNumberRule{true, -90, true, 90, true, 0};
+      Rule = IsUS ? TNumberRule{true, 0, false, 90, true} : TNumberRule{true, -90, true, 90, true};
       return true;
     case SovCol::Longitude:
-      Rule = IsUS ? TNumberRule{true, -180, false, 0, true, 0} : TNumberRule{true, -180, true, 180, true, 0};
+      Rule = IsUS ? TNumberRule{true, -180, false, 0, true} : TNumberRule{true, -180, true, 180, true};
       return true;
-    case SovCol::ProjectedYield: Rule = {false, 0, false, 9999, true, 0}; return true;
-    case SovCol::RootingDepth: Rule = {true, 0, false, 20, true, 3}; return true;
-    case SovCol::WaterHoldingCapacity: Rule = {true, 0, false, 100, true, 5}; return true;
-    case SovCol::OrganicMatter: Rule = {false, 0.1, true, 99, true, 0}; return true;
-    case SovCol::HzAWC: Rule = {true, 0, true, 0.7, true, 0}; return true;
-    case SovCol::HzWiltingPoint: Rule = {true, 0, false, 1, false, 0}; return true;
-    case SovCol::HzBulkDensity: Rule = {true, 0.02, true, 2.6, true, 0}; return true;
-    case SovCol::HzKSat: Rule = {true, 0, true, 705, true, 0}; return true;
+    case SovCol::ProjectedYield: Rule = {false, 0, false, 9999, true}; return true;
+    case SovCol::RootingDepth: Rule = {true, 0, false, 20, true, TUnitKind::RootingDepth}; return true;
+    case SovCol::WaterHoldingCapacity: Rule = {true, 0, false, 100, true, TUnitKind::Water}; return true;
+    case SovCol::OrganicMatter: Rule = {false, 0.1, true, 99, true}; return true;
+    case SovCol::HzAWC: Rule = {true, 0, true, 0.7, true}; return true;
+    case SovCol::HzWiltingPoint: Rule = {true, 0, false, 1, false}; return true;
+    case SovCol::HzBulkDensity: Rule = {true, 0.02, true, 2.6, true}; return true;
+    case SovCol::HzKSat: Rule = {true, 0, true, 705, true}; return true;
     case SovCol::HzSand:
     case SovCol::HzSilt:
     case SovCol::HzClay:
-    case SovCol::HzOM: Rule = {true, 0, true, 100, true, 0}; return true;
-    case SovCol::HzpH: Rule = {true, 1.8, true, 11, true, 0}; return true;
-    case SovCol::HzEC: Rule = {true, 0, true, 99, true, 0}; return true;
-    case SovCol::HzCEC: Rule = {false, 0, true, 400, true, 0}; return true;
+    case SovCol::HzOM: Rule = {true, 0, true, 100, true}; return true;
+    case SovCol::HzpH: Rule = {true, 1.8, true, 11, true}; return true;
+    case SovCol::HzEC: Rule = {true, 0, true, 99, true}; return true;
+    case SovCol::HzCEC: Rule = {false, 0, true, 400, true}; return true;
     case SovCol::EvValue:
       switch (EventCode) {
-        case 1: Rule = {true, 0, false, 1999, true, 0}; return true;
-        case 2: Rule = {true, 0, true, 99, true, 0}; return true;
-        case 3: Rule = {true, 0, false, 499999, true, 0}; return true;
-        case 4: Rule = {true, 0, true, 100, true, 0}; return true;
-        default: Rule = {true, -HUGE_VAL, true, HUGE_VAL, true, 0}; return true;
+        case 1: Rule = {true, 0, false, 1999, true}; return true;
+        case 2: Rule = {true, 0, true, 99, true}; return true;
+        case 3: Rule = {true, 0, false, 499999, true}; return true;
+        case 4: Rule = {true, 0, true, 100, true}; return true;
+        default: Rule = {true, -HUGE_VAL, true, HUGE_VAL, true}; return true;
       }
     case SovCol::EvValue2:
       if (EventCode != ManureCode) return false;
-      Rule = {true, 0.1, true, 999, true, 0};
+      Rule = {true, 0.1, true, 999, true};
       return true;
     case SovCol::EvValue3:
       if (EventCode != ManureCode) return false;
-      Rule = {true, 0, true, 999, true, 0};
+      Rule = {true, 0, true, 999, true};
       return true;
     case SovCol::MaxTemp:
-    case SovCol::MinTemp: Rule = {true, -50, true, 125, true, 8}; return true;
+    case SovCol::MinTemp: Rule = {true, -50, true, 125, true, TUnitKind::Temperature}; return true;
     case SovCol::Precip:
-    case SovCol::Irrigation: Rule = {false, 0, true, 9, true, 5}; return true;
-    case SovCol::WindSpeed: Rule = {false, 0, true, 99, true, 10}; return true;
-    case SovCol::Humidity: Rule = {false, 0, true, 100, true, 0}; return true;
+    case SovCol::Irrigation: Rule = {false, 0, true, 9, true, TUnitKind::Water}; return true;
+    case SovCol::WindSpeed: Rule = {false, 0, true, 99, true, TUnitKind::WindSpeed}; return true;
+    case SovCol::Humidity: Rule = {false, 0, true, 100, true}; return true;
     default: return false;
   }
 }

@@ -117,7 +117,7 @@ QComboBox* TEventDlg::NewLookupCombo(const char* Name, int MaxVisible) {
   return Combo;
 }
 
-QString TEventDlg::Units(int Kind) const { return TSovFile::UnitsLabel(Kind, FIsMetric); }
+QString TEventDlg::Units(TUnitKind Kind) const { return TSovFile::UnitsLabel(Kind, FIsMetric); }
 
 void TEventDlg::SelectEntry(QComboBox* Combo, int Index) {
   Combo->setCurrentIndex(Index >= 0 && Index < Combo->count() ? Index : 0);

@@ -18,6 +18,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class TSovFile;
+enum class TUnitKind;
 
 class TEventDlg : public QDialog {
   Q_OBJECT
@@ -88,7 +89,7 @@ class TEventDlg : public QDialog {
   static void SelectEntry(QComboBox* Combo, int Index);
 
   // The unit caption of Kind in the field's unit system given by the caller.
-  QString Units(int Kind) const;
+  QString Units(TUnitKind Kind) const;
 
   int FEventCode;
   int FDay;

@@ -9,8 +9,6 @@
 
 namespace {
 constexpr int AllNitrogenForms = 7;  // urea + ammonium + nitrate
-constexpr int KindRate = 11;         // kg/ha, lbs/acre
-constexpr int KindLiquidRate = 13;   // liter/ha, gal/acre
 }  // namespace
 
 TFertAppDlg::TFertAppDlg(QWidget* Owner, int Day, const QDate& StartDate, bool IsMetric,
@@ -68,7 +66,8 @@ void TFertAppDlg::LoadEvent(int Row) {
 void TFertAppDlg::FertComboChange() {
   const int Fert = FertCombo->currentIndex();
   if (Fert > 0 && Fert <= FFieldData.Lookup().FertilizerCount()) {
-    RateUnitsLbl->setText(Units(FFieldData.Lookup().Fertilizer(Fert).IsLiquid ? KindLiquidRate : KindRate));
+    const bool Liquid = FFieldData.Lookup().Fertilizer(Fert).IsLiquid;
+    RateUnitsLbl->setText(Units(Liquid ? TUnitKind::LiquidRate : TUnitKind::MassPerArea));
   } else {
     RateUnitsLbl->clear();
   }
@@ -84,7 +83,7 @@ void TFertAppDlg::ShowNRate() {
       TryStrToFloat(RateEdit->text().trimmed(), Rate, FFieldData.UserFormat())) {
     const double N = FFieldData.FertilizerN(Fert, AllNitrogenForms, Rate, FIsMetric, FIsMetric);
     NRateLbl->setText(QStringLiteral("N: ") + FFieldData.FloatToUserStr(N, 1) + QStringLiteral(" ") +
-                      Units(KindRate));
+                      Units(TUnitKind::MassPerArea));
   } else {
     NRateLbl->clear();
   }

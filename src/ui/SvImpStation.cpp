@@ -20,7 +20,7 @@ namespace {
 
 constexpr int GridClientWidth = 560;
 constexpr int GridClientHeight = 264;
-constexpr int DistanceUnitKind = 17;
+constexpr TUnitKind DistanceUnitKind = TUnitKind::Distance;
 constexpr int MaxInterpolationStations = 10;
 constexpr int NearestStations = 5;
 
@@ -187,13 +187,9 @@ void TImportStationDlg::FillStationGrid() {
     StationGrid->item(Row - 1, 0)->setData(NameRole, FStations->GetStationName(I));
     SetCell(Row, 1, FStations->GetStationID(I));
     const QString Distance = FStations->GetDistanceText(I).trimmed();
-    SetCell(Row, 2,
-            Distance.isEmpty()
-                ? QString()
-                : PadNumberLeft(TSovFile::ConvertNumberText(Distance, 0, FUserFormat, FStations->FormatSettings,
-                                                            false, false),
-                                6) +
-                      QLatin1Char(' ') + Unit);
+    const QString Shown =
+        TSovFile::ConvertNumberText(Distance, TUnitKind::None, FUserFormat, FStations->FormatSettings, false, false);
+    SetCell(Row, 2, Distance.isEmpty() ? QString() : PadNumberLeft(Shown, 6) + QLatin1Char(' ') + Unit);
     SetCell(Row, 3, FStations->GetDirection(I));
   }
   UpdateSelectionNote();
@@ -346,7 +342,7 @@ QString TImportStationDlg::MapAddress() const {
   // The page reads "." decimals, whatever the user types with.
   const TFormatSettings Dot = FileFormatSettings();
   const auto Coordinate = [&Dot](const QString& Text, const TFormatSettings& From) {
-    return QueryValue(TSovFile::ConvertNumberText(Text.trimmed(), 0, Dot, From, false, false));
+    return QueryValue(TSovFile::ConvertNumberText(Text.trimmed(), TUnitKind::None, Dot, From, false, false));
   };
   QString Address = QLatin1String(StationMapPage) + QStringLiteral("?pt0=") +
                     Coordinate(FieldLatitude, FUserFormat) + QLatin1Char(',') +

@@ -17,22 +17,23 @@
 
 namespace {
 
-// Where each day-line field goes: grid column, field number, unit kind (0: number
-// format only, -1: text).
+// Where each day-line field goes: grid column, field number, unit kind (None: number
+// format only) and whether it is a text.
 struct TMergeColumn {
   int Kind;
   int GridCol;
   int Field;
-  int UnitKind;
+  TUnitKind UnitKind;
+  bool IsText;
 };
 constexpr std::array<TMergeColumn, 7> MergeColumns = {{
-    {wkTemperature, WthCol::High, dfMaxTemp, 8},
-    {wkTemperature, WthCol::Low, dfMinTemp, 8},
-    {wkWind, WthCol::Wind, dfWind, 10},
-    {wkHumidity, WthCol::Humidity, dfHumidity, 0},
-    {wkPrecipitation, WthCol::Precip, dfPrecip, 5},
-    {wkIrrigation, WthCol::Irrigation, dfIrrigation, 5},
-    {wkNotes, WthCol::Notes, dfNotes, -1},
+    {wkTemperature, WthCol::High, dfMaxTemp, TUnitKind::Temperature, false},
+    {wkTemperature, WthCol::Low, dfMinTemp, TUnitKind::Temperature, false},
+    {wkWind, WthCol::Wind, dfWind, TUnitKind::WindSpeed, false},
+    {wkHumidity, WthCol::Humidity, dfHumidity, TUnitKind::None, false},
+    {wkPrecipitation, WthCol::Precip, dfPrecip, TUnitKind::Water, false},
+    {wkIrrigation, WthCol::Irrigation, dfIrrigation, TUnitKind::Water, false},
+    {wkNotes, WthCol::Notes, dfNotes, TUnitKind::None, true},
 }};
 
 }  // namespace
@@ -76,12 +77,12 @@ TMergeResult MergeImportedWeather(const TImportedWeather& Weather, const TWeathe
       const QString Cell = Get(Day, Column.GridCol).trimmed();
       if (Choice.OnlyMissing && !Cell.isEmpty()) continue;
       const QString Value = Weather.GetDayField(Line, Column.Field);
-      if (Column.UnitKind < 0) {
+      if (Column.IsText) {
         const QString Note = Value.trimmed();
         if (Cell != Note) Set(Day, Column.GridCol, (Cell + QLatin1Char(' ') + Note).trimmed());
       } else {
         // Humidity changes only its number format.
-        const bool ToMetric = Column.UnitKind == 0 ? Weather.Metric : FieldMetric;
+        const bool ToMetric = Column.UnitKind == TUnitKind::None ? Weather.Metric : FieldMetric;
         Set(Day, Column.GridCol,
             TSovFile::ConvertNumberText(Value, Column.UnitKind, UserFormat, Weather.FormatSettings, ToMetric,
                                         Weather.Metric));

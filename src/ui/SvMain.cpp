@@ -455,10 +455,10 @@ QWidget* TMainForm::ControlOf(int Col) const {
 }
 
 void TMainForm::SetFormUnits(bool IsMetric) {
-  FElevationUnitsLbl->setText(TSovFile::UnitsLabel(1, IsMetric));
-  FYieldUnitsLbl->setText(TSovFile::UnitsLabel(2, IsMetric));
-  FRootingDepthUnitsLbl->setText(TSovFile::UnitsLabel(3, IsMetric));
-  FWaterCapacityUnitsLbl->setText(TSovFile::UnitsLabel(5, IsMetric));
+  FElevationUnitsLbl->setText(TSovFile::UnitsLabel(TUnitKind::Elevation, IsMetric));
+  FYieldUnitsLbl->setText(TSovFile::UnitsLabel(TUnitKind::Yield, IsMetric));
+  FRootingDepthUnitsLbl->setText(TSovFile::UnitsLabel(TUnitKind::RootingDepth, IsMetric));
+  FWaterCapacityUnitsLbl->setText(TSovFile::UnitsLabel(TUnitKind::Water, IsMetric));
   const QString DateFormat = FEnv.UserFormat.ShortDateFormat.toLower();
   FEmergeDateUnitsLbl->setText(DateFormat);
   FStartDateUnitsLbl->setText(DateFormat);
@@ -470,11 +470,13 @@ void TMainForm::SetFormUnits(bool IsMetric) {
     const QString Row0 = Header->text().section(QLatin1Char('\n'), 0, 0);
     Header->setText(Row0 + QLatin1Char('\n') + Text);
   };
-  const QString Temp = TSovFile::UnitsLabel(8, IsMetric);
+  const QString Temp = TSovFile::UnitsLabel(TUnitKind::Temperature, IsMetric);
   SetRow1(WthCol::High, QStringLiteral(" High (") + Temp + QStringLiteral(")"));
   SetRow1(WthCol::Low, QStringLiteral(" Low (") + Temp + QStringLiteral(")"));
-  SetRow1(WthCol::Wind, QStringLiteral("   (") + TSovFile::UnitsLabel(10, IsMetric) + QStringLiteral(")"));
-  const QString Water = QStringLiteral("     (") + TSovFile::UnitsLabel(6, IsMetric) + QStringLiteral(")");
+  SetRow1(WthCol::Wind,
+          QStringLiteral("   (") + TSovFile::UnitsLabel(TUnitKind::WindSpeed, IsMetric) + QStringLiteral(")"));
+  const QString Water =
+      QStringLiteral("     (") + TSovFile::UnitsLabel(TUnitKind::WaterAbbrev, IsMetric) + QStringLiteral(")");
   SetRow1(WthCol::Precip, Water);
   SetRow1(WthCol::Irrigation, Water);
 }

@@ -7,13 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 
-namespace {
-constexpr int KindSolidRate = 12;      // MT/ha, ton/acre
-constexpr int KindLiquidRate = 13;     // liter/ha, gal/acre
-constexpr int KindLiquidContent = 15;  // kg/1000 L, lbs/1000 gal
-constexpr int KindSolidContent = 16;   // kg/MT, lbs/ton
-}  // namespace
-
 TManureAppDlg::TManureAppDlg(QWidget* Owner, int Day, const QDate& StartDate, bool IsMetric,
                              bool IsUSLocation, TSovFile& FieldData)
     : TEventDlg(Owner, EventCodeIndex(QStringLiteral("M")), QStringLiteral("Manure Application Editor"),
@@ -72,8 +65,8 @@ void TManureAppDlg::ManureComboChange() {
   const int Manure = ManureCombo->currentIndex();
   if (Manure > 0 && Manure <= FFieldData.Lookup().ManureCount()) {
     const bool Liquid = FFieldData.Lookup().Manure(Manure).IsLiquid;
-    RateUnitsLbl->setText(Units(Liquid ? KindLiquidRate : KindSolidRate));
-    const QString Content = Units(Liquid ? KindLiquidContent : KindSolidContent);
+    RateUnitsLbl->setText(Units(Liquid ? TUnitKind::LiquidRate : TUnitKind::SolidRate));
+    const QString Content = Units(Liquid ? TUnitKind::LiquidContent : TUnitKind::SolidContent);
     TotalNUnitsLbl->setText(Content);
     AmmNUnitsLbl->setText(Content);
   } else {

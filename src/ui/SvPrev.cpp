@@ -49,12 +49,6 @@ const char* const SummaryLabels[SummaryRowCount] = {"Total", "Average", "Maximum
 constexpr int SummaryRows[SummaryRowCount] = {TSovSchedule::RowTotal, TSovSchedule::RowAverage,
                                               TSovSchedule::RowMaximum, TSovSchedule::RowMinimum};
 
-// Unit kinds.
-constexpr int KindWaterDepth = 6;  // "in." / "mm"
-constexpr int KindWater = 7;       // "in" / "mm"
-constexpr int KindTemperature = 8;
-constexpr int KindNitrogen = 11;
-
 // Widths of the report's columns and of its field and summary lines.
 constexpr int FieldLabelWidth = 18;
 constexpr int FieldValueWidth = 28;
@@ -115,15 +109,15 @@ TReportFieldPage FieldPageOfSchedule(const TSovSchedule& S) {
       {"Field Name", Cell(SovCol::FieldName), "Soil Map Unit Symbol", Cell(SovCol::MapUnitSymbol)},
       {"Location", Location, "Soil Component Name", Cell(SovCol::ComponentName)},
       {"Crop", Crop, "Water Holding Capacity",
-       WithUnits(SovCol::WaterHoldingCapacity, TSovFile::UnitsLabel(5, Metric))},
+       WithUnits(SovCol::WaterHoldingCapacity, TSovFile::UnitsLabel(TUnitKind::Water, Metric))},
       {"Emergence Date", Cell(SovCol::EmergenceDate), "Irrigation Efficiency",
        WithUnits(SovCol::IrrigationEfficiency, Percent)},
       {"Growing Season", WithUnits(SovCol::GrowingSeason, QStringLiteral("Days")), "Starting Moisture",
        WithUnits(SovCol::StartingMoisture, Percent)},
-      {"Projected Yield", WithUnits(SovCol::ProjectedYield, TSovFile::UnitsLabel(2, Metric)),
+      {"Projected Yield", WithUnits(SovCol::ProjectedYield, TSovFile::UnitsLabel(TUnitKind::Yield, Metric)),
        "Starting Residue", WithUnits(SovCol::StartingResidue, Percent)},
-      {"Rooting Depth", WithUnits(SovCol::RootingDepth, TSovFile::UnitsLabel(3, Metric)), "Starting Date",
-       Cell(SovCol::StartingDate)},
+      {"Rooting Depth", WithUnits(SovCol::RootingDepth, TSovFile::UnitsLabel(TUnitKind::RootingDepth, Metric)),
+       "Starting Date", Cell(SovCol::StartingDate)},
       {"Minimum Moisture", WithUnits(SovCol::MinimumMoisture, Percent), "Calculation Date",
        Cell(SovCol::CalculationDate)},
   }};
@@ -282,7 +276,7 @@ void TPreviewDlg::SetHintOptions(bool PopupHints, bool HintsOnStatusBar) {
   }
 }
 
-QString TPreviewDlg::UnitsLabel(int Kind) const {
+QString TPreviewDlg::UnitsLabel(TUnitKind Kind) const {
   return TSovFile::UnitsLabel(Kind, FSchedule != nullptr && FSchedule->IsMetric());
 }
 
@@ -320,7 +314,7 @@ void TPreviewDlg::SetScheduleData(const TSovSchedule& S, const TGridCellFunc& We
   const int n = S.DayCount();
   const QDate Start = S.StartDate();
   const QDate CalcDate = n > 0 ? Start.addDays(n - 1) : QDate();
-  const QString Water = QStringLiteral(" ") + UnitsLabel(KindWaterDepth);
+  const QString Water = QStringLiteral(" ") + UnitsLabel(TUnitKind::WaterAbbrev);
 
   // Without the main window's grid: the same columns from the field's cells.
   TGridCellFunc Weather = WeatherGridCell;
@@ -377,14 +371,14 @@ void TPreviewDlg::SetScheduleData(const TSovSchedule& S, const TGridCellFunc& We
   }
   for (int i = 0; i < SummaryRowCount; ++i) SetCell(0, n + 3 + i, QString::fromLatin1(SummaryLabels[i]));
 
-  const QString Temp = ScreenText(UnitsLabel(KindTemperature));
-  const QString Nitrogen = QStringLiteral("(") + UnitsLabel(KindNitrogen) + QStringLiteral(")");
-  const QString WaterDepth = QStringLiteral(" (") + UnitsLabel(KindWaterDepth) + QStringLiteral(")");
+  const QString Temp = ScreenText(UnitsLabel(TUnitKind::Temperature));
+  const QString Nitrogen = QStringLiteral("(") + UnitsLabel(TUnitKind::MassPerArea) + QStringLiteral(")");
+  const QString WaterDepth = QStringLiteral(" (") + UnitsLabel(TUnitKind::WaterAbbrev) + QStringLiteral(")");
   const QString Headers[2][GridColumns - 2] = {
       {" Temp", " Temp", " Precip", " Irrigation", " ET", "Excess ", "Soil Mois", " Soil Moisture",
        " Avail. N", " N Loss", "N Uptake"},
       {"High (" + Temp + ")", "Low (" + Temp + ")", WaterDepth, WaterDepth, WaterDepth,
-       "Water (" + UnitsLabel(KindWater) + ")", WaterDepth, " (relative)", Nitrogen, Nitrogen, Nitrogen}};
+       "Water (" + UnitsLabel(TUnitKind::WaterShort) + ")", WaterDepth, " (relative)", Nitrogen, Nitrogen, Nitrogen}};
   for (int Row = 0; Row < HeaderRows; ++Row) {
     for (int Col = 2; Col < GridColumns; ++Col) SetCell(Col, Row, Headers[Row][Col - 2]);
   }
@@ -752,9 +746,9 @@ QStringList TPreviewDlg::ReportLines(const QDateTime& Now) const {
   Line(QString());
 
   const bool Metric = S.IsMetric();
-  const QString Temp = TSovFile::UnitsLabel(KindTemperature, Metric);
-  const QString Water = TSovFile::UnitsLabel(KindWater, Metric);
-  const QString N = TSovFile::UnitsLabel(KindNitrogen, Metric);
+  const QString Temp = TSovFile::UnitsLabel(TUnitKind::Temperature, Metric);
+  const QString Water = TSovFile::UnitsLabel(TUnitKind::WaterShort, Metric);
+  const QString N = TSovFile::UnitsLabel(TUnitKind::MassPerArea, Metric);
   Line(QStringLiteral("Day  Date     Temp   Temp  Precip  Irrigation      ET  Excess    Soil Mois  "
                       "Soil Moisture  Avail N   N Loss  N Uptake"));
   Line(QStringLiteral("           High(") + Temp + QStringLiteral(")") + QStringLiteral("Low(") + Temp +

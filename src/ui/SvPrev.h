@@ -22,6 +22,7 @@ class QPushButton;
 class QTableWidget;
 class TPrinterOutFile;
 class TSovSchedule;
+enum class TUnitKind;
 
 // One line of the field part of the printed report: a label and a value on the left,
 // a label and a value on the right.
@@ -150,7 +151,7 @@ class TPreviewDlg : public QDialog {
   void SetHint(QWidget* Control, const QString& Hint);
   // Column widths for the texts in the grid.
   void FitColumns();
-  QString UnitsLabel(int Kind) const;
+  QString UnitsLabel(TUnitKind Kind) const;
 
   const TSovSchedule* FSchedule = nullptr;
   TFieldPageFunc FFieldPage;

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int DepthUnitKind = 4;  // cm and inches
+constexpr TUnitKind DepthUnitKind = TUnitKind::SoilDepth;  // cm and inches
 constexpr int ColumnWidth = 60;
 
 struct THorizonColumn {

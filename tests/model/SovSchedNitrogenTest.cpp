@@ -140,8 +140,9 @@ std::unique_ptr<TSovSchedule> NewField(const TSovLookup& Lookup, const TFieldOpt
   FieldWriter W{*F, Us};
   const std::pair<int, QString> Values[] = {
       {SovCol::Location, "Iowa"}, {SovCol::Crop, O.Crop}, {SovCol::Latitude, "42"}, {SovCol::Longitude, "-93.5"},
-      {SovCol::Elevation, "300"}, {SovCol::GrowingSeason, "120"}, {SovCol::RootingDepth, W.Num(W.Units(90, 3))},
-      {SovCol::WaterHoldingCapacity, W.Num(W.Units(180, 5))}, {SovCol::MinimumMoisture, "50"},
+      {SovCol::Elevation, "300"}, {SovCol::GrowingSeason, "120"},
+      {SovCol::RootingDepth, W.Num(W.Units(90, TUnitKind::RootingDepth))},
+      {SovCol::WaterHoldingCapacity, W.Num(W.Units(180, TUnitKind::Water))}, {SovCol::MinimumMoisture, "50"},
       {SovCol::StartingMoisture, QString::number(O.StartingMoisture)}, {SovCol::StartingResidue, "0"}};
   for (const auto& [Col, Text] : Values) W.Set(1, Col, Text);
   W.Date(SovCol::StartingDate, O.Start);
@@ -176,7 +177,7 @@ void ExpectNitrogenBalance(const TSovSchedule& F) {
   double Start = 0, AppliedSum = 0, OrganicSum = 0;
   for (int n = 1; n <= F.Scalars().LayerCount; ++n)
     Start += F.Layers()[n].LayerNitratePpm * F.Layers()[n].Thickness * F.Layers()[n].BulkDensity / 10;
-  auto Units = [Metric](double Kg) { return Metric ? Kg : TSovFile::FromMetric(11, Kg); };
+  auto Units = [Metric](double Kg) { return Metric ? Kg : TSovFile::FromMetric(TUnitKind::MassPerArea, Kg); };
   ASSERT_NEAR(F.StartingNitrateN(), Units(Start), 1e-9 * (1 + Start));
   for (int d = 1; d <= Days; ++d) {
     SCOPED_TRACE("day " + std::to_string(d));
@@ -430,10 +431,11 @@ std::unique_ptr<TSovSchedule> RandomField(unsigned Seed, bool Metric, const TFor
   W.Date(SovCol::CalculationDate, Start.addDays(DayCount - 1));
   W.Set(1, SovCol::GrowingSeason, QString::number(50 + int(U(Rng) * 150)));
   const double Yield = 2000 + 9000 * U(Rng);  // kg/ha, or bushels (56 lbs) per acre
-  if (U(Rng) < 0.6) W.Set(1, SovCol::ProjectedYield, Metric ? Yield : TSovFile::FromMetric(11, Yield) / 56);
+  if (U(Rng) < 0.6)
+    W.Set(1, SovCol::ProjectedYield, Metric ? Yield : TSovFile::FromMetric(TUnitKind::MassPerArea, Yield) / 56);
   const double Root = 30 + 170 * U(Rng);
-  W.Set(1, SovCol::RootingDepth, W.Units(Root, 3));
-  W.Set(1, SovCol::WaterHoldingCapacity, W.Units(Root * (0.5 + 2 * U(Rng)), 5));
+  W.Set(1, SovCol::RootingDepth, W.Units(Root, TUnitKind::RootingDepth));
+  W.Set(1, SovCol::WaterHoldingCapacity, W.Units(Root * (0.5 + 2 * U(Rng)), TUnitKind::Water));
   if (U(Rng) < 0.5) W.Set(1, SovCol::OrganicMatter, 0.3 + 6 * U(Rng));
   if (U(Rng) < 0.7) W.Set(1, SovCol::IrrigationEfficiency, QString::number(40 + int(U(Rng) * 61)));
   W.Set(1, SovCol::StartingMoisture, QString::number(int(U(Rng) * 101)));
@@ -454,7 +456,8 @@ std::unique_ptr<TSovSchedule> RandomField(unsigned Seed, bool Metric, const TFor
     if (Kind < 0.4) {  // kg/ha or liter/ha, as lbs/acre or gal/acre in an English field
       const int Fert = Pick(L.FertilizerCount());
       const bool Liquid = L.Fertilizer(Fert).IsLiquid;
-      W.Event(Slot, Day, SovEvent::Fertilizer, W.Units((Liquid ? 500 : 400) * U(Rng), Liquid ? 13 : 11), Fert,
+      const TUnitKind RateKind = Liquid ? TUnitKind::LiquidRate : TUnitKind::MassPerArea;
+      W.Event(Slot, Day, SovEvent::Fertilizer, W.Units((Liquid ? 500 : 400) * U(Rng), RateKind), Fert,
               Pick(L.FertAppMethodCount()));
     } else if (Kind < 0.6) {
       W.Event(Slot, Day, SovEvent::Nitrate, 40 * U(Rng));

@@ -62,7 +62,9 @@ struct FieldWriter {
   TSovFile& F;
   TFormatSettings Fmt;
   QString Num(double Value) const { return FormatGeneral(Value, Fmt); }
-  double Units(double Metric, int Kind) const { return F.IsMetric() ? Metric : TSovFile::FromMetric(Kind, Metric); }
+  double Units(double Metric, TUnitKind Kind) const {
+    return F.IsMetric() ? Metric : TSovFile::FromMetric(Kind, Metric);
+  }
   void Set(int Row, int Col, const QString& Text) { F.SetCell(Row, Col, Text); }
   void Set(int Row, int Col, const char* Text) { F.SetCell(Row, Col, QString::fromUtf8(Text)); }
   void Set(int Row, int Col, double Value) { F.SetCell(Row, Col, Num(Value)); }
@@ -93,11 +95,11 @@ struct FieldWriter {
   // humidity leaves the cell empty.
   void Day(int d, double High, double Low, double Rain = -1, double Irrigation = -1, double Wind = -1,
            double Humidity = -1) {
-    Set(d, SovCol::MaxTemp, Units(High, 8));
-    Set(d, SovCol::MinTemp, Units(Low, 8));
-    F.SetCell(d, SovCol::Precip, Rain < 0 ? QString() : Num(Units(Rain, 5)));
-    F.SetCell(d, SovCol::Irrigation, Irrigation < 0 ? QString() : Num(Units(Irrigation, 5)));
-    F.SetCell(d, SovCol::WindSpeed, Wind < 0 ? QString() : Num(Units(Wind, 10)));
+    Set(d, SovCol::MaxTemp, Units(High, TUnitKind::Temperature));
+    Set(d, SovCol::MinTemp, Units(Low, TUnitKind::Temperature));
+    F.SetCell(d, SovCol::Precip, Rain < 0 ? QString() : Num(Units(Rain, TUnitKind::Water)));
+    F.SetCell(d, SovCol::Irrigation, Irrigation < 0 ? QString() : Num(Units(Irrigation, TUnitKind::Water)));
+    F.SetCell(d, SovCol::WindSpeed, Wind < 0 ? QString() : Num(Units(Wind, TUnitKind::WindSpeed)));
     F.SetCell(d, SovCol::Humidity, Humidity < 0 ? QString() : Num(Humidity));
   }
 };

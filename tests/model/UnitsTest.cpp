@@ -6,6 +6,9 @@
 
 namespace {
 
+// The kinds by their numbers, as the tables below list them.
+TUnitKind UnitKind(int Number) { return static_cast<TUnitKind>(Number); }
+
 TEST(UnitKinds, CaptionsAndConversions) {
   const QString Deg(QChar(0x00B0));
   const struct {
@@ -21,8 +24,8 @@ TEST(UnitKinds, CaptionsAndConversions) {
       {18, "", ""},
   };
   for (const auto& C : Captions) {
-    EXPECT_EQ(TSovFile::UnitsLabel(C.Kind, false), C.English) << C.Kind;
-    EXPECT_EQ(TSovFile::UnitsLabel(C.Kind, true), C.Metric) << C.Kind;
+    EXPECT_EQ(TSovFile::UnitsLabel(UnitKind(C.Kind), false), C.English) << C.Kind;
+    EXPECT_EQ(TSovFile::UnitsLabel(UnitKind(C.Kind), true), C.Metric) << C.Kind;
   }
   // English value and metric value of each converted kind, both ways.
   const struct {
@@ -32,15 +35,16 @@ TEST(UnitKinds, CaptionsAndConversions) {
                {7, 1, 25.4},       {8, 212, 100},    {8, -40, -40},     {9, 32, 0},       {10, 99, 44.2548},
                {11, 0.8922, 1},    {13, 1, 9.346},   {14, 1, 0.12},     {17, 0.6214, 1},  {8, 125, 51.6667}};
   for (const auto& P : Pairs) {
-    EXPECT_NEAR(TSovFile::ToMetric(P.Kind, P.English), P.Metric, 1e-4) << P.Kind;
-    EXPECT_NEAR(TSovFile::FromMetric(P.Kind, P.Metric), P.English, 1e-4) << P.Kind;
+    EXPECT_NEAR(TSovFile::ToMetric(UnitKind(P.Kind), P.English), P.Metric, 1e-4) << P.Kind;
+    EXPECT_NEAR(TSovFile::FromMetric(UnitKind(P.Kind), P.Metric), P.English, 1e-4) << P.Kind;
   }
   // Every kind converts back exactly; captions-only and unknown kinds never convert.
   for (int Kind = 0; Kind <= UnitKindCount + 1; ++Kind) {
     const bool Never = Kind == 0 || Kind == 2 || Kind == 12 || Kind == 15 || Kind == 16 || Kind > UnitKindCount;
     for (double X : {-40.0, 0.001, 3.5, 12345.678, 1e12}) {
-      EXPECT_NEAR(TSovFile::FromMetric(Kind, TSovFile::ToMetric(Kind, X)), X, 1e-12 * std::max(1.0, std::fabs(X)));
-      EXPECT_TRUE(!Never || TSovFile::ToMetric(Kind, X) == X) << Kind;
+      const double Back = TSovFile::FromMetric(UnitKind(Kind), TSovFile::ToMetric(UnitKind(Kind), X));
+      EXPECT_NEAR(Back, X, 1e-12 * std::max(1.0, std::fabs(X)));
+      EXPECT_TRUE(!Never || TSovFile::ToMetric(UnitKind(Kind), X) == X) << Kind;
     }
   }
 }
@@ -68,11 +72,12 @@ TEST(ConvertNumberText, DecimalsSignificantDigitsAndForms) {
       {"12", 5, true, true, false, "0,47"},      {"1.5e-3", 0, true, true, true, "0,0015"},
   };
   for (const auto& C : Cases)
-    EXPECT_EQ(TSovFile::ConvertNumberText(C.Text, C.Kind, C.German ? De : Us, Us, C.ToMetric, C.FromMetric), C.Expected)
+    EXPECT_EQ(TSovFile::ConvertNumberText(C.Text, UnitKind(C.Kind), C.German ? De : Us, Us, C.ToMetric, C.FromMetric),
+              C.Expected)
         << C.Text << " kind " << C.Kind;
-  EXPECT_EQ(TSovFile::ConvertNumberText("3,5", 5, Us, De, true, false), "88.9");
-  EXPECT_EQ(TSovFile::ConvertNumberText("1.234,5", 5, Us, De, true, true), "1.234,5");  // grouping: no number
-  EXPECT_EQ(TSovFile::ConvertNumberText("3.5", 5, Us, De, true, false), "3.5");         // no number in German
+  EXPECT_EQ(TSovFile::ConvertNumberText("3,5", UnitKind(5), Us, De, true, false), "88.9");
+  EXPECT_EQ(TSovFile::ConvertNumberText("1.234,5", UnitKind(5), Us, De, true, true), "1.234,5");  // grouping: no number
+  EXPECT_EQ(TSovFile::ConvertNumberText("3.5", UnitKind(5), Us, De, true, false), "3.5");         // no number in German
 }
 
 // Over every kind, both directions and both forms: a converted number keeps the typed
@@ -93,11 +98,12 @@ TEST(ConvertNumberText, KeepsTheTypedPrecision) {
       for (bool ToMetric : {false, true}) {
         for (const char* Raw : {"1", "5", "12", "99", "250", "1000", "7.5", "0.3", "0.05", "99.9", "-3", "1.25"}) {
           const QString Input = Local(Raw, Format);
-          const QString Out = TSovFile::ConvertNumberText(Input, Kind, Format, Format, ToMetric, !ToMetric);
+          const QString Out = TSovFile::ConvertNumberText(Input, UnitKind(Kind), Format, Format, ToMetric, !ToMetric);
           SCOPED_TRACE(Input.toStdString() + " kind " + std::to_string(Kind) + " -> " + Out.toStdString());
           double In = 0, Result = 0;
           ASSERT_TRUE(TryStrToFloat(Input, In, Format) && TryStrToFloat(Out, Result, Format));
-          const double Exact = ToMetric ? TSovFile::ToMetric(Kind, In) : TSovFile::FromMetric(Kind, In);
+          const double Exact =
+              ToMetric ? TSovFile::ToMetric(UnitKind(Kind), In) : TSovFile::FromMetric(UnitKind(Kind), In);
           const qsizetype Sep = Out.indexOf(Format.DecimalSeparator), InSep = Input.indexOf(Format.DecimalSeparator);
           const int Decimals = Sep < 0 ? 0 : int(Out.size() - Sep - 1);
           const int Typed = InSep < 0 ? 0 : int(Input.size() - InSep - 1);
