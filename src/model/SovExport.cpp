@@ -109,8 +109,8 @@ QString TSovSchedule::CsvField(const QString& Text, bool AddComma) {
 
 namespace {
 
-// Columns A to AB of the export (AC, the notes, follows only on day lines).
-constexpr std::array<int, 28> CsvColumns = {
+// Columns A to AC of the export.
+constexpr std::array<int, TSovSchedule::ExportColumnCount> CsvColumns = {
     TSovSchedule::ColDayNum,       TSovSchedule::ColDate,        TSovSchedule::ColYear,
     TSovSchedule::ColMonth,        TSovSchedule::ColDay,         TSovSchedule::ColGrowthStage,
     TSovSchedule::ColGDD,          TSovSchedule::ColMaxTemp,     TSovSchedule::ColAveTemp,
@@ -120,35 +120,47 @@ constexpr std::array<int, 28> CsvColumns = {
     TSovSchedule::ColExcessWater,  TSovSchedule::ColSoilMoisture, TSovSchedule::ColMineralizedN,
     TSovSchedule::ColAmmoniumN,    TSovSchedule::ColNitrateN,    TSovSchedule::ColDenitrifiedN,
     TSovSchedule::ColVolatilizedN, TSovSchedule::ColUptakeN,     TSovSchedule::ColLeachedN,
-    TSovSchedule::ColFertilizerN};
-constexpr std::size_t FirstSummaryCsvColumn = 7;  // H, MaxTemp
+    TSovSchedule::ColFertilizerN,  TSovSchedule::ColNotes};
+// Columns A to AB, those of every line.
+constexpr std::size_t ValueColumnCount = CsvColumns.size() - 1;
+static_assert(CsvColumns[ValueColumnCount] == TSovSchedule::ColNotes);
 
-QString CsvUnitsLine(bool Metric) {
+}  // namespace
+
+const std::array<int, TSovSchedule::ExportColumnCount>& TSovSchedule::ExportColumns() { return CsvColumns; }
+
+QStringList TSovSchedule::ExportUnits(bool Metric) {
   const QString Temp = TSovFile::UnitsLabel(TUnitKind::TemperaturePlain, Metric);
   const QString Wind = TSovFile::UnitsLabel(TUnitKind::WindSpeed, Metric);
   const QString Water = TSovFile::UnitsLabel(TUnitKind::WaterShort, Metric);
   const QString N = TSovFile::UnitsLabel(TUnitKind::MassPerArea, Metric);
-  const QStringList Units = {QString(), QString(), QString(), QString(), QString(), QString(),
-                             Temp,      Temp,      Temp,      Temp,      Wind,      QStringLiteral("%"),
-                             Water,     Water,     QStringLiteral("MJ m-2"), Water, QString(), Water,
-                             Water,     Water,     N,         N,         N,         N,
-                             N,         N,         N,         N};
-  return Units.join(QChar(','));
+  return {QString(), QString(), QString(), QString(), QString(), QString(),
+          Temp,      Temp,      Temp,      Temp,      Wind,      QStringLiteral("%"),
+          Water,     Water,     QStringLiteral("MJ m-2"), Water, QString(), Water,
+          Water,     Water,     N,         N,         N,         N,
+          N,         N,         N,         N};
 }
 
-}  // namespace
+QString TSovSchedule::ExportCell(int Row, int Col) const {
+  const QString Text = GetCell(Row, Col);
+  const QChar* Data = Text.constData();
+  qsizetype Begin = 0;
+  qsizetype End = Text.size();
+  while (Begin < End && Data[Begin].unicode() <= 0x20) ++Begin;
+  while (End > Begin && Data[End - 1].unicode() <= 0x20) --End;
+  return Begin == 0 && End == Text.size() ? Text : Text.mid(Begin, End - Begin);
+}
 
 bool TSovSchedule::ExportCsv(const QString& FileName, QString& ErrMsg) const {
   return WriteExport(FileName, ErrMsg, [this](TOutText& Text) {
     QStringList Names;
     for (int Col : CsvColumns) Names << ColumnName(Col);
-    Names << ColumnName(ColNotes);
     Text() += Names.join(QChar(','));
     Text.LineEnd();
-    Text() += CsvUnitsLine(IsMetric());
+    Text() += ExportUnits(IsMetric()).join(QChar(','));
     Text.LineEnd();
     for (int r = 1; r <= FDayCount; ++r) {
-      for (int Col : CsvColumns) AppendCsvField(Text(), GetCell(r, Col), true);
+      for (std::size_t c = 0; c < ValueColumnCount; ++c) AppendCsvField(Text(), GetCell(r, CsvColumns[c]), true);
       const QString Notes = GetCell(r, ColNotes);
       if (!Notes.isEmpty()) AppendCsvField(Text(), Notes, false);
       Text.LineEnd();
@@ -159,7 +171,7 @@ bool TSovSchedule::ExportCsv(const QString& FileName, QString& ErrMsg) const {
     for (int i = 0; i < 4; ++i) {
       Text() += QLatin1String(Labels[i]);
       Text() += QLatin1String(",,,,,,,");
-      for (std::size_t c = FirstSummaryCsvColumn; c < CsvColumns.size(); ++c)
+      for (std::size_t c = FirstSummaryExportColumn; c < ValueColumnCount; ++c)
         AppendCsvField(Text(), GetCell(Rows[i], CsvColumns[c]), true);
       Text.LineEnd();
     }

@@ -360,6 +360,17 @@ class TSovSchedule : public TSovFile {
   // Nitrogen applied on a schedule day: fertiliser and manure events of the day plus
   // the nitrate of the day's irrigation water, in the field's units.
   double FertilizerNOfDay(int Day) const;
+  // The exported table, shared by the CSV export and the chart workbook: the columns A
+  // to AC in their order (AC, the notes, only on day rows), and the units row, one
+  // caption for each of A to AB. Summary rows hold their label in A and values from H
+  // on.
+  static constexpr int ExportColumnCount = 29;
+  static constexpr int FirstSummaryExportColumn = 7;  // H, MaxTemp
+  static const std::array<int, ExportColumnCount>& ExportColumns();
+  static QStringList ExportUnits(bool Metric);
+  // The text an export writes for a cell: GetCell without blanks and control
+  // characters at its ends.
+  QString ExportCell(int Row, int Col) const;
   // Comma-separated schedule with units line and summary rows; numbers in the user's
   // format. Written beside FileName and put in place only when complete.
   bool ExportCsv(const QString& FileName, QString& ErrMsg) const;

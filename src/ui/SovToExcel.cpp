@@ -1,14 +1,16 @@
-// The schedule's charts: the CSV export is read back cell by cell (numbers become real
-// numbers, the dates real dates) and written with libxlsxwriter into a workbook whose
-// sheets "Soil Moisture", "Weather", "Evapotranspiration" and "Soil Nitrogen" each hold
-// one line chart of the fifth sheet, "Schedule Data", which holds the CSV's cells at
-// their own places (names in row 1, units in row 2, the days from row 3, an empty row
-// and the four summary rows).
+// The schedule's charts: the cells of the schedule's CSV export, as the export writes
+// them (numbers become real numbers, the dates real dates), are written with
+// libxlsxwriter into a workbook whose sheets "Soil Moisture", "Weather",
+// "Evapotranspiration" and "Soil Nitrogen" each hold one line chart of the fifth
+// sheet, "Schedule Data", which holds those cells at their places in the export (names
+// in row 1, units in row 2, the days from row 3, an empty row and the four summary
+// rows).
 
 #include "SovToExcel.h"
 
 #include "SafeFile.h"
 #include "ShlUtil.h"
+#include "SovSched.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,40 +29,27 @@
 namespace {
 
 // ---------------------------------------------------------------------------
-// The CSV export
+// The schedule's cells
 // ---------------------------------------------------------------------------
 
-constexpr int ColumnCount = 29;  // A to AC
-constexpr int MaxDays = 365;
-constexpr int FirstSummaryColumn = 7;  // H
-constexpr int NotesColumn = 28;        // AC
-// A full year with long notes stays far below this.
-constexpr qint64 MaxCsvBytes = 4 * 1024 * 1024;
+constexpr int ColumnCount = TSovSchedule::ExportColumnCount;  // A to AC
+constexpr int NotesColumn = ColumnCount - 1;                    // AC
 // The longest text a spreadsheet cell holds.
 constexpr qsizetype MaxCellText = 32767;
-
-const std::array<const char*, ColumnCount> ColumnNames = {
-    "DayNum",      "Date",         "Year",         "Month",       "Day",       "GrowthStage",
-    "GDD",         "MaxTemp",      "AveTemp",      "MinTemp",     "WindSpeed", "Humidity",
-    "Precip",      "Irrigation",   "SolarRad",     "ETRef",       "Kc",        "ETCrop",
-    "ExcessWater", "SoilMoisture", "MineralizedN", "AmmoniumN",   "NitrateN",  "DenitrifiedN",
-    "VolatilizedN", "UptakeN",     "LeachedN",     "FertilizerN", "Notes"};
-
-const std::array<const char*, 4> SummaryLabels = {"Total", "Average", "Maximum", "Minimum"};
 
 enum class TColumnKind { Whole, Date, Text, Number };
 
 TColumnKind KindOfColumn(int Col) {
-  switch (Col) {
-    case 0:
-    case 2:
-    case 3:
-    case 4:
+  switch (TSovSchedule::ExportColumns()[size_t(Col)]) {
+    case TSovSchedule::ColDayNum:
+    case TSovSchedule::ColYear:
+    case TSovSchedule::ColMonth:
+    case TSovSchedule::ColDay:
       return TColumnKind::Whole;
-    case 1:
+    case TSovSchedule::ColDate:
       return TColumnKind::Date;
-    case 5:
-    case NotesColumn:
+    case TSovSchedule::ColGrowthStage:
+    case TSovSchedule::ColNotes:
       return TColumnKind::Text;
     default:
       return TColumnKind::Number;
@@ -75,16 +64,14 @@ struct TCell {
 };
 using TRow = std::vector<TCell>;
 
-// The sheet's rows from row 1; the empty row between the days and the summary rows is
-// an empty TRow.
+// The sheet's rows from row 1, as the CSV export lays them out: the names, the units,
+// the days, an empty TRow and the four summary rows.
 struct TScheduleData {
   std::vector<TRow> Rows;
   int DayCount = 0;
 };
 
 QString QuoteText(const QString& Text) { return QLatin1Char('"') + Text + QLatin1Char('"'); }
-
-QString LineText(int LineNo) { return QStringLiteral("Line %1").arg(LineNo); }
 
 TCell TextCell(const QString& Text) {
   TCell Cell;
@@ -104,36 +91,32 @@ bool ParseIsoDate(const QString& Text, QDate& Date) {
   return Date.isValid() && Date.year() >= 1900 && Date.year() <= 9999;
 }
 
-// One cell of a day or summary line by its column's kind; empty values stay empty.
-bool ParseCell(const QString& Field, int Col, int LineNo, const TFormatSettings& Settings, TCell& Cell,
-               QString& Reason) {
+// One cell of a day or summary row by its column's kind, from the text the export
+// writes for it; empty values stay empty. Where names the row ("Day 3", "Total"),
+// Name the column.
+bool ParseCell(const QString& Text, int Col, const QString& Where, const QString& Name,
+               const TFormatSettings& Settings, TCell& Cell, QString& Reason) {
   Cell = TCell();
-  const QString Name = QLatin1String(ColumnNames[Col]);
   switch (KindOfColumn(Col)) {
-    case TColumnKind::Text: {
-      // The export doubles a double quote inside a quoted value.
-      QString Text = Field;
-      Text.replace(QStringLiteral("\"\""), QStringLiteral("\""));
+    case TColumnKind::Text:
       if (Text.size() > MaxCellText) {
-        Reason = QStringLiteral("%1: %2 is longer than %3 characters.").arg(LineText(LineNo), Name).arg(MaxCellText);
+        Reason = QStringLiteral("%1: %2 is longer than %3 characters.").arg(Where, Name).arg(MaxCellText);
         return false;
       }
       Cell = TextCell(Text);
       return true;
-    }
     case TColumnKind::Date:
-      if (!ParseIsoDate(Field, Cell.Date)) {
-        Reason = QStringLiteral("%1: %2 %3 is not a date of the form yyyy-mm-dd.")
-                     .arg(LineText(LineNo), Name, QuoteText(Field));
+      if (!ParseIsoDate(Text, Cell.Date)) {
+        Reason = QStringLiteral("%1: %2 %3 is not a date of the form yyyy-mm-dd.").arg(Where, Name, QuoteText(Text));
         return false;
       }
       Cell.Type = TCell::IsDate;
       return true;
     case TColumnKind::Whole: {
-      if (Field.isEmpty()) return true;
+      if (Text.isEmpty()) return true;
       int Value = 0;
-      if (!TryStrToInt(Field, Value)) {
-        Reason = QStringLiteral("%1: %2 %3 is not a whole number.").arg(LineText(LineNo), Name, QuoteText(Field));
+      if (!TryStrToInt(Text, Value)) {
+        Reason = QStringLiteral("%1: %2 %3 is not a whole number.").arg(Where, Name, QuoteText(Text));
         return false;
       }
       Cell.Type = TCell::IsNumber;
@@ -141,10 +124,10 @@ bool ParseCell(const QString& Field, int Col, int LineNo, const TFormatSettings&
       return true;
     }
     case TColumnKind::Number: {
-      if (Field.isEmpty()) return true;
+      if (Text.isEmpty()) return true;
       double Value = 0;
-      if (!TryStrToFloat(Field, Value, Settings)) {
-        Reason = QStringLiteral("%1: %2 %3 is not a number.").arg(LineText(LineNo), Name, QuoteText(Field));
+      if (!TryStrToFloat(Text, Value, Settings)) {
+        Reason = QStringLiteral("%1: %2 %3 is not a number.").arg(Where, Name, QuoteText(Text));
         return false;
       }
       Cell.Type = TCell::IsNumber;
@@ -155,160 +138,57 @@ bool ParseCell(const QString& Field, int Col, int LineNo, const TFormatSettings&
   return true;
 }
 
-bool CheckFieldCount(const QStringList& Fields, int LineNo, QString& Reason) {
-  if (Fields.size() == ColumnCount) return true;
-  Reason = QStringLiteral("%1 has %2 fields instead of %3.").arg(LineText(LineNo)).arg(Fields.size()).arg(ColumnCount);
-  return false;
-}
-
-bool IsBlank(const QString& Line) { return Line.trimmed().isEmpty(); }
-
-bool ReadFileBytes(const QString& FileName, QByteArray& Bytes, QString& Reason) {
-  const QFileInfo Info(FileName);
-  if (!Info.exists()) {
-    Reason = QStringLiteral("The file does not exist.");
-    return false;
-  }
-  // A pipe or device would block or never end.
-  if (!Info.isFile()) {
-    Reason = QStringLiteral("It is not a file.");
-    return false;
-  }
-  QFile File(FileName);
-  if (!File.open(QIODevice::ReadOnly)) {
-    Reason = QStringLiteral("Can't open file: %1").arg(File.errorString());
-    return false;
-  }
-  Bytes = File.read(MaxCsvBytes + 1);
-  if (File.error() != QFileDevice::NoError) {
-    Reason = QStringLiteral("Can't read file: %1").arg(File.errorString());
-    return false;
-  }
-  if (Bytes.size() > MaxCsvBytes) {
-    Reason = QStringLiteral("The file is larger than %1 MB, too large for a schedule.").arg(MaxCsvBytes / (1024 * 1024));
-    return false;
-  }
-  return true;
-}
-
-// Reads and checks the whole export: the names line, the units line, 1 to 365 days
-// numbered from 1 on consecutive dates, an empty line and the four summary lines.
-bool ReadScheduleCsv(const QString& FileName, const TFormatSettings& Settings, TScheduleData& Data,
-                     QString& Reason) {
+// The cells of the schedule's CSV export, typed: numbers (in the schedule's user
+// format) become real numbers and the dates real dates. False with Reason when a cell
+// holds what its column cannot (a weather cell edited to a text since the
+// calculation).
+bool ReadSchedule(const TSovSchedule& Schedule, TScheduleData& Data, QString& Reason) {
   Data = TScheduleData();
-  QByteArray Bytes;
-  if (!ReadFileBytes(FileName, Bytes, Reason)) return false;
-  const QStringList Lines = SplitLines(DecodeFileText(Bytes));
-  Bytes.clear();
-  if (Lines.isEmpty()) {
-    Reason = QStringLiteral("The file is empty.");
+  const auto& Columns = TSovSchedule::ExportColumns();
+  const TFormatSettings& Settings = Schedule.UserFormat();
+  if (Schedule.DayCount() < 1) {
+    Reason = QStringLiteral("The schedule holds no days.");
     return false;
   }
-  TMyLineParser Parser;
-  Parser.Quote = QLatin1Char('"');
-
-  // Line 1: the column names.
-  const QStringList Names = Parser.Fields(Lines[0]);
-  bool NamesOk = Names.size() == ColumnCount;
-  for (int Col = 0; NamesOk && Col < ColumnCount; ++Col)
-    NamesOk = Names[Col].compare(QLatin1String(ColumnNames[Col]), Qt::CaseInsensitive) == 0;
-  if (!NamesOk) {
-    Reason = QStringLiteral("Line 1 does not hold the column names of a schedule.");
-    return false;
-  }
+  QStringList Names;
   TRow NameRow;
-  for (const QString& Name : Names) NameRow.push_back(TextCell(Name));
+  for (int Col : Columns) {
+    Names << Schedule.ColumnName(Col);
+    NameRow.push_back(TextCell(Names.back()));
+  }
   Data.Rows.push_back(std::move(NameRow));
-
-  // Line 2: the units, from G to AB.
-  if (Lines.size() < 2) {
-    Reason = QStringLiteral("The file ends after its first line.");
-    return false;
-  }
-  const QStringList Units = Parser.Fields(Lines[1]);
-  bool UnitsOk = Units.size() == ColumnCount - 1 || (Units.size() == ColumnCount && Units.back().isEmpty());
-  for (int Col = 0; UnitsOk && Col < FirstSummaryColumn - 1; ++Col) UnitsOk = Units[Col].isEmpty();
-  if (!UnitsOk) {
-    Reason = QStringLiteral("Line 2 does not hold the units of a schedule.");
-    return false;
-  }
   TRow UnitRow;
-  for (const QString& Unit : Units) UnitRow.push_back(TextCell(Unit));
+  for (const QString& Unit : TSovSchedule::ExportUnits(Schedule.IsMetric())) UnitRow.push_back(TextCell(Unit));
   Data.Rows.push_back(std::move(UnitRow));
 
-  // The days, up to the empty line.
-  qsizetype Index = 2;
-  QDate FirstDate;
-  for (; Index < Lines.size() && !IsBlank(Lines[Index]); ++Index) {
-    const int LineNo = int(Index) + 1;
-    const int Day = int(Index) - 1;
-    if (Day > MaxDays) {
-      Reason = QStringLiteral("%1: a schedule has at most %2 days.").arg(LineText(LineNo)).arg(MaxDays);
-      return false;
-    }
-    const QStringList Fields = Parser.Fields(Lines[Index]);
-    if (!CheckFieldCount(Fields, LineNo, Reason)) return false;
+  for (int Day = 1; Day <= Schedule.DayCount(); ++Day) {
+    const QString Where = QStringLiteral("Day %1").arg(Day);
     TRow Row(ColumnCount);
-    for (int Col = 0; Col < ColumnCount; ++Col)
-      if (!ParseCell(Fields[Col], Col, LineNo, Settings, Row[Col], Reason)) return false;
-    if (Row[0].Type != TCell::IsNumber || Row[0].Number != Day) {
-      Reason = QStringLiteral("%1: DayNum %2 should be %3.")
-                   .arg(LineText(LineNo), QuoteText(Fields[0]), QString::number(Day));
-      return false;
-    }
-    if (Day == 1) {
-      FirstDate = Row[1].Date;
-    } else if (Row[1].Date != FirstDate.addDays(Day - 1)) {
-      Reason = QStringLiteral("%1: Date %2 does not follow the day before.").arg(LineText(LineNo), QuoteText(Fields[1]));
-      return false;
+    for (int Col = 0; Col < ColumnCount; ++Col) {
+      const QString Text = Schedule.ExportCell(Day, Columns[size_t(Col)]);
+      if (!ParseCell(Text, Col, Where, Names[Col], Settings, Row[size_t(Col)], Reason)) return false;
     }
     Data.Rows.push_back(std::move(Row));
     ++Data.DayCount;
   }
-  if (Index >= Lines.size()) {
-    Reason = QStringLiteral("The file ends before its summary lines.");
-    return false;
-  }
-  if (Data.DayCount == 0) {
-    Reason = QStringLiteral("The file holds no schedule days.");
-    return false;
-  }
-  Data.Rows.emplace_back();  // the empty line
-  ++Index;
+  Data.Rows.emplace_back();  // the empty row
 
-  // The summary lines: label, B to G empty, H to AB values, nothing in AC.
-  for (const char* Label : SummaryLabels) {
-    if (Index >= Lines.size()) {
-      Reason = QStringLiteral("The file ends before its \"%1\" line.").arg(QLatin1String(Label));
-      return false;
-    }
-    const int LineNo = int(Index) + 1;
-    const QStringList Fields = Parser.Fields(Lines[Index]);
-    if (Fields.value(0) != QLatin1String(Label)) {
-      Reason = QStringLiteral("%1 should be the \"%2\" line.").arg(LineText(LineNo), QLatin1String(Label));
-      return false;
-    }
-    if (!CheckFieldCount(Fields, LineNo, Reason)) return false;
+  const struct {
+    const char* Label;
+    int Row;
+  } Summaries[] = {{"Total", TSovSchedule::RowTotal},
+                   {"Average", TSovSchedule::RowAverage},
+                   {"Maximum", TSovSchedule::RowMaximum},
+                   {"Minimum", TSovSchedule::RowMinimum}};
+  for (const auto& Summary : Summaries) {
+    const QString Label = QLatin1String(Summary.Label);
     TRow Row(ColumnCount);
-    Row[0] = TextCell(Fields[0]);
-    for (int Col = 1; Col < ColumnCount; ++Col) {
-      if (Col < FirstSummaryColumn || Col == NotesColumn) {
-        if (!Fields[Col].isEmpty()) {
-          Reason = QStringLiteral("%1: %2 should be empty.").arg(LineText(LineNo), QLatin1String(ColumnNames[Col]));
-          return false;
-        }
-      } else if (!ParseCell(Fields[Col], Col, LineNo, Settings, Row[Col], Reason)) {
-        return false;
-      }
+    Row[0] = TextCell(Label);
+    for (int Col = TSovSchedule::FirstSummaryExportColumn; Col < NotesColumn; ++Col) {
+      const QString Text = Schedule.ExportCell(Summary.Row, Columns[size_t(Col)]);
+      if (!ParseCell(Text, Col, Label, Names[Col], Settings, Row[size_t(Col)], Reason)) return false;
     }
     Data.Rows.push_back(std::move(Row));
-    ++Index;
-  }
-  for (; Index < Lines.size(); ++Index) {
-    if (!IsBlank(Lines[Index])) {
-      Reason = QStringLiteral("%1 follows the summary lines.").arg(LineText(int(Index) + 1));
-      return false;
-    }
   }
   return true;
 }
@@ -566,16 +446,15 @@ TWorkbookOpener SetWorkbookOpener(TWorkbookOpener Opener) {
   return Previous;
 }
 
-bool ChartScheduleInExcel(const QString& CsvFileName, const QString& DataFileName, QString& ErrMsg,
-                          const TFormatSettings& Settings) {
+bool ChartScheduleInExcel(const TSovSchedule& Schedule, const QString& DataFileName, QString& ErrMsg) {
   ErrMsg.clear();
   QString WorkbookName;
   bool Written = false;
   try {
     TScheduleData Data;
     QString Reason;
-    if (!ReadScheduleCsv(CsvFileName, Settings, Data, Reason)) {
-      ErrMsg = ChartFailure + QStringLiteral("\n\nThe schedule file %1 could not be read:\n").arg(CsvFileName) + Reason;
+    if (!ReadSchedule(Schedule, Data, Reason)) {
+      ErrMsg = ChartFailure + QStringLiteral("\n\nThe schedule could not be charted:\n") + Reason;
       return false;
     }
     WorkbookName = NewWorkbookName();

@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -559,23 +558,11 @@ void TPreviewDlg::ChartBtnClick() {
 
 bool TPreviewDlg::ChartSchedule() {
   if (FSchedule == nullptr) return false;
-  QString CsvName;
-  try {
-    CsvName = MakeTempFileName(QStringLiteral(".csv"));
-  } catch (const std::exception& E) {
-    MessageDlg(this, QStringLiteral("\n") + QString::fromUtf8(E.what()) + QStringLiteral("\n"), TMsgDlgType::Error);
-    return false;
-  }
-  // The temporary export goes as soon as the command ends, whatever happens.
-  struct TRemoveFile {
-    QString Name;
-    ~TRemoveFile() { QFile::remove(Name); }
-  } Remove{CsvName};
   QString ErrMsg;
-  bool Ok = FSchedule->ExportCsv(CsvName, ErrMsg);
-  if (Ok) {
+  bool Ok = false;
+  {
     TBusyCursor Busy;
-    Ok = ChartScheduleInExcel(CsvName, FSchedule->FileName(), ErrMsg, FSchedule->UserFormat());
+    Ok = ChartScheduleInExcel(*FSchedule, FSchedule->FileName(), ErrMsg);
   }
   if (!Ok) MessageDlg(this, QStringLiteral("\n") + ErrMsg + QStringLiteral("\n"), TMsgDlgType::Error);
   return Ok;

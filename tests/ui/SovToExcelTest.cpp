@@ -1,8 +1,8 @@
-// Schedule charts: metric, English and comma-decimal exports (fixtures and one made by
-// the model) become a workbook with four charts and the data sheet, handed to the
-// desktop once; broken, truncated, oversized or missing CSV files give a message and
-// leave no workbook; a workbook the desktop cannot open is kept and named. The
-// workbook's parts are read with unzip when it is installed.
+// Schedule charts: calculated schedules (metric and English, point and comma decimals,
+// a single day) become a workbook with four charts and the data sheet holding the CSV
+// export's cells, handed to the desktop once; a schedule whose cells cannot be charted
+// gives a message and leaves no workbook; a workbook the desktop cannot open is kept
+// and named. The workbook's parts are read with unzip when it is installed.
 
 #include "DialogTestSupport.h"
 #include "ShlUtil.h"
@@ -14,7 +14,17 @@
 
 namespace {
 
-QString DataFile(const char* Name) { return QStringLiteral(FURROW_TEST_DATA_DIR "/excel/") + Name; }
+// An example field calculated in Format; with Days, its schedule ends after that many.
+std::unique_ptr<TSovSchedule> Schedule(const char* Name, const TFormatSettings& Format, int Days = 0) {
+  auto Field = CalculatedExample(Name, Format);
+  if (Days > 0) {
+    QDate Start;
+    EXPECT_TRUE(TryStrToDate(Field->GetCell(1, SovCol::StartingDate).trimmed(), Start, Format));
+    Field->SetCell(1, SovCol::CalculationDate, DateToStr(Start.addDays(Days - 1), Format));
+    Field->Calculate();
+  }
+  return Field;
+}
 
 const bool HaveUnzip = QFileInfo::exists("/usr/bin/unzip");
 QString Unzip(const QStringList& Args) {
@@ -104,93 +114,73 @@ void CheckWorkbook(const QString& Xlsx, const QString& Csv, int Days, const QStr
   }
 }
 
-TEST_F(SovToExcelTest, ExportsBecomeChartedWorkbooks) {
-  // A schedule calculated and exported by the model, with comma decimals.
-  const auto Field = CalculatedExample("maricopa-cotton-metric.sov", GermanFormatSettings());
-  QString Msg;
-  ASSERT_TRUE(Field->ExportCsv(Work.filePath("cotton.csv"), Msg)) << Msg.toStdString();
-
+TEST_F(SovToExcelTest, SchedulesBecomeChartedWorkbooks) {
+  const auto Metric = Schedule("maricopa-cotton-metric.sov", UsFormatSettings());
+  // A note with a comma and quotes, blanks around it.
+  Metric->SetCell(1, SovCol::WeatherNotes, "  Pre-plant irrigation, \"first\"\t");
+  const auto German = Schedule("maricopa-cotton-metric.sov", GermanFormatSettings());
+  const auto OneDay = Schedule("maricopa-cotton-english.sov", IsoFormatSettings(), 1);
+  ASSERT_EQ(OneDay->DayCount(), 1);
   const struct {
-    QString Csv;
-    TFormatSettings Settings;
+    const TSovSchedule* Field;
     QString DataFileName;
-    int Days;
     const char* TitleSuffix;
     const char* Gdd;
   } Cases[] = {
-      {DataFile("metric.csv"), UsFormatSettings(), "/home/grower/fields/cotton.sov", 5, " for cotton.sov", "7.9"},
-      {DataFile("metric-german.csv"), GermanFormatSettings(), "", 5, "", "7.9"},
-      {DataFile("english-one-day.csv"), IsoFormatSettings(), "north.sov", 1, " for north.sov", "14.1"},
-      {Work.filePath("cotton.csv"), Field->UserFormat(), "cotton.sov", Field->DayCount(), " for cotton.sov", "7.9"},
+      {Metric.get(), "/home/grower/fields/cotton.sov", " for cotton.sov", "7.9"},
+      {German.get(), "", "", "7.9"},
+      {OneDay.get(), "north.sov", " for north.sov", "14.1"},
   };
   for (const auto& C : Cases) {
-    SCOPED_TRACE(C.Csv.toStdString());
+    SCOPED_TRACE(C.Gdd + C.DataFileName.toStdString());
     const qsizetype Before = Opened.size();
-    Msg = "stale";
-    ASSERT_TRUE(ChartScheduleInExcel(C.Csv, C.DataFileName, Msg, C.Settings)) << Msg.toStdString();
-    ASSERT_TRUE(Msg.isEmpty() && Opened.size() == Before + 1);
-    EXPECT_TRUE(Opened.back().startsWith(Temp.path() + "/") && Opened.back().endsWith(".xlsx"));
-    CheckWorkbook(Opened.back(), C.Csv, C.Days, C.TitleSuffix, C.Gdd);
+    QString Msg = "stale";
+    ASSERT_TRUE(ChartScheduleInExcel(*C.Field, C.DataFileName, Msg)) << Msg.toStdString();
+    EXPECT_EQ(Msg, "");
+    ASSERT_EQ(Opened.size(), Before + 1);
+    EXPECT_TRUE(Opened.back().startsWith(Temp.path() + "/")) << Opened.back().toStdString();
+    EXPECT_TRUE(Opened.back().endsWith(".xlsx")) << Opened.back().toStdString();
+    // The data sheet holds the cells of the CSV export.
+    const QString Csv = Work.filePath(QStringLiteral("%1.csv").arg(Before));
+    ASSERT_TRUE(C.Field->ExportCsv(Csv, Msg)) << Msg.toStdString();
+    CheckWorkbook(Opened.back(), Csv, C.Field->DayCount(), C.TitleSuffix, C.Gdd);
   }
   // Every workbook is a new file, and each stays for the spreadsheet program.
-  EXPECT_EQ(TempFiles().size(), 4);
-  // A note's doubled quotes are single again; its comma stays.
+  EXPECT_EQ(TempFiles().size(), 3);
+  // A note's blanks are gone, its quotes and comma stay.
   if (HaveUnzip) {
     EXPECT_TRUE(ZipPart(Opened[0], "xl/sharedStrings.xml").contains("<t>Pre-plant irrigation, \"first\"</t>"));
   }
 }
 
-TEST_F(SovToExcelTest, UnreadableExportsGiveAMessageAndNoWorkbook) {
-  const QByteArray Good = ReadBytes(DataFile("metric.csv"));
-  const qsizetype Day1 = Good.indexOf("\"1\",");
-  const qsizetype Blank = Good.indexOf("\r\n\r\n") + 2;
-  // 366 days holding only their numbers and dates.
-  QByteArray Year = Good.left(Day1);
-  for (int D = 1; D <= 366; ++D)
-    Year += QStringLiteral("\"%1\",\"%2\"").arg(D).arg(QDate(2013, 1, 1).addDays(D - 1).toString(Qt::ISODate)).toUtf8() +
-            QByteArray(",\"\"").repeated(26) + ",\r\n";
+TEST_F(SovToExcelTest, CellsThatCannotBeChartedGiveAMessageAndNoWorkbook) {
+  TSovSchedule Empty(RegionLookup(), UsFormatSettings());
+  const auto Edited = Schedule("maricopa-cotton-metric.sov", UsFormatSettings());
+  // A weather cell changed to a text since the calculation.
+  Edited->SetCell(2, SovCol::MaxTemp, "warm");
+  const auto LongNote = Schedule("maricopa-cotton-metric.sov", UsFormatSettings());
+  LongNote->SetCell(3, SovCol::WeatherNotes, QString(32768, 'n'));
   const struct {
-    const char* Name;
-    QByteArray Bytes;
+    const TSovSchedule* Field;
     const char* Reason;
   } Cases[] = {
-      {"comma decimals", ReadBytes(DataFile("metric-german.csv")), "Line 3: GDD \"7,9\" is not a number."},
-      {"empty", "", "The file is empty."},
-      {"garbled", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff,\xfe", 19), "Line 1 does not hold the column names of a schedule."},
-      {"cut in a day", Good.left(Good.indexOf("\"2\",") + 40), "Line 4 has 7 fields instead of 29."},
-      {"cut before the summary", Good.left(Blank), "The file ends before its summary lines."},
-      {"cut after Total", Good.left(Good.indexOf("Average")), "The file ends before its \"Average\" line."},
-      {"text after it", Good + "Total,,,\r\n", "Line 13 follows the summary lines."},
-      {"day skipped", QByteArray(Good).replace("\"3\",\"2013", "\"4\",\"2013"), "Line 5: DayNum \"4\" should be 3."},
-      {"no such date", QByteArray(Good).replace("2013-04-17", "2013-04-31"),
-       "Line 5: Date \"2013-04-31\" is not a date of the form yyyy-mm-dd."},
-      {"date out of step", QByteArray(Good).replace("2013-04-17", "2013-04-18"),
-       "Line 5: Date \"2013-04-18\" does not follow the day before."},
-      {"not a number", QByteArray(Good).replace("\"31.3\"", "\"31.3x\""), "Line 3: MaxTemp \"31.3x\" is not a number."},
-      {"no days", Good.left(Day1) + Good.mid(Blank), "The file holds no schedule days."},
-      {"a day too many", Year, "Line 368: a schedule has at most 365 days."},
-      {"oversized", Good + QByteArray(4 * 1024 * 1024, ' '), "The file is larger than 4 MB, too large for a schedule."},
+      {&Empty, "The schedule holds no days."},
+      {Edited.get(), "Day 2: MaxTemp \"warm\" is not a number."},
+      {LongNote.get(), "Day 3: Notes is longer than 32767 characters."},
   };
   for (const auto& C : Cases) {
-    SCOPED_TRACE(C.Name);
-    const QString Csv = Work.filePath(QString(C.Name) + ".csv");
-    ASSERT_TRUE(WriteBytes(Csv, C.Bytes));
     QString Msg;
-    EXPECT_FALSE(ChartScheduleInExcel(Csv, "field.sov", Msg, UsFormatSettings()));
-    EXPECT_EQ(Msg, "Unable to create charts.\n\nThe schedule file " + Csv + " could not be read:\n" + C.Reason);
+    EXPECT_FALSE(ChartScheduleInExcel(*C.Field, "field.sov", Msg));
+    EXPECT_EQ(Msg, QStringLiteral("Unable to create charts.\n\nThe schedule could not be charted:\n") + C.Reason);
   }
-  QString Msg;
-  EXPECT_FALSE(ChartScheduleInExcel(Work.filePath("missing.csv"), "", Msg, UsFormatSettings()));
-  EXPECT_TRUE(Msg.endsWith(":\nThe file does not exist.")) << Msg.toStdString();
-  EXPECT_FALSE(ChartScheduleInExcel(Work.path(), "", Msg, UsFormatSettings()));
-  EXPECT_TRUE(Msg.endsWith(":\nIt is not a file.")) << Msg.toStdString();
   EXPECT_TRUE(TempFiles().isEmpty());
   EXPECT_TRUE(Opened.isEmpty());
 }
 
 TEST_F(SovToExcelTest, WorkbooksGoToTheChartFolderAndOldOnesGoAtStart) {
+  const auto Field = Schedule("maricopa-cotton-metric.sov", UsFormatSettings());
   QString Msg;
-  ASSERT_TRUE(ChartScheduleInExcel(DataFile("metric.csv"), "", Msg, UsFormatSettings())) << Msg.toStdString();
+  ASSERT_TRUE(ChartScheduleInExcel(*Field, "", Msg)) << Msg.toStdString();
   ASSERT_EQ(Opened.size(), 1);
   EXPECT_EQ(QFileInfo(Opened[0]).absolutePath(), QDir(Temp.path()).filePath("furrow-charts"));
   const QString Old = QDir(ChartFolder()).filePath("old.xlsx");
@@ -207,6 +197,7 @@ TEST_F(SovToExcelTest, WorkbooksGoToTheChartFolderAndOldOnesGoAtStart) {
 }
 
 TEST_F(SovToExcelTest, OpeningAndWorkbookFailures) {
+  const auto Field = Schedule("maricopa-cotton-metric.sov", UsFormatSettings());
   // Without an opener of its own the workbook goes to the shell open.
   const TWorkbookOpener Mine = SetWorkbookOpener({});
   QStringList Shell;
@@ -215,31 +206,32 @@ TEST_F(SovToExcelTest, OpeningAndWorkbookFailures) {
     return true;
   });
   QString Msg;
-  EXPECT_TRUE(ChartScheduleInExcel(DataFile("metric.csv"), "", Msg, UsFormatSettings())) << Msg.toStdString();
+  EXPECT_TRUE(ChartScheduleInExcel(*Field, "", Msg)) << Msg.toStdString();
   SetShellOpener(OldShell);
   SetWorkbookOpener(Mine);
   EXPECT_TRUE(Shell.size() == 1 && Shell[0].endsWith(".xlsx") && Opened.isEmpty()) << Shell.join(' ').toStdString();
   // The desktop cannot open it: the workbook stays and is named.
   OpenResult = false;
-  EXPECT_FALSE(ChartScheduleInExcel(DataFile("metric.csv"), "", Msg, UsFormatSettings()));
+  EXPECT_FALSE(ChartScheduleInExcel(*Field, "", Msg));
   ASSERT_EQ(Opened.size(), 1);
   EXPECT_EQ(Msg, "Unable to start a spreadsheet program.\n\nThe desktop could not open the charts, which were saved as:\n" +
                      Opened[0]);
   EXPECT_GT(QFileInfo(Opened[0]).size(), 0);
   // No temporary folder to write it in.
   qputenv("TMPDIR", QFile::encodeName(Work.filePath("gone")));
-  EXPECT_FALSE(ChartScheduleInExcel(DataFile("metric.csv"), "", Msg, UsFormatSettings()));
+  EXPECT_FALSE(ChartScheduleInExcel(*Field, "", Msg));
   EXPECT_TRUE(Msg.startsWith("Unable to create charts.\n\nThe system returned this error message:\n")) << Msg.toStdString();
   EXPECT_EQ(Opened.size(), 1);
 }
 
 TEST_F(SovToExcelTest, AFullDiskLeavesNoWorkbook) {
+  const auto Field = Schedule("maricopa-cotton-metric.sov", UsFormatSettings());
   for (const auto& [Room, FailSync] : {std::pair{0L, false}, {4000L, false}, {1L << 30, true}}) {
     QString Msg;
     bool Ok = true;
     {
       TFullDisk Full(Room, FailSync);
-      Ok = ChartScheduleInExcel(DataFile("metric.csv"), "", Msg, UsFormatSettings());
+      Ok = ChartScheduleInExcel(*Field, "", Msg);
     }
     EXPECT_FALSE(Ok);
     EXPECT_TRUE(Msg.startsWith("Unable to create charts.\n\nThe workbook ")) << Msg.toStdString();
