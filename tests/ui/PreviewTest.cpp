@@ -120,7 +120,7 @@ TEST_F(PreviewTest, SummaryFigures) {
   }
 }
 
-TEST_F(PreviewTest, ExportChecksTheNameAndChartDropsTheTemporaryExport) {
+TEST_F(PreviewTest, ExportChecksTheNameAndChartWritesOnlyItsWorkbook) {
   const auto F = CalculatedExample("maricopa-cotton-metric.sov");
   TPreviewDlg Dlg;
   Dlg.SetScheduleData(*F);
@@ -138,7 +138,7 @@ TEST_F(PreviewTest, ExportChecksTheNameAndChartDropsTheTemporaryExport) {
   const QString Message = Recorder.Take()[0];
   EXPECT_TRUE(Message.size() > 2 && Message.startsWith("\n") && Message.endsWith("\n")) << Message.toStdString();
 
-  // The chart gets a workbook; the CSV export it was made from is gone.
+  // The chart gets a workbook in the program's own chart folder, and nothing else.
   QTemporaryDir Temp;
   const QByteArray OldTemp = qgetenv("TMPDIR");
   qputenv("TMPDIR", QFile::encodeName(Temp.path()));
@@ -153,7 +153,7 @@ TEST_F(PreviewTest, ExportChecksTheNameAndChartDropsTheTemporaryExport) {
   qputenv("TMPDIR", OldTemp);
   ASSERT_EQ(Opened.size(), 1);
   EXPECT_TRUE(Opened.constFirst().endsWith(".xlsx"));
-  EXPECT_TRUE(QDir(Temp.path()).entryList(QDir::Files).isEmpty()) << "the temporary export is gone";
+  EXPECT_TRUE(QDir(Temp.path()).entryList(QDir::Files).isEmpty()) << "nothing beside the chart folder";
   EXPECT_EQ(QDir(Temp.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"furrow-charts"});
   EXPECT_TRUE(QFileInfo::exists(Opened.constFirst()));
   EXPECT_TRUE(Recorder.Messages.isEmpty());
