@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   QString ErrMsg;
   try {
     TImportedMetosStations Stations;
-    if (Stations.ReadStationList(*ReadCidistationlistGetNextData(*Reply, Return), ErrMsg)) {
+    if (Stations.ReadStationList(*ReadMetosData<struct_cidistationlist_GetNextData>(*Reply, Return), ErrMsg)) {
       for (int I = 0; I < Stations.Count(); ++I)
         Check(!Stations.Names(I).isEmpty() && !Stations.Strings(I).contains(u'\n'), "a station line that breaks the list");
     } else {
@@ -57,12 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   } catch (const std::exception&) {
   }
   try {
-    ReadCidistationdataGetMinMaxDateData(*Reply, Return);
+    ReadMetosData<struct_cidistationdata_GetMinMaxDateData>(*Reply, Return);
   } catch (const std::exception&) {
   }
   std::unique_ptr<struct_cidistationsensors_GetData> Sensors;
   try {
-    Sensors = ReadCidistationsensorsGetData(*Reply, Return);
+    Sensors = ReadMetosData<struct_cidistationsensors_GetData>(*Reply, Return);
   } catch (const std::exception&) {
     return 0;
   }
@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
       [&DaysBody] {
         pugi::xml_node DaysReturn;
         const auto DaysReply = ReadReply(DaysBody, DaysReturn);
-        return ReadCidistationdataGetFromDateData(*DaysReply, DaysReturn);
+        return ReadMetosData<struct_cidistationdata_GetFromDateData>(*DaysReply, DaysReturn);
       },
       ErrMsg);
   if (!Ok) {
