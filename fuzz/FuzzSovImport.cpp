@@ -11,28 +11,25 @@
 namespace {
 
 const char* const Target = "field file weather fuzzer";
+const QString FileName = QStringLiteral("other.sov");
 
 void Check(bool Condition, const char* What) { FuzzCheck(Condition, Target, What); }
 
-const TSovLookup& Lookup() { return FuzzLookup(); }
-
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  Lookup();
-  FuzzUseFile(QStringLiteral(".sov"));
+extern "C" int LLVMFuzzerInitialize(int* Argc, char*** Argv) {
+  FuzzStartApplication(Argc, Argv);
+  FuzzLookup();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-  if (!FuzzWriteInput(Data, Size)) return 0;
-  const QString& FuzzFileName = ::FuzzFileName();
   // The user's number form alternates between a decimal point and a decimal comma.
   const TFormatSettings Format = Size % 2 ? GermanFormatSettings() : UsFormatSettings();
   TSovImportedWeather Weather;
   QString ErrMsg;
-  if (!Weather.ImportFileOrFieldFile(FuzzFileName, Lookup(), Format, ErrMsg)) {
-    Check(ErrMsg.contains(FuzzFileName), "a failure without a message naming the file");
+  if (!Weather.ImportFieldFileData(FileName, FuzzBytes(Data, Size), FuzzLookup(), Format, ErrMsg)) {
+    Check(ErrMsg.contains(FileName), "a failure without a message naming the file");
     Check(Weather.Count() == 0, "a failure that leaves days behind");
     return 0;
   }

@@ -33,7 +33,8 @@ void CheckRanges(const TSovFile& Field) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+extern "C" int LLVMFuzzerInitialize(int* Argc, char*** Argv) {
+  FuzzStartApplication(Argc, Argv);
   Lookup();
   return 0;
 }

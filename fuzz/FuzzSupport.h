@@ -1,15 +1,17 @@
 #pragma once
-// What the fuzz targets share: stopping with a reason, the shipped lookup tables, the
-// temporary file an input is written to, and the check of imported day lines.
+// What the fuzz targets share: the application object and the shipped lookup tables,
+// both made once for the whole run; stopping with a reason; the input as bytes and its
+// parts; the check of imported day lines. Every input is read from memory.
 
 #include "ImpWeath.h"
 #include "MiscUtil.h"
 #include "SovLookup.h"
 
+#include <QByteArray>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
+#include <QList>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +24,13 @@
 
 inline void FuzzCheck(bool Condition, const char* Target, const char* What) {
   if (!Condition) FuzzFail(Target, What);
+}
+
+// The application object, made once from LLVMFuzzerInitialize: locale, collation and
+// text codecs then behave as in the program.
+inline void FuzzStartApplication(int* Argc, char*** Argv) {
+  static QCoreApplication* App = new QCoreApplication(*Argc, *Argv);
+  (void)App;
 }
 
 #ifdef FURROW_FUZZ_LOOKUP_FILE
@@ -37,23 +46,23 @@ inline const TSovLookup& FuzzLookup() {
 }
 #endif
 
-// One file in the temporary folder that every input of the run is written to, removed at
-// exit. Call Name once from LLVMFuzzerInitialize.
-inline QString& FuzzFileName() {
-  static QString Name;
-  return Name;
+inline QByteArray FuzzBytes(const uint8_t* Data, size_t Size) {
+  return QByteArray(reinterpret_cast<const char*>(Data), qsizetype(Size));
 }
 
-inline void FuzzUseFile(const QString& Extension) {
-  FuzzFileName() = QDir::temp().filePath(
-      QStringLiteral("furrow-fuzz-%1%2").arg(QCoreApplication::applicationPid()).arg(Extension));
-  std::atexit([] { QFile::remove(FuzzFileName()); });
-}
-
-inline bool FuzzWriteInput(const uint8_t* Data, size_t Size) {
-  QFile File(FuzzFileName());
-  if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  return File.write(reinterpret_cast<const char*>(Data), static_cast<qint64>(Size)) == qint64(Size);
+// An input made of several documents, each after a line "====" (the first before any).
+inline QList<QByteArray> FuzzParts(const QByteArray& Bytes) {
+  static const QByteArray Separator("\n====\n");
+  QList<QByteArray> Parts;
+  qsizetype From = 0;
+  for (;;) {
+    const qsizetype At = Bytes.indexOf(Separator, From);
+    if (At < 0) break;
+    Parts.append(Bytes.mid(From, At - From));
+    From = At + Separator.size();
+  }
+  Parts.append(Bytes.mid(From));
+  return Parts;
 }
 
 // Every numeric field of day line I is a number in the importer's form, or empty.
@@ -61,7 +70,16 @@ inline void FuzzCheckDayNumbers(const TImportedWeather& Weather, int I, const ch
   for (int FieldNo : {dfMaxTemp, dfMinTemp, dfMeanTemp, dfPrecip, dfWind, dfHumidity, dfIrrigation}) {
     const QString Text = Weather.GetDayField(I, FieldNo);
     double Value = 0;
-    FuzzCheck(Text.isEmpty() || TryStrToFloat(Text, Value, Weather.FormatSettings), Target,
-              "a numeric field that is not a number");
+    FuzzCheck(Text.isEmpty() || (TryStrToFloat(Text, Value, Weather.FormatSettings) && std::isfinite(Value)),
+              Target, "a numeric field that is not a number");
+  }
+}
+
+// Every day line has a calendar date and numbers or empty fields.
+inline void FuzzCheckDays(const TImportedWeather& Weather, const char* Target) {
+  for (int I = 0; I < Weather.Count(); ++I) {
+    QDate Date;
+    FuzzCheck(Weather.TryGetDayDate(I, Date), Target, "a day line without a calendar date");
+    FuzzCheckDayNumbers(Weather, I, Target);
   }
 }

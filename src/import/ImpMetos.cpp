@@ -102,7 +102,20 @@ bool TImportedMetosStations::GetMetosStations(const QString& User, const QString
       return false;
     }
     const auto Data = Proxy->cidistationlist_GetNext(User, Password, 100, 0, 0, 0, QString());
-    const TReplyTable Table(Data->DataSetMain);
+    return ReadStationList(*Data, ErrMsg);
+  } catch (const std::exception& E) {
+    ErrMsg = QString::fromUtf8(E.what());
+  } catch (...) {
+  }
+  Clear();
+  return false;
+}
+
+bool TImportedMetosStations::ReadStationList(const struct_cidistationlist_GetNextData& Data, QString& ErrMsg) {
+  ErrMsg = Unexpected;
+  Clear();
+  try {
+    const TReplyTable Table(Data.DataSetMain);
     const int NameCol = Table.Column(QStringLiteral("f_name"));
     const int DescrCol = Table.Column(QStringLiteral("f_descr"));
     const int UserNameCol = Table.Column(QStringLiteral("f_user_station_name"));
@@ -114,7 +127,7 @@ bool TImportedMetosStations::GetMetosStations(const QString& User, const QString
       ErrMsg = QStringLiteral("Unable to find station \"f_user_station_name\" data.");
     else {
       // The reply counts its stations in station_code.
-      for (int64_t Row = 0; Row < Data->ReturnParams.station_code; ++Row) {
+      for (int64_t Row = 0; Row < Data.ReturnParams.station_code; ++Row) {
         const QString Name = Table.Cell(Row, NameCol);
         const QString Shown = Table.Cell(Row, UserNameCol) + QStringLiteral(" (") + Table.Cell(Row, DescrCol) + u')';
         if (Name.isEmpty() || Name.contains(u'=') || Name.contains(u'\n') || Name.contains(u'\r')) continue;
@@ -163,11 +176,37 @@ bool TImportedMetosWeather::GetMetosWeather(const QString& User, const QString& 
       }
     }
 
+    const auto Sensors = Proxy->cidistationsensors_Get(User, Password, Station, 0, false, QString());
+    const int RowCount = int(StartDate.daysTo(EndDate));
+    return ReadWeather(
+        Station, Sensors->DataSetMain,
+        [&] {
+          return Proxy->cidistationdata_GetFromDate(User, Password, RowCount, Station, 2,
+                                                    QDateTime(StartDate, QTime(0, 0), Qt::UTC), 0);
+        },
+        ErrMsg);
+  } catch (const std::exception& E) {
+    ErrMsg = QString::fromUtf8(E.what());
+  } catch (...) {
+  }
+  Clear();
+  Metric = false;
+  return false;
+}
+
+bool TImportedMetosWeather::ReadWeather(const QString& Station, const DataSetStruct& Sensors,
+                                        const std::function<std::unique_ptr<struct_cidistationdata_GetFromDateData>()>& GetDays,
+                                        QString& ErrMsg) {
+  ErrMsg = Unexpected;
+  Clear();
+  FormatSettings = FileFormatSettings();
+  Metric = false;
+  for (const TWeatherKind Kind : {wkTemperature, wkPrecipitation, wkWind, wkHumidity}) Has[Kind] = Use[Kind] = false;
+  try {
     // The first sensor of each kind gives the channel of its columns.
     int Channel[SensorCount] = {-1, -1, -1, -1};
     {
-      const auto Sensors = Proxy->cidistationsensors_Get(User, Password, Station, 0, false, QString());
-      const TReplyTable Table(Sensors->DataSetMain);
+      const TReplyTable Table(Sensors);
       const int CodeCol = Table.Column(QStringLiteral("f_sensor_code"));
       const int ChannelCol = Table.Column(QStringLiteral("f_sensor_ch"));
       const int UnitCol = Table.Column(QStringLiteral("f_unit"));
@@ -201,9 +240,7 @@ bool TImportedMetosWeather::GetMetosWeather(const QString& User, const QString& 
     const QString WindName = ColumnName("aver", snWind, 5);
     const QString HumidityName = ColumnName("aver", snHumidity, 1);
 
-    const int RowCount = int(StartDate.daysTo(EndDate));
-    const auto Data = Proxy->cidistationdata_GetFromDate(User, Password, RowCount, Station, 2,
-                                                         QDateTime(StartDate, QTime(0, 0), Qt::UTC), 0);
+    const auto Data = GetDays();
     const TReplyTable Table(Data->DataSetMain);
     const int DateCol = Table.Column(QStringLiteral("f_date"));
     if (DateCol < 0) {

@@ -8,9 +8,13 @@
 
 #include "ImpWeath.h"
 #include "SoapBase.h"
+#include "metos.h"
 
 #include <QDate>
 #include <QString>
+
+#include <functional>
+#include <memory>
 
 // The account's stations, one line each: the station's name (what the data calls
 // take), "=", then the text shown to the user: its own name for the station, " (",
@@ -25,6 +29,8 @@ class TImportedMetosStations : public TNameValueList {
   // fails or the reply lacks what is needed; the list is then empty. A station whose
   // name is empty or holds "=" cannot be asked for its data and is left out.
   bool GetMetosStations(const QString& User, const QString& Password, QString& ErrMsg);
+  // Replaces the list with the stations of a reply, as GetMetosStations does.
+  bool ReadStationList(const struct_cidistationlist_GetNextData& Data, QString& ErrMsg);
 };
 
 class TImportedMetosWeather : public TImportedWeather {
@@ -41,4 +47,10 @@ class TImportedMetosWeather : public TImportedWeather {
   // give empty fields. False with ErrMsg otherwise; the object then holds no day lines.
   bool GetMetosWeather(const QString& User, const QString& Password, const QString& Station, const QDate& StartDate,
                        const QDate& EndDate, QString& ErrMsg);
+  // The part of GetMetosWeather after the period check: reads the reply of the sensor
+  // call, then, when the station measures something usable, the day rows GetDays
+  // fetches.
+  bool ReadWeather(const QString& Station, const DataSetStruct& Sensors,
+                   const std::function<std::unique_ptr<struct_cidistationdata_GetFromDateData>()>& GetDays,
+                   QString& ErrMsg);
 };

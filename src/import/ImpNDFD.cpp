@@ -71,11 +71,19 @@ bool TImportedNdfd::GetForecast(const QString& LatText, const QString& LonText, 
 }
 
 bool TImportedNdfd::ParseDwml(const QString& FileName, QString& ErrMsg) {
+  return ReadDwml([&FileName](const TXmlDocument& Doc) { LoadXmlDoc(Doc, FileName); }, ErrMsg);
+}
+
+bool TImportedNdfd::ParseDwmlData(const QByteArray& Data, QString& ErrMsg) {
+  return ReadDwml([&Data](const TXmlDocument& Doc) { LoadXmlData(Doc, Data); }, ErrMsg);
+}
+
+bool TImportedNdfd::ReadDwml(const std::function<void(const TXmlDocument&)>& Load, QString& ErrMsg) {
   ErrMsg = QStringLiteral("Unexpected error.");
   Clear();
   try {
     const TXmlDocument Doc = CreateXmlDoc();
-    LoadXmlDoc(Doc, FileName);
+    Load(Doc);
     const pugi::xml_node Root = Doc->document_element();
     if (std::strcmp(Root.name(), "dwml") != 0) {
       ErrMsg = QStringLiteral("Invalid data - can't find \"dwml\" root element.");

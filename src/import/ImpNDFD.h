@@ -5,9 +5,13 @@
 
 #include "ImpWeath.h"
 #include "SoapBase.h"
+#include "XmlUtil.h"
 
+#include <QByteArray>
 #include <QDate>
 #include <QString>
+
+#include <functional>
 
 class TImportedNdfd : public TImportedWeather {
  public:
@@ -26,7 +30,10 @@ class TImportedNdfd : public TImportedWeather {
   // Reads a DWML document from a file into day lines (replacing any held). False with
   // ErrMsg when the document lacks what is needed; the object then holds no day lines.
   bool ParseDwml(const QString& FileName, QString& ErrMsg);
+  // The same for a DWML document already in memory.
+  bool ParseDwmlData(const QByteArray& Data, QString& ErrMsg);
 
  private:
+  bool ReadDwml(const std::function<void(const TXmlDocument&)>& Load, QString& ErrMsg);
   QDate FirstDay() const;
 };

@@ -57,11 +57,10 @@ void ForEachRow(pugi::xml_node DataSet, const std::function<bool(pugi::xml_node 
   }
 }
 
-// One query to the service: its reply's diffgram goes through a temporary file, and
-// ReadRow gets the rows of the data set (the first child of the diffgram) when there is
-// one, as ForEachRow gives them.
+// One query to the service: its reply's diffgram, passed through a temporary file, in
+// Diffgram.
 bool RunSdmQuery(const TSdmServiceAccess& Access, const QString& Sql, const QString& NoReplyMsg,
-                 const std::function<bool(pugi::xml_node Row, int RowNo)>& ReadRow, QString& ErrMsg) {
+                 QByteArray& Diffgram, QString& ErrMsg) {
   ErrMsg = QStringLiteral("Unexpected error.");
   try {
     RunQuery_Type Request;
@@ -78,15 +77,34 @@ bool RunSdmQuery(const TSdmServiceAccess& Access, const QString& Sql, const QStr
       ErrMsg = NoReplyMsg;
       return false;
     }
-    const QString& Diffgram = Response->RunQueryResult.diffgram.Data;
-    if (Diffgram.trimmed().isEmpty()) {
+    const QString& Text = Response->RunQueryResult.diffgram.Data;
+    if (Text.trimmed().isEmpty()) {
       ErrMsg = QStringLiteral("The reply of Soil Data Mart Web service holds no data.");
       return false;
     }
     const TTempReplyFile File;
-    File.Write(Diffgram + u'\n');
+    Diffgram = File.PassThrough((Text + u'\n').toUtf8());
+    ErrMsg.clear();
+    return true;
+  } catch (const std::exception& E) {
+    ErrMsg = QString::fromUtf8(E.what());
+  } catch (...) {
+  }
+  return false;
+}
+
+// ReadRow gets the rows of the diffgram's data set (its first child) when there is one,
+// as ForEachRow gives them.
+bool ReadSdmDiffgram(const QByteArray& Diffgram, const std::function<bool(pugi::xml_node Row, int RowNo)>& ReadRow,
+                     QString& ErrMsg) {
+  ErrMsg = QStringLiteral("Unexpected error.");
+  try {
+    if (Diffgram.trimmed().isEmpty()) {
+      ErrMsg = QStringLiteral("The reply of Soil Data Mart Web service holds no data.");
+      return false;
+    }
     const TXmlDocument Doc = CreateXmlDoc();
-    LoadXmlDoc(Doc, File.FileName());
+    LoadXmlData(Doc, Diffgram);
     if (const pugi::xml_node DataSet = Doc->document_element().first_child()) ForEachRow(DataSet, ReadRow);
     ErrMsg.clear();
     return true;
@@ -128,8 +146,17 @@ bool TImportedSdmSurveys::GetSurveys(const QString& StateAbbr, QString& ErrMsg) 
     ErrMsg = QStringLiteral("\"%1\" is not a valid state abbreviation.").arg(StateAbbr.left(20));
     return false;
   }
-  const bool Ok = RunSdmQuery(
-      *this, Sql, QStringLiteral("Unable to retrieve soil survey information from Soil Data Mart Web service."),
+  QByteArray Diffgram;
+  return RunSdmQuery(*this, Sql,
+                     QStringLiteral("Unable to retrieve soil survey information from Soil Data Mart Web service."),
+                     Diffgram, ErrMsg) &&
+         ReadReply(Diffgram, ErrMsg);
+}
+
+bool TImportedSdmSurveys::ReadReply(const QByteArray& Diffgram, QString& ErrMsg) {
+  Clear();
+  const bool Ok = ReadSdmDiffgram(
+      Diffgram,
       [this](pugi::xml_node Row, int) {
         AddPair(RowValue(Row, "areaname"), RowValue(Row, "areasymbol"));
         return true;
@@ -164,9 +191,17 @@ QString TImportedSdmSoils::MapUnitsQuery(const QString& AreaSymbol) {
 
 bool TImportedSdmSoils::GetMapUnits(const QString& AreaSymbol, QString& ErrMsg) {
   Clear();
-  const bool Ok = RunSdmQuery(
-      *this, MapUnitsQuery(AreaSymbol),
-      QStringLiteral("Unable to retrieve soil map unit data from Soil Data Mart Web service."),
+  QByteArray Diffgram;
+  return RunSdmQuery(*this, MapUnitsQuery(AreaSymbol),
+                     QStringLiteral("Unable to retrieve soil map unit data from Soil Data Mart Web service."),
+                     Diffgram, ErrMsg) &&
+         ReadReply(Diffgram, ErrMsg);
+}
+
+bool TImportedSdmSoils::ReadReply(const QByteArray& Diffgram, QString& ErrMsg) {
+  Clear();
+  const bool Ok = ReadSdmDiffgram(
+      Diffgram,
       [this](pugi::xml_node Row, int) {
         AddPair(RowValue(Row, "compname"), RowValue(Row, "musym") + u',' + RowValue(Row, "mukey") + u',' +
                                                RowValue(Row, "muacres") + u',' + RowValue(Row, "comppct_r"));
@@ -239,9 +274,17 @@ bool TImportedSdmHorizons::AddHorizon(const TSdmHorizRec& Rec) {
 bool TImportedSdmHorizons::GetHorizons(const QString& AreaSymbol, const QString& MapUnit,
                                        const QString& ComponentName, QString& ErrMsg) {
   Clear();
-  const bool Ok = RunSdmQuery(
-      *this, HorizonsQuery(AreaSymbol, MapUnit, ComponentName),
-      QStringLiteral("Unable to retrieve soil horizon data from Soil Data Mart Web service."),
+  QByteArray Diffgram;
+  return RunSdmQuery(*this, HorizonsQuery(AreaSymbol, MapUnit, ComponentName),
+                     QStringLiteral("Unable to retrieve soil horizon data from Soil Data Mart Web service."),
+                     Diffgram, ErrMsg) &&
+         ReadReply(Diffgram, ErrMsg);
+}
+
+bool TImportedSdmHorizons::ReadReply(const QByteArray& Diffgram, QString& ErrMsg) {
+  Clear();
+  const bool Ok = ReadSdmDiffgram(
+      Diffgram,
       [this](pugi::xml_node Row, int RowNo) {
         if (FCount >= SdmMaxHorizons) return false;
         // A top depth of 0 after the first row starts the next component.

@@ -14,6 +14,7 @@
 #include "MiscUtil.h"
 #include "SoapBase.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <array>
@@ -31,6 +32,8 @@ class TImportedSdmSurveys : public TNameValueList, public TSdmServiceAccess {
   // The survey areas whose symbol begins with StateAbbr (two letters). True with ErrMsg
   // empty on success (also for no areas); False with the reason.
   bool GetSurveys(const QString& StateAbbr, QString& ErrMsg);
+  // Reads the diffgram of a reply (as the query gets it) into the list, replacing it.
+  bool ReadReply(const QByteArray& Diffgram, QString& ErrMsg);
   QString GetAreaName(int Index) const { return Names(Index); }
   QString GetAreaSymbol(int Index) const { return ValueFromIndex(Index); }
   // Lines in ascending order, compared without regard to case by the user's locale.
@@ -45,6 +48,8 @@ class TImportedSdmSoils : public TNameValueList, public TSdmServiceAccess {
  public:
   TImportedSdmSoils();
   bool GetMapUnits(const QString& AreaSymbol, QString& ErrMsg);
+  // Reads the diffgram of a reply (as the query gets it) into the list, replacing it.
+  bool ReadReply(const QByteArray& Diffgram, QString& ErrMsg);
   QString GetComponentName(int Index) const { return Names(Index); }
   // Field 1 of the value part.
   QString GetMapUnitSymbol(int Index) const;
@@ -105,6 +110,8 @@ class TImportedSdmHorizons : public TSdmServiceAccess {
   // chosen by name; with an empty one MapUnit is a map unit key and the component with
   // the largest percent is taken. At most 10 horizons, top first.
   bool GetHorizons(const QString& AreaSymbol, const QString& MapUnit, const QString& ComponentName, QString& ErrMsg);
+  // Reads the diffgram of a reply (as the query gets it) into the list, replacing it.
+  bool ReadReply(const QByteArray& Diffgram, QString& ErrMsg);
   static QString HorizonsQuery(const QString& AreaSymbol, const QString& MapUnit, const QString& ComponentName);
 
   int Count() const { return FCount; }

@@ -60,6 +60,9 @@ TImportedStations::TImportedStations() {
 }
 
 void TImportedStations::AddStation(const QString& StationID, const QStringList& Fields) {
+  // The identifier is the line's name: an empty one or one holding "=" would read back
+  // as another station.
+  if (StationID.isEmpty() || StationID.contains(u'=')) return;
   QStringList Escaped;
   for (const QString& Field : Fields) Escaped.append(Parser.EscapeText(Field));
   AddPair(StationID, Escaped.join(u','));

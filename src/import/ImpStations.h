@@ -45,7 +45,8 @@ class TImportedStations : public TNameValueList {
   // "." and no thousands separator.
   TFormatSettings FormatSettings;
 
-  // Adds a station line from unescaped field texts (name first; up to eight).
+  // Adds a station line from unescaped field texts (name first; up to eight). A station
+  // whose identifier is empty or holds "=" is left out.
   void AddStation(const QString& StationID, const QStringList& Fields);
 
   // Getters by line Index (0-based): the unescaped text of one field, empty when the

@@ -303,8 +303,28 @@ bool TImportedStationsHttp::GetSourceStations(const QString& SourceID, const QSt
     ErrMsg = QStringLiteral("Station list of ") + SourceID + u'\n' + ErrMsg;
     return false;
   }
-  QStringList Lines;
-  if (!LinesViaTempFile(Content, Lines, ErrMsg)) return false;
+  QByteArray Page;
+  try {
+    const TTempReplyFile Temp;
+    Page = Temp.PassThrough(Content.toUtf8());
+  } catch (const std::exception& E) {
+    ErrMsg = QString::fromUtf8(E.what());
+    return false;
+  }
+  return ReadSourceStations(SourceID, Location, Page, ErrMsg);
+}
+
+bool TImportedStationsHttp::ReadSourceStations(const QString& SourceID, const QString& Location,
+                                               const QByteArray& Page, QString& ErrMsg) {
+  ErrMsg = QStringLiteral("Unexpected error.");
+  const int Source = WeatherSourceIndex(SourceID);
+  if (Source == wsNone) {
+    ErrMsg = SourceID + QLatin1String(MsgInvalidSourceID);
+    return false;
+  }
+  QString StateAbbr, Country, CountryFIPS, CountryISO;
+  SplitLocation(Location, StateAbbr, Country, CountryFIPS, CountryISO);
+  const QStringList Lines = SplitLines(DecodeFileText(Page));
 
   Clear();
   bool Ok = true;
@@ -352,7 +372,14 @@ bool TImportedStationsHttp::GetStations(const QString& SourceID, const QString& 
   QString Content, Ignored;
   QStringList Lines;
   if (HttpGet(URL, Content, Ignored, HttpOptions) && !Content.startsWith(u"Error") &&
-      LinesViaTempFile(Content, Lines, Ignored) && !Lines.isEmpty()) {
+      LinesViaTempFile(Content, Lines, Ignored))
+    ReadStationTable(Lines, US, Latitude, Longitude);
+  ErrMsg.clear();
+  return true;
+}
+
+void TImportedStationsHttp::ReadStationTable(const QStringList& Lines, bool US, double Latitude, double Longitude) {
+  if (!Lines.isEmpty()) {
     TMyLineParser Tab;
     Tab.Delimiter = u'\t';
     const QStringList Header = SplitFields(Tab, Lines.first());
@@ -380,8 +407,6 @@ bool TImportedStationsHttp::GetStations(const QString& SourceID, const QString& 
       if (Latitude != 0 || Longitude != 0) AddStationDistances(!US, Latitude, Longitude);
     }
   }
-  ErrMsg.clear();
-  return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -399,16 +424,7 @@ bool TImportedWeatherHttp::Download(const QString& URL, const QStringList* Field
     ErrMsg = Label + u'\n' + ErrMsg;
     return false;
   }
-
-  // Some pages end their lines with HTML line breaks.
-  Content.replace(QStringLiteral("<br />"), QString());
-  Content = Content.trimmed();
-  Content.replace(QStringLiteral("\r\n<br>"), QString());
-  Content.replace(QStringLiteral("\n<br>"), QString());
-  Content = Content.trimmed();
-  Content.replace(QStringLiteral("<br>"), QString());
-  Content = Content.trimmed();
-
+  Content = WithoutLineBreakMarks(Content);
   try {
     const TTempReplyFile Temp;
     return ImportData(Label, Temp.PassThrough((Content + u'\n').toUtf8()), ErrMsg);
@@ -416,6 +432,17 @@ bool TImportedWeatherHttp::Download(const QString& URL, const QStringList* Field
     ErrMsg = QString::fromUtf8(E.what());
     return false;
   }
+}
+
+QString TImportedWeatherHttp::WithoutLineBreakMarks(QString Content) {
+  // Some pages end their lines with HTML line breaks.
+  Content.replace(QStringLiteral("<br />"), QString());
+  Content = Content.trimmed();
+  Content.replace(QStringLiteral("\r\n<br>"), QString());
+  Content.replace(QStringLiteral("\n<br>"), QString());
+  Content = Content.trimmed();
+  Content.replace(QStringLiteral("<br>"), QString());
+  return Content.trimmed();
 }
 
 bool TImportedWeatherHttp::DownloadAndImport(const QString& URL, QString& ErrMsg, const QString& What) {

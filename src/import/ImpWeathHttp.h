@@ -8,6 +8,7 @@
 #include "ImpStations.h"
 #include "ImpWeathFile.h"
 
+#include <QByteArray>
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -70,6 +71,12 @@ class TImportedStationsHttp : public TImportedStations {
   // identifier and name. True also when the page lists no station. A failed download
   // names the source.
   bool GetSourceStations(const QString& SourceID, const QString& Location, QString& ErrMsg);
+  // The same for a station page already fetched (after the check of the location).
+  bool ReadSourceStations(const QString& SourceID, const QString& Location, const QByteArray& Page,
+                          QString& ErrMsg);
+  // Adds coordinates, elevations and end dates from the lines of the station-list
+  // script's table, then the distances as GetStations does.
+  void ReadStationTable(const QStringList& Lines, bool US, double Latitude, double Longitude);
 
   // GetSourceStations, then coordinates, elevations and end dates from the station-list
   // script (stations whose data end before MinDate are left out by the script; an
@@ -99,6 +106,10 @@ class TImportedWeatherHttp : public TImportedWeatherFile {
   // is what HttpOptions.Progress shows meanwhile; empty: a text naming both.
   bool ImportWeb(const QString& SourceID, const QString& StationID, const QDate& StartDate,
                  const QDate& EndDate, QString& ErrMsg, const QString& Step = QString());
+
+  // A downloaded page without the HTML line breaks some pages end their lines with,
+  // and without blanks at both ends: the text ImportFile reads.
+  static QString WithoutLineBreakMarks(QString Content);
 
  private:
   bool Download(const QString& URL, const QStringList* Fields, const QString& What, QString& ErrMsg);

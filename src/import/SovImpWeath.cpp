@@ -64,10 +64,23 @@ bool TSovImportedWeather::ImportFileOrFieldFile(const QString& FileName, const T
                                                 const TFormatSettings& UserFormat, QString& ErrMsg) {
   ErrMsg = QStringLiteral("Unexpected error.");
   if (!IsFieldFileName(FileName)) return ImportFile(FileName, ErrMsg);
+  return ImportFieldFile(FileName, nullptr, Lookup, UserFormat, ErrMsg);
+}
+
+bool TSovImportedWeather::ImportFieldFileData(const QString& FileName, const QByteArray& Data,
+                                              const TSovLookup& Lookup, const TFormatSettings& UserFormat,
+                                              QString& ErrMsg) {
+  ErrMsg = QStringLiteral("Unexpected error.");
+  return ImportFieldFile(FileName, &Data, Lookup, UserFormat, ErrMsg);
+}
+
+bool TSovImportedWeather::ImportFieldFile(const QString& FileName, const QByteArray* Data,
+                                          const TSovLookup& Lookup, const TFormatSettings& UserFormat,
+                                          QString& ErrMsg) {
   // A failed import leaves no days of an earlier one behind.
   ResetFacts();
   try {
-    if (ImportFieldFile(FileName, Lookup, UserFormat, ErrMsg)) return true;
+    if (ReadFieldFile(FileName, Data, Lookup, UserFormat, ErrMsg)) return true;
   } catch (const std::exception& E) {
     ErrMsg = FileName + u'\n' + QString::fromLocal8Bit(E.what());
   }
@@ -75,10 +88,11 @@ bool TSovImportedWeather::ImportFileOrFieldFile(const QString& FileName, const T
   return false;
 }
 
-bool TSovImportedWeather::ImportFieldFile(const QString& FileName, const TSovLookup& Lookup,
-                                          const TFormatSettings& UserFormat, QString& ErrMsg) {
+bool TSovImportedWeather::ReadFieldFile(const QString& FileName, const QByteArray* Data,
+                                        const TSovLookup& Lookup, const TFormatSettings& UserFormat,
+                                        QString& ErrMsg) {
   TSovFile Field(Lookup, UserFormat);
-  if (!Field.LoadFromFile(FileName, ErrMsg)) return false;
+  if (!(Data ? Field.LoadFromBytes(*Data, FileName, ErrMsg) : Field.LoadFromFile(FileName, ErrMsg))) return false;
   const QString LoadMsg = ErrMsg;
 
   QDate Start;

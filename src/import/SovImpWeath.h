@@ -5,6 +5,7 @@
 #include "ImpWeathFile.h"
 #include "SovLookup.h"
 
+#include <QByteArray>
 #include <QString>
 
 class TSovImportedWeather : public TImportedWeatherFile {
@@ -34,7 +35,14 @@ class TSovImportedWeather : public TImportedWeatherFile {
   static const char* const SovSourceName;       // the product name, "Furrow"
   static const char* const MsgBadStartingDate;  // "File's starting date is missing or invalid."
 
+  // A field data file's contents already in memory, read as ImportFileOrFieldFile reads
+  // a field data file; FileName only names it in messages.
+  bool ImportFieldFileData(const QString& FileName, const QByteArray& Data, const TSovLookup& Lookup,
+                           const TFormatSettings& UserFormat, QString& ErrMsg);
+
  private:
-  bool ImportFieldFile(const QString& FileName, const TSovLookup& Lookup,
+  bool ImportFieldFile(const QString& FileName, const QByteArray* Data, const TSovLookup& Lookup,
                        const TFormatSettings& UserFormat, QString& ErrMsg);
+  bool ReadFieldFile(const QString& FileName, const QByteArray* Data, const TSovLookup& Lookup,
+                     const TFormatSettings& UserFormat, QString& ErrMsg);
 };

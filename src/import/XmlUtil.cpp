@@ -48,6 +48,12 @@ void LoadXmlDoc(const TXmlDocument& Doc, const QString& FileName) {
     throw EXmlError(QStringLiteral("The XML data in %1 is too large.").arg(FileName));
   const QByteArray Bytes = File.read(MaxXmlFileBytes + 1);
   if (Bytes.size() > MaxXmlFileBytes) throw EXmlError(QStringLiteral("The XML data in %1 is too large.").arg(FileName));
+  LoadXmlData(Doc, Bytes);
+}
+
+void LoadXmlData(const TXmlDocument& Doc, const QByteArray& Bytes) {
+  if (!Doc) throw EXmlError(QStringLiteral("No XML document to load into."));
+  if (Bytes.size() > MaxXmlFileBytes) throw EXmlError(QStringLiteral("The XML data is too large."));
   const pugi::xml_parse_result Result =
       Doc->load_buffer(Bytes.constData(), size_t(Bytes.size()), pugi::parse_default, pugi::encoding_utf8);
   if (!Result) {

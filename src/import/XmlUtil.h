@@ -5,6 +5,7 @@
 // A document is shared (freed with its last reference); nodes are pugixml handles,
 // valid while their document lives, and an absent node is an empty handle.
 
+#include <QByteArray>
 #include <QString>
 
 #include <pugixml.hpp>
@@ -26,6 +27,8 @@ TXmlDocument CreateXmlDoc();
 // Doc. Throws EXmlError for a file that cannot be read, is larger than 64 MB, is not
 // well-formed or has no document element.
 void LoadXmlDoc(const TXmlDocument& Doc, const QString& FileName);
+// The same for XML already in memory.
+void LoadXmlData(const TXmlDocument& Doc, const QByteArray& Bytes);
 // The node's text (all text inside it, as the DOM gives it) with characters below
 // code 33 removed at both ends; empty for an empty node.
 QString GetNodeText(pugi::xml_node Node);

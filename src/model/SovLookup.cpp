@@ -148,8 +148,7 @@ QString ReadTable(const TLookupReader& R, const char* Prefix, int Max, std::vect
 // language.
 TSovLookup::TSovLookup() : FFileFormat(FileFormatSettings()) {}
 
-bool TSovLookup::LoadFromFile(const QString& FileName, QString& Msg) {
-  Msg.clear();
+void TSovLookup::ClearTables() {
   FFileName.clear();
   FRegionName.clear();
   FCrops.clear();
@@ -159,6 +158,11 @@ bool TSovLookup::LoadFromFile(const QString& FileName, QString& Msg) {
   FManures.clear();
   FManureAppMethods.clear();
   FWeatherSources.clear();
+}
+
+bool TSovLookup::LoadFromFile(const QString& FileName, QString& Msg) {
+  Msg.clear();
+  ClearTables();
 
   const QFileInfo Info(FileName);
   if (FileName.isEmpty() || !Info.exists()) {
@@ -181,6 +185,26 @@ bool TSovLookup::LoadFromFile(const QString& FileName, QString& Msg) {
   if (!Ini.LoadFromFile(FileName, IniMsg)) {
     return Fail(IniMsg.isEmpty() ? QStringLiteral("Can't read file.") : IniMsg);
   }
+  return ReadTables(Ini, FileName, Msg);
+}
+
+bool TSovLookup::LoadFromData(const QString& FileName, const QByteArray& Data, QString& Msg) {
+  Msg.clear();
+  ClearTables();
+  if (Data.size() > MaxLookupFileSize) {
+    Msg = "Error in " + FileName + " file.\n\nFile is too large.";
+    return false;
+  }
+  TMyIniFile Ini;
+  Ini.SetText(DecodeFileText(Data));
+  return ReadTables(Ini, FileName, Msg);
+}
+
+bool TSovLookup::ReadTables(const TMyIniFile& Ini, const QString& FileName, QString& Msg) {
+  auto Fail = [&](const QString& Text) {
+    Msg = "Error in " + FileName + " file.\n\n" + Text;
+    return false;
+  };
   const TLookupReader R(Ini, FFileFormat);
 
   // Region

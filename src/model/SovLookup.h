@@ -6,6 +6,7 @@
 
 #include "MiscUtil.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <vector>
@@ -78,6 +79,9 @@ class TSovLookup {
   // Reads the lookup file. On failure returns False and the message, keeping what was
   // read so far.
   bool LoadFromFile(const QString& FileName, QString& Msg);
+  // The same for a lookup file's contents already in memory; FileName only names it in
+  // messages.
+  bool LoadFromData(const QString& FileName, const QByteArray& Data, QString& Msg);
 
   const QString& FileName() const { return FFileName; }
   const TFormatSettings& FileFormat() const { return FFileFormat; }
@@ -126,4 +130,8 @@ class TSovLookup {
   std::vector<TManureRec> FManures;
   std::vector<TManureAppMethodRec> FManureAppMethods;
   std::vector<TWeatherSourceRec> FWeatherSources;
+
+ private:
+  void ClearTables();
+  bool ReadTables(const TMyIniFile& Ini, const QString& FileName, QString& Msg);
 };

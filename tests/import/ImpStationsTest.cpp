@@ -86,6 +86,9 @@ TEST(ImpStations, GettersUnescapeAndCheckIndexes) {
   TImportedStations S;
   S.AddStation(u"X1"_s, {u"Ames, Iowa \\ north"_s, u"42.0"_s, u"-93.6"_s});
   EXPECT_EQ(S.Strings(0) + u'|' + S.GetStationName(0), u"X1=Ames\\, Iowa \\\\ north,42.0,-93.6|Ames, Iowa \\ north");
+  // An identifier that would not read back is left out.
+  for (const QString& BadID : {QString(), u"A=B"_s}) S.AddStation(BadID, {u"Name"_s});
+  EXPECT_EQ(S.Count(), 1);
   S.Add(u"X2=n,1,2,3,4,abc,5,N"_s);
   EXPECT_EQ(S.GetDistance(1), 0.0);
   for (int Bad : {-1, 2})
