@@ -53,12 +53,15 @@ void ExpectSoundDayLines(const TImportedWeather& W, const std::string& Context) 
   for (int I = 0; I < W.Count(); ++I) {
     QDate Date;
     ASSERT_TRUE(W.TryGetDayDate(I, Date)) << Context << ": " << W.Strings(I).toStdString();
-    ASSERT_TRUE(Date.year() >= 1950 && Date.year() <= 2050) << Context;
+    ASSERT_GE(Date.year(), 1950) << Context;
+    ASSERT_LE(Date.year(), 2050) << Context;
     for (int FieldNo : {dfMaxTemp, dfMinTemp, dfMeanTemp, dfPrecip, dfWind, dfHumidity, dfIrrigation}) {
       const QString Text = W.GetDayField(I, FieldNo);
       double Value = 0;
-      ASSERT_TRUE(Text.isEmpty() || TryStrToFloat(Text, Value, W.FormatSettings))
-          << Context << ": " << W.Strings(I).toStdString() << " field " << FieldNo;
+      if (!Text.isEmpty()) {
+        ASSERT_TRUE(TryStrToFloat(Text, Value, W.FormatSettings))
+            << Context << ": " << W.Strings(I).toStdString() << " field " << FieldNo;
+      }
     }
   }
 }
@@ -173,7 +176,8 @@ TEST_P(LayoutTest, ReadsFixture) {
     TImportedWeatherFile W;
     W.FormatSettings = GermanFormatSettings();
     QString ErrMsg;
-    ASSERT_TRUE(W.ImportFile(FixturePath("noaa_lcd.csv"), ErrMsg) && W.ImportFile(FixturePath("standard.csv"), ErrMsg));
+    ASSERT_TRUE(W.ImportFile(FixturePath("noaa_lcd.csv"), ErrMsg)) << ErrMsg.toStdString();
+    ASSERT_TRUE(W.ImportFile(FixturePath("standard.csv"), ErrMsg)) << ErrMsg.toStdString();
     W.Metric = MetricBefore;
     ASSERT_TRUE(W.ImportFile(FixturePath(C.File), ErrMsg)) << ErrMsg.toStdString();
     EXPECT_EQ(ErrMsg, QString());
@@ -187,7 +191,8 @@ TEST_P(LayoutTest, ReadsFixture) {
     EXPECT_EQ(W.Strings(W.Count() - 1), QLatin1String(C.Last));
     EXPECT_EQ(Facts(W), QLatin1String(C.Facts));
     EXPECT_EQ(W.InParser.Quote.isNull() && W.OutParser.Escape.isNull(), W.SourceName != u"Standard CSV");
-    EXPECT_TRUE(W.FormatSettings.DecimalSeparator == u'.' && W.FormatSettings.ThousandSeparator.isNull());
+    EXPECT_EQ(W.FormatSettings.DecimalSeparator, u'.');
+    EXPECT_TRUE(W.FormatSettings.ThousandSeparator.isNull());
   }
   QLocale::setDefault(Saved);
   TImportedWeatherFile W;
@@ -399,10 +404,13 @@ void ExpectSoundDaysOrAMessage(const QByteArray& Bytes, const std::string& Conte
   TImportedWeatherFile W;
   QString ErrMsg;
   if (W.ImportData(u"damaged"_s, Bytes, ErrMsg)) {
-    ASSERT_TRUE(ErrMsg.isEmpty() && W.Count() > 0 && !W.SourceName.isEmpty()) << Context;
+    ASSERT_EQ(ErrMsg, QString()) << Context;
+    ASSERT_GT(W.Count(), 0) << Context;
+    ASSERT_FALSE(W.SourceName.isEmpty()) << Context;
     ExpectSoundDayLines(W, Context);
   } else {
-    ASSERT_TRUE(ErrMsg.startsWith(u"damaged\n") && ErrMsg.size() > 8) << Context << ": " << ErrMsg.toStdString();
+    ASSERT_TRUE(ErrMsg.startsWith(u"damaged\n")) << Context << ": " << ErrMsg.toStdString();
+    ASSERT_GT(ErrMsg.size(), 8) << Context;  // says what is wrong
   }
 }
 

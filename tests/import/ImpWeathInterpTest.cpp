@@ -86,8 +86,11 @@ TEST_F(ImpWeathInterpTest, InverseDistanceSquaredMeans) {
     EXPECT_EQ(W.Lines().join(u'|'), QLatin1String(C.Expected));
     EXPECT_EQ(W.SourceName, QStringLiteral("Weather Underground"));
     EXPECT_FALSE(W.Metric);
-    EXPECT_TRUE(W.Has[wkTemperature] && W.Has[wkPrecipitation] && W.Has[wkWind] && W.Has[wkHumidity]);
-    EXPECT_FALSE(W.Has[wkNotes] || W.Has[wkIrrigation] || W.Use[wkNotes] || W.Use[wkIrrigation]);
+    for (int K : {wkTemperature, wkPrecipitation, wkWind, wkHumidity}) EXPECT_TRUE(W.Has[K]) << K;
+    for (int K : {wkNotes, wkIrrigation}) {
+      EXPECT_FALSE(W.Has[K]) << K;
+      EXPECT_FALSE(W.Use[K]) << K;
+    }
   }
 }
 

@@ -417,9 +417,12 @@ TEST(MetosWeather, DaysWithMissingValuesInAnyLocale) {
     EXPECT_EQ(Weather.SourceName, QStringLiteral("iMETOS"));
     EXPECT_EQ(Weather.StationName, QStringLiteral("00000146"));
     EXPECT_TRUE(Weather.Metric);
-    for (const TWeatherKind Kind : {wkTemperature, wkPrecipitation, wkWind, wkHumidity})
-      EXPECT_TRUE(Weather.Has[Kind] && Weather.Use[Kind]);
-    EXPECT_FALSE(Weather.Has[wkNotes] || Weather.Has[wkIrrigation]);
+    for (const TWeatherKind Kind : {wkTemperature, wkPrecipitation, wkWind, wkHumidity}) {
+      EXPECT_TRUE(Weather.Has[Kind]) << Kind;
+      EXPECT_TRUE(Weather.Use[Kind]) << Kind;
+    }
+    EXPECT_FALSE(Weather.Has[wkNotes]);
+    EXPECT_FALSE(Weather.Has[wkIrrigation]);
     pugi::xml_document Doc;
     const pugi::xml_node Call = RequestCall(Doc, Service.Server.Last().Body);
     EXPECT_STREQ(Call.name(), "ns1:cidistationdata_GetFromDate");

@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+// Readable texts in failure output.
+static void PrintTo(const QString& Text, std::ostream* Out) { *Out << '"' << Text.toStdString() << '"'; }
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -75,18 +78,27 @@ TEST_F(SovImpWeathTest, FieldFileDaysKeepPointNumbersInEveryUserFormat) {
     ASSERT_EQ(W.Count(), 365);
     EXPECT_EQ(W.Strings(C.Day - 1), QLatin1String(C.Line));
     EXPECT_FALSE(W.GetDayField(C.Day - 1, dfNotes).contains(u'\\'));
-    EXPECT_EQ(W.SourceName + Msg, u"Furrow");
-    EXPECT_TRUE(W.Metric == C.Metric && !W.UnitsUnstated && W.StationName.isEmpty() &&
-                W.FormatSettings.DecimalSeparator == u'.');
-    for (int K = 0; K < WeatherKindCount; ++K) EXPECT_TRUE(W.Has[K] && W.Use[K] == (K != wkIrrigation)) << K;
+    EXPECT_EQ(W.SourceName, u"Furrow");
+    EXPECT_EQ(Msg, QString());
+    EXPECT_EQ(W.Metric, C.Metric);
+    EXPECT_FALSE(W.UnitsUnstated);
+    EXPECT_EQ(W.StationName, QString());
+    EXPECT_EQ(W.FormatSettings.DecimalSeparator, u'.');
+    for (int K = 0; K < WeatherKindCount; ++K) {
+      EXPECT_TRUE(W.Has[K]) << K;
+      EXPECT_EQ(W.Use[K], K != wkIrrigation) << K;
+    }
     const QDate First = W.GetDayDate(0);
     for (int I = 0; I < W.Count(); ++I) {
       QDate Date;
-      ASSERT_TRUE(W.TryGetDayDate(I, Date) && Date == First.addDays(I)) << W.Strings(I).toStdString();
+      ASSERT_TRUE(W.TryGetDayDate(I, Date)) << W.Strings(I).toStdString();
+      ASSERT_EQ(Date, First.addDays(I)) << W.Strings(I).toStdString();
       for (int FieldNo : {dfMaxTemp, dfMinTemp, dfMeanTemp, dfPrecip, dfWind, dfHumidity, dfIrrigation}) {
         const QString Text = W.GetDayField(I, FieldNo);
         double Value = 0;
-        ASSERT_TRUE(Text.isEmpty() || TryStrToFloat(Text, Value, FileFormatSettings())) << W.Strings(I).toStdString();
+        if (!Text.isEmpty()) {
+          ASSERT_TRUE(TryStrToFloat(Text, Value, FileFormatSettings())) << W.Strings(I).toStdString();
+        }
       }
     }
   }
@@ -134,8 +146,10 @@ TEST_F(SovImpWeathTest, FileNamesChooseTheReaderAndBadFieldFilesFail) {
     if (Ok) {
       EXPECT_EQ(W.SourceName, QLatin1String(C.Expect));
     } else {
-      EXPECT_TRUE(Msg.endsWith(QLatin1String(C.Expect)) && Msg.contains(Path)) << Msg.toStdString();
-      EXPECT_TRUE(W.Count() == 0 && W.SourceName.isEmpty());
+      EXPECT_TRUE(Msg.endsWith(QLatin1String(C.Expect))) << Msg.toStdString();
+      EXPECT_TRUE(Msg.contains(Path)) << Msg.toStdString();
+      EXPECT_EQ(W.Count(), 0);
+      EXPECT_EQ(W.SourceName, QString());
     }
   }
 }

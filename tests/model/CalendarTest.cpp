@@ -30,13 +30,21 @@ std::vector<int> Marks(std::initializer_list<std::pair<int, const char*>> DayCod
 
 TEST(Calendar, CodeTables) {
   const char* Events[] = {"F", "N", "M", "R"};
-  for (int i = 1; i <= 4; ++i) EXPECT_TRUE(EventCode(i) == Events[i - 1] && EventCodeIndex(Events[i - 1]) == i) << i;
+  for (int i = 1; i <= 4; ++i) {
+    EXPECT_EQ(EventCode(i), Events[i - 1]);
+    EXPECT_EQ(EventCodeIndex(Events[i - 1]), i);
+  }
   const char* Codes[] = {"I", "D", "M", "L", "Z", "S"};
   const char* Names[] = {"Init", "Dev", "Mid", "Late", "Frozen", "Snow"};
   for (int i = 1; i <= 6; ++i) {
-    EXPECT_TRUE(StageCode(i) == Codes[i - 1] && StageName(i) == Names[i - 1] && StageCodeIndex(Codes[i - 1]) == i);
+    EXPECT_EQ(StageCode(i), Codes[i - 1]);
+    EXPECT_EQ(StageName(i), Names[i - 1]);
+    EXPECT_EQ(StageCodeIndex(Codes[i - 1]), i);
   }
-  for (int Bad : {INT_MIN, 0, 7}) EXPECT_TRUE(StageCode(Bad).isEmpty() && StageName(Bad).isEmpty()) << Bad;
+  for (int Bad : {INT_MIN, 0, 7}) {
+    EXPECT_EQ(StageCode(Bad), "") << Bad;
+    EXPECT_EQ(StageName(Bad), "") << Bad;
+  }
   for (int Bad : {INT_MIN, 0, 5}) EXPECT_TRUE(EventCode(Bad).isEmpty()) << Bad;
   for (const char* Bad : {"f", " F", "F ", "", "FN", "I", "n"}) EXPECT_EQ(EventCodeIndex(Bad), 0) << Bad;
   for (const char* Bad : {"i", " D", "Mid", "", "F", "z"}) EXPECT_EQ(StageCodeIndex(Bad), 0) << Bad;
@@ -152,7 +160,9 @@ TEST(Calendar, KcStaysWithinTheCropsValues) {
   // No crop, no season, odd mark lists, far-off days, emergence beyond the year.
   for (int Crop : {0, 4, -1}) {
     const TCropCalendar NoCrop(Lookup(), Crop, 140, None, 0, 12);
-    EXPECT_TRUE(NoCrop.KcOfDay(20) == 0 && NoCrop.StageOfDay(20) == 0 && NoCrop.RealizedStageLength(1) == 0);
+    EXPECT_EQ(NoCrop.KcOfDay(20), 0) << Crop;
+    EXPECT_EQ(NoCrop.StageOfDay(20), 0) << Crop;
+    EXPECT_EQ(NoCrop.RealizedStageLength(1), 0) << Crop;
   }
   TCropCalendar NoSeason(Lookup(), 1, 0, None, 0, 12);
   EXPECT_EQ(NoSeason.StageOfDay(20), 0);
@@ -164,7 +174,11 @@ TEST(Calendar, KcStaysWithinTheCropsValues) {
       for (int Day : {INT_MIN, 0, 13, 141, INT_MAX}) {
         const int Stage = Calendar.StageOfDay(Day);
         const double Kc = Calendar.KcOfDay(Day);
-        EXPECT_TRUE(Stage >= 0 && Stage <= 6 && Kc >= 0.3 && Kc <= 1.2) << Before << " " << Day;
+        SCOPED_TRACE(testing::Message() << Before << " " << Day);
+        EXPECT_GE(Stage, 0);
+        EXPECT_LE(Stage, 6);
+        EXPECT_GE(Kc, 0.3);
+        EXPECT_LE(Kc, 1.2);
       }
     }
   }
@@ -182,7 +196,8 @@ TEST(Calendar, KcStaysWithinTheCropsValues) {
     const double Low = std::min({Rec.KcIni, Rec.KcMid, Rec.KcEnd}), High = std::max({Rec.KcIni, Rec.KcMid, Rec.KcEnd});
     for (int Day = Before + 1; Day <= MaxDays; ++Day) {
       const double Kc = Calendar.KcOfDay(Day - Before + Offset);
-      ASSERT_TRUE(Kc >= Low && Kc <= High) << "trial " << Trial << " day " << Day;
+      ASSERT_GE(Kc, Low) << "trial " << Trial << " day " << Day;
+      ASSERT_LE(Kc, High) << "trial " << Trial << " day " << Day;
     }
   }
 }

@@ -57,7 +57,8 @@ TEST(SovFile, SetGetSweepAtSectionEdges) {
     if (!IsField && Last > 0) {  // rows outside the section read as empty beside data
       TSovFile File(Lookup(), UsFormatSettings());
       for (int Row = 1; Row <= Last; ++Row) File.SetCell(Row, Col, "5");
-      EXPECT_TRUE(File.GetCell(0, Col).isEmpty() && File.GetCell(Last + 1, Col).isEmpty());
+      EXPECT_EQ(File.GetCell(0, Col), "") << Col;
+      EXPECT_EQ(File.GetCell(Last + 1, Col), "") << Col;
     }
   }
   TSovFile File(Lookup(), UsFormatSettings());
@@ -78,30 +79,38 @@ TEST(SovFile, IndexesBooleansAndLookupNames) {
   for (const char* Text : {"on", "YES", " Yes "}) {
     File.SetCell(1, SovCol::IsMetric, "No");
     File.SetCell(1, SovCol::IsMetric, Text);
-    EXPECT_TRUE(File.IsMetric() && File.GetCell(1, SovCol::IsMetric) == "Yes") << Text;
+    EXPECT_TRUE(File.IsMetric()) << Text;
+    EXPECT_EQ(File.GetCell(1, SovCol::IsMetric), "Yes") << Text;
   }
   for (const char* Text : {"maybe", "", "0"}) {
     File.SetCell(1, SovCol::IsCoastal, "Yes");
     File.SetCell(1, SovCol::IsCoastal, Text);
-    EXPECT_TRUE(!File.IsCoastal() && File.GetCell(1, SovCol::IsCoastal) == "No") << Text;
+    EXPECT_FALSE(File.IsCoastal()) << Text;
+    EXPECT_EQ(File.GetCell(1, SovCol::IsCoastal), "No") << Text;
   }
   File.SetCell(1, SovCol::Crop, "CORN");
   File.SetCell(1, SovCol::PreviousCrop, " alfalfa ");
   File.SetCell(1, SovCol::Location, "cape town");
-  EXPECT_TRUE(File.Crop() == 1 && File.GetCell(1, SovCol::Crop) == "Corn");
-  EXPECT_TRUE(File.PreviousCrop() == 2 && File.GetCell(1, SovCol::PreviousCrop) == "Alfalfa");
-  EXPECT_TRUE(File.Location() == 2 && File.GetCell(1, SovCol::Location) == "Cape Town");
+  EXPECT_EQ(File.Crop(), 1);
+  EXPECT_EQ(File.GetCell(1, SovCol::Crop), "Corn");
+  EXPECT_EQ(File.PreviousCrop(), 2);
+  EXPECT_EQ(File.GetCell(1, SovCol::PreviousCrop), "Alfalfa");
+  EXPECT_EQ(File.Location(), 2);
+  EXPECT_EQ(File.GetCell(1, SovCol::Location), "Cape Town");
   EXPECT_FALSE(File.IsUSLocation(2));
   for (int Location : {0, -5, 1, 3, INT_MAX}) EXPECT_TRUE(File.IsUSLocation(Location)) << Location;
   File.SetCell(1, SovCol::Crop, "Wheat");
-  EXPECT_TRUE(File.Crop() == 0 && File.GetCell(1, SovCol::Crop).isEmpty());
+  EXPECT_EQ(File.Crop(), 0);
+  EXPECT_EQ(File.GetCell(1, SovCol::Crop), "");
   File.SetCrop(3);
   EXPECT_EQ(File.GetCell(1, SovCol::Crop), "Rising");
   for (int Bad : {-1, 4, INT_MAX, INT_MIN}) {
     File.SetCrop(Bad);
     File.SetPreviousCrop(Bad);
     File.SetLocation(Bad);
-    EXPECT_TRUE(File.Crop() == 0 && File.PreviousCrop() == 0 && File.Location() == 0) << Bad;
+    EXPECT_EQ(File.Crop(), 0) << Bad;
+    EXPECT_EQ(File.PreviousCrop(), 0) << Bad;
+    EXPECT_EQ(File.Location(), 0) << Bad;
   }
 }
 
@@ -110,8 +119,13 @@ TEST(SovFile, ColumnsAndSections) {
   for (int Col = 1; Col <= SovCol::LastFileColumn; ++Col) {
     EXPECT_EQ(File.ColumnIndex(File.SectionOfColumn(Col).toLower(), File.ColumnName(Col).toUpper()), Col);
   }
-  for (int Col : {INT_MIN, 0, 62, INT_MAX}) EXPECT_TRUE(File.SectionOfColumn(Col) == "" && File.ColumnName(Col) == "");
-  EXPECT_EQ(File.ColumnIndex("Weather", "notes") + File.ColumnIndex("Field", "Notes") + File.ColumnIndex("Event", "Depth"), 86);
+  for (int Col : {INT_MIN, 0, 62, INT_MAX}) {
+    EXPECT_EQ(File.SectionOfColumn(Col), "") << Col;
+    EXPECT_EQ(File.ColumnName(Col), "") << Col;
+  }
+  EXPECT_EQ(File.ColumnIndex("Weather", "notes"), SovCol::WeatherNotes);
+  EXPECT_EQ(File.ColumnIndex("Field", "Notes"), SovCol::Notes);
+  EXPECT_EQ(File.ColumnIndex("Event", "Depth"), 0);
   for (const auto& [Section, Rows] : {std::pair{"horizon", 10}, {"SOVINFO", 1}, {"Field", 1}, {"event", 50},
                                       {"Weather", 365}, {"Schedule", -1}, {"", -1}})
     EXPECT_EQ(File.RowCount(Section), Rows) << Section;
@@ -144,7 +158,8 @@ TEST(SovFile, NumbersInTheUsersForm) {
   Us.SetCell(3, SovCol::Precip, "nan");
   Us.SetCell(4, SovCol::Precip, "1e999");
   Us.SetCell(1, SovCol::GrowingSeason, "120.5");
-  EXPECT_TRUE(Us.GetCellFloat(3, SovCol::Precip) == 0 && Us.GetCellFloat(4, SovCol::Precip) == 0);
+  EXPECT_EQ(Us.GetCellFloat(3, SovCol::Precip), 0);
+  EXPECT_EQ(Us.GetCellFloat(4, SovCol::Precip), 0);
   EXPECT_EQ(Us.GetCellInt(1, SovCol::GrowingSeason), 0);
 }
 
@@ -176,7 +191,9 @@ TEST(SovFile, ColumnStatistics) {
     EXPECT_EQ(File.ColumnAverage(SovCol::Precip, Rows, Avg, C.EmptyAsZero), C.AvgOk) << C.Cells[0];
     EXPECT_EQ(File.ColumnMax(SovCol::Precip, Rows, Max, C.EmptyAsZero), C.MaxOk) << C.Cells[0];
     EXPECT_EQ(File.ColumnMin(SovCol::Precip, Rows, Min, C.EmptyAsZero), C.MinOk) << C.Cells[0];
-    EXPECT_TRUE(Avg == C.Avg && Max == C.Max && Min == C.Min) << C.Cells[0] << " " << Avg << " " << Max << " " << Min;
+    EXPECT_EQ(Avg, C.Avg) << C.Cells[0];
+    EXPECT_EQ(Max, C.Max) << C.Cells[0];
+    EXPECT_EQ(Min, C.Min) << C.Cells[0];
   }
   // Huge or negative row counts neither hang nor read outside the section.
   TSovFile File(Lookup(), UsFormatSettings());
@@ -200,8 +217,10 @@ class TExtraColumnFile : public TSovFile {
 TEST(SovFile, QueriesDispatchVirtually) {
   TExtraColumnFile File(Lookup(), UsFormatSettings());
   double Average = 0, Max = 0;
-  EXPECT_TRUE(File.ColumnAverage(62, 365, Average, false) && File.ColumnMax(62, 365, Max, false));
-  EXPECT_TRUE(Average == 20 && Max == 30);
+  EXPECT_TRUE(File.ColumnAverage(62, 365, Average, false));
+  EXPECT_TRUE(File.ColumnMax(62, 365, Max, false));
+  EXPECT_EQ(Average, 20);
+  EXPECT_EQ(Max, 30);
   EXPECT_DOUBLE_EQ(File.GetCellFloat(2, 62), 20);
   EXPECT_EQ(File.GetCellInt(3, 62), 30);
   EXPECT_TRUE(File.HorizonHasData(7));

@@ -58,23 +58,33 @@ QString Wrapped(const QString& Path, const QString& Msg) { return "Error in " + 
 // curves rise to a plausible season total: rate times degree days) and fertilisers.
 TEST(SovLookup, TheShippedFile) {
   const TSovLookup& L = ShippedLookup();
-  EXPECT_TRUE(L.FileName() == ShippedFile && L.CropCount() >= 12 && L.LocationCount() >= 50 && L.WeatherSourceCount() == 5);
+  EXPECT_EQ(L.FileName(), ShippedFile);
+  EXPECT_GE(L.CropCount(), 12);
+  EXPECT_GE(L.LocationCount(), 50);
+  EXPECT_EQ(L.WeatherSourceCount(), 5);
   int UsStates = 0;
   for (int Row = 1; Row <= L.LocationCount(); ++Row) UsStates += L.Location(Row).IsUS ? 1 : 0;
   EXPECT_EQ(UsStates, 50);
   const TLocationRec& Spain = L.Location(L.FindLocation("Spain"));
-  EXPECT_TRUE(!Spain.IsUS && Spain.CountryFIPS == "SP" && Spain.CountryISO == "ES");
+  EXPECT_FALSE(Spain.IsUS);
+  EXPECT_EQ(Spain.CountryFIPS, "SP");
+  EXPECT_EQ(Spain.CountryISO, "ES");
   for (int Row = 1; Row <= L.CropCount(); ++Row) {
     const TCropRec& C = L.Crop(Row);
     double Total = 0;
     for (int j = 1, Previous = 0; j <= C.UptakePointCount; Previous = C.NUptakeGDD[j++])
       Total += (C.NUptakeGDD[j] - Previous) * C.NUptakeRate[j];
-    EXPECT_TRUE(C.InitPct + C.DevPct + C.MidPct + C.LatePct == 100 && C.GDDMaxBase > C.GDDMinBase && Total >= 100 &&
-                Total <= 500 && C.MaxRootGDD < C.NUptakeGDD[C.UptakePointCount]) << C.Name.toStdString() << " " << Total;
+    SCOPED_TRACE(C.Name.toStdString());
+    EXPECT_EQ(C.InitPct + C.DevPct + C.MidPct + C.LatePct, 100);  // the stages fill the season
+    EXPECT_GT(C.GDDMaxBase, C.GDDMinBase);
+    EXPECT_GE(Total, 100);
+    EXPECT_LE(Total, 500);
+    EXPECT_LT(C.MaxRootGDD, C.NUptakeGDD[C.UptakePointCount]);
   }
   for (int Row = 1; Row <= L.FertilizerCount(); ++Row) {
     const TFertilizerRec& F = L.Fertilizer(Row);
-    EXPECT_TRUE(F.Urea + F.Ammonium + F.Nitrate == 100 && F.IsLiquid == (F.LiquidWeight > 0)) << F.Name.toStdString();
+    EXPECT_EQ(F.Urea + F.Ammonium + F.Nitrate, 100) << F.Name.toStdString();  // the forms make up all the nitrogen
+    EXPECT_EQ(F.IsLiquid, F.LiquidWeight > 0) << F.Name.toStdString();
   }
 }
 
@@ -154,69 +164,105 @@ TEST(SovLookup, EachCheckFailsWithItsMessage) {
   // What was read before the failure stays.
   const Loaded R = Load(Dir, Changed("Crop2/*=Potato;Crop2/KcIni=0"));
   EXPECT_EQ(R.Msg, Wrapped(R.Path, "Invalid Kc in section [Crop2]."));
-  EXPECT_TRUE(R.L->RegionName() == "Test region" && R.L->CropCount() == 2 && R.L->LocationCount() == 0);
+  EXPECT_EQ(R.L->RegionName(), "Test region");
+  EXPECT_EQ(R.L->CropCount(), 2);
+  EXPECT_EQ(R.L->LocationCount(), 0);
 }
 
 TEST(SovLookup, BoundaryValuesPass) {
   const std::pair<const char*, std::function<void(const TSovLookup&)>> Cases[] = {
       {"", [](const TSovLookup& L) {
-         EXPECT_TRUE(L.RegionName() == "Test region" && L.CropCount() == 1 && L.Crop(1).UptakePointCount == 2);
-         EXPECT_TRUE(L.Crop(1).NUptakeGDD[2] == 1400 && L.Crop(1).NUptakeRate[2] == 0.1 && L.Crop(1).MaxRootGDD == 800);
-         EXPECT_TRUE(L.Crop(1).KcMid == 1.2 && L.Crop(1).GDDMaxBase == 30);
-         EXPECT_TRUE(L.Fertilizer(1).Description == "Urea" && L.Location(1).Description == "Iowa");  // the names
+         EXPECT_EQ(L.RegionName(), "Test region");
+         EXPECT_EQ(L.CropCount(), 1);
+         EXPECT_EQ(L.Crop(1).UptakePointCount, 2);
+         EXPECT_EQ(L.Crop(1).NUptakeGDD[2], 1400);
+         EXPECT_EQ(L.Crop(1).NUptakeRate[2], 0.1);
+         EXPECT_EQ(L.Crop(1).MaxRootGDD, 800);
+         EXPECT_EQ(L.Crop(1).KcMid, 1.2);
+         EXPECT_EQ(L.Crop(1).GDDMaxBase, 30);
+         EXPECT_EQ(L.Fertilizer(1).Description, "Urea");  // the names
+         EXPECT_EQ(L.Location(1).Description, "Iowa");
          EXPECT_EQ(L.WeatherSource(1).Description, "Airport stations");
        }},
       {"Crop1/NUptakeGDD1=4999;Crop1/NUptakeGDD2;Crop1/MaxRootGDD=4998",
-       [](const TSovLookup& L) { EXPECT_TRUE(L.Crop(1).UptakePointCount == 1 && L.Crop(1).NUptakeGDD[1] == 4999); }},
+       [](const TSovLookup& L) {
+         EXPECT_EQ(L.Crop(1).UptakePointCount, 1);
+         EXPECT_EQ(L.Crop(1).NUptakeGDD[1], 4999);
+       }},
       {"Crop1/NUptakeGDD2=300;Crop1/MaxRootGDD=299",  // points need not increase
        [](const TSovLookup& L) { EXPECT_EQ(L.Crop(1).NUptakeGDD[2], 300); }},
       {"Crop1/NUptakeGDD2;Crop1/NUptakeGDD3=not read;Crop1/NUptakeRate3=7;Crop1/MaxRootGDD=499",  // a gap ends them
        [](const TSovLookup& L) { EXPECT_EQ(L.Crop(1).UptakePointCount, 1); }},
       {"Crop1/NUptakeGDD1;Crop1/MaxRootGDD=garbage",  // without uptake points MaxRootGDD is not read
-       [](const TSovLookup& L) { EXPECT_TRUE(L.Crop(1).UptakePointCount == 0 && L.Crop(1).MaxRootGDD == 0); }},
+       [](const TSovLookup& L) {
+         EXPECT_EQ(L.Crop(1).UptakePointCount, 0);
+         EXPECT_EQ(L.Crop(1).MaxRootGDD, 0);
+       }},
       {"Crop1/GDDMinBase;Crop1/GDDMaxBase=garbage",  // without a base the cap is not read
-       [](const TSovLookup& L) { EXPECT_TRUE(L.Crop(1).GDDMinBase == 0 && L.Crop(1).GDDMaxBase == 0); }},
+       [](const TSovLookup& L) {
+         EXPECT_EQ(L.Crop(1).GDDMinBase, 0);
+         EXPECT_EQ(L.Crop(1).GDDMaxBase, 0);
+       }},
       {"Crop1/GDDMinBase=0;Crop1/GDDMaxBase",  // a base without a cap
-       [](const TSovLookup& L) { EXPECT_TRUE(L.Crop(1).GDDMinBase == 0 && L.Crop(1).GDDMaxBase == -1); }},
+       [](const TSovLookup& L) {
+         EXPECT_EQ(L.Crop(1).GDDMinBase, 0);
+         EXPECT_EQ(L.Crop(1).GDDMaxBase, -1);
+       }},
       {"Crop1/ToMaxCrop=x", [](const TSovLookup& L) { EXPECT_EQ(L.Crop(1).ToMaxCrop, 0); }},
       {"Crop3/*=Potato;Crop100/*=Onion;Crop101/*=Never read;Crop101/KcMid=5",  // gaps in the crop sections
        [](const TSovLookup& L) {
-         EXPECT_TRUE(L.CropCount() == 3 && L.Crop(2).Name == "Potato" && L.Crop(3).Name == "Onion");
+         EXPECT_EQ(L.CropCount(), 3);
+         EXPECT_EQ(L.Crop(2).Name, "Potato");
+         EXPECT_EQ(L.Crop(3).Name, "Onion");
          EXPECT_EQ(L.FindCrop("Never read"), 0);
        }},
       {"Fertilizer1/Urea=0;Fertilizer1/Ammonium=50;Fertilizer1/Nitrate=50;Fertilizer1/N=0;Fertilizer1/P2O5=40;"
        "Fertilizer1/K2O=60",
-       [](const TSovLookup& L) { EXPECT_TRUE(L.Fertilizer(1).Nitrate == 50 && L.Fertilizer(1).K2O == 60); }},
+       [](const TSovLookup& L) {
+         EXPECT_EQ(L.Fertilizer(1).Nitrate, 50);
+         EXPECT_EQ(L.Fertilizer(1).K2O, 60);
+       }},
       {"Fertilizer1/IsLiquid=yes;Fertilizer1/LiquidWeight=1.28;Fertilizer1/NitrifInhib=ON;Fertilizer1/UreaseInhib=1",
        [](const TSovLookup& L) {
          const TFertilizerRec& F = L.Fertilizer(1);
-         EXPECT_TRUE(F.IsLiquid && F.LiquidWeight == 1.28 && F.NitrifInhib && F.UreaseInhib);
+         EXPECT_TRUE(F.IsLiquid);
+         EXPECT_EQ(F.LiquidWeight, 1.28);
+         EXPECT_TRUE(F.NitrifInhib);
+         EXPECT_TRUE(F.UreaseInhib);
        }},
       {"Fertilizer1/LiquidWeight=heavy", [](const TSovLookup& L) { EXPECT_EQ(L.Fertilizer(1).LiquidWeight, 0); }},
       {"Manure1/MinerkConst=0.1;Manure1/MaxMinerPct=100;ManureAppMethod1/DaysToInc=99",
        [](const TSovLookup& L) {
-         EXPECT_TRUE(L.Manure(1).MinerkConst == 0.1 && L.Manure(1).MaxMinerPct == 100 &&
-                     L.ManureAppMethod(1).DaysToInc == 99);
+         EXPECT_EQ(L.Manure(1).MinerkConst, 0.1);
+         EXPECT_EQ(L.Manure(1).MaxMinerPct, 100);
+         EXPECT_EQ(L.ManureAppMethod(1).DaysToInc, 99);
        }},
       {"Manure1/MinerkConst=0", [](const TSovLookup& L) { EXPECT_EQ(L.Manure(1).MinerkConst, 0); }},
       {"Fertilizer1;FertAppMethod1;Manure1;ManureAppMethod1;WeatherSource1",  // optional tables
-       [](const TSovLookup& L) { EXPECT_TRUE(L.FertilizerCount() == 0 && L.WeatherSourceCount() == 0); }},
+       [](const TSovLookup& L) {
+         EXPECT_EQ(L.FertilizerCount(), 0);
+         EXPECT_EQ(L.WeatherSourceCount(), 0);
+       }},
   };
   QTemporaryDir Dir;
   for (const auto& [Change, Check] : Cases) {
     const Loaded R = Load(Dir, Changed(Change));
     ASSERT_TRUE(R.Ok) << Change << ": " << R.Msg.toStdString();
-    EXPECT_TRUE(R.Msg.isEmpty() && R.L->FileName() == R.Path);
     SCOPED_TRACE(Change);
+    EXPECT_EQ(R.Msg, "");
+    EXPECT_EQ(R.L->FileName(), R.Path);
     Check(*R.L);
   }
   // A repeated section adds to the first; a reload replaces the tables.
   const Loaded R = Load(Dir, Changed("Crop1/IsPerennial") + "[crop1]\nIsPerennial=Yes\nName=Ignored\n");
-  EXPECT_TRUE(R.L->Crop(1).IsPerennial && R.L->Crop(1).Name == "Maize" && R.L->GetCell(1, 4) == "-1");
+  EXPECT_TRUE(R.L->Crop(1).IsPerennial);
+  EXPECT_EQ(R.L->Crop(1).Name, "Maize");
+  EXPECT_EQ(R.L->GetCell(1, 4), "-1");
   QString Msg;
   ASSERT_TRUE(R.L->LoadFromFile(ShippedFile, Msg));
   ASSERT_TRUE(R.L->LoadFromFile(R.Path, Msg));
-  EXPECT_TRUE(R.L->CropCount() == 1 && R.L->LocationCount() == 1);
+  EXPECT_EQ(R.L->CropCount(), 1);
+  EXPECT_EQ(R.L->LocationCount(), 1);
 }
 
 TEST(SovLookup, LocationDefaultsAndUsMark) {
@@ -237,13 +283,17 @@ TEST(SovLookup, LocationDefaultsAndUsMark) {
     const Loaded R = Load(Dir, Changed((std::string("Location1;Location1/Name=Here;") + C.Keys).c_str()));
     ASSERT_TRUE(R.Ok) << R.Msg.toStdString();
     const TLocationRec& Loc = R.L->Location(1);
-    EXPECT_TRUE(Loc.Description == "Here" && Loc.Country == C.Country && Loc.CountryFIPS == C.Fips &&
-                Loc.CountryISO == C.Iso && Loc.IsUS == C.IsUS)
-        << C.Keys;
+    SCOPED_TRACE(C.Keys);
+    EXPECT_EQ(Loc.Description, "Here");
+    EXPECT_EQ(Loc.Country, C.Country);
+    EXPECT_EQ(Loc.CountryFIPS, C.Fips);
+    EXPECT_EQ(Loc.CountryISO, C.Iso);
+    EXPECT_EQ(Loc.IsUS, C.IsUS);
   }
   // Empty codes stay empty.
   const Loaded R = Load(Dir, Changed("Location1/Country=;Location1/CountryFIPS="));
-  EXPECT_TRUE(R.L->Location(1).Country.isEmpty() && R.L->Location(1).CountryISO.isEmpty());
+  EXPECT_EQ(R.L->Location(1).Country, "");
+  EXPECT_EQ(R.L->Location(1).CountryISO, "");
 }
 
 TEST(SovLookup, CellsColumnsAndFinders) {
@@ -260,27 +310,41 @@ TEST(SovLookup, CellsColumnsAndFinders) {
   ASSERT_EQ(int(std::size(Expected)), LookupColumnCount);
   for (int Col = 1; Col <= LookupColumnCount; ++Col) {
     EXPECT_EQ(L.GetCell(1, Col), Expected[Col - 1]) << Col;
-    EXPECT_TRUE(L.GetCell(0, Col) == "" && L.GetCell(2, Col) == "" && L.RowCount(L.SectionOfColumn(Col)) == 1) << Col;
+    EXPECT_EQ(L.GetCell(0, Col), "") << Col;
+    EXPECT_EQ(L.GetCell(2, Col), "") << Col;
+    EXPECT_EQ(L.RowCount(L.SectionOfColumn(Col)), 1) << Col;
     EXPECT_EQ(L.ColumnIndex(L.SectionOfColumn(Col).toLower(), L.ColumnName(Col).toUpper()), Col);
   }
-  for (int Col : {0, -1, 32}) EXPECT_EQ(L.GetCell(1, Col) + L.SectionOfColumn(Col) + L.ColumnName(Col), "");
+  for (int Col : {0, -1, 32}) {
+    EXPECT_EQ(L.GetCell(1, Col), "") << Col;
+    EXPECT_EQ(L.SectionOfColumn(Col), "") << Col;
+    EXPECT_EQ(L.ColumnName(Col), "") << Col;
+  }
   for (const auto& [Col, Section] : {std::pair{1, "Crop"}, {6, "Location"}, {13, "Fertilizer"}, {20, "FertAppMethod"},
                                      {23, "Manure"}, {27, "ManureAppMethod"}, {30, "WeatherSource"}}) {
-    EXPECT_TRUE(L.SectionOfColumn(Col) == Section && L.ColumnName(Col) == "Name") << Col;
+    EXPECT_EQ(L.SectionOfColumn(Col), Section) << Col;
+    EXPECT_EQ(L.ColumnName(Col), "Name") << Col;
     EXPECT_EQ(L.ColumnIndex(Section, "name"), Col);
     EXPECT_EQ(TSovLookup().RowCount(QString(Section).toUpper()), 0);
   }
-  EXPECT_EQ(L.ColumnName(5) + L.ColumnName(12) + L.ColumnName(19) + L.ColumnName(26),
-            "RootingDepthCountryISOK2OIsLiquid");
-  EXPECT_EQ(L.ColumnIndex("Fertilizer", "Urea") + L.ColumnIndex("Crop", "Description") + L.ColumnIndex("Region", "Name"),
-            0);
-  EXPECT_EQ(L.RowCount("Region") + L.RowCount("Crops") + L.RowCount(""), -3);
+  EXPECT_EQ(L.ColumnName(5), "RootingDepth");
+  EXPECT_EQ(L.ColumnName(12), "CountryISO");
+  EXPECT_EQ(L.ColumnName(19), "K2O");
+  EXPECT_EQ(L.ColumnName(26), "IsLiquid");
+  EXPECT_EQ(L.ColumnIndex("Fertilizer", "Urea"), 0);
+  EXPECT_EQ(L.ColumnIndex("Crop", "Description"), 0);
+  EXPECT_EQ(L.ColumnIndex("Region", "Name"), 0);
+  for (const char* Section : {"Region", "Crops", ""}) EXPECT_EQ(L.RowCount(Section), -1) << Section;
   // Finders ignore the letter case and nothing else; rows are checked.
   const TSovLookup& S = ShippedLookup();
   EXPECT_EQ(S.Crop(S.FindCrop("SOYBEAN")).Name, "Soybean");
-  EXPECT_EQ(S.FindCrop("Soy") + S.FindCrop(" Soybean") + TSovLookup().FindCrop("Maize"), 0);
-  EXPECT_TRUE(S.FindFertAppMethod("BROADCAST") > 0 && S.FindManure("poultry litter") > 0 &&
-              S.FindManureAppMethod("injected") > 0 && S.FindWeatherSource("mi_enviro-weather") > 0);
+  EXPECT_EQ(S.FindCrop("Soy"), 0);
+  EXPECT_EQ(S.FindCrop(" Soybean"), 0);
+  EXPECT_EQ(TSovLookup().FindCrop("Maize"), 0);
+  EXPECT_GT(S.FindFertAppMethod("BROADCAST"), 0);
+  EXPECT_GT(S.FindManure("poultry litter"), 0);
+  EXPECT_GT(S.FindManureAppMethod("injected"), 0);
+  EXPECT_GT(S.FindWeatherSource("mi_enviro-weather"), 0);
   EXPECT_EQ(S.GetCell(S.FindCrop("Potato"), 4), "0");
   EXPECT_THROW(S.Crop(0), std::out_of_range);
   EXPECT_THROW(S.Crop(S.CropCount() + 1), std::out_of_range);
@@ -322,11 +386,18 @@ TEST(SovLookup, TruncatedGarbledAndOversizedFiles) {
   Inputs.push_back(QByteArray(Utf16, sizeof Utf16 - 1));
   for (const QByteArray& Bytes : Inputs) {
     const Loaded R = Load(Dir, Bytes);
-    EXPECT_TRUE(R.Ok ? R.Msg.isEmpty() && R.L->CropCount() > 0 && R.L->LocationCount() > 0
-                     : R.Msg.startsWith(Wrapped(R.Path, "")) && R.Msg.size() > Wrapped(R.Path, "").size())
-        << R.Msg.toStdString();
-    EXPECT_TRUE(R.L->CropCount() <= Whole.CropCount() && R.L->LocationCount() <= Whole.LocationCount() &&
-                R.L->FertilizerCount() <= Whole.FertilizerCount());
+    SCOPED_TRACE(R.Msg.toStdString());
+    if (R.Ok) {
+      EXPECT_EQ(R.Msg, "");
+      EXPECT_GT(R.L->CropCount(), 0);
+      EXPECT_GT(R.L->LocationCount(), 0);
+    } else {
+      EXPECT_TRUE(R.Msg.startsWith(Wrapped(R.Path, "")));
+      EXPECT_GT(R.Msg.size(), Wrapped(R.Path, "").size());
+    }
+    EXPECT_LE(R.L->CropCount(), Whole.CropCount());
+    EXPECT_LE(R.L->LocationCount(), Whole.LocationCount());
+    EXPECT_LE(R.L->FertilizerCount(), Whole.FertilizerCount());
   }
   const std::tuple<QByteArray, const char*, int> Messages[] = {
       {"", "Missing Name in [Region] section.", 0},
@@ -341,14 +412,19 @@ TEST(SovLookup, TruncatedGarbledAndOversizedFiles) {
   const Loaded Name = Load(Dir, Changed(("Region/Name=" + std::string(1000000, 'R')).c_str()));
   EXPECT_EQ(Name.L->RegionName().size(), 1000000);
   const Loaded Kc = Load(Dir, Changed(("Crop1/KcMid=1." + std::string(100000, '0')).c_str()));  // read or refused
-  EXPECT_TRUE(Kc.Ok ? Kc.L->Crop(1).KcMid == 1.0 : Kc.Msg == Wrapped(Kc.Path, "Invalid Kc in section [Crop1]."));
+  if (Kc.Ok) {
+    EXPECT_EQ(Kc.L->Crop(1).KcMid, 1.0);
+  } else {
+    EXPECT_EQ(Kc.Msg, Wrapped(Kc.Path, "Invalid Kc in section [Crop1]."));
+  }
   QByteArray Many = Changed("Crop1/MaxRootGDD=50");
   for (int i = 1; i <= 150; ++i) Many += QStringLiteral("[Location%1]\nName=Place %1\n").arg(i).toUtf8();
   for (int i = 1; i <= 30; ++i)
     Many += QStringLiteral("[Crop1]\nNUptakeGDD%1=100\nNUptakeRate%1=0.5\n").arg(i).toUtf8();
   const Loaded M = Load(Dir, Many);
   ASSERT_TRUE(M.Ok) << M.Msg.toStdString();
-  EXPECT_TRUE(M.L->LocationCount() == MaxLocations && M.L->Crop(1).UptakePointCount == MaxUptakePoints);
+  EXPECT_EQ(M.L->LocationCount(), MaxLocations);
+  EXPECT_EQ(M.L->Crop(1).UptakePointCount, MaxUptakePoints);
   TSovLookup L;
   QString Msg;
   EXPECT_FALSE(L.LoadFromFile(Dir.filePath("Nope.ini"), Msg));

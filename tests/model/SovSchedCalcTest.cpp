@@ -83,16 +83,20 @@ void ExpectSoundSchedule(const TSovSchedule& S) {
         &S.NitrateN(), &S.DenitrifiedN(), &S.VolatilizedN(), &S.UptakeN(), &S.LeachedN()})
     for (double V : A->items()) ASSERT_TRUE(std::isfinite(V));
   const TScheduleScalars& Sc = S.Scalars();
-  ASSERT_TRUE(Sc.LayerCount >= 1 && Sc.LayerCount <= MaxSoilLayers);
+  ASSERT_GE(Sc.LayerCount, 1);
+  ASSERT_LE(Sc.LayerCount, MaxSoilLayers);
   double Before = 0;
   for (int n = 1; n <= Sc.LayerCount; ++n) Before += Sc.StartingMoisture * S.Layers()[n].LayerCapacity / 100;
   for (int d = 1; d <= S.DayCount(); ++d) {
     const TScheduleDay& Day = S.Days()[d];
-    ASSERT_TRUE(std::isfinite(Day.UnreducedETCrop) && std::isfinite(Day.MoisturePct));
+    ASSERT_TRUE(std::isfinite(Day.UnreducedETCrop)) << "day " << d;
+    ASSERT_TRUE(std::isfinite(Day.MoisturePct)) << "day " << d;
     double Sum = 0;
     for (int n = 1; n <= Sc.LayerCount; ++n) {
       const double W = S.LayerWater(n, d);
-      ASSERT_TRUE(W >= 0 && W <= S.Layers()[n].LayerCapacity && S.LayerDrain(n, d) >= 0) << d << " " << n;
+      ASSERT_GE(W, 0) << d << " " << n;
+      ASSERT_LE(W, S.Layers()[n].LayerCapacity) << d << " " << n;
+      ASSERT_GE(S.LayerDrain(n, d), 0) << d << " " << n;
       Sum += W;
     }
     const double Net = S.Precip()[d] + Day.EffectiveIrrigation - S.ETCrop()[d], After = S.SoilMoisture()[d];
@@ -103,8 +107,12 @@ void ExpectSoundSchedule(const TSovSchedule& S) {
     else
       ASSERT_LE(Before + Net, 1e-9) << "day " << d;  // ran dry: the rest was dropped
     // Surface drying never lets a negative crop use through, nor turns it positive.
-    ASSERT_TRUE(Day.DaysSinceWetting < 6 || S.ETCrop()[d] >= 0) << "day " << d;
-    ASSERT_TRUE(Day.UnreducedETCrop > 0 || S.ETCrop()[d] <= 0) << "day " << d;
+    if (Day.DaysSinceWetting >= 6) {
+      ASSERT_GE(S.ETCrop()[d], 0) << "day " << d;
+    }
+    if (Day.UnreducedETCrop <= 0) {
+      ASSERT_LE(S.ETCrop()[d], 0) << "day " << d;
+    }
     ASSERT_NEAR(S.DepletedMoisture()[d], Sc.WaterHoldingCapacity - After, 1e-9);
     Before = After;
   }
@@ -115,13 +123,17 @@ TEST(SovSchedCalc, DatesDefaultsAndDayCount) {
   auto F = NewField(O);
   ExpectValid(*F);
   F->Calculate();
-  EXPECT_TRUE(F->DayCount() == 183 && F->DaysBeforeEmergence() == 39);  // 1 April-30 September
+  EXPECT_EQ(F->DayCount(), 183);  // 1 April-30 September
+  EXPECT_EQ(F->DaysBeforeEmergence(), 39);
   EXPECT_EQ(F->Scalars().Elevation, 300);  // 984 / 3.281 = 299.9 m
-  EXPECT_TRUE(F->ETRef()[183] != 0 && F->ETRef()[184] == 0);
+  EXPECT_NE(F->ETRef()[183], 0);
+  EXPECT_EQ(F->ETRef()[184], 0);
   FieldWriter W{*F, O.Format};
   W.Date(SovCol::CalculationDate, QDate(2015, 5, 31));  // a recalculation clears the days beyond
   F->Calculate();
-  EXPECT_TRUE(F->DayCount() == 61 && F->ETRef()[150] == 0 && F->SoilMoisture()[62] == 0);
+  EXPECT_EQ(F->DayCount(), 61);
+  EXPECT_EQ(F->ETRef()[150], 0);
+  EXPECT_EQ(F->SoilMoisture()[62], 0);
   // An empty elevation is 200 m, not feet; a huge one stops at 4572 m.
   for (const auto& [Elevation, Metres] : {std::pair{"", 200.0}, {"15000", 4572.0}}) {
     W.Set(1, SovCol::Elevation, Elevation);
@@ -131,7 +143,8 @@ TEST(SovSchedCalc, DatesDefaultsAndDayCount) {
   // Bad dates end the calculation with an empty schedule.
   F->SetCell(1, SovCol::StartingDate, "4/31/2015");
   EXPECT_THROW(F->Calculate(), std::invalid_argument);
-  EXPECT_TRUE(F->DayCount() == 0 && F->ETRef()[1] == 0);
+  EXPECT_EQ(F->DayCount(), 0);
+  EXPECT_EQ(F->ETRef()[1], 0);
   W.Date(SovCol::StartingDate, QDate(2016, 1, 1));
   W.Date(SovCol::EmergenceDate, QDate(2016, 2, 1));
   W.Date(SovCol::CalculationDate, QDate(2016, 12, 31));  // 366 days
@@ -148,7 +161,8 @@ TEST(SovSchedCalc, DatesDefaultsAndDayCount) {
     G->SetCell(150, Col1, Value);
     G->SetCell(150, Col2, Value);
     EXPECT_THROW(G->Calculate(), std::domain_error) << Value;
-    EXPECT_TRUE(G->DayCount() == 0 && G->SoilMoisture()[1] == 0);
+    EXPECT_EQ(G->DayCount(), 0) << Value;
+    EXPECT_EQ(G->SoilMoisture()[1], 0) << Value;
   }
   // 300 days from 1 June: the day of the year runs on past the new year (152 .. 451).
   O = FieldOptions();
@@ -188,14 +202,21 @@ TEST(SovSchedCalc, ResidueStagesAndCropCoefficient) {
                               Marks, Dbe, F->DaysFromPlanting(Crop, 0));
     ASSERT_DOUBLE_EQ(F->Kc()[d], Kc) << d;
   }
-  EXPECT_TRUE(F->Kc()[90] == 1.2 && F->UserStage()[90] == StageMid && F->UserStage()[89] == 0);
+  EXPECT_EQ(F->Kc()[90], 1.2);
+  EXPECT_EQ(F->UserStage()[90], StageMid);
+  EXPECT_EQ(F->UserStage()[89], 0);
   // Frozen and snow days use 0.04 in of water with a coefficient of 0; "s" is no mark.
   auto G = NewField(O);
   for (const auto& [Day, Code] : {std::pair{3, "Z"}, {60, "S"}, {61, "s"}}) G->SetCell(Day, SovCol::GrowthStage, Code);
   FieldWriter{*G, O.Format}.Day(58, 25, 10, 25.4, -1, -1, 50);
   G->Calculate();
-  for (int d : {3, 60}) EXPECT_TRUE(G->Kc()[d] == 0 && G->ETCrop()[d] == 0.04) << d;  // wet surface, no stress
-  EXPECT_TRUE(G->UserStage()[3] == StageFrozen && G->UserStage()[60] == StageSnow && G->UserStage()[61] == 0);
+  for (int d : {3, 60}) {
+    EXPECT_EQ(G->Kc()[d], 0) << d;
+    EXPECT_EQ(G->ETCrop()[d], 0.04) << d;  // wet surface, no stress
+  }
+  EXPECT_EQ(G->UserStage()[3], StageFrozen);
+  EXPECT_EQ(G->UserStage()[60], StageSnow);
+  EXPECT_EQ(G->UserStage()[61], 0);
   EXPECT_DOUBLE_EQ(G->Kc()[61], 0.6);  // no mark of its own, after the snow mark in the calendar
 }
 
@@ -214,7 +235,8 @@ TEST(SovSchedCalc, SurfaceDryingAndAFullProfile) {
   // (percent - minimum) x 0.22.
   W.Set(1, SovCol::Precip, 5);
   F->Calculate();
-  EXPECT_TRUE(F->SoilMoisture()[1] == 8 && F->ExcessWater()[1] > 4);
+  EXPECT_EQ(F->SoilMoisture()[1], 8);
+  EXPECT_GT(F->ExcessWater()[1], 4);
   EXPECT_NEAR(F->RelativeMoisture()[1], (100 - 50) * 0.22, 1e-12);
   ExpectSoundSchedule(*F);
 }
@@ -243,10 +265,16 @@ TEST(SovSchedCalc, PolarSeasonsStayFinite) {
   for (int d = 1; d <= F->DayCount(); ++d) {
     Negative += F->ETRef()[d] < 0;
     const TScheduleDay& Day = F->Days()[d];
-    EXPECT_TRUE(Day.DaysSinceWetting < 124 || F->ETCrop()[d] == 0) << d;
-    EXPECT_TRUE(Day.DaysSinceWetting >= 6 || F->ETCrop()[d] == Day.UnreducedETCrop) << d;
+    if (Day.DaysSinceWetting >= 124) {
+      EXPECT_EQ(F->ETCrop()[d], 0) << d;
+    }
+    if (Day.DaysSinceWetting < 6) {
+      EXPECT_EQ(F->ETCrop()[d], Day.UnreducedETCrop) << d;
+    }
   }
-  EXPECT_TRUE(Negative > 100 && F->ETRef()[1] < 0 && F->ETCrop()[1] < 0);  // wet surface: negative use adds water
+  EXPECT_GT(Negative, 100);
+  EXPECT_LT(F->ETRef()[1], 0);
+  EXPECT_LT(F->ETCrop()[1], 0);  // wet surface: negative use adds water
   ExpectSoundSchedule(*F);
   // A year of random weather at and near the poles: midnight sun in the local summer,
   // polar night in the local winter.
@@ -261,8 +289,8 @@ TEST(SovSchedCalc, PolarSeasonsStayFinite) {
     G->Calculate();
     ExpectSoundSchedule(*G);
     const bool SummerFirst = (Latitude > 0) == (Start.month() == 6);
-    EXPECT_TRUE(G->SolarRad()[SummerFirst ? 185 : 15] == 0 && G->SolarRad()[SummerFirst ? 15 : 185] > 0)
-        << Latitude;
+    EXPECT_EQ(G->SolarRad()[SummerFirst ? 185 : 15], 0) << Latitude;
+    EXPECT_GT(G->SolarRad()[SummerFirst ? 15 : 185], 0) << Latitude;
   }
 }
 
@@ -274,7 +302,9 @@ TEST(SovSchedCalc, SoilLayersFromTheHorizons) {
   F->Calculate();
   const TScheduleScalars& S = F->Scalars();
   // Root zone 121.92 cm: horizon 4 (to 150 cm) is cut.
-  ASSERT_TRUE(S.HorizonsUsable && S.LayerCount == 4 && S.RootingDepth == 121.92);
+  ASSERT_TRUE(S.HorizonsUsable);
+  ASSERT_EQ(S.LayerCount, 4);
+  EXPECT_EQ(S.RootingDepth, 121.92);
   const double Bottoms[] = {0, 20, 45, 90, 121.92}, Awc[] = {0, 0.22, 0.18, 0.16, 0.14};
   // ppm of the 8/4/2 bands
   const double Nitrate[] = {0, 8, 5.68, (16 * 4 + 29 * 2) / 45.0, (1.4 * 2 + 30.5 * 2) / 31.92};
@@ -282,22 +312,28 @@ TEST(SovSchedCalc, SoilLayersFromTheHorizons) {
   double StartN = 0;
   for (int n = 1; n <= 4; ++n) {
     const TSoilLayer& L = F->Layers()[n];
-    EXPECT_TRUE(L.Top == Bottoms[n - 1] && L.Bottom == Bottoms[n] && L.Thickness == Bottoms[n] - Bottoms[n - 1])
-        << n;
+    EXPECT_EQ(L.Top, Bottoms[n - 1]) << n;
+    EXPECT_EQ(L.Bottom, Bottoms[n]) << n;
+    EXPECT_EQ(L.Thickness, Bottoms[n] - Bottoms[n - 1]) << n;
     EXPECT_DOUBLE_EQ(L.LayerCapacity, Awc[n] * L.Thickness * 10);
     EXPECT_NEAR(L.LayerNitratePpm, Nitrate[n], 1e-12) << n;
     EXPECT_DOUBLE_EQ(L.LayerMineralizableN, Mineralizable[n]);
     StartN += L.LayerNitratePpm * L.Thickness * L.BulkDensity / 10;
   }
   const TSoilLayer& L1 = F->Layers()[1];
-  EXPECT_TRUE(L1.LayerPorosity == (2.65 - 1.3) / 2.65 && L1.WiltingPoint == 0.12 && L1.pH == 6.2);
-  EXPECT_TRUE(L1.Texture == TSovFile::TextureIndex("SIL") && L1.LayerMineralizedN == 0 && L1.LayerAmmoniumPpm == 0);
+  EXPECT_EQ(L1.LayerPorosity, (2.65 - 1.3) / 2.65);
+  EXPECT_EQ(L1.WiltingPoint, 0.12);
+  EXPECT_EQ(L1.pH, 6.2);
+  EXPECT_EQ(L1.Texture, TSovFile::TextureIndex("SIL"));
+  EXPECT_EQ(L1.LayerMineralizedN, 0);
+  EXPECT_EQ(L1.LayerAmmoniumPpm, 0);
   EXPECT_NEAR(F->StartingNitrateN(), StartN, 1e-12);
   ExpectSoundSchedule(*F);
   // The field's organic matter replaces the top horizon's.
   FieldWriter{*F, O.Format}.Set(1, SovCol::OrganicMatter, 0.8);
   F->Calculate();
-  EXPECT_TRUE(F->Layers()[1].OrganicMatter == 0.8 && F->Layers()[2].LayerMineralizableN == 7.5);
+  EXPECT_EQ(F->Layers()[1].OrganicMatter, 0.8);
+  EXPECT_EQ(F->Layers()[2].LayerMineralizableN, 7.5);
   EXPECT_DOUBLE_EQ(F->Layers()[1].LayerMineralizableN, 2.5 * 0.8);
   // A horizon without AWC but with KSat below complete ones ends the soil; without KSat
   // the horizons are unusable. A horizon reaching the roots is the last one read.
@@ -326,10 +362,15 @@ TEST(SovSchedCalc, SoilLayersFromTheHorizons) {
     FieldWriter GW{*G, O.Format};
     C.Apply(GW);
     G->Calculate();
-    EXPECT_TRUE(G->Scalars().HorizonsUsable == C.Usable && G->Scalars().LayerCount == C.Layers) << C.Change;
-    EXPECT_TRUE(C.Usable ? G->Layers()[C.Layers].Bottom == C.Bottom : G->Layers()[1].LayerCapacity == 203.2)
-        << C.Change;
-    EXPECT_TRUE(C.Usable || G->NitrateN()[100] == 0) << C.Change;
+    SCOPED_TRACE(C.Change);
+    EXPECT_EQ(G->Scalars().HorizonsUsable, C.Usable);
+    EXPECT_EQ(G->Scalars().LayerCount, C.Layers);
+    if (C.Usable) {
+      EXPECT_EQ(G->Layers()[C.Layers].Bottom, C.Bottom);
+    } else {
+      EXPECT_EQ(G->Layers()[1].LayerCapacity, 203.2);
+      EXPECT_EQ(G->NitrateN()[100], 0);
+    }
     ExpectSoundSchedule(*G);
   }
   // In an English field the layers hold inches and the nitrate is in lbs/acre.
@@ -356,9 +397,13 @@ TEST(SovSchedCalc, NoCapacityStaysFiniteAndTheYieldFactor) {
       F->Calculate();
       SCOPED_TRACE(Capacity);
       ExpectSoundSchedule(*F);
-      EXPECT_TRUE(Horizons || std::string(Capacity) != "0" ||
-                  (F->Days()[10].MoisturePct == 100 && F->RelativeMoisture()[10] == (100 - 50) * 0.22));
-      EXPECT_TRUE(!Horizons || *Capacity || F->Layers()[1].LayerCapacity == 0);
+      if (!Horizons && std::string(Capacity) == "0") {
+        EXPECT_EQ(F->Days()[10].MoisturePct, 100);
+        EXPECT_EQ(F->RelativeMoisture()[10], (100 - 50) * 0.22);
+      }
+      if (Horizons && !*Capacity) {
+        EXPECT_EQ(F->Layers()[1].LayerCapacity, 0);
+      }
     }
   }
   const struct {
@@ -424,7 +469,8 @@ TEST(SovSchedCalc, WaterBalanceOverRandomSeasonsInEveryFormAndUnitSystem) {
       FieldWriter{*F, Fmt}.Set(200, SovCol::GrowthStage, "L");
       F->Calculate();
     }
-    ASSERT_TRUE(E->DayCount() == M->DayCount() && E->Scalars().LayerCount == M->Scalars().LayerCount);
+    ASSERT_EQ(E->DayCount(), M->DayCount());
+    ASSERT_EQ(E->Scalars().LayerCount, M->Scalars().LayerCount);
     for (int d = 1; d <= E->DayCount(); ++d) {
       const std::pair<double, double> Pairs[] = {
           {E->SolarRad()[d], M->SolarRad()[d]},           {E->ETRef()[d] * 25.4, M->ETRef()[d]},
@@ -434,8 +480,9 @@ TEST(SovSchedCalc, WaterBalanceOverRandomSeasonsInEveryFormAndUnitSystem) {
           {E->RelativeMoisture()[d], M->RelativeMoisture()[d]},
           {E->NitrateN()[d] / 0.8922, M->NitrateN()[d]}};
       for (const auto& [English, Metric] : Pairs) ASSERT_NEAR(English, Metric, 1e-8) << "day " << d;
-      ASSERT_TRUE(I->ETCrop()[d] == M->ETCrop()[d] && I->SoilMoisture()[d] == M->SoilMoisture()[d] &&
-                  I->NitrateN()[d] == M->NitrateN()[d]) << "day " << d;
+      ASSERT_EQ(I->ETCrop()[d], M->ETCrop()[d]) << "day " << d;
+      ASSERT_EQ(I->SoilMoisture()[d], M->SoilMoisture()[d]) << "day " << d;
+      ASSERT_EQ(I->NitrateN()[d], M->NitrateN()[d]) << "day " << d;
     }
   }
 }
@@ -487,7 +534,8 @@ TEST(SovSchedCalc, MetricDaysWorkedByHand) {
   W.Set(3, SovCol::GrowthStage, "Z");
   ExpectValid(*F);
   F->Calculate();
-  ASSERT_TRUE(F->Scalars().LayerCount == 2 && F->Layers()[2].LayerCapacity == 45);
+  ASSERT_EQ(F->Scalars().LayerCount, 2);
+  ASSERT_EQ(F->Layers()[2].LayerCapacity, 45);
   ExpectHandDays(*F, {{1, 25.570665366597265, 5.860688381930558, 0.34, 1.594107239885112, 47.40589276011489, 0,
                        42.59410723988511, 0.5881071191391959},
                       {2, 26.45185424928674, 5.423580748440854, 0.3, 1.627074224532256, 85.0, 5.77881853558263, 5.0,

@@ -38,7 +38,8 @@ TEST(NitrogenFactors, SpotValues) {
     EXPECT_NEAR(MineralizationMoistureFactor(W, 0.2), F, 1e-12) << W;
   for (double W : {0.0, 1e-300, 0.45}) {
     const double F = MineralizationMoistureFactor(W, 0.0);
-    EXPECT_TRUE(F >= 0 && F <= 1) << W;
+    EXPECT_GE(F, 0) << W;
+    EXPECT_LE(F, 1) << W;
   }
   EXPECT_NEAR(MineralizedFraction(0.01, 1, 1), 0.00995, 1e-5);  // 1 - e^-0.01
   const std::pair<double, double> Values[] = {
@@ -57,7 +58,8 @@ TEST(NitrogenFactors, SpotValues) {
     EXPECT_EQ(DenitrificationBaseRate(Om, Wet), Rate) << Om;
   // A hot waterlogged layer never loses more than it holds.
   const double Hot = Denitrified(0.15, DenitrificationTemperatureFactor(55), 1.0, 500);
-  EXPECT_TRUE(Hot <= 500 && Hot > 400);
+  EXPECT_LE(Hot, 500);
+  EXPECT_GT(Hot, 400);
   for (const auto& [Gallons, Factor] : {std::pair{6999.0, 0.85}, {7000.0, 0.75}, {14000.0, 0.67}, {27999.0, 0.5},
                                         {28000.0, 0.33}})
     EXPECT_EQ(LiquidManureRateFactor(Gallons), Factor) << Gallons;
@@ -72,7 +74,8 @@ TEST(NitrogenFactors, SpotValues) {
   EXPECT_DOUBLE_EQ(LayerPoreSpace(10, 10, 0.5, 0.4, 0.6).Wfps, 1);
   for (double Water : {0.0, 5.0, -1.0}) {
     const TPoreSpace P = LayerPoreSpace(Water, 0, 0, 0.1, 0.5);
-    EXPECT_TRUE(P.Wfps == 0.2 && P.Wwp == 0.2) << Water;
+    EXPECT_EQ(P.Wfps, 0.2) << Water;
+    EXPECT_EQ(P.Wwp, 0.2) << Water;
   }
 }
 
@@ -115,9 +118,15 @@ TEST(Leaching, WorkedExamples) {
     ASSERT_GE(Leached, 0);
     ASSERT_NEAR(std::accumulate(N.begin(), N.end(), Leached), std::accumulate(Start.begin(), Start.end(), 0.0),
                 1e-9 * (1 + std::accumulate(Start.begin(), Start.end(), 0.0))) << Trial;
-    for (size_t i = 0; i < Count; ++i)
-      ASSERT_TRUE(N[i] >= -1e-12 && (Drain[i] > 0 || N[i] >= Start[i] - 1e-12)) << Trial;
-    ASSERT_TRUE(Drain[Count - 1] > 0 || Leached == 0) << Trial;
+    for (size_t i = 0; i < Count; ++i) {
+      ASSERT_GE(N[i], -1e-12) << Trial << " layer " << i;
+      if (Drain[i] <= 0) {  // no drainage, no loss
+        ASSERT_GE(N[i], Start[i] - 1e-12) << Trial << " layer " << i;
+      }
+    }
+    if (Drain[Count - 1] <= 0) {
+      ASSERT_EQ(Leached, 0) << Trial;
+    }
   }
 }
 
@@ -186,16 +195,23 @@ void ExpectNitrogenBalance(const TSovSchedule& F) {
     AppliedSum += Units(Applied[size_t(d)] + Organic[size_t(d)]);
     OrganicSum += Units(Organic[size_t(d)]);
     for (double Value : {F.AmmoniumN()[d], F.NitrateN()[d], P.LayerNitrate, P.LayerAmmonium, P.Urea,
-                         P.ManureOrganic, P.SoilMineralized})
-      ASSERT_TRUE(std::isfinite(Value) && Value >= 0);
-    ASSERT_TRUE(F.NitrateN()[d] == P.LayerNitrate && F.AmmoniumN()[d] == P.LayerAmmonium);
+                         P.ManureOrganic, P.SoilMineralized}) {
+      ASSERT_TRUE(std::isfinite(Value)) << "day " << d;
+      ASSERT_GE(Value, 0) << "day " << d;
+    }
+    ASSERT_EQ(F.NitrateN()[d], P.LayerNitrate) << "day " << d;
+    ASSERT_EQ(F.AmmoniumN()[d], P.LayerAmmonium) << "day " << d;
     ASSERT_NEAR(F.MineralizedN()[d] - P.SoilMineralized, OrganicSum - P.ManureOrganic, 1e-9 * (1 + OrganicSum));
     const TNitrogenPools& Q = F.NitrogenPools()[std::max(d - 1, 1)];
     ASSERT_GE(P.SoilMineralized, Q.SoilMineralized);
     for (const auto A : {&TSovSchedule::MineralizedN, &TSovSchedule::DenitrifiedN, &TSovSchedule::VolatilizedN,
-                         &TSovSchedule::UptakeN, &TSovSchedule::LeachedN})
-      ASSERT_TRUE(std::isfinite((F.*A)()[d]) && (F.*A)()[d] >= (d == 1 ? 0.0 : (F.*A)()[d - 1]));
-    ASSERT_TRUE(d > F.DaysBeforeEmergence() || F.UptakeN()[d] == 0);
+                         &TSovSchedule::UptakeN, &TSovSchedule::LeachedN}) {
+      ASSERT_TRUE(std::isfinite((F.*A)()[d])) << "day " << d;
+      ASSERT_GE((F.*A)()[d], d == 1 ? 0.0 : (F.*A)()[d - 1]) << "day " << d;  // running totals never fall
+    }
+    if (d <= F.DaysBeforeEmergence()) {
+      ASSERT_EQ(F.UptakeN()[d], 0) << "day " << d;
+    }
     const double Held = P.LayerNitrate + P.LayerAmmonium + P.Urea + P.ManureOrganic;
     const double Expected = Units(Start) + AppliedSum + P.SoilMineralized - F.DenitrifiedN()[d] - F.VolatilizedN()[d] -
                             F.UptakeN()[d] - F.LeachedN()[d];
@@ -225,8 +241,12 @@ TEST(SovSchedNitrogen, LayersPreviousCropAndTables) {
   F->Calculate();
   ASSERT_FALSE(F->Scalars().HorizonsUsable);
   EXPECT_EQ(F->StartingNitrateN(), 0.0);
-  for (int d = 1; d <= MaxScheduleDays; ++d)
-    ASSERT_EQ(F->MineralizedN()[d] + F->NitrateN()[d] + F->UptakeN()[d] + F->NitrogenPools()[d].Urea, 0.0) << d;
+  for (int d = 1; d <= MaxScheduleDays; ++d) {
+    ASSERT_EQ(F->MineralizedN()[d], 0.0) << d;
+    ASSERT_EQ(F->NitrateN()[d], 0.0) << d;
+    ASSERT_EQ(F->UptakeN()[d], 0.0) << d;
+    ASSERT_EQ(F->NitrogenPools()[d].Urea, 0.0) << d;
+  }
   // Events naming no product (which the field check keeps out) refuse the schedule
   // with a message; beyond the schedule an event is not applied at all.
   for (const auto& [Code, Key1, Key2] : {std::tuple{SovEvent::Fertilizer, 0, 1},
@@ -242,7 +262,8 @@ TEST(SovSchedNitrogen, LayersPreviousCropAndTables) {
     } catch (const std::out_of_range& E) {
       EXPECT_NE(std::string(E.what()).find("Event 1"), std::string::npos) << E.what();
     }
-    EXPECT_TRUE(G->DayCount() == 0 && G->NitrateN()[1] == 0);
+    EXPECT_EQ(G->DayCount(), 0);
+    EXPECT_EQ(G->NitrateN()[1], 0);
     FieldWriter{*G, UsFormatSettings()}.Event(1, O.DayCount + 1, SovEvent::Fertilizer, 100, 999, 1);
     G->Calculate();
     ExpectNitrogenBalance(*G);
@@ -356,7 +377,8 @@ TEST(SovSchedNitrogen, UptakeFollowsTheCurveAndTheWaterStress) {
   L.CropRow(L.FindCrop("Maize silage")).UptakePointCount = 0;
   auto F = NewField(L, TFieldOptions{});
   F->Calculate();
-  EXPECT_TRUE(!F->Scalars().CropHasUptake && F->UptakeN()[F->DayCount()] == 0);
+  EXPECT_FALSE(F->Scalars().CropHasUptake);
+  EXPECT_EQ(F->UptakeN()[F->DayCount()], 0);
 }
 
 TEST(SovSchedNitrogen, EveryApplicationCountsBeyondTheTenth) {
@@ -510,7 +532,8 @@ TEST(SovSchedNitrogen, MassBalanceOverRandomSeasons) {
     auto E = RandomField(Seed, false, UsFormatSettings(), false);
     M->Calculate();
     E->Calculate();
-    ASSERT_TRUE(M->DayCount() == E->DayCount() && M->Scalars().HorizonsUsable == E->Scalars().HorizonsUsable);
+    ASSERT_EQ(M->DayCount(), E->DayCount());
+    ASSERT_EQ(M->Scalars().HorizonsUsable, E->Scalars().HorizonsUsable);
     for (int d = 1; d <= M->DayCount(); ++d) {
       for (const auto A : {&TSovSchedule::MineralizedN, &TSovSchedule::AmmoniumN, &TSovSchedule::NitrateN,
                             &TSovSchedule::UptakeN, &TSovSchedule::LeachedN})
@@ -587,7 +610,9 @@ void ExpectTotals(const TSovSchedule& F, const TDayTotals& E) {
       {F.DenitrifiedN()[d], E.Denitrified}, {F.VolatilizedN()[d], E.Volatilized}, {F.UptakeN()[d], E.Uptake},
       {F.LeachedN()[d], E.Leached}};
   for (const auto& [Value, Expected] : Columns) EXPECT_NEAR(Value, Expected, 1e-9);
-  EXPECT_TRUE(E.Urea < 0 || std::abs(F.NitrogenPools()[d].Urea - E.Urea) < 1e-9) << F.NitrogenPools()[d].Urea;
+  if (E.Urea >= 0) {  // < 0: not given
+    EXPECT_NEAR(F.NitrogenPools()[d].Urea, E.Urea, 1e-9);
+  }
 }
 
 // Maize silage (GDD base 10 and cap 30 °C, first uptake point 250 °C days at 0.06,

@@ -14,7 +14,13 @@
 #include <csignal>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <sys/resource.h>
+
+// Readable strings and dates in failure messages.
+inline void PrintTo(const QString& Text, std::ostream* Out) { *Out << '"' << Text.toStdString() << '"'; }
+inline void PrintTo(const QDate& Date, std::ostream* Out) { *Out << Date.toString(Qt::ISODate).toStdString(); }
+inline void PrintTo(QChar C, std::ostream* Out) { PrintTo(QString(C), Out); }
 
 // A lookup file read once per test program.
 inline const TSovLookup& LoadedLookup(const QString& Path) {

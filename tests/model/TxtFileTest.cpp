@@ -77,7 +77,8 @@ TEST(TTextOutFile, FilesThatCannotBeCreated) {
   Out.Write("first");
   const bool Reopened = Out.Open("c.txt");
   QDir::setCurrent(Old);
-  ASSERT_TRUE(Opened && Reopened);
+  ASSERT_TRUE(Opened);
+  ASSERT_TRUE(Reopened);
   Out.Write("second");
   Out.Close();
   EXPECT_EQ(Out.Status(), 0);

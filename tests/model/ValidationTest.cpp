@@ -174,7 +174,9 @@ TEST(IsValidDate, YearRequiredExceptForTheCalculationDate) {
   for (const auto& C : Cases) {
     QDate Date;
     EXPECT_EQ(TSovFile::IsValidDate(C.Text, C.Col, C.DefaultYear, C.German ? De : Us, Date), C.Date.isValid());
-    EXPECT_TRUE(!C.Date.isValid() || Date == C.Date) << C.Text;
+    if (C.Date.isValid()) {
+      EXPECT_EQ(Date, C.Date) << C.Text;
+    }
   }
   QDate Date;
   EXPECT_TRUE(TSovFile::IsValidDate("no date", 4, 2015, Us, Date));  // not a date column
@@ -193,8 +195,10 @@ TEST(IsValidCell, RulePerColumnInTheFieldsForm) {
               [&](int Col, const QString& Text) { return T.F.IsValidCell(Col, Text); });
   // Coordinates follow the location (bounded as in the US without one).
   T.Set(SovCol::Location, "Western Cape");
-  EXPECT_TRUE(T.F.IsValidCell(9, "-33.9") && T.F.IsValidCell(10, "18.4"));
-  EXPECT_FALSE(T.F.IsValidCell(9, "120") || T.F.IsValidCell(10, "200"));
+  EXPECT_TRUE(T.F.IsValidCell(9, "-33.9"));
+  EXPECT_TRUE(T.F.IsValidCell(10, "18.4"));
+  EXPECT_FALSE(T.F.IsValidCell(9, "120"));
+  EXPECT_FALSE(T.F.IsValidCell(10, "200"));
   T.Set(SovCol::Location, "");
   EXPECT_FALSE(T.F.IsValidCell(9, "-33.9"));
   // The calculation date takes the emergence date's year.
@@ -206,9 +210,12 @@ TEST(IsValidCell, RulePerColumnInTheFieldsForm) {
   EXPECT_TRUE(T.F.IsValidCell(29, "2/29"));
   // The field's units; horizons the same in both.
   TestField Metric(true);
-  EXPECT_TRUE(Metric.F.IsValidCell(16, "600") && !T.F.IsValidCell(16, "600"));
-  EXPECT_TRUE(T.F.IsValidCell(54, "100") && !Metric.F.IsValidCell(54, "100"));
-  EXPECT_TRUE(T.F.IsValidCell(36, "2.6") && Metric.F.IsValidCell(36, "2.6"));
+  EXPECT_TRUE(Metric.F.IsValidCell(16, "600"));
+  EXPECT_FALSE(T.F.IsValidCell(16, "600"));
+  EXPECT_TRUE(T.F.IsValidCell(54, "100"));
+  EXPECT_FALSE(Metric.F.IsValidCell(54, "100"));
+  EXPECT_TRUE(T.F.IsValidCell(36, "2.6"));
+  EXPECT_TRUE(Metric.F.IsValidCell(36, "2.6"));
   TestField German(true, GermanFormatSettings());
   ExpectRules({{16, "609,6", "609.6"}, {34, "0,15", "0.15"}, {13, "01.05.2015", "5/1/2015"}, {29, "15.10", ""}},
               [&](int Col, const QString& Text) { return German.F.IsValidCell(Col, Text); });
@@ -231,7 +238,9 @@ TEST(CheckFieldData, ATestFieldPassesInEveryForm) {
   QString Form;
   int Row = -1, Col = -1;
   EXPECT_FALSE(Empty.CheckFieldData(true, Form, Row, Col));
-  EXPECT_TRUE(Form == FormNone && Col == 6 && Row == 0);
+  EXPECT_EQ(Form, FormNone);
+  EXPECT_EQ(Col, 6);
+  EXPECT_EQ(Row, 0);
 }
 
 struct StepCase {

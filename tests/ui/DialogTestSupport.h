@@ -112,7 +112,8 @@ class TProgramFolder {
  public:
   TProgramFolder() {
     TestApp();  // before a test moves the temporary folder: Qt keeps its runtime folder there
-    EXPECT_TRUE(QDir().mkpath(Bin) && QFile::copy(FURROW_SOURCE_DIR "/data/SovLookup.ini", Bin + "/SovLookup.ini"));
+    EXPECT_TRUE(QDir().mkpath(Bin));
+    EXPECT_TRUE(QFile::copy(FURROW_SOURCE_DIR "/data/SovLookup.ini", Bin + "/SovLookup.ini"));
   }
   std::unique_ptr<TMainForm> NewForm(const TFormatSettings& Format = UsFormatSettings(), bool UserDir = true) const {
     return std::make_unique<TMainForm>(TMainFormEnvironment{Bin, UserDir ? Dir.filePath("user") : QString(), Format, QString()});

@@ -103,7 +103,9 @@ TEST_F(EventEditorsTest, ChecksInOrderAndWhatIsStored) {
     QTest::mouseClick(Dlg->OKButton, Qt::LeftButton);
     EXPECT_EQ(Recorder.Messages, C.Message.isEmpty() ? QStringList() : QStringList({C.Message}));
     const bool Accepted = C.Message.isEmpty();  // a refused entry keeps the dialog open
-    EXPECT_TRUE((Dlg->result() == QDialog::Accepted) == Accepted && Dlg->isVisible() != Accepted && Dlg->EventChanged() == Accepted);
+    EXPECT_EQ(Dlg->result() == QDialog::Accepted, Accepted);
+    EXPECT_EQ(Dlg->isVisible(), !Accepted);
+    EXPECT_EQ(Dlg->EventChanged(), Accepted);
     if (C.Message.isEmpty()) {
       EXPECT_EQ(EventRow(F, 2).join(','), C.FocusOrStored);
     } else {
@@ -125,7 +127,8 @@ TEST_F(EventEditorsTest, EditorsStartAtTheirFirstValue) {
     EXPECT_EQ(W->objectName(), First[Code - 1]);
     EXPECT_EQ(HelpContextOf(W), HelpContext::Editors);
     while (W != Dlg->NotesEdit && W->nextInFocusChain() != Dlg->focusWidget()) W = W->nextInFocusChain();
-    EXPECT_TRUE(W == Dlg->NotesEdit && W->nextInFocusChain() == Dlg->OKButton) << First[Code - 1];
+    EXPECT_EQ(W, Dlg->NotesEdit) << First[Code - 1];
+    EXPECT_EQ(W->nextInFocusChain(), Dlg->OKButton) << First[Code - 1];
   }
 }
 
@@ -156,7 +159,8 @@ TEST_F(EventEditorsTest, UnitAndNitrogenLabels) {
     QLineEdit* RateEdit = Fert ? Fert->RateEdit : Manure->RateEdit;
     QLabel* Units = Fert ? Fert->RateUnitsLbl : Manure->RateUnitsLbl;
     QLabel* Second = Fert ? Fert->NRateLbl : Manure->TotalNUnitsLbl;
-    EXPECT_EQ(Units->text() + Second->text(), "");
+    EXPECT_EQ(Units->text(), "");
+    EXPECT_EQ(Second->text(), "");
     Combo->setCurrentIndex(C.Product);
     EXPECT_EQ(Units->text(), C.Units);
     RateEdit->setText(C.Rate);
@@ -168,7 +172,8 @@ TEST_F(EventEditorsTest, UnitAndNitrogenLabels) {
     }
     EXPECT_EQ(Second->text(), C.Second);
     Combo->setCurrentIndex(0);
-    EXPECT_EQ(Units->text() + Second->text(), "");
+    EXPECT_EQ(Units->text(), "");
+    EXPECT_EQ(Second->text(), "");
   }
 }
 
@@ -191,7 +196,9 @@ TEST_F(EventEditorsTest, ExistingEventsLoadCheckTheirIndexesAndDelete) {
   {
     TFertAppDlg Dlg(nullptr, 7, Start, false, true, Field);
     EXPECT_EQ(Dlg.EventRow(), 3);
-    EXPECT_EQ(Dlg.FertCombo->currentIndex() + Dlg.MethodCombo->currentIndex() + Dlg.RateUnitsLbl->text().size(), 0);
+    EXPECT_EQ(Dlg.FertCombo->currentIndex(), 0);
+    EXPECT_EQ(Dlg.MethodCombo->currentIndex(), 0);
+    EXPECT_EQ(Dlg.RateUnitsLbl->text(), "");
   }
   // Delete asks; only Yes frees the row, which is then the one a new event takes.
   PutEvent(Field, 1, {"4", "4", "0", "30", "0", "", "", "", "cover"});
@@ -218,7 +225,8 @@ TEST_F(EventEditorsTest, ExistingEventsLoadCheckTheirIndexesAndDelete) {
   }
   const TResidueDlg Full(nullptr, 7, Start, false, true, Field);
   EXPECT_EQ(Full.EventRow(), 0);
-  EXPECT_FALSE(Full.OKButton->isEnabled() || Full.DeleteButton->isEnabled());
+  EXPECT_FALSE(Full.OKButton->isEnabled());
+  EXPECT_FALSE(Full.DeleteButton->isEnabled());
   EXPECT_TRUE(TFertAppDlg(nullptr, 7, Start, false, true, Field).OKButton->isEnabled());
 }
 
