@@ -130,7 +130,7 @@ TEST(SafeFile, Utf16FilesAreNamedAsSuch) {
                {QByteArray(Be(Text)), true},
                {Text.toUtf8(), false},
                {"caf\xE9\r\n", false},
-               {QByteArray("PK\x03\x04\0\0\x14\0\x08\0\0\0\x21\0", 16), false}};
+               {QByteArray("PK\x03\x04\0\0\x14\0\x08\0\0\0\x21\0", 14), false}};
   for (const auto& C : Cases) EXPECT_EQ(IsUtf16Text(C.Bytes), C.Utf16) << C.Bytes.toHex().toStdString();
 
   QTemporaryDir Dir;
