@@ -348,31 +348,34 @@ QString FoldName(const QString& Name) {
     Capital = Capital || FoldAscii(Ch.unicode()) != Ch.unicode();
   }
   if (!Capital) return Name;
-  QString Folded(Name.size(), Qt::Uninitialized);
-  for (qsizetype I = 0; I < Name.size(); ++I) Folded[I] = QChar(FoldAscii(Name[I].unicode()));
+  QString Folded = Name;
+  QChar* Out = Folded.data();  // the one copy
+  for (qsizetype I = 0; I < Folded.size(); ++I) Out[I] = QChar(FoldAscii(Out[I].unicode()));
   return Folded;
 }
 
-// The entry of Index under Name trimmed and case-folded. ASCII names (those of every
-// file the program reads) are folded into a buffer on the stack, so that the many
-// lookups of a load allocate nothing; others take Qt's folding.
-const size_t* FindFolded(const QHash<QString, size_t>& Index, const QString& Name) {
-  const QChar* P = Name.constData();
+// Name without the blanks and control characters around it, as TrimText.
+QStringView TrimView(QStringView Name) {
   qsizetype First = 0;
   qsizetype Last = Name.size();
-  while (First < Last && P[First].unicode() <= ' ') ++First;
-  while (Last > First && P[Last - 1].unicode() <= ' ') --Last;
-  QVarLengthArray<QChar, 64> Folded(Last - First);
-  for (qsizetype I = First; I < Last; ++I) {
-    const char16_t Ch = P[I].unicode();
-    if (Ch >= 0x80) {
-      const auto It = Index.constFind(FoldName(TrimText(Name)));
-      return It == Index.constEnd() ? nullptr : &*It;
-    }
-    Folded[I - First] = QChar(FoldAscii(Ch));
+  while (First < Last && Name[First].unicode() <= ' ') ++First;
+  while (Last > First && Name[Last - 1].unicode() <= ' ') --Last;
+  return Name.sliced(First, Last - First);
+}
+
+// Find(Folded) for Name trimmed and case-folded. ASCII names (those of every file the
+// program reads) are folded into a buffer on the stack, so that the many lookups of a
+// load allocate nothing; others take Qt's folding.
+template <class TFind>
+auto WithFoldedName(QStringView Name, TFind Find) {
+  const QStringView Trimmed = TrimView(Name);
+  QVarLengthArray<QChar, 64> Folded(Trimmed.size());
+  for (qsizetype I = 0; I < Trimmed.size(); ++I) {
+    const char16_t Ch = Trimmed[I].unicode();
+    if (Ch >= 0x80) return Find(FoldName(Trimmed.toString()));
+    Folded[I] = QChar(FoldAscii(Ch));
   }
-  const auto It = Index.constFind(QString::fromRawData(Folded.data(), Folded.size()));
-  return It == Index.constEnd() ? nullptr : &*It;
+  return Find(QString::fromRawData(Folded.data(), Folded.size()));
 }
 
 // A line of an INI file holds no line break.
@@ -1086,22 +1089,26 @@ bool TMyIniFile::LoadFromFile(const QString& FileName, QString& Msg) {
 
 void TMyIniFile::SetText(const QString& Text) {
   Clear();
-  Section* Current = nullptr;
-  for (const QString& RawLine : SplitLines(Text)) {
-    const QString Line = TrimText(RawLine);
+  qsizetype Current = -1;
+  const QStringView All(Text);
+  qsizetype Start = 0;
+  // Lines end at CR or LF; the empty lines between CR and LF are skipped with the blank ones.
+  while (Start < All.size()) {
+    qsizetype End = Start;
+    while (End < All.size() && All[End] != QLatin1Char('\r') && All[End] != QLatin1Char('\n')) ++End;
+    const QStringView Line = TrimView(All.sliced(Start, End - Start));
+    Start = End + 1;
     if (Line.isEmpty() || Line.startsWith(QLatin1Char(';'))) continue;
     if (Line.startsWith(QLatin1Char('[')) && Line.endsWith(QLatin1Char(']')) && Line.size() >= 2) {
-      const QString Name = TrimText(Line.mid(1, Line.size() - 2));
-      Current = FindSection(Name);
-      if (Current == nullptr) Current = &AddSection(Name);
+      Current = FindOrAddSection(Line.sliced(1, Line.size() - 2));
       continue;
     }
-    if (Current == nullptr) continue;  // before any section
+    if (Current < 0) continue;  // before any section
     const qsizetype Eq = Line.indexOf(QLatin1Char('='));
     if (Eq <= 0) continue;
-    const QString Key = TrimText(Line.left(Eq));
+    const QStringView Key = TrimView(Line.first(Eq));
     if (Key.isEmpty()) continue;
-    AddEntry(*Current, Key, TrimText(Line.mid(Eq + 1)));
+    AddEntry(Current, Key.toString(), TrimView(Line.sliced(Eq + 1)).toString());
   }
 }
 
@@ -1109,7 +1116,10 @@ QString TMyIniFile::GetText() const {
   QString Text;
   for (const Section& Sec : FSections) {
     Text += QLatin1Char('[') + Sec.Name + QStringLiteral("]\r\n");
-    for (const Entry& E : Sec.Entries) Text += E.Key + QLatin1Char('=') + E.Value + QStringLiteral("\r\n");
+    for (qsizetype I = Sec.First; I >= 0; I = FEntries[size_t(I)].Next) {
+      const Entry& E = FEntries[size_t(I)];
+      Text += E.Key + QLatin1Char('=') + E.Value + QStringLiteral("\r\n");
+    }
     Text += QStringLiteral("\r\n");
   }
   return Text;
@@ -1142,65 +1152,85 @@ bool TMyIniFile::IsFalseText(const QString& Text) {
          SameText(Text, QStringLiteral("OFF")) || Text == QLatin1String("0");
 }
 
-const TMyIniFile::Section* TMyIniFile::FindSection(const QString& Name) const {
-  const size_t* Index = FindFolded(FSectionIndex, Name);
-  return Index == nullptr ? nullptr : &FSections[*Index];
+bool TMyIniFile::FoldedName::Same(const QString& A, const QString& B) {
+  const auto Ascii = [](const QString& Text) {
+    return std::all_of(Text.cbegin(), Text.cend(), [](QChar Ch) { return Ch.unicode() < 0x80; });
+  };
+  if (!Ascii(A) || !Ascii(B)) return FoldName(A) == FoldName(B);
+  if (A.size() != B.size()) return false;
+  for (qsizetype I = 0; I < A.size(); ++I)
+    if (FoldAscii(A[I].unicode()) != FoldAscii(B[I].unicode())) return false;
+  return true;
 }
 
-TMyIniFile::Section* TMyIniFile::FindSection(const QString& Name) {
-  return const_cast<Section*>(std::as_const(*this).FindSection(Name));
+size_t TMyIniFile::FoldedName::Hash(const QString& Name, size_t Seed) {
+  return WithFoldedName(Name, [Seed](const QString& Folded) { return qHash(Folded, Seed); });
 }
 
-TMyIniFile::Section& TMyIniFile::AddSection(const QString& Name) {
-  const QString Folded = FoldName(Name);
-  FSectionIndex.insert(Folded, FSections.size());
-  FSections.push_back(Section{Name, Folded, {}, {}});
-  return FSections.back();
+// Names are looked up as raw views of the trimmed text: nothing is copied.
+qsizetype TMyIniFile::FindSection(QStringView Name) const {
+  const QStringView Trimmed = TrimView(Name);
+  return FSectionIndex.value(FoldedName{QString::fromRawData(Trimmed.constData(), Trimmed.size())}, -1);
 }
 
-const TMyIniFile::Entry* TMyIniFile::FindEntry(const Section& Sec, const QString& Ident) {
-  const size_t* Index = FindFolded(Sec.KeyIndex, Ident);
-  return Index == nullptr ? nullptr : &Sec.Entries[*Index];
+qsizetype TMyIniFile::FindEntry(qsizetype Sec, QStringView Ident) const {
+  const QStringView Trimmed = TrimView(Ident);
+  return FKeyIndex.value(KeyRef{Sec, FoldedName{QString::fromRawData(Trimmed.constData(), Trimmed.size())}}, -1);
 }
 
-TMyIniFile::Entry* TMyIniFile::FindEntry(Section& Sec, const QString& Ident) {
-  return const_cast<Entry*>(FindEntry(std::as_const(Sec), Ident));
+qsizetype TMyIniFile::FindOrAddSection(QStringView Name) {
+  if (const qsizetype Found = FindSection(Name); Found >= 0) return Found;
+  const auto Index = qsizetype(FSections.size());
+  FSections.push_back(Section{TrimView(Name).toString()});
+  FSectionIndex.insert(FoldedName{FSections.back().Name}, Index);
+  return Index;
 }
 
-void TMyIniFile::AddEntry(Section& Sec, const QString& Key, const QString& Value) {
-  const QString Folded = FoldName(Key);
-  if (!Sec.KeyIndex.contains(Folded)) Sec.KeyIndex.insert(Folded, Sec.Entries.size());  // the first stays
-  Sec.Entries.push_back(Entry{Key, Value, Folded});
+void TMyIniFile::AddEntry(qsizetype Sec, const QString& Key, const QString& Value) {
+  const auto Index = qsizetype(FEntries.size());
+  const KeyRef Ref{Sec, FoldedName{Key}};
+  const bool Repeat = FKeyIndex.contains(Ref);
+  if (!Repeat) FKeyIndex.insert(Ref, Index);  // the first stays
+  FEntries.push_back(Entry{Key, Value, -1, Repeat});
+  Section& S = FSections[size_t(Sec)];
+  if (S.Last >= 0) {
+    FEntries[size_t(S.Last)].Next = Index;
+  } else {
+    S.First = Index;
+  }
+  S.Last = Index;
 }
 
-void TMyIniFile::IndexKeys(Section& Sec) {
-  Sec.KeyIndex.clear();
-  for (size_t I = Sec.Entries.size(); I-- > 0;) Sec.KeyIndex.insert(Sec.Entries[I].Folded, I);
-}
-
-void TMyIniFile::IndexSections() {
-  FSectionIndex.clear();
-  for (size_t I = 0; I < FSections.size(); ++I) FSectionIndex.insert(FSections[I].Folded, I);
+void TMyIniFile::RebuildWithout(qsizetype Gone, qsizetype KeySection, const QString& FoldedKey) {
+  const std::vector<Section> Sections = std::move(FSections);
+  const std::vector<Entry> Entries = std::move(FEntries);
+  Clear();
+  for (qsizetype Old = 0; Old < qsizetype(Sections.size()); ++Old) {
+    if (Old == Gone) continue;
+    const qsizetype New = FindOrAddSection(Sections[size_t(Old)].Name);
+    for (qsizetype I = Sections[size_t(Old)].First; I >= 0; I = Entries[size_t(I)].Next) {
+      const Entry& E = Entries[size_t(I)];
+      if (Old != KeySection || FoldName(E.Key) != FoldedKey) AddEntry(New, E.Key, E.Value);
+    }
+  }
 }
 
 QString TMyIniFile::ReadString(const QString& Section, const QString& Ident,
                                const QString& Default) const {
-  if (const auto* Sec = FindSection(Section)) {
-    if (const Entry* E = FindEntry(*Sec, Ident)) return E->Value;
-  }
-  return Default;
+  const qsizetype Sec = FindSection(Section);
+  const qsizetype I = Sec < 0 ? -1 : FindEntry(Sec, Ident);
+  return I < 0 ? Default : FEntries[size_t(I)].Value;
 }
 
 void TMyIniFile::WriteString(const QString& Section, const QString& Ident, const QString& Value) {
   const QString Key = SingleLine(Ident);
   if (Key.isEmpty()) return;
-  auto* Sec = FindSection(SingleLine(Section));
-  if (Sec == nullptr) Sec = &AddSection(SingleLine(Section));
+  const qsizetype Sec = FindOrAddSection(SingleLine(Section));
   const QString Text = SingleLine(Value);
-  if (Entry* E = FindEntry(*Sec, Key)) {
-    E->Value = Text;
+  if (const qsizetype I = FindEntry(Sec, Key); I >= 0) {
+    FEntries[size_t(I)].Value = Text;
   } else {
-    AddEntry(*Sec, Key, Text);
+    AddEntry(Sec, Key, Text);
   }
 }
 
@@ -1224,47 +1254,45 @@ void TMyIniFile::WriteBool(const QString& Section, const QString& Ident, bool Va
   WriteString(Section, Ident, BoolToText(Value));
 }
 
-bool TMyIniFile::SectionExists(const QString& Section) const { return FindSection(Section) != nullptr; }
+bool TMyIniFile::SectionExists(const QString& Section) const { return FindSection(Section) >= 0; }
 
 bool TMyIniFile::ValueExists(const QString& Section, const QString& Ident) const {
-  const auto* Sec = FindSection(Section);
-  return Sec != nullptr && FindEntry(*Sec, Ident) != nullptr;
+  const qsizetype Sec = FindSection(Section);
+  return Sec >= 0 && FindEntry(Sec, Ident) >= 0;
 }
 
 QStringList TMyIniFile::ReadSections() const {
   QStringList Names;
+  Names.reserve(qsizetype(FSections.size()));
   for (const Section& Sec : FSections) Names << Sec.Name;
   return Names;
 }
 
 QStringList TMyIniFile::ReadSection(const QString& Section) const {
   QStringList Keys;
-  if (const auto* Sec = FindSection(Section)) {
-    for (size_t I = 0; I < Sec->Entries.size(); ++I) {
-      const Entry& E = Sec->Entries[I];
-      if (Sec->KeyIndex.value(E.Folded) == I) Keys << E.Key;  // first of repeats
+  if (const qsizetype Sec = FindSection(Section); Sec >= 0) {
+    for (qsizetype I = FSections[size_t(Sec)].First; I >= 0; I = FEntries[size_t(I)].Next) {
+      const Entry& E = FEntries[size_t(I)];
+      if (!E.Repeat) Keys << E.Key;
     }
   }
   return Keys;
 }
 
 void TMyIniFile::EraseSection(const QString& Section) {
-  const QString Wanted = FoldName(TrimText(Section));
-  std::erase_if(FSections, [&](const TMyIniFile::Section& Sec) { return Sec.Folded == Wanted; });
-  IndexSections();
+  if (const qsizetype Sec = FindSection(Section); Sec >= 0) RebuildWithout(Sec, -1, QString());
 }
 
 void TMyIniFile::DeleteKey(const QString& Section, const QString& Ident) {
-  if (auto* Sec = FindSection(Section)) {
-    const QString Key = FoldName(TrimText(Ident));
-    std::erase_if(Sec->Entries, [&](const Entry& E) { return E.Folded == Key; });
-    IndexKeys(*Sec);
-  }
+  const qsizetype Sec = FindSection(Section);
+  if (Sec >= 0 && FindEntry(Sec, Ident) >= 0) RebuildWithout(-1, Sec, FoldName(TrimText(Ident)));
 }
 
 void TMyIniFile::Clear() {
   FSections.clear();
+  FEntries.clear();
   FSectionIndex.clear();
+  FKeyIndex.clear();
 }
 
 // ---------------------------------------------------------------------------

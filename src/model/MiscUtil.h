@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 // ---------------------------------------------------------------------------
@@ -220,29 +221,42 @@ class TMyIniFile {
   void Clear();
 
  private:
+  // Every key of the file sits in one table; a section links its entries in order.
   struct Entry {
     QString Key;
     QString Value;
-    QString Folded;  // Key case-folded
+    qsizetype Next = -1;  // the section's next entry
+    bool Repeat = false;  // the section has an earlier entry of this key
   };
   struct Section {
     QString Name;
-    QString Folded;  // Name case-folded
-    std::vector<Entry> Entries;
-    QHash<QString, size_t> KeyIndex;  // case-folded key -> its first entry
+    qsizetype First = -1;  // its first and last entries
+    qsizetype Last = -1;
   };
-  const Section* FindSection(const QString& Name) const;
-  Section* FindSection(const QString& Name);
-  Section& AddSection(const QString& Name);
-  static const Entry* FindEntry(const Section& Sec, const QString& Ident);
-  static Entry* FindEntry(Section& Sec, const QString& Ident);
-  static void AddEntry(Section& Sec, const QString& Key, const QString& Value);
-  static void IndexKeys(Section& Sec);
-  void IndexSections();
+  // A name hashed and compared as its case-folded form, without keeping that form.
+  struct FoldedName {
+    QString Text;
+    static bool Same(const QString& A, const QString& B);
+    static size_t Hash(const QString& Name, size_t Seed);
+    friend bool operator==(const FoldedName& A, const FoldedName& B) { return Same(A.Text, B.Text); }
+    friend size_t qHash(const FoldedName& Name, size_t Seed = 0) { return Hash(Name.Text, Seed); }
+  };
+  using KeyRef = std::pair<qsizetype, FoldedName>;  // section position, key
+
+  // Positions in the tables; -1 when absent (names are trimmed).
+  qsizetype FindSection(QStringView Name) const;
+  qsizetype FindEntry(qsizetype Sec, QStringView Ident) const;  // the first of repeats
+  qsizetype FindOrAddSection(QStringView Name);  // a new section goes last
+  void AddEntry(qsizetype Sec, const QString& Key, const QString& Value);
+  // Builds the tables again without section Gone (-1 for none) and without the keys of
+  // section KeySection that fold to FoldedKey.
+  void RebuildWithout(qsizetype Gone, qsizetype KeySection, const QString& FoldedKey);
 
   QString FFileName;
   std::vector<Section> FSections;
-  QHash<QString, size_t> FSectionIndex;  // case-folded name -> position in FSections
+  std::vector<Entry> FEntries;                // of all sections
+  QHash<FoldedName, qsizetype> FSectionIndex;  // name -> position in FSections
+  QHash<KeyRef, qsizetype> FKeyIndex;          // -> position in FEntries of the first entry
 };
 
 // ---------------------------------------------------------------------------
