@@ -122,8 +122,15 @@ void TImportedWeather::ResetFacts() {
 }
 
 QString TImportedWeather::DayName(int Year, int Month, int Day) {
-  return QString::number(Year) + QString::number(Month).rightJustified(2, u'0') +
-         QString::number(Day).rightJustified(2, u'0');
+  // Written digit by digit: this runs once per imported day.
+  if (Year < 1000 || Year > 9999 || Month < 0 || Month > 99 || Day < 0 || Day > 99)
+    return QString::number(Year) + QString::number(Month).rightJustified(2, u'0') +
+           QString::number(Day).rightJustified(2, u'0');
+  QString Name(8, Qt::Uninitialized);
+  QChar* Out = Name.data();
+  const int Digits[] = {Year / 1000, Year / 100 % 10, Year / 10 % 10, Year % 10, Month / 10, Month % 10, Day / 10, Day % 10};
+  for (int I = 0; I < 8; ++I) Out[I] = QChar(u'0' + Digits[I]);
+  return Name;
 }
 
 bool TImportedWeather::TryGetDayDate(int Index, QDate& Date) const {

@@ -1301,11 +1301,11 @@ void TMyIniFile::Clear() {
 
 namespace {
 // A field's raw text cleaned: trimmed, enclosing quotes removed, trimmed again.
-QString CleanField(const QString& Raw, QChar Quote) {
-  QString Field = TrimText(Raw);
+QString CleanField(QStringView Raw, QChar Quote) {
+  QStringView Field = TrimView(Raw);
   if (!Quote.isNull() && Field.size() > 1 && Field.front() == Quote && Field.back() == Quote)
-    Field = TrimText(Field.mid(1, Field.size() - 2));
-  return Field;
+    Field = TrimView(Field.sliced(1, Field.size() - 2));
+  return Field.toString();
 }
 }  // namespace
 
@@ -1332,11 +1332,13 @@ QString TMyLineParser::GetField(const QString& Line, int N) const {
     }
   }
   if (Start < 0) return QString();
-  return CleanField(Line.mid(Start, End - Start), Quote);
+  return CleanField(QStringView(Line).sliced(Start, End - Start), Quote);
 }
 
 QStringList TMyLineParser::Fields(const QString& Line) const {
+  const QStringView Text(Line);
   QStringList Result;
+  Result.reserve(Line.count(Delimiter) + 1);
   qsizetype Start = 0;
   bool InQuotes = false;
   for (qsizetype I = 0; I < Line.size(); ++I) {
@@ -1346,11 +1348,11 @@ QStringList TMyLineParser::Fields(const QString& Line) const {
     } else if (!Quote.isNull() && Ch == Quote) {
       InQuotes = !InQuotes;
     } else if (Ch == Delimiter && !InQuotes) {
-      Result << CleanField(Line.mid(Start, I - Start), Quote);
+      Result << CleanField(Text.sliced(Start, I - Start), Quote);
       Start = I + 1;
     }
   }
-  Result << CleanField(Line.mid(Start), Quote);
+  Result << CleanField(Text.sliced(Start), Quote);
   return Result;
 }
 
