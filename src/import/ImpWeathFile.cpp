@@ -130,6 +130,7 @@ class TLayoutReader {
   template <typename TConv>
   static QString Join(const QStringList& F, std::initializer_list<int> Cols, TConv Conv) {
     QString Value;
+    Value.reserve(qsizetype(Cols.size()) * 8);  // room for short numbers and the notes' comma
     for (const int* Col = Cols.begin(); Col != Cols.end(); ++Col) {
       if (Col != Cols.begin()) Value += u',';
       Value += Conv(FieldAt(F, *Col));
