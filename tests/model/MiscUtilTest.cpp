@@ -83,6 +83,15 @@ TEST(TMyIniFile, WriteEraseDeleteAndText) {
   EXPECT_EQ(Copy.ReadString("c", "k", "?"), "c");  // later sections still found
 }
 
+// Names beyond ASCII are compared case-folded too, repeats merged as for ASCII names.
+TEST(TMyIniFile, NonAsciiNamesMatchWithoutRegardToCase) {
+  TMyIniFile Ini;
+  Ini.SetText(QString::fromUtf8("[Über]\nÄrger=1\n[über]\näRGER=2\nB=3\n"));
+  EXPECT_EQ(Ini.ReadSections(), QStringList({QString::fromUtf8("Über")}));
+  EXPECT_EQ(Ini.ReadString(QString::fromUtf8("ÜBER"), QString::fromUtf8("ärger"), "?"), "1");
+  EXPECT_EQ(Ini.ReadSection(QString::fromUtf8("über")), QStringList({QString::fromUtf8("Ärger"), "B"}));
+}
+
 // A hostile file of many sections or keys is read in about linear time.
 TEST(TMyIniFile, ManySectionsAndKeysDoNotHang) {
   QString Text;
