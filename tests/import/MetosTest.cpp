@@ -212,19 +212,20 @@ std::string Describe(TData& Data) {
   if constexpr (requires { Data.ReturnParams; }) {
     Data.ReturnParams.VisitMembers([&Text](const char* Name, const auto& Value) {
       using T = std::decay_t<decltype(Value)>;
-      Text += std::string(Name) + ":";
-      if constexpr (std::is_same_v<T, int>) Text += "i=" + std::to_string(Value);
-      else if constexpr (std::is_same_v<T, QString>) Text += "s=" + Value.toStdString();
-      else Text += "t=" + Value.toString(Qt::ISODate).toStdString();
+      Text.append(Name).append(":");
+      if constexpr (std::is_same_v<T, int>) Text.append("i=").append(std::to_string(Value));
+      else if constexpr (std::is_same_v<T, QString>) Text.append("s=").append(Value.toStdString());
+      else Text.append("t=").append(Value.toString(Qt::ISODate).toStdString());
       Text += " ";
     });
   }
   const DataSetStruct& Main = Data.DataSetMain;
   Text += "| ";
-  for (const StructReturnDataInfo& Column : Main.ReturnDataInfo.Items) Text += Column.s_name.toStdString() + ",";
-  Text += std::to_string(Main.ReturnRecordSetInfo.s_field_count) + "," +
-          std::to_string(Main.ReturnRecordSetInfo.s_row_count);
-  for (const QString& Cell : Main.ReturnDataSet.Items) Text += "," + Cell.toStdString();
+  for (const StructReturnDataInfo& Column : Main.ReturnDataInfo.Items) Text.append(Column.s_name.toStdString()).append(",");
+  Text += std::to_string(Main.ReturnRecordSetInfo.s_field_count);
+  Text += ',';
+  Text += std::to_string(Main.ReturnRecordSetInfo.s_row_count);
+  for (const QString& Cell : Main.ReturnDataSet.Items) Text.append(",").append(Cell.toStdString());
   return Text;
 }
 
