@@ -556,6 +556,12 @@ bool TryShortDecimal(const QChar* P, qsizetype N, QChar Separator, double& Value
 
 }  // namespace
 
+void ClearUpperVectorState() {
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+  if (__builtin_cpu_supports("avx")) asm volatile("vzeroupper");
+#endif
+}
+
 bool TryStrToFloat(const QString& Text, double& Value, const TFormatSettings& Settings) {
   if (TryShortDecimal(Text.constData(), Text.size(), Settings.DecimalSeparator, Value)) return true;
   // Writes a plain "-123.45e-6" text from the strictly checked input: at most one

@@ -62,6 +62,14 @@ TFormatSettings UsFormatSettings();      // ".", ",", m/d/yyyy
 TFormatSettings GermanFormatSettings();  // ",", ".", dd.mm.yyyy
 TFormatSettings IsoFormatSettings();     // ".", none, yyyy-mm-dd
 
+// Library code built for newer processors (Qt's seeded string hash on processors with
+// AVX-512 among it) can return with the upper halves of the vector registers in use.
+// Until they are cleared, each call from this program's code into the maths library's
+// AVX routines (exp, pow, sin) pays a processor state transition: on such machines it
+// made the whole schedule five times slower. Clears them where the processor has them;
+// does nothing elsewhere. Call before a stretch of floating-point work.
+void ClearUpperVectorState();
+
 // ---------------------------------------------------------------------------
 // Numbers
 // ---------------------------------------------------------------------------

@@ -285,12 +285,14 @@ void TSovSchedule::Calculate() {
     ReadDailyWeather();
     BuildSoilLayers();
     ReadUserStages();
+    ClearUpperVectorState();
     RunWaterPhase();
 
     // Without layers from the horizons there is no nitrogen: every nitrogen array
     // stays 0.
     if (FScalars.HorizonsUsable) {
       PrepareNitrogenPhase();
+      ClearUpperVectorState();
       RunNitrogenPhase();
     }
     BuildResultColumns();
