@@ -1170,7 +1170,9 @@ bool TMyIniFile::FoldedName::Same(const QString& A, const QString& B) {
 }
 
 size_t TMyIniFile::FoldedName::Hash(const QString& Name, size_t Seed) {
-  return WithFoldedName(Name, [Seed](const QString& Folded) { return qHash(Folded, Seed); });
+  const size_t Value = WithFoldedName(Name, [Seed](const QString& Folded) { return qHash(Folded, Seed); });
+  ClearUpperVectorState();  // Qt's seeded hash may leave it set; a load hashes every name
+  return Value;
 }
 
 // Names are looked up as raw views of the trimmed text: nothing is copied.
