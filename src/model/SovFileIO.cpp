@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <array>
 #include <exception>
 
 namespace {
@@ -293,9 +295,18 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
             QStringLiteral(".");
   }
 
-  // Weather: "Day" + d, eight escaped values joined by ",".
+  // Weather: "Day" + d, eight escaped values joined by ",". Only the days whose keys
+  // the section lists are looked up: a file often holds a few days, not all 365.
+  std::array<bool, MaxDays + 1> Listed{};
+  for (const QString& Key : Ini.ReadSection(WeatherSection)) {
+    int Day = 0;
+    if (Key.startsWith(QLatin1String("Day"), Qt::CaseInsensitive) && TryStrToInt(Key.mid(3), Day) && Day >= 1 &&
+        Day <= MaxDays)
+      Listed[size_t(Day)] = true;
+  }
   for (int Day = 1; Day <= MaxDays; ++Day) {
-    const QString Line = Read(WeatherSection, QStringLiteral("Day") + QString::number(Day));
+    const QString Line =
+        Listed[size_t(Day)] ? Read(WeatherSection, QStringLiteral("Day") + QString::number(Day)) : QString();
     for (int k = 0; k < WeatherValueCount; ++k) {
       const int Col = SovCol::FirstWeather + k;
       QString Text;
@@ -409,6 +420,8 @@ QStringList TSovFile::FileLines(const QString& ProgramVersion) const {
   // Weather: days that hold anything, eight escaped values each.
   W.Section(QStringLiteral("Weather"));
   for (int Day = 1; Day <= MaxDays; ++Day) {
+    const auto& Stored = FWeather[size_t(Day - 1)];
+    if (std::all_of(Stored.begin(), Stored.end(), [](const QString& Text) { return Text.isEmpty(); })) continue;
     QStringList Values;
     bool HasData = false;
     for (int Col = SovCol::FirstWeather; Col <= SovCol::LastWeather; ++Col) {
