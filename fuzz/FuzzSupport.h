@@ -66,9 +66,11 @@ inline QList<QByteArray> FuzzParts(const QByteArray& Bytes) {
 }
 
 // Every numeric field of day line I is a number in the importer's form, or empty.
+// The line is split once; GetDayFields gives what GetDayField gives for each field.
 inline void FuzzCheckDayNumbers(const TImportedWeather& Weather, int I, const char* Target) {
+  const QStringList Fields = Weather.GetDayFields(I);
   for (int FieldNo : {dfMaxTemp, dfMinTemp, dfMeanTemp, dfPrecip, dfWind, dfHumidity, dfIrrigation}) {
-    const QString Text = Weather.GetDayField(I, FieldNo);
+    const QString Text = FieldNo <= Fields.size() ? Fields.at(FieldNo - 1) : QString();
     double Value = 0;
     FuzzCheck(Text.isEmpty() || (TryStrToFloat(Text, Value, Weather.FormatSettings) && std::isfinite(Value)),
               Target, "a numeric field that is not a number");

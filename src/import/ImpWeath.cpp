@@ -164,3 +164,10 @@ QString TImportedWeather::GetDayField(int Index, int FieldNo) const {
   if (Index < 0 || Index >= Count() || FieldNo < 1) return QString();
   return OutParser.Unescape(FieldAt(SplitFields(OutParser, ValueFromIndex(Index)), FieldNo));
 }
+
+QStringList TImportedWeather::GetDayFields(int Index) const {
+  if (Index < 0 || Index >= Count()) return {};
+  QStringList Fields = SplitFields(OutParser, ValueFromIndex(Index));
+  for (QString& Field : Fields) Field = OutParser.Unescape(Field);
+  return Fields;
+}

@@ -132,6 +132,9 @@ class TImportedWeather : public TNameValueList {
   // Field FieldNo (1-based) of day line Index, split by OutParser and unescaped; empty
   // when the line has fewer fields, FieldNo is out of range or Index is out of range.
   QString GetDayField(int Index, int FieldNo) const;
+  // Every field of day line Index, split by OutParser and unescaped (field N at N - 1);
+  // empty for an Index out of range. For reading all fields of a line at once.
+  QStringList GetDayFields(int Index) const;
 
  protected:
   // The state before an import (and after construction): no day lines, no source facts

@@ -26,6 +26,9 @@ TEST(ImpWeath, DayLineFieldsAndDates) {
   // Bad indexes give empty fields rather than a crash.
   EXPECT_EQ(W.GetDayField(-1, 1), QString());
   EXPECT_EQ(W.GetDayField(11, 1), QString());
+  // All fields at once are the fields one by one.
+  EXPECT_EQ(W.GetDayFields(0), QStringList({"88.0", "61.0", "", "0.12"}));
+  EXPECT_EQ(W.GetDayFields(11), QStringList());
 
   EXPECT_EQ(W.GetDayDate(0), QDate(2016, 7, 4));
   EXPECT_EQ(W.GetDayDate(1), QDate(2016, 2, 29));
