@@ -227,8 +227,9 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
   // Horizons under their own numbers; a missing section is an empty horizon.
   for (int Hz = 1; Hz <= MaxHorizons; ++Hz) {
     const QString Section = QStringLiteral("Horizon") + QString::number(Hz);
+    const bool Present = Ini.SectionExists(Section);
     for (int Col = SovCol::FirstHorizon; Col <= SovCol::LastHorizon; ++Col) {
-      const QString Text = Read(Section, TSovFile::ColumnName(Col));
+      const QString Text = Present ? Read(Section, TSovFile::ColumnName(Col)) : QString();
       SetCell(Hz, Col, IsNumberHorizonColumn(Col) ? FileToUserNumber(Text) : Text);
     }
   }
@@ -239,6 +240,7 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
   int Count = 0;
   for (int i = 1; i <= MaxEvents && Count < MaxEvents; ++i) {
     const QString Section = QStringLiteral("Event") + QString::number(i);
+    if (!Ini.SectionExists(Section)) continue;
     int Day = 0;
     if (!TryStrToInt(Read(Section, QStringLiteral("Day")), Day)) Day = 0;
     const int Code = EventCodeIndex(Read(Section, QStringLiteral("Code")));
@@ -305,8 +307,11 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
       Listed[size_t(Day)] = true;
   }
   for (int Day = 1; Day <= MaxDays; ++Day) {
-    const QString Line =
-        Listed[size_t(Day)] ? Read(WeatherSection, QStringLiteral("Day") + QString::number(Day)) : QString();
+    if (!Listed[size_t(Day)]) {
+      FWeather[size_t(Day - 1)].fill(QString());
+      continue;
+    }
+    const QString Line = Read(WeatherSection, QStringLiteral("Day") + QString::number(Day));
     for (int k = 0; k < WeatherValueCount; ++k) {
       const int Col = SovCol::FirstWeather + k;
       QString Text;
@@ -359,7 +364,11 @@ QStringList TSovFile::FileLines(const QString& ProgramVersion) const {
   W.EndSection();
 
   // Horizons that hold anything, under their own numbers.
+  auto AllEmpty = [](const auto& Texts) {
+    return std::all_of(Texts.begin(), Texts.end(), [](const QString& Text) { return Text.isEmpty(); });
+  };
   for (int Hz = 1; Hz <= MaxHorizons; ++Hz) {
+    if (AllEmpty(FHorizons[size_t(Hz - 1)])) continue;
     QStringList Values;
     bool HasData = false;
     for (int Col = SovCol::FirstHorizon; Col <= SovCol::LastHorizon; ++Col) {
@@ -420,8 +429,7 @@ QStringList TSovFile::FileLines(const QString& ProgramVersion) const {
   // Weather: days that hold anything, eight escaped values each.
   W.Section(QStringLiteral("Weather"));
   for (int Day = 1; Day <= MaxDays; ++Day) {
-    const auto& Stored = FWeather[size_t(Day - 1)];
-    if (std::all_of(Stored.begin(), Stored.end(), [](const QString& Text) { return Text.isEmpty(); })) continue;
+    if (AllEmpty(FWeather[size_t(Day - 1)])) continue;
     QStringList Values;
     bool HasData = false;
     for (int Col = SovCol::FirstWeather; Col <= SovCol::LastWeather; ++Col) {
