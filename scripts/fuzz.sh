@@ -14,15 +14,15 @@ TOTAL="${1:-${FUZZ_TOTAL_SECONDS:-240}}"
 JOBS="$(nproc)"
 
 # Target, dictionary, largest input. Replies may be large; the readers' cost per byte is
-# what the fuzzer has to see, not their size limits. A field file of 4 KB holds every
-# section kind (field, horizons, events, weather days) and a lookup file of 8 KB tens of
-# table rows; larger inputs only slow these targets down.
+# what the fuzzer has to see, not their size limits. A field file of 2 KB already holds
+# every section kind (field, horizons, events, some weather days) and a lookup file of
+# 8 KB tens of table rows; larger inputs only slow these targets down.
 TARGETS=(
   "weather-file fuzz/weather.dict 16384"
   "web-days fuzz/weather.dict 16384"
   "web-stations fuzz/web.dict 16384"
-  "sov-load fuzz/sov.dict 4096"
-  "sov-import fuzz/sov.dict 4096"
+  "sov-load fuzz/sov.dict 2048"
+  "sov-import fuzz/sov.dict 2048"
   "lookup fuzz/ini.dict 8192"
   "ini-file fuzz/ini.dict 16384"
   "ndfd-reply fuzz/xml.dict 16384"
