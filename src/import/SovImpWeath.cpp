@@ -40,10 +40,14 @@ QString DayLineNumber(const QString& Cell, const TFormatSettings& UserFormat, co
   return Text;
 }
 
-// "yyyymmdd", the year padded to four digits too.
+// "yyyymmdd", the year padded to four digits too (years 1-9999). Written digit by
+// digit: this runs for each of the 365 days of every import.
 QString DayLineName(const QDate& Date) {
-  return QString::number(Date.year()).rightJustified(4, u'0') + QString::number(Date.month()).rightJustified(2, u'0') +
-         QString::number(Date.day()).rightJustified(2, u'0');
+  const int Year = Date.year(), Month = Date.month(), Day = Date.day();
+  const int Digits[] = {Year / 1000, Year / 100 % 10, Year / 10 % 10, Year % 10, Month / 10, Month % 10, Day / 10, Day % 10};
+  QString Name(8, Qt::Uninitialized);
+  for (int I = 0; I < 8; ++I) Name[I] = QChar(u'0' + Digits[I]);
+  return Name;
 }
 
 }  // namespace
@@ -106,7 +110,14 @@ bool TSovImportedWeather::ReadFieldFile(const QString& FileName, const QByteArra
   OutParser.Escape = u'\\';
   const TFormatSettings& LineFormat = FormatSettings;
   const TFormatSettings& CellFormat = Field.UserFormat();
+  // A day without any value has only its delimiters; a field file often holds a few
+  // days, not all 365.
+  const QString EmptyDay = QString(DayFieldCount - 1, OutParser.Delimiter);
   for (int Day = 1; Day <= MaxDays; ++Day) {
+    if (!Field.WeatherDayHasData(Day)) {
+      AddPair(DayLineName(Start.addDays(Day - 1)), EmptyDay);
+      continue;
+    }
     bool HaveMax = false, HaveMin = false, IsNumber = false;
     double MaxValue = 0, MinValue = 0, Ignored = 0;
     auto Number = [&](int Col) {
