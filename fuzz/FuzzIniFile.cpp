@@ -3,18 +3,7 @@
 
 #include "FuzzSupport.h"
 
-namespace {
-
-const char* const Target = "settings file fuzzer";
-
-void Check(bool Condition, const char* What) { FuzzCheck(Condition, Target, What); }
-
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* Argc, char*** Argv) {
-  FuzzStartApplication(Argc, Argv);
-  return 0;
-}
+FURROW_FUZZ_TARGET("settings file fuzzer")
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   TMyIniFile Ini;

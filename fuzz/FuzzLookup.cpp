@@ -3,19 +3,13 @@
 
 #include "FuzzSupport.h"
 
+FURROW_FUZZ_TARGET("lookup file fuzzer")
+
 namespace {
 
-const char* const Target = "lookup file fuzzer";
 const QString FileName = QStringLiteral("SovLookup.ini");
 
-void Check(bool Condition, const char* What) { FuzzCheck(Condition, Target, What); }
-
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* Argc, char*** Argv) {
-  FuzzStartApplication(Argc, Argv);
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   TSovLookup Lookup;

@@ -10,11 +10,9 @@
 
 #include <exception>
 
+FURROW_FUZZ_TARGET("station service reply fuzzer")
+
 namespace {
-
-const char* const Target = "station service reply fuzzer";
-
-void Check(bool Condition, const char* What) { FuzzCheck(Condition, Target, What); }
 
 // Reaches the proxies' reading of the result element.
 struct TReplyReader : TBaseProxy {
@@ -28,11 +26,6 @@ std::unique_ptr<TSoapReply> ReadReply(const QByteArray& Body, pugi::xml_node& Re
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* Argc, char*** Argv) {
-  FuzzStartApplication(Argc, Argv);
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   const QList<QByteArray> Parts = FuzzParts(FuzzBytes(Data, Size));

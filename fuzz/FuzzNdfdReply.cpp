@@ -5,18 +5,7 @@
 #include "FuzzSupport.h"
 #include "ImpNDFD.h"
 
-namespace {
-
-const char* const Target = "forecast reply fuzzer";
-
-void Check(bool Condition, const char* What) { FuzzCheck(Condition, Target, What); }
-
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* Argc, char*** Argv) {
-  FuzzStartApplication(Argc, Argv);
-  return 0;
-}
+FURROW_FUZZ_TARGET("forecast reply fuzzer")
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   TImportedNdfd Forecast;

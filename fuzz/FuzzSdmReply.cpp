@@ -10,11 +10,9 @@
 
 #include <exception>
 
+FURROW_FUZZ_TARGET("soil service reply fuzzer")
+
 namespace {
-
-const char* const Target = "soil service reply fuzzer";
-
-void Check(bool Condition, const char* What) { FuzzCheck(Condition, Target, What); }
 
 QByteArray Diffgram(const QByteArray& Reply) {
   try {
@@ -27,11 +25,6 @@ QByteArray Diffgram(const QByteArray& Reply) {
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* Argc, char*** Argv) {
-  FuzzStartApplication(Argc, Argv);
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   const QByteArray Rows = Diffgram(FuzzBytes(Data, Size));

@@ -8,20 +8,13 @@
 
 #include <QDate>
 
+FURROW_FUZZ_TARGET("field file weather fuzzer")
+
 namespace {
 
-const char* const Target = "field file weather fuzzer";
 const QString FileName = QStringLiteral("other.sov");
 
-void Check(bool Condition, const char* What) { FuzzCheck(Condition, Target, What); }
-
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* Argc, char*** Argv) {
-  FuzzStartApplication(Argc, Argv);
-  FuzzLookup();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   // The user's number form alternates between a decimal point and a decimal comma.

@@ -46,6 +46,20 @@ inline const TSovLookup& FuzzLookup() {
 }
 #endif
 
+// The target's name, its Check(Condition, What), and the libFuzzer start-up that makes
+// the application object once for the run.
+#define FURROW_FUZZ_TARGET(Name)                                                        \
+  namespace {                                                                           \
+  [[maybe_unused]] const char* const Target = Name;                                     \
+  [[maybe_unused]] void Check(bool Condition, const char* What) {                       \
+    FuzzCheck(Condition, Target, What);                                                 \
+  }                                                                                     \
+  }                                                                                     \
+  extern "C" int LLVMFuzzerInitialize(int* Argc, char*** Argv) {                        \
+    FuzzStartApplication(Argc, Argv);                                                   \
+    return 0;                                                                           \
+  }
+
 inline QByteArray FuzzBytes(const uint8_t* Data, size_t Size) {
   return QByteArray(reinterpret_cast<const char*>(Data), qsizetype(Size));
 }

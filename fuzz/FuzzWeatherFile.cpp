@@ -5,19 +5,13 @@
 #include "FuzzSupport.h"
 #include "ImpWeathFile.h"
 
+FURROW_FUZZ_TARGET("weather file fuzzer")
+
 namespace {
 
-const char* const Target = "weather file fuzzer";
 const QString FileName = QStringLiteral("weather.txt");
 
-void Check(bool Condition, const char* What) { FuzzCheck(Condition, Target, What); }
-
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* Argc, char*** Argv) {
-  FuzzStartApplication(Argc, Argv);
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   TImportedWeatherFile Weather;

@@ -6,19 +6,13 @@
 #include "FuzzSupport.h"
 #include "ImpWeathHttp.h"
 
+FURROW_FUZZ_TARGET("web day download fuzzer")
+
 namespace {
 
-const char* const Target = "web day download fuzzer";
 const QString FileName = QStringLiteral("download.txt");
 
-void Check(bool Condition, const char* What) { FuzzCheck(Condition, Target, What); }
-
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* Argc, char*** Argv) {
-  FuzzStartApplication(Argc, Argv);
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   const QString Content = TImportedWeatherHttp::WithoutLineBreakMarks(DecodeFileText(FuzzBytes(Data, Size)));

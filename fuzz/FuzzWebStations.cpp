@@ -7,18 +7,7 @@
 #include "FuzzSupport.h"
 #include "ImpWeathHttp.h"
 
-namespace {
-
-const char* const Target = "web station list fuzzer";
-
-void Check(bool Condition, const char* What) { FuzzCheck(Condition, Target, What); }
-
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* Argc, char*** Argv) {
-  FuzzStartApplication(Argc, Argv);
-  return 0;
-}
+FURROW_FUZZ_TARGET("web station list fuzzer")
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   const QByteArray Bytes = FuzzBytes(Data, Size);
