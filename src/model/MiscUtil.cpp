@@ -1159,14 +1159,16 @@ bool TMyIniFile::IsFalseText(const QString& Text) {
 }
 
 bool TMyIniFile::FoldedName::Same(const QString& A, const QString& B) {
-  const auto Ascii = [](const QString& Text) {
-    return std::all_of(Text.cbegin(), Text.cend(), [](QChar Ch) { return Ch.unicode() < 0x80; });
-  };
-  if (!Ascii(A) || !Ascii(B)) return FoldName(A) == FoldName(B);
-  if (A.size() != B.size()) return false;
-  for (qsizetype I = 0; I < A.size(); ++I)
-    if (FoldAscii(A[I].unicode()) != FoldAscii(B[I].unicode())) return false;
-  return true;
+  // ASCII names (those of every file the program writes) compare char by char; from the
+  // first other character on, Qt's folding decides, since it may change the length.
+  const qsizetype Common = std::min(A.size(), B.size());
+  for (qsizetype I = 0; I < Common; ++I) {
+    const char16_t a = A[I].unicode();
+    const char16_t b = B[I].unicode();
+    if (a >= 0x80 || b >= 0x80) return FoldName(A) == FoldName(B);
+    if (FoldAscii(a) != FoldAscii(b)) return false;
+  }
+  return A.size() == B.size();
 }
 
 size_t TMyIniFile::FoldedName::Hash(const QString& Name, size_t Seed) {
@@ -1187,11 +1189,14 @@ qsizetype TMyIniFile::FindEntry(qsizetype Sec, QStringView Ident) const {
 }
 
 qsizetype TMyIniFile::FindOrAddSection(QStringView Name) {
-  if (const qsizetype Found = FindSection(Name); Found >= 0) return Found;
-  const auto Index = qsizetype(FSections.size());
-  FSections.push_back(Section{TrimView(Name).toString()});
-  FSectionIndex.insert(FoldedName{FSections.back().Name}, Index);
-  return Index;
+  // One hash for a name found or added: the index's entry is made on first use.
+  QString Trimmed = TrimView(Name).toString();
+  const qsizetype Known = FSectionIndex.size();
+  qsizetype& Position = FSectionIndex[FoldedName{Trimmed}];
+  if (FSectionIndex.size() == Known) return Position;
+  Position = qsizetype(FSections.size());
+  FSections.push_back(Section{std::move(Trimmed)});
+  return Position;
 }
 
 void TMyIniFile::AddEntry(qsizetype Sec, const QString& Key, const QString& Value) {

@@ -90,6 +90,8 @@ TEST(TMyIniFile, NonAsciiNamesMatchWithoutRegardToCase) {
   EXPECT_EQ(Ini.ReadSections(), QStringList({QString::fromUtf8("Über")}));
   EXPECT_EQ(Ini.ReadString(QString::fromUtf8("ÜBER"), QString::fromUtf8("ärger"), "?"), "1");
   EXPECT_EQ(Ini.ReadSection(QString::fromUtf8("über")), QStringList({QString::fromUtf8("Ärger"), "B"}));
+  Ini.SetText(QStringLiteral("[S]\nKey=1\n"));  // the Kelvin sign folds to an ASCII k
+  EXPECT_EQ(Ini.ReadString("s", QString::fromUtf8("\u212AEY"), "?"), "1");
 }
 
 // A hostile file of many sections or keys is read in about linear time.
