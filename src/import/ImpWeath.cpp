@@ -10,11 +10,6 @@ QStringList SplitFields(const TMyLineParser& Parser, const QString& Line) {
   return Parser.Fields(Line);
 }
 
-QString FieldAt(const QStringList& Fields, int N) {
-  if (N < 1 || N > Fields.size()) return QString();
-  return Fields.at(N - 1);
-}
-
 int FindField(const QStringList& Fields, const QString& Name) {
   for (qsizetype I = 0; I < Fields.size(); ++I) {
     const QString& Field = Fields.at(I);

@@ -25,8 +25,11 @@ class EConvertError : public std::runtime_error {
 // N = 1, 2, ... (escape characters stay in them). A line of K delimiters has K + 1
 // fields. Long header lines are searched through this list rather than field by field.
 QStringList SplitFields(const TMyLineParser& Parser, const QString& Line);
-// Field N (1-based) of a split line; empty when absent.
-QString FieldAt(const QStringList& Fields, int N);
+// Field N (1-based) of a split line; empty when absent. The text belongs to Fields.
+inline const QString& FieldAt(const QStringList& Fields, int N) {
+  static const QString Absent;
+  return N >= 1 && N <= Fields.size() ? Fields.at(N - 1) : Absent;
+}
 // The first field equal to Name without regard to case, searching up to the first empty
 // field; 1-based, 0 when not found.
 int FindField(const QStringList& Fields, const QString& Name);

@@ -230,7 +230,7 @@ bool TLayoutReader::ReadWeatherUnderground(QString L) {
     }
     const QStringList F = Split(L);
     // Year, month and day separated by "-", month and day of one or two digits.
-    const QString DateText = FieldAt(F, DateCol);
+    const QString& DateText = FieldAt(F, DateCol);
     const QString Rest = DateText.mid(5);
     const qsizetype Dash = Rest.indexOf(u'-');
     const QString MonthText = Dash < 0 ? Rest : Rest.left(Dash);
@@ -294,7 +294,7 @@ bool TLayoutReader::ReadNoaaLcd() {
   };
   while (!R.Eof()) {
     const QStringList F = Split(R.ReadLn());
-    const QString DateText = FieldAt(F, DateCol);
+    const QString& DateText = FieldAt(F, DateCol);
     int Year = 0, Month = 0, Day = 0;
     if (!ParseDate(DateText.left(4), DateText.mid(4, 2), DateText.mid(6, 2), Year, Month,
                    Day)) {
@@ -367,7 +367,7 @@ bool TLayoutReader::ReadCaldry(QString L) {
 
   while (HaveData && !IsBlank(L)) {
     const QStringList F = Split(L);
-    const QString DateText = FieldAt(F, 1);
+    const QString& DateText = FieldAt(F, 1);
     int Year = 0, Month = 0, Day = 0;
     if (!ParseUsDate(DateText, Year, Month, Day)) return FailDate(DateText);
     AddDay(Year, Month, Day, Numbers(F, {MaxCol, MinCol, MeanCol, PrecipCol, WindCol}));
@@ -407,7 +407,7 @@ bool TLayoutReader::ReadIowaStateAg(QString L) {
     L = R.ReadLn();
     if (IsBlank(L)) continue;
     const QStringList F = Split(L);
-    const QString DateText = FieldAt(F, DateCol);
+    const QString& DateText = FieldAt(F, DateCol);
     int Year = 0, Month = 0, Day = 0;
     if (!ParseIsoDate(DateText, Year, Month, Day)) return FailDate(DateText);
     AddDay(Year, Month, Day,
@@ -460,7 +460,7 @@ bool TLayoutReader::ReadNwsCoop(const QString& L) {
     const QString Line = R.ReadLn();
     if (IsBlank(Line)) continue;
     const QStringList F = Split(Line);
-    const QString DateText = FieldAt(F, DateCol);
+    const QString& DateText = FieldAt(F, DateCol);
     int Year = 0, Month = 0, Day = 0;
     if (!ParseIsoDate(DateText, Year, Month, Day)) return FailDate(DateText);
     AddDay(Year, Month, Day, Numbers(F, {MaxCol, MinCol, NoColumn, PrecipCol}));
@@ -512,7 +512,7 @@ bool TLayoutReader::ReadNrcsScan() {
     const QString Line = R.ReadLn();
     if (IsBlank(Line)) continue;
     const QStringList F = Split(Line);
-    const QString DateText = FieldAt(F, DateCol);
+    const QString& DateText = FieldAt(F, DateCol);
     if (DateText == PrevDate) continue;  // a repeated day
     PrevDate = DateText;
     int Year = 0, Month = 0, Day = 0;
@@ -591,9 +591,9 @@ bool TLayoutReader::ReadStandardCsv(const QString& L) {
   while (!R.Eof()) {
     const QString Line = R.ReadLn();
     const QStringList F = Split(Line);
-    const QString YearText = FieldAt(F, YearCol);
-    const QString MonthText = FieldAt(F, MonthCol);
-    const QString DayText = FieldAt(F, DayCol);
+    const QString& YearText = FieldAt(F, YearCol);
+    const QString& MonthText = FieldAt(F, MonthCol);
+    const QString& DayText = FieldAt(F, DayCol);
     if (YearText.isEmpty() && MonthText.isEmpty() && DayText.isEmpty()) continue;
     int Year = 0, Month = 0, Day = 0;
     if (!TryStrToInt(YearText, Year)) Year = 0;
