@@ -115,6 +115,17 @@ bool ReadSdmDiffgram(const QByteArray& Diffgram, const std::function<bool(pugi::
   return false;
 }
 
+// ReadSdmDiffgram into List, which starts empty and is left empty when the reply is
+// unusable.
+template <class TList>
+bool ReadRowsInto(TList& List, const QByteArray& Diffgram,
+                  const std::function<bool(pugi::xml_node Row, int RowNo)>& ReadRow, QString& ErrMsg) {
+  List.Clear();
+  const bool Ok = ReadSdmDiffgram(Diffgram, ReadRow, ErrMsg);
+  if (!Ok) List.Clear();
+  return Ok;
+}
+
 void SortLines(TNameValueList& List) {
   QCollator Collator;
   Collator.setCaseSensitivity(Qt::CaseInsensitive);
@@ -154,16 +165,13 @@ bool TImportedSdmSurveys::GetSurveys(const QString& StateAbbr, QString& ErrMsg) 
 }
 
 bool TImportedSdmSurveys::ReadReply(const QByteArray& Diffgram, QString& ErrMsg) {
-  Clear();
-  const bool Ok = ReadSdmDiffgram(
-      Diffgram,
+  return ReadRowsInto(
+      *this, Diffgram,
       [this](pugi::xml_node Row, int) {
         AddPair(RowValue(Row, "areaname"), RowValue(Row, "areasymbol"));
         return true;
       },
       ErrMsg);
-  if (!Ok) Clear();
-  return Ok;
 }
 
 void TImportedSdmSurveys::SortByName() { SortLines(*this); }
@@ -199,17 +207,14 @@ bool TImportedSdmSoils::GetMapUnits(const QString& AreaSymbol, QString& ErrMsg) 
 }
 
 bool TImportedSdmSoils::ReadReply(const QByteArray& Diffgram, QString& ErrMsg) {
-  Clear();
-  const bool Ok = ReadSdmDiffgram(
-      Diffgram,
+  return ReadRowsInto(
+      *this, Diffgram,
       [this](pugi::xml_node Row, int) {
         AddPair(RowValue(Row, "compname"), RowValue(Row, "musym") + u',' + RowValue(Row, "mukey") + u',' +
                                                RowValue(Row, "muacres") + u',' + RowValue(Row, "comppct_r"));
         return true;
       },
       ErrMsg);
-  if (!Ok) Clear();
-  return Ok;
 }
 
 QString TImportedSdmSoils::GetMapUnitSymbol(int Index) const { return FParser.GetField(ValueFromIndex(Index), 1); }
@@ -282,9 +287,8 @@ bool TImportedSdmHorizons::GetHorizons(const QString& AreaSymbol, const QString&
 }
 
 bool TImportedSdmHorizons::ReadReply(const QByteArray& Diffgram, QString& ErrMsg) {
-  Clear();
-  const bool Ok = ReadSdmDiffgram(
-      Diffgram,
+  return ReadRowsInto(
+      *this, Diffgram,
       [this](pugi::xml_node Row, int RowNo) {
         if (FCount >= SdmMaxHorizons) return false;
         // A top depth of 0 after the first row starts the next component.
@@ -301,8 +305,6 @@ bool TImportedSdmHorizons::ReadReply(const QByteArray& Diffgram, QString& ErrMsg
         return true;
       },
       ErrMsg);
-  if (!Ok) Clear();
-  return Ok;
 }
 
 const TSdmHorizRec& TImportedSdmHorizons::Horizon(int Index) const {
