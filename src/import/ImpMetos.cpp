@@ -65,7 +65,9 @@ QString NumberCell(const QString& Cell) {
   return TryStrToFloat(Text, Value, FileFormatSettings()) ? Text : QString();
 }
 
-// "yyyymmdd" from a date written year-month-day, with or without a time after it.
+// "yyyymmdd" from a date written year-month-day, with or without a time after it. Any
+// other text fails the import: its characters would make a day name that is no date,
+// and the merge into the field would drop that day without a word.
 QString DayNameOf(const QString& Text) {
   static const QRegularExpression Pattern(QStringLiteral("^(\\d{4})\\D(\\d{2})\\D(\\d{2})(?:[T ]|$)"));
   const QRegularExpressionMatch Match = Pattern.match(Text.trimmed());
@@ -152,6 +154,8 @@ bool TImportedMetosWeather::GetMetosWeather(const QString& User, const QString& 
   Metric = false;
   for (const TWeatherKind Kind : {wkTemperature, wkPrecipitation, wkWind, wkHumidity}) Has[Kind] = Use[Kind] = false;
   try {
+    // A null date or a period that ends before it begins would be sent to the service
+    // as an empty date or a negative (or wrapped) row count.
     if (!StartDate.isValid() || !EndDate.isValid() || EndDate < StartDate ||
         StartDate.daysTo(EndDate) > std::numeric_limits<int>::max()) {
       ErrMsg = QStringLiteral("The requested period is not valid.");
@@ -165,7 +169,8 @@ bool TImportedMetosWeather::GetMetosWeather(const QString& User, const QString& 
 
     // The station's data must reach into the period. A missing first date counts as
     // the earliest, a missing last date as before any period. Whole days are compared:
-    // the rows are daily.
+    // the rows are daily, and a first reading at 8:00 on the period's last day is data
+    // for that day, not after the period.
     {
       const auto Range = Proxy->cidistationdata_GetMinMaxDate(User, Password, Station, 0);
       const QDateTime& MinDate = Range->ReturnParams.min_date;

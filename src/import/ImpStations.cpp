@@ -120,6 +120,8 @@ void TImportedStations::AddStationDistances(bool IsMetric, double Latitude, doub
         !TryStrToFloat(GetLongitude(I), StationLon, FormatSettings)) {
       continue;
     }
+    // A latitude beyond a pole or a longitude beyond a full turn is a broken entry of the
+    // station table: a distance and direction worked out from it would be made up.
     if (std::fabs(StationLat) > 90 || std::fabs(StationLon) > 360) continue;
     const double Phi2 = StationLat * DegToRad;
     const double Lambda2 = StationLon * DegToRad;
@@ -140,7 +142,9 @@ void TImportedStations::AddStationDistances(bool IsMetric, double Latitude, doub
     const int Bearing = BearingFromAngle(Angle);
 
     // The new fields go to 6-8 whatever the line held: missing fields are added empty,
-    // and fields from an earlier call are replaced.
+    // and fields from an earlier call are replaced. Merely appended, a line short of
+    // five fields would have its bearing or compass point read, shown and sorted as the
+    // distance (field 6), and a second call would leave the old distance in place.
     QStringList Fields = SplitFields(Parser, ValueFromIndex(I));
     while (Fields.size() < StationBaseFields) Fields.append(QString());
     Fields = Fields.mid(0, StationBaseFields);

@@ -106,7 +106,9 @@ class TLayoutReader {
     return ToNumber(Text, Value) ? Text : QString();
   }
 
-  // A date of the range the importer accepts that exists in the calendar.
+  // A date of the range the importer accepts that exists in the calendar. A day such as
+  // February 30 would become a day line whose name is no date, which the merge into the
+  // field then drops without a word; refusing it names the bad date instead.
   static bool ValidDate(int Year, int Month, int Day) {
     return Year >= 1950 && Year <= 2050 && Month >= 1 && Month <= 12 && Day >= 1 &&
            Day <= 31 && QDate::isValid(Year, Month, Day);
@@ -405,6 +407,8 @@ bool TLayoutReader::ReadIowaStateAg(QString L) {
   bool HaveSite = false;
   while (!R.Eof()) {
     L = R.ReadLn();
+    // A blank line holds no day. Read as one, it would refuse a sound file (one that
+    // ends with an empty line, as copied text often does) with a date that names nothing.
     if (IsBlank(L)) continue;
     const QStringList F = Split(L);
     const QString& DateText = FieldAt(F, DateCol);
@@ -458,7 +462,7 @@ bool TLayoutReader::ReadNwsCoop(const QString& L) {
   QStringList Last;
   while (!R.Eof()) {
     const QString Line = R.ReadLn();
-    if (IsBlank(Line)) continue;
+    if (IsBlank(Line)) continue;  // no day: see the Iowa State layout
     const QStringList F = Split(Line);
     const QString& DateText = FieldAt(F, DateCol);
     int Year = 0, Month = 0, Day = 0;
@@ -609,7 +613,9 @@ bool TLayoutReader::ReadStandardCsv(const QString& L) {
 }
 
 // Rainfall summaries and the daily summaries of a state weather network, recognised
-// by a title line that may follow the station's coordinates.
+// by a title line that may follow the station's coordinates. The first line is searched
+// too: otherwise a summary copied from its title down would be an unrecognized file,
+// and a latitude on the first line would be lost.
 bool TLayoutReader::ReadNexradOrEnviroWeather(QString L) {
   for (;;) {
     if (L.left(9).compare(u"Latitude:", Qt::CaseInsensitive) == 0) {

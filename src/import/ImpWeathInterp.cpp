@@ -60,7 +60,8 @@ bool TImportedWeatherInterp::Interpolate(const QString& SourceID, const TStation
     Days[I].Weather = std::move(Weather);
   }
 
-  // Means of values in different units would be meaningless.
+  // Means of values in different units would be meaningless: a station in degrees C
+  // weighed with one in degrees F gives temperatures in neither.
   const TImportedWeatherHttp& First = *Days.front().Weather;
   for (size_t I = 1; I < Days.size(); ++I) {
     const TImportedWeatherHttp& Other = *Days[I].Weather;
