@@ -11,11 +11,14 @@
 
 namespace {
 
-// A temperature text of the reply must be empty (no forecast) or a number.
+// A temperature goes into the day line as the reply gives it, so that a text that is
+// not a number reaches the weather grid, where Calculate names it. Only a text that
+// would split the line is refused: after a comma or a line break its parts would be
+// read as the minimum or as other fields.
 void CheckTemperature(const QString& Text) {
-  double Value = 0;
-  if (!Text.isEmpty() && !TryStrToFloat(Text, Value, FileFormatSettings()))
-    throw EXmlError(QStringLiteral("Invalid data - temperature \"%1\" is not a number.").arg(Text.left(40)));
+  for (const QChar Ch : Text)
+    if (Ch == u',' || Ch.unicode() < 32)
+      throw EXmlError(QStringLiteral("Invalid data - temperature \"%1\" is not a number.").arg(Text.left(40)));
 }
 
 // The "value" children of a temperature element, in order.
@@ -113,7 +116,8 @@ bool TImportedNdfd::ReadDwml(const std::function<void(const TXmlDocument&)>& Loa
       return false;
     }
     // The k-th maximum goes with the k-th minimum, whatever other children either
-    // element holds.
+    // element holds: paired by position, a minimum element whose label sits elsewhere
+    // would give its label as a temperature and every later day another day's minimum.
     const std::vector<pugi::xml_node> MaxValues = ValueNodes(MaxNode);
     const std::vector<pugi::xml_node> MinValues = ValueNodes(MinNode);
     if (MinValues.size() < MaxValues.size())

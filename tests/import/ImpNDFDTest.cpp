@@ -63,8 +63,14 @@ TEST(ImpNDFD, GetForecast) {
       {Parameters(Max2 + Temps("minimum", "<value>55</value><value>60</value>")), TwoDays},  // no name
       {Parameters(Max2 + Temps("minimum", "<name>n</name><value>55</value>")),
        "Invalid data - fewer minimum than maximum temperatures."},
-      {Parameters(Temps("maximum", "<value>warm</value>") + Min2),
-       "Invalid data - temperature \"warm\" is not a number."},
+      // A text that is not a number is kept for Calculate to name; one that would split
+      // the day line is refused.
+      {Parameters(Temps("maximum", "<value>warm</value>") + Temps("minimum", "<value>N/A</value>")),
+       "20240228=warm,N/A"},
+      {Parameters(Temps("maximum", "<value>7,5</value>") + Min2),
+       "Invalid data - temperature \"7,5\" is not a number."},
+      {Parameters(Max2 + Temps("minimum", "<value>55</value><value>6&#10;0</value>")),
+       "Invalid data - temperature \"6\n0\" is not a number."},
       {NdfdReply("<dwml><data><parameters>" + Max2 + Min2), "Invalid XML data"},
       {NdfdReply("<dwml><data><parameters>" + Max2 + Min2 + "</parameters></data></dwml>"), TwoDays, " "},
   };
