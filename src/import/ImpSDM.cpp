@@ -29,6 +29,8 @@ QString SqlText(const QString& Value) {
   return Text.replace(QLatin1Char('\''), QLatin1String("''"));
 }
 
+// Only two letters: the abbreviation ends in a LIKE pattern, where an empty text, "%"
+// or "_" would list the survey areas of other states or of every state.
 bool IsStateAbbr(const QString& Text) {
   if (Text.size() != 2) return false;
   for (const QChar Ch : Text)
@@ -78,10 +80,6 @@ bool RunSdmQuery(const TSdmServiceAccess& Access, const QString& Sql, const QStr
       return false;
     }
     const QString& Text = Response->RunQueryResult.diffgram.Data;
-    if (Text.trimmed().isEmpty()) {
-      ErrMsg = QStringLiteral("The reply of Soil Data Mart Web service holds no data.");
-      return false;
-    }
     const TTempReplyFile File;
     Diffgram = File.PassThrough((Text + u'\n').toUtf8());
     ErrMsg.clear();
@@ -99,10 +97,6 @@ bool ReadSdmDiffgram(const QByteArray& Diffgram, const std::function<bool(pugi::
                      QString& ErrMsg) {
   ErrMsg = QStringLiteral("Unexpected error.");
   try {
-    if (Diffgram.trimmed().isEmpty()) {
-      ErrMsg = QStringLiteral("The reply of Soil Data Mart Web service holds no data.");
-      return false;
-    }
     const TXmlDocument Doc = CreateXmlDoc();
     LoadXmlData(Doc, Diffgram);
     if (const pugi::xml_node DataSet = Doc->document_element().first_child()) ForEachRow(DataSet, ReadRow);

@@ -159,8 +159,11 @@ TEST(ImpSDMQueries, FailuresGiveTheirMessageAndLeaveTheObjectEmpty) {
       {3, NoResponse, 200, "Unable to retrieve soil horizon data from Soil Data Mart Web service."},
       {1, SoapFaultText("Invalid object name 'sacatalog'."), 500,
        "The web service reported an error: Invalid object name 'sacatalog'."},
+      // A reply without a diffgram fails as the XML it is not, each step alike.
+      {1, SoapEnvelopeText("<RunQueryResponse><RunQueryResult/></RunQueryResponse>"), 200,
+       "Invalid XML data: "},
       {3, SoapEnvelopeText("<RunQueryResponse><RunQueryResult/></RunQueryResponse>"), 200,
-       "The reply of Soil Data Mart Web service holds no data."},
+       "Invalid XML data: "},
   };
   for (const auto& C : Cases) {
     SCOPED_TRACE(C.Message);
