@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTabWidget>
 
@@ -594,3 +595,18 @@ TEST_F(MainFormTest, OptionsChangeTheHintSettingsOnOk) {
 }
 
 }  // namespace
+
+// The help page that ships beside the program has an anchor for every help context the
+// windows open, and each of its own links leads to an anchor of the page.
+TEST(HelpPage, HasEveryContextAndNoBrokenLink) {
+  QFile Page(QStringLiteral(FURROW_SOURCE_DIR "/data/furrow.html"));
+  ASSERT_TRUE(Page.open(QIODevice::ReadOnly | QIODevice::Text));
+  const QString Text = QString::fromUtf8(Page.readAll());
+  for (const int Context : {HelpContext::Contents, HelpContext::FieldPage, HelpContext::WeatherPage,
+                            HelpContext::WebImport, HelpContext::Commands, HelpContext::Preview,
+                            HelpContext::Editors, HelpContext::Soil})
+    EXPECT_TRUE(Text.contains(QStringLiteral("id=\"ctx%1\"").arg(Context))) << Context;
+  static const QRegularExpression Link(QStringLiteral("href=\"#([^\"]+)\""));
+  for (const QRegularExpressionMatch& Match : Link.globalMatch(Text))
+    EXPECT_TRUE(Text.contains(QStringLiteral("id=\"") + Match.captured(1) + u'"')) << Match.captured(1).toStdString();
+}
