@@ -65,13 +65,13 @@ QString NumberCell(const QString& Cell) {
   return TryStrToFloat(Text, Value, FileFormatSettings()) ? Text : QString();
 }
 
-// "yyyymmdd" from a date written year-month-day, with or without a time after it. Any
-// other text fails the import: its characters would make a day name that is no date,
-// and the merge into the field would drop that day without a word.
+// "yyyymmdd" from a date written year-month-day, with or without a time after it.
 QString DayNameOf(const QString& Text) {
   static const QRegularExpression Pattern(QStringLiteral("^(\\d{4})\\D(\\d{2})\\D(\\d{2})(?:[T ]|$)"));
   const QRegularExpressionMatch Match = Pattern.match(Text.trimmed());
   int Year = 0, Month = 0, Day = 0;
+  // Any other text fails the import: its characters would make a day name that is no
+  // date, and the merge into the field would drop that day without a word.
   if (!Match.hasMatch() || !TryStrToInt(Match.captured(1), Year) || !TryStrToInt(Match.captured(2), Month) ||
       !TryStrToInt(Match.captured(3), Day) || !QDate(Year, Month, Day).isValid())
     throw EConvertError(QStringLiteral("Invalid data - weather date \"%1\" is not a date.")
