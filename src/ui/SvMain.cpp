@@ -483,6 +483,14 @@ void TMainForm::SetFormUnits(bool IsMetric) {
 
 void TMainForm::MetricCheckBoxClick(bool Checked) { SetFormUnits(Checked); }
 
+void TMainForm::RootingDepthChange() {
+  if (!FFieldData) return;
+  QString Text, Msg;
+  if (FFieldData->WaterCapacityText(FMetricCheckBox->isChecked(), std::max(FLocationCombo->currentIndex(), 0),
+                                    FRootingDepthEdit->text(), Text, Msg))
+    SetEditText(FWaterCapacityEdit, Text);
+}
+
 void TMainForm::SetFormData() {
   if (!FFieldData) return;
   const TSovSchedule& Field = *FFieldData;
