@@ -572,6 +572,36 @@ TEST_F(MainFormTest, WaterCapacityFollowsTheRootingDepth) {
   EXPECT_TRUE(Msgs.Messages.isEmpty());
 }
 
+// Save refuses a file set to read-only, as Save As does, and leaves it as it was; the
+// new file would otherwise take its place by a rename, which its mode does not stop.
+TEST_F(MainFormTest, SaveRefusesAReadOnlyFile) {
+  const QFileDevice::Permissions ReadOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+  const struct {
+    const char* Name;
+    bool UseCurrentName;
+    QFileDevice::Permissions Mode;
+    bool Saves;
+  } Cases[] = {
+      {"Save, read-only", true, ReadOnly, false},
+      {"Save As onto it, read-only", false, ReadOnly, false},
+      {"Save, writable", true, ReadOnly | QFileDevice::WriteOwner, true},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    auto Form = Started(UsFormatSettings(), English);
+    const QString Path = Form->FieldData()->FileName();
+    ASSERT_TRUE(QFile::setPermissions(Path, C.Mode));
+    const QByteArray Before = ReadBytes(Path);
+    Child<QLineEdit>(*Form, "FarmNameEdit")->setText("Changed");
+    DialogAnswer = Path;
+    EXPECT_EQ(Form->SaveToFile(C.UseCurrentName), C.Saves);
+    EXPECT_EQ(Msgs.Take(), C.Saves ? QStringList()
+                                   : QStringList({Path + "\nThis file is set to read-only.\nTry again with a different file name."}));
+    EXPECT_EQ(ReadBytes(Path) == Before, !C.Saves);
+    QFile::setPermissions(Path, ReadOnly | QFileDevice::WriteOwner);
+  }
+}
+
 TEST_F(MainFormTest, MapOpensTheSoilMapInTheUsAndAWorldMapElsewhere) {
   auto Form = Started();
   Child<QLineEdit>(*Form, "LatitudeEdit")->setText("40.5");
