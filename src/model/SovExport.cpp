@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -373,12 +374,22 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
     // A number text as the file writes it ("." whatever the user's format).
     auto FileNumber = [this](const QString& Text) { return UserToFileNumber(Text.trimmed()); };
     auto Fixed = [this](double Value, int Digits) { return FloatToFileStr(Value, Digits); };
-    // The number in a text of the user's format; nothing when it is empty or not one.
-    auto Number = [this](const QString& Text) -> std::optional<double> {
+    // The number of a cell that its column's rule takes (in the field's units, with the
+    // bounds of EventCode for an event value); nothing for an empty cell or one the rule
+    // refuses, which is then left out rather than written as it stands.
+    const bool IsUS = IsUSLocation(Location());
+    auto Ruled = [&](const QString& Text, int Col, int EventCode = 0) -> std::optional<double> {
+      const bool HorizonCol = Col >= SovCol::FirstHorizon && Col <= SovCol::LastHorizon;
       double Value = 0;
-      if (!TryStrToFloat(Text.trimmed(), Value, UserFormat())) return std::nullopt;
+      int Whole = 0;
+      if (Text.trimmed().isEmpty() || !IsValidInteger(Text, Col, Whole) ||
+          !IsValidNumber(Text, Col, Metric || HorizonCol, IsUS, UserFormat(), EventCode, Value) ||
+          !std::isfinite(Value))
+        return std::nullopt;
       return Value;
     };
+    // A cell that its column's rule takes as a file number; empty otherwise.
+    auto RuledNumber = [&](const QString& Text, int Col) { return Ruled(Text, Col) ? FileNumber(Text) : QString(); };
     auto Date8 = [](const QDate& Date) { return NumericDate(Date, false); };
     auto CropId = [&L](int Row) { return Row >= 1 && Row <= L.CropCount() ? L.Crop(Row).ACE_crid : QString(); };
 
@@ -396,20 +407,19 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
         J.Pair("fl_loc_2", L.Location(Loc).StateAbbr);
       }
       if (IsCoastal()) J.Pair("fl_land", QStringLiteral("Coastal"));
-      J.Pair("fl_lat", FileNumber(Cell(SovCol::Latitude)));
-      J.Pair("fl_long", FileNumber(Cell(SovCol::Longitude)));
-      if (!Cell(SovCol::Elevation).trimmed().isEmpty()) {
-        J.Pair("flele", Metric ? FileNumber(Cell(SovCol::Elevation))
-                               : Fixed(ToMetric(TUnitKind::Elevation, GetCellInt(FieldRow, SovCol::Elevation)), 1));
+      J.Pair("fl_lat", RuledNumber(Cell(SovCol::Latitude), SovCol::Latitude));
+      J.Pair("fl_long", RuledNumber(Cell(SovCol::Longitude), SovCol::Longitude));
+      if (const auto Elevation = Ruled(Cell(SovCol::Elevation), SovCol::Elevation)) {
+        J.Pair("flele", Metric ? FileNumber(Cell(SovCol::Elevation)) : Fixed(ToMetric(TUnitKind::Elevation, *Elevation), 1));
       }
 
       J.Open("initial_conditions", false);
       J.Pair("icdat", Date8(FStartDate));
       J.Pair("icpcr", CropId(PreviousCrop()));
-      if (!Cell(SovCol::StartingResidue).trimmed().isEmpty()) {
+      if (Ruled(Cell(SovCol::StartingResidue), SovCol::StartingResidue)) {
         J.Pair("icrip", QString::number(100 - qint64(GetCellInt(FieldRow, SovCol::StartingResidue))));
       }
-      J.Pair("icsw%", FileNumber(Cell(SovCol::StartingMoisture)));
+      J.Pair("icsw%", RuledNumber(Cell(SovCol::StartingMoisture), SovCol::StartingMoisture));
       J.Close(false);
 
       J.Pair("soil_id", Cell(SovCol::MapUnitSymbol));
@@ -429,19 +439,19 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
       OpenEvent(QStringLiteral("planting"), "pdate", Date8(FEmergenceDate.addDays(-DaysFromPlanting(Crop(), 0))));
       J.Pair("edate", Date8(FEmergenceDate));
       J.Pair("crid", CropId(Crop()));
-      J.Pair("rm", FileNumber(Cell(SovCol::GrowingSeason)));
+      J.Pair("rm", RuledNumber(Cell(SovCol::GrowingSeason), SovCol::GrowingSeason));
       J.Close(false);
       for (const TSovEventRec& Event : FEvents) {
         if (Event.Day < 1 || (Event.Code != 1 && Event.Code != 3)) continue;
         const QString Date = Date8(FStartDate.addDays(Event.Day - 1));
-        const double Rate = Number(Event.Value).value_or(0.0);
+        const std::optional<double> Rate = Ruled(Event.Value, SovCol::EvValue, Event.Code);
         if (Event.Code == 1) {
           const bool Known = Event.Key1 >= 1 && Event.Key1 <= L.FertilizerCount();
           OpenEvent(QStringLiteral("fertilizer"), "fedate", Date);
           if (Known) J.Pair("fecd", L.Fertilizer(Event.Key1).ACE_fecd);
           if (Event.Key2 >= 1 && Event.Key2 <= L.FertAppMethodCount())
             J.Pair("feacd", L.FertAppMethod(Event.Key2).ACE_feacd);
-          if (Known) J.Pair("feamn", Fixed(FertilizerN(Event.Key1, 7, Rate, Metric, true), 2));
+          if (Known && Rate) J.Pair("feamn", Fixed(FertilizerN(Event.Key1, 7, *Rate, Metric, true), 2));
           J.Close(false);
         } else {
           const bool Known = Event.Key1 >= 1 && Event.Key1 <= L.ManureCount();
@@ -451,8 +461,8 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
             J.Pair("omacd", L.ManureAppMethod(Event.Key2).ACE_omacd);
           if (Known) {
             const TManureRec& Manure = L.Manure(Event.Key1);
-            J.Pair("omamt", Fixed(ManureAmountKgHa(Rate, Manure.IsLiquid, Metric), 1));
-            if (const auto TotalN = Number(Event.Value2))
+            if (Rate) J.Pair("omamt", Fixed(ManureAmountKgHa(*Rate, Manure.IsLiquid, Metric), 1));
+            if (const auto TotalN = Ruled(Event.Value2, SovCol::EvValue2, Event.Code))
               J.Pair("omn%", Fixed(ManureNitrogenPct(*TotalN, Manure.IsLiquid, Metric), 4));
             J.Pair("om_name", Manure.Description);
           }
@@ -460,16 +470,16 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
           J.Close(false);
         }
       }
-      const std::optional<double> Efficiency = Number(Cell(SovCol::IrrigationEfficiency));
+      const std::optional<double> Efficiency = Ruled(Cell(SovCol::IrrigationEfficiency), SovCol::IrrigationEfficiency);
       for (int d = 1; d <= FDayCount; ++d) {
         if (!(FIrrigation[d] > 0)) continue;
         const QString Date = Date8(FStartDate.addDays(d - 1));
         OpenEvent(QStringLiteral("irrigation"), "idate", Date);
-        J.Pair("irval", Metric ? FileNumber(TSovFile::GetCell(d, SovCol::Irrigation))
+        J.Pair("irval", Metric ? RuledNumber(TSovFile::GetCell(d, SovCol::Irrigation), SovCol::Irrigation)
                                : Fixed(ToMetric(TUnitKind::Water, FIrrigation[d]), 1));
         const int NitrateEvent = NitrateEventForDay(d);
         if (NitrateEvent >= 1 && NitrateEvent <= MaxEvents) {
-          if (const auto Ppm = Number(FEvents[std::size_t(NitrateEvent - 1)].Value))
+          if (const auto Ppm = Ruled(FEvents[std::size_t(NitrateEvent - 1)].Value, SovCol::EvValue, 2))
             J.Pair("irn%", Fixed(*Ppm / 10000, 5));
         }
         if (Efficiency) J.Pair("ireff", Fixed(*Efficiency / 100, 2));
@@ -494,22 +504,23 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
         auto Hz = [this, h](int Col) { return TSovFile::GetCell(h, Col); };
         if (Hz(SovCol::HzDepth).trimmed().isEmpty()) break;
         J.Open(nullptr, false);
-        J.Pair("sllb", FileNumber(Hz(SovCol::HzDepth)));
+        auto HzNumber = [&](int Col) { return RuledNumber(Hz(Col), Col); };
+        J.Pair("sllb", HzNumber(SovCol::HzDepth));
         J.Pair("sltx", Hz(SovCol::HzTexture));
         // Computed values only from values that are there: an empty input leaves the
         // key out rather than passing a made-up zero.
-        const auto Wp = Number(Hz(SovCol::HzWiltingPoint));
-        const auto Awc = Number(Hz(SovCol::HzAWC));
+        const auto Wp = Ruled(Hz(SovCol::HzWiltingPoint), SovCol::HzWiltingPoint);
+        const auto Awc = Ruled(Hz(SovCol::HzAWC), SovCol::HzAWC);
         if (Wp && Awc) J.Pair("sldul", Fixed(*Wp + *Awc, 2));
-        J.Pair("slwp", FileNumber(Hz(SovCol::HzWiltingPoint)));
-        J.Pair("slbdm", FileNumber(Hz(SovCol::HzBulkDensity)));
-        if (const auto KSat = Number(Hz(SovCol::HzKSat))) J.Pair("sksat", Fixed(*KSat * 3600 / 10000, 2));
-        J.Pair("slsil", FileNumber(Hz(SovCol::HzSilt)));
-        J.Pair("slcly", FileNumber(Hz(SovCol::HzClay)));
-        if (const auto OM = Number(Hz(SovCol::HzOM))) J.Pair("sloc", Fixed(*OM * 0.58, 3));
-        J.Pair("slphw", FileNumber(Hz(SovCol::HzpH)));
-        J.Pair("slec", FileNumber(Hz(SovCol::HzEC)));
-        J.Pair("slcec", FileNumber(Hz(SovCol::HzCEC)));
+        J.Pair("slwp", HzNumber(SovCol::HzWiltingPoint));
+        J.Pair("slbdm", HzNumber(SovCol::HzBulkDensity));
+        if (const auto KSat = Ruled(Hz(SovCol::HzKSat), SovCol::HzKSat)) J.Pair("sksat", Fixed(*KSat * 3600 / 10000, 2));
+        J.Pair("slsil", HzNumber(SovCol::HzSilt));
+        J.Pair("slcly", HzNumber(SovCol::HzClay));
+        if (const auto OM = Ruled(Hz(SovCol::HzOM), SovCol::HzOM)) J.Pair("sloc", Fixed(*OM * 0.58, 3));
+        J.Pair("slphw", HzNumber(SovCol::HzpH));
+        J.Pair("slec", HzNumber(SovCol::HzEC));
+        J.Pair("slcec", HzNumber(SovCol::HzCEC));
         J.Close(false);
       }
       J.Close(true);   // soilLayer
@@ -525,20 +536,18 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
       for (int d = 1; d <= FDayCount; ++d) {
         auto Day = [this, d](int Col) { return TSovFile::GetCell(d, Col); };
         auto Temperature = [&](int Col) {
-          const double T = GetCellFloat(d, Col);
-          return Fixed(Metric ? T : ToMetric(TUnitKind::Temperature, T), 2);
+          const auto T = Ruled(Day(Col), Col);
+          return T ? Fixed(Metric ? *T : ToMetric(TUnitKind::Temperature, *T), 2) : QString();
         };
         J.Open(nullptr, false);
         J.Pair("w_date", Date8(FStartDate.addDays(d - 1)));
         J.Pair("tmax", Temperature(SovCol::MaxTemp));
         J.Pair("tmin", Temperature(SovCol::MinTemp));
-        if (!Day(SovCol::Precip).trimmed().isEmpty())
+        if (Ruled(Day(SovCol::Precip), SovCol::Precip))
           J.Pair("rain", Fixed(Metric ? FPrecip[d] : ToMetric(TUnitKind::Water, FPrecip[d]), 2));
-        if (!Day(SovCol::WindSpeed).trimmed().isEmpty()) {
-          const double Wind = GetCellFloat(d, SovCol::WindSpeed);
-          J.Pair("wind", Fixed((Metric ? Wind : ToMetric(TUnitKind::WindSpeed, Wind)) * 86.4, 2));
-        }
-        J.Pair("rhumd", FileNumber(Day(SovCol::Humidity)));
+        if (const auto Wind = Ruled(Day(SovCol::WindSpeed), SovCol::WindSpeed))
+          J.Pair("wind", Fixed((Metric ? *Wind : ToMetric(TUnitKind::WindSpeed, *Wind)) * 86.4, 2));
+        J.Pair("rhumd", RuledNumber(Day(SovCol::Humidity), SovCol::Humidity));
         J.Pair("srad", Fixed(FSolarRad[d], 2));
         J.Close(false);
       }

@@ -268,6 +268,12 @@ class TSovFile {
   // as summed so far) for a horizon without depth or AWC, or depths that do not
   // increase.
   bool CalcWaterHoldingCapacity(bool IsMetric, double RootingDepth, double& Capacity, QString& Msg) const;
+  // The water-holding capacity box's text for a rooting depth typed as RootingDepthText
+  // (units by IsMetric; LocationIndex for the depth's rule): the capacity with 2
+  // decimals in the user's format. False when it cannot be computed: Msg empty when the
+  // rooting depth is missing or invalid, else the reason CalcWaterHoldingCapacity gives.
+  bool WaterCapacityText(bool IsMetric, int LocationIndex, const QString& RootingDepthText, QString& Text,
+                         QString& Msg) const;
 
   // ---- Nitrogen of events (SovEventN.cpp) ---------------------------------
   // The nitrogen an event brings, in kg/ha (ResultMetric) or lbs/acre. Rates are in

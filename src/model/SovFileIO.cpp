@@ -238,13 +238,18 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
   // of 1-365 and one of the four code letters.
   FEvents = TSovEventRecArray{};
   int Count = 0;
+  std::array<bool, MaxEvents + 1> WithoutDay{};  // sections left out for their day
   for (int i = 1; i <= MaxEvents && Count < MaxEvents; ++i) {
     const QString Section = QStringLiteral("Event") + QString::number(i);
     if (!Ini.SectionExists(Section)) continue;
     int Day = 0;
     if (!TryStrToInt(Read(Section, QStringLiteral("Day")), Day)) Day = 0;
     const int Code = EventCodeIndex(Read(Section, QStringLiteral("Code")));
-    if (Day < 1 || Day > MaxDays || Code < 1) continue;
+    if (Day < 1 || Day > MaxDays) {
+      WithoutDay[size_t(i)] = true;
+      continue;
+    }
+    if (Code < 1) continue;
     TSovEventRec& Event = FEvents[size_t(Count)];
     ++Count;
     Event.Day = Day;
@@ -276,25 +281,41 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
     Event.Notes = Read(Section, QStringLiteral("Notes")).trimmed();
   }
 
-  // Horizons and events beyond what a field holds are named, since a save drops them.
+  // Horizons and events beyond what a field holds, and events without a day, are named,
+  // since a save drops them.
   if (Msg.isEmpty()) {
     QStringList LeftOut;
     int Shown = 0;
+    bool Beyond = false, NoDay = false;
+    const QLatin1String EventPrefix("Event");
     for (const QString& Name : Ini.ReadSections()) {
       int Number = 0;
-      for (const auto& [Prefix, Max] : {std::pair{QLatin1String("Horizon"), MaxHorizons}, {QLatin1String("Event"), MaxEvents}}) {
+      bool Named = false;
+      for (const auto& [Prefix, Max] : {std::pair{QLatin1String("Horizon"), MaxHorizons}, {EventPrefix, MaxEvents}}) {
         if (Name.size() > Prefix.size() && Name.startsWith(Prefix, Qt::CaseInsensitive) &&
             TryStrToInt(Name.mid(Prefix.size()), Number) && Number > Max) {
-          if (Shown++ < MaxLeftOutNames) LeftOut << Name;
+          Named = Beyond = true;
         }
       }
+      // Only the section the event loop read under this number, not "Event05" beside it.
+      if (!Named && Name.startsWith(EventPrefix, Qt::CaseInsensitive) &&
+          TryStrToInt(Name.mid(EventPrefix.size()), Number) && Number >= 1 && Number <= MaxEvents &&
+          WithoutDay[size_t(Number)] && Name.mid(EventPrefix.size()) == QString::number(Number)) {
+        Named = NoDay = true;
+      }
+      if (Named && Shown++ < MaxLeftOutNames) LeftOut << Name;
     }
     if (Shown > MaxLeftOutNames) LeftOut << QStringLiteral("and %1 more").arg(Shown - MaxLeftOutNames);
-    if (Shown > 0)
-      Msg = QStringLiteral("File ") + FileName + QStringLiteral(" holds more than ") + QString::number(MaxHorizons) +
-            QStringLiteral(" horizons or ") + QString::number(MaxEvents) +
-            QStringLiteral(" events, which a field cannot hold. These were left out: ") + LeftOut.join(QStringLiteral(", ")) +
+    if (Shown > 0) {
+      QStringList What;
+      if (Beyond)
+        What << QStringLiteral("more than ") + QString::number(MaxHorizons) + QStringLiteral(" horizons or ") +
+                    QString::number(MaxEvents) + QStringLiteral(" events");
+      if (NoDay) What << QStringLiteral("events without a day number of 1-") + QString::number(MaxDays);
+      Msg = QStringLiteral("File ") + FileName + QStringLiteral(" holds ") + What.join(QStringLiteral(" and ")) +
+            QStringLiteral(", which a field cannot hold. These were left out: ") + LeftOut.join(QStringLiteral(", ")) +
             QStringLiteral(".");
+    }
   }
 
   // Weather: "Day" + d, eight escaped values joined by ",". Only the days whose keys

@@ -142,3 +142,17 @@ bool TSovFile::CalcWaterHoldingCapacity(bool IsMetric, double RootingDepth, doub
   }
   return Finish(true);
 }
+
+bool TSovFile::WaterCapacityText(bool IsMetric, int LocationIndex, const QString& RootingDepthText, QString& Text,
+                                 QString& Msg) const {
+  Text.clear();
+  Msg.clear();
+  double RootingDepth = 0;
+  if (!IsValidNumber(RootingDepthText, SovCol::RootingDepth, IsMetric, IsUSLocation(LocationIndex), UserFormat(), 0,
+                     RootingDepth))
+    return false;
+  double Capacity = 0;
+  if (!CalcWaterHoldingCapacity(IsMetric, RootingDepth, Capacity, Msg)) return false;
+  Text = FormatFixed(Capacity, 2, UserFormat());
+  return true;
+}

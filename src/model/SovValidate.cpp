@@ -45,6 +45,7 @@ bool WithinRule(double Value, const TNumberRule& Rule, bool IsMetric) {
 }
 
 constexpr int ManureCode = 3;
+constexpr int ResidueCode = 4;
 
 // The rule of a number column; False when the column has none (any text passes).
 bool NumberRuleOf(int Col, bool IsUS, int EventCode, TNumberRule& Rule) {
@@ -316,6 +317,9 @@ bool TSovFile::CheckFieldData(bool FullCheck, QString& MsgForm, int& Row, int& C
       if (Key1 <= 0 || Key1 > Rows1) return Fail(EventInvalid, SovCol::EvKey1, Day);
     }
     if (!NumberOk(SovCol::EvValue, Slot, Code)) return Fail(EventInvalid, SovCol::EvValue, Day);
+    // Residue cover is counted in whole percent: the computation takes any other text as 0.
+    if (Code == ResidueCode && !TryStrToInt(GetCell(Slot, SovCol::EvValue).trimmed(), Whole))
+      return Fail(EventInvalid, SovCol::EvValue, Day);
     if (!NumberOk(SovCol::EvValue2, Slot, Code)) return Fail(EventInvalid, SovCol::EvValue2, Day);
     if (!NumberOk(SovCol::EvValue3, Slot, Code)) return Fail(EventInvalid, SovCol::EvValue3, Day);
     if (Fertilizer || Manure) {

@@ -36,6 +36,19 @@ constexpr std::array<TMergeColumn, 7> MergeColumns = {{
     {wkNotes, WthCol::Notes, dfNotes, TUnitKind::None, true},
 }};
 
+// True when the words of Note stand in Text one after another (blanks between words do
+// not count); an empty note is held by every text.
+bool HoldsWords(const QString& Text, const QString& Note) {
+  const QStringList Words = Text.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  const QStringList Wanted = Note.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  for (qsizetype First = 0; First + Wanted.size() <= Words.size(); ++First) {
+    qsizetype i = 0;
+    while (i < Wanted.size() && Words[First + i] == Wanted[i]) ++i;
+    if (i == Wanted.size()) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 // ===========================================================================
@@ -79,7 +92,8 @@ TMergeResult MergeImportedWeather(const TImportedWeather& Weather, const TWeathe
       const QString Value = Weather.GetDayField(Line, Column.Field);
       if (Column.IsText) {
         const QString Note = Value.trimmed();
-        if (Cell != Note) Set(Day, Column.GridCol, (Cell + QLatin1Char(' ') + Note).trimmed());
+        // A note the cell already holds is not added again (a repeated import).
+        if (!HoldsWords(Cell, Note)) Set(Day, Column.GridCol, (Cell + QLatin1Char(' ') + Note).trimmed());
       } else {
         // Humidity changes only its number format.
         const bool ToMetric = Column.UnitKind == TUnitKind::None ? Weather.Metric : FieldMetric;

@@ -120,6 +120,17 @@ bool RunEventEditor(QWidget* Parent, int EventCode, int Day, const QDate& StartD
   return Editor->exec() == QDialog::Accepted && Editor->EventChanged();
 }
 
+// A file that is there and may not be written: the user lacks the right, or its mode
+// gives its owner none (set to read-only, which holds even for a user who could write it).
+bool IsReadOnlyFile(const QString& Name) {
+  const QFileInfo Info(Name);
+  return Info.exists() && (!Info.isWritable() || !(Info.permissions() & QFileDevice::WriteOwner));
+}
+
+QString ReadOnlyMessage(const QString& Name) {
+  return Name + QStringLiteral("\nThis file is set to read-only.\nTry again with a different file name.");
+}
+
 QString DefaultFileDialog(QWidget* Parent, bool ForSave, const QString& Title, const QString& StartName,
                           const QString& Filter) {
   QFileDialog Dialog(Parent, Title, QDir::currentPath(), Filter);
@@ -134,10 +145,8 @@ QString DefaultFileDialog(QWidget* Parent, bool ForSave, const QString& Title, c
   for (;;) {
     if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return QString();
     const QString Name = Dialog.selectedFiles().constFirst();
-    const QFileInfo Info(Name);
-    if (ForSave && Info.exists() && !Info.isWritable()) {
-      QMessageBox::warning(&Dialog, Title,
-                           Name + QStringLiteral("\nThis file is set to read-only.\nTry again with a different file name."));
+    if (ForSave && IsReadOnlyFile(Name)) {
+      QMessageBox::warning(&Dialog, Title, ReadOnlyMessage(Name));
       continue;
     }
     return Name;
@@ -482,6 +491,14 @@ void TMainForm::SetFormUnits(bool IsMetric) {
 }
 
 void TMainForm::MetricCheckBoxClick(bool Checked) { SetFormUnits(Checked); }
+
+void TMainForm::RootingDepthChange() {
+  if (!FFieldData) return;
+  QString Text, Msg;
+  if (FFieldData->WaterCapacityText(FMetricCheckBox->isChecked(), std::max(FLocationCombo->currentIndex(), 0),
+                                    FRootingDepthEdit->text(), Text, Msg))
+    SetEditText(FWaterCapacityEdit, Text);
+}
 
 void TMainForm::SetFormData() {
   if (!FFieldData) return;
@@ -947,6 +964,11 @@ bool TMainForm::SaveToFile(bool UseCurrentName) {
                           : QString();
     if (Name.isEmpty()) return false;
     Name = QFileInfo(Name).absoluteFilePath();
+  }
+  // The file takes the new one's place by a rename, which a read-only file would not stop.
+  if (IsReadOnlyFile(Name)) {
+    Message(TMsgDlgType::Warning, ReadOnlyMessage(Name));
+    return false;
   }
   if (!SameTextAscii(QLatin1Char('.') + QFileInfo(Name).suffix(), FileExtension)) {
     Message(TMsgDlgType::Error, QStringLiteral("\n") + Name + QStringLiteral(" does not have a ") +

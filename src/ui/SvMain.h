@@ -239,6 +239,9 @@ class TMainForm : public QMainWindow {
   QString LabelCaption(int Col) const;
   QWidget* ControlOf(int Col) const;
   void MetricCheckBoxClick(bool Checked);
+  // The user changed the rooting depth or the units: the water-holding capacity box
+  // follows when the horizons give it, and is left alone otherwise.
+  void RootingDepthChange();
   void DataNotebookChange(int Index);
 
   // Weather grid.

@@ -208,6 +208,7 @@ QWidget* TMainForm::CreateFieldPage() {
     FBindings.push_back({SovCol::IsCoastal, nullptr, FCoastalCheckBox});
     FBindings.push_back({SovCol::IsMetric, nullptr, FMetricCheckBox});
     connect(FMetricCheckBox, &QCheckBox::toggled, this, &TMainForm::MetricCheckBoxClick);
+    connect(FMetricCheckBox, &QCheckBox::clicked, this, &TMainForm::RootingDepthChange);
   }
   FLatitudeEdit = AddEdit(0, Row++, SovCol::Latitude, "LatitudeEdit", "LatitudeLbl", QStringLiteral("Latitude"), 10,
                           NumberWidth, QStringLiteral("Enter the field's latitude."),
@@ -240,6 +241,7 @@ QWidget* TMainForm::CreateFieldPage() {
                               QStringLiteral("Rooting Depth"), 7, NumberWidth,
                               QStringLiteral("Enter the depth that plant roots penetrate and take up water."),
                               FRootingDepthUnitsLbl);
+  connect(FRootingDepthEdit, &QLineEdit::textEdited, this, &TMainForm::RootingDepthChange);
   AddEdit(0, Row++, SovCol::MinimumMoisture, "MinMoisEdit", "MinMoisLbl", QStringLiteral("Minimum Moisture"), 3,
           NumberWidth,
           QStringLiteral("Enter the soil profile's moisture content at which irrigation should begin (default=60)."),

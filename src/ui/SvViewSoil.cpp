@@ -241,21 +241,14 @@ void TViewSoilDlg::OKBtnClick() {
 
 void TViewSoilDlg::UpdateWaterCapacity() {
   const QString Lead = QStringLiteral("Unable to calculate ") + FHost.WaterCapacityCaption + QStringLiteral(":\n\n");
-  const TFormatSettings& Format = FField->UserFormat();
-  double RootingDepth = 0;
-  if (!TSovFile::IsValidNumber(FHost.RootingDepthText, SovCol::RootingDepth, FHost.IsMetric,
-                               FField->IsUSLocation(FHost.Location), Format, 0, RootingDepth)) {
-    MessageDlg(this, Lead + FHost.RootingDepthCaption + QStringLiteral(" is missing or invalid.\n"),
+  QString Text, Msg;
+  if (!FField->WaterCapacityText(FHost.IsMetric, FHost.Location, FHost.RootingDepthText, Text, Msg)) {
+    MessageDlg(this,
+               Lead + (Msg.isEmpty() ? FHost.RootingDepthCaption + QStringLiteral(" is missing or invalid.\n") : Msg),
                TMsgDlgType::Warning, QMessageBox::Ok);
     return;
   }
-  double Capacity = 0;
-  QString Msg;
-  if (!FField->CalcWaterHoldingCapacity(FHost.IsMetric, RootingDepth, Capacity, Msg)) {
-    MessageDlg(this, Lead + Msg, TMsgDlgType::Warning, QMessageBox::Ok);
-    return;
-  }
-  if (FHost.SetWaterCapacity) FHost.SetWaterCapacity(FormatFixed(Capacity, 2, Format));
+  if (FHost.SetWaterCapacity) FHost.SetWaterCapacity(Text);
 }
 
 void TViewSoilDlg::CancelBtnClick() { reject(); }

@@ -157,13 +157,13 @@ TEST(JsonExport, SectionsAndAnEmptySoil) {
 }
 
 // The residue left on the field is 100 less the cover; a cover at the edge of the
-// integer range, edited after the calculation, must not overflow into a wrong number
-// (or undefined behaviour).
+// integer range, edited after the calculation, is left out rather than overflowing
+// into a wrong number (or undefined behaviour).
 TEST(JsonExport, ResidueAtTheEdgesOfTheIntegerRange) {
   const struct {
     const char* Residue;
     const char* Icrip;
-  } Cases[] = {{"0", "100"}, {"-2147483648", "2147483748"}, {"2147483647", "-2147483547"}};
+  } Cases[] = {{"0", "100"}, {"100", "0"}, {"-2147483648", ""}, {"2147483647", ""}};
   auto F = Example("maricopa-cotton-metric.sov", GermanFormatSettings(), [](S& F) {
     F.SetCell(1, SovCol::CalculationDate, F.GetCell(1, SovCol::StartingDate));
   });
@@ -173,6 +173,64 @@ TEST(JsonExport, ResidueAtTheEdgesOfTheIntegerRange) {
     F->SetCell(1, SovCol::StartingResidue, C.Residue);
     const QJsonObject Root = ExportJson(*F, Name, 1);
     EXPECT_EQ(Experiment(Root).value("initial_conditions")["icrip"].toString().toStdString(), C.Icrip) << C.Residue;
+  }
+}
+
+// How many objects anywhere in V hold Key.
+int KeyCount(const QJsonValue& V, const QString& Key) {
+  int Count = 0;
+  if (V.isObject()) {
+    const QJsonObject O = V.toObject();
+    Count += O.contains(Key);
+    for (const QJsonValue& Member : O) Count += KeyCount(Member, Key);
+  } else if (V.isArray()) {
+    for (const QJsonValue& Item : V.toArray()) Count += KeyCount(Item, Key);
+  }
+  return Count;
+}
+
+// A number that its column's rule refuses (as the cells may hold after the calculation,
+// or Longitude, which the calculation does not check) is left out, never written as it
+// stands. All: every object loses the key, else only the one of that cell.
+TEST(JsonExport, ValuesOutsideTheirRuleAreLeftOut) {
+  auto F = Example("maricopa-cotton-metric.sov", UsFormatSettings());
+  int Irrigated = 1;  // the first day with irrigation
+  while (!(F->GetCellFloat(Irrigated, SovCol::Irrigation) > 0)) ++Irrigated;
+  using namespace SovCol;
+  const struct {
+    int Row, Col;
+    const char *Text, *Key;
+    bool All;
+  } Cases[] = {
+      {1, Longitude, "NaN", "fl_long", false},       {1, Longitude, "-inf", "fl_long", false},
+      {1, Longitude, "1e308", "fl_long", false},     {1, Longitude, "1e999", "fl_long", false},
+      {1, Latitude, "Infinity", "fl_lat", false},    {1, Latitude, "-33.9", "fl_lat", false},
+      {1, Elevation, "1e308", "flele", false},       {1, Elevation, "20000", "flele", false},
+      {1, StartingMoisture, "101", "icsw%", false},  {1, StartingResidue, "30.5", "icrip", false},
+      {1, GrowingSeason, "NaN", "rm", false},        {1, IrrigationEfficiency, "80.5", "ireff", true},
+      {4, EvValue, "NaN", "feamn", false},           {1, EvValue, "-10", "omamt", false},
+      {1, EvValue2, "1e308", "omn%", false},         {3, EvValue, "150", "irn%", true},
+      {1, HzDepth, "0", "sllb", false},              {1, HzWiltingPoint, "1e308", "slwp", false},
+      {1, HzAWC, "1e308", "sldul", false},           {1, HzBulkDensity, "NaN", "slbdm", false},
+      {1, HzKSat, "1e308", "sksat", false},          {1, HzSilt, "101", "slsil", false},
+      {1, HzClay, "-1", "slcly", false},             {1, HzOM, "inf", "sloc", false},
+      {1, HzpH, "99", "slphw", false},               {1, HzEC, "100", "slec", false},
+      {1, HzCEC, "1e308", "slcec", false},           {1, MaxTemp, "1e308", "tmax", false},
+      {1, MinTemp, "NaN", "tmin", false},            {1, Precip, "-1", "rain", false},
+      {1, WindSpeed, "1e308", "wind", false},        {1, Humidity, "101", "rhumd", false},
+      {Irrigated, Irrigation, "1e308", "irval", false},
+  };
+  QTemporaryDir Dir;
+  const QString Name = Dir.filePath("rules.json");
+  const QJsonObject Before = ExportJson(*F, Name);
+  for (const auto& C : Cases) {
+    const int Had = KeyCount(Before, C.Key);
+    ASSERT_GT(Had, 0) << C.Key;
+    const QString Old = F->GetCell(C.Row, C.Col);
+    F->SetCell(C.Row, C.Col, C.Text);
+    const QJsonObject After = ExportJson(*F, Name);
+    EXPECT_EQ(KeyCount(After, C.Key), C.All ? 0 : Had - 1) << C.Key << " " << C.Text;
+    F->SetCell(C.Row, C.Col, Old);
   }
 }
 

@@ -137,7 +137,9 @@ TEST(SovFileIO, ReadsVersionOneInTheWindowsCodePage) {
   auto Field = NewField();
   QString Msg;
   ASSERT_TRUE(Field->LoadFromFile(DataDir + "/version1.sov", Msg)) << Msg.toStdString();
-  EXPECT_EQ(Msg, "");
+  // Event 2 has no day: named, since the save drops it.
+  EXPECT_EQ(Msg, "File " + DataDir + "/version1.sov holds events without a day number of 1-365, which a field "
+                 "cannot hold. These were left out: Event2.");
   EXPECT_EQ(Field->FileVersion(), "1");
   EXPECT_EQ(Field->ProgramVersion(), "1.04");
   EXPECT_TRUE(Field->IsMetric());
@@ -239,8 +241,8 @@ TEST(SovFileIO, OnlyWhatLoadsBackIsSavedUnderItsOwnNumber) {
   ASSERT_TRUE(LoadText(*Field, Text, Dir, Msg)) << Msg.toStdString();
   // What a field cannot hold is named, since the next save drops it.
   EXPECT_EQ(Msg, "File " + Dir.filePath("t.sov") +
-                     " holds more than 10 horizons or 50 events, which a field cannot hold. "
-                     "These were left out: Event51, Horizon11.");
+                     " holds more than 10 horizons or 50 events and events without a day number of 1-365, which a "
+                     "field cannot hold. These were left out: Event2, Event3, Event4, Event7, Event8, Event51, Horizon11.");
   const int Days[] = {5, 365, 1};
   for (int Slot = 1; Slot <= MaxEvents; ++Slot)
     EXPECT_EQ(Field->GetCellInt(Slot, SovCol::EvDay), Slot > 3 ? 0 : Days[Slot - 1]);
@@ -271,6 +273,42 @@ TEST(SovFileIO, OnlyWhatLoadsBackIsSavedUnderItsOwnNumber) {
   for (int i = 1; i <= 50; ++i) Text += QStringLiteral("[Event%1]\nDay=%1\nCode=R\nValue=%1\n").arg(i);
   ASSERT_TRUE(LoadText(*Field, Text, Dir, Msg));
   EXPECT_TRUE(QString::fromUtf8(Saved(*Field, Dir)).contains("[Event50]\r\nDay=50\r\nCode=R\r\nValue=50\r\n"));
+}
+
+// An event whose day is not a day of the year is named at load, before a save drops it.
+TEST(SovFileIO, EventsWithoutADayAreNamed) {
+  QTemporaryDir Dir;
+  const QString Lead = "File " + Dir.filePath("t.sov") + " holds ";
+  const QString NoDay = "events without a day number of 1-365, which a field cannot hold. These were left out: ";
+  const struct {
+    const char* Day;  // of section Event3; nothing: no Day key
+    int Loaded;       // events in the field
+    QString Msg;
+  } Cases[] = {
+      {"Day=\n", 2, Lead + NoDay + "Event3."},      {"", 2, Lead + NoDay + "Event3."},
+      {"Day=-1\n", 2, Lead + NoDay + "Event3."},    {"Day=NaN\n", 2, Lead + NoDay + "Event3."},
+      {"Day=1e308\n", 2, Lead + NoDay + "Event3."}, {"Day=side\n", 2, Lead + NoDay + "Event3."},
+      {"Day=0\n", 2, Lead + NoDay + "Event3."},     {"Day=366\n", 2, Lead + NoDay + "Event3."},
+      {"Day=365\n", 3, ""},
+  };
+  for (const auto& C : Cases) {
+    const QString Text = QString("[SovInfo]\nFileVersion=2\n[Event1]\nDay=5\nCode=N\nValue=3\n[Event2]\nDay=6\nCode=R\n"
+                                 "Value=20\n[Event3]\n") +
+                         C.Day + "Code=F\nValue=110\nNotes=urea side-dress\n";
+    auto Field = NewField();
+    QString Msg;
+    ASSERT_TRUE(LoadText(*Field, Text, Dir, Msg)) << C.Day;
+    EXPECT_EQ(Msg, C.Msg) << C.Day;
+    for (int Slot = 1; Slot <= 4; ++Slot) EXPECT_EQ(Field->GetCellInt(Slot, SovCol::EvDay) > 0, Slot <= C.Loaded) << C.Day;
+  }
+  // With events beyond fifty too, one message names both in file order, at most ten.
+  QString Text = "[SovInfo]\nFileVersion=2\n[Event51]\nDay=2\nCode=N\n";
+  for (int i = 1; i <= 12; ++i) Text += QStringLiteral("[Event%1]\nDay=x\nCode=N\n").arg(i);
+  auto Field = NewField();
+  QString Msg;
+  ASSERT_TRUE(LoadText(*Field, Text, Dir, Msg));
+  EXPECT_EQ(Msg, Lead + "more than 10 horizons or 50 events and " + NoDay +
+                     "Event51, Event1, Event2, Event3, Event4, Event5, Event6, Event7, Event8, Event9, and 3 more.");
 }
 
 TEST(SovFileIO, NumbersAndDatesKeepTheFileFormUnderADecimalComma) {

@@ -120,4 +120,37 @@ TEST(WaterHoldingCapacity, SumsTheRootZoneAndStopsAtTheLastHorizon) {
   EXPECT_NEAR(Capacity, 40, 1e-9);
 }
 
+// The box's text for a typed rooting depth, as the soil dialog and the rooting depth box
+// set it; nothing when the depth or the horizons do not give one.
+TEST(WaterHoldingCapacity, TextForATypedRootingDepth) {
+  const std::initializer_list<THz> Soil = {{"30", "0.12", ""}, {"75", "0.15", ""}, {"150", "0.14", ""}};
+  const struct {
+    bool German, Metric, Horizons;
+    const char* Typed;
+    bool Ok;
+    const char *Text, *Msg;
+  } Cases[] = {
+      {false, true, true, "60", true, "81.00", ""},
+      {false, true, true, " 120 ", true, "166.50", ""},
+      {true, true, true, "60,5", true, "81,75", ""},
+      {false, false, true, "2", true, "3.25", ""},
+      {false, false, true, "20", true, "8.21", ""},
+      {true, true, true, "60.5", false, "", ""},
+      {false, true, true, "", false, "", ""},
+      {false, true, true, "6x", false, "", ""},
+      {false, true, true, "609.7", false, "", ""},
+      {false, false, true, "20.1", false, "", ""},
+      {false, true, true, "NaN", false, "", ""},
+      {false, true, false, "60", false, "", "Horizon 1 is missing depth."},
+  };
+  for (const auto& C : Cases) {
+    const TFormatSettings Format = C.German ? GermanFormatSettings() : UsFormatSettings();
+    auto F = FieldWithHorizons(C.Horizons ? Soil : std::initializer_list<THz>{}, Format);
+    QString Text = "old", Msg = "old";
+    EXPECT_EQ(F->WaterCapacityText(C.Metric, 0, C.Typed, Text, Msg), C.Ok) << C.Typed;
+    EXPECT_EQ(Text, C.Text) << C.Typed;
+    EXPECT_EQ(Msg, C.Msg) << C.Typed;
+  }
+}
+
 }  // namespace

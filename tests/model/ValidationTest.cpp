@@ -380,6 +380,20 @@ TEST(CheckFieldData, EventRules) {
   }
 }
 
+// The computation counts residue cover in whole percent and would take any other
+// number as no cover at all.
+TEST(CheckFieldData, ResidueCoverInWholePercent) {
+  const std::pair<const char*, bool> Cases[] = {{"30", true},    {" 40 ", true},  {"0", true},     {"100", true},
+                                                {"30.5", false}, {"30.0", false}, {"0.5", false},  {"99.99", false}};
+  for (const TFormatSettings& Format : {UsFormatSettings(), GermanFormatSettings()}) {
+    for (const auto& [Text, Passes] : Cases) {
+      TestField T(false, Format);
+      T.Set(48, Text, 4);
+      EXPECT_TRUE(Checked(T, Passes ? "" : FormEvent, 48, 2)) << Text;
+    }
+  }
+}
+
 TEST(CheckFieldData, WeatherRules) {
   const struct {
     const char* Name;

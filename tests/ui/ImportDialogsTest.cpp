@@ -131,6 +131,38 @@ TEST(ImportMerge, ChosenValuesLandOnTheirDaysConverted) {
   }
 }
 
+// A repeated import does not pile up its notes: a note the cell already holds as a run
+// of whole words stays once.
+TEST(ImportMerge, NoteHeldAlreadyIsNotAddedAgain) {
+  const struct {
+    const char *Cell, *Note, *After;
+  } Cases[] = {
+      {"hail Forecast", "Forecast", "hail Forecast"},
+      {"Forecast hail", "Forecast", "Forecast hail"},
+      {"  hail   Forecast ", "Forecast", "  hail   Forecast "},
+      {"hail heavy  rain wind", "heavy rain", "hail heavy  rain wind"},
+      {"Forecast", " Forecast ", "Forecast"},
+      {"hail", "", "hail"},
+      {"", "Forecast", "Forecast"},
+      {"hail", "Forecast", "hail Forecast"},
+      {"Forecasted", "Forecast", "Forecasted Forecast"},
+      {"rain heavy", "heavy rain", "rain heavy heavy rain"},
+      {"forecast", "Forecast", "forecast Forecast"},
+  };
+  std::array<bool, WeatherKindCount> NotesOnly{};
+  NotesOnly[wkNotes] = true;
+  for (const auto& C : Cases) {
+    TImportedWeather W;
+    W.AddPair("20160401", QString(",,,,,,%1,").arg(C.Note));
+    QString Cell = C.Cell;
+    const TMergeResult Result = MergeImportedWeather(
+        W, {NotesOnly, true, 0, -1, false}, {2016, 4, 1}, false, UsFormatSettings(),
+        [&](int, int) { return Cell; }, [&](int, int, const QString& Text) { Cell = Text; });
+    EXPECT_EQ(Result, TMergeResult::Merged) << C.Cell;
+    EXPECT_EQ(Cell, C.After) << C.Cell << " + " << C.Note;
+  }
+}
+
 // Every import runs its fetches one way: a failure is told once, under the command's
 // first line or through the caller's own report; success and Cancel tell nothing.
 TEST(ImportFetch, FailureToldOnceCancelSilent) {

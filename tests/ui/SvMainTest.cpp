@@ -534,6 +534,75 @@ TEST_F(MainFormTest, FilesNeedTheirExtension) {
   EXPECT_EQ(Second->windowTitle(), "Furrow - maricopa-cotton-metric.sov");
 }
 
+// The water-holding capacity follows a rooting depth or unit box the user changes, as
+// the soil dialog sets it, when the horizons give it; otherwise it stays as it is,
+// without a message while the user types.
+TEST_F(MainFormTest, WaterCapacityFollowsTheRootingDepth) {
+  auto Form = Started(UsFormatSettings(), "maricopa-cotton-metric.sov");
+  Form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+  auto* Depth = Child<QLineEdit>(*Form, "RootingDepthEdit");
+  auto* Capacity = Child<QLineEdit>(*Form, "WaterCapacityEdit");
+  auto* Metric = Child<QCheckBox>(*Form, "MetricCheckBox");
+  EXPECT_EQ(Capacity->text(), "166.5");  // as the file holds it
+  const struct {
+    const char* Typed;  // nothing: a click on the metric box
+    const char* Capacity;
+  } Steps[] = {
+      {"60", "81.00"}, {"", "81.00"}, {"6x", "7.20"}, {"120", "166.50"},
+      {nullptr, "166.50"},  // 120 feet is no rooting depth
+      {"2", "3.25"},        // feet and inches
+      {nullptr, "2.40"},    // 2 cm
+  };
+  for (const auto& S : Steps) {
+    if (S.Typed) {
+      Depth->selectAll();
+      if (*S.Typed) QTest::keyClicks(Depth, S.Typed);
+      else QTest::keyClick(Depth, Qt::Key_Delete);
+    } else {
+      Metric->click();
+    }
+    EXPECT_EQ(Capacity->text(), S.Capacity) << (S.Typed ? S.Typed : "metric box");
+  }
+  EXPECT_TRUE(Msgs.Messages.isEmpty()) << Msgs.Messages.join('|').toStdString();
+  // Without horizons the box keeps what the user typed.
+  auto Fresh = Started();
+  Child<QLineEdit>(*Fresh, "WaterCapacityEdit")->setText("5");
+  QTest::keyClicks(Child<QLineEdit>(*Fresh, "RootingDepthEdit"), "3");
+  EXPECT_EQ(Child<QLineEdit>(*Fresh, "WaterCapacityEdit")->text(), "5");
+  EXPECT_TRUE(Msgs.Messages.isEmpty());
+}
+
+// Save refuses a file set to read-only, as Save As does, and leaves it as it was; the
+// new file would otherwise take its place by a rename, which its mode does not stop.
+TEST_F(MainFormTest, SaveRefusesAReadOnlyFile) {
+  const QFileDevice::Permissions ReadOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+  const struct {
+    const char* Name;
+    bool UseCurrentName;
+    QFileDevice::Permissions Mode;
+    bool Saves;
+  } Cases[] = {
+      {"Save, read-only", true, ReadOnly, false},
+      {"Save As onto it, read-only", false, ReadOnly, false},
+      {"Save, writable", true, ReadOnly | QFileDevice::WriteOwner, true},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    auto Form = Started(UsFormatSettings(), English);
+    const QString Path = Form->FieldData()->FileName();
+    ASSERT_TRUE(QFile::setPermissions(Path, C.Mode));
+    const QByteArray Before = ReadBytes(Path);
+    Child<QLineEdit>(*Form, "FarmNameEdit")->setText("Changed");
+    DialogAnswer = Path;
+    EXPECT_EQ(Form->SaveToFile(C.UseCurrentName), C.Saves);
+    EXPECT_EQ(Msgs.Take(), C.Saves ? QStringList()
+                                   : QStringList({Path + "\nThis file is set to read-only.\nTry again with a different file name."}));
+    EXPECT_EQ(ReadBytes(Path) == Before, !C.Saves);
+    QFile::setPermissions(Path, ReadOnly | QFileDevice::WriteOwner);
+  }
+}
+
 TEST_F(MainFormTest, MapOpensTheSoilMapInTheUsAndAWorldMapElsewhere) {
   auto Form = Started();
   Child<QLineEdit>(*Form, "LatitudeEdit")->setText("40.5");
