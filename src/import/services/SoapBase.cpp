@@ -264,7 +264,6 @@ TSoapServiceInfo SoapServiceInfoFromStore(const QString& UnitName, const QString
   Info.Style = SoapMetadataProperty(PortType, QString(), QStringLiteral("FORMAT_Style"));
   Info.Namespace = SoapRepositoryNamespace(UnitName);
   Info.TypesNamespace = TypesNamespace;
-  Info.DefaultAddress = SoapMetadataProperty(PortType, QString(), QStringLiteral("TRANSPORT_Address"));
   for (const QString& Name : SoapMetadataOperations(PortType)) {
     const auto Get = [&](const char* Key) { return SoapMetadataProperty(PortType, Name, QString::fromLatin1(Key)); };
     TSoapOperationInfo Op;
@@ -722,9 +721,10 @@ TBaseProxy::TBaseProxy(const TSoapServiceInfo& Service, const TSoapProxySpecs& S
       FOptions(Options) {}
 
 void TBaseProxy::SetAddress(const QString& Address) {
-  const QString Transport = FTransport.left(FTransport.size() - FAddress.size());  // up to "address="
-  FAddress = Address.trimmed().isEmpty() ? FService.DefaultAddress : Address.trimmed();
-  FTransport = Transport + FAddress;
+  const QString Transport = FTransport.left(FTransport.size() - FAddress.size() - 8);  // before "address="
+  const TSoapProxySpecs Specs = SoapProxySpecs(FService.PortTypeName, FFormat, Transport, Address);
+  FAddress = Specs.Address;
+  FTransport = Specs.Transport;
 }
 
 const TSoapOperationInfo& TBaseProxy::OperationInfo(const QString& Name) const {

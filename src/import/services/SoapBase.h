@@ -157,7 +157,6 @@ struct TSoapServiceInfo {
   QString Style;         // "FORMAT_Style"
   QString Namespace;     // the repository's: of the rpc call element
   QString TypesNamespace;  // of the message types an encoded request names
-  QString DefaultAddress;  // "TRANSPORT_Address"
   std::vector<TSoapOperationInfo> Operations;  // in slot order
 
   // The operation of that name, or nullptr.
@@ -323,7 +322,7 @@ class TBaseProxy {
   const TSoapServiceInfo& Service() const { return FService; }
   // The endpoint the calls go to.
   const QString& Address() const { return FAddress; }
-  // An empty address means the service's default endpoint.
+  // An empty address means the endpoint stored for the service.
   void SetAddress(const QString& Address);
   const QString& FormatSpec() const { return FFormat; }
   const QString& TransportSpec() const { return FTransport; }
