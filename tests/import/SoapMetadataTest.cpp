@@ -345,6 +345,7 @@ TEST(SoapMetadata, RegisteringAgainChangesNothing) {
 }
 
 TEST(SoapMetadata, ProxiesTakeTheStoredEndpointUnlessGivenOne) {
+  RegisterSoapBindings();
   RegisterHttpTransport();
   const auto Make = [](const char* Port, const QString& Address) -> std::unique_ptr<TBaseProxy> {
     const QString Soap = QStringLiteral("SOAP:"), Http = QStringLiteral("HTTP:");
