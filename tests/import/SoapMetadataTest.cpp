@@ -263,7 +263,8 @@ TEST(SoapMetadata, ServiceAndOperationProperties) {
     const QString Op = QLatin1String(C.Operation);
     EXPECT_EQ(SoapMetadataKeys(QLatin1String(C.Port), Op), C.Keys);
     for (qsizetype I = 0; I < C.Keys.size(); ++I)
-      EXPECT_EQ(SoapMetadataProperty(QLatin1String(C.Port), Op, C.Keys[I]), C.Values.value(I)) << C.Keys[I].toStdString();
+      EXPECT_EQ(SoapMetadataProperty(QLatin1String(C.Port), Op, C.Keys[I]), C.Values.value(I))
+          << C.Keys[I].toStdString();
   }
   EXPECT_EQ(SoapMetadataOperations(QLatin1String(StationPort)), StationOperations);
   EXPECT_EQ(SoapMetadataOperations(QLatin1String(ForecastPort)).size(), 12);

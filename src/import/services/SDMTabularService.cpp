@@ -40,8 +40,9 @@ const std::vector<TSoapOperationDesc>& SDMTabularServiceOperations() {
 
 const TSoapServiceInfo& SDMTabularServiceInfo() {
   RegisterSoapBindings();
-  static const TSoapServiceInfo Info = SoapServiceInfoFromStore(
-      QStringLiteral("SDMTabularService"), QStringLiteral("SDMTabularServiceSoap"), SoapTypeNamespace(QStringLiteral("RunQuery_Type")));
+  static const TSoapServiceInfo Info =
+      SoapServiceInfoFromStore(QStringLiteral("SDMTabularService"), QStringLiteral("SDMTabularServiceSoap"),
+                               SoapTypeNamespace(QStringLiteral("RunQuery_Type")));
   return Info;
 }
 
@@ -49,7 +50,8 @@ QString RunQueryRequestXml(const RunQuery_Type& RunQueryParam) {
   RegisterSoapBindings();
   const QString Type = QStringLiteral("RunQuery_Type");
   const QString Element = SoapTypeXmlName(Type);
-  QString Xml = u'<' + Element + QStringLiteral(" xmlns=\"") + SoapEscape(SoapTypeNamespace(Type)) + QStringLiteral("\">");
+  QString Xml =
+      u'<' + Element + QStringLiteral(" xmlns=\"") + SoapEscape(SoapTypeNamespace(Type)) + QStringLiteral("\">");
   if (!RunQueryParam.Query.isEmpty()) {
     const QString Query = SoapMemberXmlName(Type, QStringLiteral("Query"));
     Xml += u'<' + Query + u'>' + SoapEscape(RunQueryParam.Query) + QStringLiteral("</") + Query + u'>';
@@ -59,7 +61,8 @@ QString RunQueryRequestXml(const RunQuery_Type& RunQueryParam) {
 
 std::unique_ptr<RunQueryResponse> ReadRunQueryResponse(pugi::xml_node Body) {
   RegisterSoapBindings();
-  const pugi::xml_node Element = SoapChild(Body, SoapTypeXmlName(QStringLiteral("RunQueryResponse")).toUtf8().constData());
+  const pugi::xml_node Element =
+      SoapChild(Body, SoapTypeXmlName(QStringLiteral("RunQueryResponse")).toUtf8().constData());
   if (!Element) return nullptr;
   auto Response = std::make_unique<RunQueryResponse>();
   const pugi::xml_node Result = SoapChild(Element, MemberElement("RunQueryResponse", "RunQueryResult").constData());

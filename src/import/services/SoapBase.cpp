@@ -733,7 +733,9 @@ const TSoapOperationInfo& TBaseProxy::OperationInfo(const QString& Name) const {
   return *Op;
 }
 
-TSoapArgs TBaseProxy::NewArgs(const QString& Operation) const { return TSoapArgs(OperationInfo(Operation).InputEncoded()); }
+TSoapArgs TBaseProxy::NewArgs(const QString& Operation) const {
+  return TSoapArgs(OperationInfo(Operation).InputEncoded());
+}
 
 std::unique_ptr<TSoapReply> TBaseProxy::Invoke(const QString& Operation, const QString& Content) const {
   const TSoapOperationInfo& Op = OperationInfo(Operation);

@@ -1,10 +1,11 @@
 #pragma once
-// A small SOAP 1.1 client for the web-service bindings: the service description of a
-// binding (style, encoding, namespaces, default endpoint, SOAPAction per operation),
-// the writing of document/literal and rpc/encoded request envelopes, one HTTP POST per
-// call through libcurl (content type "text/xml; charset=utf-8", SOAPAction header,
-// time-outs, a cap on the reply size), and the reading of the reply envelope into a
-// pugixml tree, with SOAP faults and HTTP errors turned into exceptions.
+// A small SOAP 1.1 client for the web-service bindings: the type registry, resource
+// store and metadata store the bindings register with, the service description a proxy
+// reads from them (style, encodings, namespaces, default endpoint, SOAPAction per
+// operation), the writing of document/literal and rpc/encoded request envelopes, one
+// HTTP POST per call through libcurl (content type "text/xml; charset=utf-8", SOAPAction
+// header, time-outs, a cap on the reply size), and the reading of the reply envelope
+// into a pugixml tree, with SOAP faults and HTTP errors turned into exceptions.
 //
 // A binding's proxy class derives from TBaseProxy and its port-type interface; each
 // operation writes its arguments with TSoapArgs, calls Invoke and reads the result

@@ -93,7 +93,8 @@ const char* const Single = "Single";
 }  // namespace MetosTypeName
 
 const std::vector<TSoapOperationDesc>& MetosOperations() {
-#define METOS_DESC_ARGUMENT(Kind, Name) {QStringLiteral(#Name), QLatin1String(MetosTypeName::Kind), QStringLiteral(#Name)},
+#define METOS_DESC_ARGUMENT(Kind, Name) \
+  {QStringLiteral(#Name), QLatin1String(MetosTypeName::Kind), QStringLiteral(#Name)},
 #define METOS_DESC_OPERATION(Slot, Op, Layout, ...)                                                   \
   {QStringLiteral(#Op),                                                                               \
    {METOS_FOR_EACH(METOS_DESC_ARGUMENT, __VA_ARGS__)},                                                \

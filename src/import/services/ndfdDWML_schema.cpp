@@ -100,6 +100,7 @@ std::vector<std::pair<const char*, bool>> weatherParametersType::Elements() cons
 TSoapArgs WeatherParametersArgs(const weatherParametersType& Value, bool Encoded) {
   TSoapArgs Members(Encoded);
   const QString Type = QStringLiteral("weatherParametersType");
-  for (const auto& [Name, Flag] : Value.Elements()) Members.AddBoolean(SoapMemberXmlName(Type, QLatin1String(Name)), Flag);
+  for (const auto& [Name, Flag] : Value.Elements())
+    Members.AddBoolean(SoapMemberXmlName(Type, QLatin1String(Name)), Flag);
   return Members;
 }

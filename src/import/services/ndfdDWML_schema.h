@@ -17,11 +17,11 @@ extern const char* const NdfdDwmlSchemaUri;
 // type and values as text, for the type registry and the request writer.
 template <typename E>
 struct TNdfdEnum;
-#define NDFD_ENUM(Type, ...)                       \
-  enum class Type { __VA_ARGS__ };                 \
-  template <>                                      \
-  struct TNdfdEnum<Type> {                         \
-    static constexpr const char* Name = #Type;     \
+#define NDFD_ENUM(Type, ...)                            \
+  enum class Type { __VA_ARGS__ };                      \
+  template <>                                           \
+  struct TNdfdEnum<Type> {                              \
+    static constexpr const char* Name = #Type;          \
     static constexpr const char* Values = #__VA_ARGS__; \
   };
 

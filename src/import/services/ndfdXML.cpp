@@ -15,8 +15,8 @@ const std::vector<TSoapOperationDesc>& NdfdXMLOperations() {
                        const char* ResultType) {
       TSoapOperationDesc Desc{QString::fromLatin1(Name), {}, {}};
       for (const TArg& A : Args)
-        Desc.Arguments.push_back(
-            {QString::fromLatin1(A.Name), QString::fromLatin1(A.Type), QString::fromLatin1(A.Element ? A.Element : A.Name)});
+        Desc.Arguments.push_back({QString::fromLatin1(A.Name), QString::fromLatin1(A.Type),
+                                  QString::fromLatin1(A.Element ? A.Element : A.Name)});
       Desc.Result = {QStringLiteral("Result"), QString::fromLatin1(ResultType), QString::fromLatin1(ResultElement)};
       return Desc;
     };
@@ -61,7 +61,8 @@ const std::vector<TSoapOperationDesc>& NdfdXMLOperations() {
 
 const TSoapServiceInfo& NdfdXMLServiceInfo() {
   RegisterSoapBindings();
-  static const TSoapServiceInfo Info = SoapServiceInfoFromStore(
-      QStringLiteral("ndfdXML"), QStringLiteral("ndfdXMLPortType"), SoapTypeNamespace(QStringLiteral("weatherParametersType")));
+  static const TSoapServiceInfo Info =
+      SoapServiceInfoFromStore(QStringLiteral("ndfdXML"), QStringLiteral("ndfdXMLPortType"),
+                               SoapTypeNamespace(QStringLiteral("weatherParametersType")));
   return Info;
 }

@@ -73,13 +73,16 @@ class TndfdXMLPortType_Proxy::TCall {
  private:
   static const TSoapOperationDesc& Find(const char* Operation) {
     const std::vector<TSoapOperationDesc>& Ops = NdfdXMLOperations();
-    const auto Found = std::find_if(Ops.begin(), Ops.end(),
-                                    [Operation](const TSoapOperationDesc& Op) { return Op.Name == QLatin1String(Operation); });
-    if (Found == Ops.end()) throw ESoapError(QStringLiteral("The web service has no operation %1.").arg(QLatin1String(Operation)));
+    const auto Found = std::find_if(Ops.begin(), Ops.end(), [Operation](const TSoapOperationDesc& Op) {
+      return Op.Name == QLatin1String(Operation);
+    });
+    if (Found == Ops.end())
+      throw ESoapError(QStringLiteral("The web service has no operation %1.").arg(QLatin1String(Operation)));
     return *Found;
   }
   ESoapError Mismatch() const {
-    return ESoapError(QStringLiteral("The call of %1 does not match the description of the web service.").arg(FOp.Name));
+    return ESoapError(
+        QStringLiteral("The call of %1 does not match the description of the web service.").arg(FOp.Name));
   }
   const QString& Next(const QString& Type) {
     if (FNext >= FOp.Arguments.size() || FOp.Arguments[FNext].TypeName != Type) throw Mismatch();
