@@ -1,5 +1,6 @@
 // Furrow: irrigation and nitrogen scheduling for one field.
 #include "ShlUtil.h"
+#include "SoapBindings.h"
 #include "SovToExcel.h"
 #include "SvMain.h"
 #include "VersInfo.h"
@@ -8,6 +9,8 @@
 #include <QStringList>
 
 int main(int argc, char** argv) {
+  // The web-service bindings enter their types and service descriptions first.
+  RegisterSoapBindings();
   QApplication App(argc, argv);
   const TProgramVersionInfo Version;
   QApplication::setApplicationName(Version.ProductName);

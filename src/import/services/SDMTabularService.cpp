@@ -2,40 +2,75 @@
 
 #include "SDMTabularService.h"
 
+#include "SoapBindings.h"
+
 const char* const SDMTabularServiceUri = "http://SDMDataAccess.nrcs.usda.gov/Tabular/SDMTabularService.asmx";
 
+namespace {
+
+// The element of a member as named by the type registry, without its prefix (replies
+// may bind their own prefixes).
+QByteArray MemberElement(const char* Type, const char* Member) {
+  const QString Name = SoapMemberXmlName(QLatin1String(Type), QLatin1String(Member));
+  return Name.mid(Name.indexOf(u':') + 1).toUtf8();
+}
+
+}  // namespace
+
+void RegisterSDMTabularServiceTypes() {
+  const QString Uri = QString::fromLatin1(SDMTabularServiceUri);
+  SoapRegisterType(Uri, QStringLiteral("RunQuery_Type"), QStringLiteral("RunQuery"));
+  SoapRegisterType(Uri, QStringLiteral("RunQueryResponse_RunQueryResult_Type"),
+                   QStringLiteral("RunQueryResponse_RunQueryResult_Type"));
+  SoapRegisterType(Uri, QStringLiteral("RunQueryResponse"), QStringLiteral("RunQueryResponse"));
+  SoapRegisterExternalName(QStringLiteral("RunQueryResponse_RunQueryResult_Type"), QStringLiteral("schema"),
+                           QStringLiteral("xs:schema"));
+  SoapRegisterExternalName(QStringLiteral("RunQueryResponse_RunQueryResult_Type"), QStringLiteral("diffgram"),
+                           QStringLiteral("diffgr:diffgram"));
+}
+
+// Document style: the argument and the result are elements named by their types.
+const std::vector<TSoapOperationDesc>& SDMTabularServiceOperations() {
+  static const std::vector<TSoapOperationDesc> Operations = {
+      {QStringLiteral("RunQuery"),
+       {{QStringLiteral("RunQueryParam"), QStringLiteral("RunQuery_Type"), QString()}},
+       {QStringLiteral("Result"), QStringLiteral("RunQueryResponse"), QString()}}};
+  return Operations;
+}
+
 const TSoapServiceInfo& SDMTabularServiceInfo() {
-  static const TSoapServiceInfo Info = [] {
-    TSoapServiceInfo I;
-    const QString Uri = QString::fromLatin1(SDMTabularServiceUri);
-    I.UnitName = QStringLiteral("SDMTabularService");
-    I.PortTypeName = QStringLiteral("SDMTabularServiceSoap");
-    I.Style = QStringLiteral("document");
-    I.Encoding = QStringLiteral("literal");
-    I.Namespace = Uri;
-    I.TypesNamespace = Uri;
-    I.DefaultAddress = QStringLiteral("http://SDMDataAccess.nrcs.usda.gov/Tabular/SDMTabularService.asmx");
-    I.Operations = {{QStringLiteral("RunQuery"), Uri + QStringLiteral("/RunQuery")}};
-    return I;
-  }();
+  RegisterSoapBindings();
+  static const TSoapServiceInfo Info =
+      SoapServiceInfoFromStore(QStringLiteral("SDMTabularService"), QStringLiteral("SDMTabularServiceSoap"),
+                               SoapTypeNamespace(QStringLiteral("RunQuery_Type")));
   return Info;
 }
 
 QString RunQueryRequestXml(const RunQuery_Type& RunQueryParam) {
-  QString Xml = QStringLiteral("<RunQuery xmlns=\"") + QLatin1String(SDMTabularServiceUri) + QStringLiteral("\">");
-  if (!RunQueryParam.Query.isEmpty())
-    Xml += QStringLiteral("<Query>") + SoapEscape(RunQueryParam.Query) + QStringLiteral("</Query>");
-  return Xml + QStringLiteral("</RunQuery>");
+  RegisterSoapBindings();
+  const QString Type = QStringLiteral("RunQuery_Type");
+  const QString Element = SoapTypeXmlName(Type);
+  QString Xml =
+      u'<' + Element + QStringLiteral(" xmlns=\"") + SoapEscape(SoapTypeNamespace(Type)) + QStringLiteral("\">");
+  if (!RunQueryParam.Query.isEmpty()) {
+    const QString Query = SoapMemberXmlName(Type, QStringLiteral("Query"));
+    Xml += u'<' + Query + u'>' + SoapEscape(RunQueryParam.Query) + QStringLiteral("</") + Query + u'>';
+  }
+  return Xml + QStringLiteral("</") + Element + u'>';
 }
 
 std::unique_ptr<RunQueryResponse> ReadRunQueryResponse(pugi::xml_node Body) {
-  const pugi::xml_node Element = SoapChild(Body, "RunQueryResponse");
+  RegisterSoapBindings();
+  const pugi::xml_node Element =
+      SoapChild(Body, SoapTypeXmlName(QStringLiteral("RunQueryResponse")).toUtf8().constData());
   if (!Element) return nullptr;
   auto Response = std::make_unique<RunQueryResponse>();
-  const pugi::xml_node Result = SoapChild(Element, "RunQueryResult");
+  const pugi::xml_node Result = SoapChild(Element, MemberElement("RunQueryResponse", "RunQueryResult").constData());
   if (Result) {
-    Response->RunQueryResult.schema.Data = SoapOuterXml(SoapChild(Result, "schema"));
-    Response->RunQueryResult.diffgram.Data = SoapOuterXml(SoapChild(Result, "diffgram"));
+    const char* const Type = "RunQueryResponse_RunQueryResult_Type";
+    Response->RunQueryResult.schema.Data = SoapOuterXml(SoapChild(Result, MemberElement(Type, "schema").constData()));
+    Response->RunQueryResult.diffgram.Data =
+        SoapOuterXml(SoapChild(Result, MemberElement(Type, "diffgram").constData()));
   }
   return Response;
 }

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 // The service URI: namespace of the message types, and the start of each SOAPAction.
 extern const char* const SDMTabularServiceUri;
@@ -47,10 +48,19 @@ class SDMTabularServiceSoap {
   virtual std::unique_ptr<RunQueryResponse> RunQuery(const RunQuery_Type& RunQueryParam) = 0;
 };
 
-// Style "document", encoding "literal", one operation.
+// Enters the three message types under the service URI, "RunQuery_Type" as
+// "RunQuery", and the members schema and diffgram as "xs:schema" and
+// "diffgr:diffgram".
+void RegisterSDMTabularServiceTypes();
+
+// The operations of the port type, "SDMTabularServiceSoap", in slot order.
+const std::vector<TSoapOperationDesc>& SDMTabularServiceOperations();
+
+// The service as the metadata store describes it: style "document", encoding
+// "literal", one operation. Registers the bindings first when needed.
 const TSoapServiceInfo& SDMTabularServiceInfo();
 
-// The request element of RunQuery as XML text.
+// The request element of RunQuery as XML text, named as the type registry says.
 QString RunQueryRequestXml(const RunQuery_Type& RunQueryParam);
 // The "RunQueryResponse" element of a reply body read into a new object; no object
 // when the body has no such element.

@@ -21,10 +21,280 @@
 
 ESoapError::ESoapError(const QString& Message) : std::runtime_error(Message.toStdString()) {}
 
+// ---------------------------------------------------------------------------
+// Registration
+// ---------------------------------------------------------------------------
+
+namespace {
+
+using TProperties = std::vector<std::pair<QString, QString>>;
+
+struct TPortMetadata {
+  QString Name;
+  TProperties Properties;
+  std::vector<std::pair<QString, TProperties>> Operations;
+};
+
+// The type registry, the resource store and the metadata store, under one lock. They
+// are small and searched in order.
+struct TSoapStores {
+  std::mutex Lock;
+  std::vector<TSoapTypeInfo> Types;
+  std::vector<std::pair<QString, QByteArray>> Resources;
+  TProperties Namespaces;
+  std::vector<TPortMetadata> Ports;
+};
+
+TSoapStores& Stores() {
+  static TSoapStores Instance;
+  return Instance;
+}
+
+template <typename TList, typename TKey>
+auto FindByName(TList& List, const TKey& Key) {
+  return std::find_if(List.begin(), List.end(), [&Key](const auto& Item) {
+    if constexpr (requires { Item.first; }) return Item.first == Key;
+    else if constexpr (requires { Item.Identifier; }) return Item.Identifier == Key;
+    else return Item.Name == Key;
+  });
+}
+
+// Sets Key in a property list, in place when it is there.
+void SetProperty(TProperties& List, const QString& Key, const QString& Value) {
+  const auto Found = FindByName(List, Key);
+  if (Found != List.end()) Found->second = Value;
+  else List.emplace_back(Key, Value);
+}
+
+QString FindProperty(const TProperties& List, const QString& Key) {
+  const auto Found = FindByName(List, Key);
+  return Found == List.end() ? QString() : Found->second;
+}
+
+// The properties of a port type (Operation empty) or of one of its operations; nullptr
+// when none were stored. The lock must be held.
+TProperties* FindProperties(TSoapStores& S, const QString& PortType, const QString& Operation, bool Create) {
+  auto Port = FindByName(S.Ports, PortType);
+  if (Port == S.Ports.end()) {
+    if (!Create) return nullptr;
+    S.Ports.push_back({PortType, {}, {}});
+    Port = S.Ports.end() - 1;
+  }
+  if (Operation.isEmpty()) return &Port->Properties;
+  auto Op = FindByName(Port->Operations, Operation);
+  if (Op == Port->Operations.end()) {
+    if (!Create) return nullptr;
+    Port->Operations.emplace_back(Operation, TProperties());
+    Op = Port->Operations.end() - 1;
+  }
+  return &Op->second;
+}
+
+void PutCount(QByteArray& Block, uint32_t Value, int Bytes) {
+  for (int Shift = 8 * (Bytes - 1); Shift >= 0; Shift -= 8) Block.append(char((Value >> Shift) & 0xFF));
+}
+
+void PutString(QByteArray& Block, const QString& Text) {
+  const QByteArray Bytes = Text.toUtf8();
+  PutCount(Block, uint32_t(Bytes.size()), 4);
+  Block.append(Bytes);
+}
+
+}  // namespace
+
+void SoapRegisterType(const QString& Namespace, const QString& Identifier, const QString& XmlName) {
+  TSoapStores& S = Stores();
+  const std::lock_guard<std::mutex> Guard(S.Lock);
+  const auto Found = FindByName(S.Types, Identifier);
+  if (Found != S.Types.end()) {
+    Found->Namespace = Namespace;
+    Found->Name = XmlName;
+  } else {
+    S.Types.push_back({Namespace, XmlName, Identifier, {}});
+  }
+}
+
+void SoapRegisterExternalName(const QString& TypeIdentifier, const QString& Identifier, const QString& XmlName) {
+  TSoapStores& S = Stores();
+  const std::lock_guard<std::mutex> Guard(S.Lock);
+  const auto Found = FindByName(S.Types, TypeIdentifier);
+  if (Found != S.Types.end()) SetProperty(Found->ExternalNames, Identifier, XmlName);
+}
+
+QString SoapTypeXmlName(const QString& Identifier) {
+  TSoapStores& S = Stores();
+  const std::lock_guard<std::mutex> Guard(S.Lock);
+  const auto Found = FindByName(S.Types, Identifier);
+  return Found == S.Types.end() ? Identifier : Found->Name;
+}
+
+QString SoapTypeNamespace(const QString& Identifier) {
+  TSoapStores& S = Stores();
+  const std::lock_guard<std::mutex> Guard(S.Lock);
+  const auto Found = FindByName(S.Types, Identifier);
+  return Found == S.Types.end() ? QString() : Found->Namespace;
+}
+
+QString SoapMemberXmlName(const QString& TypeIdentifier, const QString& Identifier) {
+  TSoapStores& S = Stores();
+  const std::lock_guard<std::mutex> Guard(S.Lock);
+  const auto Found = FindByName(S.Types, TypeIdentifier);
+  if (Found == S.Types.end()) return Identifier;
+  const QString Name = FindProperty(Found->ExternalNames, Identifier);
+  return Name.isEmpty() ? Identifier : Name;
+}
+
+std::vector<TSoapTypeInfo> SoapRegisteredTypes() {
+  TSoapStores& S = Stores();
+  const std::lock_guard<std::mutex> Guard(S.Lock);
+  return S.Types;
+}
+
+QByteArray SoapMetadataBlock(const QString& UnitName, const QString& PortType,
+                             const std::vector<TSoapOperationDesc>& Operations) {
+  QByteArray Block;
+  PutString(Block, QStringLiteral("WST_METADATA_0.6"));
+  PutString(Block, UnitName);
+  PutCount(Block, 1, 2);
+  PutString(Block, PortType);
+  PutCount(Block, uint32_t(Operations.size()), 2);
+  for (const TSoapOperationDesc& Op : Operations) {
+    PutString(Block, Op.Name);
+    PutCount(Block, uint32_t(Op.Arguments.size() + 1), 1);
+    const auto PutParameter = [&Block](const QString& Name, const QString& TypeName, uint32_t Modifier) {
+      PutString(Block, Name);
+      PutString(Block, TypeName);
+      PutCount(Block, 0, 4);
+      PutCount(Block, Modifier, 4);
+    };
+    for (const TSoapParameterDesc& Arg : Op.Arguments) PutParameter(Arg.Name, Arg.TypeName, 1);
+    PutParameter(QStringLiteral("Result"), Op.Result.TypeName, 3);
+  }
+  return Block;
+}
+
+void SoapAddResource(const QString& Name, const QByteArray& Block) {
+  TSoapStores& S = Stores();
+  const std::lock_guard<std::mutex> Guard(S.Lock);
+  const auto Found = FindByName(S.Resources, Name);
+  if (Found != S.Resources.end()) Found->second = Block;
+  else S.Resources.emplace_back(Name, Block);
+}
+
+QByteArray SoapMetadataResource(const QString& Name) {
+  TSoapStores& S = Stores();
+  const std::lock_guard<std::mutex> Guard(S.Lock);
+  const auto Found = FindByName(S.Resources, Name);
+  return Found == S.Resources.end() ? QByteArray() : Found->second;
+}
+
+void SoapSetRepositoryNamespace(const QString& UnitName, const QString& Namespace) {
+  TSoapStores& S = Stores();
+  const std::lock_guard<std::mutex> Guard(S.Lock);
+  SetProperty(S.Namespaces, UnitName, Namespace);
+}
+
+QString SoapRepositoryNamespace(const QString& UnitName) {
+  TSoapStores& S = Stores();
+  const std::lock_guard<std::mutex> Guard(S.Lock);
+  return FindProperty(S.Namespaces, UnitName);
+}
+
+void SoapSetMetadataProperty(const QString& PortType, const QString& Operation, const QString& Key,
+                             const QString& Value) {
+  TSoapStores& S = Stores();
+  const std::lock_guard<std::mutex> Guard(S.Lock);
+  SetProperty(*FindProperties(S, PortType, Operation, true), Key, Value);
+}
+
+QString SoapMetadataProperty(const QString& PortType, const QString& Operation, const QString& Key) {
+  TSoapStores& S = Stores();
+  const std::lock_guard<std::mutex> Guard(S.Lock);
+  const TProperties* List = FindProperties(S, PortType, Operation, false);
+  return List ? FindProperty(*List, Key) : QString();
+}
+
+QStringList SoapMetadataKeys(const QString& PortType, const QString& Operation) {
+  TSoapStores& S = Stores();
+  const std::lock_guard<std::mutex> Guard(S.Lock);
+  QStringList Keys;
+  if (const TProperties* List = FindProperties(S, PortType, Operation, false))
+    for (const auto& Item : *List) Keys << Item.first;
+  return Keys;
+}
+
+QStringList SoapMetadataOperations(const QString& PortType) {
+  TSoapStores& S = Stores();
+  const std::lock_guard<std::mutex> Guard(S.Lock);
+  QStringList Names;
+  const auto Port = FindByName(S.Ports, PortType);
+  if (Port != S.Ports.end())
+    for (const auto& Op : Port->Operations) Names << Op.first;
+  return Names;
+}
+
+void SoapStoreServiceMetadata(const TSoapServiceMetadata& Service, const std::vector<TSoapOperationDesc>& Operations) {
+  const bool Rpc = Service.Style == QLatin1String("rpc");
+  SoapSetRepositoryNamespace(Service.UnitName, Service.Namespace);
+  SoapSetMetadataProperty(Service.PortType, QString(), QStringLiteral("TRANSPORT_Address"), Service.Address);
+  SoapSetMetadataProperty(Service.PortType, QString(), QStringLiteral("FORMAT_Style"), Service.Style);
+  for (const TSoapOperationDesc& Op : Operations) {
+    const auto Set = [&](const char* Key, const QString& Value) {
+      SoapSetMetadataProperty(Service.PortType, Op.Name, QString::fromLatin1(Key), Value);
+    };
+    Set("_E_N_", Op.Name);
+    if (Rpc) Set("style", Service.Style);
+    Set("TRANSPORT_soapAction", Service.ActionPrefix + Op.Name);
+    Set("FORMAT_Input_EncodingStyle", Service.Encoding);
+    Set("FORMAT_OutputEncodingStyle", Service.Encoding);
+  }
+}
+
 const TSoapOperationInfo* TSoapServiceInfo::FindOperation(const QString& Name) const {
   for (const TSoapOperationInfo& Op : Operations)
     if (Op.Name == Name) return &Op;
   return nullptr;
+}
+
+TSoapServiceInfo SoapServiceInfoFromStore(const QString& UnitName, const QString& PortType,
+                                          const QString& TypesNamespace) {
+  TSoapServiceInfo Info;
+  Info.UnitName = UnitName;
+  Info.PortTypeName = PortType;
+  Info.Style = SoapMetadataProperty(PortType, QString(), QStringLiteral("FORMAT_Style"));
+  Info.Namespace = SoapRepositoryNamespace(UnitName);
+  Info.TypesNamespace = TypesNamespace;
+  for (const QString& Name : SoapMetadataOperations(PortType)) {
+    const auto Get = [&](const char* Key) { return SoapMetadataProperty(PortType, Name, QString::fromLatin1(Key)); };
+    TSoapOperationInfo Op;
+    Op.Name = Name;
+    Op.ExternalName = Get("_E_N_");
+    if (Op.ExternalName.isEmpty()) Op.ExternalName = Name;
+    Op.Style = Get("style");
+    if (Op.Style.isEmpty()) Op.Style = Info.Style;
+    Op.SoapAction = Get("TRANSPORT_soapAction");
+    Op.InputEncoding = Get("FORMAT_Input_EncodingStyle");
+    Op.OutputEncoding = Get("FORMAT_OutputEncodingStyle");
+    Info.Operations.push_back(Op);
+  }
+  return Info;
+}
+
+TSoapProxySpecs SoapProxySpecs(const QString& PortType, const QString& Format, const QString& Transport,
+                               const QString& Address) {
+  TSoapProxySpecs Specs;
+  Specs.PortType = PortType;
+  Specs.Address = Address.trimmed().isEmpty()
+                      ? SoapMetadataProperty(PortType, QString(), QStringLiteral("TRANSPORT_Address"))
+                      : Address.trimmed();
+  QStringList Properties;
+  const QLatin1String Prefix("FORMAT_");
+  for (const QString& Key : SoapMetadataKeys(PortType, QString()))
+    if (Key.startsWith(Prefix))
+      Properties << Key.mid(Prefix.size()) + u'=' + SoapMetadataProperty(PortType, QString(), Key);
+  Specs.Format = Format + Properties.join(u';');
+  Specs.Transport = Transport + QStringLiteral("address=") + Specs.Address;
+  return Specs;
 }
 
 // ---------------------------------------------------------------------------
@@ -289,25 +559,24 @@ void TSoapArgs::AddDateTime(const QString& Name, const QDateTime& Value) {
 }
 
 void TSoapArgs::AddEnum(const QString& Name, const QString& TypeName, const QString& XmlValue) {
-  AddElement(Name, QStringLiteral("types:") + TypeName, SoapEscape(XmlValue));
+  AddElement(Name, QStringLiteral("types:") + SoapTypeXmlName(TypeName), SoapEscape(XmlValue));
 }
 
 void TSoapArgs::AddRecord(const QString& Name, const QString& TypeName, const TSoapArgs& Members) {
-  AddElement(Name, QStringLiteral("types:") + TypeName, Members.Xml());
+  AddElement(Name, QStringLiteral("types:") + SoapTypeXmlName(TypeName), Members.Xml());
 }
 
 void TSoapArgs::AddRaw(const QString& Name, const QString& XmlContent) { AddElement(Name, QString(), XmlContent); }
 
-QByteArray SoapEnvelope(const TSoapServiceInfo& Service, const QString& BodyContent) {
+QByteArray SoapEnvelope(bool Encoded, const QString& TypesNamespace, const QString& BodyContent) {
   QString Xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"") +
                 QLatin1String(EnvelopeNs) +
                 QStringLiteral(
                     "\" xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\""
                     " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"");
-  if (Service.IsEncoded()) {
+  if (Encoded) {
     Xml += QStringLiteral(" xmlns:SOAP-ENC=\"") + QLatin1String(EncodingNs) + u'"';
-    if (!Service.TypesNamespace.isEmpty())
-      Xml += QStringLiteral(" xmlns:types=\"") + SoapEscape(Service.TypesNamespace) + u'"';
+    if (!TypesNamespace.isEmpty()) Xml += QStringLiteral(" xmlns:types=\"") + SoapEscape(TypesNamespace) + u'"';
     Xml += QStringLiteral(" SOAP-ENV:encodingStyle=\"") + QLatin1String(EncodingNs) + u'"';
   }
   Xml += QStringLiteral("><SOAP-ENV:Body>") + BodyContent + QStringLiteral("</SOAP-ENV:Body></SOAP-ENV:Envelope>");
@@ -446,36 +715,42 @@ pugi::xml_node TSoapReply::Resolve(pugi::xml_node Node) const {
 // Proxies
 // ---------------------------------------------------------------------------
 
-TBaseProxy::TBaseProxy(const TSoapServiceInfo& Service, const QString& Address, const TSoapTransportOptions& Options)
-    : FService(Service), FOptions(Options) {
-  SetAddress(Address);
-}
+TBaseProxy::TBaseProxy(const TSoapServiceInfo& Service, const TSoapProxySpecs& Specs,
+                       const TSoapTransportOptions& Options)
+    : FService(Service), FAddress(Specs.Address), FFormat(Specs.Format), FTransport(Specs.Transport),
+      FOptions(Options) {}
 
 void TBaseProxy::SetAddress(const QString& Address) {
-  FAddress = Address.trimmed().isEmpty() ? FService.DefaultAddress : Address.trimmed();
+  const QString Transport = FTransport.left(FTransport.size() - FAddress.size() - 8);  // before "address="
+  const TSoapProxySpecs Specs = SoapProxySpecs(FService.PortTypeName, FFormat, Transport, Address);
+  FAddress = Specs.Address;
+  FTransport = Specs.Transport;
 }
 
-std::unique_ptr<TSoapReply> TBaseProxy::Send(const QString& Operation, const QString& BodyContent) const {
-  const TSoapOperationInfo* Op = FService.FindOperation(Operation);
-  if (!Op) throw ESoapError(QStringLiteral("The web service has no operation %1.").arg(Operation));
+const TSoapOperationInfo& TBaseProxy::OperationInfo(const QString& Name) const {
+  const TSoapOperationInfo* Op = FService.FindOperation(Name);
+  if (!Op) throw ESoapError(QStringLiteral("The web service has no operation %1.").arg(Name));
+  return *Op;
+}
+
+TSoapArgs TBaseProxy::NewArgs(const QString& Operation) const {
+  return TSoapArgs(OperationInfo(Operation).InputEncoded());
+}
+
+std::unique_ptr<TSoapReply> TBaseProxy::Invoke(const QString& Operation, const QString& Content) const {
+  const TSoapOperationInfo& Op = OperationInfo(Operation);
+  const QString Body = Op.IsRpc() ? QStringLiteral("<ns1:") + Op.ExternalName + QStringLiteral(" xmlns:ns1=\"") +
+                                        SoapEscape(FService.Namespace) + QStringLiteral("\">") + Content +
+                                        QStringLiteral("</ns1:") + Op.ExternalName + u'>'
+                                  : Content;
   const THTTPTransport Transport(FAddress, FOptions);
-  THTTPTransport::TResponse Response = Transport.Post(SoapEnvelope(FService, BodyContent), Op->SoapAction);
+  THTTPTransport::TResponse Response =
+      Transport.Post(SoapEnvelope(Op.InputEncoded(), FService.TypesNamespace, Body), Op.SoapAction);
   Response.Body = ReceivedBody(Response.Body);
   return TSoapReply::Read(Response, FAddress);
 }
 
 QByteArray TBaseProxy::ReceivedBody(const QByteArray& Body) const { return Body; }
-
-std::unique_ptr<TSoapReply> TBaseProxy::InvokeRpc(const QString& Operation, const TSoapArgs& Args) const {
-  const QString Body = QStringLiteral("<ns1:") + Operation + QStringLiteral(" xmlns:ns1=\"") +
-                       SoapEscape(FService.Namespace) + QStringLiteral("\">") + Args.Xml() + QStringLiteral("</ns1:") +
-                       Operation + u'>';
-  return Send(Operation, Body);
-}
-
-std::unique_ptr<TSoapReply> TBaseProxy::InvokeDocument(const QString& Operation, const QString& DocumentBody) const {
-  return Send(Operation, DocumentBody);
-}
 
 pugi::xml_node TBaseProxy::RpcResult(const TSoapReply& Reply, const char* ResultName) {
   const pugi::xml_node Response = Reply.ResponseElement();

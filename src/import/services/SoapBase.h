@@ -1,10 +1,11 @@
 #pragma once
-// A small SOAP 1.1 client for the web-service bindings: the service description of a
-// binding (style, encoding, namespaces, default endpoint, SOAPAction per operation),
-// the writing of document/literal and rpc/encoded request envelopes, one HTTP POST per
-// call through libcurl (content type "text/xml; charset=utf-8", SOAPAction header,
-// time-outs, a cap on the reply size), and the reading of the reply envelope into a
-// pugixml tree, with SOAP faults and HTTP errors turned into exceptions.
+// A small SOAP 1.1 client for the web-service bindings: the type registry, resource
+// store and metadata store the bindings register with, the service description a proxy
+// reads from them (style, encodings, namespaces, default endpoint, SOAPAction per
+// operation), the writing of document/literal and rpc/encoded request envelopes, one
+// HTTP POST per call through libcurl (content type "text/xml; charset=utf-8", SOAPAction
+// header, time-outs, a cap on the reply size), and the reading of the reply envelope
+// into a pugixml tree, with SOAP faults and HTTP errors turned into exceptions.
 //
 // A binding's proxy class derives from TBaseProxy and its port-type interface; each
 // operation writes its arguments with TSoapArgs, calls Invoke and reads the result
@@ -17,12 +18,14 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <pugixml.hpp>
 
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 // A failed web-service call: transport failure, HTTP error, SOAP fault or a reply that
@@ -44,27 +47,140 @@ struct TSoapTransportOptions {
   TNetProgress* Progress = nullptr;
 };
 
-struct TSoapOperationInfo {
+// ---------------------------------------------------------------------------
+// Registration: the type registry, the resource store and the metadata store
+// ---------------------------------------------------------------------------
+//
+// Each binding enters its message types, its binary service description and its
+// service's properties here once, at start (RegisterSoapBindings in SoapBindings.h).
+// The stores live for the whole run and may be read and written from any thread;
+// entering something again replaces it in its place, so a second registration changes
+// nothing.
+
+// A message type: its namespace, its XML type name, the identifier it has in code, and
+// the XML names of those of its properties or enumeration values whose names differ
+// from their identifiers.
+struct TSoapTypeInfo {
+  QString Namespace;
   QString Name;
-  QString SoapAction;
+  QString Identifier;
+  std::vector<std::pair<QString, QString>> ExternalNames;  // identifier, XML name
 };
 
-// What a binding registers about its service.
+void SoapRegisterType(const QString& Namespace, const QString& Identifier, const QString& XmlName);
+// Gives a property or enumeration value of a registered type its XML name.
+void SoapRegisterExternalName(const QString& TypeIdentifier, const QString& Identifier, const QString& XmlName);
+// The XML type name of a type; the identifier itself when it is not registered.
+QString SoapTypeXmlName(const QString& Identifier);
+// The namespace of a type; empty when it is not registered.
+QString SoapTypeNamespace(const QString& Identifier);
+// The XML name of a property or enumeration value of a type: the registered one, or
+// else the identifier itself.
+QString SoapMemberXmlName(const QString& TypeIdentifier, const QString& Identifier);
+// Every registered type, in the order of registration.
+std::vector<TSoapTypeInfo> SoapRegisteredTypes();
+
+// A parameter of an operation in a service description. The result is the last
+// parameter, named "Result".
+struct TSoapParameterDesc {
+  QString Name;         // the argument's name
+  QString TypeName;     // "string", "integer", "Extended", a registered type's identifier ...
+  QString ElementName;  // the element it is sent or read under; empty: named by its type
+};
+
+struct TSoapOperationDesc {
+  QString Name;
+  std::vector<TSoapParameterDesc> Arguments;  // in the order sent
+  TSoapParameterDesc Result;
+};
+
+// The binary service description of one port type: magic "WST_METADATA_0.6", unit
+// name, a 16-bit service count (1), port type name, 16-bit operation count, and per
+// operation its name, an 8-bit parameter count and per parameter its name, type name, a
+// reserved 32-bit 0 and a 32-bit modifier (1 for an argument, 3 for the result). Counts
+// are big-endian, strings a 32-bit big-endian length followed by their bytes.
+QByteArray SoapMetadataBlock(const QString& UnitName, const QString& PortType,
+                             const std::vector<TSoapOperationDesc>& Operations);
+
+// The resource store.
+void SoapAddResource(const QString& Name, const QByteArray& Block);
+// The block registered under Name; empty when there is none.
+QByteArray SoapMetadataResource(const QString& Name);
+
+// The metadata store: a namespace per repository (unit), and string properties per port
+// type (Operation empty) and per operation, kept in the order first stored.
+void SoapSetRepositoryNamespace(const QString& UnitName, const QString& Namespace);
+QString SoapRepositoryNamespace(const QString& UnitName);
+void SoapSetMetadataProperty(const QString& PortType, const QString& Operation, const QString& Key,
+                             const QString& Value);
+// One stored value; empty when absent.
+QString SoapMetadataProperty(const QString& PortType, const QString& Operation, const QString& Key);
+// The keys stored for a port type (Operation empty) or for one of its operations.
+QStringList SoapMetadataKeys(const QString& PortType, const QString& Operation);
+// The operations of a port type that have properties, in the order first stored.
+QStringList SoapMetadataOperations(const QString& PortType);
+
+// What a binding stores about its service: the repository's namespace,
+// "TRANSPORT_Address" and "FORMAT_Style", and for each operation in slot order "_E_N_",
+// "style" (rpc services only), "TRANSPORT_soapAction" (ActionPrefix + the operation's
+// name), "FORMAT_Input_EncodingStyle" and "FORMAT_OutputEncodingStyle".
+struct TSoapServiceMetadata {
+  QString UnitName;
+  QString PortType;
+  QString Namespace;
+  QString Address;   // the default endpoint
+  QString Style;     // "document" or "rpc"
+  QString Encoding;  // "literal" or "encoded", input and output alike
+  QString ActionPrefix;
+};
+void SoapStoreServiceMetadata(const TSoapServiceMetadata& Service, const std::vector<TSoapOperationDesc>& Operations);
+
+// ---------------------------------------------------------------------------
+// The service as a proxy sees it
+// ---------------------------------------------------------------------------
+
+struct TSoapOperationInfo {
+  QString Name;
+  QString ExternalName;  // the name of the call element
+  QString Style;         // "rpc" or "document"
+  QString SoapAction;
+  QString InputEncoding;  // "literal" or "encoded"
+  QString OutputEncoding;
+
+  bool IsRpc() const { return Style == QLatin1String("rpc"); }
+  bool InputEncoded() const { return InputEncoding == QLatin1String("encoded"); }
+};
+
+// A port type's description as read from the metadata store.
 struct TSoapServiceInfo {
   QString UnitName;      // "SDMTabularService", "ndfdXML", ...
   QString PortTypeName;  // "SDMTabularServiceSoap", "ndfdXMLPortType", ...
-  QString Style;         // "document" or "rpc"
-  QString Encoding;      // "literal" or "encoded" (input and output alike)
-  QString Namespace;     // of the rpc call element, or of the document request element
-  QString TypesNamespace;  // of the message types (records and enumerations)
-  QString DefaultAddress;  // the endpoint used when a proxy is made without an address
+  QString Style;         // "FORMAT_Style"
+  QString Namespace;     // the repository's: of the rpc call element
+  QString TypesNamespace;  // of the message types an encoded request names
   std::vector<TSoapOperationInfo> Operations;  // in slot order
 
-  bool IsRpc() const { return Style == QLatin1String("rpc"); }
-  bool IsEncoded() const { return Encoding == QLatin1String("encoded"); }
   // The operation of that name, or nullptr.
   const TSoapOperationInfo* FindOperation(const QString& Name) const;
 };
+
+// Reads the description of PortType of unit UnitName from the metadata store.
+TSoapServiceInfo SoapServiceInfoFromStore(const QString& UnitName, const QString& PortType,
+                                          const QString& TypesNamespace);
+
+// How a proxy is made: step 1, an empty (or blank) Address takes the port type's
+// "TRANSPORT_Address" from the metadata store, another one is used as it is (trimmed);
+// step 2, the format specification is Format followed by the service's format
+// properties ("Style=rpc"); step 3, the transport specification is Transport +
+// "address=" + the address.
+struct TSoapProxySpecs {
+  QString PortType;
+  QString Format;
+  QString Transport;
+  QString Address;
+};
+TSoapProxySpecs SoapProxySpecs(const QString& PortType, const QString& Format, const QString& Transport,
+                               const QString& Address);
 
 // ---------------------------------------------------------------------------
 // Transport
@@ -110,8 +226,8 @@ QString SoapEscape(const QString& Text);
 
 // The argument elements of a call, or the members of a record, in the order added.
 // With encoding each element carries its xsi:type; without it (literal) it does not.
-// Record and enumeration types are written with the prefix "types", which the
-// envelope binds to the service's TypesNamespace.
+// Record and enumeration types are written by their registered XML type names with the
+// prefix "types", which the envelope binds to the service's TypesNamespace.
 class TSoapArgs {
  public:
   explicit TSoapArgs(bool Encoded) : FEncoded(Encoded) {}
@@ -129,7 +245,7 @@ class TSoapArgs {
   // xsd:date "yyyy-mm-dd"; xsd:dateTime "yyyy-mm-ddThh:mm:ss" with the zone when known.
   void AddDate(const QString& Name, const QDate& Value);
   void AddDateTime(const QString& Name, const QDateTime& Value);
-  // An enumeration value by its XML name.
+  // An enumeration value by its XML name; TypeName is the type's identifier.
   void AddEnum(const QString& Name, const QString& TypeName, const QString& XmlValue);
   void AddRecord(const QString& Name, const QString& TypeName, const TSoapArgs& Members);
   // An element whose content is given as XML text (already escaped).
@@ -144,8 +260,9 @@ class TSoapArgs {
   QString FXml;
 };
 
-// The whole request envelope around BodyContent (the children of the SOAP Body).
-QByteArray SoapEnvelope(const TSoapServiceInfo& Service, const QString& BodyContent);
+// The whole request envelope around BodyContent (the children of the SOAP Body). An
+// encoded envelope declares the encoding and binds the prefix "types" to TypesNamespace.
+QByteArray SoapEnvelope(bool Encoded, const QString& TypesNamespace, const QString& BodyContent);
 
 // ---------------------------------------------------------------------------
 // Reading
@@ -196,24 +313,33 @@ class TSoapReply {
 
 class TBaseProxy {
  public:
-  TBaseProxy(const TSoapServiceInfo& Service, const QString& Address, const TSoapTransportOptions& Options);
+  // Service is the port type's description from the metadata store; it must outlive the
+  // proxy. Specs come from SoapProxySpecs.
+  TBaseProxy(const TSoapServiceInfo& Service, const TSoapProxySpecs& Specs, const TSoapTransportOptions& Options);
   virtual ~TBaseProxy() = default;
   TBaseProxy(const TBaseProxy&) = delete;
   TBaseProxy& operator=(const TBaseProxy&) = delete;
 
   const TSoapServiceInfo& Service() const { return FService; }
+  // The endpoint the calls go to.
   const QString& Address() const { return FAddress; }
-  // An empty address means the service's default endpoint.
+  // An empty address means the endpoint stored for the service.
   void SetAddress(const QString& Address);
+  const QString& FormatSpec() const { return FFormat; }
+  const QString& TransportSpec() const { return FTransport; }
   const TSoapTransportOptions& Options() const { return FOptions; }
   void SetOptions(const TSoapTransportOptions& Options) { FOptions = Options; }
 
  protected:
-  // Sends one call of Operation and reads the reply. For an rpc service Args are put
-  // inside the call element named after the operation; for a document service
-  // DocumentBody is the Body's content. Throws ESoapError on any failure.
-  std::unique_ptr<TSoapReply> InvokeRpc(const QString& Operation, const TSoapArgs& Args) const;
-  std::unique_ptr<TSoapReply> InvokeDocument(const QString& Operation, const QString& DocumentBody) const;
+  // Sends one call of Operation and reads the reply. For an rpc operation Content is put
+  // inside the call element named after the operation's external name; for a document
+  // operation it is the Body's content. Throws ESoapError on any failure.
+  std::unique_ptr<TSoapReply> Invoke(const QString& Operation, const QString& Content) const;
+  std::unique_ptr<TSoapReply> Invoke(const QString& Operation, const TSoapArgs& Args) const {
+    return Invoke(Operation, Args.Xml());
+  }
+  // Empty arguments for a call of Operation, encoded as its input encoding says.
+  TSoapArgs NewArgs(const QString& Operation) const;
   // The element ResultName inside the reply's response element, references followed.
   // Throws ESoapError when it is missing.
   static pugi::xml_node RpcResult(const TSoapReply& Reply, const char* ResultName);
@@ -224,8 +350,10 @@ class TBaseProxy {
   virtual QByteArray ReceivedBody(const QByteArray& Body) const;
 
  private:
-  std::unique_ptr<TSoapReply> Send(const QString& Operation, const QString& BodyContent) const;
+  const TSoapOperationInfo& OperationInfo(const QString& Name) const;
   const TSoapServiceInfo& FService;
   QString FAddress;
+  QString FFormat;
+  QString FTransport;
   TSoapTransportOptions FOptions;
 };

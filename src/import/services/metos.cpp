@@ -3,6 +3,7 @@
 #include "metos.h"
 
 #include "MiscUtil.h"
+#include "SoapBindings.h"
 
 #include <QRegularExpression>
 #include <QTime>
@@ -11,10 +12,9 @@
 #include <iterator>
 
 const char* const MetosNamespaceUri = "http://www.metos.at";
+const char* const MetosResultElement = "return";
 
 namespace {
-
-const char* const MetosHost = "http://www.fieldclimate.com";
 
 #define METOS_NAME(Slot, Op, ...) #Op,
 const char* const OperationNames[] = {METOS_OPERATIONS(METOS_NAME)};
@@ -83,23 +83,33 @@ const QString& ArrayOfStrings::Item(int64_t Index) const {
   return Items[size_t(Index)];
 }
 
+// The type name of each argument kind in the service description.
+namespace MetosTypeName {
+const char* const String = "string";
+const char* const Integer = "integer";
+const char* const Boolean = "boolean";
+const char* const DateTime = "TDateTimeRemotable";
+const char* const Single = "Single";
+}  // namespace MetosTypeName
+
+const std::vector<TSoapOperationDesc>& MetosOperations() {
+#define METOS_DESC_ARGUMENT(Kind, Name) \
+  {QStringLiteral(#Name), QLatin1String(MetosTypeName::Kind), QStringLiteral(#Name)},
+#define METOS_DESC_OPERATION(Slot, Op, Layout, ...)                                                   \
+  {QStringLiteral(#Op),                                                                               \
+   {METOS_FOR_EACH(METOS_DESC_ARGUMENT, __VA_ARGS__)},                                                \
+   {QStringLiteral("Result"), QStringLiteral("struct_" #Op "Data"), QLatin1String(MetosResultElement)}},
+  static const std::vector<TSoapOperationDesc> Operations = {METOS_OPERATIONS(METOS_DESC_OPERATION)};
+#undef METOS_DESC_OPERATION
+#undef METOS_DESC_ARGUMENT
+  return Operations;
+}
+
 const TSoapServiceInfo& MetosServiceInfo() {
-  static const TSoapServiceInfo Info = [] {
-    TSoapServiceInfo I;
-    const QString Host = QString::fromLatin1(MetosHost);
-    I.UnitName = QStringLiteral("metos");
-    I.PortTypeName = QStringLiteral("iMetosSOAPPortType");
-    I.Style = QStringLiteral("rpc");
-    I.Encoding = QStringLiteral("encoded");
-    I.Namespace = QString::fromLatin1(MetosNamespaceUri);
-    I.TypesNamespace = I.Namespace;
-    I.DefaultAddress = Host + QStringLiteral("/pikernel/cidiwsdl.php?debug=1");
-    for (const char* Name : OperationNames) {
-      const QString Op = QString::fromLatin1(Name);
-      I.Operations.push_back({Op, Host + QStringLiteral("/pikernel/cidiwsdl.php/") + Op});
-    }
-    return I;
-  }();
+  RegisterSoapBindings();
+  static const TSoapServiceInfo Info =
+      SoapServiceInfoFromStore(QStringLiteral("metos"), QStringLiteral("iMetosSOAPPortType"),
+                               SoapTypeNamespace(QStringLiteral("DataSetStruct")));
   return Info;
 }
 
@@ -175,17 +185,18 @@ void ReadMetosMember(const TSoapReply& Reply, pugi::xml_node Node, const char* N
                          .arg(Shown(Text), QString::fromLatin1(Name)));
 }
 
-const std::vector<TMetosTypeInfo>& RegisterMetosTypes() {
-  static const std::vector<TMetosTypeInfo> Types = [] {
-    const QString Namespace = QString::fromLatin1(MetosNamespaceUri);
-    std::vector<TMetosTypeInfo> List;
-    const auto Add = [&](const QString& Name) { List.push_back({Namespace, Name}); };
-    for (const char* Op : OperationNames) Add(QStringLiteral("struct_%1Data").arg(QLatin1String(Op)));
-    for (const char* Name : {"StructReturnDataInfo", "StructRecordSetInfo", "DataSetStruct"})
-      Add(QString::fromLatin1(Name));
-    for (const char* Op : OperationNames) Add(QStringLiteral("struct_%1ReturnParams").arg(QLatin1String(Op)));
-    for (const char* Name : {"ArrayOfReturnDataInfo", "ArrayOfStrings"}) Add(QString::fromLatin1(Name));
-    return List;
-  }();
-  return Types;
+std::vector<TMetosTypeInfo> RegisterMetosTypes() {
+  const QString Namespace = QString::fromLatin1(MetosNamespaceUri);
+  QStringList Names;
+  for (const char* Op : OperationNames) Names << QStringLiteral("struct_%1Data").arg(QLatin1String(Op));
+  Names << QStringLiteral("StructReturnDataInfo") << QStringLiteral("StructRecordSetInfo")
+        << QStringLiteral("DataSetStruct");
+  for (const char* Op : OperationNames) Names << QStringLiteral("struct_%1ReturnParams").arg(QLatin1String(Op));
+  Names << QStringLiteral("ArrayOfReturnDataInfo") << QStringLiteral("ArrayOfStrings");
+  for (const QString& Name : Names) SoapRegisterType(Namespace, Name, Name);
+
+  std::vector<TMetosTypeInfo> Registered;
+  for (TSoapTypeInfo& Type : SoapRegisteredTypes())
+    if (Names.contains(Type.Identifier)) Registered.push_back(std::move(Type));
+  return Registered;
 }

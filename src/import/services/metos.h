@@ -293,17 +293,25 @@ class iMetosSOAPPortType {
 #undef METOS_DECLARE_PURE
 };
 
-// The 141 message types in the order they are registered, each under its class name
-// in the repository's namespace: the 68 struct_<operation>Data in slot order,
+// The element of every operation's result.
+extern const char* const MetosResultElement;
+
+// Enters the 141 message types, in this order, each under its class name in the
+// repository's namespace: the 68 struct_<operation>Data in slot order,
 // StructReturnDataInfo, StructRecordSetInfo, DataSetStruct, the 68
 // struct_<operation>ReturnParams in slot order, ArrayOfReturnDataInfo, ArrayOfStrings.
-struct TMetosTypeInfo {
-  QString Namespace;
-  QString Name;
-};
-const std::vector<TMetosTypeInfo>& RegisterMetosTypes();
+// Returns them as the type registry now holds them.
+using TMetosTypeInfo = TSoapTypeInfo;
+std::vector<TMetosTypeInfo> RegisterMetosTypes();
 
-// Style "rpc", encoding "encoded", the 68 operations in slot order.
+// The 68 operations of the port type, "iMetosSOAPPortType", in slot order, made from
+// METOS_OPERATIONS: each argument under its own name with its type ("string",
+// "integer", "boolean", "Single", "TDateTimeRemotable"), the result a
+// struct_<operation>Data under MetosResultElement.
+const std::vector<TSoapOperationDesc>& MetosOperations();
+
+// The service as the metadata store describes it: style "rpc", encoding "encoded",
+// the 68 operations in slot order. Registers the bindings first when needed.
 const TSoapServiceInfo& MetosServiceInfo();
 
 // ---------------------------------------------------------------------------

@@ -2,12 +2,33 @@
 
 #include "metos_proxy.h"
 
+#include "SoapBindings.h"
 #include "XmlUtil.h"
 
 #include <exception>
 
-TMetosSOAPPortType_Proxy::TMetosSOAPPortType_Proxy(const QString& Address, const TSoapTransportOptions& Options)
-    : TBaseProxy(MetosServiceInfo(), Address, Options) {}
+namespace {
+
+const char* const PortType = "iMetosSOAPPortType";
+const char* const MetosHost = "http://www.fieldclimate.com";
+
+}  // namespace
+
+void RegisterMetosResource() {
+  SoapAddResource(QStringLiteral("METOS"),
+                  SoapMetadataBlock(QStringLiteral("metos"), QLatin1String(PortType), MetosOperations()));
+}
+
+void RegisterMetosMetadata() {
+  const QString Host = QString::fromLatin1(MetosHost);
+  SoapStoreServiceMetadata({QStringLiteral("metos"), QLatin1String(PortType), QString::fromLatin1(MetosNamespaceUri),
+                            Host + QStringLiteral("/pikernel/cidiwsdl.php?debug=1"), QStringLiteral("rpc"),
+                            QStringLiteral("encoded"), Host + QStringLiteral("/pikernel/cidiwsdl.php/")},
+                           MetosOperations());
+}
+
+TMetosSOAPPortType_Proxy::TMetosSOAPPortType_Proxy(const TSoapProxySpecs& Specs, const TSoapTransportOptions& Options)
+    : TBaseProxy(MetosServiceInfo(), Specs, Options) {}
 
 QByteArray TMetosSOAPPortType_Proxy::ReceivedBody(const QByteArray& Body) const {
   try {
@@ -20,8 +41,8 @@ QByteArray TMetosSOAPPortType_Proxy::ReceivedBody(const QByteArray& Body) const 
 
 template <typename TData>
 std::unique_ptr<TData> TMetosSOAPPortType_Proxy::Call(const char* Operation, const TSoapArgs& Args) const {
-  const std::unique_ptr<TSoapReply> Reply = InvokeRpc(QString::fromLatin1(Operation), Args);
-  return ReadMetosData<TData>(*Reply, RpcResult(*Reply, "return"));
+  const std::unique_ptr<TSoapReply> Reply = Invoke(QString::fromLatin1(Operation), Args);
+  return ReadMetosData<TData>(*Reply, RpcResult(*Reply, MetosResultElement));
 }
 
 // Each method puts its arguments, in the table's order, as encoded elements of their
@@ -30,7 +51,7 @@ std::unique_ptr<TData> TMetosSOAPPortType_Proxy::Call(const char* Operation, con
 #define METOS_DEFINE_CALL(Slot, Op, Layout, ...)                                                  \
   std::unique_ptr<struct_##Op##Data> TMetosSOAPPortType_Proxy::Op(                                \
       METOS_TAIL(METOS_FOR_EACH(METOS_PARAMETER, __VA_ARGS__))) {                                 \
-    TSoapArgs Request(true);                                                                      \
+    TSoapArgs Request = NewArgs(QStringLiteral(#Op));                                             \
     METOS_FOR_EACH(METOS_PUT_ARGUMENT, __VA_ARGS__)                                               \
     return Call<struct_##Op##Data>(#Op, Request);                                                 \
   }
@@ -41,6 +62,8 @@ METOS_OPERATIONS(METOS_DEFINE_CALL)
 std::unique_ptr<TMetosSOAPPortType_Proxy> CreateMetosSOAPPortType(const QString& Format, const QString& Transport,
                                                                   const QString& Address,
                                                                   const TSoapTransportOptions& Options) {
-  if (!SoapSpecsSupported(Format, Transport)) return nullptr;
-  return std::make_unique<TMetosSOAPPortType_Proxy>(Address, Options);
+  RegisterSoapBindings();
+  const TSoapProxySpecs Specs = SoapProxySpecs(QLatin1String(PortType), Format, Transport, Address);
+  if (!SoapSpecsSupported(Specs.Format, Specs.Transport)) return nullptr;
+  return std::make_unique<TMetosSOAPPortType_Proxy>(Specs, Options);
 }

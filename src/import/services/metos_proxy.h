@@ -9,7 +9,7 @@
 
 class TMetosSOAPPortType_Proxy : public TBaseProxy, public iMetosSOAPPortType {
  public:
-  TMetosSOAPPortType_Proxy(const QString& Address, const TSoapTransportOptions& Options);
+  TMetosSOAPPortType_Proxy(const TSoapProxySpecs& Specs, const TSoapTransportOptions& Options);
 
 #define METOS_DECLARE_OVERRIDE(Slot, Op, Layout, ...) METOS_SIGNATURE(Op, __VA_ARGS__) override;
   METOS_OPERATIONS(METOS_DECLARE_OVERRIDE)
@@ -25,9 +25,18 @@ class TMetosSOAPPortType_Proxy : public TBaseProxy, public iMetosSOAPPortType {
   QByteArray ReceivedBody(const QByteArray& Body) const override;
 };
 
+// Adds the service description block of the port type under "METOS", made from
+// METOS_OPERATIONS (MetosOperations).
+void RegisterMetosResource();
+// Stores the namespace of the service's maker as the repository's namespace, the default
+// endpoint, style "rpc", and per operation its SOAPAction, style "rpc" and encoding
+// "encoded".
+void RegisterMetosMetadata();
+
 // A proxy for Format "SOAP:" and Transport "HTTP:" (the HTTP transport registered
-// first, RegisterHttpTransport); an empty Address means the service's default endpoint.
-// Any other format or transport gives no proxy.
+// first, RegisterHttpTransport); an empty Address means the endpoint stored for the
+// service ("TRANSPORT_Address"), another one overrides it. Any other format or
+// transport gives no proxy.
 std::unique_ptr<TMetosSOAPPortType_Proxy> CreateMetosSOAPPortType(
     const QString& Format, const QString& Transport, const QString& Address,
     const TSoapTransportOptions& Options = TSoapTransportOptions());

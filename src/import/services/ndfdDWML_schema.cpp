@@ -4,64 +4,40 @@
 
 const char* const NdfdDwmlSchemaUri = "http://graphical.weather.gov/xml/DWMLgen/schema/DWML.xsd";
 
-QString XmlName(productType Value) {
-  return Value == productType::glance ? QStringLiteral("glance") : QStringLiteral("time-series");
+QString NdfdEnumIdentifier(const char* Values, int Index) {
+  return QString::fromLatin1(Values).split(u',').value(Index).trimmed();
 }
 
-QString XmlName(unitType Value) { return Value == unitType::m ? QStringLiteral("m") : QStringLiteral("e"); }
+namespace {
 
-QString XmlName(formatType Value) {
-  return Value == formatType::formatType__12_hourly ? QStringLiteral("12 hourly") : QStringLiteral("24 hourly");
+template <typename... E>
+void RegisterEnums(const QString& Namespace) {
+  (SoapRegisterType(Namespace, QLatin1String(TNdfdEnum<E>::Name), QLatin1String(TNdfdEnum<E>::Name)), ...);
 }
 
-QString XmlName(featureTypeType Value) {
-  switch (Value) {
-    case featureTypeType::Forecast_Gml2Point: return QStringLiteral("Forecast_Gml2Point");
-    case featureTypeType::Forecast_Gml2AllWx: return QStringLiteral("Forecast_Gml2AllWx");
-    case featureTypeType::Forecast_GmlsfPoint: return QStringLiteral("Forecast_GmlsfPoint");
-    case featureTypeType::Forecast_GmlObs: return QStringLiteral("Forecast_GmlObs");
-    case featureTypeType::NdfdMultiPointCoverage: return QStringLiteral("NdfdMultiPointCoverage");
-    case featureTypeType::Ndfd_KmlPoint: return QStringLiteral("Ndfd_KmlPoint");
-  }
-  return {};
-}
+}  // namespace
 
-QString XmlName(compTypeType Value) {
-  switch (Value) {
-    case compTypeType::IsEqual: return QStringLiteral("IsEqual");
-    case compTypeType::Between: return QStringLiteral("Between");
-    case compTypeType::GreaterThan: return QStringLiteral("GreaterThan");
-    case compTypeType::GreaterThanEqualTo: return QStringLiteral("GreaterThanEqualTo");
-    case compTypeType::LessThan: return QStringLiteral("LessThan");
-    case compTypeType::LessThanEqualTo: return QStringLiteral("LessThanEqualTo");
-  }
-  return {};
-}
-
-QString XmlName(sectorType Value) {
-  switch (Value) {
-    case sectorType::conus: return QStringLiteral("conus");
-    case sectorType::nhemi: return QStringLiteral("nhemi");
-    case sectorType::alaska: return QStringLiteral("alaska");
-    case sectorType::guam: return QStringLiteral("guam");
-    case sectorType::hawaii: return QStringLiteral("hawaii");
-    case sectorType::puertori: return QStringLiteral("puertori");
-    case sectorType::npacocn: return QStringLiteral("npacocn");
-  }
-  return {};
-}
-
-QString XmlName(displayLevelType Value) {
-  switch (Value) {
-    case displayLevelType::displayLevelType__1: return QStringLiteral("1");
-    case displayLevelType::displayLevelType__2: return QStringLiteral("2");
-    case displayLevelType::displayLevelType__3: return QStringLiteral("3");
-    case displayLevelType::displayLevelType__4: return QStringLiteral("4");
-    case displayLevelType::displayLevelType__12: return QStringLiteral("12");
-    case displayLevelType::displayLevelType__34: return QStringLiteral("34");
-    case displayLevelType::displayLevelType__1234: return QStringLiteral("1234");
-  }
-  return {};
+void RegisterNdfdDWMLSchemaTypes() {
+  const QString Namespace = QString::fromLatin1(NdfdDwmlSchemaUri);
+  RegisterEnums<productType, unitType, formatType, featureTypeType, compTypeType, sectorType, displayLevelType>(
+      Namespace);
+  SoapRegisterType(Namespace, QStringLiteral("weatherParametersType"), QStringLiteral("weatherParametersType"));
+  const struct {
+    const char *Type, *Identifier, *XmlName;
+  } Renamed[] = {
+      {"productType", "productType_time_series", "time-series"},
+      {"formatType", "formatType__24_hourly", "24 hourly"},
+      {"formatType", "formatType__12_hourly", "12 hourly"},
+      {"displayLevelType", "displayLevelType__1", "1"},
+      {"displayLevelType", "displayLevelType__2", "2"},
+      {"displayLevelType", "displayLevelType__3", "3"},
+      {"displayLevelType", "displayLevelType__4", "4"},
+      {"displayLevelType", "displayLevelType__12", "12"},
+      {"displayLevelType", "displayLevelType__34", "34"},
+      {"displayLevelType", "displayLevelType__1234", "1234"},
+  };
+  for (const auto& R : Renamed)
+    SoapRegisterExternalName(QLatin1String(R.Type), QLatin1String(R.Identifier), QLatin1String(R.XmlName));
 }
 
 std::vector<std::pair<const char*, bool>> weatherParametersType::Elements() const {
@@ -123,6 +99,8 @@ std::vector<std::pair<const char*, bool>> weatherParametersType::Elements() cons
 
 TSoapArgs WeatherParametersArgs(const weatherParametersType& Value, bool Encoded) {
   TSoapArgs Members(Encoded);
-  for (const auto& [Name, Flag] : Value.Elements()) Members.AddBoolean(QString::fromLatin1(Name), Flag);
+  const QString Type = QStringLiteral("weatherParametersType");
+  for (const auto& [Name, Flag] : Value.Elements())
+    Members.AddBoolean(SoapMemberXmlName(Type, QLatin1String(Name)), Flag);
   return Members;
 }

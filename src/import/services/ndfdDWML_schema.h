@@ -3,6 +3,7 @@
 // names) and the record of the 54 weather parameters that can be asked for.
 
 #include "SoapBase.h"
+#include "SoapBindings.h"
 
 #include <QString>
 
@@ -12,37 +13,43 @@
 // Namespace of these types: the DWML schema URI.
 extern const char* const NdfdDwmlSchemaUri;
 
-enum class productType { productType_time_series, glance };
-enum class unitType { e, m };  // English units, metric units
-enum class formatType { formatType__24_hourly, formatType__12_hourly };
-enum class featureTypeType {
-  Forecast_Gml2Point,
-  Forecast_Gml2AllWx,
-  Forecast_GmlsfPoint,
-  Forecast_GmlObs,
-  NdfdMultiPointCoverage,
-  Ndfd_KmlPoint
-};
-enum class compTypeType { IsEqual, Between, GreaterThan, GreaterThanEqualTo, LessThan, LessThanEqualTo };
-enum class sectorType { conus, nhemi, alaska, guam, hawaii, puertori, npacocn };
-enum class displayLevelType {
-  displayLevelType__1,
-  displayLevelType__2,
-  displayLevelType__3,
-  displayLevelType__4,
-  displayLevelType__12,
-  displayLevelType__34,
-  displayLevelType__1234
-};
+// NDFD_ENUM(type, values...) declares an enumeration and keeps the identifiers of its
+// type and values as text, for the type registry and the request writer.
+template <typename E>
+struct TNdfdEnum;
+#define NDFD_ENUM(Type, ...)                            \
+  enum class Type { __VA_ARGS__ };                      \
+  template <>                                           \
+  struct TNdfdEnum<Type> {                              \
+    static constexpr const char* Name = #Type;          \
+    static constexpr const char* Values = #__VA_ARGS__; \
+  };
 
-// The XML name of each value ("time-series", "24 hourly", "1234", ...).
-QString XmlName(productType Value);
-QString XmlName(unitType Value);
-QString XmlName(formatType Value);
-QString XmlName(featureTypeType Value);
-QString XmlName(compTypeType Value);
-QString XmlName(sectorType Value);
-QString XmlName(displayLevelType Value);
+NDFD_ENUM(productType, productType_time_series, glance)
+NDFD_ENUM(unitType, e, m)  // English units, metric units
+NDFD_ENUM(formatType, formatType__24_hourly, formatType__12_hourly)
+NDFD_ENUM(featureTypeType, Forecast_Gml2Point, Forecast_Gml2AllWx, Forecast_GmlsfPoint, Forecast_GmlObs,
+          NdfdMultiPointCoverage, Ndfd_KmlPoint)
+NDFD_ENUM(compTypeType, IsEqual, Between, GreaterThan, GreaterThanEqualTo, LessThan, LessThanEqualTo)
+NDFD_ENUM(sectorType, conus, nhemi, alaska, guam, hawaii, puertori, npacocn)
+NDFD_ENUM(displayLevelType, displayLevelType__1, displayLevelType__2, displayLevelType__3, displayLevelType__4,
+          displayLevelType__12, displayLevelType__34, displayLevelType__1234)
+
+// The identifier of value Index of an enumeration whose identifiers are Values.
+QString NdfdEnumIdentifier(const char* Values, int Index);
+
+// The XML name of a value as the type registry gives it ("time-series", "24 hourly",
+// "1234", or the identifier itself).
+template <typename E>
+  requires requires { TNdfdEnum<E>::Name; }
+QString XmlName(E Value) {
+  RegisterSoapBindings();
+  return SoapMemberXmlName(QLatin1String(TNdfdEnum<E>::Name), NdfdEnumIdentifier(TNdfdEnum<E>::Values, int(Value)));
+}
+
+// Enters the seven enumerations and weatherParametersType under the DWML schema URI,
+// and the XML names of the values whose names differ from their identifiers.
+void RegisterNdfdDWMLSchemaTypes();
 
 // Which weather parameters a forecast holds; all false at construction.
 class weatherParametersType {
@@ -62,5 +69,6 @@ class weatherParametersType {
   std::vector<std::pair<const char*, bool>> Elements() const;
 };
 
-// The members of a weatherParametersType as the children of its element.
+// The members of a weatherParametersType as the children of its element, named as the
+// type registry says.
 TSoapArgs WeatherParametersArgs(const weatherParametersType& Value, bool Encoded);

@@ -9,6 +9,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <vector>
+
 // The service's WSDL URI: namespace of the call elements, and the start of each
 // SOAPAction ("#" + operation name follows it).
 extern const char* const NdfdXmlWsdlUri;
@@ -63,5 +65,11 @@ class ndfdXMLPortType {
   virtual listCityNamesType LatLonListCityNames(displayLevelType displayLevel) = 0;
 };
 
-// Style "rpc", encoding "encoded", twelve operations in slot order.
+// The twelve operations of the port type, "ndfdXMLPortType", in slot order: each
+// argument's name, type and element ("_Unit" is sent as "Unit"), and the result's type
+// and element.
+const std::vector<TSoapOperationDesc>& NdfdXMLOperations();
+
+// The service as the metadata store describes it: style "rpc", encoding "encoded",
+// twelve operations. Registers the bindings first when needed.
 const TSoapServiceInfo& NdfdXMLServiceInfo();

@@ -8,7 +8,7 @@
 
 class TndfdXMLPortType_Proxy : public TBaseProxy, public ndfdXMLPortType {
  public:
-  TndfdXMLPortType_Proxy(const QString& Address, const TSoapTransportOptions& Options);
+  TndfdXMLPortType_Proxy(const TSoapProxySpecs& Specs, const TSoapTransportOptions& Options);
 
   QString NDFDgen(double latitude, double longitude, productType product, const QDateTime& startTime,
                   const QDateTime& endTime, unitType Unit, const weatherParametersType& weatherParameters) override;
@@ -35,12 +35,21 @@ class TndfdXMLPortType_Proxy : public TBaseProxy, public ndfdXMLPortType {
   listCityNamesType LatLonListCityNames(displayLevelType displayLevel) override;
 
  private:
-  QString Call(const char* Operation, const TSoapArgs& Args, const char* ResultName) const;
+  class TCall;
 };
 
+// Adds the service description block of the port type under "NDFDXML", made from
+// NdfdXMLOperations.
+void RegisterNdfdXMLResource();
+// Stores the WSDL URI as the repository's namespace, the default endpoint, style
+// "rpc", and per operation its SOAPAction (the WSDL URI + "#" + its name), style "rpc"
+// and encoding "encoded".
+void RegisterNdfdXMLMetadata();
+
 // A proxy for Format "SOAP:" and Transport "HTTP:" (the HTTP transport registered
-// first, RegisterHttpTransport); an empty Address means the service's default endpoint.
-// Any other format or transport gives no proxy.
+// first, RegisterHttpTransport); an empty Address means the endpoint stored for the
+// service ("TRANSPORT_Address"), another one overrides it. Any other format or
+// transport gives no proxy.
 std::unique_ptr<TndfdXMLPortType_Proxy> CreateNdfdXMLPortType(
     const QString& Format, const QString& Transport, const QString& Address,
     const TSoapTransportOptions& Options = TSoapTransportOptions());

@@ -1,0 +1,382 @@
+// Registration of the three SOAP bindings: the service description blocks, read here by
+// a reader of their own layout, the metadata store, the type registry, and proxies made
+// from the store.
+
+#include "SDMTabularService_proxy.h"
+#include "SoapBindings.h"
+#include "metos_proxy.h"
+#include "ndfdXML_proxy.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// A service description block as its layout reads: big-endian counts, strings with a
+// 32-bit length before their bytes.
+struct TDecodedParameter {
+  std::string Name, Type;
+  uint32_t Reserved = 0, Modifier = 0;
+};
+struct TDecodedOperation {
+  std::string Name;
+  std::vector<TDecodedParameter> Parameters;
+};
+struct TDecodedBlock {
+  std::string Magic, Unit, PortType;
+  uint32_t Services = 0;
+  std::vector<TDecodedOperation> Operations;
+  bool Whole = false;  // read to its last byte and no further
+};
+
+class TBlockReader {
+ public:
+  explicit TBlockReader(const QByteArray& Block) : FBlock(Block) {}
+  uint32_t Count(int Bytes) {
+    uint32_t Value = 0;
+    for (int I = 0; I < Bytes; ++I) Value = (Value << 8) | Byte();
+    return Value;
+  }
+  std::string Text() {
+    std::string Result;
+    for (uint32_t N = Count(4); N > 0 && FOk; --N) Result += char(Byte());
+    return Result;
+  }
+  bool AtEnd() const { return FOk && FPos == size_t(FBlock.size()); }
+
+ private:
+  uint8_t Byte() {
+    if (FPos >= size_t(FBlock.size())) return FOk = false, 0;
+    return uint8_t(FBlock[qsizetype(FPos++)]);
+  }
+  const QByteArray& FBlock;
+  size_t FPos = 0;
+  bool FOk = true;
+};
+
+TDecodedBlock Decode(const QByteArray& Block) {
+  TBlockReader R(Block);
+  TDecodedBlock D;
+  D.Magic = R.Text();
+  D.Unit = R.Text();
+  D.Services = R.Count(2);
+  D.PortType = R.Text();
+  for (uint32_t Op = R.Count(2); Op > 0 && !R.AtEnd(); --Op) {
+    TDecodedOperation& O = D.Operations.emplace_back();
+    O.Name = R.Text();
+    for (uint32_t P = R.Count(1); P > 0; --P) {
+      TDecodedParameter& Par = O.Parameters.emplace_back();
+      Par.Name = R.Text();
+      Par.Type = R.Text();
+      Par.Reserved = R.Count(4);
+      Par.Modifier = R.Count(4);
+    }
+  }
+  D.Whole = R.AtEnd();
+  return D;
+}
+
+// "name:type ..." of an operation's parameters.
+std::string Signature(const TDecodedOperation& Op) {
+  std::string Text;
+  for (const TDecodedParameter& P : Op.Parameters) Text += (Text.empty() ? "" : " ") + P.Name + ":" + P.Type;
+  return Text;
+}
+
+const char* const SoilPort = "SDMTabularServiceSoap";
+const char* const ForecastPort = "ndfdXMLPortType";
+const char* const StationPort = "iMetosSOAPPortType";
+
+// The operations of the station service in slot order.
+const QStringList StationOperations = QStringLiteral(
+    "cidistationsensors_Get, cidistationlist2_GetFirst, cidistationlist2_GetNext, cidistationlist_GetFirst, "
+    "cidistationlist_GetNext, cidiuser_GetInfo, cidiuser_Login, cidiuser_Logout, cidiuser_CheckTime, "
+    "cididiarylist_Get, cididiarylist_GetPages, cididiarylist_Add, cididiarylist_Edit, cididiarylist_Remove, "
+    "cididiaryevents_Get, cididiaryevents_GetPages, cididiaryevents_Add, cididiaryevents_Edit, "
+    "cididiaryevents_Remove, cididiaryspraylist_Get, cididiaryspraylist_GetPages, cididiaryspraylist_Add, "
+    "cididiaryspraylist_Edit, cididiaryspraylist_Remove, cididiarysprayevents_Get, cididiarysprayevents_GetPages, "
+    "cididiarysprayevents_Add, cididiarysprayevents_Edit, cididiarysprayevents_Remove, "
+    "cididiarysprayevents_AddPesticide, cididiarysprayevents_AddDiseas, cididiarysprayevents_Pesticides, "
+    "cididiarysprayevents_Diseases, cididiaryfertilizers_Get, cididiaryfertilizers_Add, cididiaryfertilizers_Edit, "
+    "cididiaryfertilizers_Remove, cidifields_Get, cidicrops_Get, cidistationprofiles_Get, cidifavorites_Get, "
+    "cidistationdata_GetFirst, cidistationdata_GetLast, cidistationdata_GetNext, cidistationdata_GetPrev, "
+    "cidistationdata_GetFromDate, cidistationdata_GetMinMaxDate, cidistationlist3_GetFirst, "
+    "cidistationlist3_GetNext, cidistationlist3_GetStationNumber, cidistationlist3_GetPageNumber, "
+    "cidistationlist3_GetPage, cidistationlist3_Attach, cidistationlist3_Detach, cidistationdata2_GetFirst, "
+    "cidistationdata2_GetLast, cidistationdata2_GetNext, cidistationdata2_GetPrev, cidistationdata2_GetFromDate, "
+    "cidistationdata2_GetMinMaxDate, cidistationconfig2_Get, cidistationsensors3_Get, cidistationdata3_GetFirst, "
+    "cidistationdata3_GetLast, cidistationdata3_GetNext, cidistationdata3_GetPrev, cidistationdata3_GetFromDate, "
+    "cidistationdata3_GetMinMaxDate").split(QStringLiteral(", "));
+
+// Everything the registrations leave behind, as one text.
+std::string Snapshot() {
+  std::string Text;
+  for (const TSoapTypeInfo& T : SoapRegisteredTypes()) {
+    Text += (T.Namespace + u' ' + T.Name + u' ' + T.Identifier).toStdString();
+    for (const auto& [Id, Xml] : T.ExternalNames) Text += (u' ' + Id + u'=' + Xml).toStdString();
+    Text += '\n';
+  }
+  for (const char* Name : {"SDMTABULARSERVICE", "NDFDXML", "METOS"})
+    Text += SoapMetadataResource(QLatin1String(Name)).toHex().toStdString() + '\n';
+  for (const char* Unit : {"SDMTabularService", "ndfdXML", "metos"})
+    Text += SoapRepositoryNamespace(QLatin1String(Unit)).toStdString() + '\n';
+  for (const char* Port : {SoilPort, ForecastPort, StationPort})
+    for (const QString& Op : QStringList(QString()) + SoapMetadataOperations(QLatin1String(Port)))
+      for (const QString& Key : SoapMetadataKeys(QLatin1String(Port), Op))
+        Text += (Op + u' ' + Key + u'=' + SoapMetadataProperty(QLatin1String(Port), Op, Key)).toStdString() + '\n';
+  return Text;
+}
+
+}  // namespace
+
+TEST(SoapMetadata, BlocksFollowTheLayout) {
+  RegisterSoapBindings();
+  const struct {
+    const char *Resource, *Unit, *PortType;
+    size_t Operations;
+    qsizetype Size;
+  } Blocks[] = {{"SDMTABULARSERVICE", "SDMTabularService", SoilPort, 1, 163},
+                {"NDFDXML", "ndfdXML", ForecastPort, 12, 2673},
+                {"METOS", "metos", StationPort, 68, 19524}};
+  const std::string Dt = "TDateTimeRemotable", Account = "user_name:string user_passw:string ";
+  const std::string Weather = " weatherParameters:weatherParametersType";
+  const struct {
+    const char *Resource, *Operation;
+    std::string Parameters;
+  } Operations[] = {
+      {"SDMTABULARSERVICE", "RunQuery", "RunQueryParam:RunQuery_Type Result:RunQueryResponse"},
+      {"NDFDXML", "NDFDgen",
+       "latitude:Extended longitude:Extended product:productType startTime:" + Dt + " endTime:" + Dt +
+           " _Unit:unitType" + Weather + " Result:string"},
+      {"NDFDXML", "NDFDgenByDay",
+       "latitude:Extended longitude:Extended startDate:TDateRemotable numDays:integer _Unit:unitType "
+       "format:formatType Result:string"},
+      {"NDFDXML", "NDFDgenLatLonList",
+       "listLatLon:listLatLonType product:productType startTime:" + Dt + " endTime:" + Dt + " _Unit:unitType" +
+           Weather + " Result:string"},
+      {"NDFDXML", "NDFDgenByDayLatLonList",
+       "listLatLon:listLatLonType startDate:TDateRemotable numDays:integer _Unit:unitType format:formatType "
+       "Result:string"},
+      {"NDFDXML", "GmlLatLonList",
+       "listLatLon:listLatLonType requestedTime:" + Dt + " featureType:featureTypeType _Unit:unitType" + Weather +
+           " Result:string"},
+      {"NDFDXML", "GmlTimeSeries",
+       "listLatLon:listLatLonType startTime:" + Dt + " endTime:" + Dt +
+           " compType:compTypeType featureType:featureTypeType _Unit:unitType propertyName:string Result:string"},
+      {"NDFDXML", "LatLonListSubgrid",
+       "lowerLeftLatitude:Extended lowerLeftLongitude:Extended upperRightLatitude:Extended "
+       "upperRightLongitude:Extended resolution:Extended Result:listLatLonType"},
+      {"NDFDXML", "LatLonListLine",
+       "endPoint1Lat:Extended endPoint1Lon:Extended endPoint2Lat:Extended endPoint2Lon:Extended "
+       "Result:listLatLonType"},
+      {"NDFDXML", "LatLonListZipCode", "zipCodeList:zipCodeListType Result:listLatLonType"},
+      {"NDFDXML", "LatLonListSquare",
+       "centerPointLat:Extended centerPointLon:Extended distanceLat:Extended distanceLon:Extended "
+       "resolution:Extended Result:listLatLonType"},
+      {"NDFDXML", "CornerPoints", "sector:sectorType Result:listLatLonType"},
+      {"NDFDXML", "LatLonListCityNames", "displayLevel:displayLevelType Result:listCityNamesType"},
+      {"METOS", "cidistationsensors_Get",
+       Account + "station_name:string debug:integer show_user_app:boolean api_key:string "
+                 "Result:struct_cidistationsensors_GetData"},
+      {"METOS", "cidiuser_Logout", "cookie:string debug:integer Result:struct_cidiuser_LogoutData"},
+      {"METOS", "cididiarysprayevents_AddPesticide",
+       Account + "event_id:integer fertilizer_value:Single fertilizer_unit:string fertilizer_id:integer "
+                 "debug:integer Result:struct_cididiarysprayevents_AddPesticideData"},
+      {"METOS", "cidistationdata_GetFromDate",
+       Account + "row_count:integer station_name:string group_code:integer dt_from:" + Dt +
+           " debug:integer Result:struct_cidistationdata_GetFromDateData"},
+      {"METOS", "cidistationdata3_GetMinMaxDate",
+       Account + "station_name:string debug:integer show_user_app:boolean master_user_app:string "
+                 "no_wait_sync:boolean die_if_locked:boolean api_key:string "
+                 "Result:struct_cidistationdata3_GetMinMaxDateData"},
+  };
+  for (const auto& B : Blocks) {
+    SCOPED_TRACE(B.Resource);
+    const QByteArray Block = SoapMetadataResource(QLatin1String(B.Resource));
+    EXPECT_EQ(Block.size(), B.Size);
+    const TDecodedBlock D = Decode(Block);
+    EXPECT_TRUE(D.Whole);
+    EXPECT_EQ(D.Magic, "WST_METADATA_0.6");
+    EXPECT_EQ(D.Unit, B.Unit);
+    EXPECT_EQ(D.Services, 1u);
+    EXPECT_EQ(D.PortType, B.PortType);
+    ASSERT_EQ(D.Operations.size(), B.Operations);
+    for (const TDecodedOperation& Op : D.Operations) {
+      SCOPED_TRACE(Op.Name);
+      ASSERT_FALSE(Op.Parameters.empty());
+      EXPECT_EQ(Op.Parameters.back().Name, "Result");
+      for (size_t I = 0; I < Op.Parameters.size(); ++I) {
+        EXPECT_EQ(Op.Parameters[I].Reserved, 0u);
+        EXPECT_EQ(Op.Parameters[I].Modifier, I + 1 == Op.Parameters.size() ? 3u : 1u);
+      }
+    }
+    if (D.Unit == "metos") {
+      QStringList Names;
+      for (const TDecodedOperation& Op : D.Operations) Names << QString::fromStdString(Op.Name);
+      EXPECT_EQ(Names, StationOperations);
+    }
+    for (const auto& Op : Operations) {
+      if (std::string(Op.Resource) != B.Resource) continue;
+      SCOPED_TRACE(Op.Operation);
+      const auto Found = std::find_if(D.Operations.begin(), D.Operations.end(),
+                                      [&Op](const TDecodedOperation& O) { return O.Name == Op.Operation; });
+      ASSERT_NE(Found, D.Operations.end());
+      EXPECT_EQ(Signature(*Found), Op.Parameters);
+    }
+  }
+  EXPECT_TRUE(SoapMetadataResource(QStringLiteral("OTHER")).isEmpty());
+}
+
+TEST(SoapMetadata, ServiceAndOperationProperties) {
+  RegisterSoapBindings();
+  const QString Sdm = QStringLiteral("http://SDMDataAccess.nrcs.usda.gov/Tabular/SDMTabularService.asmx");
+  const QString Wsdl = QStringLiteral("http://graphical.weather.gov/xml/DWMLgen/wsdl/ndfdXML.wsdl");
+  const QString Station = QStringLiteral("http://www.fieldclimate.com/pikernel/cidiwsdl.php");
+  const struct {
+    const char *Unit, *Port, *Operation;
+    QString Namespace;
+    QStringList Keys, Values;  // in the order stored
+  } Cases[] = {
+      {"SDMTabularService", SoilPort, "", Sdm, {"TRANSPORT_Address", "FORMAT_Style"}, {Sdm, "document"}},
+      {"SDMTabularService", SoilPort, "RunQuery", Sdm,
+       {"_E_N_", "TRANSPORT_soapAction", "FORMAT_Input_EncodingStyle", "FORMAT_OutputEncodingStyle"},
+       {"RunQuery", Sdm + "/RunQuery", "literal", "literal"}},
+      {"ndfdXML", ForecastPort, "", Wsdl, {"TRANSPORT_Address", "FORMAT_Style"},
+       {"http://graphical.weather.gov/xml/SOAP_server/ndfdXMLserver.php", "rpc"}},
+      {"ndfdXML", ForecastPort, "NDFDgenByDay", Wsdl,
+       {"_E_N_", "style", "TRANSPORT_soapAction", "FORMAT_Input_EncodingStyle", "FORMAT_OutputEncodingStyle"},
+       {"NDFDgenByDay", "rpc", Wsdl + "#NDFDgenByDay", "encoded", "encoded"}},
+      {"metos", StationPort, "", "http://www.metos.at", {"TRANSPORT_Address", "FORMAT_Style"},
+       {Station + "?debug=1", "rpc"}},
+      {"metos", StationPort, "cidistationdata_GetFromDate", "http://www.metos.at",
+       {"_E_N_", "style", "TRANSPORT_soapAction", "FORMAT_Input_EncodingStyle", "FORMAT_OutputEncodingStyle"},
+       {"cidistationdata_GetFromDate", "rpc", Station + "/cidistationdata_GetFromDate", "encoded", "encoded"}},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(std::string(C.Port) + " " + C.Operation);
+    EXPECT_EQ(SoapRepositoryNamespace(QLatin1String(C.Unit)), C.Namespace);
+    const QString Op = QLatin1String(C.Operation);
+    EXPECT_EQ(SoapMetadataKeys(QLatin1String(C.Port), Op), C.Keys);
+    for (qsizetype I = 0; I < C.Keys.size(); ++I)
+      EXPECT_EQ(SoapMetadataProperty(QLatin1String(C.Port), Op, C.Keys[I]), C.Values.value(I))
+          << C.Keys[I].toStdString();
+  }
+  EXPECT_EQ(SoapMetadataOperations(QLatin1String(StationPort)), StationOperations);
+  EXPECT_EQ(SoapMetadataOperations(QLatin1String(ForecastPort)).size(), 12);
+  EXPECT_EQ(SoapMetadataProperty(QLatin1String(SoilPort), QStringLiteral("RunQuery"), QStringLiteral("style")),
+            QString());
+  EXPECT_EQ(SoapMetadataProperty(QStringLiteral("Other"), QString(), QStringLiteral("FORMAT_Style")), QString());
+}
+
+TEST(SoapMetadata, TypeRegistryNames) {
+  RegisterSoapBindings();
+  const QString Dwml = QStringLiteral("http://graphical.weather.gov/xml/DWMLgen/schema/DWML.xsd");
+  const struct {
+    const char *Type, *Member, *XmlName;
+  } Names[] = {
+      {"RunQueryResponse_RunQueryResult_Type", "schema", "xs:schema"},
+      {"RunQueryResponse_RunQueryResult_Type", "diffgram", "diffgr:diffgram"},
+      {"RunQueryResponse", "RunQueryResult", "RunQueryResult"},
+      {"productType", "productType_time_series", "time-series"},
+      {"productType", "glance", "glance"},
+      {"unitType", "e", "e"},
+      {"formatType", "formatType__24_hourly", "24 hourly"},
+      {"formatType", "formatType__12_hourly", "12 hourly"},
+      {"featureTypeType", "Ndfd_KmlPoint", "Ndfd_KmlPoint"},
+      {"compTypeType", "GreaterThanEqualTo", "GreaterThanEqualTo"},
+      {"sectorType", "npacocn", "npacocn"},
+      {"displayLevelType", "displayLevelType__1", "1"},
+      {"displayLevelType", "displayLevelType__4", "4"},
+      {"displayLevelType", "displayLevelType__12", "12"},
+      {"displayLevelType", "displayLevelType__34", "34"},
+      {"displayLevelType", "displayLevelType__1234", "1234"},
+  };
+  for (const auto& N : Names)
+    EXPECT_EQ(SoapMemberXmlName(QLatin1String(N.Type), QLatin1String(N.Member)), QLatin1String(N.XmlName)) << N.Member;
+  EXPECT_EQ(XmlName(displayLevelType::displayLevelType__34), QStringLiteral("34"));
+  EXPECT_EQ(XmlName(sectorType::guam), QStringLiteral("guam"));
+
+  const struct {
+    const char *Type, *XmlName;
+    QString Namespace;
+  } Types[] = {
+      {"RunQuery_Type", "RunQuery", QLatin1String(SDMTabularServiceUri)},
+      {"unitType", "unitType", Dwml},
+      {"weatherParametersType", "weatherParametersType", Dwml},
+      {"DataSetStruct", "DataSetStruct", QStringLiteral("http://www.metos.at")},
+  };
+  for (const auto& T : Types) {
+    EXPECT_EQ(SoapTypeXmlName(QLatin1String(T.Type)), QLatin1String(T.XmlName));
+    EXPECT_EQ(SoapTypeNamespace(QLatin1String(T.Type)), T.Namespace) << T.Type;
+  }
+  // The soil service's three types, the forecast's seven enumerations and one record, and
+  // the station service's 141, in the order of the units.
+  const std::vector<TSoapTypeInfo> All = SoapRegisteredTypes();
+  ASSERT_EQ(All.size(), 152u);
+  EXPECT_EQ(All[2].Identifier, QStringLiteral("RunQueryResponse"));
+  EXPECT_EQ(All[3].Identifier, QStringLiteral("productType"));
+  EXPECT_EQ(All[10].Identifier, QStringLiteral("weatherParametersType"));
+  EXPECT_EQ(All[11].Identifier, QStringLiteral("struct_cidistationsensors_GetData"));
+  EXPECT_EQ(All[151].Identifier, QStringLiteral("ArrayOfStrings"));
+}
+
+TEST(SoapMetadata, RegisteringAgainChangesNothing) {
+  // Several threads may be first.
+  std::vector<std::thread> Threads;
+  for (int I = 0; I < 4; ++I) Threads.emplace_back(RegisterSoapBindings);
+  for (std::thread& T : Threads) T.join();
+  const std::string Before = Snapshot();
+  RegisterSoapBindings();
+  RegisterSDMTabularServiceTypes();
+  RegisterSDMTabularServiceResource();
+  RegisterSDMTabularServiceMetadata();
+  RegisterNdfdDWMLSchemaTypes();
+  RegisterNdfdXMLResource();
+  RegisterNdfdXMLMetadata();
+  EXPECT_EQ(RegisterMetosTypes().size(), 141u);
+  RegisterMetosResource();
+  RegisterMetosMetadata();
+  EXPECT_EQ(Snapshot(), Before);
+  EXPECT_GT(Before.size(), 20000u);
+}
+
+TEST(SoapMetadata, ProxiesTakeTheStoredEndpointUnlessGivenOne) {
+  RegisterSoapBindings();
+  RegisterHttpTransport();
+  const auto Make = [](const char* Port, const QString& Address) -> std::unique_ptr<TBaseProxy> {
+    const QString Soap = QStringLiteral("SOAP:"), Http = QStringLiteral("HTTP:");
+    if (Port == SoilPort) return CreateSDMTabularServiceSoap(Soap, Http, Address);
+    if (Port == ForecastPort) return CreateNdfdXMLPortType(Soap, Http, Address);
+    return CreateMetosSOAPPortType(Soap, Http, Address);
+  };
+  const struct {
+    const char *Port, *Style;
+  } Services[] = {{SoilPort, "document"}, {ForecastPort, "rpc"}, {StationPort, "rpc"}};
+  const QString Key = QStringLiteral("TRANSPORT_Address");
+  for (const auto& S : Services) {
+    SCOPED_TRACE(S.Port);
+    const QString Port = QLatin1String(S.Port);
+    const QString Stored = SoapMetadataProperty(Port, QString(), Key);
+    ASSERT_FALSE(Stored.isEmpty());
+    // The endpoint is read from the store when a proxy is made.
+    SoapSetMetadataProperty(Port, QString(), Key, QStringLiteral("http://127.0.0.1:9/stored"));
+    const auto FromStore = Make(S.Port, QString());
+    SoapSetMetadataProperty(Port, QString(), Key, Stored);
+    ASSERT_TRUE(FromStore);
+    EXPECT_EQ(FromStore->Address(), QStringLiteral("http://127.0.0.1:9/stored"));
+    EXPECT_EQ(FromStore->TransportSpec(), QStringLiteral("HTTP:address=http://127.0.0.1:9/stored"));
+    EXPECT_EQ(FromStore->FormatSpec(), QStringLiteral("SOAP:Style=") + QLatin1String(S.Style));
+    EXPECT_EQ(Make(S.Port, QStringLiteral(" "))->Address(), Stored);
+    const auto Given = Make(S.Port, QStringLiteral("http://127.0.0.1:1/x"));
+    EXPECT_EQ(Given->Address(), QStringLiteral("http://127.0.0.1:1/x"));
+    EXPECT_EQ(Given->TransportSpec(), QStringLiteral("HTTP:address=http://127.0.0.1:1/x"));
+    Given->SetAddress(QString());
+    EXPECT_EQ(Given->Address(), Stored);
+    EXPECT_EQ(Given->TransportSpec(), QStringLiteral("HTTP:address=") + Stored);
+  }
+}
