@@ -68,6 +68,18 @@ QString HttpSizeText(int64_t Bytes);
 // A time for messages ("30 s", "0.3 s").
 QString HttpSecondsText(int64_t Ms);
 
+// Replies sent compressed. HttpAskCompressed has the transfer set up on Handle ask for
+// gzip or deflate and keep the body as it was sent. After the transfer HttpFinishBody
+// checks that the body arrived whole (as long as the reply announced, its encoded data
+// ending where they should) and undoes the encoding the last response names; the
+// decoded body may not grow beyond Limit bytes. Body is emptied unless the result is
+// Whole.
+enum class THttpBody { Whole, CutShort, Damaged, TooLarge, UnknownEncoding };
+void HttpAskCompressed(CURL* Handle);
+THttpBody HttpFinishBody(CURL* Handle, QByteArray& Body, int64_t Limit);
+// The encoding the last response on Handle names ("gzip"), for messages.
+QString HttpContentEncoding(CURL* Handle);
+
 // How a transfer run by HttpRunTransfer ended.
 enum class THttpEnd { Done, Cancelled, Stalled, TimedOut };
 // Runs the transfer set up on Handle (an easy handle not in use elsewhere) to its end,

@@ -16,7 +16,9 @@
 
 #include <arpa/inet.h>
 #include <sys/socket.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -24,6 +26,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 class TWebTestServer {
  public:
@@ -97,6 +100,15 @@ class TWebTestServer {
     });
   }
 
+  // Every path that begins with PathPrefix gets Bytes as they are, said to be in Encoding
+  // ("gzip"); an empty Encoding sends no such header.
+  void ServeEncoded(const std::string& PathPrefix, const std::string& Bytes, const std::string& Encoding) {
+    Route(PathPrefix, [Bytes, Encoding](const httplib::Request&, httplib::Response& Res) {
+      Res.set_content(Bytes, "application/octet-stream");  // a type the server leaves as it is
+      if (!Encoding.empty()) Res.set_header("Content-Encoding", Encoding);
+    });
+  }
+
   int Port = -1;
   std::atomic<bool> Stopping{false};
 
@@ -152,6 +164,37 @@ class TPrivateTempDir {
   QByteArray FOld;
   QTemporaryDir FDir;
 };
+
+// Text compressed with zlib: WindowBits 15 + 16 gives gzip, 15 the zlib format, -15 raw
+// deflate data. The stream is flushed after each line, as a server that sends its reply
+// line by line does; Flushed, when given, gets the length of the compressed data at each
+// of these points.
+inline std::string Compressed(const std::string& Text, int WindowBits = 15 + 16,
+                              std::vector<size_t>* Flushed = nullptr) {
+  z_stream Z{};
+  deflateInit2(&Z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, WindowBits, 8, Z_DEFAULT_STRATEGY);
+  std::string Out;
+  const auto Put = [&](const std::string& Piece, int Flush) {
+    Z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(Piece.data()));
+    Z.avail_in = uInt(Piece.size());
+    do {
+      char Buffer[4096];
+      Z.next_out = reinterpret_cast<Bytef*>(Buffer);
+      Z.avail_out = sizeof Buffer;
+      deflate(&Z, Flush);
+      Out.append(Buffer, sizeof Buffer - Z.avail_out);
+    } while (Z.avail_out == 0);
+  };
+  for (size_t Start = 0; Start < Text.size();) {
+    const size_t End = std::min(Text.find('\n', Start), Text.size() - 1) + 1;
+    Put(Text.substr(Start, End - Start), Z_SYNC_FLUSH);
+    if (Flushed) Flushed->push_back(Out.size());
+    Start = End;
+  }
+  Put(std::string(), Z_FINISH);
+  deflateEnd(&Z);
+  return Out;
+}
 
 // The bytes of a fixture under tests/data/web or tests/data/soap.
 inline std::string ReadTestFile(const char* Name, const char* Dir = "soap/") {
