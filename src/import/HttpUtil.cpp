@@ -137,7 +137,11 @@ THttpEnd HttpRunTransfer(CURL* Handle, int64_t StallMs, int64_t TimeoutMs, const
   const auto Remove = [&] { curl_multi_remove_handle(Multi.get(), Handle); };
   const TClock::time_point Start = TClock::now();
   TClock::time_point LastData = Start;
-  curl_off_t Received = 0;
+  curl_off_t Received = 0, Sent = 0;
+  // Whether the server has sent anything at all, and whether the connection was busy
+  // during the last wait: the counts curl keeps grow only by whole header lines, so a
+  // byte of a line that has not ended yet shows only as activity on the connection.
+  bool Heard = false, Active = false;
   // The waits between checks: short enough that Cancel acts at once.
   constexpr int PollMs = 50;
   for (;;) {
@@ -160,20 +164,33 @@ THttpEnd HttpRunTransfer(CURL* Handle, int64_t StallMs, int64_t TimeoutMs, const
       return THttpEnd::Done;
     }
     const TClock::time_point Now = TClock::now();
-    curl_off_t Body = 0;
-    long Headers = 0;
+    curl_off_t Body = 0, Uploaded = 0;
+    long Headers = 0, Request = 0;
     curl_easy_getinfo(Handle, CURLINFO_SIZE_DOWNLOAD_T, &Body);
     curl_easy_getinfo(Handle, CURLINFO_HEADER_SIZE, &Headers);
+    curl_easy_getinfo(Handle, CURLINFO_REQUEST_SIZE, &Request);
+    curl_easy_getinfo(Handle, CURLINFO_SIZE_UPLOAD_T, &Uploaded);
     if (Body + Headers != Received) {
       Received = Body + Headers;
       LastData = Now;
+      Heard = true;
+    } else if (Request + Uploaded != Sent) {
+      Sent = Request + Uploaded;
+      LastData = Now;
+    } else if (Active) {
+      LastData = Now;  // bytes came in that curl keeps until their line ends
+      Heard = true;
     }
     const bool TimedOut = Now - Start >= std::chrono::milliseconds(TimeoutMs);
     if (TimedOut || Now - LastData >= std::chrono::milliseconds(StallMs)) {
       Remove();
-      return TimedOut ? THttpEnd::TimedOut : THttpEnd::Stalled;
+      if (!TimedOut) return THttpEnd::Stalled;
+      // The server kept sending, yet no byte of the body came.
+      return Heard && Body == 0 ? THttpEnd::HeaderTimedOut : THttpEnd::TimedOut;
     }
-    curl_multi_poll(Multi.get(), nullptr, 0, PollMs, nullptr);
+    int Events = 0;
+    curl_multi_poll(Multi.get(), nullptr, 0, PollMs, &Events);
+    Active = Events > 0;
   }
 }
 
@@ -312,6 +329,11 @@ bool Perform(const QString& URL, const QStringList* Fields, QString& Content,
       return false;
     case THttpEnd::TimedOut:
       ErrorText = QStringLiteral("The server did not complete its reply within %1.").arg(HttpSecondsText(TimeoutMs)) +
+                  QLatin1String(NetRetryHint);
+      return false;
+    case THttpEnd::HeaderTimedOut:
+      ErrorText = QStringLiteral("The server kept sending the header of its reply and did not end it within %1.")
+                      .arg(HttpSecondsText(TimeoutMs)) +
                   QLatin1String(NetRetryHint);
       return false;
     case THttpEnd::Done:

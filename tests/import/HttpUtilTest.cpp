@@ -151,6 +151,20 @@ TEST(HttpUtil, CompressedRepliesCountOnlyWhenTheyArriveWhole) {
   EXPECT_EQ(Content.toStdString(), Days);
 }
 
+// A server that sends its header a byte at a time and never ends it is not silent: it is
+// given up at the time limit, and the message says what it did.
+TEST(HttpUtil, AHeaderThatNeverEndsRunsToTheTimeLimit) {
+  for (const char* Start : {"HTTP/1.1 200 OK\r\nX-Endless: ", "HTTP/1.1 200 "}) {
+    SCOPED_TRACE(Start);
+    TEndlessLineServer Server(Start);
+    QString Content = QStringLiteral("old"), Error;
+    EXPECT_FALSE(HttpGet(Server.Url(), Content, Error, TestOptions(2000, 500)));
+    EXPECT_EQ(Content, "");
+    EXPECT_EQ(Error, "The server kept sending the header of its reply and did not end it within 2 s. "
+                     "Check the Internet connection, or try again later.");
+  }
+}
+
 TEST(HttpUtil, CancelStopsAWaitingTransferAtOnce) {
   TWebTestServer Server;
   Server.Route("/slow", [&Server](const httplib::Request&, httplib::Response&) { Server.Stall(); });

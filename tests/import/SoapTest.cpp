@@ -236,6 +236,23 @@ TEST(SoapFailures, StalledSlowAndCancelledCallsStopAtTheirLimit) {
   }
 }
 
+// A header dripped a byte at a time is data: the call runs to its time limit and says so.
+TEST(SoapFailures, AHeaderThatNeverEndsRunsToTheTimeLimit) {
+  TEndlessLineServer Server("HTTP/1.1 200 OK\r\nX-Endless: ");
+  TSoapTransportOptions Options;
+  Options.TimeoutMs = 2000;
+  Options.StallTimeoutMs = 500;
+  try {
+    SdmProxy(Server.Url(), Options)->RunQuery(RunQuery_Type());
+    ADD_FAILURE() << "no exception";
+  } catch (const ESoapError& E) {
+    EXPECT_EQ(E.Message().toStdString(),
+              "The web service at " + Server.Url().toStdString() +
+                  " kept sending the header of its reply and did not end it in time (2 s)."
+                  " Check the Internet connection, or try again later.");
+  }
+}
+
 // A call may carry the user's password: it follows a redirect only to the same server,
 // and a redirect elsewhere fails without anything sent there.
 TEST(SoapFailures, RedirectsAreFollowedOnlyToTheSameServer) {

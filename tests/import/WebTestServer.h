@@ -15,7 +15,9 @@
 #include <QTemporaryDir>
 
 #include <arpa/inet.h>
+#include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -119,6 +121,65 @@ class TWebTestServer {
   std::map<std::string, THandler> FRoutes;
   httplib::Request FLast;
   int FCount = 0;
+};
+
+// A server below HTTP: it answers every connection with Start and then a byte every
+// 100 ms, never ending the line, until the client goes or the server does.
+class TEndlessLineServer {
+ public:
+  explicit TEndlessLineServer(std::string Start) : FStart(std::move(Start)) {
+    sockaddr_in Address{};
+    Address.sin_family = AF_INET;
+    Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t Length = sizeof(Address);
+    FListener = socket(AF_INET, SOCK_STREAM, 0);
+    if (bind(FListener, reinterpret_cast<sockaddr*>(&Address), sizeof(Address)) == 0 && listen(FListener, 4) == 0 &&
+        getsockname(FListener, reinterpret_cast<sockaddr*>(&Address), &Length) == 0)
+      Port = ntohs(Address.sin_port);
+    FThread = std::thread([this] { Run(); });
+  }
+  ~TEndlessLineServer() {
+    FStopping = true;
+    FThread.join();
+    close(FListener);
+  }
+  QString Url() const { return QStringLiteral("http://127.0.0.1:%1/service").arg(Port); }
+
+  int Port = -1;
+
+ private:
+  // Waits up to 20 ms for Socket to be readable.
+  static bool Readable(int Socket) {
+    pollfd Wait{Socket, POLLIN, 0};
+    return poll(&Wait, 1, 20) > 0;
+  }
+  void Run() {
+    while (!FStopping) {
+      if (!Readable(FListener)) continue;
+      const int Client = accept(FListener, nullptr, nullptr);
+      if (Client < 0) continue;
+      // The request is read to the end of its header; a body after it is left unread.
+      std::string Request;
+      while (!FStopping && Request.find("\r\n\r\n") == std::string::npos) {
+        if (!Readable(Client)) continue;
+        char Buffer[4096];
+        const ssize_t Got = recv(Client, Buffer, sizeof Buffer, 0);
+        if (Got <= 0) break;
+        Request.append(Buffer, size_t(Got));
+      }
+      bool Open = send(Client, FStart.data(), FStart.size(), MSG_NOSIGNAL) == ssize_t(FStart.size());
+      while (Open && !FStopping) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        Open = send(Client, "a", 1, MSG_NOSIGNAL) == 1;
+      }
+      close(Client);
+    }
+  }
+
+  std::string FStart;
+  int FListener = -1;
+  std::atomic<bool> FStopping{false};
+  std::thread FThread;
 };
 
 // A server that answers every request through one handler.

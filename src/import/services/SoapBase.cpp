@@ -153,6 +153,11 @@ THTTPTransport::TResponse THTTPTransport::Post(const QByteArray& Request, const 
         throw ESoapError(QStringLiteral("The web service at %1 did not answer in time (%2).")
                              .arg(FAddress, HttpSecondsText(TimeoutMs)) +
                          QLatin1String(NetRetryHint));
+      case THttpEnd::HeaderTimedOut:
+        throw ESoapError(QStringLiteral("The web service at %1 kept sending the header of its reply and did not "
+                                        "end it in time (%2).")
+                             .arg(FAddress, HttpSecondsText(TimeoutMs)) +
+                         QLatin1String(NetRetryHint));
       case THttpEnd::Done:
         break;
     }
