@@ -6,10 +6,12 @@
 #include <QUrl>
 
 #include <curl/curl.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <chrono>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <mutex>
 
@@ -38,11 +40,90 @@ QString HttpSecondsText(int64_t Ms) {
 
 namespace {
 
+// Inflates In (one or more streams, back to back) into Out. WindowBits as for zlib's
+// inflateInit2. The data must end exactly where a stream ends: a stream that stops early,
+// or lacks its gzip trailer, is cut short.
+THttpBody Inflate(const QByteArray& In, int WindowBits, int64_t Limit, QByteArray& Out) {
+  Out.clear();
+  if (In.size() > qsizetype(std::numeric_limits<uInt>::max())) return THttpBody::TooLarge;
+  z_stream Z{};
+  if (inflateInit2(&Z, WindowBits) != Z_OK) return THttpBody::Damaged;
+  const std::unique_ptr<z_stream, int (*)(z_stream*)> Ender(&Z, inflateEnd);
+  Z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(In.constData()));
+  Z.avail_in = uInt(In.size());
+  char Buffer[64 * 1024];
+  for (;;) {
+    Z.next_out = reinterpret_cast<Bytef*>(Buffer);
+    Z.avail_out = sizeof Buffer;
+    const int Status = inflate(&Z, Z_NO_FLUSH);
+    const qsizetype Got = qsizetype(sizeof Buffer - Z.avail_out);
+    if (int64_t(Out.size()) + Got > Limit) return THttpBody::TooLarge;
+    Out.append(Buffer, Got);
+    if (Status == Z_STREAM_END) {
+      if (Z.avail_in == 0) return THttpBody::Whole;
+      // Another stream follows (gzip allows several members).
+      if (inflateReset(&Z) != Z_OK) return THttpBody::Damaged;
+      continue;
+    }
+    if (Status == Z_BUF_ERROR || (Status == Z_OK && Z.avail_in == 0 && Z.avail_out != 0))
+      return THttpBody::CutShort;  // all input used, and the stream has not ended
+    if (Status != Z_OK) return THttpBody::Damaged;
+  }
+}
+
+THttpBody Decode(const QByteArray& Encoding, QByteArray& Body, int64_t Limit) {
+  if (Encoding == "gzip" || Encoding == "x-gzip" || Encoding == "deflate") {
+    QByteArray Out;
+    // 15 + 32: a zlib or a gzip header, told apart by their first bytes.
+    THttpBody Result = Inflate(Body, 15 + 32, Limit, Out);
+    // Some servers send "deflate" as raw deflate data without the zlib header.
+    if (Result == THttpBody::Damaged && Encoding == "deflate") Result = Inflate(Body, -15, Limit, Out);
+    Body = Out;
+    return Result;
+  }
+  return Encoding == "identity" ? THttpBody::Whole : THttpBody::UnknownEncoding;
+}
+
 struct TMultiDeleter {
   void operator()(CURLM* Multi) const { curl_multi_cleanup(Multi); }
 };
 
 }  // namespace
+
+void HttpAskCompressed(CURL* Handle) {
+  // Only what zlib reads; the body is decoded here, where an early end is noticed.
+  curl_easy_setopt(Handle, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
+  curl_easy_setopt(Handle, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+}
+
+QString HttpContentEncoding(CURL* Handle) {
+  QString Encoding;
+  curl_header* Header = nullptr;
+  for (size_t Index = 0;
+       curl_easy_header(Handle, "Content-Encoding", Index, CURLH_HEADER, -1, &Header) == CURLHE_OK && Header; ++Index) {
+    if (!Encoding.isEmpty()) Encoding += QStringLiteral(", ");
+    Encoding += QString::fromLatin1(Header->value).trimmed();
+    if (Index + 1 >= Header->amount) break;
+  }
+  return Encoding;
+}
+
+THttpBody HttpFinishBody(CURL* Handle, QByteArray& Body, int64_t Limit) {
+  THttpBody Result = THttpBody::Whole;
+  // A reply shorter (or longer) than it announced lost its end or got mixed up.
+  curl_off_t Announced = -1, Received = 0;
+  curl_easy_getinfo(Handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &Announced);
+  curl_easy_getinfo(Handle, CURLINFO_SIZE_DOWNLOAD_T, &Received);
+  if (Announced >= 0 && Announced != Received) Result = THttpBody::CutShort;
+  // Encodings apply in the order named, so they are undone from the last.
+  QList<QByteArray> Encodings = HttpContentEncoding(Handle).toLatin1().toLower().split(',');
+  for (qsizetype I = Encodings.size() - 1; I >= 0 && Result == THttpBody::Whole; --I) {
+    const QByteArray Encoding = Encodings[I].trimmed();
+    if (!Encoding.isEmpty()) Result = Decode(Encoding, Body, Limit);
+  }
+  if (Result != THttpBody::Whole) Body.clear();
+  return Result;
+}
 
 THttpEnd HttpRunTransfer(CURL* Handle, int64_t StallMs, int64_t TimeoutMs, const TNetProgress* Progress,
                          int& CurlCode) {
@@ -56,7 +137,11 @@ THttpEnd HttpRunTransfer(CURL* Handle, int64_t StallMs, int64_t TimeoutMs, const
   const auto Remove = [&] { curl_multi_remove_handle(Multi.get(), Handle); };
   const TClock::time_point Start = TClock::now();
   TClock::time_point LastData = Start;
-  curl_off_t Received = 0;
+  curl_off_t Received = 0, Sent = 0;
+  // Whether the server has sent anything at all, and whether the connection was busy
+  // during the last wait: the counts curl keeps grow only by whole header lines, so a
+  // byte of a line that has not ended yet shows only as activity on the connection.
+  bool Heard = false, Active = false;
   // The waits between checks: short enough that Cancel acts at once.
   constexpr int PollMs = 50;
   for (;;) {
@@ -79,20 +164,33 @@ THttpEnd HttpRunTransfer(CURL* Handle, int64_t StallMs, int64_t TimeoutMs, const
       return THttpEnd::Done;
     }
     const TClock::time_point Now = TClock::now();
-    curl_off_t Body = 0;
-    long Headers = 0;
+    curl_off_t Body = 0, Uploaded = 0;
+    long Headers = 0, Request = 0;
     curl_easy_getinfo(Handle, CURLINFO_SIZE_DOWNLOAD_T, &Body);
     curl_easy_getinfo(Handle, CURLINFO_HEADER_SIZE, &Headers);
+    curl_easy_getinfo(Handle, CURLINFO_REQUEST_SIZE, &Request);
+    curl_easy_getinfo(Handle, CURLINFO_SIZE_UPLOAD_T, &Uploaded);
     if (Body + Headers != Received) {
       Received = Body + Headers;
       LastData = Now;
+      Heard = true;
+    } else if (Request + Uploaded != Sent) {
+      Sent = Request + Uploaded;
+      LastData = Now;
+    } else if (Active) {
+      LastData = Now;  // bytes came in that curl keeps until their line ends
+      Heard = true;
     }
     const bool TimedOut = Now - Start >= std::chrono::milliseconds(TimeoutMs);
     if (TimedOut || Now - LastData >= std::chrono::milliseconds(StallMs)) {
       Remove();
-      return TimedOut ? THttpEnd::TimedOut : THttpEnd::Stalled;
+      if (!TimedOut) return THttpEnd::Stalled;
+      // The server kept sending, yet no byte of the body came.
+      return Heard && Body == 0 ? THttpEnd::HeaderTimedOut : THttpEnd::TimedOut;
     }
-    curl_multi_poll(Multi.get(), nullptr, 0, PollMs, nullptr);
+    int Events = 0;
+    curl_multi_poll(Multi.get(), nullptr, 0, PollMs, &Events);
+    Active = Events > 0;
   }
 }
 
@@ -191,7 +289,7 @@ bool Perform(const QString& URL, const QStringList* Fields, QString& Content,
   curl_easy_setopt(H, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(H, CURLOPT_CONNECTTIMEOUT_MS, std::max(Options.ConnectTimeoutMs, 1L));
   curl_easy_setopt(H, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(Reply.Limit));
-  curl_easy_setopt(H, CURLOPT_ACCEPT_ENCODING, "");
+  HttpAskCompressed(H);
   curl_easy_setopt(H, CURLOPT_USERAGENT, UserAgent);
   curl_easy_setopt(H, CURLOPT_WRITEFUNCTION, WriteBody);
   curl_easy_setopt(H, CURLOPT_WRITEDATA, &Reply);
@@ -233,6 +331,11 @@ bool Perform(const QString& URL, const QStringList* Fields, QString& Content,
       ErrorText = QStringLiteral("The server did not complete its reply within %1.").arg(HttpSecondsText(TimeoutMs)) +
                   QLatin1String(NetRetryHint);
       return false;
+    case THttpEnd::HeaderTimedOut:
+      ErrorText = QStringLiteral("The server kept sending the header of its reply and did not end it within %1.")
+                      .arg(HttpSecondsText(TimeoutMs)) +
+                  QLatin1String(NetRetryHint);
+      return false;
     case THttpEnd::Done:
       break;
   }
@@ -258,6 +361,24 @@ bool Perform(const QString& URL, const QStringList* Fields, QString& Content,
     ErrorText = Reply.StatusLine.isEmpty() ? QStringLiteral("HTTP error %1").arg(Status)
                                            : QString::fromLatin1(Reply.StatusLine);
     return false;
+  }
+  switch (HttpFinishBody(H, Reply.Body, Reply.Limit)) {
+    case THttpBody::Whole:
+      break;
+    case THttpBody::CutShort:
+      ErrorText = QStringLiteral("The reply was cut short.") + QLatin1String(NetRetryHint);
+      return false;
+    case THttpBody::Damaged:
+      ErrorText = QStringLiteral("The reply is damaged: its compressed data cannot be read.") +
+                  QLatin1String(NetRetryHint);
+      return false;
+    case THttpBody::TooLarge:
+      ErrorText = QStringLiteral("The reply is too large (more than %1).").arg(HttpSizeText(Reply.Limit));
+      return false;
+    case THttpBody::UnknownEncoding:
+      ErrorText = QStringLiteral("The reply is in an encoding this program cannot read (%1).")
+                      .arg(HttpContentEncoding(H).left(40));
+      return false;
   }
   Content = DecodeFileText(Reply.Body);
   return true;

@@ -68,11 +68,26 @@ QString HttpSizeText(int64_t Bytes);
 // A time for messages ("30 s", "0.3 s").
 QString HttpSecondsText(int64_t Ms);
 
-// How a transfer run by HttpRunTransfer ended.
-enum class THttpEnd { Done, Cancelled, Stalled, TimedOut };
+// Replies sent compressed. HttpAskCompressed has the transfer set up on Handle ask for
+// gzip or deflate and keep the body as it was sent. After the transfer HttpFinishBody
+// checks that the body arrived whole (as long as the reply announced, its encoded data
+// ending where they should) and undoes the encoding the last response names; the
+// decoded body may not grow beyond Limit bytes. Body is emptied unless the result is
+// Whole.
+enum class THttpBody { Whole, CutShort, Damaged, TooLarge, UnknownEncoding };
+void HttpAskCompressed(CURL* Handle);
+THttpBody HttpFinishBody(CURL* Handle, QByteArray& Body, int64_t Limit);
+// The encoding the last response on Handle names ("gzip"), for messages.
+QString HttpContentEncoding(CURL* Handle);
+
+// How a transfer run by HttpRunTransfer ended. HeaderTimedOut: the time ran out while
+// the server was still sending the header of its reply (a byte now and then, never its
+// end).
+enum class THttpEnd { Done, Cancelled, Stalled, TimedOut, HeaderTimedOut };
 // Runs the transfer set up on Handle (an easy handle not in use elsewhere) to its end,
-// from the calling thread. Gives up when no byte has arrived for StallMs, when TimeoutMs
-// have passed in all, or as soon as Progress (when not null) is cancelled. CurlCode is
-// curl's result when the end is Done.
+// from the calling thread. Gives up when no byte has moved for StallMs (the bytes of the
+// reply's header count, a line at a time or not), when TimeoutMs have passed in all, or
+// as soon as Progress (when not null) is cancelled. CurlCode is curl's result when the
+// end is Done.
 THttpEnd HttpRunTransfer(CURL* Handle, int64_t StallMs, int64_t TimeoutMs, const TNetProgress* Progress,
                          int& CurlCode);

@@ -208,8 +208,9 @@ bool TImportedMetosWeather::ReadWeather(const QString& Station, const DataSetStr
   Metric = false;
   for (const TWeatherKind Kind : {wkTemperature, wkPrecipitation, wkWind, wkHumidity}) Has[Kind] = Use[Kind] = false;
   try {
-    // The first sensor of each kind gives the channel of its columns.
+    // The first sensor of each kind gives the channel of its columns and its unit.
     int Channel[SensorCount] = {-1, -1, -1, -1};
+    QString Unit[SensorCount];
     {
       const TReplyTable Table(Sensors);
       const int CodeCol = Table.Column(QStringLiteral("f_sensor_code"));
@@ -224,12 +225,19 @@ bool TImportedMetosWeather::ReadWeather(const QString& Station, const DataSetStr
         const int Ch = WholeOrMinusOne(Table.Cell(Row, ChannelCol));
         if (Ch < 0 || Sensor < 0 || Channel[Sensor] >= 0) continue;
         Channel[Sensor] = Ch;
-        const QString Unit = Table.Cell(Row, UnitCol).trimmed();
-        if ((Sensor == snTemperature && Unit == QLatin1String("C")) ||
-            (Sensor == snPrecipitation && Unit == QLatin1String("mm")))
-          Metric = true;
+        Unit[Sensor] = Table.Cell(Row, UnitCol).trimmed();
       }
     }
+    // One flag says the units of both temperature and precipitation, so a station that
+    // gives one in metric and the other in English units is refused, not half converted.
+    const bool MetricTemperature = Channel[snTemperature] >= 0 && Unit[snTemperature] == QLatin1String("C");
+    const bool MetricPrecipitation = Channel[snPrecipitation] >= 0 && Unit[snPrecipitation] == QLatin1String("mm");
+    if (Channel[snTemperature] >= 0 && Channel[snPrecipitation] >= 0 && MetricTemperature != MetricPrecipitation) {
+      ErrMsg = QStringLiteral("The units are mixed: the station gives temperature in \"%1\" and precipitation in \"%2\".")
+                   .arg(OneLine(Unit[snTemperature]).left(20), OneLine(Unit[snPrecipitation]).left(20));
+      return false;
+    }
+    Metric = MetricTemperature || MetricPrecipitation;
     if (Channel[snTemperature] < 0 && Channel[snPrecipitation] < 0 && Channel[snWind] < 0) {
       ErrMsg = QStringLiteral("Unable to find any weather sensors for station.");
       Metric = false;

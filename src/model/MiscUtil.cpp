@@ -1063,9 +1063,14 @@ bool TMyIniFile::LoadFromFile(const QString& FileName, QString& Msg) {
     Msg = QStringLiteral("Can't read %1: it is a folder.").arg(FileName);
     return false;
   }
-  // A pipe would block until a writer came; only files and devices are read.
-  struct stat St {};
-  if (::stat(QFile::encodeName(FileName).constData(), &St) == 0 && !S_ISREG(St.st_mode) && !S_ISCHR(St.st_mode)) {
+  // A pipe would block until a writer came, and a terminal until a line was typed; only
+  // files and the null device are read.
+  const TFileKind Kind = FileKindOf(FileName);
+  if (Kind == TFileKind::Device) {
+    Msg = QStringLiteral("Can't read %1: it is a device, not a file.").arg(FileName);
+    return false;
+  }
+  if (Kind == TFileKind::Special) {
     Msg = QStringLiteral("Can't read %1: it is a pipe or other special file, not a file.").arg(FileName);
     return false;
   }
@@ -1138,7 +1143,9 @@ bool TMyIniFile::UpdateFile(QString& Msg, QString* Reason) const {
     Why = QStringLiteral("No file name");
     Msg = QStringLiteral("Can't write the settings: no file name.");
   } else if (!WriteFileSafely(FFileName, GetText().toUtf8(), Why)) {
-    Msg = QStringLiteral("Can't write %1: %2.").arg(FFileName, Why);
+    Msg = Why == QLatin1String(DeviceNotFileReason)
+              ? QStringLiteral("Can't write %1: it is a device, not a file.").arg(FFileName)
+              : QStringLiteral("Can't write %1: %2.").arg(FFileName, Why);
   }
   if (Reason != nullptr) *Reason = Why;
   return Msg.isEmpty();

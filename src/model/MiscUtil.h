@@ -193,13 +193,15 @@ class TMyIniFile {
   explicit TMyIniFile(const QString& FileName);
 
   // Reads a file (decoded with DecodeFileText); False with a message when it exists
-  // but cannot be read or is larger than 16 MB. A missing file gives an empty INI file.
+  // but cannot be read, is larger than 16 MB, or is a device other than the null device
+  // (which reads empty), a pipe or other special file. A missing file gives an empty INI
+  // file.
   bool LoadFromFile(const QString& FileName, QString& Msg);
   void SetText(const QString& Text);
   // CR LF line ends, a blank line after each section.
   QString GetText() const;
-  // Writes the whole file safely (temporary file renamed over the old one; a device is
-  // written directly, a pipe refused). False with a message and, in Reason when given,
+  // Writes the whole file safely (temporary file renamed over the old one; the null
+  // device is written directly, other devices and pipes refused). False with a message and, in Reason when given,
   // the system's reason alone.
   bool UpdateFile(QString& Msg, QString* Reason = nullptr) const;
 

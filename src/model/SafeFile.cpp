@@ -35,7 +35,30 @@ QByteArray RandomSuffix() {
   return Suffix;
 }
 
+TFileKind KindOf(const struct stat& St) {
+  if (S_ISREG(St.st_mode)) return TFileKind::Regular;
+  if (S_ISDIR(St.st_mode)) return TFileKind::Folder;
+  if (S_ISCHR(St.st_mode)) {
+    // The null device is known by its device number, whatever name or link leads to it.
+    static const dev_t NullRdev = [] {
+      struct stat Null {};
+      return ::stat("/dev/null", &Null) == 0 && S_ISCHR(Null.st_mode) ? Null.st_rdev : dev_t(-1);
+    }();
+    return St.st_rdev == NullRdev ? TFileKind::NullDevice : TFileKind::Device;
+  }
+  if (S_ISBLK(St.st_mode)) return TFileKind::Device;
+  return TFileKind::Special;
+}
+
 }  // namespace
+
+const char* const DeviceNotFileReason = "It is a device, not a file";
+
+TFileKind FileKindOf(const QString& FileName) {
+  struct stat St {};
+  if (FileName.isEmpty() || ::stat(QFile::encodeName(FileName).constData(), &St) != 0) return TFileKind::Missing;
+  return KindOf(St);
+}
 
 const TFileSysCalls& DefaultFileSysCalls() {
   static const TFileSysCalls Default{::write, ::fsync, ::close};
@@ -91,10 +114,15 @@ bool TSafeFile::Open(const QString& FileName) {
     FReason = QStringLiteral("Is a directory");
     return false;
   }
-  if (Exists && S_ISCHR(St.st_mode)) {
+  const TFileKind Kind = Exists ? KindOf(St) : TFileKind::Missing;
+  if (Kind == TFileKind::NullDevice) {
     FFd = ::open(FTarget.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (FFd < 0) return Fail(errno);
     return true;
+  }
+  if (Kind == TFileKind::Device) {
+    FReason = QString::fromLatin1(DeviceNotFileReason);
+    return false;
   }
   if (Exists && !S_ISREG(St.st_mode)) {
     FReason = QStringLiteral("Not a regular file but a pipe or other special file");

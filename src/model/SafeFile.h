@@ -4,15 +4,29 @@
 // The text goes to a temporary file "name.XXXXXX" beside the target; every write is
 // checked, the data is flushed to the disk and the close checked, and only then does the
 // temporary file take the target's place. On any failure the temporary file is removed and
-// an earlier file stays as it was. A target that is a character device (/dev/null, a
-// terminal) is written directly and never replaced; a pipe, socket or other special file
-// is refused at once, without waiting for a reader. Temporary files of the same name left
-// by a save that was killed are removed when they are older than a minute.
+// an earlier file stays as it was. A target that is the null device is written directly
+// and never replaced; any other device (a terminal could wait for ever), a pipe, socket or
+// other special file is refused at once, without waiting for a reader. Temporary files of
+// the same name left by a save that was killed are removed when they are older than a
+// minute.
 
 #include <QByteArray>
 #include <QString>
 
 #include <sys/types.h>
+
+// What a name stands for once links are followed.
+enum class TFileKind {
+  Missing,     // nothing of that name, or it cannot be looked at
+  Regular,     // a file
+  Folder,
+  NullDevice,  // /dev/null: reads empty, takes any write
+  Device,      // any other device: reading or writing a terminal may wait for ever
+  Special      // a pipe, socket or the like
+};
+TFileKind FileKindOf(const QString& FileName);
+// The reason given for a device that is not the null device.
+extern const char* const DeviceNotFileReason;
 
 // The system calls that move data to the disk; tests swap them to stage a full disk.
 struct TFileSysCalls {

@@ -4,7 +4,7 @@
 //
 // The file is written through a TSafeFile: beside its target under a temporary name, and
 // it only takes the target's place when Close succeeds, so a failed write never destroys an
-// earlier file. A character device is written directly; a pipe is refused.
+// earlier file. The null device is written directly; other devices and pipes are refused.
 
 #include <QString>
 

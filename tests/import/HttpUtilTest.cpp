@@ -2,6 +2,9 @@
 
 #include "WebTestServer.h"
 
+#include <string>
+#include <vector>
+
 namespace {
 
 // Generous time-outs, so that a busy machine does not fail the tests; the time-out case
@@ -82,6 +85,83 @@ TEST(HttpUtil, FailuresGiveAClearMessage) {
     EXPECT_TRUE(Content.isEmpty());
     EXPECT_TRUE(Error.contains(QLatin1String(C.Expected))) << Error.toStdString();
     EXPECT_EQ(Error.endsWith(QLatin1String(HttpTlsHint)), C.TlsHint) << Error.toStdString();
+  }
+}
+
+TEST(HttpUtil, CompressedRepliesCountOnlyWhenTheyArriveWhole) {
+  const std::string Days =
+      "2016-03-01,55,33,0.12\n2016-03-02,48,31,0\n2016-03-03,60,40,0\n2016-03-04,61,41,0\n2016-03-05,62,42,0\n";
+  const std::string Sixth = "2016-03-06,63,43,0\n";
+  std::vector<size_t> Flushed;
+  const std::string Gzip = Compressed(Days, 15 + 16, &Flushed);
+  std::string BadCheck = Gzip;
+  BadCheck[BadCheck.size() - 8] ^= 1;  // the first byte of the CRC
+  const std::string Retry = " Check the Internet connection, or try again later.";
+  const std::string CutShort = "The reply was cut short." + Retry;
+  const std::string Damaged = "The reply is damaged: its compressed data cannot be read." + Retry;
+  const struct {
+    std::string Bytes, Encoding;
+    std::string Result;  // the content, or the message
+  } Cases[] = {
+      {Gzip, "gzip", Days},
+      {Compressed(Days, 15), "deflate", Days},
+      {Compressed(Days, -15), "deflate", Days},  // without the zlib header
+      {Gzip + Compressed(Sixth), "x-gzip", Days + Sixth},  // two gzip members
+      {Compressed(Compressed(Days), 15), "gzip, deflate", Days},
+      // Cut after the second day, where the server had flushed its stream.
+      {Gzip.substr(0, Flushed[1]), "gzip", CutShort},
+      {Gzip.substr(0, Gzip.size() - 8), "gzip", CutShort},  // no trailer
+      {Gzip.substr(0, Gzip.size() - 3), "gzip", CutShort},
+      {Compressed(Days, -15).substr(0, Flushed[1]), "deflate", CutShort},
+      {BadCheck, "gzip", Damaged},
+      {Gzip + "garbage", "gzip", Damaged},
+      {Compressed(std::string(100 * 1024, 'x')), "gzip", "The reply is too large (more than 65536 bytes)."},
+      {Gzip, "compress", "The reply is in an encoding this program cannot read (compress)."},
+  };
+  TWebTestServer Server;
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Encoding + " " + C.Result);
+    Server.ServeEncoded("/days", C.Bytes, C.Encoding);
+    QString Content = QStringLiteral("old"), Error;
+    const bool Ok = HttpGet(Server.Base() + "/days", Content, Error, TestOptions());
+    if (C.Result.starts_with("2016")) {
+      EXPECT_TRUE(Ok) << Error.toStdString();
+      EXPECT_EQ(Content.toStdString(), C.Result);
+    } else {
+      EXPECT_FALSE(Ok);
+      EXPECT_EQ(Content, "");
+      EXPECT_EQ(Error.toStdString(), C.Result);
+    }
+  }
+  // The same cut stream sent in chunks, with no length announced.
+  Server.Route("/chunked", [&](const httplib::Request&, httplib::Response& Res) {
+    Res.set_header("Content-Encoding", "gzip");
+    Res.set_chunked_content_provider("application/octet-stream", [&](size_t, httplib::DataSink& Sink) {
+      Sink.write(Gzip.data(), Flushed[1]);
+      Sink.done();
+      return true;
+    });
+  });
+  QString Content, Error;
+  EXPECT_FALSE(HttpGet(Server.Base() + "/chunked", Content, Error, TestOptions()));
+  EXPECT_EQ(Error.toStdString(), CutShort);
+  // Text that the server may compress on its own reads as it was.
+  Server.Serve("/text", Days);
+  ASSERT_TRUE(HttpGet(Server.Base() + "/text", Content, Error, TestOptions()));
+  EXPECT_EQ(Content.toStdString(), Days);
+}
+
+// A server that sends its header a byte at a time and never ends it is not silent: it is
+// given up at the time limit, and the message says what it did.
+TEST(HttpUtil, AHeaderThatNeverEndsRunsToTheTimeLimit) {
+  for (const char* Start : {"HTTP/1.1 200 OK\r\nX-Endless: ", "HTTP/1.1 200 "}) {
+    SCOPED_TRACE(Start);
+    TEndlessLineServer Server(Start);
+    QString Content = QStringLiteral("old"), Error;
+    EXPECT_FALSE(HttpGet(Server.Url(), Content, Error, TestOptions(2000, 500)));
+    EXPECT_EQ(Content, "");
+    EXPECT_EQ(Error, "The server kept sending the header of its reply and did not end it within 2 s. "
+                     "Check the Internet connection, or try again later.");
   }
 }
 

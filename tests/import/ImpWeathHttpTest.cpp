@@ -150,6 +150,27 @@ TEST_F(ImpWeathHttpTest, DailyDataOfEachSource) {
             "&var=relh_min&var=rpet&var=srad");
 }
 
+// A day file sent compressed and flushed line by line, cut after its second day with a
+// length that matches what was sent: nothing of it is imported.
+TEST_F(ImpWeathHttpTest, ADayFileCutShortImportsNothing) {
+  std::string Csv = "station,station_name,lat,lon,day,high,low,precip\n";
+  for (int Day = 1; Day <= 5; ++Day)
+    Csv += "IN1234,WEST LAFAYETTE 6NW,40.47,-87.00,2016-03-0" + std::to_string(Day) + ",55,33,0.12\n";
+  std::vector<size_t> Flushed;
+  const std::string Gzip = Compressed(Csv, 15 + 16, &Flushed);
+  Server.ServeEncoded("/iem/request/coop/dl.php", Gzip.substr(0, Flushed[2]), "gzip");
+  auto W = Make<TImportedWeatherHttp>();
+  QString Msg;
+  EXPECT_FALSE(W.ImportWeb("NWS_COOP", "IN1234", March1, May31, Msg));
+  EXPECT_EQ(Msg, "Weather data of station IN1234 from NWS_COOP\n"
+                 "The reply was cut short. Check the Internet connection, or try again later.");
+  EXPECT_EQ(W.Count(), 0);
+  // Whole, the same file gives its five days.
+  Server.ServeEncoded("/iem/request/coop/dl.php", Gzip, "gzip");
+  ASSERT_TRUE(W.ImportWeb("NWS_COOP", "IN1234", March1, May31, Msg)) << Msg.toStdString();
+  EXPECT_EQ(W.Count(), 5);
+}
+
 TEST_F(ImpWeathHttpTest, FailuresGiveTheirMessage) {
   Server.Serve("/iem/sites/locate.php", "<html><body>Service unavailable</body></html>");
   static const char Garbled[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe";

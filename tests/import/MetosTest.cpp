@@ -447,7 +447,14 @@ TEST(MetosWeather, SensorsPeriodsAndCells) {
   const std::vector<TCase> Cases = {
       // Temperature on channel 1 and precipitation on 5; unit "F" leaves Metric off.
       {Ok, Sensors({"0", "1", "F", "6", "5", "in"}), AllDays, "20240301=50,40,,0.5,,"},
-      {Ok, Sensors({"0", "1", "F", "6", "5", "mm"}), AllDays, "20240301=50,40,,0.5,,", true},
+      {Ok, Sensors({"0", "1", "F", "6", "5", "mm"}), AllDays,
+       "The units are mixed: the station gives temperature in \"F\" and precipitation in \"mm\"."},
+      {Ok, Sensors({"0", "1", "C", "6", "5", "in"}), AllDays,
+       "The units are mixed: the station gives temperature in \"C\" and precipitation in \"in\"."},
+      {Ok, Sensors({"0", "1", "C", "6", "5", "mm"}), AllDays, "20240301=50,40,,0.5,,", true},
+      // Only the first sensor of a kind gives its unit.
+      {Ok, Sensors({"6", "5", "mm", "0", "1", "C", "6", "2", "in"}), AllDays, "20240301=50,40,,0.5,,", true},
+      {Ok, Sensors({"6", "5", "mm"}), AllDays, "20240301=,,,0.5,,", true},
       {Ok, Sensors({"1", "2", "%"}), AllDays, "Unable to find any weather sensors for station."},
       {Ok, Sensors({"0", "-1", "C", "7", "1", "C"}), AllDays, "Unable to find any weather sensors for station."},
       {Ok, Reply("cidistationsensors_Get", Table({"f_sensor_ch", "f_unit"}, {})), AllDays,

@@ -170,6 +170,34 @@ TEST(SoapFailures, EachFailureThrowsAClearMessage) {
   }
 }
 
+// A compressed reply counts only when its stream ends where it should, even when what
+// arrived is a whole SOAP message.
+TEST(SoapFailures, CompressedRepliesCutShortAreRefused) {
+  const std::string Gzip = Compressed(ReadTestFile("sdm_surveys.xml"));
+  const struct {
+    std::string Bytes;
+    const char* Message;  // part of the message; empty for a reply that is read
+  } Cases[] = {
+      {Gzip, ""},
+      {Gzip.substr(0, Gzip.size() - 8), "was cut short. Check the Internet connection, or try again later."},
+      {Gzip.substr(0, Gzip.size() / 2), "was cut short. Check the Internet connection, or try again later."},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Bytes.size());
+    TSoapTestServer Server([&C](TSoapTestServer&, httplib::Response& Res) {
+      Res.set_content(C.Bytes, "application/octet-stream");
+      Res.set_header("Content-Encoding", "gzip");
+    });
+    try {
+      const auto Reply = SdmProxy(Server.Url())->RunQuery(RunQuery_Type());
+      EXPECT_STREQ(C.Message, "");
+      EXPECT_FALSE(Reply->RunQueryResult.diffgram.Data.isEmpty());
+    } catch (const ESoapError& E) {
+      EXPECT_TRUE(*C.Message && E.Message().contains(QString::fromUtf8(C.Message))) << E.what();
+    }
+  }
+}
+
 // A server that never answers, or drips its reply, is given up at the call's limits, which
 // the message names; a cancelled call sends nothing. Only these cases get short limits.
 TEST(SoapFailures, StalledSlowAndCancelledCallsStopAtTheirLimit) {
@@ -205,6 +233,23 @@ TEST(SoapFailures, StalledSlowAndCancelledCallsStopAtTheirLimit) {
     } catch (const ESoapError& E) {
       EXPECT_TRUE(E.Message().contains(QString::fromUtf8(C.Message))) << E.what();
     }
+  }
+}
+
+// A header dripped a byte at a time is data: the call runs to its time limit and says so.
+TEST(SoapFailures, AHeaderThatNeverEndsRunsToTheTimeLimit) {
+  TEndlessLineServer Server("HTTP/1.1 200 OK\r\nX-Endless: ");
+  TSoapTransportOptions Options;
+  Options.TimeoutMs = 2000;
+  Options.StallTimeoutMs = 500;
+  try {
+    SdmProxy(Server.Url(), Options)->RunQuery(RunQuery_Type());
+    ADD_FAILURE() << "no exception";
+  } catch (const ESoapError& E) {
+    EXPECT_EQ(E.Message().toStdString(),
+              "The web service at " + Server.Url().toStdString() +
+                  " kept sending the header of its reply and did not end it in time (2 s)."
+                  " Check the Internet connection, or try again later.");
   }
 }
 

@@ -15,8 +15,12 @@
 #include <QTemporaryDir>
 
 #include <arpa/inet.h>
+#include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -24,6 +28,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 class TWebTestServer {
  public:
@@ -97,6 +102,15 @@ class TWebTestServer {
     });
   }
 
+  // Every path that begins with PathPrefix gets Bytes as they are, said to be in Encoding
+  // ("gzip"); an empty Encoding sends no such header.
+  void ServeEncoded(const std::string& PathPrefix, const std::string& Bytes, const std::string& Encoding) {
+    Route(PathPrefix, [Bytes, Encoding](const httplib::Request&, httplib::Response& Res) {
+      Res.set_content(Bytes, "application/octet-stream");  // a type the server leaves as it is
+      if (!Encoding.empty()) Res.set_header("Content-Encoding", Encoding);
+    });
+  }
+
   int Port = -1;
   std::atomic<bool> Stopping{false};
 
@@ -107,6 +121,65 @@ class TWebTestServer {
   std::map<std::string, THandler> FRoutes;
   httplib::Request FLast;
   int FCount = 0;
+};
+
+// A server below HTTP: it answers every connection with Start and then a byte every
+// 100 ms, never ending the line, until the client goes or the server does.
+class TEndlessLineServer {
+ public:
+  explicit TEndlessLineServer(std::string Start) : FStart(std::move(Start)) {
+    sockaddr_in Address{};
+    Address.sin_family = AF_INET;
+    Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t Length = sizeof(Address);
+    FListener = socket(AF_INET, SOCK_STREAM, 0);
+    if (bind(FListener, reinterpret_cast<sockaddr*>(&Address), sizeof(Address)) == 0 && listen(FListener, 4) == 0 &&
+        getsockname(FListener, reinterpret_cast<sockaddr*>(&Address), &Length) == 0)
+      Port = ntohs(Address.sin_port);
+    FThread = std::thread([this] { Run(); });
+  }
+  ~TEndlessLineServer() {
+    FStopping = true;
+    FThread.join();
+    close(FListener);
+  }
+  QString Url() const { return QStringLiteral("http://127.0.0.1:%1/service").arg(Port); }
+
+  int Port = -1;
+
+ private:
+  // Waits up to 20 ms for Socket to be readable.
+  static bool Readable(int Socket) {
+    pollfd Wait{Socket, POLLIN, 0};
+    return poll(&Wait, 1, 20) > 0;
+  }
+  void Run() {
+    while (!FStopping) {
+      if (!Readable(FListener)) continue;
+      const int Client = accept(FListener, nullptr, nullptr);
+      if (Client < 0) continue;
+      // The request is read to the end of its header; a body after it is left unread.
+      std::string Request;
+      while (!FStopping && Request.find("\r\n\r\n") == std::string::npos) {
+        if (!Readable(Client)) continue;
+        char Buffer[4096];
+        const ssize_t Got = recv(Client, Buffer, sizeof Buffer, 0);
+        if (Got <= 0) break;
+        Request.append(Buffer, size_t(Got));
+      }
+      bool Open = send(Client, FStart.data(), FStart.size(), MSG_NOSIGNAL) == ssize_t(FStart.size());
+      while (Open && !FStopping) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        Open = send(Client, "a", 1, MSG_NOSIGNAL) == 1;
+      }
+      close(Client);
+    }
+  }
+
+  std::string FStart;
+  int FListener = -1;
+  std::atomic<bool> FStopping{false};
+  std::thread FThread;
 };
 
 // A server that answers every request through one handler.
@@ -152,6 +225,37 @@ class TPrivateTempDir {
   QByteArray FOld;
   QTemporaryDir FDir;
 };
+
+// Text compressed with zlib: WindowBits 15 + 16 gives gzip, 15 the zlib format, -15 raw
+// deflate data. The stream is flushed after each line, as a server that sends its reply
+// line by line does; Flushed, when given, gets the length of the compressed data at each
+// of these points.
+inline std::string Compressed(const std::string& Text, int WindowBits = 15 + 16,
+                              std::vector<size_t>* Flushed = nullptr) {
+  z_stream Z{};
+  deflateInit2(&Z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, WindowBits, 8, Z_DEFAULT_STRATEGY);
+  std::string Out;
+  const auto Put = [&](const std::string& Piece, int Flush) {
+    Z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(Piece.data()));
+    Z.avail_in = uInt(Piece.size());
+    do {
+      char Buffer[4096];
+      Z.next_out = reinterpret_cast<Bytef*>(Buffer);
+      Z.avail_out = sizeof Buffer;
+      deflate(&Z, Flush);
+      Out.append(Buffer, sizeof Buffer - Z.avail_out);
+    } while (Z.avail_out == 0);
+  };
+  for (size_t Start = 0; Start < Text.size();) {
+    const size_t End = std::min(Text.find('\n', Start), Text.size() - 1) + 1;
+    Put(Text.substr(Start, End - Start), Z_SYNC_FLUSH);
+    if (Flushed) Flushed->push_back(Out.size());
+    Start = End;
+  }
+  Put(std::string(), Z_FINISH);
+  deflateEnd(&Z);
+  return Out;
+}
 
 // The bytes of a fixture under tests/data/web or tests/data/soap.
 inline std::string ReadTestFile(const char* Name, const char* Dir = "soap/") {

@@ -1,10 +1,12 @@
 // Every writer keeps the earlier file when the disk fills, says why, clears the temporary
-// files of killed saves, writes devices directly and refuses pipes; readers say when a
-// file is UTF-16.
+// files of killed saves, writes the null device directly and refuses terminals and pipes;
+// readers refuse terminals and say when a file is UTF-16.
 
 #include "FullDisk.h"
+#include "IdleTerminal.h"
 #include "SovSched.h"
 #include "TestSupport.h"
+#include "TxtFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,6 +15,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <string_view>
 #include <sys/stat.h>
 
 namespace {
@@ -118,6 +121,71 @@ TEST(SafeFile, SettingsOnADeviceOrAPipe) {
   EXPECT_EQ(Reason, "Not a regular file but a pipe or other special file");
   EXPECT_EQ(::stat(QFile::encodeName(Pipe).constData(), &St), 0);
   EXPECT_TRUE(S_ISFIFO(St.st_mode));
+}
+
+TEST(SafeFile, TerminalsAreRefusedAtOnceAndTheNullDeviceIsKept) {
+  const QString Refused = "%1\r\nCan't create file.\r\nIt is a device, not a file";
+  const struct {
+    const char* What;
+    TWriter Use;  // a write or a read of the named file
+    QString Refusal;
+    bool Reads;
+  } Cases[] = {
+      {"settings read", [](const QString& N, QString& M) { return TMyIniFile().LoadFromFile(N, M); },
+       "Can't read %1: it is a device, not a file.", true},
+      {"settings write",
+       [](const QString& N, QString& M) {
+         TMyIniFile Ini;
+         Ini.SetFileName(N);
+         Ini.WriteString("Recent Files", "File1", "/f/a.sov");
+         return Ini.UpdateFile(M);
+       },
+       "Can't write %1: it is a device, not a file.", false},
+      {"settings at start and close", SaveSettings, "Can't read %1: it is a device, not a file.", true},
+      {"field", [](const QString& N, QString& M) { return Example().SaveToFile(N, "1", M); }, Refused, false},
+      {"csv", [](const QString& N, QString& M) { return Example().ExportCsv(N, M); }, Refused, false},
+      {"json", [](const QString& N, QString& M) { return Example().ExportAceJson(N, 7, true, M); }, Refused, false},
+      {"text",
+       [](const QString& N, QString& M) {
+         TTextOutFile Out;
+         Out.Open(N);
+         Out.Write(QString(100000, 'r'));
+         Out.Close();
+         M = Out.Status() == TTextOutFile::StatusOk ? QString() : Out.GetFullErrorMessage();
+         return M.isEmpty();
+       },
+       Refused, false},
+      {"field read", [](const QString& N, QString& M) { return TSovFile(ShippedLookup()).LoadFromFile(N, M); },
+       "%1\nCan't read file.", true},
+      {"lookup read", [](const QString& N, QString& M) { return TSovLookup().LoadFromFile(N, M); },
+       "Error in %1 file.\n\nNot a file.", true}};
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.What);
+    TIdleTerminal Terminal;
+    ASSERT_TRUE(Terminal.Ok());
+    QTemporaryDir Dir;
+    const QString Link = Dir.filePath("linked");
+    ASSERT_TRUE(QFile::link(Terminal.Name(), Link));
+    QString Msg;
+    EXPECT_FALSE(RunBounded(Terminal, [&] { return C.Use(Link, Msg); }));
+    EXPECT_EQ(Msg, C.Refusal.arg(Link));
+    EXPECT_EQ(Terminal.Written(), QByteArray());
+    EXPECT_EQ(QFileInfo(Link).symLinkTarget(), Terminal.Name());
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList({"linked"}));
+  }
+  // The null device still reads empty and takes every write.
+  for (const auto& C : Cases) {
+    if (std::string_view(C.What).ends_with(" read") && std::string_view(C.What) != "settings read") continue;
+    SCOPED_TRACE(std::string(C.What) + " on the null device");
+    QTemporaryDir Dir;
+    const QString Link = Dir.filePath("linked");
+    ASSERT_TRUE(QFile::link("/dev/null", Link));
+    QString Msg;
+    EXPECT_TRUE(C.Use(Link, Msg)) << Msg.toStdString();
+    EXPECT_EQ(Msg, "");
+    EXPECT_EQ(QFileInfo(Link).symLinkTarget(), "/dev/null");
+  }
 }
 
 TEST(SafeFile, Utf16FilesAreNamedAsSuch) {

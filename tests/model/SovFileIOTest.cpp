@@ -476,7 +476,7 @@ TEST(SovFileIO, SavingSafely) {
   ASSERT_TRUE(WriteAll(Dir.filePath("plain"), "x"));
   const std::pair<QString, const char*> Cases[] = {{Dir.filePath("plain/field.sov"), "Can't create file."},
                                                    {"/proc/furrow-test-field.sov", "Can't create file."},
-                                                   {"/dev/full", "Can't write to file."}};
+                                                   {"/dev/full", "Can't create file."}};
   for (const auto& [Target, Reason] : Cases) {
     auto Other = NewField();
     ASSERT_TRUE(Other->LoadFromBytes(Golden, "", Msg));

@@ -396,7 +396,7 @@ THTTPTransport::TResponse THTTPTransport::Post(const QByteArray& Request, const 
   curl_easy_setopt(H, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(Request.size()));
   curl_easy_setopt(H, CURLOPT_HTTPHEADER, Headers.get());
   curl_easy_setopt(H, CURLOPT_USERAGENT, "Furrow");
-  curl_easy_setopt(H, CURLOPT_ACCEPT_ENCODING, "");
+  HttpAskCompressed(H);
   curl_easy_setopt(H, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(H, CURLOPT_CONNECTTIMEOUT_MS, ClampToLong(FOptions.ConnectTimeoutMs));
   curl_easy_setopt(H, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(Sink.Max));
@@ -421,6 +421,11 @@ THTTPTransport::TResponse THTTPTransport::Post(const QByteArray& Request, const 
             QLatin1String(NetRetryHint));
       case THttpEnd::TimedOut:
         throw ESoapError(QStringLiteral("The web service at %1 did not answer in time (%2).")
+                             .arg(FAddress, HttpSecondsText(TimeoutMs)) +
+                         QLatin1String(NetRetryHint));
+      case THttpEnd::HeaderTimedOut:
+        throw ESoapError(QStringLiteral("The web service at %1 kept sending the header of its reply and did not "
+                                        "end it in time (%2).")
                              .arg(FAddress, HttpSecondsText(TimeoutMs)) +
                          QLatin1String(NetRetryHint));
       case THttpEnd::Done:
@@ -453,7 +458,25 @@ THTTPTransport::TResponse THTTPTransport::Post(const QByteArray& Request, const 
     const char* Target = nullptr;
     if (Response.Status < 300 || Response.Status >= 400 ||
         curl_easy_getinfo(H, CURLINFO_REDIRECT_URL, &Target) != CURLE_OK || !Target) {
-      return Response;
+      switch (HttpFinishBody(H, Response.Body, Sink.Max)) {
+        case THttpBody::Whole:
+          return Response;
+        case THttpBody::CutShort:
+          throw ESoapError(QStringLiteral("The reply of the web service at %1 was cut short.").arg(FAddress) +
+                           QLatin1String(NetRetryHint));
+        case THttpBody::Damaged:
+          throw ESoapError(
+              QStringLiteral("The reply of the web service at %1 is damaged: its compressed data cannot be read.")
+                  .arg(FAddress) +
+              QLatin1String(NetRetryHint));
+        case THttpBody::TooLarge:
+          throw ESoapError(QStringLiteral("The reply of the web service at %1 is larger than %2.")
+                               .arg(FAddress, HttpSizeText(Sink.Max)));
+        case THttpBody::UnknownEncoding:
+          throw ESoapError(QStringLiteral("The reply of the web service at %1 is in an encoding this program "
+                                          "cannot read (%2).")
+                               .arg(FAddress, HttpContentEncoding(H).left(40)));
+      }
     }
     const QString TargetText = QString::fromUtf8(Target);
     if (!SameServer(QString::fromUtf8(Url), TargetText))
