@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev libgl-dev
-  libcurl4-openssl-dev libpugixml-dev libxlsxwriter-dev
+  libcurl4-openssl-dev zlib1g-dev libpugixml-dev libxlsxwriter-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   clang libclang-rt-14-dev
   unzip
