@@ -540,13 +540,14 @@ void TImportCommands::ImportSoil() {
   QString Msg;
   ImportSdmHorizons(*FFieldData, Horizons, &Warnings);
   double Capacity = 0;
-  if (FFieldData->CalcWaterHoldingCapacity(Metric, RootingDepth, Capacity, Msg)) {
-    FHost.SetBoxText(SovCol::WaterHoldingCapacity, FormatFixed(Capacity, 2, FHost.UserFormat));
-  } else {
-    Warnings.prepend(QStringLiteral("Unable to calculate ") + FHost.LabelCaption(SovCol::WaterHoldingCapacity) +
-                     QStringLiteral(":\n\n") + Msg);
+  // The horizons stay imported either way. A capacity that cannot be worked out fails
+  // the command; textures that could not be classified are told with it, or alone.
+  if (!FFieldData->CalcWaterHoldingCapacity(Metric, RootingDepth, Capacity, Msg)) {
+    Warnings.prepend(Msg);
+    ImportError(SoilImportFailed, Warnings.join(QStringLiteral("\n")));
+    return;
   }
-  // The horizons are imported; what could not be worked out is told, not refused.
+  FHost.SetBoxText(SovCol::WaterHoldingCapacity, FormatFixed(Capacity, 2, FHost.UserFormat));
   if (!Warnings.isEmpty()) {
     Message(TMsgDlgType::Warning, QStringLiteral("\n") + Warnings.join(QStringLiteral("\n")) + QStringLiteral("\n"));
   }

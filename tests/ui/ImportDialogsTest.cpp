@@ -531,6 +531,53 @@ TEST_F(ImportCommandsTest, SoilFromTheServiceIntoTheField) {
   }
 }
 
+// Horizons whose capacity cannot be worked out are imported all the same; the command
+// then fails with the reason, and the capacity box keeps what it held.
+TEST_F(ImportCommandsTest, SoilWithoutACapacityKeepsItsHorizons) {
+  const struct {
+    const char* Name;
+    std::string Rows;     // the horizon reply's rows
+    QString Message;      // the error box
+    QStringList Depths;   // the field's horizons 1-3 afterwards
+  } Cases[] = {
+      // The texture's own message follows the capacity's.
+      {"no fractions, so no texture and no AWC",
+       "<Table><compname>Blount</compname><hzdept_r>0</hzdept_r><hzdepb_r>30</hzdepb_r></Table>",
+       "\nCan't import soil data.\n\nHorizon 1 is missing AWC.\nHorizon 1 has invalid sand.\n", {"30", "", ""}},
+      {"a horizon not deeper than the one above",
+       "<Table><compname>Blount</compname><hzdept_r>0</hzdept_r><hzdepb_r>30</hzdepb_r><sandtotal_r>20</sandtotal_r>"
+       "<silttotal_r>60</silttotal_r><claytotal_r>20</claytotal_r></Table>"
+       "<Table><hzdept_r>30</hzdept_r><hzdepb_r>20</hzdepb_r><sandtotal_r>20</sandtotal_r>"
+       "<silttotal_r>60</silttotal_r><claytotal_r>20</claytotal_r></Table>",
+       "\nCan't import soil data.\n\nHorizon 2 is not deeper than horizon 1.\n", {"30", "20", ""}},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Start(UsFormatSettings(), {2024, 4, 1}, true, Indiana, true);
+    OnSoilPicker = [](TSoilPickerDlg& D) {
+      D.findChild<QListWidget*>()->setCurrentRow(D.objectName() == "ImportSurveyDlg" ? 0 : 1);  // Blount
+      return Ok(D);
+    };
+    const std::string Horizons = SoapEnvelopeText(
+        "<RunQueryResponse xmlns=\"http://SDMDataAccess.nrcs.usda.gov/Tabular/SDMTabularService.asmx\"><RunQueryResult>"
+        "<diffgr:diffgram xmlns:diffgr=\"urn:schemas-microsoft-com:xml-diffgram-v1\"><NewDataSet xmlns=\"\">" +
+        C.Rows + "</NewDataSet></diffgr:diffgram></RunQueryResult></RunQueryResponse>");
+    Service = [&Horizons](const TRequest& Req, httplib::Response& Res) {
+      Res.set_content(Req.Body.find("chorizon") != std::string::npos ? Horizons : Reply(Req), "text/xml");
+    };
+    Form->ImportSoilBtnClick();
+    EXPECT_EQ(Msgs.Messages, QStringList({C.Message}));
+    ASSERT_FALSE(Msgs.Types.empty());
+    EXPECT_EQ(Msgs.Types.back(), TMsgDlgType::Error);
+    const TSovSchedule& F = *Form->FieldData();
+    EXPECT_EQ(QStringList({F.GetCell(1, SovCol::HzDepth), F.GetCell(2, SovCol::HzDepth), F.GetCell(3, SovCol::HzDepth)}),
+              C.Depths);
+    EXPECT_EQ(Edit("CompNameEdit")->text(), "Blount");
+    EXPECT_EQ(Edit("WaterCapacityEdit")->text(), "1");
+    EXPECT_TRUE(Form->Modified());
+  }
+}
+
 TEST_F(ImportCommandsTest, ForecastIntoTheGrid) {
   const QDate Today = QDate::currentDate();
   const struct {
