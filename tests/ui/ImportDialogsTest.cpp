@@ -22,6 +22,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMap>
+#include <QPlainTextEdit>
 #include <QTimer>
 
 #include <chrono>
@@ -361,38 +362,57 @@ TEST_F(ImportCommandsTest, WeatherFileThroughTheOptionsDialog) {
 }
 
 TEST_F(ImportCommandsTest, PastedText) {
-  Start(UsFormatSettings(), {2016, 4, 1}, true);
+  const QString Good = "Month,Day,Year,Max Temp,Min Temp,Precip\r\n4,1,2016,12.5,3.0,2.0\r\n4,2,2016,14.0,,0.4";
+  const QString Bad = "Nothing that a weather site\nwould send";
+  const QString Refused = "\nCan't import weather data.\n\nThe pasted text\nUnrecognized file format.\n";
   const struct {
-    const char* Text;
-    const char* Message;  // the end of the error box, empty on success
+    const char* Name;
+    QStringList Pasted;  // pasted in turn, each followed by OK
+    int Result;          // of the dialog after the last
+    QStringList Messages;
   } Cases[] = {
       // No units stated: the field's own (metric) units apply.
-      {"Month,Day,Year,Max Temp,Min Temp,Precip\r\n4,1,2016,12.5,3.0,2.0\r\n4,2,2016,14.0,,0.4", ""},
-      {"Nothing that a weather site\nwould send", "\nUnrecognized file format.\n"},
+      {"recognised", {Good}, QDialog::Accepted, {}},
+      // Text no layout knows: the box names the pasted text, and the dialog stays open
+      // with it until it is replaced or given up.
+      {"not recognised, then replaced", {Bad, Good}, QDialog::Accepted, {Refused}},
+      {"not recognised, then given up", {Bad}, QDialog::Rejected, {Refused}},
   };
   for (const auto& C : Cases) {
-    OnPaste = [&C](TImportClipboardDlg& D) {
+    SCOPED_TRACE(C.Name);
+    Start(UsFormatSettings(), {2016, 4, 1}, true);
+    bool OptionsShown = false;
+    OnPaste = [&](TImportClipboardDlg& D) {
       EXPECT_EQ(Ok(D), QDialog::Rejected);  // nothing pasted yet
-      QGuiApplication::clipboard()->setText(QString::fromUtf8(C.Text));
-      D.PasteButton->click();
-      EXPECT_EQ(D.Text(), QString::fromUtf8(C.Text).remove(u'\r'));
-      return Ok(D);
+      EXPECT_TRUE(Msgs.Messages.isEmpty());
+      for (const QString& Text : C.Pasted) {
+        D.Memo->clear();
+        QGuiApplication::clipboard()->setText(Text);
+        D.PasteButton->click();
+        EXPECT_EQ(D.Text(), QString(Text).remove(u'\r'));
+        const int Result = Ok(D);
+        EXPECT_EQ(Result, Text == Bad ? QDialog::Rejected : QDialog::Accepted);
+        EXPECT_EQ(D.Text(), QString(Text).remove(u'\r'));  // kept either way
+        EXPECT_TRUE(QDir(TempDir.path()).isEmpty());  // the temporary file is gone at once
+      }
+      return D.result();
     };
-    OnOptions = [](TImportWeatherDlg& D) {
+    OnOptions = [&OptionsShown](TImportWeatherDlg& D) {
+      OptionsShown = true;
       EXPECT_EQ(D.ImportFile->text(), "[Pasted Data]");
       EXPECT_EQ(D.Units->text(), "Metric");
       return int(QDialog::Accepted);
     };
     Form->ImportWthClipboardBtnClick();
-    const QString Messages = Msgs.Take().join('|');
-    if (*C.Message) {
-      EXPECT_TRUE(Messages.startsWith("\nCan't import weather data.\n\n")) << Messages.toStdString();
-      EXPECT_TRUE(Messages.contains(C.Message)) << Messages.toStdString();
+    EXPECT_EQ(Msgs.Messages, C.Messages);
+    EXPECT_EQ(Msgs.Types, std::vector<TMsgDlgType>(size_t(C.Messages.size()), TMsgDlgType::Error));
+    Msgs.Take();
+    EXPECT_EQ(OptionsShown, C.Result == QDialog::Accepted);
+    if (C.Result == QDialog::Accepted) {
+      ExpectGrid({{1, High, "12.5"}, {1, Precip, "2.0"}, {2, High, "14.0"}}, C.Name);
     } else {
-      EXPECT_EQ(Messages, "");
+      ExpectGrid({{1, High, ""}, {1, Precip, ""}}, C.Name);
     }
-    if (!*C.Message) ExpectGrid({{1, High, "12.5"}, {1, Precip, "2.0"}, {2, High, "14.0"}}, C.Text);
-    // The text went through a temporary file, which is gone (checked again at the end).
     EXPECT_TRUE(QDir(TempDir.path()).isEmpty());
   }
 }
