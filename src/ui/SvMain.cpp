@@ -594,7 +594,7 @@ void TMainForm::ViewMapBtnClick() {
     Target = WorldMapHost + QStringLiteral("/maps?hl=en&ie=UTF8&ll=") + FormatFixed(Latitude, 4, Dot) +
              QLatin1Char(',') + FormatFixed(Longitude, 4, Dot) + QStringLiteral("&spn=0.02,0.02&om=1&f=d");
   }
-  ShellOpen(Target, QString(), QString());
+  OpenWebPage(this, Target);
   DisplayStatusBarFocusHint();
 }
 
@@ -899,7 +899,7 @@ void TMainForm::SaveAsBtnClick() {
   DisplayStatusBarFocusHint();
 }
 
-void TMainForm::HelpBtnClick() { ShowHelpContext(HelpContext::Contents); }
+void TMainForm::HelpBtnClick() { ShowHelpContext(HelpContext::Contents, this); }
 
 void TMainForm::ExitBtnClick() { close(); }
 

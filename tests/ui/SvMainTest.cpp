@@ -30,7 +30,7 @@ class MainFormTest : public ::testing::Test {
       EXPECT_EQ(Params, "");
       EXPECT_EQ(Folder, "");
       Opened << Target;
-      return true;
+      return DesktopTakes;
     });
   }
   ~MainFormTest() override { SetShellOpener(OldOpener); }
@@ -45,6 +45,7 @@ class MainFormTest : public ::testing::Test {
   TMessageRecorder Msgs;
   QString DialogAnswer;
   QStringList Opened;  // by the desktop
+  bool DesktopTakes = true;  // what the desktop answers
   TShellOpener OldOpener;
 };
 
@@ -570,6 +571,52 @@ TEST_F(MainFormTest, AboutBoxAndUpdateCheck) {
   EXPECT_EQ(Opened, QStringList({"https://furrow.example.org/zodozizavo/irrigation/CheckForUpdates.html?InternalName=" +
                                  V.ProductName + "&FileVersion=" + V.FileVersion}));
   EXPECT_TRUE(Msgs.Messages.isEmpty());
+}
+
+// Every page the program opens: one the desktop does not take is told in an error box
+// that shows its address; one it takes is not.
+TEST_F(MainFormTest, PagesTheDesktopDoesNotOpenShowTheirAddress) {
+  EXPECT_EQ(WebPageNotOpenedText("https://example.org/a?b=1"),
+            "\nThe Web browser could not be opened.\n\nTo see the page, open this address in your Web browser:\n\n"
+            "https://example.org/a?b=1\n");
+  InstallHelpKey(&TestApp());
+  auto Form = Started();
+  Child<QLineEdit>(*Form, "LatitudeEdit")->setText("40.5");
+  Child<QLineEdit>(*Form, "LongitudeEdit")->setText("-86.9");
+  Child<QComboBox>(*Form, "LocationCombo")->setCurrentIndex(Form->Lookup()->FindLocation("Indiana"));
+  Form->ExecDialogFunc = [](QDialog& Dialog) {
+    if (auto* Box = dynamic_cast<TAboutBox*>(&Dialog)) Box->UpdatesButton->click();
+    return int(QDialog::Accepted);
+  };
+  TPreviewDlg Preview;
+  const struct {
+    const char* Name;
+    std::function<void()> Run;
+    QString Address;  // opened; or its start, for the web pages
+  } Cases[] = {
+      {"Help", [&] { Form->HelpBtnClick(); }, HelpContextUrl(HelpContext::Contents)},
+      {"F1 on the field page", [&] { QTest::keyClick(Child<QLineEdit>(*Form, "LatitudeEdit"), Qt::Key_F1); },
+       HelpContextUrl(HelpContext::FieldPage)},
+      {"View Map", [&] { Form->ViewMapBtnClick(); }, "https://"},
+      {"Check for Updates", [&] { Form->AboutBtnClick(); }, "https://furrow.example.org/"},
+      {"the preview's Help", [&] { Preview.HelpBtn->click(); }, HelpContextUrl(HelpContext::Preview)},
+  };
+  for (const bool Takes : {true, false}) {
+    DesktopTakes = Takes;
+    for (const auto& C : Cases) {
+      SCOPED_TRACE(std::string(C.Name) + (Takes ? ", opened" : ", not opened"));
+      Opened.clear();
+      C.Run();
+      ASSERT_EQ(Opened.size(), 1);
+      if (C.Address.contains("#ctx")) {
+        EXPECT_EQ(Opened[0], C.Address);
+      } else {
+        EXPECT_TRUE(Opened[0].startsWith(C.Address)) << Opened[0].toStdString();
+      }
+      EXPECT_EQ(Msgs.Types, Takes ? std::vector<TMsgDlgType>() : std::vector<TMsgDlgType>{TMsgDlgType::Error});
+      EXPECT_EQ(Msgs.Take(), Takes ? QStringList() : QStringList({WebPageNotOpenedText(Opened[0])}));
+    }
+  }
 }
 
 TEST_F(MainFormTest, OptionsChangeTheHintSettingsOnOk) {
