@@ -882,7 +882,7 @@ void TMainForm::ReopenBtnClick() {
   if (OkayToAbandonData()) {
     TReopenFileDlg Dialog(this);
     Dialog.SetFiles(FRecentFiles);
-    if (Dialog.exec() == QDialog::Accepted && LoadFile(Dialog.SelectedFile())) SetFormData();
+    if (ExecDialog(Dialog) == QDialog::Accepted && LoadFile(Dialog.SelectedFile())) SetFormData();
   }
   DisplayStatusBarFocusHint();
 }

@@ -148,11 +148,44 @@ TEST_F(MainFormTest, RecentFilesAndTheReopenDialog) {
 
   TReopenFileDlg Dialog;
   Dialog.SetFiles({"/a.sov", "/b.sov"});
+  // The first entry is the highlighted and the selected one.
+  EXPECT_EQ(Dialog.FileListBox()->currentRow(), 0);
+  EXPECT_EQ(Dialog.SelectedFile(), "/a.sov");
+  Dialog.FileListBox()->clearSelection();
   EXPECT_EQ(Ok(Dialog), QDialog::Rejected);  // nothing selected
   Dialog.FileListBox()->setCurrentRow(1);
   Dialog.FileListBoxDblClick(Dialog.FileListBox()->item(1));
   EXPECT_EQ(Dialog.result(), QDialog::Accepted);
   EXPECT_EQ(Dialog.SelectedFile(), "/b.sov");
+  Dialog.SetFiles({});
+  EXPECT_EQ(Dialog.SelectedFile(), "");
+}
+
+// Reopen, then Enter at once: the most recent file opens.
+TEST_F(MainFormTest, ReopenTakesTheFirstEntryOnEnter) {
+  auto Form = Started(UsFormatSettings(), English);
+  const QString Metric = Folder.Example("maricopa-cotton-metric.sov");
+  ASSERT_TRUE(Form->LoadFile(Metric));
+  ASSERT_TRUE(Form->LoadFile(Folder.Dir.filePath(English)));
+  Form->SetFormData();
+  Form->NewBtnClick();
+  ASSERT_EQ(Form->FieldData()->FileName(), "");
+  ASSERT_EQ(Form->RecentFiles().value(0), Folder.Dir.filePath(English));
+  QString Listed;
+  Form->ExecDialogFunc = [&Listed](QDialog& Dialog) {
+    auto* Reopen = dynamic_cast<TReopenFileDlg*>(&Dialog);
+    EXPECT_NE(Reopen, nullptr);
+    if (!Reopen) return 0;
+    Listed = Reopen->FileListBox()->item(0)->text();
+    Dialog.show();
+    Reopen->FileListBox()->setFocus();
+    QTest::keyClick(Reopen->FileListBox(), Qt::Key_Return);
+    return Dialog.result();
+  };
+  Form->ReopenBtnClick();
+  EXPECT_EQ(Listed, Folder.Dir.filePath(English));
+  EXPECT_EQ(Form->FieldData()->FileName(), Folder.Dir.filePath(English));
+  EXPECT_TRUE(Msgs.Messages.isEmpty()) << Msgs.Messages.join('|').toStdString();
 }
 
 // Every value of columns 4-31 and of the weather days, as the user sees them.
