@@ -361,6 +361,21 @@ TEST_F(ImportCommandsTest, WeatherFileThroughTheOptionsDialog) {
   EXPECT_FALSE(Form->Modified());
 }
 
+// A text in a number cell of another field file lands in the grid cell of its day, where
+// a calculation names it; it does not empty the cell.
+TEST_F(ImportCommandsTest, FieldFileTextsReachTheirCells) {
+  Start(UsFormatSettings(), {2016, 5, 1}, false);
+  FileAnswer = FURROW_TEST_DATA_DIR "/sovimp/edge.sov";
+  OnOptions = [](TImportWeatherDlg& D) {
+    EXPECT_EQ(D.ImportFormat->text(), "Furrow");
+    return Ok(D);
+  };
+  Form->ImportWthFileBtnClick();
+  EXPECT_TRUE(Msgs.Messages.isEmpty()) << Msgs.Messages.join('|').toStdString();
+  ExpectGrid({{12, High, "76.50"}, {12, Precip, "abc"}, {13, Wind, "calm"}, {13, Humidity, "n/a"}, {13, Precip, ""}},
+             "edge.sov");
+}
+
 TEST_F(ImportCommandsTest, PastedText) {
   const QString Good = "Month,Day,Year,Max Temp,Min Temp,Precip\r\n4,1,2016,12.5,3.0,2.0\r\n4,2,2016,14.0,,0.4";
   const QString Bad = "Nothing that a weather site\nwould send";
