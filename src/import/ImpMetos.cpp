@@ -57,12 +57,12 @@ int WholeOrMinusOne(const QString& Text) {
   return TryStrToInt(Text.trimmed(), Value) ? Value : -1;
 }
 
-// A number cell as it stands (blanks around it dropped), or empty when it is not a
-// number: a day line field must be a number or empty.
+// A number cell as it stands (blanks around it dropped); a cell that is not a number is
+// copied unchanged, so that the grid cell it lands in is the one a calculation names.
 QString NumberCell(const QString& Cell) {
   const QString Text = Cell.trimmed();
   double Value = 0;
-  return TryStrToFloat(Text, Value, FileFormatSettings()) ? Text : QString();
+  return TryStrToFloat(Text, Value, FileFormatSettings()) ? Text : Cell;
 }
 
 // "yyyymmdd" from a date written year-month-day, with or without a time after it.
@@ -265,12 +265,16 @@ bool TImportedMetosWeather::ReadWeather(const QString& Station, const DataSetStr
     const int MaxCol = Col(MaxName), MinCol = Col(MinName), PrecipCol = Col(PrecipName), WindCol = Col(WindName),
               HumidityCol = Col(HumidityName);
     const TFormatSettings& Fmt = FormatSettings;
+    // Texts copied from the cells may hold the delimiter.
+    OutParser.Escape = u'\\';
+    const auto Field = [&](const QString& Text) { return OutParser.EscapeText(Text); };
     for (int64_t Row = 0; Row < Table.CellRows(); ++Row) {
       const QString Name = DayNameOf(Table.Cell(Row, DateCol));
-      AddPair(Name, NumberCell(Table.CellOrEmpty(Row, MaxCol)) + u',' + NumberCell(Table.CellOrEmpty(Row, MinCol)) +
-                        QStringLiteral(",,") + NumberCell(Table.CellOrEmpty(Row, PrecipCol)) + u',' +
-                        LimitDecimals(NumberCell(Table.CellOrEmpty(Row, WindCol)), 1, Fmt) + u',' +
-                        LimitDecimals(NumberCell(Table.CellOrEmpty(Row, HumidityCol)), 0, Fmt));
+      AddPair(Name, Field(NumberCell(Table.CellOrEmpty(Row, MaxCol))) + u',' +
+                        Field(NumberCell(Table.CellOrEmpty(Row, MinCol))) + QStringLiteral(",,") +
+                        Field(NumberCell(Table.CellOrEmpty(Row, PrecipCol))) + u',' +
+                        Field(LimitDecimals(NumberCell(Table.CellOrEmpty(Row, WindCol)), 1, Fmt)) + u',' +
+                        Field(LimitDecimals(NumberCell(Table.CellOrEmpty(Row, HumidityCol)), 0, Fmt)));
     }
 
     SourceName = QStringLiteral("iMETOS");

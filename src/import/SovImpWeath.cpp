@@ -20,13 +20,15 @@ constexpr int LastNameableYear = 9999;
 
 // A number cell of the field (user form) as a day line number ("."): the cell's text
 // trimmed, with its decimal separator made "." so that the decimals typed are kept.
-// A text that is not a number gives an empty field.
+// A text that is not a number is copied as it stands, so that the cell it lands in is
+// the one a calculation names.
 QString DayLineNumber(const QString& Cell, const TFormatSettings& UserFormat, const TFormatSettings& LineFormat,
                       bool& IsNumber, double& Value) {
   IsNumber = false;
   Value = 0;
   const QString Trimmed = Cell.trimmed();
-  if (Trimmed.isEmpty() || !TryStrToFloat(Trimmed, Value, UserFormat)) return QString();
+  if (Trimmed.isEmpty()) return QString();
+  if (!TryStrToFloat(Trimmed, Value, UserFormat)) return Cell;
   IsNumber = true;
   QString Text = Trimmed;
   if (UserFormat.DecimalSeparator != LineFormat.DecimalSeparator) {

@@ -18,7 +18,7 @@ class TSovImportedWeather : public TImportedWeatherFile {
   //   wind, humidity, notes, irrigation
   // each escaped with "\" (OutParser's escape). Numbers are written with "." whatever
   // the user's settings (FormatSettings stays "."); a numeric cell that is not a number
-  // gives an empty field. The growth stage is not carried.
+  // is copied unchanged. The growth stage is not carried.
   // False with the loader's message, or FileName + "\n" + MsgBadStartingDate, on
   // failure; the day lines are then empty. True on success; ErrMsg is then empty or
   // holds the loader's warning.

@@ -494,7 +494,7 @@ bool TSovSchedule::ExportAceJson(const QString& FileName, int Sections, bool Pre
     if (Sections & SectionSoils) {
       J.Open("soils", true);
       J.Open(nullptr, false);
-      J.Pair("sl_source", QStringLiteral("SORVO"));
+      J.Pair("sl_source", QStringLiteral("FURROW"));
       J.Pair("sl_system", QStringLiteral("USDA"));
       J.Pair("soil_id", Cell(SovCol::MapUnitSymbol));
       J.Pair("soil_name", Cell(SovCol::ComponentName));

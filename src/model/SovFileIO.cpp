@@ -147,6 +147,14 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
     InfoSection = QStringLiteral("File Info");
     VersionText = Ini.ReadString(InfoSection, QStringLiteral("FileVersion"), QString());
   }
+  // Without a version at all the text is some other file, not a field file of another
+  // version.
+  const QString VersionKey = QStringLiteral("FileVersion");
+  if (!Ini.ValueExists(QStringLiteral("SovInfo"), VersionKey) &&
+      !Ini.ValueExists(QStringLiteral("File Info"), VersionKey)) {
+    Msg = QStringLiteral("File ") + FileName + QStringLiteral(" is not a field data file.");
+    return false;
+  }
   int Version = 0;
   if (!TryStrToInt(VersionText, Version) || (Version != 1 && Version != 2)) {
     Msg = QStringLiteral("File ") + FileName + QStringLiteral(" is wrong version.");

@@ -333,10 +333,9 @@ bool TSovFile::CheckFieldData(bool FullCheck, QString& MsgForm, int& Row, int& C
     double High = 0, Low = 0;
     if (!IsValidNumber(GetCell(Day, SovCol::MaxTemp), SovCol::MaxTemp, Metric, IsUS, Settings, 0, High))
       return Fail(MissingOrInvalid, SovCol::MaxTemp, Day);
-    if (!IsValidNumber(GetCell(Day, SovCol::MinTemp), SovCol::MinTemp, Metric, IsUS, Settings, 0, Low))
-      return Fail(MissingOrInvalid, SovCol::MinTemp, Day);
     // A low above the high has no meaning (and no defined radiation estimate).
-    if (Low > High) return Fail(Invalid, SovCol::MinTemp, Day);
+    if (!IsValidNumber(GetCell(Day, SovCol::MinTemp), SovCol::MinTemp, Metric, IsUS, Settings, 0, Low) || Low > High)
+      return Fail(MissingOrInvalid, SovCol::MinTemp, Day);
     if (!NumberOk(SovCol::WindSpeed, Day)) return Fail(Invalid, SovCol::WindSpeed, Day);
     if (!NumberOk(SovCol::Humidity, Day)) return Fail(Invalid, SovCol::Humidity, Day);
     if (!NumberOk(SovCol::Precip, Day)) return Fail(Invalid, SovCol::Precip, Day);

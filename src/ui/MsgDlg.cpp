@@ -30,6 +30,8 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* Parent, TMsgDlgType Type, co
       break;
   }
   QMessageBox Box(Icon, Title, Text, Buttons, Parent);
+  // A name or an address in the text can be copied.
+  Box.setTextInteractionFlags(Qt::TextSelectableByMouse);
   const int Result = Box.exec();
   const auto Pressed = static_cast<QMessageBox::StandardButton>(Result);
   // Closing the box by its close button or Escape counts as Cancel.

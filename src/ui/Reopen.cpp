@@ -60,6 +60,8 @@ TReopenFileDlg::TReopenFileDlg(QWidget* Parent) : QDialog(Parent) {
 void TReopenFileDlg::SetFiles(const QStringList& Files) {
   FFileListBox->clear();
   FFileListBox->addItems(Files);
+  // The entry shown highlighted is the selected one, so OK and Enter take it at once.
+  if (FFileListBox->count() > 0) FFileListBox->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
 }
 
 QString TReopenFileDlg::SelectedFile() const {

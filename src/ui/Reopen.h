@@ -25,6 +25,7 @@ class TReopenFileDlg : public QDialog {
  public:
   explicit TReopenFileDlg(QWidget* Parent = nullptr);
 
+  // Lists Files, the first one current and selected.
   void SetFiles(const QStringList& Files);
   // The selected name; empty when none.
   QString SelectedFile() const;

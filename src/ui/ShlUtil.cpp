@@ -1,5 +1,7 @@
 #include "ShlUtil.h"
 
+#include "MsgDlg.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -72,9 +74,10 @@ class THelpKeyFilter : public QObject {
   bool eventFilter(QObject* Watched, QEvent* Event) override {
     if (Event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(Event)->key() == Qt::Key_F1 &&
         Watched->isWidgetType()) {
-      const QWidget* Focus = QApplication::focusWidget();
-      const int Context = HelpContextOf(Focus ? Focus : static_cast<QWidget*>(Watched));
-      ShowHelpContext(Context > 0 ? Context : HelpContext::Contents);
+      QWidget* Focus = QApplication::focusWidget();
+      QWidget* Widget = Focus ? Focus : static_cast<QWidget*>(Watched);
+      const int Context = HelpContextOf(Widget);
+      ShowHelpContext(Context > 0 ? Context : HelpContext::Contents, Widget->window());
       return true;
     }
     return QObject::eventFilter(Watched, Event);
@@ -96,6 +99,18 @@ TShellOpener SetShellOpener(TShellOpener NewOpener) {
   return Old;
 }
 
+QString WebPageNotOpenedText(const QString& Address) {
+  return QStringLiteral("\nThe Web browser could not be opened.\n\nTo see the page, open this address in your "
+                        "Web browser:\n\n") +
+         Address + QStringLiteral("\n");
+}
+
+bool OpenWebPage(QWidget* Parent, const QString& Address) {
+  if (ShellOpen(Address, QString(), QString())) return true;
+  MessageDlg(Parent, WebPageNotOpenedText(Address), TMsgDlgType::Error);
+  return false;
+}
+
 void SetApplicationHelpFile(const QString& FileName) { HelpFile() = FileName; }
 
 QString HelpContextUrl(int Context) {
@@ -104,9 +119,9 @@ QString HelpContextUrl(int Context) {
   return Url.toString();
 }
 
-void ShowHelpContext(int Context) {
+void ShowHelpContext(int Context, QWidget* Parent) {
   if (HelpFile().isEmpty()) return;
-  ShellOpen(HelpContextUrl(Context), QString(), QString());
+  OpenWebPage(Parent, HelpContextUrl(Context));
 }
 
 void SetHelpContext(QWidget* Widget, int Context) {

@@ -31,6 +31,13 @@ bool ShellOpen(const QString& Target, const QString& Params, const QString& Fold
 using TShellOpener = std::function<bool(const QString& Target, const QString& Params, const QString& Folder)>;
 TShellOpener SetShellOpener(TShellOpener Opener);
 
+// Opens the page Address in the browser (ShellOpen). When the desktop does not take it,
+// an error box over Parent says so and shows the address, so that the user can open it
+// by hand. True when the desktop took it.
+bool OpenWebPage(QWidget* Parent, const QString& Address);
+// The text of that box.
+QString WebPageNotOpenedText(const QString& Address);
+
 // ---------------------------------------------------------------------------
 // Help
 // ---------------------------------------------------------------------------
@@ -51,7 +58,8 @@ constexpr int Soil = 600;
 void SetApplicationHelpFile(const QString& FileName);
 // The address ShowHelpContext opens: the help file's URL with the anchor "ctx" + Context.
 QString HelpContextUrl(int Context);
-void ShowHelpContext(int Context);
+// Opens that address with OpenWebPage, its box over Parent.
+void ShowHelpContext(int Context, QWidget* Parent = nullptr);
 
 // A widget's help context; widgets without one use their parent's.
 void SetHelpContext(QWidget* Widget, int Context);

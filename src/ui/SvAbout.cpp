@@ -74,4 +74,4 @@ TAboutBox::~TAboutBox() {
   DisconnectChildren(this);
 }
 
-void TAboutBox::UpdatesButtonClick() { ShellOpen(UpdatesButton->toolTip(), QString(), QString()); }
+void TAboutBox::UpdatesButtonClick() { OpenWebPage(this, UpdatesButton->toolTip()); }

@@ -56,7 +56,7 @@ TEventDlg::TEventDlg(QWidget* Owner, int EventCode, const QString& Caption,
 
   // F1 opens the help topic of the event editors.
   auto* Help = new QShortcut(QKeySequence::HelpContents, this);
-  connect(Help, &QShortcut::activated, this, [] { ShowHelpContext(HelpContext::Editors); });
+  connect(Help, &QShortcut::activated, this, [this] { ShowHelpContext(HelpContext::Editors, this); });
 }
 
 void TEventDlg::DisconnectControls() {

@@ -52,5 +52,6 @@ void TImportClipboardDlg::PasteButtonClick() {
 
 void TImportClipboardDlg::OKBtnClick() {
   if (Memo->document()->isEmpty()) return;
+  if (Accepting && !Accepting(Text())) return;
   accept();
 }

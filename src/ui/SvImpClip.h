@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <functional>
+
 class QPlainTextEdit;
 class QPushButton;
 
@@ -18,6 +20,11 @@ class TImportClipboardDlg : public QDialog {
   // The text as it stands.
   QString Text() const;
 
+  // Asked on OK with the text; the dialog closes only when it answers True, and stays
+  // open with its text otherwise (the answer's maker tells the user why). Not set: OK
+  // closes the dialog.
+  std::function<bool(const QString& Text)> Accepting;
+
   QPlainTextEdit* Memo = nullptr;
   QPushButton* PasteButton = nullptr;
   QPushButton* OKButton = nullptr;
@@ -26,6 +33,6 @@ class TImportClipboardDlg : public QDialog {
  public slots:
   // Pastes the clipboard's text into the memo at the cursor.
   void PasteButtonClick();
-  // Refused, silently, while the memo is empty.
+  // Refused, silently, while the memo is empty; then Accepting decides.
   void OKBtnClick();
 };

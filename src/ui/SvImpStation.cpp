@@ -376,5 +376,5 @@ QString TImportStationDlg::MapAddress() const {
 
 void TImportStationDlg::ViewMapBtnClick() {
   const QString Address = MapAddress();
-  if (!Address.isEmpty()) ShellOpen(Address, QString(), QString());
+  if (!Address.isEmpty()) OpenWebPage(this, Address);
 }

@@ -82,4 +82,4 @@ void TImportWebDlg::OKBtnClick() {
 
 void TImportWebDlg::SourceListBoxDblClick(QListWidgetItem* /*Item*/) { OKBtnClick(); }
 
-void TImportWebDlg::HelpBtnClick() { ShowHelpContext(HelpContext::WebImport); }
+void TImportWebDlg::HelpBtnClick() { ShowHelpContext(HelpContext::WebImport, this); }

@@ -62,12 +62,14 @@ QString TImportCommands::WeatherFileDialog(QWidget* Parent, bool /*ForSave*/, co
 int TImportCommands::ExecDialog(QDialog& Dialog) { return ExecDialogFunc ? ExecDialogFunc(Dialog) : Dialog.exec(); }
 
 QMessageBox::StandardButton TImportCommands::Message(TMsgDlgType Type, const QString& Text,
-                                                     QMessageBox::StandardButtons Buttons) {
-  return MessageFunc ? MessageFunc(FHost.Parent, Type, Text, Buttons) : MessageDlg(FHost.Parent, Text, Type, Buttons);
+                                                     QMessageBox::StandardButtons Buttons, QWidget* Over) {
+  QWidget* Parent = Over ? Over : FHost.Parent;
+  return MessageFunc ? MessageFunc(Parent, Type, Text, Buttons) : MessageDlg(Parent, Text, Type, Buttons);
 }
 
-void TImportCommands::ImportError(const QString& FirstLine, const QString& Msg) {
-  Message(TMsgDlgType::Error, QStringLiteral("\n") + FirstLine + QStringLiteral("\n\n") + Msg + QStringLiteral("\n"));
+void TImportCommands::ImportError(const QString& FirstLine, const QString& Msg, QWidget* Over) {
+  Message(TMsgDlgType::Error, QStringLiteral("\n") + FirstLine + QStringLiteral("\n\n") + Msg + QStringLiteral("\n"),
+          QMessageBox::Ok, Over);
 }
 
 bool TImportCommands::ImportStartDate(const QString& FirstLine, QDate& Start) {
@@ -113,52 +115,61 @@ bool TImportCommands::RunFetch(const QString& FirstLine, TNetProgress& Progress,
 // Weather
 // ===========================================================================
 
+bool TImportCommands::ReadPastedText(const QString& Text, TImportedWeatherFile& Weather, QString& Msg) {
+  QString TempName;
+  try {
+    TempName = MakeTempFileName(QString());
+  } catch (const std::exception& Error) {
+    Msg = QString::fromUtf8(Error.what());
+    return false;
+  }
+  const auto RemoveTemp = qScopeGuard([&TempName] { QFile::remove(TempName); });
+  QFile File(TempName);
+  QString Lines = Text;
+  if (!Lines.endsWith(QLatin1Char('\n'))) Lines += QLatin1Char('\n');
+  const QByteArray Bytes = Lines.toUtf8();
+  if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate) || File.write(Bytes) != Bytes.size() || !File.flush()) {
+    Msg = QStringLiteral("Unable to write to file ") + TempName + QStringLiteral(".");
+    return false;
+  }
+  File.close();
+  if (Weather.ImportFile(TempName, Msg)) return true;
+  // The temporary file means nothing to the user.
+  Msg.replace(TempName, QStringLiteral("The pasted text"));
+  return false;
+}
+
 void TImportCommands::ImportWeatherFromFile(bool FromClipboard) {
   if (!FFieldData || !FLookup) return;
   QDate Start;
   if (!ImportStartDate(WeatherImportFailed, Start)) return;
 
-  QString FileName, SourceText, TempName;
-  // The file of pasted text goes on every way out.
-  const auto RemoveTemp = qScopeGuard([&TempName] {
-    if (!TempName.isEmpty()) QFile::remove(TempName);
-  });
+  TSovImportedWeather Weather;
+  QString SourceText;
   if (FromClipboard) {
+    // Text that cannot be read keeps the dialog open with it, to be mended or replaced.
     TImportClipboardDlg Dialog(FHost.Parent);
+    Dialog.Accepting = [this, &Weather, &Dialog](const QString& Text) {
+      QString Msg;
+      if (ReadPastedText(Text, Weather, Msg)) return true;
+      ImportError(WeatherImportFailed, Msg, &Dialog);
+      return false;
+    };
     if (ExecDialog(Dialog) != QDialog::Accepted) return;
-    try {
-      TempName = MakeTempFileName(QString());
-    } catch (const std::exception& Error) {
-      ImportError(WeatherImportFailed, QString::fromUtf8(Error.what()));
-      return;
-    }
-    QFile File(TempName);
-    QString Text = Dialog.Text();
-    if (!Text.endsWith(QLatin1Char('\n'))) Text += QLatin1Char('\n');
-    const QByteArray Bytes = Text.toUtf8();
-    if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate) || File.write(Bytes) != Bytes.size() ||
-        !File.flush()) {
-      ImportError(WeatherImportFailed, QStringLiteral("Unable to write to file ") + TempName + QStringLiteral("."));
-      return;
-    }
-    File.close();
-    FileName = TempName;
     SourceText = QStringLiteral("[Pasted Data]");
   } else {
-    FileName = FileDialogFunc
-                   ? FileDialogFunc(FHost.Parent, false, QStringLiteral("Select Weather Data File To Import"), QString(),
-                                          QStringLiteral("Weather Data (*.txt *.csv *.sov)"))
-                   : QString();
+    QString FileName = FileDialogFunc
+                           ? FileDialogFunc(FHost.Parent, false, QStringLiteral("Select Weather Data File To Import"),
+                                            QString(), QStringLiteral("Weather Data (*.txt *.csv *.sov)"))
+                           : QString();
     if (FileName.isEmpty()) return;
     FileName = QFileInfo(FileName).absoluteFilePath();
     SourceText = FileName;
-  }
-
-  TSovImportedWeather Weather;
-  QString Msg;
-  if (!Weather.ImportFileOrFieldFile(FileName, *FLookup, FHost.UserFormat, Msg)) {
-    ImportError(WeatherImportFailed, Msg);
-    return;
+    QString Msg;
+    if (!Weather.ImportFileOrFieldFile(FileName, *FLookup, FHost.UserFormat, Msg)) {
+      ImportError(WeatherImportFailed, Msg);
+      return;
+    }
   }
   if (Weather.UnitsUnstated) Weather.Metric = FHost.IsMetric();
   if (DoImportWeatherDlg(Weather, SourceText, Start)) SetWeatherSource(QString(), QString());
@@ -540,13 +551,14 @@ void TImportCommands::ImportSoil() {
   QString Msg;
   ImportSdmHorizons(*FFieldData, Horizons, &Warnings);
   double Capacity = 0;
-  if (FFieldData->CalcWaterHoldingCapacity(Metric, RootingDepth, Capacity, Msg)) {
-    FHost.SetBoxText(SovCol::WaterHoldingCapacity, FormatFixed(Capacity, 2, FHost.UserFormat));
-  } else {
-    Warnings.prepend(QStringLiteral("Unable to calculate ") + FHost.LabelCaption(SovCol::WaterHoldingCapacity) +
-                     QStringLiteral(":\n\n") + Msg);
+  // The horizons stay imported either way. A capacity that cannot be worked out fails
+  // the command; textures that could not be classified are told with it, or alone.
+  if (!FFieldData->CalcWaterHoldingCapacity(Metric, RootingDepth, Capacity, Msg)) {
+    Warnings.prepend(Msg);
+    ImportError(SoilImportFailed, Warnings.join(QStringLiteral("\n")));
+    return;
   }
-  // The horizons are imported; what could not be worked out is told, not refused.
+  FHost.SetBoxText(SovCol::WaterHoldingCapacity, FormatFixed(Capacity, 2, FHost.UserFormat));
   if (!Warnings.isEmpty()) {
     Message(TMsgDlgType::Warning, QStringLiteral("\n") + Warnings.join(QStringLiteral("\n")) + QStringLiteral("\n"));
   }

@@ -24,6 +24,7 @@
 class QDialog;
 class QWidget;
 class TImportedWeather;
+class TImportedWeatherFile;
 class TNetProgress;
 
 // What an import reads from and writes to the window. Columns are field columns
@@ -108,13 +109,18 @@ class TImportCommands {
   // A field-page value that failed its check: the import's error box, the field page
   // shown and the control focused.
   void ImportValueError(const QString& FirstLine, int Col, const QString& Msg);
-  void ImportError(const QString& FirstLine, const QString& Msg);
+  // The command's error box: FirstLine, then Msg; over Over when given, else over the
+  // window.
+  void ImportError(const QString& FirstLine, const QString& Msg, QWidget* Over = nullptr);
+  // Reads pasted Text into Weather through a temporary file, which is gone afterwards.
+  // A failure's message names "The pasted text" where the reader named the file.
+  bool ReadPastedText(const QString& Text, TImportedWeatherFile& Weather, QString& Msg);
   // Sets the field's weather source and station, marking the field modified when they
   // change.
   void SetWeatherSource(const QString& Source, const QString& Station);
   int ExecDialog(QDialog& Dialog);
   QMessageBox::StandardButton Message(TMsgDlgType Type, const QString& Text,
-                                      QMessageBox::StandardButtons Buttons = QMessageBox::Ok);
+                                      QMessageBox::StandardButtons Buttons = QMessageBox::Ok, QWidget* Over = nullptr);
 
   TImportHost FHost;
   TSovSchedule* FFieldData;

@@ -611,7 +611,7 @@ void TMainForm::ViewMapBtnClick() {
     Target = WorldMapHost + QStringLiteral("/maps?hl=en&ie=UTF8&ll=") + FormatFixed(Latitude, 4, Dot) +
              QLatin1Char(',') + FormatFixed(Longitude, 4, Dot) + QStringLiteral("&spn=0.02,0.02&om=1&f=d");
   }
-  ShellOpen(Target, QString(), QString());
+  OpenWebPage(this, Target);
   DisplayStatusBarFocusHint();
 }
 
@@ -899,7 +899,7 @@ void TMainForm::ReopenBtnClick() {
   if (OkayToAbandonData()) {
     TReopenFileDlg Dialog(this);
     Dialog.SetFiles(FRecentFiles);
-    if (Dialog.exec() == QDialog::Accepted && LoadFile(Dialog.SelectedFile())) SetFormData();
+    if (ExecDialog(Dialog) == QDialog::Accepted && LoadFile(Dialog.SelectedFile())) SetFormData();
   }
   DisplayStatusBarFocusHint();
 }
@@ -916,7 +916,7 @@ void TMainForm::SaveAsBtnClick() {
   DisplayStatusBarFocusHint();
 }
 
-void TMainForm::HelpBtnClick() { ShowHelpContext(HelpContext::Contents); }
+void TMainForm::HelpBtnClick() { ShowHelpContext(HelpContext::Contents, this); }
 
 void TMainForm::ExitBtnClick() { close(); }
 

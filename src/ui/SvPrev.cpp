@@ -241,7 +241,7 @@ TPreviewDlg::TPreviewDlg(QWidget* Parent)
   connect(PrintToTextFileBtn, &QPushButton::clicked, this, &TPreviewDlg::PrintToTextFileBtnClick);
   connect(ExportBtn, &QPushButton::clicked, this, &TPreviewDlg::ExportBtnClick);
   connect(ChartBtn, &QPushButton::clicked, this, &TPreviewDlg::ChartBtnClick);
-  connect(HelpBtn, &QPushButton::clicked, this, [] { ShowHelpContext(TPreviewDlg::HelpContext); });
+  connect(HelpBtn, &QPushButton::clicked, this, [this] { ShowHelpContext(TPreviewDlg::HelpContext, this); });
   connect(ClosePreviewBtn, &QPushButton::clicked, this, &QDialog::reject);
   for (QWidget* Control : std::initializer_list<QWidget*>{PrevGrid, ChartBtn, PrintOutputBtn, PrintToTextFileBtn, ExportBtn,
                                                           HelpBtn, ClosePreviewBtn}) {

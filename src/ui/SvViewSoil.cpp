@@ -253,4 +253,4 @@ void TViewSoilDlg::UpdateWaterCapacity() {
 
 void TViewSoilDlg::CancelBtnClick() { reject(); }
 
-void TViewSoilDlg::HelpBtnClick() { ShowHelpContext(HelpContext::Soil); }
+void TViewSoilDlg::HelpBtnClick() { ShowHelpContext(HelpContext::Soil, this); }

@@ -413,8 +413,13 @@ TEST(MetosWeather, DaysWithMissingValuesInAnyLocale) {
     QString Msg;
     ASSERT_TRUE(GetWeather(Weather, Service.Server.Url(), Msg)) << Msg.toStdString();
     EXPECT_TRUE(Msg.isEmpty());
+    // Cells that are not numbers come through as they stand, the comma escaped.
     EXPECT_EQ(Weather.Lines(), QStringList({"20240301=12.5,3.2,,0.2,3.5,81", "20240302=10,,,0,2,",
-                                            "20240303=9.1,1.0,,,2.3,", "20240304=11.0,4.5,,,,67"}));
+                                            "20240303=9.1,1.0,,,2.3,-", "20240304=11.0,4.5,,1\\,5,n/a,67"}));
+    EXPECT_EQ(Weather.GetDayField(3, dfPrecip), QStringLiteral("1,5"));
+    EXPECT_EQ(Weather.GetDayField(3, dfWind), QStringLiteral("n/a"));
+    EXPECT_EQ(Weather.GetDayField(3, dfHumidity), QStringLiteral("67"));
+    EXPECT_EQ(Weather.GetDayField(2, dfHumidity), QStringLiteral("-"));
     EXPECT_EQ(Weather.SourceName, QStringLiteral("iMETOS"));
     EXPECT_EQ(Weather.StationName, QStringLiteral("00000146"));
     EXPECT_TRUE(Weather.Metric);
@@ -475,11 +480,13 @@ TEST(MetosWeather, SensorsPeriodsAndCells) {
        "20240301=5,,,,,", true},
       {Ok, Sensors({"0", "1", "C"}), Days({"f_date", "sens_max_1_0"}, {"2024-03-01", "5"}, 4),
        "has no item 2 in \"ReturnDataSet\""},
+      {Ok, Sensors({"0", "1", "C"}), Days({"f_date", "sens_max_1_0", "sens_min_1_0"}, {"2024-03-01", " 5 ", "cold "}),
+       "20240301=5,cold ,,,,", true},
       {Ok, Sensors({"0", "1", "C"}), Days({"f_date"}, {"3/1/2024"}), "weather date \"3/1/2024\" is not a date."},
       {Ok, Sensors({"0", "1", "C"}), Days({"f_date"}, {"2024-02-30"}), "weather date \"2024-02-30\" is not a date."},
       {Ok, Sensors({"5", "0", "m/s", "1", "0", "%"}),
        Days({"f_date", "sens_aver_0_5", "sens_aver_0_1"}, {"2024-03-01", "4.149", "55.5", "2024-03-02", "1e400", "nan"}),
-       "20240301=,,,,4.1,56 20240302=,,,,,"},
+       "20240301=,,,,4.1,56 20240302=,,,,1e400,nan"},
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Result);

@@ -148,7 +148,7 @@ TEST(JsonExport, SectionsAndAnEmptySoil) {
   QString Msg;
   ASSERT_TRUE(F->ExportAceJson(Name, 2, true, Msg));
   EXPECT_EQ(ReadAll(Name).toStdString(),
-            "{\r\n  \"soils\" : [\r\n    {\r\n      \"sl_source\" : \"SORVO\",\r\n      \"sl_system\" : \"USDA\",\r\n"
+            "{\r\n  \"soils\" : [\r\n    {\r\n      \"sl_source\" : \"FURROW\",\r\n      \"sl_system\" : \"USDA\",\r\n"
             "      \"soil_id\" : \"CgA\",\r\n      \"soil_name\" : \"Casa Grande\",\r\n      \"soilLayer\" : [\r\n\r\n      ]\r\n    }\r\n  ]\r\n}\r\n");
   ASSERT_TRUE(F->ExportAceJson(Name, 5, false, Msg));
   const QByteArray Compact = ReadAll(Name);

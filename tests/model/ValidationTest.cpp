@@ -401,7 +401,7 @@ TEST(CheckFieldData, WeatherRules) {
     QString Form;
     int Col, Row;
   } Cases[] = {
-      {"low above high", [](TestField& T) { T.Weather(4, "60", "60.5", "", "", "", ""); }, FormInvalid, 55, 4},
+      {"low above high", [](TestField& T) { T.Weather(4, "60", "60.5", "", "", "", ""); }, FormMissing, 55, 4},
       {"low equal to high", [](TestField& T) { T.Weather(4, "60", "60", "", "", "", ""); }, "", 0, 0},
       {"empty high", [](TestField& T) { T.Set(54, "", 7); }, FormMissing, 54, 7},
       {"empty low", [](TestField& T) { T.Set(55, "", 7); }, FormMissing, 55, 7},
@@ -411,7 +411,7 @@ TEST(CheckFieldData, WeatherRules) {
       {"humidity before rain", [](TestField& T) { T.Weather(9, "70", "50", "x", "", "", "x"); }, FormInvalid, 59, 9},
       {"rain before irrigation", [](TestField& T) { T.Weather(9, "70", "50", "x", "x", "", ""); }, FormInvalid, 56, 9},
       {"irrigation", [](TestField& T) { T.Set(57, "-1", 9); }, FormInvalid, 57, 9},
-      {"temperatures first", [](TestField& T) { T.Weather(9, "70", "71", "x", "x", "x", "x"); }, FormInvalid, 55, 9},
+      {"temperatures first", [](TestField& T) { T.Weather(9, "70", "71", "x", "x", "x", "x"); }, FormMissing, 55, 9},
       {"earlier day first", [](TestField& T) { T.Set(54, "", 4), T.Set(57, "x", 3); }, FormInvalid, 57, 3},
       {"last day of the schedule", [](TestField& T) { T.Set(54, "", 21); }, FormMissing, 54, 21},
       {"days after the calculation date", [](TestField& T) { T.Weather(22, "", "", "x", "x", "x", "x"); }, "", 0, 0},
@@ -452,7 +452,7 @@ TEST(CheckFieldDataGerman, DecimalCommaCellsAndPointsRefused) {
   T.Weather(3, "24.5", "24.5", "0.5", "12.25", "3.5", "55.5");
   EXPECT_TRUE(Checked(T, ""));
   T.Weather(3, "24.5", "24.6", "", "", "", "");
-  EXPECT_TRUE(Checked(T, FormInvalid, 55, 3));
+  EXPECT_TRUE(Checked(T, FormMissing, 55, 3));
   const struct {
     int Col, Row;
     const char* Text;

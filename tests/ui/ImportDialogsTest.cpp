@@ -22,6 +22,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMap>
+#include <QPlainTextEdit>
 #include <QTimer>
 
 #include <chrono>
@@ -392,39 +393,73 @@ TEST_F(ImportCommandsTest, WeatherFileThroughTheOptionsDialog) {
   EXPECT_FALSE(Form->Modified());
 }
 
+// A text in a number cell of another field file lands in the grid cell of its day, where
+// a calculation names it; it does not empty the cell.
+TEST_F(ImportCommandsTest, FieldFileTextsReachTheirCells) {
+  Start(UsFormatSettings(), {2016, 5, 1}, false);
+  FileAnswer = FURROW_TEST_DATA_DIR "/sovimp/edge.sov";
+  OnOptions = [](TImportWeatherDlg& D) {
+    EXPECT_EQ(D.ImportFormat->text(), "Furrow");
+    return Ok(D);
+  };
+  Form->ImportWthFileBtnClick();
+  EXPECT_TRUE(Msgs.Messages.isEmpty()) << Msgs.Messages.join('|').toStdString();
+  ExpectGrid({{12, High, "76.50"}, {12, Precip, "abc"}, {13, Wind, "calm"}, {13, Humidity, "n/a"}, {13, Precip, ""}},
+             "edge.sov");
+}
+
 TEST_F(ImportCommandsTest, PastedText) {
-  Start(UsFormatSettings(), {2016, 4, 1}, true);
+  const QString Good = "Month,Day,Year,Max Temp,Min Temp,Precip\r\n4,1,2016,12.5,3.0,2.0\r\n4,2,2016,14.0,,0.4";
+  const QString Bad = "Nothing that a weather site\nwould send";
+  const QString Refused = "\nCan't import weather data.\n\nThe pasted text\nUnrecognized file format.\n";
   const struct {
-    const char* Text;
-    const char* Message;  // the end of the error box, empty on success
+    const char* Name;
+    QStringList Pasted;  // pasted in turn, each followed by OK
+    int Result;          // of the dialog after the last
+    QStringList Messages;
   } Cases[] = {
       // No units stated: the field's own (metric) units apply.
-      {"Month,Day,Year,Max Temp,Min Temp,Precip\r\n4,1,2016,12.5,3.0,2.0\r\n4,2,2016,14.0,,0.4", ""},
-      {"Nothing that a weather site\nwould send", "\nUnrecognized file format.\n"},
+      {"recognised", {Good}, QDialog::Accepted, {}},
+      // Text no layout knows: the box names the pasted text, and the dialog stays open
+      // with it until it is replaced or given up.
+      {"not recognised, then replaced", {Bad, Good}, QDialog::Accepted, {Refused}},
+      {"not recognised, then given up", {Bad}, QDialog::Rejected, {Refused}},
   };
   for (const auto& C : Cases) {
-    OnPaste = [&C](TImportClipboardDlg& D) {
+    SCOPED_TRACE(C.Name);
+    Start(UsFormatSettings(), {2016, 4, 1}, true);
+    bool OptionsShown = false;
+    OnPaste = [&](TImportClipboardDlg& D) {
       EXPECT_EQ(Ok(D), QDialog::Rejected);  // nothing pasted yet
-      QGuiApplication::clipboard()->setText(QString::fromUtf8(C.Text));
-      D.PasteButton->click();
-      EXPECT_EQ(D.Text(), QString::fromUtf8(C.Text).remove(u'\r'));
-      return Ok(D);
+      EXPECT_TRUE(Msgs.Messages.isEmpty());
+      for (const QString& Text : C.Pasted) {
+        D.Memo->clear();
+        QGuiApplication::clipboard()->setText(Text);
+        D.PasteButton->click();
+        EXPECT_EQ(D.Text(), QString(Text).remove(u'\r'));
+        const int Result = Ok(D);
+        EXPECT_EQ(Result, Text == Bad ? QDialog::Rejected : QDialog::Accepted);
+        EXPECT_EQ(D.Text(), QString(Text).remove(u'\r'));  // kept either way
+        EXPECT_TRUE(QDir(TempDir.path()).isEmpty());  // the temporary file is gone at once
+      }
+      return D.result();
     };
-    OnOptions = [](TImportWeatherDlg& D) {
+    OnOptions = [&OptionsShown](TImportWeatherDlg& D) {
+      OptionsShown = true;
       EXPECT_EQ(D.ImportFile->text(), "[Pasted Data]");
       EXPECT_EQ(D.Units->text(), "Metric");
       return int(QDialog::Accepted);
     };
     Form->ImportWthClipboardBtnClick();
-    const QString Messages = Msgs.Take().join('|');
-    if (*C.Message) {
-      EXPECT_TRUE(Messages.startsWith("\nCan't import weather data.\n\n")) << Messages.toStdString();
-      EXPECT_TRUE(Messages.contains(C.Message)) << Messages.toStdString();
+    EXPECT_EQ(Msgs.Messages, C.Messages);
+    EXPECT_EQ(Msgs.Types, std::vector<TMsgDlgType>(size_t(C.Messages.size()), TMsgDlgType::Error));
+    Msgs.Take();
+    EXPECT_EQ(OptionsShown, C.Result == QDialog::Accepted);
+    if (C.Result == QDialog::Accepted) {
+      ExpectGrid({{1, High, "12.5"}, {1, Precip, "2.0"}, {2, High, "14.0"}}, C.Name);
     } else {
-      EXPECT_EQ(Messages, "");
+      ExpectGrid({{1, High, ""}, {1, Precip, ""}}, C.Name);
     }
-    if (!*C.Message) ExpectGrid({{1, High, "12.5"}, {1, Precip, "2.0"}, {2, High, "14.0"}}, C.Text);
-    // The text went through a temporary file, which is gone (checked again at the end).
     EXPECT_TRUE(QDir(TempDir.path()).isEmpty());
   }
 }
@@ -560,6 +595,53 @@ TEST_F(ImportCommandsTest, SoilFromTheServiceIntoTheField) {
     };
     Form->ViewSoilBtnClick();
     EXPECT_EQ(Edit("WaterCapacityEdit")->text(), C.Capacity);
+  }
+}
+
+// Horizons whose capacity cannot be worked out are imported all the same; the command
+// then fails with the reason, and the capacity box keeps what it held.
+TEST_F(ImportCommandsTest, SoilWithoutACapacityKeepsItsHorizons) {
+  const struct {
+    const char* Name;
+    std::string Rows;     // the horizon reply's rows
+    QString Message;      // the error box
+    QStringList Depths;   // the field's horizons 1-3 afterwards
+  } Cases[] = {
+      // The texture's own message follows the capacity's.
+      {"no fractions, so no texture and no AWC",
+       "<Table><compname>Blount</compname><hzdept_r>0</hzdept_r><hzdepb_r>30</hzdepb_r></Table>",
+       "\nCan't import soil data.\n\nHorizon 1 is missing AWC.\nHorizon 1 has invalid sand.\n", {"30", "", ""}},
+      {"a horizon not deeper than the one above",
+       "<Table><compname>Blount</compname><hzdept_r>0</hzdept_r><hzdepb_r>30</hzdepb_r><sandtotal_r>20</sandtotal_r>"
+       "<silttotal_r>60</silttotal_r><claytotal_r>20</claytotal_r></Table>"
+       "<Table><hzdept_r>30</hzdept_r><hzdepb_r>20</hzdepb_r><sandtotal_r>20</sandtotal_r>"
+       "<silttotal_r>60</silttotal_r><claytotal_r>20</claytotal_r></Table>",
+       "\nCan't import soil data.\n\nHorizon 2 is not deeper than horizon 1.\n", {"30", "20", ""}},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Start(UsFormatSettings(), {2024, 4, 1}, true, Indiana, true);
+    OnSoilPicker = [](TSoilPickerDlg& D) {
+      D.findChild<QListWidget*>()->setCurrentRow(D.objectName() == "ImportSurveyDlg" ? 0 : 1);  // Blount
+      return Ok(D);
+    };
+    const std::string Horizons = SoapEnvelopeText(
+        "<RunQueryResponse xmlns=\"http://SDMDataAccess.nrcs.usda.gov/Tabular/SDMTabularService.asmx\"><RunQueryResult>"
+        "<diffgr:diffgram xmlns:diffgr=\"urn:schemas-microsoft-com:xml-diffgram-v1\"><NewDataSet xmlns=\"\">" +
+        C.Rows + "</NewDataSet></diffgr:diffgram></RunQueryResult></RunQueryResponse>");
+    Service = [&Horizons](const TRequest& Req, httplib::Response& Res) {
+      Res.set_content(Req.Body.find("chorizon") != std::string::npos ? Horizons : Reply(Req), "text/xml");
+    };
+    Form->ImportSoilBtnClick();
+    EXPECT_EQ(Msgs.Messages, QStringList({C.Message}));
+    ASSERT_FALSE(Msgs.Types.empty());
+    EXPECT_EQ(Msgs.Types.back(), TMsgDlgType::Error);
+    const TSovSchedule& F = *Form->FieldData();
+    EXPECT_EQ(QStringList({F.GetCell(1, SovCol::HzDepth), F.GetCell(2, SovCol::HzDepth), F.GetCell(3, SovCol::HzDepth)}),
+              C.Depths);
+    EXPECT_EQ(Edit("CompNameEdit")->text(), "Blount");
+    EXPECT_EQ(Edit("WaterCapacityEdit")->text(), "1");
+    EXPECT_TRUE(Form->Modified());
   }
 }
 

@@ -31,7 +31,7 @@ class MainFormTest : public ::testing::Test {
       EXPECT_EQ(Params, "");
       EXPECT_EQ(Folder, "");
       Opened << Target;
-      return true;
+      return DesktopTakes;
     });
   }
   ~MainFormTest() override { SetShellOpener(OldOpener); }
@@ -46,6 +46,7 @@ class MainFormTest : public ::testing::Test {
   TMessageRecorder Msgs;
   QString DialogAnswer;
   QStringList Opened;  // by the desktop
+  bool DesktopTakes = true;  // what the desktop answers
   TShellOpener OldOpener;
 };
 
@@ -148,11 +149,44 @@ TEST_F(MainFormTest, RecentFilesAndTheReopenDialog) {
 
   TReopenFileDlg Dialog;
   Dialog.SetFiles({"/a.sov", "/b.sov"});
+  // The first entry is the highlighted and the selected one.
+  EXPECT_EQ(Dialog.FileListBox()->currentRow(), 0);
+  EXPECT_EQ(Dialog.SelectedFile(), "/a.sov");
+  Dialog.FileListBox()->clearSelection();
   EXPECT_EQ(Ok(Dialog), QDialog::Rejected);  // nothing selected
   Dialog.FileListBox()->setCurrentRow(1);
   Dialog.FileListBoxDblClick(Dialog.FileListBox()->item(1));
   EXPECT_EQ(Dialog.result(), QDialog::Accepted);
   EXPECT_EQ(Dialog.SelectedFile(), "/b.sov");
+  Dialog.SetFiles({});
+  EXPECT_EQ(Dialog.SelectedFile(), "");
+}
+
+// Reopen, then Enter at once: the most recent file opens.
+TEST_F(MainFormTest, ReopenTakesTheFirstEntryOnEnter) {
+  auto Form = Started(UsFormatSettings(), English);
+  const QString Metric = Folder.Example("maricopa-cotton-metric.sov");
+  ASSERT_TRUE(Form->LoadFile(Metric));
+  ASSERT_TRUE(Form->LoadFile(Folder.Dir.filePath(English)));
+  Form->SetFormData();
+  Form->NewBtnClick();
+  ASSERT_EQ(Form->FieldData()->FileName(), "");
+  ASSERT_EQ(Form->RecentFiles().value(0), Folder.Dir.filePath(English));
+  QString Listed;
+  Form->ExecDialogFunc = [&Listed](QDialog& Dialog) {
+    auto* Reopen = dynamic_cast<TReopenFileDlg*>(&Dialog);
+    EXPECT_NE(Reopen, nullptr);
+    if (!Reopen) return 0;
+    Listed = Reopen->FileListBox()->item(0)->text();
+    Dialog.show();
+    Reopen->FileListBox()->setFocus();
+    QTest::keyClick(Reopen->FileListBox(), Qt::Key_Return);
+    return Dialog.result();
+  };
+  Form->ReopenBtnClick();
+  EXPECT_EQ(Listed, Folder.Dir.filePath(English));
+  EXPECT_EQ(Form->FieldData()->FileName(), Folder.Dir.filePath(English));
+  EXPECT_TRUE(Msgs.Messages.isEmpty()) << Msgs.Messages.join('|').toStdString();
 }
 
 // Every value of columns 4-31 and of the weather days, as the user sees them.
@@ -640,6 +674,52 @@ TEST_F(MainFormTest, AboutBoxAndUpdateCheck) {
   EXPECT_EQ(Opened, QStringList({"https://furrow.example.org/zodozizavo/irrigation/CheckForUpdates.html?InternalName=" +
                                  V.ProductName + "&FileVersion=" + V.FileVersion}));
   EXPECT_TRUE(Msgs.Messages.isEmpty());
+}
+
+// Every page the program opens: one the desktop does not take is told in an error box
+// that shows its address; one it takes is not.
+TEST_F(MainFormTest, PagesTheDesktopDoesNotOpenShowTheirAddress) {
+  EXPECT_EQ(WebPageNotOpenedText("https://example.org/a?b=1"),
+            "\nThe Web browser could not be opened.\n\nTo see the page, open this address in your Web browser:\n\n"
+            "https://example.org/a?b=1\n");
+  InstallHelpKey(&TestApp());
+  auto Form = Started();
+  Child<QLineEdit>(*Form, "LatitudeEdit")->setText("40.5");
+  Child<QLineEdit>(*Form, "LongitudeEdit")->setText("-86.9");
+  Child<QComboBox>(*Form, "LocationCombo")->setCurrentIndex(Form->Lookup()->FindLocation("Indiana"));
+  Form->ExecDialogFunc = [](QDialog& Dialog) {
+    if (auto* Box = dynamic_cast<TAboutBox*>(&Dialog)) Box->UpdatesButton->click();
+    return int(QDialog::Accepted);
+  };
+  TPreviewDlg Preview;
+  const struct {
+    const char* Name;
+    std::function<void()> Run;
+    QString Address;  // opened; or its start, for the web pages
+  } Cases[] = {
+      {"Help", [&] { Form->HelpBtnClick(); }, HelpContextUrl(HelpContext::Contents)},
+      {"F1 on the field page", [&] { QTest::keyClick(Child<QLineEdit>(*Form, "LatitudeEdit"), Qt::Key_F1); },
+       HelpContextUrl(HelpContext::FieldPage)},
+      {"View Map", [&] { Form->ViewMapBtnClick(); }, "https://"},
+      {"Check for Updates", [&] { Form->AboutBtnClick(); }, "https://furrow.example.org/"},
+      {"the preview's Help", [&] { Preview.HelpBtn->click(); }, HelpContextUrl(HelpContext::Preview)},
+  };
+  for (const bool Takes : {true, false}) {
+    DesktopTakes = Takes;
+    for (const auto& C : Cases) {
+      SCOPED_TRACE(std::string(C.Name) + (Takes ? ", opened" : ", not opened"));
+      Opened.clear();
+      C.Run();
+      ASSERT_EQ(Opened.size(), 1);
+      if (C.Address.contains("#ctx")) {
+        EXPECT_EQ(Opened[0], C.Address);
+      } else {
+        EXPECT_TRUE(Opened[0].startsWith(C.Address)) << Opened[0].toStdString();
+      }
+      EXPECT_EQ(Msgs.Types, Takes ? std::vector<TMsgDlgType>() : std::vector<TMsgDlgType>{TMsgDlgType::Error});
+      EXPECT_EQ(Msgs.Take(), Takes ? QStringList() : QStringList({WebPageNotOpenedText(Opened[0])}));
+    }
+  }
 }
 
 TEST_F(MainFormTest, OptionsChangeTheHintSettingsOnOk) {
