@@ -1,6 +1,7 @@
 // libFuzzer target: the forecast service's DWML document. Any input must read or fail
 // with a message, never crash or hang; what reads must be day lines from the first
-// forecast day on, with temperatures that are numbers or empty.
+// forecast day on, each line keeping its fields apart (temperatures are passed on as the
+// reply gives them).
 
 #include "FuzzSupport.h"
 #include "ImpNDFD.h"
@@ -17,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     return 0;
   }
   Check(ErrMsg.isEmpty(), "success with a message");
-  FuzzCheckDays(Forecast, Target);
+  FuzzCheckDays(Forecast, Target, TFuzzDayTexts::Copied);
   for (int I = 0; I < Forecast.Count(); ++I)
     Check(Forecast.GetDayDate(I) == Forecast.Today.addDays(I), "days that do not follow each other");
   return 0;

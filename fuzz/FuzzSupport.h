@@ -79,10 +79,19 @@ inline QList<QByteArray> FuzzParts(const QByteArray& Bytes) {
   return Parts;
 }
 
-// Every numeric field of day line I is a number in the importer's form, or empty.
-// The line is split once; GetDayFields gives what GetDayField gives for each field.
-inline void FuzzCheckDayNumbers(const TImportedWeather& Weather, int I, const char* Target) {
+// What a day line's numeric fields may hold: numbers in the importer's form (or
+// nothing), or, for the importers that pass a cell that is not a number on unchanged so
+// that Calculate names it, any text as long as the line keeps its fields apart.
+enum class TFuzzDayTexts { Numbers, Copied };
+
+// Every numeric field of day line I is a number in the importer's form, or empty (or,
+// with Copied, any text); no line has more than its eight fields. The line is split
+// once; GetDayFields gives what GetDayField gives for each field.
+inline void FuzzCheckDayNumbers(const TImportedWeather& Weather, int I, const char* Target,
+                                TFuzzDayTexts Texts = TFuzzDayTexts::Numbers) {
   const QStringList Fields = Weather.GetDayFields(I);
+  FuzzCheck(Fields.size() <= dfIrrigation, Target, "a day line with more than its fields");
+  if (Texts == TFuzzDayTexts::Copied) return;
   for (int FieldNo : {dfMaxTemp, dfMinTemp, dfMeanTemp, dfPrecip, dfWind, dfHumidity, dfIrrigation}) {
     const QString Text = FieldNo <= Fields.size() ? Fields.at(FieldNo - 1) : QString();
     double Value = 0;
@@ -91,11 +100,12 @@ inline void FuzzCheckDayNumbers(const TImportedWeather& Weather, int I, const ch
   }
 }
 
-// Every day line has a calendar date and numbers or empty fields.
-inline void FuzzCheckDays(const TImportedWeather& Weather, const char* Target) {
+// Every day line has a calendar date and numbers or empty fields (or copied texts).
+inline void FuzzCheckDays(const TImportedWeather& Weather, const char* Target,
+                          TFuzzDayTexts Texts = TFuzzDayTexts::Numbers) {
   for (int I = 0; I < Weather.Count(); ++I) {
     QDate Date;
     FuzzCheck(Weather.TryGetDayDate(I, Date), Target, "a day line without a calendar date");
-    FuzzCheckDayNumbers(Weather, I, Target);
+    FuzzCheckDayNumbers(Weather, I, Target, Texts);
   }
 }
