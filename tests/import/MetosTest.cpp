@@ -1,6 +1,7 @@
 // The weather-station service: its binding and its importer against a local server.
 
 #include "ImpMetos.h"
+#include "SoapBindings.h"
 #include "SoapTestServer.h"
 #include "metos_proxy.h"
 
@@ -552,4 +553,62 @@ TEST(MetosWeather, TransportFailuresGiveAMessageAndLeaveNothing) {
     EXPECT_EQ(Weather.Count(), 0);
     EXPECT_EQ(Temp.FileCount(), 0);
   }
+}
+
+TEST(MetosBinding, ReplyMembersAreReadUnderTheNamesTheTypeRegistryGives) {
+  RegisterSoapBindings();
+  const struct {
+    const char *Type, *Member, *XmlName;
+  } Renamed[] = {
+      {"struct_cidistationdata_GetMinMaxDateData", "ReturnParams", "Params"},
+      {"struct_cidistationdata_GetMinMaxDateData", "DataSetMain", "Main"},
+      {"struct_cidistationdata_GetMinMaxDateReturnParams", "min_date", "first"},
+      {"DataSetStruct", "ReturnDataInfo", "Columns"},
+      {"DataSetStruct", "ReturnRecordSetInfo", "Counts"},
+      {"DataSetStruct", "ReturnDataSet", "Cells"},
+      {"StructReturnDataInfo", "s_name", "m:name"},
+      {"StructRecordSetInfo", "s_row_count", "rows"},
+  };
+  const auto TypesText = [] {
+    std::string Text;
+    for (const TSoapTypeInfo& T : SoapRegisteredTypes())
+      for (const auto& [Id, Xml] : T.ExternalNames)
+        Text += (T.Identifier + u' ' + Id + u'=' + Xml + u'\n').toStdString();
+    return Text;
+  };
+  const std::string Before = TypesText();
+  // The same members under their identifiers hold other values, which must stay unread.
+  const std::string Body = SoapEnvelopeText(
+      "<ns1:R xmlns:ns1=\"http://www.metos.at\"><return>"
+      "<ReturnParams><max_date>1999-01-01T00:00:00Z</max_date></ReturnParams>"
+      "<Params><min_date>1999-01-01T00:00:00Z</min_date><first>2020-05-04T00:00:00Z</first>"
+      "<max_date>2024-03-10T12:30:00Z</max_date></Params>"
+      "<DataSetMain><ReturnDataSet><item>no</item></ReturnDataSet></DataSetMain>"
+      "<Main><ReturnDataSet><item>no</item></ReturnDataSet>"
+      "<Columns><item><s_name>no</s_name><m:name xmlns:m=\"urn:m\">f_date</m:name><s_flags>3</s_flags>"
+      "</item></Columns>"
+      "<Counts><s_field_count>1</s_field_count><s_row_count>9</s_row_count><rows>2</rows></Counts>"
+      "<Cells><item>a</item><item>b</item></Cells></Main>"
+      "</return></ns1:R>");
+  const auto Reply = TSoapReply::Read({200, QByteArray::fromStdString(Body)}, QStringLiteral("test"));
+  for (const auto& R : Renamed)
+    SoapRegisterExternalName(QLatin1String(R.Type), QLatin1String(R.Member), QLatin1String(R.XmlName));
+  std::unique_ptr<struct_cidistationdata_GetMinMaxDateData> Data;
+  EXPECT_NO_THROW(Data = ReadMetosData<struct_cidistationdata_GetMinMaxDateData>(
+                      *Reply, Reply->ResponseElement().child("return")));
+  for (const auto& R : Renamed)
+    SoapRegisterExternalName(QLatin1String(R.Type), QLatin1String(R.Member), QLatin1String(R.Member));
+  EXPECT_EQ(TypesText(), Before);
+  ASSERT_TRUE(Data);
+  EXPECT_EQ(Data->ReturnParams.min_date.toUTC().toString(Qt::ISODate), QStringLiteral("2020-05-04T00:00:00Z"));
+  EXPECT_EQ(Data->ReturnParams.max_date.toUTC().toString(Qt::ISODate), QStringLiteral("2024-03-10T12:30:00Z"));
+  const DataSetStruct& Main = Data->DataSetMain;
+  ASSERT_EQ(Main.ReturnDataInfo.Length(), 1);
+  EXPECT_EQ(Main.ReturnDataInfo.Item(0).s_name, QStringLiteral("f_date"));
+  EXPECT_EQ(Main.ReturnDataInfo.Item(0).s_flags, 3);
+  EXPECT_EQ(Main.ReturnRecordSetInfo.s_field_count, 1);
+  EXPECT_EQ(Main.ReturnRecordSetInfo.s_row_count, 2);
+  ASSERT_EQ(Main.ReturnDataSet.Length(), 2);
+  EXPECT_EQ(Main.ReturnDataSet.Item(0), QStringLiteral("a"));
+  EXPECT_EQ(Main.ReturnDataSet.Item(1), QStringLiteral("b"));
 }

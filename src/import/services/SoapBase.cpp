@@ -118,7 +118,14 @@ void SoapRegisterExternalName(const QString& TypeIdentifier, const QString& Iden
   TSoapStores& S = Stores();
   const std::lock_guard<std::mutex> Guard(S.Lock);
   const auto Found = FindByName(S.Types, TypeIdentifier);
-  if (Found != S.Types.end()) SetProperty(Found->ExternalNames, Identifier, XmlName);
+  if (Found == S.Types.end()) return;
+  if (XmlName != Identifier) {
+    SetProperty(Found->ExternalNames, Identifier, XmlName);
+    return;
+  }
+  // The identifier itself is no other name: the entry, if any, goes.
+  const auto Entry = FindByName(Found->ExternalNames, Identifier);
+  if (Entry != Found->ExternalNames.end()) Found->ExternalNames.erase(Entry);
 }
 
 QString SoapTypeXmlName(const QString& Identifier) {

@@ -68,7 +68,8 @@ struct TSoapTypeInfo {
 };
 
 void SoapRegisterType(const QString& Namespace, const QString& Identifier, const QString& XmlName);
-// Gives a property or enumeration value of a registered type its XML name.
+// Gives a property or enumeration value of a registered type its XML name; its own
+// identifier as the name removes the one given before.
 void SoapRegisterExternalName(const QString& TypeIdentifier, const QString& Identifier, const QString& XmlName);
 // The XML type name of a type; the identifier itself when it is not registered.
 QString SoapTypeXmlName(const QString& Identifier);

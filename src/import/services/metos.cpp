@@ -57,11 +57,20 @@ std::vector<pugi::xml_node> Items(const TSoapReply& Reply, pugi::xml_node Array)
   return Result;
 }
 
-void ReadReturnDataInfo(const TSoapReply& Reply, pugi::xml_node Node, StructReturnDataInfo& Value) {
-  ReadMetosMember(Reply, Node, "s_name", Value.s_name);
-  ReadMetosMember(Reply, Node, "s_type", Value.s_type);
-  ReadMetosMember(Reply, Node, "s_flags", Value.s_flags);
-  ReadMetosMember(Reply, Node, "s_value", Value.s_value);
+// The elements of the members of StructReturnDataInfo, looked up once per table.
+struct TReturnDataInfoElements {
+  QByteArray Name = MetosElementName("StructReturnDataInfo", "s_name");
+  QByteArray Type = MetosElementName("StructReturnDataInfo", "s_type");
+  QByteArray Flags = MetosElementName("StructReturnDataInfo", "s_flags");
+  QByteArray Value = MetosElementName("StructReturnDataInfo", "s_value");
+};
+
+void ReadReturnDataInfo(const TSoapReply& Reply, pugi::xml_node Node, const TReturnDataInfoElements& Elements,
+                        StructReturnDataInfo& Value) {
+  ReadMetosMember(Reply, Node, Elements.Name.constData(), Value.s_name);
+  ReadMetosMember(Reply, Node, Elements.Type.constData(), Value.s_type);
+  ReadMetosMember(Reply, Node, Elements.Flags.constData(), Value.s_flags);
+  ReadMetosMember(Reply, Node, Elements.Value.constData(), Value.s_value);
 }
 
 [[noreturn]] void ThrowOutside(const char* Array, int64_t Index, size_t Length) {
@@ -141,18 +150,29 @@ bool TryReadSoapDateTime(const QString& Text, QDateTime& Value) {
   return Value.isValid();
 }
 
+QByteArray MetosElementName(const char* Type, const char* Member) {
+  const QString Name = SoapMemberXmlName(QLatin1String(Type), QLatin1String(Member));
+  return Name.mid(Name.indexOf(u':') + 1).toUtf8();
+}
+
 void ReadDataSetStruct(const TSoapReply& Reply, pugi::xml_node Node, DataSetStruct& Value) {
-  if (const pugi::xml_node Info = MetosMember(Reply, Node, "ReturnDataInfo")) {
+  const char* const Type = "DataSetStruct";
+  if (const pugi::xml_node Info = MetosMember(Reply, Node, MetosElementName(Type, "ReturnDataInfo").constData())) {
+    const TReturnDataInfoElements Elements;
     for (const pugi::xml_node Item : Items(Reply, Info)) {
       Value.ReturnDataInfo.Items.emplace_back();
-      if (Item) ReadReturnDataInfo(Reply, Item, Value.ReturnDataInfo.Items.back());
+      if (Item) ReadReturnDataInfo(Reply, Item, Elements, Value.ReturnDataInfo.Items.back());
     }
   }
-  if (const pugi::xml_node Counts = MetosMember(Reply, Node, "ReturnRecordSetInfo")) {
-    ReadMetosMember(Reply, Counts, "s_field_count", Value.ReturnRecordSetInfo.s_field_count);
-    ReadMetosMember(Reply, Counts, "s_row_count", Value.ReturnRecordSetInfo.s_row_count);
+  if (const pugi::xml_node Counts =
+          MetosMember(Reply, Node, MetosElementName(Type, "ReturnRecordSetInfo").constData())) {
+    const char* const CountsType = "StructRecordSetInfo";
+    ReadMetosMember(Reply, Counts, MetosElementName(CountsType, "s_field_count").constData(),
+                    Value.ReturnRecordSetInfo.s_field_count);
+    ReadMetosMember(Reply, Counts, MetosElementName(CountsType, "s_row_count").constData(),
+                    Value.ReturnRecordSetInfo.s_row_count);
   }
-  if (const pugi::xml_node Cells = MetosMember(Reply, Node, "ReturnDataSet")) {
+  if (const pugi::xml_node Cells = MetosMember(Reply, Node, MetosElementName(Type, "ReturnDataSet").constData())) {
     for (const pugi::xml_node Item : Items(Reply, Cells)) Value.ReturnDataSet.Items.push_back(Item ? SoapText(Item) : QString());
   }
 }

@@ -15,6 +15,7 @@
 
 #include "SoapBase.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
@@ -258,9 +259,14 @@ struct TMetosData<TParams, false> {
 };
 
 // struct_<operation>ReturnParams and struct_<operation>Data for every operation.
-#define METOS_DECLARE_RECORDS(Slot, Op, Layout, ...)                  \
-  struct struct_##Op##ReturnParams : TMetos##Layout##Params {};       \
-  struct struct_##Op##Data : TMetosData<struct_##Op##ReturnParams> {};
+// TypeName is the identifier the type registry knows the record by.
+#define METOS_DECLARE_RECORDS(Slot, Op, Layout, ...)                                  \
+  struct struct_##Op##ReturnParams : TMetos##Layout##Params {                         \
+    static constexpr const char* TypeName = "struct_" #Op "ReturnParams";             \
+  };                                                                                  \
+  struct struct_##Op##Data : TMetosData<struct_##Op##ReturnParams> {                  \
+    static constexpr const char* TypeName = "struct_" #Op "Data";                     \
+  };
 METOS_OPERATIONS(METOS_DECLARE_RECORDS)
 
 // ---------------------------------------------------------------------------
@@ -319,10 +325,15 @@ const TSoapServiceInfo& MetosServiceInfo();
 // ---------------------------------------------------------------------------
 
 // The readers take the record's element (references already followed) and the reply
-// it belongs to (for the references of its members). A member the reply leaves out,
-// or marks nil, keeps its value from construction. A whole number or date that does
-// not read throws ESoapError naming the member.
+// it belongs to (for the references of its members). Each member is read from the
+// element the type registry names it by (MetosElementName). A member the reply leaves
+// out, or marks nil, keeps its value from construction. A whole number or date that
+// does not read throws ESoapError naming the member.
 void ReadDataSetStruct(const TSoapReply& Reply, pugi::xml_node Node, DataSetStruct& Value);
+// The element of member Member of type Type: its XML name from the type registry (the
+// identifier itself when none is registered), without a prefix, since replies bind
+// their own.
+QByteArray MetosElementName(const char* Type, const char* Member);
 // The member element, references followed; empty when the reply leaves it out, marks
 // it nil or refers to nothing.
 pugi::xml_node MetosMember(const TSoapReply& Reply, pugi::xml_node Node, const char* Name);
@@ -335,11 +346,15 @@ template <typename TData>
 std::unique_ptr<TData> ReadMetosData(const TSoapReply& Reply, pugi::xml_node Node) {
   auto Data = std::make_unique<TData>();
   if constexpr (requires { Data->ReturnParams; }) {
-    if (const pugi::xml_node Params = MetosMember(Reply, Node, "ReturnParams"))
-      Data->ReturnParams.VisitMembers(
-          [&](const char* Name, auto& Value) { ReadMetosMember(Reply, Params, Name, Value); });
+    using TParams = decltype(Data->ReturnParams);
+    const QByteArray ParamsElement = MetosElementName(TData::TypeName, "ReturnParams");
+    if (const pugi::xml_node Params = MetosMember(Reply, Node, ParamsElement.constData()))
+      Data->ReturnParams.VisitMembers([&](const char* Name, auto& Value) {
+        ReadMetosMember(Reply, Params, MetosElementName(TParams::TypeName, Name).constData(), Value);
+      });
   }
-  if (const pugi::xml_node Main = MetosMember(Reply, Node, "DataSetMain"))
+  const QByteArray MainElement = MetosElementName(TData::TypeName, "DataSetMain");
+  if (const pugi::xml_node Main = MetosMember(Reply, Node, MainElement.constData()))
     ReadDataSetStruct(Reply, Main, Data->DataSetMain);
   return Data;
 }
