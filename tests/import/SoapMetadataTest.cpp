@@ -380,3 +380,154 @@ TEST(SoapMetadata, ProxiesTakeTheStoredEndpointUnlessGivenOne) {
     EXPECT_EQ(Given->TransportSpec(), QStringLiteral("HTTP:address=") + Stored);
   }
 }
+
+TEST(SoapMetadata, SoilAndForecastBlocksHoldEveryOperationInSlotOrder) {
+  RegisterSoapBindings();
+  using TParams = std::vector<std::pair<std::string, std::string>>;
+  const std::string Dt = "TDateTimeRemotable", Date = "TDateRemotable", Ext = "Extended", List = "listLatLonType";
+  const std::pair<std::string, std::string> Unit{"_Unit", "unitType"},
+      Weather{"weatherParameters", "weatherParametersType"};
+  const struct {
+    const char* Resource;
+    std::vector<std::pair<std::string, TParams>> Operations;  // in slot order
+  } Blocks[] = {
+      {"SDMTABULARSERVICE", {{"RunQuery", {{"RunQueryParam", "RunQuery_Type"}, {"Result", "RunQueryResponse"}}}}},
+      {"NDFDXML",
+       {{"NDFDgen",
+         {{"latitude", Ext}, {"longitude", Ext}, {"product", "productType"}, {"startTime", Dt}, {"endTime", Dt},
+          Unit, Weather, {"Result", "string"}}},
+        {"NDFDgenByDay",
+         {{"latitude", Ext}, {"longitude", Ext}, {"startDate", Date}, {"numDays", "integer"}, Unit,
+          {"format", "formatType"}, {"Result", "string"}}},
+        {"NDFDgenLatLonList",
+         {{"listLatLon", List}, {"product", "productType"}, {"startTime", Dt}, {"endTime", Dt}, Unit, Weather,
+          {"Result", "string"}}},
+        {"NDFDgenByDayLatLonList",
+         {{"listLatLon", List}, {"startDate", Date}, {"numDays", "integer"}, Unit, {"format", "formatType"},
+          {"Result", "string"}}},
+        {"GmlLatLonList",
+         {{"listLatLon", List}, {"requestedTime", Dt}, {"featureType", "featureTypeType"}, Unit, Weather,
+          {"Result", "string"}}},
+        {"GmlTimeSeries",
+         {{"listLatLon", List}, {"startTime", Dt}, {"endTime", Dt}, {"compType", "compTypeType"},
+          {"featureType", "featureTypeType"}, Unit, {"propertyName", "string"}, {"Result", "string"}}},
+        {"LatLonListSubgrid",
+         {{"lowerLeftLatitude", Ext}, {"lowerLeftLongitude", Ext}, {"upperRightLatitude", Ext},
+          {"upperRightLongitude", Ext}, {"resolution", Ext}, {"Result", List}}},
+        {"LatLonListLine",
+         {{"endPoint1Lat", Ext}, {"endPoint1Lon", Ext}, {"endPoint2Lat", Ext}, {"endPoint2Lon", Ext},
+          {"Result", List}}},
+        {"LatLonListZipCode", {{"zipCodeList", "zipCodeListType"}, {"Result", List}}},
+        {"LatLonListSquare",
+         {{"centerPointLat", Ext}, {"centerPointLon", Ext}, {"distanceLat", Ext}, {"distanceLon", Ext},
+          {"resolution", Ext}, {"Result", List}}},
+        {"CornerPoints", {{"sector", "sectorType"}, {"Result", List}}},
+        {"LatLonListCityNames", {{"displayLevel", "displayLevelType"}, {"Result", "listCityNamesType"}}}}},
+  };
+  for (const auto& B : Blocks) {
+    SCOPED_TRACE(B.Resource);
+    const TDecodedBlock D = Decode(SoapMetadataResource(QLatin1String(B.Resource)));
+    EXPECT_TRUE(D.Whole);
+    ASSERT_EQ(D.Operations.size(), B.Operations.size());
+    for (size_t Slot = 0; Slot < B.Operations.size(); ++Slot) {
+      const TDecodedOperation& Op = D.Operations[Slot];
+      const auto& [Name, Params] = B.Operations[Slot];
+      SCOPED_TRACE(Name);
+      EXPECT_EQ(Op.Name, Name);
+      ASSERT_EQ(Op.Parameters.size(), Params.size());
+      for (size_t I = 0; I < Params.size(); ++I) {
+        EXPECT_EQ(Op.Parameters[I].Name, Params[I].first);
+        EXPECT_EQ(Op.Parameters[I].Type, Params[I].second) << Params[I].first;
+        EXPECT_EQ(Op.Parameters[I].Reserved, 0u) << Params[I].first;
+        EXPECT_EQ(Op.Parameters[I].Modifier, I + 1 == Params.size() ? 3u : 1u) << Params[I].first;
+      }
+    }
+  }
+}
+
+TEST(SoapMetadata, EveryOperationHasItsPropertiesInOrder) {
+  RegisterSoapBindings();
+  const QString Sdm = QStringLiteral("http://SDMDataAccess.nrcs.usda.gov/Tabular/SDMTabularService.asmx/");
+  const QString Wsdl = QStringLiteral("http://graphical.weather.gov/xml/DWMLgen/wsdl/ndfdXML.wsdl#");
+  const QString Station = QStringLiteral("http://www.fieldclimate.com/pikernel/cidiwsdl.php/");
+  const QStringList Forecast = QStringLiteral(
+      "NDFDgen NDFDgenByDay NDFDgenLatLonList NDFDgenByDayLatLonList GmlLatLonList GmlTimeSeries LatLonListSubgrid "
+      "LatLonListLine LatLonListZipCode LatLonListSquare CornerPoints LatLonListCityNames").split(u' ');
+  const QStringList RpcKeys = {"_E_N_", "style", "TRANSPORT_soapAction", "FORMAT_Input_EncodingStyle",
+                               "FORMAT_OutputEncodingStyle"};
+  const struct {
+    const char* Port;
+    QStringList Operations;
+    bool Rpc;
+    QString ActionPrefix, Encoding;
+  } Services[] = {{SoilPort, {"RunQuery"}, false, Sdm, "literal"},
+                  {ForecastPort, Forecast, true, Wsdl, "encoded"},
+                  {StationPort, StationOperations, true, Station, "encoded"}};
+  for (const auto& S : Services) {
+    SCOPED_TRACE(S.Port);
+    const QString Port = QLatin1String(S.Port);
+    EXPECT_EQ(SoapMetadataOperations(Port), S.Operations);
+    for (const QString& Op : S.Operations) {
+      SCOPED_TRACE(Op.toStdString());
+      QStringList Keys = RpcKeys;
+      if (!S.Rpc) Keys.removeOne(QStringLiteral("style"));
+      EXPECT_EQ(SoapMetadataKeys(Port, Op), Keys);
+      const auto Get = [&](const char* Key) { return SoapMetadataProperty(Port, Op, QLatin1String(Key)); };
+      EXPECT_EQ(Get("_E_N_"), Op);
+      EXPECT_EQ(Get("style"), S.Rpc ? QStringLiteral("rpc") : QString());
+      EXPECT_EQ(Get("TRANSPORT_soapAction"), S.ActionPrefix + Op);
+      EXPECT_EQ(Get("FORMAT_Input_EncodingStyle"), S.Encoding);
+      EXPECT_EQ(Get("FORMAT_OutputEncodingStyle"), S.Encoding);
+    }
+  }
+}
+
+TEST(SoapMetadata, ForecastEnumerationValuesInOrderWithTheirXmlNames) {
+  RegisterSoapBindings();
+  const struct {
+    int Ordinal, Index;
+    QString XmlName;
+    const char* Expected;
+  } Values[] = {
+      {int(productType::productType_time_series), 0, XmlName(productType::productType_time_series), "time-series"},
+      {int(productType::glance), 1, XmlName(productType::glance), "glance"},
+      {int(unitType::e), 0, XmlName(unitType::e), "e"},
+      {int(unitType::m), 1, XmlName(unitType::m), "m"},
+      {int(formatType::formatType__24_hourly), 0, XmlName(formatType::formatType__24_hourly), "24 hourly"},
+      {int(formatType::formatType__12_hourly), 1, XmlName(formatType::formatType__12_hourly), "12 hourly"},
+      {int(featureTypeType::Forecast_Gml2Point), 0, XmlName(featureTypeType::Forecast_Gml2Point),
+       "Forecast_Gml2Point"},
+      {int(featureTypeType::Forecast_Gml2AllWx), 1, XmlName(featureTypeType::Forecast_Gml2AllWx),
+       "Forecast_Gml2AllWx"},
+      {int(featureTypeType::Forecast_GmlsfPoint), 2, XmlName(featureTypeType::Forecast_GmlsfPoint),
+       "Forecast_GmlsfPoint"},
+      {int(featureTypeType::Forecast_GmlObs), 3, XmlName(featureTypeType::Forecast_GmlObs), "Forecast_GmlObs"},
+      {int(featureTypeType::NdfdMultiPointCoverage), 4, XmlName(featureTypeType::NdfdMultiPointCoverage),
+       "NdfdMultiPointCoverage"},
+      {int(featureTypeType::Ndfd_KmlPoint), 5, XmlName(featureTypeType::Ndfd_KmlPoint), "Ndfd_KmlPoint"},
+      {int(compTypeType::IsEqual), 0, XmlName(compTypeType::IsEqual), "IsEqual"},
+      {int(compTypeType::Between), 1, XmlName(compTypeType::Between), "Between"},
+      {int(compTypeType::GreaterThan), 2, XmlName(compTypeType::GreaterThan), "GreaterThan"},
+      {int(compTypeType::GreaterThanEqualTo), 3, XmlName(compTypeType::GreaterThanEqualTo), "GreaterThanEqualTo"},
+      {int(compTypeType::LessThan), 4, XmlName(compTypeType::LessThan), "LessThan"},
+      {int(compTypeType::LessThanEqualTo), 5, XmlName(compTypeType::LessThanEqualTo), "LessThanEqualTo"},
+      {int(sectorType::conus), 0, XmlName(sectorType::conus), "conus"},
+      {int(sectorType::nhemi), 1, XmlName(sectorType::nhemi), "nhemi"},
+      {int(sectorType::alaska), 2, XmlName(sectorType::alaska), "alaska"},
+      {int(sectorType::guam), 3, XmlName(sectorType::guam), "guam"},
+      {int(sectorType::hawaii), 4, XmlName(sectorType::hawaii), "hawaii"},
+      {int(sectorType::puertori), 5, XmlName(sectorType::puertori), "puertori"},
+      {int(sectorType::npacocn), 6, XmlName(sectorType::npacocn), "npacocn"},
+      {int(displayLevelType::displayLevelType__1), 0, XmlName(displayLevelType::displayLevelType__1), "1"},
+      {int(displayLevelType::displayLevelType__2), 1, XmlName(displayLevelType::displayLevelType__2), "2"},
+      {int(displayLevelType::displayLevelType__3), 2, XmlName(displayLevelType::displayLevelType__3), "3"},
+      {int(displayLevelType::displayLevelType__4), 3, XmlName(displayLevelType::displayLevelType__4), "4"},
+      {int(displayLevelType::displayLevelType__12), 4, XmlName(displayLevelType::displayLevelType__12), "12"},
+      {int(displayLevelType::displayLevelType__34), 5, XmlName(displayLevelType::displayLevelType__34), "34"},
+      {int(displayLevelType::displayLevelType__1234), 6, XmlName(displayLevelType::displayLevelType__1234), "1234"},
+  };
+  for (const auto& V : Values) {
+    EXPECT_EQ(V.Ordinal, V.Index) << V.Expected;
+    EXPECT_EQ(V.XmlName, QLatin1String(V.Expected));
+  }
+}
