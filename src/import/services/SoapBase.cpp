@@ -445,6 +445,10 @@ THTTPTransport::TResponse THTTPTransport::Post(const QByteArray& Request, const 
             throw ESoapError(QStringLiteral("The reply of the web service at %1 is larger than %2.")
                                  .arg(FAddress, HttpSizeText(Sink.Max)));
           break;
+        case CURLE_PARTIAL_FILE:  // closed before the reply's announced end or its last chunk
+          throw ESoapError(
+              QStringLiteral("The reply of the web service at %1 was cut short (%2).").arg(FAddress, Detail) +
+              QLatin1String(NetRetryHint));
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_RESOLVE_PROXY:
         case CURLE_COULDNT_CONNECT:
