@@ -280,9 +280,12 @@ TEST(SoapFailures, RedirectsAreFollowedOnlyToTheSameServer) {
     std::string Location;  // "" : the server's own address
     int Status;
     const char* Message;  // "" : the call succeeds
+    bool Cut = false;     // the redirect's own body stops before its announced end
   } Cases[] = {
       {"/moved", 307, ""},
       {"/moved", 302, ""},
+      {"/moved", 302, "", true},
+      {OtherPort, 307, "redirected the request to another server (", true},
       {OtherPort, 307, "redirected the request to another server ("},
       {OtherName, 301, "redirected the request to another server (http://localhost:"},
       {"", 307, "redirected the request too many times."},
@@ -293,6 +296,10 @@ TEST(SoapFailures, RedirectsAreFollowedOnlyToTheSameServer) {
     const std::string Location = C.Location.empty() ? Server.Url().toStdString() : C.Location;
     Server.Route("/service", [&C, Location](const httplib::Request&, httplib::Response& Res) {
       Res.set_redirect(Location, C.Status);
+      if (C.Cut)
+        Res.set_content_provider(1000, "text/html", [](size_t Offset, size_t, httplib::DataSink& Sink) {
+          return Offset == 0 && Sink.write("<html>", 6);
+        });
     });
     Server.Route("/moved", [](const httplib::Request& Req, httplib::Response& Res) {
       Res.set_content(Req.body.find("<Query>q</Query>") != std::string::npos ? ReadTestFile("sdm_surveys.xml") : "",
