@@ -64,6 +64,10 @@ TEST(HttpUtil, FailuresGiveAClearMessage) {
   const std::string Gzip = Compressed("2016-03-01,55,33,0.12\n");
   TRawReplyServer GzipClosed(Ok + "Content-Encoding: gzip\r\n\r\n" + Gzip.substr(0, Gzip.size() - 4));
   TRawReplyServer NoBody(Ok + "Content-Length: 100\r\n\r\n", false);
+  // Interim replies, each a whole header, while the real one never comes.
+  TRawReplyServer::TReply Interim{{}, false};
+  for (int I = 0; I < 20; ++I) Interim.Pieces.push_back({"HTTP/1.1 102 Processing\r\n\r\n", I == 0 ? 0 : 100});
+  TRawReplyServer Processing({Interim});
   const std::string CutEarly = "The reply was cut short (transfer closed with outstanding read data remaining). " +
                                std::string("Check the Internet connection");
   const std::string CutClosed = "The reply was cut short (transfer closed with 490 bytes remaining to read). " +
@@ -92,6 +96,7 @@ TEST(HttpUtil, FailuresGiveAClearMessage) {
       {Closed.Url(), CutClosed.c_str()},
       {GzipClosed.Url(), "The reply was cut short. Check the Internet connection, or try again later."},
       {NoBody.Url(), "The server did not complete its reply within 0.8 s. Check the Internet connection", false, 800},
+      {Processing.Url(), "The server did not complete its reply within 0.8 s. Check the Internet connection", false, 800},
       {Base + "/big", "The reply is too large (more than 65536 bytes)."},
       {Base + "/endless", "The reply is too large (more than 65536 bytes)."},
       {"https" + Base.mid(4) + "/page", "SSL", true},  // TLS spoken to a plain server
