@@ -60,7 +60,10 @@ THttpBody Inflate(const QByteArray& In, int WindowBits, int64_t Limit, QByteArra
     if (int64_t(Out.size()) + Got > Limit) return THttpBody::TooLarge;
     Out.append(Buffer, Got);
     if (Status == Z_STREAM_END) {
-      if (Z.avail_in == 0) return THttpBody::Whole;
+      // Zero bytes or line ends after a stream are padding some servers add, not data.
+      const auto* Rest = reinterpret_cast<const char*>(Z.next_in);
+      const auto IsPadding = [](char C) { return C == '\0' || C == '\r' || C == '\n' || C == ' ' || C == '\t'; };
+      if (std::all_of(Rest, Rest + Z.avail_in, IsPadding)) return THttpBody::Whole;
       // Another stream follows (gzip allows several members).
       if (inflateReset(&Z) != Z_OK) return THttpBody::Damaged;
       continue;
@@ -87,6 +90,23 @@ THttpBody Decode(const QByteArray& Encoding, QByteArray& Body, int64_t Limit) {
 struct TMultiDeleter {
   void operator()(CURLM* Multi) const { curl_multi_cleanup(Multi); }
 };
+
+// Sees each header line on its way to the caller's own header function (if any), to tell
+// whether the header of the response being received has ended.
+struct THeaderWatch {
+  THttpHeaderFunction Forward = nullptr;
+  void* ForwardData = nullptr;
+  bool Ended = false;
+};
+
+size_t WatchHeader(char* Data, size_t Size, size_t Count, void* User) {
+  auto* Watch = static_cast<THeaderWatch*>(User);
+  const size_t Bytes = Size * Count;
+  // The empty line ends a header; every other line, the first of a response included,
+  // starts or continues one.
+  Watch->Ended = (Bytes == 2 && Data[0] == '\r' && Data[1] == '\n') || (Bytes == 1 && Data[0] == '\n');
+  return Watch->Forward != nullptr ? Watch->Forward(Data, Size, Count, Watch->ForwardData) : Bytes;
+}
 
 }  // namespace
 
@@ -115,6 +135,8 @@ THttpBody HttpFinishBody(CURL* Handle, QByteArray& Body, int64_t Limit) {
   curl_easy_getinfo(Handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &Announced);
   curl_easy_getinfo(Handle, CURLINFO_SIZE_DOWNLOAD_T, &Received);
   if (Announced >= 0 && Announced != Received) Result = THttpBody::CutShort;
+  // An empty body is a whole, empty reply whatever encoding it is said to be in.
+  if (Body.isEmpty()) return Result;
   // Encodings apply in the order named, so they are undone from the last.
   QList<QByteArray> Encodings = HttpContentEncoding(Handle).toLatin1().toLower().split(',');
   for (qsizetype I = Encodings.size() - 1; I >= 0 && Result == THttpBody::Whole; --I) {
@@ -126,9 +148,17 @@ THttpBody HttpFinishBody(CURL* Handle, QByteArray& Body, int64_t Limit) {
 }
 
 THttpEnd HttpRunTransfer(CURL* Handle, int64_t StallMs, int64_t TimeoutMs, const TNetProgress* Progress,
-                         int& CurlCode) {
+                         int& CurlCode, THttpHeaderFunction HeaderFunction, void* HeaderData) {
   using TClock = std::chrono::steady_clock;
   CurlCode = CURLE_OK;
+  THeaderWatch Watch{HeaderFunction, HeaderData, false};
+  curl_easy_setopt(Handle, CURLOPT_HEADERFUNCTION, WatchHeader);
+  curl_easy_setopt(Handle, CURLOPT_HEADERDATA, &Watch);
+  // The watch lives only as long as this call.
+  const std::unique_ptr<CURL, void (*)(CURL*)> Unwatch(Handle, [](CURL* H) {
+    curl_easy_setopt(H, CURLOPT_HEADERFUNCTION, nullptr);
+    curl_easy_setopt(H, CURLOPT_HEADERDATA, nullptr);
+  });
   const std::unique_ptr<CURLM, TMultiDeleter> Multi(curl_multi_init());
   if (!Multi || curl_multi_add_handle(Multi.get(), Handle) != CURLM_OK) {
     CurlCode = CURLE_FAILED_INIT;
@@ -185,8 +215,8 @@ THttpEnd HttpRunTransfer(CURL* Handle, int64_t StallMs, int64_t TimeoutMs, const
     if (TimedOut || Now - LastData >= std::chrono::milliseconds(StallMs)) {
       Remove();
       if (!TimedOut) return THttpEnd::Stalled;
-      // The server kept sending, yet no byte of the body came.
-      return Heard && Body == 0 ? THttpEnd::HeaderTimedOut : THttpEnd::TimedOut;
+      // The server kept sending, yet the header it had begun never ended.
+      return Heard && Body == 0 && !Watch.Ended ? THttpEnd::HeaderTimedOut : THttpEnd::TimedOut;
     }
     int Events = 0;
     curl_multi_poll(Multi.get(), nullptr, 0, PollMs, &Events);
@@ -293,8 +323,6 @@ bool Perform(const QString& URL, const QStringList* Fields, QString& Content,
   curl_easy_setopt(H, CURLOPT_USERAGENT, UserAgent);
   curl_easy_setopt(H, CURLOPT_WRITEFUNCTION, WriteBody);
   curl_easy_setopt(H, CURLOPT_WRITEDATA, &Reply);
-  curl_easy_setopt(H, CURLOPT_HEADERFUNCTION, ReadHeader);
-  curl_easy_setopt(H, CURLOPT_HEADERDATA, &Reply);
 
   std::unique_ptr<curl_mime, TMimeDeleter> Mime;
   if (Fields != nullptr) {
@@ -319,7 +347,7 @@ bool Perform(const QString& URL, const QStringList* Fields, QString& Content,
 
   int RawCode = CURLE_OK;
   const long StallMs = std::max(Options.StallTimeoutMs, 1L), TimeoutMs = std::max(Options.TimeoutMs, 1L);
-  switch (HttpRunTransfer(H, StallMs, TimeoutMs, Options.Progress, RawCode)) {
+  switch (HttpRunTransfer(H, StallMs, TimeoutMs, Options.Progress, RawCode, ReadHeader, &Reply)) {
     case THttpEnd::Cancelled:
       ErrorText = QLatin1String(MsgNetCancelled);
       return false;
@@ -352,6 +380,9 @@ bool Perform(const QString& URL, const QStringList* Fields, QString& Content,
     ErrorText = ErrorBuffer[0] != '\0' ? QString::fromUtf8(ErrorBuffer).trimmed()
                                        : QString::fromUtf8(curl_easy_strerror(Code));
     if (IsTlsFailure(Code, URL)) ErrorText += QLatin1String(HttpTlsHint);
+    // The connection closed before the reply's announced end or its last chunk.
+    if (Code == CURLE_PARTIAL_FILE)
+      ErrorText = QStringLiteral("The reply was cut short (%1).").arg(ErrorText) + QLatin1String(NetRetryHint);
     if (Code == CURLE_OPERATION_TIMEDOUT) ErrorText += QLatin1String(NetRetryHint);
     return false;
   }

@@ -81,13 +81,16 @@ THttpBody HttpFinishBody(CURL* Handle, QByteArray& Body, int64_t Limit);
 QString HttpContentEncoding(CURL* Handle);
 
 // How a transfer run by HttpRunTransfer ended. HeaderTimedOut: the time ran out while
-// the server was still sending the header of its reply (a byte now and then, never its
-// end).
+// the server was still sending the header of its reply (a byte or a line now and then,
+// never its end); TimedOut: the time ran out in any other way.
 enum class THttpEnd { Done, Cancelled, Stalled, TimedOut, HeaderTimedOut };
+// A header function as curl calls it, with each line of the reply's header.
+using THttpHeaderFunction = size_t (*)(char* Data, size_t Size, size_t Count, void* User);
 // Runs the transfer set up on Handle (an easy handle not in use elsewhere) to its end,
 // from the calling thread. Gives up when no byte has moved for StallMs (the bytes of the
 // reply's header count, a line at a time or not), when TimeoutMs have passed in all, or
 // as soon as Progress (when not null) is cancelled. CurlCode is curl's result when the
-// end is Done.
+// end is Done. The header lines go to HeaderFunction with HeaderData (when not null): the
+// transfer sets curl's own header function for itself, so one set on Handle is not called.
 THttpEnd HttpRunTransfer(CURL* Handle, int64_t StallMs, int64_t TimeoutMs, const TNetProgress* Progress,
-                         int& CurlCode);
+                         int& CurlCode, THttpHeaderFunction HeaderFunction = nullptr, void* HeaderData = nullptr);

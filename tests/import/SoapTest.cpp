@@ -152,6 +152,19 @@ TEST(SoapFailures, EachFailureThrowsAClearMessage) {
       {"truncated", Answer(Good.substr(0, Good.size() / 2)), "is not valid XML"},
       {"not SOAP", Answer("<html><body/></html>"), "is not a SOAP message."},
       {"empty", Answer(""), "sent an empty reply."},
+      {"empty, said to be compressed",
+       [](TSoapTestServer&, httplib::Response& Res) {
+         Res.set_content("", "application/octet-stream");
+         Res.set_header("Content-Encoding", "gzip");
+       },
+       "sent an empty reply."},
+      {"closed before its announced end",
+       [](TSoapTestServer&, httplib::Response& Res) {
+         Res.set_content_provider(1000, "text/xml", [](size_t Offset, size_t, httplib::DataSink& Sink) {
+           return Offset == 0 && Sink.write("<soap:Env", 9);
+         });
+       },
+       "was cut short (transfer closed with 991 bytes remaining to read). Check the Internet connection"},
       {"oversized", Answer(std::string(300000, ' ')), "is larger than 65536 bytes."},
       {"oversized without length", Chunked, "is larger than 65536 bytes."},
       {"refused", nullptr, "Unable to reach the web service at http://127.0.0.1:"},
@@ -181,6 +194,7 @@ TEST(SoapFailures, CompressedRepliesCutShortAreRefused) {
       {Gzip, ""},
       {Gzip.substr(0, Gzip.size() - 8), "was cut short. Check the Internet connection, or try again later."},
       {Gzip.substr(0, Gzip.size() / 2), "was cut short. Check the Internet connection, or try again later."},
+      {Gzip + std::string(3, '\0'), ""},  // padding after the stream
   };
   for (const auto& C : Cases) {
     SCOPED_TRACE(C.Bytes.size());
@@ -266,9 +280,12 @@ TEST(SoapFailures, RedirectsAreFollowedOnlyToTheSameServer) {
     std::string Location;  // "" : the server's own address
     int Status;
     const char* Message;  // "" : the call succeeds
+    bool Cut = false;     // the redirect's own body stops before its announced end
   } Cases[] = {
       {"/moved", 307, ""},
       {"/moved", 302, ""},
+      {"/moved", 302, "", true},
+      {OtherPort, 307, "redirected the request to another server (", true},
       {OtherPort, 307, "redirected the request to another server ("},
       {OtherName, 301, "redirected the request to another server (http://localhost:"},
       {"", 307, "redirected the request too many times."},
@@ -279,6 +296,10 @@ TEST(SoapFailures, RedirectsAreFollowedOnlyToTheSameServer) {
     const std::string Location = C.Location.empty() ? Server.Url().toStdString() : C.Location;
     Server.Route("/service", [&C, Location](const httplib::Request&, httplib::Response& Res) {
       Res.set_redirect(Location, C.Status);
+      if (C.Cut)
+        Res.set_content_provider(1000, "text/html", [](size_t Offset, size_t, httplib::DataSink& Sink) {
+          return Offset == 0 && Sink.write("<html>", 6);
+        });
     });
     Server.Route("/moved", [](const httplib::Request& Req, httplib::Response& Res) {
       Res.set_content(Req.body.find("<Query>q</Query>") != std::string::npos ? ReadTestFile("sdm_surveys.xml") : "",

@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -177,6 +178,98 @@ class TEndlessLineServer {
   }
 
   std::string FStart;
+  int FListener = -1;
+  std::atomic<bool> FStopping{false};
+  std::thread FThread;
+};
+
+// A server below HTTP that sends canned bytes as they are: the Nth request gets
+// Replies[N] (the last one again when they run out), piece by piece, each piece after
+// its delay. After a reply the connection is closed when Close is set, and otherwise
+// kept open for the next request (a reply that promised more than it sent thus hangs).
+class TRawReplyServer {
+ public:
+  struct TPiece {
+    std::string Bytes;
+    int DelayMs = 0;
+  };
+  struct TReply {
+    std::vector<TPiece> Pieces;
+    bool Close = true;
+  };
+  explicit TRawReplyServer(std::vector<TReply> Replies) : FReplies(std::move(Replies)) {
+    sockaddr_in Address{};
+    Address.sin_family = AF_INET;
+    Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t Length = sizeof(Address);
+    FListener = socket(AF_INET, SOCK_STREAM, 0);
+    if (bind(FListener, reinterpret_cast<sockaddr*>(&Address), sizeof(Address)) == 0 && listen(FListener, 4) == 0 &&
+        getsockname(FListener, reinterpret_cast<sockaddr*>(&Address), &Length) == 0)
+      Port = ntohs(Address.sin_port);
+    FThread = std::thread([this] { Run(); });
+  }
+  // A reply sent in one piece.
+  TRawReplyServer(const std::string& Reply, bool Close = true) : TRawReplyServer({{{{Reply, 0}}, Close}}) {}
+  ~TRawReplyServer() {
+    FStopping = true;
+    FThread.join();
+    close(FListener);
+  }
+  QString Url(const char* Path = "/service") const {
+    return QStringLiteral("http://127.0.0.1:%1").arg(Port) + QLatin1String(Path);
+  }
+  int Requests() const { return FRequests; }
+
+  int Port = -1;
+
+ private:
+  static bool Readable(int Socket) {
+    pollfd Wait{Socket, POLLIN, 0};
+    return poll(&Wait, 1, 20) > 0;
+  }
+  // Reads one request: its header and the body its Content-Length announces.
+  bool ReadRequest(int Client) {
+    std::string Request;
+    size_t End = std::string::npos;
+    for (;;) {
+      if (End == std::string::npos) End = Request.find("\r\n\r\n");
+      if (End != std::string::npos) {
+        std::string Head = Request.substr(0, End);
+        for (char& C : Head) C = char(std::tolower(static_cast<unsigned char>(C)));
+        const size_t At = Head.find("content-length:");
+        const size_t Length = At == std::string::npos ? 0 : std::stoul(Head.substr(At + 15));
+        if (Request.size() >= End + 4 + Length) return true;
+      }
+      if (FStopping) return false;
+      if (!Readable(Client)) continue;
+      char Buffer[4096];
+      const ssize_t Got = recv(Client, Buffer, sizeof Buffer, 0);
+      if (Got <= 0) return false;
+      Request.append(Buffer, size_t(Got));
+    }
+  }
+  void Run() {
+    while (!FStopping) {
+      if (!Readable(FListener)) continue;
+      const int Client = accept(FListener, nullptr, nullptr);
+      if (Client < 0) continue;
+      bool Open = true;
+      while (Open && !FStopping && ReadRequest(Client)) {
+        const TReply& Reply = FReplies[std::min<size_t>(size_t(FRequests++), FReplies.size() - 1)];
+        for (const TPiece& Piece : Reply.Pieces) {
+          for (int Waited = 0; Waited < Piece.DelayMs && !FStopping; Waited += 10)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+          if (!Open || FStopping) break;
+          Open = send(Client, Piece.Bytes.data(), Piece.Bytes.size(), MSG_NOSIGNAL) == ssize_t(Piece.Bytes.size());
+        }
+        if (Reply.Close) break;
+      }
+      close(Client);
+    }
+  }
+
+  std::vector<TReply> FReplies;
+  std::atomic<int> FRequests{0};
   int FListener = -1;
   std::atomic<bool> FStopping{false};
   std::thread FThread;

@@ -439,7 +439,21 @@ THTTPTransport::TResponse THTTPTransport::Post(const QByteArray& Request, const 
         break;
     }
     const CURLcode Code = CURLcode(RawCode);
-    if (Code != CURLE_OK) {
+    curl_easy_getinfo(H, CURLINFO_RESPONSE_CODE, &Response.Status);
+    const bool Redirect = Response.Status >= 300 && Response.Status < 400;
+    QString TargetText;
+    const char* Target = nullptr;
+    if (Redirect && Code == CURLE_OK && curl_easy_getinfo(H, CURLINFO_REDIRECT_URL, &Target) == CURLE_OK && Target)
+      TargetText = QString::fromUtf8(Target);
+    // The body of a redirect is not read, so one that stops early does not matter; curl
+    // names the target only after a transfer that ended well.
+    curl_header* Location = nullptr;
+    if (Redirect && Code == CURLE_PARTIAL_FILE &&
+        curl_easy_header(H, "Location", 0, CURLH_HEADER, -1, &Location) == CURLHE_OK && Location)
+      TargetText = QUrl(QString::fromUtf8(Url))
+                       .resolved(QUrl(QString::fromUtf8(Location->value).trimmed()))
+                       .toString(QUrl::FullyEncoded);
+    if (Code != CURLE_OK && TargetText.isEmpty()) {
       QString Detail = QString::fromUtf8(ErrorBuffer).trimmed();
       if (Detail.isEmpty()) Detail = QString::fromUtf8(curl_easy_strerror(Code));
       switch (Code) {
@@ -452,6 +466,10 @@ THTTPTransport::TResponse THTTPTransport::Post(const QByteArray& Request, const 
             throw ESoapError(QStringLiteral("The reply of the web service at %1 is larger than %2.")
                                  .arg(FAddress, HttpSizeText(Sink.Max)));
           break;
+        case CURLE_PARTIAL_FILE:  // closed before the reply's announced end or its last chunk
+          throw ESoapError(
+              QStringLiteral("The reply of the web service at %1 was cut short (%2).").arg(FAddress, Detail) +
+              QLatin1String(NetRetryHint));
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_RESOLVE_PROXY:
         case CURLE_COULDNT_CONNECT:
@@ -461,10 +479,7 @@ THTTPTransport::TResponse THTTPTransport::Post(const QByteArray& Request, const 
       }
       throw ESoapError(QStringLiteral("The request to the web service at %1 failed: %2").arg(FAddress, Detail));
     }
-    curl_easy_getinfo(H, CURLINFO_RESPONSE_CODE, &Response.Status);
-    const char* Target = nullptr;
-    if (Response.Status < 300 || Response.Status >= 400 ||
-        curl_easy_getinfo(H, CURLINFO_REDIRECT_URL, &Target) != CURLE_OK || !Target) {
+    if (TargetText.isEmpty()) {
       switch (HttpFinishBody(H, Response.Body, Sink.Max)) {
         case THttpBody::Whole:
           return Response;
@@ -485,7 +500,6 @@ THTTPTransport::TResponse THTTPTransport::Post(const QByteArray& Request, const 
                                .arg(FAddress, HttpContentEncoding(H).left(40)));
       }
     }
-    const QString TargetText = QString::fromUtf8(Target);
     if (!SameServer(QString::fromUtf8(Url), TargetText))
       throw ESoapError(QStringLiteral("The web service at %1 redirected the request to another server (%2). "
                                       "The request was not sent there; check the service address.")
