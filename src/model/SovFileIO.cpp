@@ -246,7 +246,8 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
   // of 1-365 and one of the four code letters.
   FEvents = TSovEventRecArray{};
   int Count = 0;
-  std::array<bool, MaxEvents + 1> WithoutDay{};  // sections left out for their day
+  std::array<bool, MaxEvents + 1> WithoutDay{};   // sections left out for their day
+  std::array<bool, MaxEvents + 1> WithoutCode{};  // and for their code letter
   for (int i = 1; i <= MaxEvents && Count < MaxEvents; ++i) {
     const QString Section = QStringLiteral("Event") + QString::number(i);
     if (!Ini.SectionExists(Section)) continue;
@@ -257,7 +258,10 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
       WithoutDay[size_t(i)] = true;
       continue;
     }
-    if (Code < 1) continue;
+    if (Code < 1) {
+      WithoutCode[size_t(i)] = true;
+      continue;
+    }
     TSovEventRec& Event = FEvents[size_t(Count)];
     ++Count;
     Event.Day = Day;
@@ -289,12 +293,12 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
     Event.Notes = Read(Section, QStringLiteral("Notes")).trimmed();
   }
 
-  // Horizons and events beyond what a field holds, and events without a day, are named,
-  // since a save drops them.
+  // Horizons and events beyond what a field holds, and events without a day or a code,
+  // are named, since a save drops them.
   if (Msg.isEmpty()) {
     QStringList LeftOut;
     int Shown = 0;
-    bool Beyond = false, NoDay = false;
+    bool Beyond = false, NoDay = false, NoCode = false;
     const QLatin1String EventPrefix("Event");
     for (const QString& Name : Ini.ReadSections()) {
       int Number = 0;
@@ -308,8 +312,9 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
       // Only the section the event loop read under this number, not "Event05" beside it.
       if (!Named && Name.startsWith(EventPrefix, Qt::CaseInsensitive) &&
           TryStrToInt(Name.mid(EventPrefix.size()), Number) && Number >= 1 && Number <= MaxEvents &&
-          WithoutDay[size_t(Number)] && Name.mid(EventPrefix.size()) == QString::number(Number)) {
-        Named = NoDay = true;
+          Name.mid(EventPrefix.size()) == QString::number(Number)) {
+        if (WithoutDay[size_t(Number)]) Named = NoDay = true;
+        else if (WithoutCode[size_t(Number)]) Named = NoCode = true;
       }
       if (Named && Shown++ < MaxLeftOutNames) LeftOut << Name;
     }
@@ -320,6 +325,7 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
         What << QStringLiteral("more than ") + QString::number(MaxHorizons) + QStringLiteral(" horizons or ") +
                     QString::number(MaxEvents) + QStringLiteral(" events");
       if (NoDay) What << QStringLiteral("events without a day number of 1-") + QString::number(MaxDays);
+      if (NoCode) What << QStringLiteral("events without a code letter F, N, M or R");
       Msg = QStringLiteral("File ") + FileName + QStringLiteral(" holds ") + What.join(QStringLiteral(" and ")) +
             QStringLiteral(", which a field cannot hold. These were left out: ") + LeftOut.join(QStringLiteral(", ")) +
             QStringLiteral(".");

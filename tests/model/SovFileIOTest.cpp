@@ -248,8 +248,9 @@ TEST(SovFileIO, OnlyWhatLoadsBackIsSavedUnderItsOwnNumber) {
   ASSERT_TRUE(LoadText(*Field, Text, Dir, Msg)) << Msg.toStdString();
   // What a field cannot hold is named, since the next save drops it.
   EXPECT_EQ(Msg, "File " + Dir.filePath("t.sov") +
-                     " holds more than 10 horizons or 50 events and events without a day number of 1-365, which a "
-                     "field cannot hold. These were left out: Event2, Event3, Event4, Event7, Event8, Event51, Horizon11.");
+                     " holds more than 10 horizons or 50 events and events without a day number of 1-365 and events "
+                     "without a code letter F, N, M or R, which a field cannot hold. These were left out: Event2, Event3, "
+                     "Event4, Event7, Event8, Event9, Event11, Event12, Event51, Horizon11.");
   const int Days[] = {5, 365, 1};
   for (int Slot = 1; Slot <= MaxEvents; ++Slot)
     EXPECT_EQ(Field->GetCellInt(Slot, SovCol::EvDay), Slot > 3 ? 0 : Days[Slot - 1]);
@@ -316,6 +317,36 @@ TEST(SovFileIO, EventsWithoutADayAreNamed) {
   ASSERT_TRUE(LoadText(*Field, Text, Dir, Msg));
   EXPECT_EQ(Msg, Lead + "more than 10 horizons or 50 events and " + NoDay +
                      "Event51, Event1, Event2, Event3, Event4, Event5, Event6, Event7, Event8, Event9, and 3 more.");
+}
+
+// So is an event whose code is not one of the four letters.
+TEST(SovFileIO, EventsWithoutACodeAreNamed) {
+  QTemporaryDir Dir;
+  const QString Lead = "File " + Dir.filePath("t.sov") + " holds ";
+  const QString NoCode = "events without a code letter F, N, M or R, which a field cannot hold. These were left out: ";
+  const struct {
+    const char* Code;  // of section Event2; nothing: no Code key
+    int Loaded;        // events in the field
+    QString Msg;
+  } Cases[] = {
+      {"Code=\n", 1, Lead + NoCode + "Event2."},   {"", 1, Lead + NoCode + "Event2."},
+      {"Code=f\n", 1, Lead + NoCode + "Event2."},  {"Code=X\n", 1, Lead + NoCode + "Event2."},
+      {"Code=FN\n", 1, Lead + NoCode + "Event2."}, {"Code=F\n", 2, ""},
+  };
+  for (const auto& C : Cases) {
+    const QString Text = QString("[SovInfo]\nFileVersion=2\n[Event1]\nDay=5\nCode=N\nValue=3\n[Event2]\nDay=52\n") + C.Code +
+                         "Key1=Urea\nValue=110\nNotes=side-dress\n";
+    auto Field = NewField();
+    QString Msg;
+    ASSERT_TRUE(LoadText(*Field, Text, Dir, Msg)) << C.Code;
+    EXPECT_EQ(Msg, C.Msg) << C.Code;
+    for (int Slot = 1; Slot <= 3; ++Slot) EXPECT_EQ(Field->GetCellInt(Slot, SovCol::EvDay) > 0, Slot <= C.Loaded) << C.Code;
+  }
+  // An event without a day is named for its day, whatever its code.
+  auto Field = NewField();
+  QString Msg;
+  ASSERT_TRUE(LoadText(*Field, "[SovInfo]\nFileVersion=2\n[Event1]\nCode=X\n[Event2]\nDay=3\nCode=Y\n", Dir, Msg));
+  EXPECT_EQ(Msg, Lead + "events without a day number of 1-365 and " + NoCode + "Event1, Event2.");
 }
 
 TEST(SovFileIO, NumbersAndDatesKeepTheFileFormUnderADecimalComma) {

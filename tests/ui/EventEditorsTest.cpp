@@ -85,6 +85,9 @@ TEST_F(EventEditorsTest, ChecksInOrderAndWhatIsStored) {
       {2, false, {{"NitrateEdit", "99.5"}}, "\nNitrate Concentration is missing or invalid.\n", "NitrateEdit"},
       {4, false, {{"ResidueEdit", "100"}}, "", "10,4,0,100,0,,,,"},
       {4, false, {{"ResidueEdit", "100.5"}}, "\nResidue Cover is missing or invalid.\n", "ResidueEdit"},
+      {4, false, {{"ResidueEdit", "30.5"}}, "\nResidue Cover is missing or invalid.\n", "ResidueEdit"},
+      {4, true, {{"ResidueEdit", "30,5"}}, "\nResidue Cover is missing or invalid.\n", "ResidueEdit"},
+      {4, true, {{"ResidueEdit", "30"}}, "", "10,4,0,30,0,,,,"},
   };
   for (const auto& C : Cases) {
     QString Trace = QString::number(C.Code);
