@@ -230,8 +230,15 @@ bool TImportedMetosWeather::ReadWeather(const QString& Station, const DataSetStr
     }
     // One flag says the units of both temperature and precipitation, so a station that
     // gives one in metric and the other in English units is refused, not half converted.
-    const bool MetricTemperature = Channel[snTemperature] >= 0 && Unit[snTemperature] == QLatin1String("C");
-    const bool MetricPrecipitation = Channel[snPrecipitation] >= 0 && Unit[snPrecipitation] == QLatin1String("mm");
+    // Stations write degrees Celsius as "C", and some as "°C" or "deg C".
+    const auto IsCelsius = [](QString Text) {
+      if (Text.startsWith(u'\u00B0')) Text.remove(0, 1);
+      else if (Text.startsWith(QLatin1String("deg"), Qt::CaseInsensitive)) Text = Text.mid(3).trimmed();
+      return Text.compare(QLatin1String("C"), Qt::CaseInsensitive) == 0;
+    };
+    const bool MetricTemperature = Channel[snTemperature] >= 0 && IsCelsius(Unit[snTemperature]);
+    const bool MetricPrecipitation =
+        Channel[snPrecipitation] >= 0 && Unit[snPrecipitation].compare(QLatin1String("mm"), Qt::CaseInsensitive) == 0;
     if (Channel[snTemperature] >= 0 && Channel[snPrecipitation] >= 0 && MetricTemperature != MetricPrecipitation) {
       ErrMsg = QStringLiteral("The units are mixed: the station gives temperature in \"%1\" and precipitation in \"%2\".")
                    .arg(OneLine(Unit[snTemperature]).left(20), OneLine(Unit[snPrecipitation]).left(20));

@@ -43,10 +43,11 @@ class TImportedMetosWeather : public TImportedWeather {
   // passes the field's starting date and that date + 364). On success SourceName is
   // "iMETOS", StationName is Station, Has and Use tell which of temperature,
   // precipitation, wind and humidity the station measures, and Metric is set when its
-  // temperature is in "C" or its precipitation in "mm"; a station that gives one of
-  // the two in metric and the other in English units is refused. Cells that are not
-  // numbers are copied unchanged (the fields escaped with "\", OutParser's escape).
-  // False with ErrMsg otherwise; the object then holds no day lines.
+  // temperature is in "C" (or "°C", "deg C") or its precipitation in "mm"; a station
+  // that gives one of the two in metric and the other in English units is refused.
+  // Cells that are not numbers are copied unchanged (the fields escaped with "\",
+  // OutParser's escape). False with ErrMsg otherwise; the object then holds no day
+  // lines.
   bool GetMetosWeather(const QString& User, const QString& Password, const QString& Station, const QDate& StartDate,
                        const QDate& EndDate, QString& ErrMsg);
   // The part of GetMetosWeather after the period check: reads the reply of the sensor

@@ -458,6 +458,10 @@ TEST(MetosWeather, SensorsPeriodsAndCells) {
       {Ok, Sensors({"0", "1", "C", "6", "5", "in"}), AllDays,
        "The units are mixed: the station gives temperature in \"C\" and precipitation in \"in\"."},
       {Ok, Sensors({"0", "1", "C", "6", "5", "mm"}), AllDays, "20240301=50,40,,0.5,,", true},
+      {Ok, Sensors({"0", "1", "\u00B0C", "6", "5", "MM"}), AllDays, "20240301=50,40,,0.5,,", true},
+      {Ok, Sensors({"0", "1", "deg C", "6", "5", "mm"}), AllDays, "20240301=50,40,,0.5,,", true},
+      {Ok, Sensors({"0", "1", "\u00B0F", "6", "5", "mm"}), AllDays,
+       "The units are mixed: the station gives temperature in \"\u00B0F\" and precipitation in \"mm\"."},
       // Only the first sensor of a kind gives its unit.
       {Ok, Sensors({"6", "5", "mm", "0", "1", "C", "6", "2", "in"}), AllDays, "20240301=50,40,,0.5,,", true},
       {Ok, Sensors({"6", "5", "mm"}), AllDays, "20240301=,,,0.5,,", true},
