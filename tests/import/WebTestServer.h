@@ -124,11 +124,18 @@ class TWebTestServer {
   int FCount = 0;
 };
 
-// A server below HTTP: it answers every connection with Start and then a byte every
-// 100 ms, never ending the line, until the client goes or the server does.
-class TEndlessLineServer {
+// A server below HTTP on a loopback port: the listening socket and the thread that serves
+// it. A server made from it starts its thread in its constructor and stops it in its
+// destructor (Stop), before its own members go.
+class TRawSocketServer {
  public:
-  explicit TEndlessLineServer(std::string Start) : FStart(std::move(Start)) {
+  TRawSocketServer(const TRawSocketServer&) = delete;
+  TRawSocketServer& operator=(const TRawSocketServer&) = delete;
+
+  int Port = -1;
+
+ protected:
+  TRawSocketServer() {
     sockaddr_in Address{};
     Address.sin_family = AF_INET;
     Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -137,96 +144,19 @@ class TEndlessLineServer {
     if (bind(FListener, reinterpret_cast<sockaddr*>(&Address), sizeof(Address)) == 0 && listen(FListener, 4) == 0 &&
         getsockname(FListener, reinterpret_cast<sockaddr*>(&Address), &Length) == 0)
       Port = ntohs(Address.sin_port);
-    FThread = std::thread([this] { Run(); });
   }
-  ~TEndlessLineServer() {
+  ~TRawSocketServer() { close(FListener); }
+  void Stop() {
     FStopping = true;
-    FThread.join();
-    close(FListener);
+    if (FThread.joinable()) FThread.join();
   }
-  QString Url() const { return QStringLiteral("http://127.0.0.1:%1/service").arg(Port); }
-
-  int Port = -1;
-
- private:
   // Waits up to 20 ms for Socket to be readable.
   static bool Readable(int Socket) {
     pollfd Wait{Socket, POLLIN, 0};
     return poll(&Wait, 1, 20) > 0;
   }
-  void Run() {
-    while (!FStopping) {
-      if (!Readable(FListener)) continue;
-      const int Client = accept(FListener, nullptr, nullptr);
-      if (Client < 0) continue;
-      // The request is read to the end of its header; a body after it is left unread.
-      std::string Request;
-      while (!FStopping && Request.find("\r\n\r\n") == std::string::npos) {
-        if (!Readable(Client)) continue;
-        char Buffer[4096];
-        const ssize_t Got = recv(Client, Buffer, sizeof Buffer, 0);
-        if (Got <= 0) break;
-        Request.append(Buffer, size_t(Got));
-      }
-      bool Open = send(Client, FStart.data(), FStart.size(), MSG_NOSIGNAL) == ssize_t(FStart.size());
-      while (Open && !FStopping) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        Open = send(Client, "a", 1, MSG_NOSIGNAL) == 1;
-      }
-      close(Client);
-    }
-  }
-
-  std::string FStart;
-  int FListener = -1;
-  std::atomic<bool> FStopping{false};
-  std::thread FThread;
-};
-
-// A server below HTTP that sends canned bytes as they are: the Nth request gets
-// Replies[N] (the last one again when they run out), piece by piece, each piece after
-// its delay. After a reply the connection is closed when Close is set, and otherwise
-// kept open for the next request (a reply that promised more than it sent thus hangs).
-class TRawReplyServer {
- public:
-  struct TPiece {
-    std::string Bytes;
-    int DelayMs = 0;
-  };
-  struct TReply {
-    std::vector<TPiece> Pieces;
-    bool Close = true;
-  };
-  explicit TRawReplyServer(std::vector<TReply> Replies) : FReplies(std::move(Replies)) {
-    sockaddr_in Address{};
-    Address.sin_family = AF_INET;
-    Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t Length = sizeof(Address);
-    FListener = socket(AF_INET, SOCK_STREAM, 0);
-    if (bind(FListener, reinterpret_cast<sockaddr*>(&Address), sizeof(Address)) == 0 && listen(FListener, 4) == 0 &&
-        getsockname(FListener, reinterpret_cast<sockaddr*>(&Address), &Length) == 0)
-      Port = ntohs(Address.sin_port);
-    FThread = std::thread([this] { Run(); });
-  }
-  // A reply sent in one piece.
-  TRawReplyServer(const std::string& Reply, bool Close = true) : TRawReplyServer({{{{Reply, 0}}, Close}}) {}
-  ~TRawReplyServer() {
-    FStopping = true;
-    FThread.join();
-    close(FListener);
-  }
-  QString Url(const char* Path = "/service") const {
-    return QStringLiteral("http://127.0.0.1:%1").arg(Port) + QLatin1String(Path);
-  }
-  int Requests() const { return FRequests; }
-
-  int Port = -1;
-
- private:
-  static bool Readable(int Socket) {
-    pollfd Wait{Socket, POLLIN, 0};
-    return poll(&Wait, 1, 20) > 0;
-  }
+  // The next client, or -1 when none came within 20 ms.
+  int Accept() const { return Readable(FListener) ? accept(FListener, nullptr, nullptr) : -1; }
   // Reads one request: its header and the body its Content-Length announces.
   bool ReadRequest(int Client) {
     std::string Request;
@@ -248,10 +178,69 @@ class TRawReplyServer {
       Request.append(Buffer, size_t(Got));
     }
   }
+
+  int FListener = -1;
+  std::atomic<bool> FStopping{false};
+  std::thread FThread;
+};
+
+// A server below HTTP: it answers every connection with Start and then a byte every
+// 100 ms, never ending the line, until the client goes or the server does.
+class TEndlessLineServer : public TRawSocketServer {
+ public:
+  explicit TEndlessLineServer(std::string Start) : FStart(std::move(Start)) {
+    FThread = std::thread([this] { Run(); });
+  }
+  ~TEndlessLineServer() { Stop(); }
+  QString Url() const { return QStringLiteral("http://127.0.0.1:%1/service").arg(Port); }
+
+ private:
   void Run() {
     while (!FStopping) {
-      if (!Readable(FListener)) continue;
-      const int Client = accept(FListener, nullptr, nullptr);
+      const int Client = Accept();
+      if (Client < 0) continue;
+      ReadRequest(Client);
+      bool Open = send(Client, FStart.data(), FStart.size(), MSG_NOSIGNAL) == ssize_t(FStart.size());
+      while (Open && !FStopping) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        Open = send(Client, "a", 1, MSG_NOSIGNAL) == 1;
+      }
+      close(Client);
+    }
+  }
+
+  std::string FStart;
+};
+
+// A server below HTTP that sends canned bytes as they are: the Nth request gets
+// Replies[N] (the last one again when they run out), piece by piece, each piece after
+// its delay. After a reply the connection is closed when Close is set, and otherwise
+// kept open for the next request (a reply that promised more than it sent thus hangs).
+class TRawReplyServer : public TRawSocketServer {
+ public:
+  struct TPiece {
+    std::string Bytes;
+    int DelayMs = 0;
+  };
+  struct TReply {
+    std::vector<TPiece> Pieces;
+    bool Close = true;
+  };
+  explicit TRawReplyServer(std::vector<TReply> Replies) : FReplies(std::move(Replies)) {
+    FThread = std::thread([this] { Run(); });
+  }
+  // A reply sent in one piece.
+  TRawReplyServer(const std::string& Reply, bool Close = true) : TRawReplyServer({{{{Reply, 0}}, Close}}) {}
+  ~TRawReplyServer() { Stop(); }
+  QString Url(const char* Path = "/service") const {
+    return QStringLiteral("http://127.0.0.1:%1").arg(Port) + QLatin1String(Path);
+  }
+  int Requests() const { return FRequests; }
+
+ private:
+  void Run() {
+    while (!FStopping) {
+      const int Client = Accept();
       if (Client < 0) continue;
       bool Open = true;
       while (Open && !FStopping && ReadRequest(Client)) {
@@ -270,9 +259,6 @@ class TRawReplyServer {
 
   std::vector<TReply> FReplies;
   std::atomic<int> FRequests{0};
-  int FListener = -1;
-  std::atomic<bool> FStopping{false};
-  std::thread FThread;
 };
 
 // A server that answers every request through one handler.

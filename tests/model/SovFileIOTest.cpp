@@ -283,70 +283,55 @@ TEST(SovFileIO, OnlyWhatLoadsBackIsSavedUnderItsOwnNumber) {
   EXPECT_TRUE(QString::fromUtf8(Saved(*Field, Dir)).contains("[Event50]\r\nDay=50\r\nCode=R\r\nValue=50\r\n"));
 }
 
-// An event whose day is not a day of the year is named at load, before a save drops it.
-TEST(SovFileIO, EventsWithoutADayAreNamed) {
+// An event whose day is not a day of the year, or whose code is not one of the four
+// letters, is named at load, before a save drops it.
+TEST(SovFileIO, EventsWithoutADayOrCodeAreNamed) {
   QTemporaryDir Dir;
   const QString Lead = "File " + Dir.filePath("t.sov") + " holds ";
-  const QString NoDay = "events without a day number of 1-365, which a field cannot hold. These were left out: ";
+  const QString Tail = ", which a field cannot hold. These were left out: ";
+  const QString NoDay = "events without a day number of 1-365", NoCode = "events without a code letter F, N, M or R";
   const struct {
-    const char* Day;  // of section Event3; nothing: no Day key
-    int Loaded;       // events in the field
+    const char* Keys;  // Day and Code of section Event3
+    int Loaded;        // events in the field
     QString Msg;
   } Cases[] = {
-      {"Day=\n", 2, Lead + NoDay + "Event3."},      {"", 2, Lead + NoDay + "Event3."},
-      {"Day=-1\n", 2, Lead + NoDay + "Event3."},    {"Day=NaN\n", 2, Lead + NoDay + "Event3."},
-      {"Day=1e308\n", 2, Lead + NoDay + "Event3."}, {"Day=side\n", 2, Lead + NoDay + "Event3."},
-      {"Day=0\n", 2, Lead + NoDay + "Event3."},     {"Day=366\n", 2, Lead + NoDay + "Event3."},
-      {"Day=365\n", 3, ""},
+      {"Day=\nCode=F\n", 2, Lead + NoDay + Tail + "Event3."},
+      {"Code=F\n", 2, Lead + NoDay + Tail + "Event3."},
+      {"Day=-1\nCode=F\n", 2, Lead + NoDay + Tail + "Event3."},
+      {"Day=NaN\nCode=F\n", 2, Lead + NoDay + Tail + "Event3."},
+      {"Day=1e308\nCode=F\n", 2, Lead + NoDay + Tail + "Event3."},
+      {"Day=side\nCode=F\n", 2, Lead + NoDay + Tail + "Event3."},
+      {"Day=0\nCode=F\n", 2, Lead + NoDay + Tail + "Event3."},
+      {"Day=366\nCode=F\n", 2, Lead + NoDay + Tail + "Event3."},
+      {"Day=52\nCode=\n", 2, Lead + NoCode + Tail + "Event3."},
+      {"Day=52\n", 2, Lead + NoCode + Tail + "Event3."},
+      {"Day=52\nCode=f\n", 2, Lead + NoCode + Tail + "Event3."},
+      {"Day=52\nCode=X\n", 2, Lead + NoCode + Tail + "Event3."},
+      {"Day=52\nCode=FN\n", 2, Lead + NoCode + Tail + "Event3."},
+      {"Day=365\nCode=F\n", 3, ""},
+      // A day that is none is named for its day, whatever its code.
+      {"Code=X\n", 2, Lead + NoDay + Tail + "Event3."},
   };
   for (const auto& C : Cases) {
     const QString Text = QString("[SovInfo]\nFileVersion=2\n[Event1]\nDay=5\nCode=N\nValue=3\n[Event2]\nDay=6\nCode=R\n"
                                  "Value=20\n[Event3]\n") +
-                         C.Day + "Code=F\nValue=110\nNotes=urea side-dress\n";
+                         C.Keys + "Key1=Urea\nValue=110\nNotes=urea side-dress\n";
     auto Field = NewField();
     QString Msg;
-    ASSERT_TRUE(LoadText(*Field, Text, Dir, Msg)) << C.Day;
-    EXPECT_EQ(Msg, C.Msg) << C.Day;
-    for (int Slot = 1; Slot <= 4; ++Slot) EXPECT_EQ(Field->GetCellInt(Slot, SovCol::EvDay) > 0, Slot <= C.Loaded) << C.Day;
+    ASSERT_TRUE(LoadText(*Field, Text, Dir, Msg)) << C.Keys;
+    EXPECT_EQ(Msg, C.Msg) << C.Keys;
+    for (int Slot = 1; Slot <= 4; ++Slot)
+      EXPECT_EQ(Field->GetCellInt(Slot, SovCol::EvDay) > 0, Slot <= C.Loaded) << C.Keys << " " << Slot;
   }
-  // With events beyond fifty too, one message names both in file order, at most ten.
-  QString Text = "[SovInfo]\nFileVersion=2\n[Event51]\nDay=2\nCode=N\n";
+  // With events beyond fifty and without a code too, one message names them all in file
+  // order, at most ten.
+  QString Text = "[SovInfo]\nFileVersion=2\n[Event51]\nDay=2\nCode=N\n[Event13]\nDay=3\nCode=Y\n";
   for (int i = 1; i <= 12; ++i) Text += QStringLiteral("[Event%1]\nDay=x\nCode=N\n").arg(i);
   auto Field = NewField();
   QString Msg;
   ASSERT_TRUE(LoadText(*Field, Text, Dir, Msg));
-  EXPECT_EQ(Msg, Lead + "more than 10 horizons or 50 events and " + NoDay +
-                     "Event51, Event1, Event2, Event3, Event4, Event5, Event6, Event7, Event8, Event9, and 3 more.");
-}
-
-// So is an event whose code is not one of the four letters.
-TEST(SovFileIO, EventsWithoutACodeAreNamed) {
-  QTemporaryDir Dir;
-  const QString Lead = "File " + Dir.filePath("t.sov") + " holds ";
-  const QString NoCode = "events without a code letter F, N, M or R, which a field cannot hold. These were left out: ";
-  const struct {
-    const char* Code;  // of section Event2; nothing: no Code key
-    int Loaded;        // events in the field
-    QString Msg;
-  } Cases[] = {
-      {"Code=\n", 1, Lead + NoCode + "Event2."},   {"", 1, Lead + NoCode + "Event2."},
-      {"Code=f\n", 1, Lead + NoCode + "Event2."},  {"Code=X\n", 1, Lead + NoCode + "Event2."},
-      {"Code=FN\n", 1, Lead + NoCode + "Event2."}, {"Code=F\n", 2, ""},
-  };
-  for (const auto& C : Cases) {
-    const QString Text = QString("[SovInfo]\nFileVersion=2\n[Event1]\nDay=5\nCode=N\nValue=3\n[Event2]\nDay=52\n") + C.Code +
-                         "Key1=Urea\nValue=110\nNotes=side-dress\n";
-    auto Field = NewField();
-    QString Msg;
-    ASSERT_TRUE(LoadText(*Field, Text, Dir, Msg)) << C.Code;
-    EXPECT_EQ(Msg, C.Msg) << C.Code;
-    for (int Slot = 1; Slot <= 3; ++Slot) EXPECT_EQ(Field->GetCellInt(Slot, SovCol::EvDay) > 0, Slot <= C.Loaded) << C.Code;
-  }
-  // An event without a day is named for its day, whatever its code.
-  auto Field = NewField();
-  QString Msg;
-  ASSERT_TRUE(LoadText(*Field, "[SovInfo]\nFileVersion=2\n[Event1]\nCode=X\n[Event2]\nDay=3\nCode=Y\n", Dir, Msg));
-  EXPECT_EQ(Msg, Lead + "events without a day number of 1-365 and " + NoCode + "Event1, Event2.");
+  EXPECT_EQ(Msg, Lead + "more than 10 horizons or 50 events and " + NoDay + " and " + NoCode + Tail +
+                     "Event51, Event13, Event1, Event2, Event3, Event4, Event5, Event6, Event7, Event8, and 4 more.");
 }
 
 TEST(SovFileIO, NumbersAndDatesKeepTheFileFormUnderADecimalComma) {
