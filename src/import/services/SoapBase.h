@@ -169,11 +169,10 @@ struct TSoapServiceInfo {
 TSoapServiceInfo SoapServiceInfoFromStore(const QString& UnitName, const QString& PortType,
                                           const QString& TypesNamespace);
 
-// How a proxy is made: step 1, an empty (or blank) Address takes the port type's
+// How a proxy is made: an empty (or blank) Address takes the port type's
 // "TRANSPORT_Address" from the metadata store, another one is used as it is (trimmed);
-// step 2, the format specification is Format followed by the service's format
-// properties ("Style=rpc"); step 3, the transport specification is Transport +
-// "address=" + the address.
+// the proxy's format is Format followed by the service's stored format properties
+// ("Style=rpc"), and its transport is Transport + "address=" + the address.
 struct TSoapProxySpecs {
   QString PortType;
   QString Format;
