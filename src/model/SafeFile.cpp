@@ -110,11 +110,11 @@ bool TSafeFile::Open(const QString& FileName) {
   FTarget = QFile::encodeName(Target);
   struct stat St {};
   const bool Exists = ::stat(FTarget.constData(), &St) == 0;
-  if (Exists && S_ISDIR(St.st_mode)) {
+  const TFileKind Kind = Exists ? KindOf(St) : TFileKind::Missing;
+  if (Kind == TFileKind::Folder) {
     FReason = QStringLiteral("Is a directory");
     return false;
   }
-  const TFileKind Kind = Exists ? KindOf(St) : TFileKind::Missing;
   if (Kind == TFileKind::NullDevice) {
     FFd = ::open(FTarget.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (FFd < 0) return Fail(errno);
@@ -124,7 +124,7 @@ bool TSafeFile::Open(const QString& FileName) {
     FReason = QString::fromLatin1(DeviceNotFileReason);
     return false;
   }
-  if (Exists && !S_ISREG(St.st_mode)) {
+  if (Kind == TFileKind::Special) {
     FReason = QStringLiteral("Not a regular file but a pipe or other special file");
     return false;
   }
