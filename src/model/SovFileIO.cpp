@@ -304,17 +304,16 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
       int Number = 0;
       bool Named = false;
       for (const auto& [Prefix, Max] : {std::pair{QLatin1String("Horizon"), MaxHorizons}, {EventPrefix, MaxEvents}}) {
-        if (Name.size() > Prefix.size() && Name.startsWith(Prefix, Qt::CaseInsensitive) &&
-            TryStrToInt(Name.mid(Prefix.size()), Number) && Number > Max) {
+        if (Name.size() <= Prefix.size() || !Name.startsWith(Prefix, Qt::CaseInsensitive)) continue;
+        const QString Digits = Name.mid(Prefix.size());
+        if (!TryStrToInt(Digits, Number)) continue;
+        if (Number > Max) {
           Named = Beyond = true;
+        } else if (Prefix == EventPrefix && Number >= 1 && Digits == QString::number(Number)) {
+          // Only the section the event loop read under this number, not "Event05" beside it.
+          if (WithoutDay[size_t(Number)]) Named = NoDay = true;
+          else if (WithoutCode[size_t(Number)]) Named = NoCode = true;
         }
-      }
-      // Only the section the event loop read under this number, not "Event05" beside it.
-      if (!Named && Name.startsWith(EventPrefix, Qt::CaseInsensitive) &&
-          TryStrToInt(Name.mid(EventPrefix.size()), Number) && Number >= 1 && Number <= MaxEvents &&
-          Name.mid(EventPrefix.size()) == QString::number(Number)) {
-        if (WithoutDay[size_t(Number)]) Named = NoDay = true;
-        else if (WithoutCode[size_t(Number)]) Named = NoCode = true;
       }
       if (Named && Shown++ < MaxLeftOutNames) LeftOut << Name;
     }
