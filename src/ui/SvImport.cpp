@@ -19,12 +19,10 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
-#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -115,30 +113,6 @@ bool TImportCommands::RunFetch(const QString& FirstLine, TNetProgress& Progress,
 // Weather
 // ===========================================================================
 
-bool TImportCommands::ReadPastedText(const QString& Text, TImportedWeatherFile& Weather, QString& Msg) {
-  QString TempName;
-  try {
-    TempName = MakeTempFileName(QString());
-  } catch (const std::exception& Error) {
-    Msg = QString::fromUtf8(Error.what());
-    return false;
-  }
-  const auto RemoveTemp = qScopeGuard([&TempName] { QFile::remove(TempName); });
-  QFile File(TempName);
-  QString Lines = Text;
-  if (!Lines.endsWith(QLatin1Char('\n'))) Lines += QLatin1Char('\n');
-  const QByteArray Bytes = Lines.toUtf8();
-  if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate) || File.write(Bytes) != Bytes.size() || !File.flush()) {
-    Msg = QStringLiteral("Unable to write to file ") + TempName + QStringLiteral(".");
-    return false;
-  }
-  File.close();
-  if (Weather.ImportFile(TempName, Msg)) return true;
-  // The temporary file means nothing to the user.
-  Msg.replace(TempName, QStringLiteral("The pasted text"));
-  return false;
-}
-
 void TImportCommands::ImportWeatherFromFile(bool FromClipboard) {
   if (!FFieldData || !FLookup) return;
   QDate Start;
@@ -150,8 +124,10 @@ void TImportCommands::ImportWeatherFromFile(bool FromClipboard) {
     // Text that cannot be read keeps the dialog open with it, to be mended or replaced.
     TImportClipboardDlg Dialog(FHost.Parent);
     Dialog.Accepting = [this, &Weather, &Dialog](const QString& Text) {
+      QString Lines = Text;
+      if (!Lines.endsWith(QLatin1Char('\n'))) Lines += QLatin1Char('\n');
       QString Msg;
-      if (ReadPastedText(Text, Weather, Msg)) return true;
+      if (Weather.ImportData(QStringLiteral("The pasted text"), Lines.toUtf8(), Msg)) return true;
       ImportError(WeatherImportFailed, Msg, &Dialog);
       return false;
     };

@@ -24,7 +24,6 @@
 class QDialog;
 class QWidget;
 class TImportedWeather;
-class TImportedWeatherFile;
 class TNetProgress;
 
 // What an import reads from and writes to the window. Columns are field columns
@@ -112,9 +111,6 @@ class TImportCommands {
   // The command's error box: FirstLine, then Msg; over Over when given, else over the
   // window.
   void ImportError(const QString& FirstLine, const QString& Msg, QWidget* Over = nullptr);
-  // Reads pasted Text into Weather through a temporary file, which is gone afterwards.
-  // A failure's message names "The pasted text" where the reader named the file.
-  bool ReadPastedText(const QString& Text, TImportedWeatherFile& Weather, QString& Msg);
   // Sets the field's weather source and station, marking the field modified when they
   // change.
   void SetWeatherSource(const QString& Source, const QString& Station);
