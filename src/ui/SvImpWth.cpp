@@ -39,14 +39,12 @@ constexpr std::array<TMergeColumn, 7> MergeColumns = {{
 // True when the words of Note stand in Text one after another (blanks between words do
 // not count); an empty note is held by every text.
 bool HoldsWords(const QString& Text, const QString& Note) {
-  const QStringList Words = Text.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-  const QStringList Wanted = Note.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-  for (qsizetype First = 0; First + Wanted.size() <= Words.size(); ++First) {
-    qsizetype i = 0;
-    while (i < Wanted.size() && Words[First + i] == Wanted[i]) ++i;
-    if (i == Wanted.size()) return true;
-  }
-  return false;
+  const QString Wanted = Note.simplified();
+  if (Wanted.isEmpty()) return true;
+  // Words stand between single blanks once simplified; the blanks around both texts make
+  // only whole words match.
+  const QLatin1Char Blank(' ');
+  return (Blank + Text.simplified() + Blank).contains(Blank + Wanted + Blank);
 }
 
 }  // namespace
