@@ -147,6 +147,22 @@ THttpBody HttpFinishBody(CURL* Handle, QByteArray& Body, int64_t Limit) {
   return Result;
 }
 
+QString HttpBodyFaultText(THttpBody Result, const QString& Reply, CURL* Handle) {
+  switch (Result) {
+    case THttpBody::CutShort:
+      return Reply + QLatin1String(" was cut short.") + QLatin1String(NetRetryHint);
+    case THttpBody::Damaged:
+      return Reply + QLatin1String(" is damaged: its compressed data cannot be read.") + QLatin1String(NetRetryHint);
+    case THttpBody::UnknownEncoding:
+      return Reply + QLatin1String(" is in an encoding this program cannot read (") +
+             HttpContentEncoding(Handle).left(40) + QLatin1String(").");
+    case THttpBody::Whole:
+    case THttpBody::TooLarge:
+      break;
+  }
+  return QString();
+}
+
 THttpEnd HttpRunTransfer(CURL* Handle, int64_t StallMs, int64_t TimeoutMs, const TNetProgress* Progress,
                          int& CurlCode, THttpHeaderFunction HeaderFunction, void* HeaderData) {
   using TClock = std::chrono::steady_clock;
@@ -393,23 +409,14 @@ bool Perform(const QString& URL, const QStringList* Fields, QString& Content,
                                            : QString::fromLatin1(Reply.StatusLine);
     return false;
   }
-  switch (HttpFinishBody(H, Reply.Body, Reply.Limit)) {
-    case THttpBody::Whole:
-      break;
-    case THttpBody::CutShort:
-      ErrorText = QStringLiteral("The reply was cut short.") + QLatin1String(NetRetryHint);
-      return false;
-    case THttpBody::Damaged:
-      ErrorText = QStringLiteral("The reply is damaged: its compressed data cannot be read.") +
-                  QLatin1String(NetRetryHint);
-      return false;
-    case THttpBody::TooLarge:
-      ErrorText = QStringLiteral("The reply is too large (more than %1).").arg(HttpSizeText(Reply.Limit));
-      return false;
-    case THttpBody::UnknownEncoding:
-      ErrorText = QStringLiteral("The reply is in an encoding this program cannot read (%1).")
-                      .arg(HttpContentEncoding(H).left(40));
-      return false;
+  const THttpBody Body = HttpFinishBody(H, Reply.Body, Reply.Limit);
+  if (Body == THttpBody::TooLarge) {
+    ErrorText = QStringLiteral("The reply is too large (more than %1).").arg(HttpSizeText(Reply.Limit));
+    return false;
+  }
+  if (Body != THttpBody::Whole) {
+    ErrorText = HttpBodyFaultText(Body, QStringLiteral("The reply"), H);
+    return false;
   }
   Content = DecodeFileText(Reply.Body);
   return true;

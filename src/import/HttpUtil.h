@@ -79,6 +79,10 @@ void HttpAskCompressed(CURL* Handle);
 THttpBody HttpFinishBody(CURL* Handle, QByteArray& Body, int64_t Limit);
 // The encoding the last response on Handle names ("gzip"), for messages.
 QString HttpContentEncoding(CURL* Handle);
+// The message for a body HttpFinishBody found CutShort, Damaged or in an UnknownEncoding,
+// Reply naming the reply ("The reply"); empty for Whole and TooLarge, whose limit each
+// caller words itself.
+QString HttpBodyFaultText(THttpBody Result, const QString& Reply, CURL* Handle);
 
 // How a transfer run by HttpRunTransfer ended. HeaderTimedOut: the time ran out while
 // the server was still sending the header of its reply (a byte or a line now and then,

@@ -6,6 +6,8 @@
 
 #include <cmath>
 #include <memory>
+#include <utility>
+#include <vector>
 
 const char* const MsgInterpolationStations = "Interpolation requires at least 2 stations.";
 
@@ -90,19 +92,21 @@ bool TImportedWeatherInterp::Interpolate(const QString& SourceID, const TStation
   const TImportedWeatherHttp& RefWeather = *Days[Reference].Weather;
   for (int D = 0; D < RefWeather.Count(); ++D) {
     const QString Name = RefWeather.Names(D);
+    // The day line of each station that has the day, split once for all its fields.
+    std::vector<std::pair<const TStationDays*, QStringList>> Lines;
+    for (const TStationDays& Station : Days) {
+      const auto Found = Station.DayIndex.constFind(Name);
+      if (Found != Station.DayIndex.constEnd())
+        Lines.emplace_back(&Station, Station.Weather->GetDayFields(Found.value()));
+    }
     QString Value;
     for (int Field = 1; Field <= InterpolatedFields; ++Field) {
       double Sum = 0, WeightSum = 0;
-      for (const TStationDays& Station : Days) {
-        const auto Found = Station.DayIndex.constFind(Name);
-        if (Found == Station.DayIndex.constEnd()) continue;
+      for (const auto& [Station, Fields] : Lines) {
         double V = 0;
-        if (!TryStrToFloat(Station.Weather->GetDayField(Found.value(), Field), V,
-                           Station.Weather->FormatSettings)) {
-          continue;
-        }
-        Sum += V * Station.Weight;
-        WeightSum += Station.Weight;
+        if (!TryStrToFloat(FieldAt(Fields, Field), V, Station->Weather->FormatSettings)) continue;
+        Sum += V * Station->Weight;
+        WeightSum += Station->Weight;
       }
       if (WeightSum > 0) Value += FormatFixed(Sum / WeightSum, 1, FormatSettings);
       Value += u',';

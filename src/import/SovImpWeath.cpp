@@ -116,8 +116,9 @@ bool TSovImportedWeather::ReadFieldFile(const QString& FileName, const QByteArra
   // days, not all 365.
   const QString EmptyDay = QString(DayFieldCount - 1, OutParser.Delimiter);
   for (int Day = 1; Day <= MaxDays; ++Day) {
+    const QString Name = DayLineName(Start.addDays(Day - 1));
     if (!Field.WeatherDayHasData(Day)) {
-      AddPair(DayLineName(Start.addDays(Day - 1)), EmptyDay);
+      AddPair(Name, EmptyDay);
       continue;
     }
     bool HaveMax = false, HaveMin = false, IsNumber = false;
@@ -148,8 +149,7 @@ bool TSovImportedWeather::ReadFieldFile(const QString& FileName, const QByteArra
       if (F > 0) Value += OutParser.Delimiter;
       Value += OutParser.EscapeText(Fields[F]);
     }
-    const QDate Date = Start.addDays(Day - 1);
-    AddPair(DayLineName(Date), Value);
+    AddPair(Name, Value);
   }
 
   SourceName = QLatin1String(SovSourceName);

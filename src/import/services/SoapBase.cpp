@@ -480,25 +480,12 @@ THTTPTransport::TResponse THTTPTransport::Post(const QByteArray& Request, const 
       throw ESoapError(QStringLiteral("The request to the web service at %1 failed: %2").arg(FAddress, Detail));
     }
     if (TargetText.isEmpty()) {
-      switch (HttpFinishBody(H, Response.Body, Sink.Max)) {
-        case THttpBody::Whole:
-          return Response;
-        case THttpBody::CutShort:
-          throw ESoapError(QStringLiteral("The reply of the web service at %1 was cut short.").arg(FAddress) +
-                           QLatin1String(NetRetryHint));
-        case THttpBody::Damaged:
-          throw ESoapError(
-              QStringLiteral("The reply of the web service at %1 is damaged: its compressed data cannot be read.")
-                  .arg(FAddress) +
-              QLatin1String(NetRetryHint));
-        case THttpBody::TooLarge:
-          throw ESoapError(QStringLiteral("The reply of the web service at %1 is larger than %2.")
-                               .arg(FAddress, HttpSizeText(Sink.Max)));
-        case THttpBody::UnknownEncoding:
-          throw ESoapError(QStringLiteral("The reply of the web service at %1 is in an encoding this program "
-                                          "cannot read (%2).")
-                               .arg(FAddress, HttpContentEncoding(H).left(40)));
-      }
+      const THttpBody Body = HttpFinishBody(H, Response.Body, Sink.Max);
+      if (Body == THttpBody::Whole) return Response;
+      if (Body == THttpBody::TooLarge)
+        throw ESoapError(QStringLiteral("The reply of the web service at %1 is larger than %2.")
+                             .arg(FAddress, HttpSizeText(Sink.Max)));
+      throw ESoapError(HttpBodyFaultText(Body, QStringLiteral("The reply of the web service at %1").arg(FAddress), H));
     }
     if (!SameServer(QString::fromUtf8(Url), TargetText))
       throw ESoapError(QStringLiteral("The web service at %1 redirected the request to another server (%2). "
