@@ -166,6 +166,11 @@ QString SoapMemberXmlName(const QString& TypeIdentifier, const QString& Identifi
   });
 }
 
+QByteArray SoapMemberElementName(const char* TypeIdentifier, const char* Identifier) {
+  const QString Name = SoapMemberXmlName(QLatin1String(TypeIdentifier), QLatin1String(Identifier));
+  return Name.mid(Name.indexOf(u':') + 1).toUtf8();
+}
+
 std::vector<TSoapTypeInfo> SoapRegisteredTypes() {
   return WithStores([](TSoapStores& S) { return S.Types; });
 }
