@@ -6,17 +6,6 @@
 
 const char* const SDMTabularServiceUri = "http://SDMDataAccess.nrcs.usda.gov/Tabular/SDMTabularService.asmx";
 
-namespace {
-
-// The element of a member as named by the type registry, without its prefix (replies
-// may bind their own prefixes).
-QByteArray MemberElement(const char* Type, const char* Member) {
-  const QString Name = SoapMemberXmlName(QLatin1String(Type), QLatin1String(Member));
-  return Name.mid(Name.indexOf(u':') + 1).toUtf8();
-}
-
-}  // namespace
-
 void RegisterSDMTabularServiceTypes() {
   const QString Uri = QString::fromLatin1(SDMTabularServiceUri);
   SoapRegisterType(Uri, QStringLiteral("RunQuery_Type"), QStringLiteral("RunQuery"));
@@ -65,12 +54,14 @@ std::unique_ptr<RunQueryResponse> ReadRunQueryResponse(pugi::xml_node Body) {
       SoapChild(Body, SoapTypeXmlName(QStringLiteral("RunQueryResponse")).toUtf8().constData());
   if (!Element) return nullptr;
   auto Response = std::make_unique<RunQueryResponse>();
-  const pugi::xml_node Result = SoapChild(Element, MemberElement("RunQueryResponse", "RunQueryResult").constData());
+  const pugi::xml_node Result =
+      SoapChild(Element, SoapMemberElementName("RunQueryResponse", "RunQueryResult").constData());
   if (Result) {
     const char* const Type = "RunQueryResponse_RunQueryResult_Type";
-    Response->RunQueryResult.schema.Data = SoapOuterXml(SoapChild(Result, MemberElement(Type, "schema").constData()));
+    Response->RunQueryResult.schema.Data =
+        SoapOuterXml(SoapChild(Result, SoapMemberElementName(Type, "schema").constData()));
     Response->RunQueryResult.diffgram.Data =
-        SoapOuterXml(SoapChild(Result, MemberElement(Type, "diffgram").constData()));
+        SoapOuterXml(SoapChild(Result, SoapMemberElementName(Type, "diffgram").constData()));
   }
   return Response;
 }

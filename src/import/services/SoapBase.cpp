@@ -50,6 +50,14 @@ TSoapStores& Stores() {
   return Instance;
 }
 
+// Runs Fn on the stores with their lock held and returns what it returns.
+template <typename TFn>
+auto WithStores(TFn&& Fn) {
+  TSoapStores& S = Stores();
+  const std::lock_guard<std::mutex> Guard(S.Lock);
+  return Fn(S);
+}
+
 template <typename TList, typename TKey>
 auto FindByName(TList& List, const TKey& Key) {
   return std::find_if(List.begin(), List.end(), [&Key](const auto& Item) {
@@ -59,16 +67,25 @@ auto FindByName(TList& List, const TKey& Key) {
   });
 }
 
-// Sets Key in a property list, in place when it is there.
-void SetProperty(TProperties& List, const QString& Key, const QString& Value) {
+// Sets Key in a list of named values, in place when it is there.
+template <typename TValue>
+void SetProperty(std::vector<std::pair<QString, TValue>>& List, const QString& Key, const TValue& Value) {
   const auto Found = FindByName(List, Key);
   if (Found != List.end()) Found->second = Value;
   else List.emplace_back(Key, Value);
 }
 
-QString FindProperty(const TProperties& List, const QString& Key) {
+// The value of Key in a list of named values; an empty one when it is not there.
+template <typename TValue>
+TValue FindProperty(const std::vector<std::pair<QString, TValue>>& List, const QString& Key) {
   const auto Found = FindByName(List, Key);
-  return Found == List.end() ? QString() : Found->second;
+  return Found == List.end() ? TValue() : Found->second;
+}
+
+// The registered type of that identifier, or nullptr. The lock must be held.
+TSoapTypeInfo* FindType(TSoapStores& S, const QString& Identifier) {
+  const auto Found = FindByName(S.Types, Identifier);
+  return Found == S.Types.end() ? nullptr : &*Found;
 }
 
 // The properties of a port type (Operation empty) or of one of its operations; nullptr
@@ -103,58 +120,59 @@ void PutString(QByteArray& Block, const QString& Text) {
 }  // namespace
 
 void SoapRegisterType(const QString& Namespace, const QString& Identifier, const QString& XmlName) {
-  TSoapStores& S = Stores();
-  const std::lock_guard<std::mutex> Guard(S.Lock);
-  const auto Found = FindByName(S.Types, Identifier);
-  if (Found != S.Types.end()) {
-    Found->Namespace = Namespace;
-    Found->Name = XmlName;
-  } else {
-    S.Types.push_back({Namespace, XmlName, Identifier, {}});
-  }
+  WithStores([&](TSoapStores& S) {
+    if (TSoapTypeInfo* Type = FindType(S, Identifier)) {
+      Type->Namespace = Namespace;
+      Type->Name = XmlName;
+    } else {
+      S.Types.push_back({Namespace, XmlName, Identifier, {}});
+    }
+  });
 }
 
 void SoapRegisterExternalName(const QString& TypeIdentifier, const QString& Identifier, const QString& XmlName) {
-  TSoapStores& S = Stores();
-  const std::lock_guard<std::mutex> Guard(S.Lock);
-  const auto Found = FindByName(S.Types, TypeIdentifier);
-  if (Found == S.Types.end()) return;
-  if (XmlName != Identifier) {
-    SetProperty(Found->ExternalNames, Identifier, XmlName);
-    return;
-  }
-  // The identifier itself is no other name: the entry, if any, goes.
-  const auto Entry = FindByName(Found->ExternalNames, Identifier);
-  if (Entry != Found->ExternalNames.end()) Found->ExternalNames.erase(Entry);
+  WithStores([&](TSoapStores& S) {
+    TSoapTypeInfo* Type = FindType(S, TypeIdentifier);
+    if (!Type) return;
+    if (XmlName != Identifier) {
+      SetProperty(Type->ExternalNames, Identifier, XmlName);
+      return;
+    }
+    // The identifier itself is no other name: the entry, if any, goes.
+    const auto Entry = FindByName(Type->ExternalNames, Identifier);
+    if (Entry != Type->ExternalNames.end()) Type->ExternalNames.erase(Entry);
+  });
 }
 
 QString SoapTypeXmlName(const QString& Identifier) {
-  TSoapStores& S = Stores();
-  const std::lock_guard<std::mutex> Guard(S.Lock);
-  const auto Found = FindByName(S.Types, Identifier);
-  return Found == S.Types.end() ? Identifier : Found->Name;
+  return WithStores([&](TSoapStores& S) {
+    const TSoapTypeInfo* Type = FindType(S, Identifier);
+    return Type ? Type->Name : Identifier;
+  });
 }
 
 QString SoapTypeNamespace(const QString& Identifier) {
-  TSoapStores& S = Stores();
-  const std::lock_guard<std::mutex> Guard(S.Lock);
-  const auto Found = FindByName(S.Types, Identifier);
-  return Found == S.Types.end() ? QString() : Found->Namespace;
+  return WithStores([&](TSoapStores& S) {
+    const TSoapTypeInfo* Type = FindType(S, Identifier);
+    return Type ? Type->Namespace : QString();
+  });
 }
 
 QString SoapMemberXmlName(const QString& TypeIdentifier, const QString& Identifier) {
-  TSoapStores& S = Stores();
-  const std::lock_guard<std::mutex> Guard(S.Lock);
-  const auto Found = FindByName(S.Types, TypeIdentifier);
-  if (Found == S.Types.end()) return Identifier;
-  const QString Name = FindProperty(Found->ExternalNames, Identifier);
-  return Name.isEmpty() ? Identifier : Name;
+  return WithStores([&](TSoapStores& S) {
+    const TSoapTypeInfo* Type = FindType(S, TypeIdentifier);
+    const QString Name = Type ? FindProperty(Type->ExternalNames, Identifier) : QString();
+    return Name.isEmpty() ? Identifier : Name;
+  });
+}
+
+QByteArray SoapMemberElementName(const char* TypeIdentifier, const char* Identifier) {
+  const QString Name = SoapMemberXmlName(QLatin1String(TypeIdentifier), QLatin1String(Identifier));
+  return Name.mid(Name.indexOf(u':') + 1).toUtf8();
 }
 
 std::vector<TSoapTypeInfo> SoapRegisteredTypes() {
-  TSoapStores& S = Stores();
-  const std::lock_guard<std::mutex> Guard(S.Lock);
-  return S.Types;
+  return WithStores([](TSoapStores& S) { return S.Types; });
 }
 
 QByteArray SoapMetadataBlock(const QString& UnitName, const QString& PortType,
@@ -181,63 +199,50 @@ QByteArray SoapMetadataBlock(const QString& UnitName, const QString& PortType,
 }
 
 void SoapAddResource(const QString& Name, const QByteArray& Block) {
-  TSoapStores& S = Stores();
-  const std::lock_guard<std::mutex> Guard(S.Lock);
-  const auto Found = FindByName(S.Resources, Name);
-  if (Found != S.Resources.end()) Found->second = Block;
-  else S.Resources.emplace_back(Name, Block);
+  WithStores([&](TSoapStores& S) { SetProperty(S.Resources, Name, Block); });
 }
 
 QByteArray SoapMetadataResource(const QString& Name) {
-  TSoapStores& S = Stores();
-  const std::lock_guard<std::mutex> Guard(S.Lock);
-  const auto Found = FindByName(S.Resources, Name);
-  return Found == S.Resources.end() ? QByteArray() : Found->second;
+  return WithStores([&](TSoapStores& S) { return FindProperty(S.Resources, Name); });
 }
 
 void SoapSetRepositoryNamespace(const QString& UnitName, const QString& Namespace) {
-  TSoapStores& S = Stores();
-  const std::lock_guard<std::mutex> Guard(S.Lock);
-  SetProperty(S.Namespaces, UnitName, Namespace);
+  WithStores([&](TSoapStores& S) { SetProperty(S.Namespaces, UnitName, Namespace); });
 }
 
 QString SoapRepositoryNamespace(const QString& UnitName) {
-  TSoapStores& S = Stores();
-  const std::lock_guard<std::mutex> Guard(S.Lock);
-  return FindProperty(S.Namespaces, UnitName);
+  return WithStores([&](TSoapStores& S) { return FindProperty(S.Namespaces, UnitName); });
 }
 
 void SoapSetMetadataProperty(const QString& PortType, const QString& Operation, const QString& Key,
                              const QString& Value) {
-  TSoapStores& S = Stores();
-  const std::lock_guard<std::mutex> Guard(S.Lock);
-  SetProperty(*FindProperties(S, PortType, Operation, true), Key, Value);
+  WithStores([&](TSoapStores& S) { SetProperty(*FindProperties(S, PortType, Operation, true), Key, Value); });
 }
 
 QString SoapMetadataProperty(const QString& PortType, const QString& Operation, const QString& Key) {
-  TSoapStores& S = Stores();
-  const std::lock_guard<std::mutex> Guard(S.Lock);
-  const TProperties* List = FindProperties(S, PortType, Operation, false);
-  return List ? FindProperty(*List, Key) : QString();
+  return WithStores([&](TSoapStores& S) {
+    const TProperties* List = FindProperties(S, PortType, Operation, false);
+    return List ? FindProperty(*List, Key) : QString();
+  });
 }
 
 QStringList SoapMetadataKeys(const QString& PortType, const QString& Operation) {
-  TSoapStores& S = Stores();
-  const std::lock_guard<std::mutex> Guard(S.Lock);
-  QStringList Keys;
-  if (const TProperties* List = FindProperties(S, PortType, Operation, false))
-    for (const auto& Item : *List) Keys << Item.first;
-  return Keys;
+  return WithStores([&](TSoapStores& S) {
+    QStringList Keys;
+    if (const TProperties* List = FindProperties(S, PortType, Operation, false))
+      for (const auto& Item : *List) Keys << Item.first;
+    return Keys;
+  });
 }
 
 QStringList SoapMetadataOperations(const QString& PortType) {
-  TSoapStores& S = Stores();
-  const std::lock_guard<std::mutex> Guard(S.Lock);
-  QStringList Names;
-  const auto Port = FindByName(S.Ports, PortType);
-  if (Port != S.Ports.end())
-    for (const auto& Op : Port->Operations) Names << Op.first;
-  return Names;
+  return WithStores([&](TSoapStores& S) {
+    QStringList Names;
+    const auto Port = FindByName(S.Ports, PortType);
+    if (Port != S.Ports.end())
+      for (const auto& Op : Port->Operations) Names << Op.first;
+    return Names;
+  });
 }
 
 void SoapStoreServiceMetadata(const TSoapServiceMetadata& Service, const std::vector<TSoapOperationDesc>& Operations) {

@@ -78,6 +78,9 @@ QString SoapTypeNamespace(const QString& Identifier);
 // The XML name of a property or enumeration value of a type: the registered one, or
 // else the identifier itself.
 QString SoapMemberXmlName(const QString& TypeIdentifier, const QString& Identifier);
+// The element a reply carries that member under: its XML name without a prefix, since
+// replies bind their own.
+QByteArray SoapMemberElementName(const char* TypeIdentifier, const char* Identifier);
 // Every registered type, in the order of registration.
 std::vector<TSoapTypeInfo> SoapRegisteredTypes();
 

@@ -59,10 +59,10 @@ std::vector<pugi::xml_node> Items(const TSoapReply& Reply, pugi::xml_node Array)
 
 // The elements of the members of StructReturnDataInfo, looked up once per table.
 struct TReturnDataInfoElements {
-  QByteArray Name = MetosElementName("StructReturnDataInfo", "s_name");
-  QByteArray Type = MetosElementName("StructReturnDataInfo", "s_type");
-  QByteArray Flags = MetosElementName("StructReturnDataInfo", "s_flags");
-  QByteArray Value = MetosElementName("StructReturnDataInfo", "s_value");
+  QByteArray Name = SoapMemberElementName("StructReturnDataInfo", "s_name");
+  QByteArray Type = SoapMemberElementName("StructReturnDataInfo", "s_type");
+  QByteArray Flags = SoapMemberElementName("StructReturnDataInfo", "s_flags");
+  QByteArray Value = SoapMemberElementName("StructReturnDataInfo", "s_value");
 };
 
 void ReadReturnDataInfo(const TSoapReply& Reply, pugi::xml_node Node, const TReturnDataInfoElements& Elements,
@@ -150,14 +150,9 @@ bool TryReadSoapDateTime(const QString& Text, QDateTime& Value) {
   return Value.isValid();
 }
 
-QByteArray MetosElementName(const char* Type, const char* Member) {
-  const QString Name = SoapMemberXmlName(QLatin1String(Type), QLatin1String(Member));
-  return Name.mid(Name.indexOf(u':') + 1).toUtf8();
-}
-
 void ReadDataSetStruct(const TSoapReply& Reply, pugi::xml_node Node, DataSetStruct& Value) {
   const char* const Type = "DataSetStruct";
-  if (const pugi::xml_node Info = MetosMember(Reply, Node, MetosElementName(Type, "ReturnDataInfo").constData())) {
+  if (const pugi::xml_node Info = MetosMember(Reply, Node, SoapMemberElementName(Type, "ReturnDataInfo").constData())) {
     const TReturnDataInfoElements Elements;
     for (const pugi::xml_node Item : Items(Reply, Info)) {
       Value.ReturnDataInfo.Items.emplace_back();
@@ -165,14 +160,14 @@ void ReadDataSetStruct(const TSoapReply& Reply, pugi::xml_node Node, DataSetStru
     }
   }
   if (const pugi::xml_node Counts =
-          MetosMember(Reply, Node, MetosElementName(Type, "ReturnRecordSetInfo").constData())) {
+          MetosMember(Reply, Node, SoapMemberElementName(Type, "ReturnRecordSetInfo").constData())) {
     const char* const CountsType = "StructRecordSetInfo";
-    ReadMetosMember(Reply, Counts, MetosElementName(CountsType, "s_field_count").constData(),
+    ReadMetosMember(Reply, Counts, SoapMemberElementName(CountsType, "s_field_count").constData(),
                     Value.ReturnRecordSetInfo.s_field_count);
-    ReadMetosMember(Reply, Counts, MetosElementName(CountsType, "s_row_count").constData(),
+    ReadMetosMember(Reply, Counts, SoapMemberElementName(CountsType, "s_row_count").constData(),
                     Value.ReturnRecordSetInfo.s_row_count);
   }
-  if (const pugi::xml_node Cells = MetosMember(Reply, Node, MetosElementName(Type, "ReturnDataSet").constData())) {
+  if (const pugi::xml_node Cells = MetosMember(Reply, Node, SoapMemberElementName(Type, "ReturnDataSet").constData())) {
     for (const pugi::xml_node Item : Items(Reply, Cells)) Value.ReturnDataSet.Items.push_back(Item ? SoapText(Item) : QString());
   }
 }

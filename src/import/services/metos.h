@@ -326,14 +326,10 @@ const TSoapServiceInfo& MetosServiceInfo();
 
 // The readers take the record's element (references already followed) and the reply
 // it belongs to (for the references of its members). Each member is read from the
-// element the type registry names it by (MetosElementName). A member the reply leaves
+// element the type registry names it by (SoapMemberElementName). A member the reply leaves
 // out, or marks nil, keeps its value from construction. A whole number or date that
 // does not read throws ESoapError naming the member.
 void ReadDataSetStruct(const TSoapReply& Reply, pugi::xml_node Node, DataSetStruct& Value);
-// The element of member Member of type Type: its XML name from the type registry (the
-// identifier itself when none is registered), without a prefix, since replies bind
-// their own.
-QByteArray MetosElementName(const char* Type, const char* Member);
 // The member element, references followed; empty when the reply leaves it out, marks
 // it nil or refers to nothing.
 pugi::xml_node MetosMember(const TSoapReply& Reply, pugi::xml_node Node, const char* Name);
@@ -347,13 +343,13 @@ std::unique_ptr<TData> ReadMetosData(const TSoapReply& Reply, pugi::xml_node Nod
   auto Data = std::make_unique<TData>();
   if constexpr (requires { Data->ReturnParams; }) {
     using TParams = decltype(Data->ReturnParams);
-    const QByteArray ParamsElement = MetosElementName(TData::TypeName, "ReturnParams");
+    const QByteArray ParamsElement = SoapMemberElementName(TData::TypeName, "ReturnParams");
     if (const pugi::xml_node Params = MetosMember(Reply, Node, ParamsElement.constData()))
       Data->ReturnParams.VisitMembers([&](const char* Name, auto& Value) {
-        ReadMetosMember(Reply, Params, MetosElementName(TParams::TypeName, Name).constData(), Value);
+        ReadMetosMember(Reply, Params, SoapMemberElementName(TParams::TypeName, Name).constData(), Value);
       });
   }
-  const QByteArray MainElement = MetosElementName(TData::TypeName, "DataSetMain");
+  const QByteArray MainElement = SoapMemberElementName(TData::TypeName, "DataSetMain");
   if (const pugi::xml_node Main = MetosMember(Reply, Node, MainElement.constData()))
     ReadDataSetStruct(Reply, Main, Data->DataSetMain);
   return Data;
