@@ -492,12 +492,27 @@ void TMainForm::SetFormUnits(bool IsMetric) {
 
 void TMainForm::MetricCheckBoxClick(bool Checked) { SetFormUnits(Checked); }
 
+bool TMainForm::HorizonCapacity(QString& Text) const {
+  QString Msg;
+  return FFieldData && FFieldData->WaterCapacityText(FMetricCheckBox->isChecked(),
+                                                     std::max(FLocationCombo->currentIndex(), 0),
+                                                     FRootingDepthEdit->text(), Text, Msg);
+}
+
 void TMainForm::RootingDepthChange() {
   if (!FFieldData) return;
-  QString Text, Msg;
-  if (FFieldData->WaterCapacityText(FMetricCheckBox->isChecked(), std::max(FLocationCombo->currentIndex(), 0),
-                                    FRootingDepthEdit->text(), Text, Msg))
+  // The box holds the horizons' capacity when it reads as the same figure to the
+  // hundredth ("166.5" from a file is the horizons' "166.50").
+  const QString Held = CleanText(FWaterCapacityEdit->text());
+  double Value = 0;
+  const bool HoldsHorizons = !FDepthCapacity.isEmpty() && TryStrToFloat(Held, Value, FEnv.UserFormat) &&
+                             FormatFixed(Value, 2, FEnv.UserFormat) == FDepthCapacity;
+  if (!Held.isEmpty() && !HoldsHorizons) return;
+  QString Text;
+  if (HorizonCapacity(Text)) {
     SetEditText(FWaterCapacityEdit, Text);
+    FDepthCapacity = Text;
+  }
 }
 
 void TMainForm::SetFormData() {
@@ -521,6 +536,7 @@ void TMainForm::SetFormData() {
     for (int GridCol : EditableGridColumns) SetGridText(Day, GridCol, Field.GetCell(Day, ModelColumnOfGridColumn(GridCol)));
     FStageCodes[size_t(Day - 1)] = StageCodeIndex(Field.GetCell(Day, SovCol::GrowthStage));
   }
+  if (!HorizonCapacity(FDepthCapacity)) FDepthCapacity.clear();
   SetGridDates();
   SetTitle();
   FWeatherGrid->scrollToTop();
@@ -1100,6 +1116,7 @@ TImportCommands TMainForm::Imports() {
   };
   Host.SetBoxText = [this](int Col, const QString& Text) {
     if (auto* Edit = qobject_cast<QLineEdit*>(ControlOf(Col))) SetEditText(Edit, Text);
+    if (Col == SovCol::WaterHoldingCapacity) FDepthCapacity = Text;  // from the imported horizons
   };
   Host.Location = [this] { return FLocationCombo->currentIndex(); };
   Host.IsMetric = [this] { return FMetricCheckBox->isChecked(); };
@@ -1169,6 +1186,7 @@ void TMainForm::ViewSoilBtnClick() {
     Host.RootingDepthCaption = LabelCaption(SovCol::RootingDepth);
     Host.SetWaterCapacity = [this](const QString& Text) {
       SetEditText(FWaterCapacityEdit, Text);
+      FDepthCapacity = Text;
     };
     Host.SetModified = [this] { FModified = true; };
     Dialog.SetSoilData(*FFieldData, Host);

@@ -568,9 +568,9 @@ TEST_F(MainFormTest, FilesNeedTheirExtension) {
   EXPECT_EQ(Second->windowTitle(), "Furrow - maricopa-cotton-metric.sov");
 }
 
-// The water-holding capacity follows a rooting depth or unit box the user changes, as
-// the soil dialog sets it, when the horizons give it; otherwise it stays as it is,
-// without a message while the user types.
+// The water-holding capacity follows a rooting depth the user changes, as the soil
+// dialog sets it, when the horizons give it; otherwise it stays as it is, without a
+// message while the user types. The metric box changes only captions.
 TEST_F(MainFormTest, WaterCapacityFollowsTheRootingDepth) {
   auto Form = Started(UsFormatSettings(), "maricopa-cotton-metric.sov");
   Form->show();
@@ -586,7 +586,7 @@ TEST_F(MainFormTest, WaterCapacityFollowsTheRootingDepth) {
       {"60", "81.00"}, {"", "81.00"}, {"6x", "7.20"}, {"120", "166.50"},
       {nullptr, "166.50"},  // 120 feet is no rooting depth
       {"2", "3.25"},        // feet and inches
-      {nullptr, "2.40"},    // 2 cm
+      {nullptr, "3.25"},    // now 2 cm, the capacity as it was
   };
   for (const auto& S : Steps) {
     if (S.Typed) {
@@ -605,6 +605,35 @@ TEST_F(MainFormTest, WaterCapacityFollowsTheRootingDepth) {
   QTest::keyClicks(Child<QLineEdit>(*Fresh, "RootingDepthEdit"), "3");
   EXPECT_EQ(Child<QLineEdit>(*Fresh, "WaterCapacityEdit")->text(), "5");
   EXPECT_TRUE(Msgs.Messages.isEmpty());
+}
+
+// A capacity the user typed stays when the rooting depth changes, and the metric box
+// changes only captions: no box of the field page but the one typed in changes.
+TEST_F(MainFormTest, TypedCapacityAndUnitsLeaveTheBoxesAlone) {
+  auto Form = Started(UsFormatSettings(), "maricopa-cotton-metric.sov");
+  Form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+  const auto Boxes = [&Form] {
+    QStringList Texts;
+    for (const QLineEdit* Edit : Form->FieldPage()->findChildren<QLineEdit*>()) Texts << Edit->objectName() + "=" + Edit->text();
+    Texts.sort();
+    return Texts;
+  };
+  const struct {
+    const char *Capacity, *Depth;  // typed; no depth: a click on the metric box
+  } Steps[] = {{"150", "2"}, {nullptr, nullptr}, {nullptr, nullptr}};
+  for (const auto& S : Steps) {
+    if (S.Capacity) Child<QLineEdit>(*Form, "WaterCapacityEdit")->setText(S.Capacity);
+    auto* Depth = Child<QLineEdit>(*Form, "RootingDepthEdit");
+    if (S.Depth) {
+      Depth->selectAll();
+      QTest::keyClicks(Depth, S.Depth);
+    }
+    const QStringList Before = Boxes();
+    if (!S.Depth) Child<QCheckBox>(*Form, "MetricCheckBox")->click();
+    EXPECT_EQ(Boxes(), Before);
+    EXPECT_EQ(Child<QLineEdit>(*Form, "WaterCapacityEdit")->text(), QString("150"));
+  }
 }
 
 // Save refuses a file set to read-only, as Save As does, and leaves it as it was; the
