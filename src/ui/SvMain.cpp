@@ -178,7 +178,8 @@ TMainForm::TMainForm(const TMainFormEnvironment& Env, QWidget* Parent)
       EventEditorFunc(RunEventEditor),
       ImportFileDialogFunc(TImportCommands::WeatherFileDialog),
       ExecDialogFunc([](QDialog& Dialog) { return Dialog.exec(); }),
-      FEnv(Env) {
+      FEnv(Env),
+      FGridStart(Env.UserFormat) {
   setObjectName(QStringLiteral("MainForm"));
   // The window keeps its designed size; it has no maximise button.
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -537,6 +538,7 @@ void TMainForm::SetFormData() {
     FStageCodes[size_t(Day - 1)] = StageCodeIndex(Field.GetCell(Day, SovCol::GrowthStage));
   }
   if (!HorizonCapacity(FDepthCapacity)) FDepthCapacity.clear();
+  FGridStart.Reset(Field.GetCell(0, SovCol::StartingDate));
   SetGridDates();
   SetTitle();
   FWeatherGrid->scrollToTop();
@@ -1010,29 +1012,17 @@ bool TMainForm::SaveToFile(bool UseCurrentName) {
 
 bool TMainForm::DatesOkay() {
   if (!FFieldData) return true;
-  const TFormatSettings& Format = FEnv.UserFormat;
+  // The change is measured from the date the grid's days were placed by, which a starting
+  // date that did not read has not replaced.
   const QString TypedText = CleanText(FStartDateEdit->text());
-  const QString HeldText = FFieldData->GetCell(0, SovCol::StartingDate);
-  QDate Typed, Held;
-  if (!TSovFile::IsValidDate(TypedText, SovCol::StartingDate, 0, Format, Typed) ||
-      !TSovFile::IsValidDate(HeldText, SovCol::StartingDate, 0, Format, Held) || Typed == Held)
-    return true;
-  QString Text = QStringLiteral("\nStarting date has changed from ") + HeldText + QStringLiteral(" to ") + TypedText +
-                 QStringLiteral(".\n\n");
-  if (Typed > Held) {
-    Text += QStringLiteral("Weather data will be moved up. Any weather data before ") + TypedText +
-            QStringLiteral(" will be lost.");
-  } else {
-    Text += QStringLiteral("Weather data will be moved down. Any weather data after ") +
-            DateToStr(Typed.addDays(MaxDays - 1), Format) + QStringLiteral(" will be lost.");
-  }
-  Text += QStringLiteral("\n\n") + QStringLiteral("Click OK to proceed or Cancel to change ") +
-          QStringLiteral("starting date back to ") + HeldText + QStringLiteral(".\n");
-  if (Message(TMsgDlgType::Warning, Text, QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok) {
-    FStartDateEdit->setText(HeldText);
+  const TGridStartDate::TChange Change = FGridStart.Change(TypedText, *FFieldData);
+  if (Change.Question.isEmpty()) return true;
+  if (Message(TMsgDlgType::Warning, Change.Question, QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok) {
+    FStartDateEdit->setText(FGridStart.Text());
     return false;
   }
-  ShiftGridData(int(std::clamp<qint64>(Typed.daysTo(Held), -MaxDays, MaxDays)));
+  ShiftGridData(Change.Shift);
+  FGridStart.Place(TypedText);
   return true;
 }
 
@@ -1126,7 +1116,11 @@ TImportCommands TMainForm::Imports() {
     if (QWidget* Control = ControlOf(Col)) Control->setFocus();
   };
   Host.GridText = [this](int Day, int Col) { return GridText(Day, Col); };
-  Host.SetGridText = [this](int Day, int Col, const QString& Text) { SetGridText(Day, Col, Text); };
+  // An import places the days it writes by the starting date in the box.
+  Host.SetGridText = [this](int Day, int Col, const QString& Text) {
+    SetGridText(Day, Col, Text);
+    FGridStart.Place(FStartDateEdit->text());
+  };
   Host.SetCurrentDay = [this](int Day) { SetCurrentDay(Day); };
   Host.SetModified = [this] { FModified = true; };
   TImportCommands Commands(std::move(Host));

@@ -13,6 +13,7 @@
 #include "MiscUtil.h"
 #include "MsgDlg.h"
 #include "SovSched.h"
+#include "SovStartDate.h"
 #include "SvImport.h"
 #include "VersInfo.h"
 
@@ -283,6 +284,8 @@ class TMainForm : public QMainWindow {
   // The capacity the horizons last gave the box (for the loaded field, a changed rooting
   // depth, the soil dialog or a soil import); empty when they gave none.
   QString FDepthCapacity;
+  // The starting date the weather grid's days and the events were last placed by.
+  TGridStartDate FGridStart;
   bool FClosing = false;
   TPreviewDlg* FPreviewDlg = nullptr;  // made with the window, kept until it goes
 

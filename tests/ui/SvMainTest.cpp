@@ -505,7 +505,8 @@ TEST_F(MainFormTest, ChangedStartingDateAsksAndMovesTheDays) {
   EXPECT_EQ(Start->text(), "4/15/2013");
   EXPECT_EQ(Form->GridText(11, WthCol::High), Day11High);
   EXPECT_EQ(Msgs.Take(), QStringList({"\nStarting date has changed from 4/15/2013 to 4/25/2013.\n\n"
-                                      "Weather data will be moved up. Any weather data before 4/25/2013 will be lost.\n\n"
+                                      "Weather data will be moved up. Any weather data before 4/25/2013 will be lost.\n"
+                                      "3 events will be lost too: 4/15/2013, 4/16/2013.\n\n"
                                       "Click OK to proceed or Cancel to change starting date back to 4/15/2013.\n"}));
 
   Start->setText("4/25/2013");
@@ -633,6 +634,50 @@ TEST_F(MainFormTest, TypedCapacityAndUnitsLeaveTheBoxesAlone) {
     if (!S.Depth) Child<QCheckBox>(*Form, "MetricCheckBox")->click();
     EXPECT_EQ(Boxes(), Before);
     EXPECT_EQ(Child<QLineEdit>(*Form, "WaterCapacityEdit")->text(), QString("150"));
+  }
+}
+
+// A change of the starting date is measured from the date the grid's days were placed
+// by: not from a starting date that did not read, and on a new field from the date an
+// import placed them by. The question is asked and the days keep their dates.
+TEST_F(MainFormTest, StartingDateChangeKeepsTheDaysOnTheirDates) {
+  const struct {
+    const char* Name;
+    const char* File;  // nothing: a new field
+    std::function<void(TMainForm&)> Before;
+    const char *Typed, *Asked;
+    const char* Day1High;
+  } Cases[] = {
+      {"after a date that did not read", English,
+       [this](TMainForm& F) {
+         Child<QLineEdit>(F, "StartDateEdit")->setText("4/2O/2013");
+         F.CalcBtnClick();
+         EXPECT_EQ(Msgs.Take(), QStringList({"\nCan't calculate schedule.\n\nStarting Date is missing or invalid.\n"}));
+       },
+       "4/20/2013", "\nStarting date has changed from 4/15/2013 to 4/20/2013.\n\n", "89.1"},
+      {"after an import into a new field", nullptr,
+       [](TMainForm& F) {
+         Child<QLineEdit>(F, "StartDateEdit")->setText("4/1/2016");
+         F.ImportFileDialogFunc = [](QWidget*, bool, const QString&, const QString&, const QString&) {
+           return QStringLiteral(FURROW_TEST_DATA_DIR "/uiimport/standard_us.csv");
+         };
+         F.ExecDialogFunc = [](QDialog& Dialog) { return Ok(Dialog); };
+         F.ImportWthFileBtnClick();
+         EXPECT_EQ(F.GridText(1, WthCol::High), "50.0");
+       },
+       "4/2/2016", "\nStarting date has changed from 4/1/2016 to 4/2/2016.\n\n", "68.0"},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    auto Form = Started(UsFormatSettings(), C.File);
+    C.Before(*Form);
+    Child<QLineEdit>(*Form, "StartDateEdit")->setText(C.Typed);
+    EXPECT_TRUE(Form->DatesOkay());
+    EXPECT_EQ(Msgs.Take().value(0).left(qsizetype(strlen(C.Asked))), QString(C.Asked));
+    EXPECT_EQ(Form->GridText(1, WthCol::High), QString(C.Day1High));
+    if (C.File) {
+      EXPECT_EQ(Form->FieldData()->GetCellInt(4, SovCol::EvDay), 47);  // the side-dress stays on 6/5
+    }
   }
 }
 
