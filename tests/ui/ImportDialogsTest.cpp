@@ -132,33 +132,26 @@ TEST(ImportMerge, ChosenValuesLandOnTheirDaysConverted) {
   }
 }
 
-// Day lines need not be sorted: a file listed newest first, or in no order, is merged
-// when any of its days falls within the schedule, whichever lines come first and last.
+// Day lines in any order (newest first, or none) are merged when any falls within the
+// schedule, whichever lines come first and last.
 TEST(ImportMerge, LinesInAnyOrderReachTheSchedule) {
   std::array<bool, WeatherKindCount> TempOnly{};
   TempOnly[wkTemperature] = true;
-  const struct {
-    const char* Name;
-    std::vector<const char*> Lines;  // date=high temperature, in the file's order
-    std::vector<TCell> Expected;     // the grid afterwards, schedule from 4/15/2013
-  } Cases[] = {
-      {"newest first", {"20131231=80.0", "20130416=61.0", "20130415=60.0", "20130101=40.0"},
-       {{1, High, "60.0"}, {2, High, "61.0"}, {261, High, "80.0"}}},
-      {"in no order, first and last lines before the schedule", {"20130101=40.0", "20130416=61.0", "20130102=41.0"},
-       {{2, High, "61.0"}}},
+  const std::pair<QStringList, TGrid> Cases[] = {  // date=high in the file's order; the grid afterwards
+      {{"20131231=80.0", "20130416=61.0", "20130415=60.0", "20130101=40.0"},
+       {{{1, High}, "60.0"}, {{2, High}, "61.0"}, {{261, High}, "80.0"}}},
+      {{"20130101=40.0", "20130416=61.0", "20130102=41.0"}, {{{2, High}, "61.0"}}},
   };
-  for (const auto& C : Cases) {
+  for (const auto& [Lines, Expected] : Cases) {
     TImportedWeather W;
-    for (const QString Line : C.Lines) W.AddPair(Line.section('=', 0, 0), Line.section('=', 1));
-    TGrid Grid, Expected;
+    for (const QString& Line : Lines) W.AddPair(Line.section('=', 0, 0), Line.section('=', 1));
+    TGrid Grid;
     const TMergeResult Result = MergeImportedWeather(
         W, {TempOnly, true, 0, -1, false}, {2013, 4, 15}, false, UsFormatSettings(),
         [&](int Day, int Col) { return Grid.value({Day, Col}); },
-        [&](int Day, int Col, const QString& Text) { Grid[{Day, Col}] = Text; });
-    EXPECT_EQ(Result, TMergeResult::Merged) << C.Name;
-    for (const TCell& Cell : C.Expected) Expected[{Cell.Day, Cell.Col}] = QLatin1String(Cell.Text);
-    Grid.removeIf([](const TGrid::iterator It) { return It.value().isEmpty(); });
-    EXPECT_EQ(Grid, Expected) << C.Name;
+        [&](int Day, int Col, const QString& Text) { if (!Text.isEmpty()) Grid[{Day, Col}] = Text; });
+    EXPECT_EQ(Result, TMergeResult::Merged) << Lines.join(' ').toStdString();
+    EXPECT_EQ(Grid, Expected) << Lines.join(' ').toStdString();
   }
 }
 

@@ -583,13 +583,16 @@ TEST_F(MainFormTest, WaterCapacityFollowsTheRootingDepth) {
   const struct {
     const char* Typed;  // nothing: a click on the metric box
     const char* Capacity;
+    const char* CapacityTyped = nullptr;  // by the user, before the step
   } Steps[] = {
       {"60", "81.00"}, {"", "81.00"}, {"6x", "7.20"}, {"120", "166.50"},
       {nullptr, "166.50"},  // 120 feet is no rooting depth
       {"2", "3.25"},        // feet and inches
       {nullptr, "3.25"},    // now 2 cm, the capacity as it was
+      {"2", "150", "150"}, {nullptr, "150"},  // a capacity the user typed stays
   };
   for (const auto& S : Steps) {
+    if (S.CapacityTyped) Capacity->setText(S.CapacityTyped);
     if (S.Typed) {
       Depth->selectAll();
       if (*S.Typed) QTest::keyClicks(Depth, S.Typed);
@@ -608,76 +611,29 @@ TEST_F(MainFormTest, WaterCapacityFollowsTheRootingDepth) {
   EXPECT_TRUE(Msgs.Messages.isEmpty());
 }
 
-// A capacity the user typed stays when the rooting depth changes, and the metric box
-// changes only captions: no box of the field page but the one typed in changes.
-TEST_F(MainFormTest, TypedCapacityAndUnitsLeaveTheBoxesAlone) {
-  auto Form = Started(UsFormatSettings(), "maricopa-cotton-metric.sov");
-  Form->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
-  const auto Boxes = [&Form] {
-    QStringList Texts;
-    for (const QLineEdit* Edit : Form->FieldPage()->findChildren<QLineEdit*>()) Texts << Edit->objectName() + "=" + Edit->text();
-    Texts.sort();
-    return Texts;
-  };
-  const struct {
-    const char *Capacity, *Depth;  // typed; no depth: a click on the metric box
-  } Steps[] = {{"150", "2"}, {nullptr, nullptr}, {nullptr, nullptr}};
-  for (const auto& S : Steps) {
-    if (S.Capacity) Child<QLineEdit>(*Form, "WaterCapacityEdit")->setText(S.Capacity);
-    auto* Depth = Child<QLineEdit>(*Form, "RootingDepthEdit");
-    if (S.Depth) {
-      Depth->selectAll();
-      QTest::keyClicks(Depth, S.Depth);
-    }
-    const QStringList Before = Boxes();
-    if (!S.Depth) Child<QCheckBox>(*Form, "MetricCheckBox")->click();
-    EXPECT_EQ(Boxes(), Before);
-    EXPECT_EQ(Child<QLineEdit>(*Form, "WaterCapacityEdit")->text(), QString("150"));
-  }
-}
-
 // A change of the starting date is measured from the date the grid's days were placed
-// by: not from a starting date that did not read, and on a new field from the date an
-// import placed them by. The question is asked and the days keep their dates.
+// by: not from a date that did not read, and on a new field from the one an import used.
+// It asks, and the days keep their dates.
 TEST_F(MainFormTest, StartingDateChangeKeepsTheDaysOnTheirDates) {
   const struct {
-    const char* Name;
-    const char* File;  // nothing: a new field
-    std::function<void(TMainForm&)> Before;
-    const char *Typed, *Asked;
-    const char* Day1High;
-  } Cases[] = {
-      {"after a date that did not read", English,
-       [this](TMainForm& F) {
-         Child<QLineEdit>(F, "StartDateEdit")->setText("4/2O/2013");
-         F.CalcBtnClick();
-         EXPECT_EQ(Msgs.Take(), QStringList({"\nCan't calculate schedule.\n\nStarting Date is missing or invalid.\n"}));
-       },
-       "4/20/2013", "\nStarting date has changed from 4/15/2013 to 4/20/2013.\n\n", "89.1"},
-      {"after an import into a new field", nullptr,
-       [](TMainForm& F) {
-         Child<QLineEdit>(F, "StartDateEdit")->setText("4/1/2016");
-         F.ImportFileDialogFunc = [](QWidget*, bool, const QString&, const QString&, const QString&) {
-           return QStringLiteral(FURROW_TEST_DATA_DIR "/uiimport/standard_us.csv");
-         };
-         F.ExecDialogFunc = [](QDialog& Dialog) { return Ok(Dialog); };
-         F.ImportWthFileBtnClick();
-         EXPECT_EQ(F.GridText(1, WthCol::High), "50.0");
-       },
-       "4/2/2016", "\nStarting date has changed from 4/1/2016 to 4/2/2016.\n\n", "68.0"},
-  };
+    const char *File, *First, *Typed, *Day1High;  // no file: a new field, whose first date an import uses
+    int SideDressDay;                              // the 6/5 event's day afterwards
+  } Cases[] = {{English, "4/2O/2013", "4/20/2013", "89.1", 47}, {nullptr, "4/1/2016", "4/2/2016", "68.0", 0}};
   for (const auto& C : Cases) {
-    SCOPED_TRACE(C.Name);
+    SCOPED_TRACE(C.Typed);
     auto Form = Started(UsFormatSettings(), C.File);
-    C.Before(*Form);
-    Child<QLineEdit>(*Form, "StartDateEdit")->setText(C.Typed);
+    QLineEdit* Start = Child<QLineEdit>(*Form, "StartDateEdit");
+    const QString Placed = C.File ? Start->text() : QString(C.First);
+    Start->setText(C.First);
+    Form->ImportFileDialogFunc = [](auto&&...) { return QStringLiteral(FURROW_TEST_DATA_DIR "/uiimport/standard_us.csv"); };
+    Form->ExecDialogFunc = Ok;
+    C.File ? Form->CalcBtnClick() : Form->ImportWthFileBtnClick();  // refused; imported
+    Msgs.Take();
+    Start->setText(C.Typed);
     EXPECT_TRUE(Form->DatesOkay());
-    EXPECT_EQ(Msgs.Take().value(0).left(qsizetype(strlen(C.Asked))), QString(C.Asked));
+    EXPECT_EQ(Msgs.Take().value(0).section('\n', 1, 1), "Starting date has changed from " + Placed + " to " + C.Typed + ".");
     EXPECT_EQ(Form->GridText(1, WthCol::High), QString(C.Day1High));
-    if (C.File) {
-      EXPECT_EQ(Form->FieldData()->GetCellInt(4, SovCol::EvDay), 47);  // the side-dress stays on 6/5
-    }
+    EXPECT_EQ(Form->FieldData()->GetCellInt(4, SovCol::EvDay), C.SideDressDay);
   }
 }
 
