@@ -57,12 +57,18 @@ TMergeResult MergeImportedWeather(const TImportedWeather& Weather, const TWeathe
                                   const QDate& StartDate, bool FieldMetric, const TFormatSettings& UserFormat,
                                   const TGridGetter& Get, const TGridSetter& Set) {
   const int Count = Weather.Count();
-  QDate First, Last;
-  if (Count == 0 || !StartDate.isValid() || !Weather.TryGetDayDate(0, First) ||
-      !Weather.TryGetDayDate(Count - 1, Last))
-    return TMergeResult::DatesOutside;
+  if (Count == 0 || !StartDate.isValid()) return TMergeResult::DatesOutside;
+  // The day lines come in the source's order, which may run backwards or be mixed: the
+  // earliest and the latest date decide whether they reach the schedule.
+  QDate Earliest, Latest;
+  for (int Line = 0; Line < Count; ++Line) {
+    QDate Date;
+    if (!Weather.TryGetDayDate(Line, Date)) continue;
+    if (!Earliest.isValid() || Date < Earliest) Earliest = Date;
+    if (!Latest.isValid() || Date > Latest) Latest = Date;
+  }
   const QDate EndDate = StartDate.addDays(MaxDays - 1);
-  if (Last < StartDate || First > EndDate) return TMergeResult::DatesOutside;
+  if (!Earliest.isValid() || Latest < StartDate || Earliest > EndDate) return TMergeResult::DatesOutside;
 
   int From = 0, To = Count - 1;
   if (!Choice.AllDates) {

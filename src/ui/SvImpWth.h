@@ -38,8 +38,9 @@ using TGridSetter = std::function<void(int Day, int GridCol, const QString& Text
 // StartDate. Numbers go from the importer's format and units to UserFormat and the
 // field's units (FieldMetric), keeping their decimals; notes are appended to what the
 // cell holds unless the cell already holds the note as a whole run of words. Nothing is
-// written when the day lines end before StartDate or begin after its 365th day (or hold
-// no readable date), nor when no chosen line falls within the schedule.
+// written when every day line lies before StartDate or after its 365th day, whatever
+// their order (or none holds a readable date), nor when no chosen line falls within the
+// schedule.
 enum class TMergeResult { Merged, DatesOutside, RangeOutside };
 TMergeResult MergeImportedWeather(const TImportedWeather& Weather, const TWeatherImportChoice& Choice,
                           const QDate& StartDate, bool FieldMetric, const TFormatSettings& UserFormat,

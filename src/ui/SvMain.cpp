@@ -178,7 +178,8 @@ TMainForm::TMainForm(const TMainFormEnvironment& Env, QWidget* Parent)
       EventEditorFunc(RunEventEditor),
       ImportFileDialogFunc(TImportCommands::WeatherFileDialog),
       ExecDialogFunc([](QDialog& Dialog) { return Dialog.exec(); }),
-      FEnv(Env) {
+      FEnv(Env),
+      FGridStart(Env.UserFormat) {
   setObjectName(QStringLiteral("MainForm"));
   // The window keeps its designed size; it has no maximise button.
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -492,12 +493,27 @@ void TMainForm::SetFormUnits(bool IsMetric) {
 
 void TMainForm::MetricCheckBoxClick(bool Checked) { SetFormUnits(Checked); }
 
+bool TMainForm::HorizonCapacity(QString& Text) const {
+  QString Msg;
+  return FFieldData && FFieldData->WaterCapacityText(FMetricCheckBox->isChecked(),
+                                                     std::max(FLocationCombo->currentIndex(), 0),
+                                                     FRootingDepthEdit->text(), Text, Msg);
+}
+
 void TMainForm::RootingDepthChange() {
   if (!FFieldData) return;
-  QString Text, Msg;
-  if (FFieldData->WaterCapacityText(FMetricCheckBox->isChecked(), std::max(FLocationCombo->currentIndex(), 0),
-                                    FRootingDepthEdit->text(), Text, Msg))
+  // The box holds the horizons' capacity when it reads as the same figure to the
+  // hundredth ("166.5" from a file is the horizons' "166.50").
+  const QString Held = CleanText(FWaterCapacityEdit->text());
+  double Value = 0;
+  const bool HoldsHorizons = !FDepthCapacity.isEmpty() && TryStrToFloat(Held, Value, FEnv.UserFormat) &&
+                             FormatFixed(Value, 2, FEnv.UserFormat) == FDepthCapacity;
+  if (!Held.isEmpty() && !HoldsHorizons) return;
+  QString Text;
+  if (HorizonCapacity(Text)) {
     SetEditText(FWaterCapacityEdit, Text);
+    FDepthCapacity = Text;
+  }
 }
 
 void TMainForm::SetFormData() {
@@ -521,6 +537,8 @@ void TMainForm::SetFormData() {
     for (int GridCol : EditableGridColumns) SetGridText(Day, GridCol, Field.GetCell(Day, ModelColumnOfGridColumn(GridCol)));
     FStageCodes[size_t(Day - 1)] = StageCodeIndex(Field.GetCell(Day, SovCol::GrowthStage));
   }
+  if (!HorizonCapacity(FDepthCapacity)) FDepthCapacity.clear();
+  FGridStart.Reset(Field.GetCell(0, SovCol::StartingDate));
   SetGridDates();
   SetTitle();
   FWeatherGrid->scrollToTop();
@@ -994,29 +1012,17 @@ bool TMainForm::SaveToFile(bool UseCurrentName) {
 
 bool TMainForm::DatesOkay() {
   if (!FFieldData) return true;
-  const TFormatSettings& Format = FEnv.UserFormat;
+  // The change is measured from the date the grid's days were placed by, which a starting
+  // date that did not read has not replaced.
   const QString TypedText = CleanText(FStartDateEdit->text());
-  const QString HeldText = FFieldData->GetCell(0, SovCol::StartingDate);
-  QDate Typed, Held;
-  if (!TSovFile::IsValidDate(TypedText, SovCol::StartingDate, 0, Format, Typed) ||
-      !TSovFile::IsValidDate(HeldText, SovCol::StartingDate, 0, Format, Held) || Typed == Held)
-    return true;
-  QString Text = QStringLiteral("\nStarting date has changed from ") + HeldText + QStringLiteral(" to ") + TypedText +
-                 QStringLiteral(".\n\n");
-  if (Typed > Held) {
-    Text += QStringLiteral("Weather data will be moved up. Any weather data before ") + TypedText +
-            QStringLiteral(" will be lost.");
-  } else {
-    Text += QStringLiteral("Weather data will be moved down. Any weather data after ") +
-            DateToStr(Typed.addDays(MaxDays - 1), Format) + QStringLiteral(" will be lost.");
-  }
-  Text += QStringLiteral("\n\n") + QStringLiteral("Click OK to proceed or Cancel to change ") +
-          QStringLiteral("starting date back to ") + HeldText + QStringLiteral(".\n");
-  if (Message(TMsgDlgType::Warning, Text, QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok) {
-    FStartDateEdit->setText(HeldText);
+  const TGridStartDate::TChange Change = FGridStart.Change(TypedText, *FFieldData);
+  if (Change.Question.isEmpty()) return true;
+  if (Message(TMsgDlgType::Warning, Change.Question, QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok) {
+    FStartDateEdit->setText(FGridStart.Text());
     return false;
   }
-  ShiftGridData(int(std::clamp<qint64>(Typed.daysTo(Held), -MaxDays, MaxDays)));
+  ShiftGridData(Change.Shift);
+  FGridStart.Place(TypedText);
   return true;
 }
 
@@ -1100,6 +1106,7 @@ TImportCommands TMainForm::Imports() {
   };
   Host.SetBoxText = [this](int Col, const QString& Text) {
     if (auto* Edit = qobject_cast<QLineEdit*>(ControlOf(Col))) SetEditText(Edit, Text);
+    if (Col == SovCol::WaterHoldingCapacity) FDepthCapacity = Text;  // from the imported horizons
   };
   Host.Location = [this] { return FLocationCombo->currentIndex(); };
   Host.IsMetric = [this] { return FMetricCheckBox->isChecked(); };
@@ -1109,7 +1116,11 @@ TImportCommands TMainForm::Imports() {
     if (QWidget* Control = ControlOf(Col)) Control->setFocus();
   };
   Host.GridText = [this](int Day, int Col) { return GridText(Day, Col); };
-  Host.SetGridText = [this](int Day, int Col, const QString& Text) { SetGridText(Day, Col, Text); };
+  // An import places the days it writes by the starting date in the box.
+  Host.SetGridText = [this](int Day, int Col, const QString& Text) {
+    SetGridText(Day, Col, Text);
+    FGridStart.Place(FStartDateEdit->text());
+  };
   Host.SetCurrentDay = [this](int Day) { SetCurrentDay(Day); };
   Host.SetModified = [this] { FModified = true; };
   TImportCommands Commands(std::move(Host));
@@ -1169,6 +1180,7 @@ void TMainForm::ViewSoilBtnClick() {
     Host.RootingDepthCaption = LabelCaption(SovCol::RootingDepth);
     Host.SetWaterCapacity = [this](const QString& Text) {
       SetEditText(FWaterCapacityEdit, Text);
+      FDepthCapacity = Text;
     };
     Host.SetModified = [this] { FModified = true; };
     Dialog.SetSoilData(*FFieldData, Host);

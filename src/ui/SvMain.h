@@ -13,6 +13,7 @@
 #include "MiscUtil.h"
 #include "MsgDlg.h"
 #include "SovSched.h"
+#include "SovStartDate.h"
 #include "SvImport.h"
 #include "VersInfo.h"
 
@@ -239,9 +240,12 @@ class TMainForm : public QMainWindow {
   QString LabelCaption(int Col) const;
   QWidget* ControlOf(int Col) const;
   void MetricCheckBoxClick(bool Checked);
-  // The user changed the rooting depth or the units: the water-holding capacity box
-  // follows when the horizons give it, and is left alone otherwise.
+  // The user changed the rooting depth: the water-holding capacity box follows when the
+  // horizons give a capacity and the box is empty or still holds the one they gave for
+  // the depth before; a capacity the user typed stays.
   void RootingDepthChange();
+  // The capacity the horizons give for the rooting depth and units in the boxes.
+  bool HorizonCapacity(QString& Text) const;
   void DataNotebookChange(int Index);
 
   // Weather grid.
@@ -277,6 +281,11 @@ class TMainForm : public QMainWindow {
   QStringList FRecentFiles;
   std::array<int, MaxDays> FStageCodes{};
   bool FModified = false;
+  // The capacity the horizons last gave the box (for the loaded field, a changed rooting
+  // depth, the soil dialog or a soil import); empty when they gave none.
+  QString FDepthCapacity;
+  // The starting date the weather grid's days and the events were last placed by.
+  TGridStartDate FGridStart;
   bool FClosing = false;
   TPreviewDlg* FPreviewDlg = nullptr;  // made with the window, kept until it goes
 

@@ -208,7 +208,6 @@ QWidget* TMainForm::CreateFieldPage() {
     FBindings.push_back({SovCol::IsCoastal, nullptr, FCoastalCheckBox});
     FBindings.push_back({SovCol::IsMetric, nullptr, FMetricCheckBox});
     connect(FMetricCheckBox, &QCheckBox::toggled, this, &TMainForm::MetricCheckBoxClick);
-    connect(FMetricCheckBox, &QCheckBox::clicked, this, &TMainForm::RootingDepthChange);
   }
   FLatitudeEdit = AddEdit(0, Row++, SovCol::Latitude, "LatitudeEdit", "LatitudeLbl", QStringLiteral("Latitude"), 10,
                           NumberWidth, QStringLiteral("Enter the field's latitude."),

@@ -132,6 +132,29 @@ TEST(ImportMerge, ChosenValuesLandOnTheirDaysConverted) {
   }
 }
 
+// Day lines in any order (newest first, or none) are merged when any falls within the
+// schedule, whichever lines come first and last.
+TEST(ImportMerge, LinesInAnyOrderReachTheSchedule) {
+  std::array<bool, WeatherKindCount> TempOnly{};
+  TempOnly[wkTemperature] = true;
+  const std::pair<QStringList, TGrid> Cases[] = {  // date=high in the file's order; the grid afterwards
+      {{"20131231=80.0", "20130416=61.0", "20130415=60.0", "20130101=40.0"},
+       {{{1, High}, "60.0"}, {{2, High}, "61.0"}, {{261, High}, "80.0"}}},
+      {{"20130101=40.0", "20130416=61.0", "20130102=41.0"}, {{{2, High}, "61.0"}}},
+  };
+  for (const auto& [Lines, Expected] : Cases) {
+    TImportedWeather W;
+    for (const QString& Line : Lines) W.AddPair(Line.section('=', 0, 0), Line.section('=', 1));
+    TGrid Grid;
+    const TMergeResult Result = MergeImportedWeather(
+        W, {TempOnly, true, 0, -1, false}, {2013, 4, 15}, false, UsFormatSettings(),
+        [&](int Day, int Col) { return Grid.value({Day, Col}); },
+        [&](int Day, int Col, const QString& Text) { if (!Text.isEmpty()) Grid[{Day, Col}] = Text; });
+    EXPECT_EQ(Result, TMergeResult::Merged) << Lines.join(' ').toStdString();
+    EXPECT_EQ(Grid, Expected) << Lines.join(' ').toStdString();
+  }
+}
+
 // A repeated import does not pile up its notes: a note the cell already holds as a run
 // of whole words stays once.
 TEST(ImportMerge, NoteHeldAlreadyIsNotAddedAgain) {

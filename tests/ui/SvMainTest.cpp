@@ -505,7 +505,8 @@ TEST_F(MainFormTest, ChangedStartingDateAsksAndMovesTheDays) {
   EXPECT_EQ(Start->text(), "4/15/2013");
   EXPECT_EQ(Form->GridText(11, WthCol::High), Day11High);
   EXPECT_EQ(Msgs.Take(), QStringList({"\nStarting date has changed from 4/15/2013 to 4/25/2013.\n\n"
-                                      "Weather data will be moved up. Any weather data before 4/25/2013 will be lost.\n\n"
+                                      "Weather data will be moved up. Any weather data before 4/25/2013 will be lost.\n"
+                                      "3 events will be lost too: 4/15/2013, 4/16/2013.\n\n"
                                       "Click OK to proceed or Cancel to change starting date back to 4/15/2013.\n"}));
 
   Start->setText("4/25/2013");
@@ -568,9 +569,9 @@ TEST_F(MainFormTest, FilesNeedTheirExtension) {
   EXPECT_EQ(Second->windowTitle(), "Furrow - maricopa-cotton-metric.sov");
 }
 
-// The water-holding capacity follows a rooting depth or unit box the user changes, as
-// the soil dialog sets it, when the horizons give it; otherwise it stays as it is,
-// without a message while the user types.
+// The water-holding capacity follows a rooting depth the user changes, as the soil
+// dialog sets it, when the horizons give it; otherwise it stays as it is, without a
+// message while the user types. The metric box changes only captions.
 TEST_F(MainFormTest, WaterCapacityFollowsTheRootingDepth) {
   auto Form = Started(UsFormatSettings(), "maricopa-cotton-metric.sov");
   Form->show();
@@ -582,13 +583,16 @@ TEST_F(MainFormTest, WaterCapacityFollowsTheRootingDepth) {
   const struct {
     const char* Typed;  // nothing: a click on the metric box
     const char* Capacity;
+    const char* CapacityTyped = nullptr;  // by the user, before the step
   } Steps[] = {
       {"60", "81.00"}, {"", "81.00"}, {"6x", "7.20"}, {"120", "166.50"},
       {nullptr, "166.50"},  // 120 feet is no rooting depth
       {"2", "3.25"},        // feet and inches
-      {nullptr, "2.40"},    // 2 cm
+      {nullptr, "3.25"},    // now 2 cm, the capacity as it was
+      {"2", "150", "150"}, {nullptr, "150"},  // a capacity the user typed stays
   };
   for (const auto& S : Steps) {
+    if (S.CapacityTyped) Capacity->setText(S.CapacityTyped);
     if (S.Typed) {
       Depth->selectAll();
       if (*S.Typed) QTest::keyClicks(Depth, S.Typed);
@@ -605,6 +609,32 @@ TEST_F(MainFormTest, WaterCapacityFollowsTheRootingDepth) {
   QTest::keyClicks(Child<QLineEdit>(*Fresh, "RootingDepthEdit"), "3");
   EXPECT_EQ(Child<QLineEdit>(*Fresh, "WaterCapacityEdit")->text(), "5");
   EXPECT_TRUE(Msgs.Messages.isEmpty());
+}
+
+// A change of the starting date is measured from the date the grid's days were placed
+// by: not from a date that did not read, and on a new field from the one an import used.
+// It asks, and the days keep their dates.
+TEST_F(MainFormTest, StartingDateChangeKeepsTheDaysOnTheirDates) {
+  const struct {
+    const char *File, *First, *Typed, *Day1High;  // no file: a new field, whose first date an import uses
+    int SideDressDay;                              // the 6/5 event's day afterwards
+  } Cases[] = {{English, "4/2O/2013", "4/20/2013", "89.1", 47}, {nullptr, "4/1/2016", "4/2/2016", "68.0", 0}};
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Typed);
+    auto Form = Started(UsFormatSettings(), C.File);
+    QLineEdit* Start = Child<QLineEdit>(*Form, "StartDateEdit");
+    const QString Placed = C.File ? Start->text() : QString(C.First);
+    Start->setText(C.First);
+    Form->ImportFileDialogFunc = [](auto&&...) { return QStringLiteral(FURROW_TEST_DATA_DIR "/uiimport/standard_us.csv"); };
+    Form->ExecDialogFunc = Ok;
+    C.File ? Form->CalcBtnClick() : Form->ImportWthFileBtnClick();  // refused; imported
+    Msgs.Take();
+    Start->setText(C.Typed);
+    EXPECT_TRUE(Form->DatesOkay());
+    EXPECT_EQ(Msgs.Take().value(0).section('\n', 1, 1), "Starting date has changed from " + Placed + " to " + C.Typed + ".");
+    EXPECT_EQ(Form->GridText(1, WthCol::High), QString(C.Day1High));
+    EXPECT_EQ(Form->FieldData()->GetCellInt(4, SovCol::EvDay), C.SideDressDay);
+  }
 }
 
 // Save refuses a file set to read-only, as Save As does, and leaves it as it was; the
