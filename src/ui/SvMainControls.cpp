@@ -65,6 +65,7 @@ class TLiveCellDelegate : public QStyledItemDelegate {
     }
     const QString Text = Index.data(Qt::EditRole).toString();
     if (!Edit->property(OriginalText).isValid() || Edit->text() != Text) {
+      Edit->setMaxLength(std::max(Edit->maxLength(), int(Text.size())));  // a long note stays whole
       Edit->setText(Text);
       Edit->setProperty(OriginalText, Text);
     }
