@@ -15,6 +15,8 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 
 TEventDlg::TEventDlg(QWidget* Owner, int EventCode, const QString& Caption,
                      const QString& DateCaption, int Day, const QDate& StartDate, bool IsMetric,
@@ -136,7 +138,10 @@ void TEventDlg::FindDayEvent() {
   if (FEventRow > 0) {
     DeleteButton->setEnabled(true);
     LoadEvent(FEventRow);
-    NotesEdit->setText(FFieldData.GetCell(FEventRow, SovCol::EvNotes));
+    // A note longer than the box's usual limit is shown, and kept, whole.
+    const QString Notes = FFieldData.GetCell(FEventRow, SovCol::EvNotes);
+    NotesEdit->setMaxLength(std::max(NotesEdit->maxLength(), int(Notes.size())));
+    NotesEdit->setText(Notes);
     return;
   }
   for (int Row = 1; Row <= MaxEvents; ++Row) {

@@ -2,6 +2,7 @@
 // menu, the command buttons, built once when the window is made.
 #include "SvMain.h"
 
+#include "EditGrid.h"
 #include "ShlUtil.h"
 
 #include <QAction>
@@ -64,6 +65,7 @@ class TLiveCellDelegate : public QStyledItemDelegate {
     }
     const QString Text = Index.data(Qt::EditRole).toString();
     if (!Edit->property(OriginalText).isValid() || Edit->text() != Text) {
+      Edit->setMaxLength(std::max(Edit->maxLength(), int(Text.size())));  // a long note stays whole
       Edit->setText(Text);
       Edit->setProperty(OriginalText, Text);
     }
@@ -313,7 +315,7 @@ QWidget* TMainForm::CreateWeatherPage() {
   SetHelpContext(Page, HelpContext::WeatherPage);
   auto* Layout = new QVBoxLayout(Page);
 
-  FWeatherGrid = new QTableWidget(MaxDays, WthCol::Count, Page);
+  FWeatherGrid = new TEditGrid(MaxDays, WthCol::Count, Page);
   FWeatherGrid->setObjectName(QStringLiteral("WeatherGrid"));
   FWeatherGrid->setToolTip(QStringLiteral(
       "Enter the field's daily weather and irrigation data; right-click Stage column to enter events."));

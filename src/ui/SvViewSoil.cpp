@@ -1,5 +1,6 @@
 #include "SvViewSoil.h"
 
+#include "EditGrid.h"
 #include "MsgDlg.h"
 #include "ShlUtil.h"
 
@@ -55,7 +56,7 @@ TViewSoilDlg::TViewSoilDlg(QWidget* Parent) : QDialog(Parent) {
   SetHelpContext(this, HelpContext::Soil);
   auto* Layout = new QVBoxLayout(this);
 
-  HorizonGrid = new QTableWidget(RowCount, ColCount, this);
+  HorizonGrid = new TEditGrid(RowCount, ColCount, this);
   HorizonGrid->setObjectName(QStringLiteral("HorizonGrid"));
   HorizonGrid->horizontalHeader()->hide();
   HorizonGrid->verticalHeader()->hide();

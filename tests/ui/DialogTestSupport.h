@@ -99,6 +99,19 @@ inline int Ok(QDialog& Dialog) {
   return Dialog.result();
 }
 
+// Shown without a modal loop as the active window, so that focus changes can be seen.
+inline void ShowActive(QWidget& Window) {
+  Window.show();
+  Window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
+}
+
+// A left click on a cell of Grid, scrolled into sight first.
+inline void ClickCell(QTableWidget& Grid, int Row, int Col) {
+  Grid.scrollToItem(Grid.item(Row, Col));
+  QTest::mouseClick(Grid.viewport(), Qt::LeftButton, {}, Grid.visualItemRect(Grid.item(Row, Col)).center());
+}
+
 template <typename T = QWidget>
 T* Child(const QObject& Parent, const char* Name) {
   T* Widget = Parent.findChild<T*>(QLatin1String(Name));

@@ -32,13 +32,6 @@ void PutEvent(TSovFile& Field, int Row, const QStringList& Cells) {
   for (int Col = SovCol::FirstEvent; Col <= SovCol::LastEvent; ++Col) Field.SetCell(Row, Col, Cells.value(Col - SovCol::FirstEvent));
 }
 
-// Shown without a modal loop as the active window, so that focus changes can be seen.
-void ShowActive(QDialog& Dlg) {
-  Dlg.show();
-  Dlg.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&Dlg));
-}
-
 const QStringList NoEvent = {"0", "0", "0", "", "0", "", "", "", ""};
 
 class EventEditorsTest : public ::testing::Test {
@@ -231,6 +224,47 @@ TEST_F(EventEditorsTest, ExistingEventsLoadCheckTheirIndexesAndDelete) {
   EXPECT_FALSE(Full.OKButton->isEnabled());
   EXPECT_FALSE(Full.DeleteButton->isEnabled());
   EXPECT_TRUE(TFertAppDlg(nullptr, 7, Start, false, true, Field).OKButton->isEnabled());
+}
+
+
+TEST_F(EventEditorsTest, LongNotesStayWholeWhenShownAndLeftUnchanged) {
+  // An editor confirmed without a change, or a day's note cell clicked and left, keeps
+  // every value; a note longer than a line edit's usual limit is not cut.
+  const QString Note = QStringLiteral("note-").repeated(8000);
+  const struct {
+    const char* Name;
+    int Code;  // 0: the note of day Row in the weather grid
+    int Row;   // the event row of the example field, or the day
+  } Cases[] = {
+      {"fertiliser event", 1, 4}, {"nitrate event", 2, 3}, {"manure event", 3, 1}, {"residue event", 4, 2},
+      {"a day's note clicked and left", 0, 2},
+  };
+  TProgramFolder Folder;
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    const auto Form = Folder.Started(UsFormatSettings(), Folder.Example("maricopa-cotton-metric.sov"));
+    TSovFile& Example = *Form->FieldData();
+    if (C.Code == 0) {
+      Example.SetCell(C.Row, SovCol::WeatherNotes, Note);
+      Form->SetFormData();
+      Form->DataNotebook()->setCurrentWidget(Form->WeatherPage());
+      ShowActive(*Form);
+      ClickCell(*Form->WeatherGrid(), C.Row - 1, WthCol::Notes);
+      ClickCell(*Form->WeatherGrid(), C.Row - 1, WthCol::High);
+      EXPECT_EQ(Form->GridText(C.Row, WthCol::Notes).size(), Note.size());
+      EXPECT_FALSE(Form->DataHasChanged());
+      continue;
+    }
+    Example.SetCell(C.Row, SovCol::EvNotes, Note);
+    const QStringList Before = EventRow(Example, C.Row);
+    const auto Dlg = NewEditor(C.Code, Example.GetCellInt(C.Row, SovCol::EvDay), true, Example);
+    ASSERT_EQ(Dlg->EventRow(), C.Row);
+    Dlg->OKButtonClick();
+    EXPECT_EQ(Dlg->result(), QDialog::Accepted);
+    const QStringList After = EventRow(Example, C.Row);
+    EXPECT_EQ(After.last().size(), Note.size());
+    EXPECT_EQ(After.mid(0, After.size() - 1), Before.mid(0, Before.size() - 1));
+  }
 }
 
 }  // namespace

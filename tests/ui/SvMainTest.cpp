@@ -9,6 +9,7 @@
 #include "SvImpWeb.h"
 #include "SvOption.h"
 #include "SvPrev.h"
+#include "SvViewSoil.h"
 #include "SovLookup.h"
 
 #include <QAbstractButton>
@@ -293,6 +294,49 @@ TEST_F(MainFormTest, ValueBeingTypedInTheGridCountsAsData) {
   Form->NewBtnClick();
   EXPECT_EQ(Form->GridText(3, WthCol::Irrigation), "");
   EXPECT_FALSE(Form->DataHasChanged());
+}
+
+TEST_F(MainFormTest, KeysTypedRightAfterAClickGoToTheCurrentCell) {
+  // A first click (then Esc when asked), a click on Row/Col and keys typed at once.
+  const struct {
+    const char* Name;
+    bool Soil, Escape;  // the horizon grid of View Soil, or the weather grid
+    int FirstRow, FirstCol, Row, Col;
+    const char* Typed;
+  } Cases[] = {
+      {"click, Esc, click the same cell", false, true, 4, WthCol::High, 4, WthCol::High, "25"},
+      {"a click on another cell", false, false, 4, WthCol::High, 7, WthCol::Low, "88"},
+      {"an empty cell", false, true, 0, WthCol::Irrigation, 0, WthCol::Irrigation, "100"},
+      {"the horizon grid", true, true, 2, 3, 2, 3, "0.2"},
+  };
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    const auto Form = Started(UsFormatSettings(), "maricopa-cotton-metric.sov");
+    TViewSoilDlg Soil(Form.get());
+    Soil.SetSoilData(*Form->FieldData(), {});
+    Form->DataNotebook()->setCurrentWidget(Form->WeatherPage());
+    ShowActive(Case.Soil ? static_cast<QWidget&>(Soil) : *Form);
+    QTableWidget& Grid = Case.Soil ? *Soil.HorizonGrid : *Form->WeatherGrid();
+    const auto Cells = [&Grid] {
+      QStringList Texts;
+      for (int Row = 0; Row < Grid.rowCount(); ++Row) {
+        for (int Col = 0; Col < Grid.columnCount(); ++Col) Texts << Grid.item(Row, Col)->text();
+      }
+      return Texts;
+    };
+    ClickCell(Grid, Case.FirstRow, Case.FirstCol);
+    if (Case.Escape) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QApplication::processEvents();  // what a person's pause before the next click lets run
+    QStringList Expected = Cells();
+    Expected[Case.Row * Grid.columnCount() + Case.Col] = Case.Typed;
+    ClickCell(Grid, Case.Row, Case.Col);
+    for (const char* Key = Case.Typed; *Key; ++Key) QTest::keyClick(QApplication::focusWidget(), *Key);
+    Grid.setFocus();  // the editor hands its text to the cell
+    EXPECT_EQ(std::make_pair(Grid.currentRow(), Grid.currentColumn()), std::make_pair(Case.Row, Case.Col));
+    const QStringList After = Cells();
+    for (int Cell = 0; Cell < After.size(); ++Cell)
+      EXPECT_EQ(After[Cell], Expected[Cell]) << "row " << Cell / Grid.columnCount() << " column " << Cell % Grid.columnCount();
+  }
 }
 
 // The visible labels, buttons and boxes of Window whose text does not fit their width,
