@@ -18,12 +18,19 @@ TFileSysCalls& Calls() {
   return Current;
 }
 
+// A temporary file is named "Target.furrow-XXXXXX.part", X a letter or digit: a form that
+// only this writer makes, so that no file of the user's is ever taken for one.
+constexpr char TempInfix[] = ".furrow-";
+constexpr char TempEnding[] = ".part";
 constexpr int TempSuffixLength = 6;
 constexpr qint64 StaleAfterSeconds = 60;
 
-bool IsTempSuffix(QStringView Suffix) {
-  if (Suffix.size() != TempSuffixLength) return false;
-  for (QChar C : Suffix)
+bool IsTempName(QStringView Name, QStringView Target) {
+  const QLatin1StringView Infix(TempInfix), Ending(TempEnding);
+  if (Name.size() != Target.size() + Infix.size() + TempSuffixLength + Ending.size()) return false;
+  if (!Name.startsWith(Target) || !Name.sliced(Target.size()).startsWith(Infix) || !Name.endsWith(Ending))
+    return false;
+  for (QChar C : Name.sliced(Target.size() + Infix.size(), TempSuffixLength))
     if (!(C.isLetterOrNumber() && C.unicode() < 128)) return false;
   return true;
 }
@@ -81,13 +88,13 @@ bool TSafeFile::Fail(int Error) {
 
 void TSafeFile::RemoveStaleTemporaries(const QString& Target) {
   const QFileInfo Info(Target);
-  const QString Prefix = Info.fileName() + QLatin1Char('.');
+  const QString Own = Info.fileName();
   const QDateTime Before = QDateTime::currentDateTimeUtc().addSecs(-StaleAfterSeconds);
   QDir Dir = Info.absoluteDir();
-  const QFileInfoList Found =
-      Dir.entryInfoList({Prefix + QStringLiteral("*")}, QDir::Files | QDir::Hidden | QDir::System);
+  const QFileInfoList Found = Dir.entryInfoList({QStringLiteral("*") + QLatin1StringView(TempEnding)},
+                                                QDir::Files | QDir::Hidden | QDir::System);
   for (const QFileInfo& F : Found) {
-    if (!IsTempSuffix(QStringView(F.fileName()).mid(Prefix.size()))) continue;
+    if (!IsTempName(F.fileName(), Own)) continue;
     if (F.isSymLink() || F.lastModified().toUTC() >= Before) continue;
     QFile::remove(F.absoluteFilePath());
   }
@@ -130,7 +137,7 @@ bool TSafeFile::Open(const QString& FileName) {
   }
   RemoveStaleTemporaries(Target);
   for (int Attempt = 0; Attempt < 100; ++Attempt) {
-    FTemp = FTarget + '.' + RandomSuffix();
+    FTemp = FTarget + TempInfix + RandomSuffix() + TempEnding;
     FFd = ::open(FTemp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (FFd >= 0 || errno != EEXIST) break;
   }
