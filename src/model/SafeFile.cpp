@@ -42,6 +42,12 @@ QByteArray RandomSuffix() {
   return Suffix;
 }
 
+// The user may not write it, or its mode gives its owner no write permission, which marks
+// it read-only even for root.
+bool IsReadOnly(const QByteArray& Name, const struct stat& St) {
+  return !(St.st_mode & S_IWUSR) || ::access(Name.constData(), W_OK) != 0;
+}
+
 TFileKind KindOf(const struct stat& St) {
   if (S_ISREG(St.st_mode)) return TFileKind::Regular;
   if (S_ISDIR(St.st_mode)) return TFileKind::Folder;
@@ -60,6 +66,13 @@ TFileKind KindOf(const struct stat& St) {
 }  // namespace
 
 const char* const DeviceNotFileReason = "It is a device, not a file";
+const char* const ReadOnlyReason = "This file is set to read-only";
+
+bool IsReadOnlyFile(const QString& FileName) {
+  const QByteArray Name = QFile::encodeName(FileName);
+  struct stat St {};
+  return !FileName.isEmpty() && ::stat(Name.constData(), &St) == 0 && IsReadOnly(Name, St);
+}
 
 TFileKind FileKindOf(const QString& FileName) {
   struct stat St {};
@@ -133,6 +146,11 @@ bool TSafeFile::Open(const QString& FileName) {
   }
   if (Kind == TFileKind::Special) {
     FReason = QStringLiteral("Not a regular file but a pipe or other special file");
+    return false;
+  }
+  // Its rename over the target would not be stopped by the mode.
+  if (Exists && IsReadOnly(FTarget, St)) {
+    FReason = QString::fromLatin1(ReadOnlyReason);
     return false;
   }
   RemoveStaleTemporaries(Target);

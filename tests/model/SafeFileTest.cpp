@@ -1,6 +1,7 @@
 // Every writer keeps the earlier file when the disk fills, says why, clears the temporary
-// files of killed saves and no other file, writes the null device directly and refuses
-// terminals and pipes; readers refuse terminals and say when a file is UTF-16.
+// files of killed saves and no other file, refuses a file set to read-only, writes the null
+// device directly and refuses terminals and pipes; readers refuse terminals and say when a
+// file is UTF-16.
 
 #include "FullDisk.h"
 #include "IdleTerminal.h"
@@ -112,6 +113,19 @@ TEST(SafeFile, StaleTemporaryFilesOfTheSameNameAreRemoved) {
     QString Msg;
     ASSERT_TRUE(Write(Dir.filePath("target"), Msg)) << Msg.toStdString();
     for (const auto& C : Cases) EXPECT_EQ(QFileInfo::exists(Dir.filePath(C.File)), C.Stays) << C.File;
+  }
+}
+
+TEST(SafeFile, EveryWriterRefusesAFileSetToReadOnly) {
+  for (const auto& [What, Write] : Writers) {
+    SCOPED_TRACE(What);
+    QTemporaryDir Dir;
+    const QString Name = Dir.filePath("target");
+    ASSERT_TRUE(WriteAll(Name, "[Earlier]\r\n") && QFile::setPermissions(Name, QFileDevice::ReadOwner));
+    QString Msg;
+    EXPECT_FALSE(Write(Name, Msg));
+    EXPECT_TRUE(Msg.contains(Name) && Msg.contains("This file is set to read-only")) << Msg.toStdString();
+    EXPECT_EQ(ReadAll(Name), QByteArray("[Earlier]\r\n"));
   }
 }
 
