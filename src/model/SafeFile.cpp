@@ -7,6 +7,8 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,6 +26,7 @@ constexpr char TempInfix[] = ".furrow-";
 constexpr char TempEnding[] = ".part";
 constexpr int TempSuffixLength = 6;
 constexpr qint64 StaleAfterSeconds = 60;
+constexpr int MaxLinkHops = 40;
 
 bool IsTempName(QStringView Name, QStringView Target) {
   const QLatin1StringView Infix(TempInfix), Ending(TempEnding);
@@ -46,6 +49,41 @@ QByteArray RandomSuffix() {
 // it read-only even for root.
 bool IsReadOnly(const QByteArray& Name, const struct stat& St) {
   return !(St.st_mode & S_IWUSR) || ::access(Name.constData(), W_OK) != 0;
+}
+
+// Name followed through any chain of links to the file the last one names, in its folder
+// with links resolved; Name itself when it is no link. False with Reason when the links loop
+// or the folder of that file cannot be reached (a disk that is not mounted).
+bool FollowLinks(QByteArray& Name, QString& Reason) {
+  QByteArray Current = Name;
+  for (int Hops = 0;; ++Hops) {
+    struct stat St {};
+    if (::lstat(Current.constData(), &St) != 0 || !S_ISLNK(St.st_mode)) break;
+    if (Hops == MaxLinkHops) {
+      Reason = qt_error_string(ELOOP);
+      return false;
+    }
+    QByteArray Next(PATH_MAX, '\0');
+    const ssize_t Size = ::readlink(Current.constData(), Next.data(), size_t(Next.size()));
+    if (Size < 0) {
+      Reason = qt_error_string(errno);
+      return false;
+    }
+    Next.truncate(Size);
+    Current = Next.startsWith('/') ? Next : Current.left(Current.lastIndexOf('/') + 1) + Next;
+  }
+  if (Current == Name) return true;
+  const qsizetype Slash = Current.lastIndexOf('/');
+  char* Folder = ::realpath(Slash > 0 ? Current.left(Slash).constData() : "/", nullptr);
+  if (Folder == nullptr) {
+    Reason = QStringLiteral("It links to %1, whose folder cannot be reached: %2")
+                 .arg(QFile::decodeName(Current), qt_error_string(errno));
+    return false;
+  }
+  const QByteArray Resolved(Folder);
+  std::free(Folder);
+  Name = Resolved + (Resolved.endsWith('/') ? "" : "/") + Current.mid(Slash + 1);
+  return true;
 }
 
 TFileKind KindOf(const struct stat& St) {
@@ -121,13 +159,10 @@ bool TSafeFile::Open(const QString& FileName) {
     FReason = QStringLiteral("No file name");
     return false;
   }
-  QString Target = QFileInfo(FileName).absoluteFilePath();
-  // A link is followed: the file it names is replaced, the link stays.
-  if (QFileInfo(Target).isSymLink()) {
-    const QString Resolved = QFileInfo(Target).canonicalFilePath();
-    if (!Resolved.isEmpty()) Target = Resolved;
-  }
-  FTarget = QFile::encodeName(Target);
+  // A link is followed: the file it names is replaced, or made, and the link stays.
+  FTarget = QFile::encodeName(QFileInfo(FileName).absoluteFilePath());
+  if (!FollowLinks(FTarget, FReason)) return false;
+  const QString Target = QFile::decodeName(FTarget);
   struct stat St {};
   const bool Exists = ::stat(FTarget.constData(), &St) == 0;
   const TFileKind Kind = Exists ? KindOf(St) : TFileKind::Missing;
@@ -148,7 +183,7 @@ bool TSafeFile::Open(const QString& FileName) {
     FReason = QStringLiteral("Not a regular file but a pipe or other special file");
     return false;
   }
-  // Its rename over the target would not be stopped by the mode.
+  // The rename that puts the new file in its place would not be stopped by the mode.
   if (Exists && IsReadOnly(FTarget, St)) {
     FReason = QString::fromLatin1(ReadOnlyReason);
     return false;

@@ -5,11 +5,12 @@
 // write is checked, the data is flushed to the disk and the close checked, and only then
 // does the temporary file take the target's place. On any failure the temporary file is
 // removed and an earlier file stays as it was. A file set to read-only is refused, even for
-// a user who could write it. A target that is the null device is written directly and never
-// replaced; any other device (a terminal could wait for ever), a pipe, socket or other
-// special file is refused at once, without waiting for a reader. Temporary files of that
-// form left by a save that was killed are removed when they are older than a minute; no
-// other file is touched.
+// a user who could write it. A link is followed: the file it names is written and the link
+// stays; a link to a file whose folder is missing is refused. A target that is the null
+// device is written directly and never replaced; any other device (a terminal could wait for
+// ever), a pipe, socket or other special file is refused at once, without waiting for a
+// reader. Temporary files of that form left by a save that was killed are removed when they
+// are older than a minute; no other file is touched.
 
 #include <QByteArray>
 #include <QString>

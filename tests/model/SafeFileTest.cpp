@@ -1,7 +1,7 @@
 // Every writer keeps the earlier file when the disk fills, says why, clears the temporary
-// files of killed saves and no other file, refuses a file set to read-only, writes the null
-// device directly and refuses terminals and pipes; readers refuse terminals and say when a
-// file is UTF-16.
+// files of killed saves and no other file, refuses a file set to read-only, writes through
+// links, writes the null device directly and refuses terminals and pipes; readers refuse
+// terminals and say when a file is UTF-16.
 
 #include "FullDisk.h"
 #include "IdleTerminal.h"
@@ -126,6 +126,25 @@ TEST(SafeFile, EveryWriterRefusesAFileSetToReadOnly) {
     EXPECT_FALSE(Write(Name, Msg));
     EXPECT_TRUE(Msg.contains(Name) && Msg.contains("This file is set to read-only")) << Msg.toStdString();
     EXPECT_EQ(ReadAll(Name), QByteArray("[Earlier]\r\n"));
+  }
+}
+
+// A link is written through to the file it names and stays; when that file's folder is
+// missing the write is refused and nothing is created.
+TEST(SafeFile, AWriterWritesThroughALink) {
+  const std::pair<size_t, const char*> Cases[] = {{0, "real/new"}, {0, "unmounted/new"}, {2, "real/new"}, {2, "unmounted/new"}};
+  for (const auto& [Writer, LinksTo] : Cases) {
+    SCOPED_TRACE(std::string(Writers[Writer].first) + " to " + LinksTo);
+    const bool Writes = QString(LinksTo).startsWith("real");
+    QTemporaryDir Dir;
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("real") && QFile::link(LinksTo, Dir.filePath("link")));
+    QString Msg;
+    EXPECT_EQ(Writers[Writer].second(Dir.filePath("link"), Msg), Writes);
+    EXPECT_EQ(Msg.contains(Dir.filePath(LinksTo)), !Writes) << Msg.toStdString();
+    EXPECT_EQ(QFileInfo(Dir.filePath("link")).symLinkTarget(), Dir.filePath(LinksTo));
+    EXPECT_EQ(QDir(Dir.filePath("real")).entryList(QDir::Files | QDir::Hidden), Writes ? QStringList{"new"} : QStringList());
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList({"link", "real"}));
   }
 }
 
