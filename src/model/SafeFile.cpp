@@ -198,8 +198,14 @@ bool TSafeFile::Open(const QString& FileName) {
     FTemp.clear();
     return Fail(errno);
   }
-  // The new file keeps the permissions of the one it replaces.
-  if (Exists) (void)::fchmod(FFd, St.st_mode & 07777);
+  // The new file keeps the owner and group of the one it replaces where this user may give
+  // them (root always; another user the group, when a member of it), then its permissions,
+  // which a change of owner may have cut.
+  if (Exists) {
+    const bool Kept = ::fchown(FFd, St.st_uid, St.st_gid) == 0 || ::fchown(FFd, uid_t(-1), St.st_gid) == 0;
+    (void)Kept;  // else the new file is this user's, in the group it was made with
+    (void)::fchmod(FFd, St.st_mode & 07777);
+  }
   return true;
 }
 

@@ -3,10 +3,11 @@
 //
 // The text goes to a temporary file "name.furrow-XXXXXX.part" beside the target; every
 // write is checked, the data is flushed to the disk and the close checked, and only then
-// does the temporary file take the target's place. On any failure the temporary file is
-// removed and an earlier file stays as it was. A file set to read-only is refused, even for
-// a user who could write it. A link is followed: the file it names is written and the link
-// stays; a link to a file whose folder is missing is refused. A target that is the null
+// does the temporary file take the target's place, with the owner, group and permissions of
+// the file it replaces as far as this user may give them. On any failure the temporary file
+// is removed and an earlier file stays as it was. A file set to read-only is refused, even
+// for a user who could write it. A link is followed: the file it names is written and the
+// link stays; a link to a file whose folder is missing is refused. A target that is the null
 // device is written directly and never replaced; any other device (a terminal could wait for
 // ever), a pipe, socket or other special file is refused at once, without waiting for a
 // reader. Temporary files of that form left by a save that was killed are removed when they

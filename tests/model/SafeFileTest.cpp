@@ -1,7 +1,7 @@
 // Every writer keeps the earlier file when the disk fills, says why, clears the temporary
 // files of killed saves and no other file, refuses a file set to read-only, writes through
-// links, writes the null device directly and refuses terminals and pipes; readers refuse
-// terminals and say when a file is UTF-16.
+// links, keeps the file's owner, group and mode, writes the null device directly and refuses
+// terminals and pipes; readers refuse terminals and say when a file is UTF-16.
 
 #include "FullDisk.h"
 #include "IdleTerminal.h"
@@ -18,6 +18,7 @@
 #include <functional>
 #include <string_view>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -145,6 +146,23 @@ TEST(SafeFile, AWriterWritesThroughALink) {
     EXPECT_EQ(QDir(Dir.filePath("real")).entryList(QDir::Files | QDir::Hidden), Writes ? QStringList{"new"} : QStringList());
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
               QStringList({"link", "real"}));
+  }
+}
+
+TEST(SafeFile, EveryWriterKeepsTheOwnerGroupAndModeOfTheFile) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file another owner";
+  for (const auto& [What, Write] : Writers) {
+    SCOPED_TRACE(What);
+    QTemporaryDir Dir;
+    const QByteArray Name = QFile::encodeName(Dir.filePath("target"));
+    ASSERT_TRUE(WriteAll(Name, "") && ::chown(Name, 12345, 12346) == 0 && ::chmod(Name, 0640) == 0);
+    QString Msg;
+    EXPECT_TRUE(Write(Name, Msg)) << Msg.toStdString();
+    struct stat St {};
+    ASSERT_EQ(::stat(Name, &St), 0);
+    EXPECT_EQ(St.st_uid, 12345u);
+    EXPECT_EQ(St.st_gid, 12346u);
+    EXPECT_EQ(St.st_mode & 07777, 0640u);
   }
 }
 
