@@ -7,6 +7,8 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,12 +20,20 @@ TFileSysCalls& Calls() {
   return Current;
 }
 
+// A temporary file is named "Target.furrow-XXXXXX.part", X a letter or digit: a form that
+// only this writer makes, so that no file of the user's is ever taken for one.
+constexpr char TempInfix[] = ".furrow-";
+constexpr char TempEnding[] = ".part";
 constexpr int TempSuffixLength = 6;
 constexpr qint64 StaleAfterSeconds = 60;
+constexpr int MaxLinkHops = 40;
 
-bool IsTempSuffix(QStringView Suffix) {
-  if (Suffix.size() != TempSuffixLength) return false;
-  for (QChar C : Suffix)
+bool IsTempName(QStringView Name, QStringView Target) {
+  const QLatin1StringView Infix(TempInfix), Ending(TempEnding);
+  if (Name.size() != Target.size() + Infix.size() + TempSuffixLength + Ending.size()) return false;
+  if (!Name.startsWith(Target) || !Name.sliced(Target.size()).startsWith(Infix) || !Name.endsWith(Ending))
+    return false;
+  for (QChar C : Name.sliced(Target.size() + Infix.size(), TempSuffixLength))
     if (!(C.isLetterOrNumber() && C.unicode() < 128)) return false;
   return true;
 }
@@ -33,6 +43,47 @@ QByteArray RandomSuffix() {
   QByteArray Suffix(TempSuffixLength, 'x');
   for (char& C : Suffix) C = Chars[QRandomGenerator::global()->bounded(int(sizeof Chars - 1))];
   return Suffix;
+}
+
+// The user may not write it, or its mode gives its owner no write permission, which marks
+// it read-only even for root.
+bool IsReadOnly(const QByteArray& Name, const struct stat& St) {
+  return !(St.st_mode & S_IWUSR) || ::access(Name.constData(), W_OK) != 0;
+}
+
+// Name followed through any chain of links to the file the last one names, in its folder
+// with links resolved; Name itself when it is no link. False with Reason when the links loop
+// or the folder of that file cannot be reached (a disk that is not mounted).
+bool FollowLinks(QByteArray& Name, QString& Reason) {
+  QByteArray Current = Name;
+  for (int Hops = 0;; ++Hops) {
+    struct stat St {};
+    if (::lstat(Current.constData(), &St) != 0 || !S_ISLNK(St.st_mode)) break;
+    if (Hops == MaxLinkHops) {
+      Reason = qt_error_string(ELOOP);
+      return false;
+    }
+    QByteArray Next(PATH_MAX, '\0');
+    const ssize_t Size = ::readlink(Current.constData(), Next.data(), size_t(Next.size()));
+    if (Size < 0) {
+      Reason = qt_error_string(errno);
+      return false;
+    }
+    Next.truncate(Size);
+    Current = Next.startsWith('/') ? Next : Current.left(Current.lastIndexOf('/') + 1) + Next;
+  }
+  if (Current == Name) return true;
+  const qsizetype Slash = Current.lastIndexOf('/');
+  char* Folder = ::realpath(Slash > 0 ? Current.left(Slash).constData() : "/", nullptr);
+  if (Folder == nullptr) {
+    Reason = QStringLiteral("It links to %1, whose folder cannot be reached: %2")
+                 .arg(QFile::decodeName(Current), qt_error_string(errno));
+    return false;
+  }
+  const QByteArray Resolved(Folder);
+  std::free(Folder);
+  Name = Resolved + (Resolved.endsWith('/') ? "" : "/") + Current.mid(Slash + 1);
+  return true;
 }
 
 TFileKind KindOf(const struct stat& St) {
@@ -53,6 +104,13 @@ TFileKind KindOf(const struct stat& St) {
 }  // namespace
 
 const char* const DeviceNotFileReason = "It is a device, not a file";
+const char* const ReadOnlyReason = "This file is set to read-only";
+
+bool IsReadOnlyFile(const QString& FileName) {
+  const QByteArray Name = QFile::encodeName(FileName);
+  struct stat St {};
+  return !FileName.isEmpty() && ::stat(Name.constData(), &St) == 0 && IsReadOnly(Name, St);
+}
 
 TFileKind FileKindOf(const QString& FileName) {
   struct stat St {};
@@ -81,13 +139,13 @@ bool TSafeFile::Fail(int Error) {
 
 void TSafeFile::RemoveStaleTemporaries(const QString& Target) {
   const QFileInfo Info(Target);
-  const QString Prefix = Info.fileName() + QLatin1Char('.');
+  const QString Own = Info.fileName();
   const QDateTime Before = QDateTime::currentDateTimeUtc().addSecs(-StaleAfterSeconds);
   QDir Dir = Info.absoluteDir();
-  const QFileInfoList Found =
-      Dir.entryInfoList({Prefix + QStringLiteral("*")}, QDir::Files | QDir::Hidden | QDir::System);
+  const QFileInfoList Found = Dir.entryInfoList({QStringLiteral("*") + QLatin1StringView(TempEnding)},
+                                                QDir::Files | QDir::Hidden | QDir::System);
   for (const QFileInfo& F : Found) {
-    if (!IsTempSuffix(QStringView(F.fileName()).mid(Prefix.size()))) continue;
+    if (!IsTempName(F.fileName(), Own)) continue;
     if (F.isSymLink() || F.lastModified().toUTC() >= Before) continue;
     QFile::remove(F.absoluteFilePath());
   }
@@ -101,13 +159,10 @@ bool TSafeFile::Open(const QString& FileName) {
     FReason = QStringLiteral("No file name");
     return false;
   }
-  QString Target = QFileInfo(FileName).absoluteFilePath();
-  // A link is followed: the file it names is replaced, the link stays.
-  if (QFileInfo(Target).isSymLink()) {
-    const QString Resolved = QFileInfo(Target).canonicalFilePath();
-    if (!Resolved.isEmpty()) Target = Resolved;
-  }
-  FTarget = QFile::encodeName(Target);
+  // A link is followed: the file it names is replaced, or made, and the link stays.
+  FTarget = QFile::encodeName(QFileInfo(FileName).absoluteFilePath());
+  if (!FollowLinks(FTarget, FReason)) return false;
+  const QString Target = QFile::decodeName(FTarget);
   struct stat St {};
   const bool Exists = ::stat(FTarget.constData(), &St) == 0;
   const TFileKind Kind = Exists ? KindOf(St) : TFileKind::Missing;
@@ -128,9 +183,14 @@ bool TSafeFile::Open(const QString& FileName) {
     FReason = QStringLiteral("Not a regular file but a pipe or other special file");
     return false;
   }
+  // The rename that puts the new file in its place would not be stopped by the mode.
+  if (Exists && IsReadOnly(FTarget, St)) {
+    FReason = QString::fromLatin1(ReadOnlyReason);
+    return false;
+  }
   RemoveStaleTemporaries(Target);
   for (int Attempt = 0; Attempt < 100; ++Attempt) {
-    FTemp = FTarget + '.' + RandomSuffix();
+    FTemp = FTarget + TempInfix + RandomSuffix() + TempEnding;
     FFd = ::open(FTemp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (FFd >= 0 || errno != EEXIST) break;
   }
@@ -138,8 +198,14 @@ bool TSafeFile::Open(const QString& FileName) {
     FTemp.clear();
     return Fail(errno);
   }
-  // The new file keeps the permissions of the one it replaces.
-  if (Exists) (void)::fchmod(FFd, St.st_mode & 07777);
+  // The new file keeps the owner and group of the one it replaces where this user may give
+  // them (root always; another user the group, when a member of it), then its permissions,
+  // which a change of owner may have cut.
+  if (Exists) {
+    const bool Kept = ::fchown(FFd, St.st_uid, St.st_gid) == 0 || ::fchown(FFd, uid_t(-1), St.st_gid) == 0;
+    (void)Kept;  // else the new file is this user's, in the group it was made with
+    (void)::fchmod(FFd, St.st_mode & 07777);
+  }
   return true;
 }
 

@@ -1,14 +1,17 @@
 #pragma once
 // Writing a file so that its target is replaced only by a complete copy.
 //
-// The text goes to a temporary file "name.XXXXXX" beside the target; every write is
-// checked, the data is flushed to the disk and the close checked, and only then does the
-// temporary file take the target's place. On any failure the temporary file is removed and
-// an earlier file stays as it was. A target that is the null device is written directly
-// and never replaced; any other device (a terminal could wait for ever), a pipe, socket or
-// other special file is refused at once, without waiting for a reader. Temporary files of
-// the same name left by a save that was killed are removed when they are older than a
-// minute.
+// The text goes to a temporary file "name.furrow-XXXXXX.part" beside the target; every
+// write is checked, the data is flushed to the disk and the close checked, and only then
+// does the temporary file take the target's place, with the owner, group and permissions of
+// the file it replaces as far as this user may give them. On any failure the temporary file
+// is removed and an earlier file stays as it was. A file set to read-only is refused, even
+// for a user who could write it. A link is followed: the file it names is written and the
+// link stays; a link to a file whose folder is missing is refused. A target that is the null
+// device is written directly and never replaced; any other device (a terminal could wait for
+// ever), a pipe, socket or other special file is refused at once, without waiting for a
+// reader. Temporary files of that form left by a save that was killed are removed when they
+// are older than a minute; no other file is touched.
 
 #include <QByteArray>
 #include <QString>
@@ -27,6 +30,11 @@ enum class TFileKind {
 TFileKind FileKindOf(const QString& FileName);
 // The reason given for a device that is not the null device.
 extern const char* const DeviceNotFileReason;
+// The reason given for a file that may not be written.
+extern const char* const ReadOnlyReason;
+// A file that is there and may not be written: the user lacks the right, or its mode
+// gives its owner none (set to read-only, which holds even for a user who could write it).
+bool IsReadOnlyFile(const QString& FileName);
 
 // The system calls that move data to the disk; tests swap them to stage a full disk.
 struct TFileSysCalls {
@@ -58,7 +66,7 @@ class TSafeFile {
   // The system's reason for the first failure ("No space left on device").
   const QString& Reason() const { return FReason; }
 
-  // Removes temporary files "Target.XXXXXX" older than a minute.
+  // Removes temporary files "Target.furrow-XXXXXX.part" older than a minute.
   static void RemoveStaleTemporaries(const QString& Target);
 
  private:

@@ -1,6 +1,7 @@
 #include "SvMain.h"
 
 #include "Reopen.h"
+#include "SafeFile.h"
 #include "ShlUtil.h"
 #include "SovCalendar.h"
 #include "SovMisc.h"
@@ -120,15 +121,9 @@ bool RunEventEditor(QWidget* Parent, int EventCode, int Day, const QDate& StartD
   return Editor->exec() == QDialog::Accepted && Editor->EventChanged();
 }
 
-// A file that is there and may not be written: the user lacks the right, or its mode
-// gives its owner none (set to read-only, which holds even for a user who could write it).
-bool IsReadOnlyFile(const QString& Name) {
-  const QFileInfo Info(Name);
-  return Info.exists() && (!Info.isWritable() || !(Info.permissions() & QFileDevice::WriteOwner));
-}
-
 QString ReadOnlyMessage(const QString& Name) {
-  return Name + QStringLiteral("\nThis file is set to read-only.\nTry again with a different file name.");
+  return Name + QStringLiteral("\n") + QLatin1StringView(ReadOnlyReason) +
+         QStringLiteral(".\nTry again with a different file name.");
 }
 
 QString DefaultFileDialog(QWidget* Parent, bool ForSave, const QString& Title, const QString& StartName,

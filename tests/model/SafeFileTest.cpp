@@ -1,6 +1,7 @@
 // Every writer keeps the earlier file when the disk fills, says why, clears the temporary
-// files of killed saves, writes the null device directly and refuses terminals and pipes;
-// readers refuse terminals and say when a file is UTF-16.
+// files of killed saves and no other file, refuses a file set to read-only, writes through
+// links, keeps the file's owner, group and mode, writes the null device directly and refuses
+// terminals and pipes; readers refuse terminals and say when a file is UTF-16.
 
 #include "FullDisk.h"
 #include "IdleTerminal.h"
@@ -17,6 +18,7 @@
 #include <functional>
 #include <string_view>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -42,12 +44,24 @@ bool SaveSettings(const QString& Name, QString& Msg) {
 
 using TWriter = std::function<bool(const QString&, QString&)>;
 
+// Writes a long text as the report does.
+bool WriteText(const QString& Name, QString& Msg) {
+  TTextOutFile Out;
+  Out.Open(Name);
+  Out.Write(QString(100000, 'r'));
+  Out.Close();
+  Msg = Out.Status() == TTextOutFile::StatusOk ? QString() : Out.GetFullErrorMessage();
+  return Msg.isEmpty();
+}
+
+const std::pair<const char*, TWriter> Writers[] = {
+    {"field", [](const QString& N, QString& M) { return Example().SaveToFile(N, "1", M); }},
+    {"settings", SaveSettings},
+    {"csv", [](const QString& N, QString& M) { return Example().ExportCsv(N, M); }},
+    {"json", [](const QString& N, QString& M) { return Example().ExportAceJson(N, 7, true, M); }},
+    {"report", WriteText}};
+
 TEST(SafeFile, EveryWriterKeepsTheEarlierFileWhenTheDiskFills) {
-  const std::pair<const char*, TWriter> Writers[] = {
-      {"field", [](const QString& N, QString& M) { return Example().SaveToFile(N, "1", M); }},
-      {"settings", SaveSettings},
-      {"csv", [](const QString& N, QString& M) { return Example().ExportCsv(N, M); }},
-      {"json", [](const QString& N, QString& M) { return Example().ExportAceJson(N, 7, true, M); }}};
   const struct {
     long Room;
     bool FailSync;
@@ -75,27 +89,81 @@ TEST(SafeFile, EveryWriterKeepsTheEarlierFileWhenTheDiskFills) {
 }
 
 TEST(SafeFile, StaleTemporaryFilesOfTheSameNameAreRemoved) {
-  QTemporaryDir Dir;
-  const QString Name = Dir.filePath("furrow.ini");
   const QDateTime Old = QDateTime::currentDateTime().addSecs(-120);
   const struct {
     const char* File;
     bool Old, Stays;
-  } Cases[] = {{"furrow.ini.Ab12Cd", true, false},
-               {"furrow.ini.Xy34Zw", false, true},  // perhaps another save at work
-               {"furrow.ini.bak", true, true},
-               {"furrow.ini.Ab12Cd9", true, true},
-               {"other.ini.Ab12Cd", true, true}};
-  for (const auto& C : Cases) {
-    QFile F(Dir.filePath(C.File));
-    ASSERT_TRUE(F.open(QIODevice::WriteOnly));
-    if (C.Old) {
-      ASSERT_TRUE(F.setFileTime(Old, QFileDevice::FileModificationTime));
+  } Cases[] = {{"target.furrow-Ab12Cd.part", true, false},  // left by a killed save
+               {"target.furrow-Xy34Zw.part", false, true},  // perhaps another save at work
+               {"target.backup", true, true},
+               {"target.orig01", true, true},
+               {"target.Ab12Cd", true, true},
+               {"target.bak", true, true},
+               {"target.furrow-Ab12Cd9.part", true, true},
+               {"other.ini.furrow-Ab12Cd.part", true, true}};
+  for (const auto& [What, Write] : Writers) {
+    SCOPED_TRACE(What);
+    QTemporaryDir Dir;
+    for (const auto& C : Cases) {
+      QFile F(Dir.filePath(C.File));
+      ASSERT_TRUE(F.open(QIODevice::WriteOnly));
+      if (C.Old) {
+        ASSERT_TRUE(F.setFileTime(Old, QFileDevice::FileModificationTime));
+      }
     }
+    QString Msg;
+    ASSERT_TRUE(Write(Dir.filePath("target"), Msg)) << Msg.toStdString();
+    for (const auto& C : Cases) EXPECT_EQ(QFileInfo::exists(Dir.filePath(C.File)), C.Stays) << C.File;
   }
-  QString Msg;
-  ASSERT_TRUE(SaveSettings(Name, Msg)) << Msg.toStdString();
-  for (const auto& C : Cases) EXPECT_EQ(QFileInfo::exists(Dir.filePath(C.File)), C.Stays) << C.File;
+}
+
+TEST(SafeFile, EveryWriterRefusesAFileSetToReadOnly) {
+  for (const auto& [What, Write] : Writers) {
+    SCOPED_TRACE(What);
+    QTemporaryDir Dir;
+    const QString Name = Dir.filePath("target");
+    ASSERT_TRUE(WriteAll(Name, "[Earlier]\r\n") && QFile::setPermissions(Name, QFileDevice::ReadOwner));
+    QString Msg;
+    EXPECT_FALSE(Write(Name, Msg));
+    EXPECT_TRUE(Msg.contains(Name) && Msg.contains("This file is set to read-only")) << Msg.toStdString();
+    EXPECT_EQ(ReadAll(Name), QByteArray("[Earlier]\r\n"));
+  }
+}
+
+// A link is written through to the file it names and stays; when that file's folder is
+// missing the write is refused and nothing is created.
+TEST(SafeFile, AWriterWritesThroughALink) {
+  const std::pair<size_t, const char*> Cases[] = {{0, "real/new"}, {0, "unmounted/new"}, {2, "real/new"}, {2, "unmounted/new"}};
+  for (const auto& [Writer, LinksTo] : Cases) {
+    SCOPED_TRACE(std::string(Writers[Writer].first) + " to " + LinksTo);
+    const bool Writes = QString(LinksTo).startsWith("real");
+    QTemporaryDir Dir;
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("real") && QFile::link(LinksTo, Dir.filePath("link")));
+    QString Msg;
+    EXPECT_EQ(Writers[Writer].second(Dir.filePath("link"), Msg), Writes);
+    EXPECT_EQ(Msg.contains(Dir.filePath(LinksTo)), !Writes) << Msg.toStdString();
+    EXPECT_EQ(QFileInfo(Dir.filePath("link")).symLinkTarget(), Dir.filePath(LinksTo));
+    EXPECT_EQ(QDir(Dir.filePath("real")).entryList(QDir::Files | QDir::Hidden), Writes ? QStringList{"new"} : QStringList());
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList({"link", "real"}));
+  }
+}
+
+TEST(SafeFile, EveryWriterKeepsTheOwnerGroupAndModeOfTheFile) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file another owner";
+  for (const auto& [What, Write] : Writers) {
+    SCOPED_TRACE(What);
+    QTemporaryDir Dir;
+    const QByteArray Name = QFile::encodeName(Dir.filePath("target"));
+    ASSERT_TRUE(WriteAll(Name, "") && ::chown(Name, 12345, 12346) == 0 && ::chmod(Name, 0640) == 0);
+    QString Msg;
+    EXPECT_TRUE(Write(Name, Msg)) << Msg.toStdString();
+    struct stat St {};
+    ASSERT_EQ(::stat(Name, &St), 0);
+    EXPECT_EQ(St.st_uid, 12345u);
+    EXPECT_EQ(St.st_gid, 12346u);
+    EXPECT_EQ(St.st_mode & 07777, 0640u);
+  }
 }
 
 TEST(SafeFile, SettingsOnADeviceOrAPipe) {
@@ -145,16 +213,7 @@ TEST(SafeFile, TerminalsAreRefusedAtOnceAndTheNullDeviceIsKept) {
       {"field", [](const QString& N, QString& M) { return Example().SaveToFile(N, "1", M); }, Refused, false},
       {"csv", [](const QString& N, QString& M) { return Example().ExportCsv(N, M); }, Refused, false},
       {"json", [](const QString& N, QString& M) { return Example().ExportAceJson(N, 7, true, M); }, Refused, false},
-      {"text",
-       [](const QString& N, QString& M) {
-         TTextOutFile Out;
-         Out.Open(N);
-         Out.Write(QString(100000, 'r'));
-         Out.Close();
-         M = Out.Status() == TTextOutFile::StatusOk ? QString() : Out.GetFullErrorMessage();
-         return M.isEmpty();
-       },
-       Refused, false},
+      {"text", WriteText, Refused, false},
       {"field read", [](const QString& N, QString& M) { return TSovFile(ShippedLookup()).LoadFromFile(N, M); },
        "%1\nCan't read file.", true},
       {"lookup read", [](const QString& N, QString& M) { return TSovLookup().LoadFromFile(N, M); },
