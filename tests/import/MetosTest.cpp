@@ -517,6 +517,23 @@ TEST(MetosWeather, SensorsPeriodsAndCells) {
   }
 }
 
+TEST(MetosWeather, UnitsThatAreNotEnglishAreNotMixed) {
+  const struct {
+    const char *Temperature, *Precipitation;
+  } Pairs[] = {{"C", "l/m2"}, {"C", "mm/d"}, {"C", ""}, {"", "mm"}, {"\u00B0c", "L/M2"}};
+  for (const auto& P : Pairs) {
+    SCOPED_TRACE(std::string(P.Temperature) + " " + P.Precipitation);
+    TMetosServer Service;
+    Service.Replies["cidistationsensors_Get"] = Sensors({"0", "1", P.Temperature, "6", "5", P.Precipitation});
+    Service.Replies["cidistationdata_GetFromDate"] = Days({"f_date", "sens_sum_5_6"}, {"2024-03-01", "0.5"});
+    TPrivateTempDir Temp;
+    TImportedMetosWeather Weather;
+    QString Msg;
+    EXPECT_TRUE(GetWeather(Weather, Service.Server.Url(), Msg)) << Msg.toStdString();
+    EXPECT_TRUE(Weather.Metric);
+  }
+}
+
 TEST(MetosWeather, TransportFailuresGiveAMessageAndLeaveNothing) {
   struct TCase {
     std::string Reply;
