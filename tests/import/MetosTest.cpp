@@ -9,12 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <sstream>
 #include <type_traits>
 #include <utility>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -311,7 +313,7 @@ TEST(MetosBinding, EveryOperationSendsItsArgumentsAndReadsItsReply) {
 TEST(MetosBinding, EndpointEscapingEmptyTablesAndItemsOutside) {
   RegisterHttpTransport();
   EXPECT_EQ(CreateMetosSOAPPortType(QStringLiteral("SOAP:"), QStringLiteral("HTTP:"), QString())->Address(),
-            QStringLiteral("http://www.fieldclimate.com/pikernel/cidiwsdl.php?debug=1"));
+            QStringLiteral("https://www.fieldclimate.com/pikernel/cidiwsdl.php?debug=1"));
   EXPECT_FALSE(CreateMetosSOAPPortType(QStringLiteral("XML:"), QStringLiteral("HTTP:"), QString()));
 
   // Account texts with markup characters are escaped, never spliced into the XML.
@@ -515,6 +517,37 @@ TEST(MetosWeather, SensorsPeriodsAndCells) {
     EXPECT_EQ(Weather.Metric, C.Metric);
     EXPECT_EQ(Temp.FileCount(), 0);
   }
+}
+
+TEST(MetosBinding, TheAccountTravelsOverTrustedTlsOnly) {
+  RegisterSoapBindings();
+  RegisterHttpTransport();
+  // A TLS server on a certificate of its own, which nothing trusts.
+  httplib::SSLServer Tls(FURROW_TEST_DATA_DIR "/metos/untrusted-cert.pem", FURROW_TEST_DATA_DIR "/metos/untrusted-key.pem");
+  const int Port = Tls.bind_to_any_port("127.0.0.1");
+  std::thread Thread([&Tls] { Tls.listen_after_bind(); });
+  for (int I = 0; I < 2500 && !Tls.is_running(); ++I) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  TImportedMetosStations Stations;
+  Stations.ServiceAddress = QStringLiteral("https://127.0.0.1:%1/pikernel/cidiwsdl.php?debug=1").arg(Port);
+  QString Refusal;
+  Stations.GetMetosStations(QStringLiteral("farmer"), QStringLiteral("secret"), Refusal);
+  Tls.stop();
+  Thread.join();
+
+  const QString Endpoint = QStringLiteral("https://www.fieldclimate.com/pikernel/cidiwsdl.php?debug=1");
+  const struct {
+    const char* What;
+    QString Got, Expected;
+  } Rows[] = {
+      {"stored endpoint", SoapMetadataProperty(QStringLiteral("iMetosSOAPPortType"), QString(),
+                                               QStringLiteral("TRANSPORT_Address")),
+       Endpoint},
+      {"proxy without an address",
+       CreateMetosSOAPPortType(QStringLiteral("SOAP:"), QStringLiteral("HTTP:"), QString())->Address(), Endpoint},
+      {"untrusted certificate", Refusal.section(QStringLiteral("\n\n"), 0, 0),
+       QStringLiteral("Unable to make a secure connection to Metos Web service.")},
+  };
+  for (const auto& R : Rows) EXPECT_EQ(R.Got, R.Expected) << R.What << ": " << R.Got.toStdString();
 }
 
 TEST(MetosWeather, UnitsThatAreNotEnglishAreNotMixed) {
