@@ -12,6 +12,9 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // An example field calculated in Format; with Days, its schedule ends after that many.
@@ -25,6 +28,9 @@ std::unique_ptr<TSovSchedule> Schedule(const char* Name, const TFormatSettings& 
   }
   return Field;
 }
+
+// A name the charts could have given a workbook.
+const QString OldWorkbookName = QStringLiteral("0f8fad5b-d9cb-469f-a165-70867728950e.xlsx");
 
 const bool HaveUnzip = QFileInfo::exists("/usr/bin/unzip");
 QString Unzip(const QStringList& Args) {
@@ -182,8 +188,9 @@ TEST_F(SovToExcelTest, WorkbooksGoToTheChartFolderAndOldOnesGoAtStart) {
   QString Msg;
   ASSERT_TRUE(ChartScheduleInExcel(*Field, "", Msg)) << Msg.toStdString();
   ASSERT_EQ(Opened.size(), 1);
-  EXPECT_EQ(QFileInfo(Opened[0]).absolutePath(), QDir(Temp.path()).filePath("furrow-charts"));
-  const QString Old = QDir(ChartFolder()).filePath("old.xlsx");
+  EXPECT_EQ(QFileInfo(Opened[0]).absolutePath(),
+            QDir(Temp.path()).filePath(QStringLiteral("furrow-charts-%1").arg(geteuid())));
+  const QString Old = QDir(ChartFolder()).filePath(OldWorkbookName);
   ASSERT_TRUE(WriteBytes(Old, "x"));
   QFile File(Old);
   ASSERT_TRUE(File.open(QIODevice::ReadWrite));
@@ -194,6 +201,59 @@ TEST_F(SovToExcelTest, WorkbooksGoToTheChartFolderAndOldOnesGoAtStart) {
   EXPECT_TRUE(QFileInfo::exists(Opened[0])) << "a workbook of today stays";
   EXPECT_EQ(RemoveOldChartWorkbooks(QDateTime::currentDateTime().addDays(2)), 1);
   EXPECT_FALSE(QFileInfo::exists(Opened[0]));
+}
+
+TEST_F(SovToExcelTest, OnlyTheUsersOwnFolderIsUsedAndOnlyOldWorkbooksGo) {
+  const auto Field = Schedule("maricopa-cotton-metric.sov", UsFormatSettings());
+  enum TPlace { Nothing, LinkToDocuments, OthersFolder, OwnOpenFolder };
+  const struct {
+    TPlace Planted;
+    int Removed;
+    QStringList Left;  // of the old files, those still there
+    bool Charted;
+  } Rows[] = {
+      {Nothing, 0, {}, true},
+      {LinkToDocuments, 0, {OldWorkbookName, "letter.odt", "old.xlsx"}, false},
+      {OthersFolder, 0, {OldWorkbookName, "letter.odt", "old.xlsx"}, false},
+      {OwnOpenFolder, 1, {"letter.odt", "old.xlsx"}, true},
+  };
+  for (const auto& R : Rows) {
+    SCOPED_TRACE(R.Planted);
+    if (R.Planted == OthersFolder && geteuid() != 0) continue;  // only root can give a folder away
+    const QString Folder = ChartFolder();
+    // Where the old files lie: the documents a link points to, or the folder itself.
+    const QString Old = R.Planted == LinkToDocuments ? Work.filePath("documents") : Folder;
+    QFile::remove(Folder);  // the link of the row before
+    QDir(Folder).removeRecursively();
+    QDir(Old).removeRecursively();
+    if (R.Planted != Nothing) {
+      ASSERT_TRUE(QDir().mkpath(Old));
+      for (const QString& Name : {OldWorkbookName, QStringLiteral("letter.odt"), QStringLiteral("old.xlsx")}) {
+        QFile File(QDir(Old).filePath(Name));
+        ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(File.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
+      }
+      ASSERT_EQ(chmod(QFile::encodeName(Old).constData(), 0755), 0);
+    }
+    if (R.Planted == LinkToDocuments) {
+      ASSERT_TRUE(QFile::link(Old, Folder));
+    }
+    if (R.Planted == OthersFolder) {
+      ASSERT_EQ(chown(QFile::encodeName(Old).constData(), 65534, 65534), 0);
+    }
+
+    EXPECT_EQ(RemoveOldChartWorkbooks(), R.Removed);
+    QString Msg;
+    EXPECT_EQ(ChartScheduleInExcel(*Field, "", Msg), R.Charted) << Msg.toStdString();
+    QStringList Left = QDir(Old).entryList(QDir::Files);
+    Left.removeOne(QFileInfo(Opened.value(0)).fileName());
+    EXPECT_EQ(Left, R.Left);
+    struct stat Info {};
+    if (R.Charted) {
+      EXPECT_TRUE(lstat(QFile::encodeName(Folder).constData(), &Info) == 0 && (Info.st_mode & 0777) == 0700);
+    }
+    Opened.clear();
+  }
 }
 
 TEST_F(SovToExcelTest, OpeningAndWorkbookFailures) {
