@@ -14,6 +14,10 @@ namespace {
 
 const QString Unexpected = QStringLiteral("Unexpected error.");
 const QString NoService = QStringLiteral("Unable to connect to Metos Web service.");
+// No secure connection to the service could be made (its certificate not trusted, say).
+QString InsecureService(const ESoapSecureError& E) {
+  return QStringLiteral("Unable to make a secure connection to Metos Web service.\n\n") + E.Message();
+}
 
 std::unique_ptr<TMetosSOAPPortType_Proxy> MakeProxy(const QString& Address, const TSoapTransportOptions& Options) {
   RegisterHttpTransport();
@@ -80,6 +84,21 @@ QString DayNameOf(const QString& Text) {
   return Match.captured(1) + Match.captured(2) + Match.captured(3);
 }
 
+// A temperature unit in degrees of Scale ('C' or 'F'): stations write "C", and some
+// "°C" or "deg C", in any letter case.
+bool IsDegrees(QString Text, char16_t Scale) {
+  if (Text.startsWith(u'\u00B0')) Text.remove(0, 1);
+  else if (Text.startsWith(QLatin1String("deg"), Qt::CaseInsensitive)) Text = Text.mid(3).trimmed();
+  return Text.compare(QString(QChar(Scale)), Qt::CaseInsensitive) == 0;
+}
+
+// A precipitation unit in inches.
+bool IsInches(const QString& Text) {
+  for (const char* Name : {"in", "inch", "inches"})
+    if (Text.compare(QLatin1String(Name), Qt::CaseInsensitive) == 0) return true;
+  return false;
+}
+
 enum TSensor { snTemperature, snHumidity, snWind, snPrecipitation, SensorCount };
 
 int SensorOfCode(int Code) {
@@ -105,6 +124,8 @@ bool TImportedMetosStations::GetMetosStations(const QString& User, const QString
     }
     const auto Data = Proxy->cidistationlist_GetNext(User, Password, 100, 0, 0, 0, QString());
     return ReadStationList(*Data, ErrMsg);
+  } catch (const ESoapSecureError& E) {
+    ErrMsg = InsecureService(E);
   } catch (const std::exception& E) {
     ErrMsg = QString::fromUtf8(E.what());
   } catch (...) {
@@ -190,6 +211,8 @@ bool TImportedMetosWeather::GetMetosWeather(const QString& User, const QString& 
                                                     QDateTime(StartDate, QTime(0, 0), Qt::UTC), 0);
         },
         ErrMsg);
+  } catch (const ESoapSecureError& E) {
+    ErrMsg = InsecureService(E);
   } catch (const std::exception& E) {
     ErrMsg = QString::fromUtf8(E.what());
   } catch (...) {
@@ -230,16 +253,13 @@ bool TImportedMetosWeather::ReadWeather(const QString& Station, const DataSetStr
     }
     // One flag says the units of both temperature and precipitation, so a station that
     // gives one in metric and the other in English units is refused, not half converted.
-    // Stations write degrees Celsius as "C", and some as "°C" or "deg C".
-    const auto IsCelsius = [](QString Text) {
-      if (Text.startsWith(u'\u00B0')) Text.remove(0, 1);
-      else if (Text.startsWith(QLatin1String("deg"), Qt::CaseInsensitive)) Text = Text.mid(3).trimmed();
-      return Text.compare(QLatin1String("C"), Qt::CaseInsensitive) == 0;
-    };
-    const bool MetricTemperature = Channel[snTemperature] >= 0 && IsCelsius(Unit[snTemperature]);
+    // A unit known as neither (such as "l/m2", "mm/d" or none at all) decides nothing.
+    const bool MetricTemperature = Channel[snTemperature] >= 0 && IsDegrees(Unit[snTemperature], u'C');
+    const bool EnglishTemperature = Channel[snTemperature] >= 0 && IsDegrees(Unit[snTemperature], u'F');
     const bool MetricPrecipitation =
         Channel[snPrecipitation] >= 0 && Unit[snPrecipitation].compare(QLatin1String("mm"), Qt::CaseInsensitive) == 0;
-    if (Channel[snTemperature] >= 0 && Channel[snPrecipitation] >= 0 && MetricTemperature != MetricPrecipitation) {
+    const bool EnglishPrecipitation = Channel[snPrecipitation] >= 0 && IsInches(Unit[snPrecipitation]);
+    if ((MetricTemperature && EnglishPrecipitation) || (EnglishTemperature && MetricPrecipitation)) {
       ErrMsg = QStringLiteral("The units are mixed: the station gives temperature in \"%1\" and precipitation in \"%2\".")
                    .arg(OneLine(Unit[snTemperature]).left(20), OneLine(Unit[snPrecipitation]).left(20));
       return false;
@@ -292,6 +312,8 @@ bool TImportedMetosWeather::ReadWeather(const QString& Station, const DataSetStr
     Has[wkHumidity] = Use[wkHumidity] = Channel[snHumidity] >= 0;
     ErrMsg.clear();
     return true;
+  } catch (const ESoapSecureError& E) {
+    ErrMsg = InsecureService(E);
   } catch (const std::exception& E) {
     ErrMsg = QString::fromUtf8(E.what());
   } catch (...) {

@@ -44,7 +44,8 @@ class TImportedMetosWeather : public TImportedWeather {
   // "iMETOS", StationName is Station, Has and Use tell which of temperature,
   // precipitation, wind and humidity the station measures, and Metric is set when its
   // temperature is in "C" (or "°C", "deg C") or its precipitation in "mm"; a station
-  // that gives one of the two in metric and the other in English units is refused.
+  // that gives one of the two in these metric units and the other in English units
+  // ("F", "°F", "deg F"; "in", "inch", "inches"; any letter case) is refused.
   // Cells that are not numbers are copied unchanged (the fields escaped with "\",
   // OutParser's escape). False with ErrMsg otherwise; the object then holds no day
   // lines.

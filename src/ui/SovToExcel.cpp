@@ -15,13 +15,20 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <QUuid>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <xlsxwriter.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <stdexcept>
 #include <vector>
@@ -408,13 +415,52 @@ bool OpenOnDesktop(const QString& FileName) { return ShellOpen(FileName, QString
 
 const QString ChartFailure = QStringLiteral("Unable to create charts.");
 
+// Whether Folder is the user's own chart folder: a real folder (not a symbolic link)
+// that belongs to the user. With Create it is made (mode 0700) when missing; a folder of
+// the user's open to others is closed to them. False with Reason otherwise; a missing
+// folder without Create gives no Reason.
+bool OwnChartFolder(const QString& Folder, bool Create, QString& Reason) {
+  Reason.clear();
+  const QByteArray Path = QFile::encodeName(Folder);
+  if (Create && ::mkdir(Path.constData(), 0700) != 0 && errno != EEXIST) {
+    Reason = QStringLiteral("Can't create the folder %1: %2").arg(Folder, QString::fromLocal8Bit(std::strerror(errno)));
+    return false;
+  }
+  struct stat Info {};
+  if (::lstat(Path.constData(), &Info) != 0) {
+    if (Create || errno != ENOENT)
+      Reason = QStringLiteral("Can't use the folder %1: %2").arg(Folder, QString::fromLocal8Bit(std::strerror(errno)));
+    return false;
+  }
+  if (S_ISLNK(Info.st_mode) || !S_ISDIR(Info.st_mode) || Info.st_uid != ::geteuid()) {
+    Reason = QStringLiteral("Can't use the folder %1 for charts: %2.")
+                 .arg(Folder, S_ISLNK(Info.st_mode)   ? QStringLiteral("it is a symbolic link")
+                              : !S_ISDIR(Info.st_mode) ? QStringLiteral("it is not a folder")
+                                                       : QStringLiteral("it belongs to another user"));
+    return false;
+  }
+  if ((Info.st_mode & 077) != 0) {
+    // Opened without following a link, so that only this very folder is changed.
+    const int Fd = ::open(Path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const bool Closed = Fd >= 0 && ::fchmod(Fd, 0700) == 0;
+    const int Error = errno;
+    if (Fd >= 0) ::close(Fd);
+    if (!Closed) {
+      Reason = QStringLiteral("Can't make the folder %1 private: %2")
+                   .arg(Folder, QString::fromLocal8Bit(std::strerror(Error)));
+      return false;
+    }
+  }
+  return true;
+}
+
 // A new empty file in the chart folder, made first when missing.
 QString NewWorkbookName() {
   const QString Folder = ChartFolder();
   if (QDir::tempPath().isEmpty() || !QFileInfo(QDir::tempPath()).isDir())
     throw std::runtime_error("Can't create a temporary file: there is no temporary folder.");
-  if (!QDir().mkpath(Folder))
-    throw std::runtime_error(QStringLiteral("Can't create the folder %1.").arg(Folder).toStdString());
+  QString Reason;
+  if (!OwnChartFolder(Folder, true, Reason)) throw std::runtime_error(Reason.toStdString());
   const QString Name = QDir(Folder).filePath(QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".xlsx"));
   QFile File(Name);
   if (!File.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
@@ -427,15 +473,23 @@ QString NewWorkbookName() {
 
 }  // namespace
 
-QString ChartFolder() { return QDir(QDir::tempPath()).filePath(QStringLiteral("furrow-charts")); }
+QString ChartFolder() {
+  return QDir(QDir::tempPath()).filePath(QStringLiteral("furrow-charts-%1").arg(::geteuid()));
+}
 
 int RemoveOldChartWorkbooks(const QDateTime& Now) {
-  const QDir Folder(ChartFolder());
-  if (!Folder.exists()) return 0;
+  const QString Folder = ChartFolder();
+  QString Reason;
+  if (!OwnChartFolder(Folder, false, Reason)) return 0;
+  // Only the workbooks the charts wrote: their names are a UUID and ".xlsx".
+  static const QRegularExpression Workbook(
+      QStringLiteral("^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}\\.xlsx$"));
   const QDateTime Limit = Now.addDays(-1);
   int Removed = 0;
-  for (const QFileInfo& File : Folder.entryInfoList(QDir::Files | QDir::Hidden)) {
-    if (File.lastModified() < Limit && QFile::remove(File.absoluteFilePath())) ++Removed;
+  for (const QFileInfo& File : QDir(Folder).entryInfoList(QDir::Files | QDir::NoSymLinks)) {
+    if (Workbook.match(File.fileName()).hasMatch() && File.lastModified() < Limit &&
+        QFile::remove(File.absoluteFilePath()))
+      ++Removed;
   }
   return Removed;
 }

@@ -33,8 +33,13 @@ bool ChartScheduleInExcel(const TSovSchedule& Schedule, const QString& DataFileN
 using TWorkbookOpener = std::function<bool(const QString& FileName)>;
 TWorkbookOpener SetWorkbookOpener(TWorkbookOpener Opener);
 
-// The program's own folder for chart workbooks, below the temporary folder.
+// The user's own folder for chart workbooks: "furrow-charts-" and the user's id, below
+// the temporary folder. Charts make it with mode 0700, close one of the user's that is
+// open to others, and never use one that is a symbolic link, not a folder, or another
+// user's (the chart then fails with a message naming it).
 QString ChartFolder();
-// Removes the files of the chart folder last changed more than a day before Now; the
-// program calls it at start. Returns how many it removed.
+// Removes the workbooks that charts wrote (named by a UUID and ".xlsx", no symbolic
+// links) last changed more than a day before Now, and nothing else; a chart folder that
+// charts would not use is left alone. The program calls it at start. Returns how many
+// it removed.
 int RemoveOldChartWorkbooks(const QDateTime& Now = QDateTime::currentDateTime());

@@ -15,6 +15,7 @@
 #include <type_traits>
 #include <utility>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -311,7 +312,7 @@ TEST(MetosBinding, EveryOperationSendsItsArgumentsAndReadsItsReply) {
 TEST(MetosBinding, EndpointEscapingEmptyTablesAndItemsOutside) {
   RegisterHttpTransport();
   EXPECT_EQ(CreateMetosSOAPPortType(QStringLiteral("SOAP:"), QStringLiteral("HTTP:"), QString())->Address(),
-            QStringLiteral("http://www.fieldclimate.com/pikernel/cidiwsdl.php?debug=1"));
+            QStringLiteral("https://www.fieldclimate.com/pikernel/cidiwsdl.php?debug=1"));
   EXPECT_FALSE(CreateMetosSOAPPortType(QStringLiteral("XML:"), QStringLiteral("HTTP:"), QString()));
 
   // Account texts with markup characters are escaped, never spliced into the XML.
@@ -514,6 +515,33 @@ TEST(MetosWeather, SensorsPeriodsAndCells) {
     }
     EXPECT_EQ(Weather.Metric, C.Metric);
     EXPECT_EQ(Temp.FileCount(), 0);
+  }
+}
+
+// The stored endpoint and a proxy's default are checked with the other services' above.
+TEST(MetosBinding, AServerWhoseCertificateIsNotTrustedIsRefused) {
+  httplib::SSLServer Tls(FURROW_TEST_DATA_DIR "/metos/untrusted-cert.pem", FURROW_TEST_DATA_DIR "/metos/untrusted-key.pem");
+  const int Port = Tls.bind_to_any_port("127.0.0.1");
+  std::thread Thread([&Tls] { Tls.listen_after_bind(); });
+  TImportedMetosStations Stations;
+  Stations.ServiceAddress = QStringLiteral("https://127.0.0.1:%1/pikernel/cidiwsdl.php").arg(Port);
+  QString Msg;
+  EXPECT_FALSE(Stations.GetMetosStations(QStringLiteral("farmer"), QStringLiteral("secret"), Msg));
+  Tls.stop();
+  Thread.join();
+  EXPECT_EQ(Msg.section(QStringLiteral("\n\n"), 0, 0),
+            QStringLiteral("Unable to make a secure connection to Metos Web service."));
+}
+
+TEST(MetosWeather, UnitsThatAreNotEnglishAreNotMixed) {
+  for (const auto& [T, P] : {std::pair{"C", "l/m2"}, {"C", "mm/d"}, {"C", ""}, {"", "mm"}, {"\u00B0c", "L/M2"}}) {
+    SCOPED_TRACE(std::string(T) + " " + P);
+    TMetosServer Service;
+    Service.Replies["cidistationsensors_Get"] = Sensors({"0", "1", T, "6", "5", P});
+    TImportedMetosWeather Weather;
+    QString Msg;
+    EXPECT_TRUE(GetWeather(Weather, Service.Server.Url(), Msg)) << Msg.toStdString();
+    EXPECT_TRUE(Weather.Metric);
   }
 }
 

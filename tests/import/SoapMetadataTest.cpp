@@ -206,7 +206,7 @@ TEST(SoapMetadata, ServiceLevelProperties) {
   RegisterSoapBindings();
   const QString Sdm = QStringLiteral("http://SDMDataAccess.nrcs.usda.gov/Tabular/SDMTabularService.asmx");
   const QString Wsdl = QStringLiteral("http://graphical.weather.gov/xml/DWMLgen/wsdl/ndfdXML.wsdl");
-  const QString Station = QStringLiteral("http://www.fieldclimate.com/pikernel/cidiwsdl.php?debug=1");
+  const QString Station = QStringLiteral("https://www.fieldclimate.com/pikernel/cidiwsdl.php?debug=1");
   const struct {
     const char *Unit, *Port;
     QString Namespace, Address, Style;

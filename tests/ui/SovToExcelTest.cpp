@@ -12,6 +12,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <unistd.h>
+
 namespace {
 
 // An example field calculated in Format; with Days, its schedule ends after that many.
@@ -25,6 +27,9 @@ std::unique_ptr<TSovSchedule> Schedule(const char* Name, const TFormatSettings& 
   }
   return Field;
 }
+
+// A name the charts could have given a workbook.
+const QString OldWorkbookName = QStringLiteral("0f8fad5b-d9cb-469f-a165-70867728950e.xlsx");
 
 const bool HaveUnzip = QFileInfo::exists("/usr/bin/unzip");
 QString Unzip(const QStringList& Args) {
@@ -182,8 +187,9 @@ TEST_F(SovToExcelTest, WorkbooksGoToTheChartFolderAndOldOnesGoAtStart) {
   QString Msg;
   ASSERT_TRUE(ChartScheduleInExcel(*Field, "", Msg)) << Msg.toStdString();
   ASSERT_EQ(Opened.size(), 1);
-  EXPECT_EQ(QFileInfo(Opened[0]).absolutePath(), QDir(Temp.path()).filePath("furrow-charts"));
-  const QString Old = QDir(ChartFolder()).filePath("old.xlsx");
+  EXPECT_EQ(QFileInfo(Opened[0]).absolutePath(),
+            QDir(Temp.path()).filePath(QStringLiteral("furrow-charts-%1").arg(geteuid())));
+  const QString Old = QDir(ChartFolder()).filePath(OldWorkbookName);
   ASSERT_TRUE(WriteBytes(Old, "x"));
   QFile File(Old);
   ASSERT_TRUE(File.open(QIODevice::ReadWrite));
@@ -194,6 +200,38 @@ TEST_F(SovToExcelTest, WorkbooksGoToTheChartFolderAndOldOnesGoAtStart) {
   EXPECT_TRUE(QFileInfo::exists(Opened[0])) << "a workbook of today stays";
   EXPECT_EQ(RemoveOldChartWorkbooks(QDateTime::currentDateTime().addDays(2)), 1);
   EXPECT_FALSE(QFileInfo::exists(Opened[0]));
+}
+
+TEST_F(SovToExcelTest, OnlyTheUsersOwnFolderIsUsedAndOnlyOldWorkbooksGo) {
+  const auto Field = Schedule("maricopa-cotton-metric.sov", UsFormatSettings());
+  const QStringList Planted = {OldWorkbookName, "letter.odt", "old.xlsx"};  // each two days old
+  const struct {
+    bool Link, OthersFolder;
+    QStringList Left;  // of Planted after the start-up cleanup and a chart
+    bool Charted;
+  } Rows[] = {{true, false, Planted, false}, {false, true, Planted, false}, {false, false, Planted.mid(1), true}};
+  for (const auto& R : Rows) {
+    SCOPED_TRACE(R.Link ? "link" : R.OthersFolder ? "another user's folder" : "own folder");
+    if (R.OthersFolder && geteuid() != 0) continue;  // only root can give a folder away
+    // The files lie in the chart folder, or in the documents a link in its place points to.
+    const QString Folder = ChartFolder(), Place = R.Link ? Work.filePath("documents") : Folder;
+    QFile::remove(Folder);
+    QDir(Folder).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(Place) && (!R.Link || QFile::link(Place, Folder)));
+    for (const QString& Name : Planted) {
+      QFile File(QDir(Place).filePath(Name));
+      ASSERT_TRUE(File.open(QIODevice::WriteOnly) &&
+                  File.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
+    }
+    ASSERT_EQ(chown(QFile::encodeName(Place).constData(), R.OthersFolder ? 65534 : geteuid(), gid_t(-1)), 0);
+    RemoveOldChartWorkbooks();
+    QString Msg;
+    EXPECT_EQ(ChartScheduleInExcel(*Field, "", Msg), R.Charted) << Msg.toStdString();
+    QStringList Left = QDir(Place).entryList(QDir::Files);
+    Left.removeOne(QFileInfo(Opened.value(0)).fileName());
+    EXPECT_EQ(Left, R.Left);
+    Opened.clear();
+  }
 }
 
 TEST_F(SovToExcelTest, OpeningAndWorkbookFailures) {

@@ -479,6 +479,21 @@ THTTPTransport::TResponse THTTPTransport::Post(const QByteArray& Request, const 
         case CURLE_COULDNT_RESOLVE_PROXY:
         case CURLE_COULDNT_CONNECT:
           throw ESoapError(QStringLiteral("Unable to reach the web service at %1: %2").arg(FAddress, Detail));
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CIPHER:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_CRL_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+        case CURLE_SSL_INVALIDCERTSTATUS:
+        case CURLE_SSL_ENGINE_NOTFOUND:
+        case CURLE_SSL_ENGINE_SETFAILED:
+        case CURLE_SSL_ENGINE_INITFAILED:
+        case CURLE_USE_SSL_FAILED:
+          throw ESoapSecureError(
+              QStringLiteral("No secure connection could be made to the web service at %1: %2").arg(FAddress, Detail));
         default:
           break;
       }

@@ -36,6 +36,13 @@ class ESoapError : public std::runtime_error {
   QString Message() const { return QString::fromUtf8(what()); }
 };
 
+// A call whose secure connection could not be made: the server's certificate was not
+// trusted or did not name the server, or the TLS handshake failed.
+class ESoapSecureError : public ESoapError {
+ public:
+  using ESoapError::ESoapError;
+};
+
 // How long a call may take and how large its reply may be.
 struct TSoapTransportOptions {
   int64_t TimeoutMs = 120000;        // the whole call

@@ -10,7 +10,10 @@
 namespace {
 
 const char* const PortType = "iMetosSOAPPortType";
-const char* const MetosHost = "http://www.fieldclimate.com";
+// The requests carry the account's password: the endpoint is reached over TLS only.
+const char* const MetosEndpointHost = "https://www.fieldclimate.com";
+// The SOAPAction values name the service as it describes itself.
+const char* const MetosActionHost = "http://www.fieldclimate.com";
 
 }  // namespace
 
@@ -20,10 +23,10 @@ void RegisterMetosResource() {
 }
 
 void RegisterMetosMetadata() {
-  const QString Host = QString::fromLatin1(MetosHost);
   SoapStoreServiceMetadata({QStringLiteral("metos"), QLatin1String(PortType), QString::fromLatin1(MetosNamespaceUri),
-                            Host + QStringLiteral("/pikernel/cidiwsdl.php?debug=1"), QStringLiteral("rpc"),
-                            QStringLiteral("encoded"), Host + QStringLiteral("/pikernel/cidiwsdl.php/")},
+                            QLatin1String(MetosEndpointHost) + QStringLiteral("/pikernel/cidiwsdl.php?debug=1"),
+                            QStringLiteral("rpc"), QStringLiteral("encoded"),
+                            QLatin1String(MetosActionHost) + QStringLiteral("/pikernel/cidiwsdl.php/")},
                            MetosOperations());
 }
 
