@@ -131,11 +131,6 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
     Msg = FileName + LF + QLatin1String(NotPlainTextMessage);
     return false;
   }
-  // Text files hold no NUL bytes; binaries do.
-  if (Bytes.contains('\0')) {
-    Msg = FileName + LF + QStringLiteral("File is not a field data file.");
-    return false;
-  }
 
   TMyIniFile Ini;
   Ini.SetText(DecodeFileText(Bytes));
@@ -146,14 +141,6 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
   if (VersionText.isEmpty()) {
     InfoSection = QStringLiteral("File Info");
     VersionText = Ini.ReadString(InfoSection, QStringLiteral("FileVersion"), QString());
-  }
-  // Without a version at all the text is some other file, not a field file of another
-  // version.
-  const QString VersionKey = QStringLiteral("FileVersion");
-  if (!Ini.ValueExists(QStringLiteral("SovInfo"), VersionKey) &&
-      !Ini.ValueExists(QStringLiteral("File Info"), VersionKey)) {
-    Msg = QStringLiteral("File ") + FileName + QStringLiteral(" is not a field data file.");
-    return false;
   }
   int Version = 0;
   if (!TryStrToInt(VersionText, Version) || (Version != 1 && Version != 2)) {

@@ -173,20 +173,16 @@ TEST(SovFileIO, VersionsAndUnknownNames) {
       {"[SovInfo]\nFileVersion=3\n", ""},   {"[SovInfo]\nFileVersion=2.0\n", ""},
       {"[SovInfo]\nFileVersion=99999999999999999999\n", ""}, {"[SovInfo]\nFileVersion=\n", ""},
       {"[File Info]\nFileVersion=\n", ""},
-      // No version key at all: some other text file.
-      {"", "-"}, {"[SovInfo]\nProgramVersion=2\n", "-"}, {"[Field]\nFileVersion=2\n", "-"}};
+      // No version key at all: the wrong version too.
+      {"", ""}, {"[SovInfo]\nProgramVersion=2\n", ""}, {"[Field]\nFileVersion=2\n", ""}};
   for (const auto& [Info, FarmName] : Versions) {
     auto Field = NewField();
     Field->SetCell(1, SovCol::FarmName, "before");
     QString Msg;
     const QString Body = "\n[Field]\nFarmName=v2\n\n[Field Data]\nFarmName=v1\n";
     const bool Ok = LoadText(*Field, Info + Body, Dir, Msg);
-    const bool Other = QLatin1String(FarmName) == "-";
-    EXPECT_EQ(Ok, *FarmName != 0 && !Other) << Info;
-    EXPECT_EQ(Msg, Ok      ? ""
-                   : Other ? "File " + Dir.filePath("t.sov") + " is not a field data file."
-                           : "File " + Dir.filePath("t.sov") + " is wrong version.")
-        << Info;
+    EXPECT_EQ(Ok, *FarmName != 0) << Info;
+    EXPECT_EQ(Msg, Ok ? "" : "File " + Dir.filePath("t.sov") + " is wrong version.") << Info;
     EXPECT_EQ(Field->GetCell(1, SovCol::FarmName), Ok ? FarmName : "before");
     EXPECT_EQ(Field->FileName().isEmpty(), !Ok);
   }
@@ -389,14 +385,12 @@ TEST(SovFileIO, NumbersAndDatesKeepTheFileFormUnderADecimalComma) {
 // message and nothing changed, or a field that saves and loads again to the same text.
 TEST(SovFileIO, BadInputGivesAMessageOrAStableField) {
   QTemporaryDir Dir;
-  const QString Missing = Dir.filePath("missing.sov"), Big = Dir.filePath("big.sov");
-  const QString Binary = Dir.filePath("binary.sov"), Fifo = Dir.filePath("fifo.sov");
+  const QString Missing = Dir.filePath("missing.sov"), Big = Dir.filePath("big.sov"), Fifo = Dir.filePath("fifo.sov");
   ASSERT_TRUE(WriteAll(Big, "[SovInfo]\r\nFileVersion=2\r\nNotes=" + QByteArray(TSovFile::MaxFileSize, 'x')));
-  ASSERT_TRUE(WriteAll(Binary, QByteArray("[SovInfo]\r\nFileVersion=2\r\n\0\x01\x02", 30)));
   ASSERT_EQ(mkfifo(QFile::encodeName(Fifo).constData(), 0600), 0);  // opening it would block
   const std::pair<QString, const char*> Files[] = {
       {Missing, "File does not exist."}, {Fifo, "Can't read file."},        {Dir.path(), "Can't read file."},
-      {"/dev/zero", "Can't read file."}, {Big, "File is too large."}, {Binary, "File is not a field data file."}};
+      {"/dev/zero", "Can't read file."}, {Big, "File is too large."}};
   for (const auto& [Path, Reason] : Files) {
     auto Field = NewField();
     Field->SetCell(1, SovCol::FarmName, "kept");
@@ -448,7 +442,7 @@ TEST(SovFileIO, BadInputGivesAMessageOrAStableField) {
   EXPECT_EQ(Field->GetCell(200, SovCol::MinTemp), "-1");
   EXPECT_FALSE(Field->WeatherDayHasData(365));
   EXPECT_FALSE(Field->LoadFromBytes("Random text", "r.sov", Msg));
-  EXPECT_EQ(Msg, "File r.sov is not a field data file.");
+  EXPECT_EQ(Msg, "File r.sov is wrong version.");
   // Just under the size limit, packed with sections and keys: loads in reasonable time.
   QByteArray Large("[SovInfo]\r\nFileVersion=2\r\n[Weather]\r\nDay7=1\r\n");
   for (int i = 0; Large.size() < TSovFile::MaxFileSize - 64; ++i) {
@@ -523,6 +517,19 @@ TEST(SovFileIO, ExampleFiles) {
     EXPECT_EQ(Msg, "") << Name.toStdString();
     EXPECT_EQ(Field.SaveToText(Field.ProgramVersion()).toStdString(),
               QString::fromUtf8(ReadAll(Examples + Name)).toStdString());
+  }
+}
+
+// A file without a version, empty or binary, reads as any other: the wrong version.
+TEST(SovFileIO, FilesWithoutAVersionAreOfTheWrongVersion) {
+  const QString Wrong = "File b.sov is wrong version.";
+  const std::pair<QByteArray, QString> Cases[] = {
+      {QByteArray(), Wrong}, {"Random text", Wrong}, {"[Field]\r\nFileVersion=2\r\n", Wrong},
+      {QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), Wrong}, {QByteArray("[SovInfo]\r\nFileVersion=2\r\n\0\x01", 29), ""}};
+  for (const auto& [Bytes, Message] : Cases) {
+    QString Msg;
+    EXPECT_EQ(NewField()->LoadFromBytes(Bytes, "b.sov", Msg), Message.isEmpty()) << Bytes.toHex().data();
+    EXPECT_EQ(Msg, Message) << Bytes.toHex().data();
   }
 }
 
