@@ -186,22 +186,22 @@ TEST(SovFileIO, VersionsAndUnknownNames) {
     EXPECT_EQ(Field->GetCell(1, SovCol::FarmName), Ok ? FarmName : "before");
     EXPECT_EQ(Field->FileName().isEmpty(), !Ok);
   }
-  // An unknown name is reported once and cleared; the rest of the field is there.
+  // Unknown names are reported and stored as none; the rest of the field is there.
   const struct {
     const char *Field, *Event, *What, *Name;
     int Cleared, Kept;
     const char* KeptText;
   } Cases[] = {
-      {"Location=Atlantis\nCrop=Kudzu\n", "", "Location", "Atlantis", SovCol::Location, SovCol::FarmName, "Kept"},
-      {"Location=Arizona\nCrop=Kudzu\nPreviousCrop=Weeds\n", "", "Crop", "Kudzu", SovCol::Crop, SovCol::Location,
-       "Arizona"},
-      {"Crop=Cotton\nPreviousCrop=Weeds\n", "", "PreviousCrop", "Weeds", SovCol::PreviousCrop, SovCol::Crop, "Cotton"},
-      {"", "Code=F\nKey1=Magic Dust\nKey2=Airdrop\n", "Fertilizer", "Magic Dust", SovCol::EvKey1, SovCol::EvDay, "5"},
+      {"Location=Atlantis\n", "Code=N\n", "Location", "Atlantis", SovCol::Location, SovCol::FarmName, "Kept"},
+      {"Location=Arizona\nCrop=Kudzu\n", "Code=N\n", "Crop", "Kudzu", SovCol::Crop, SovCol::Location, "Arizona"},
+      {"Crop=Cotton\nPreviousCrop=Weeds\n", "Code=N\n", "PreviousCrop", "Weeds", SovCol::PreviousCrop, SovCol::Crop,
+       "Cotton"},
+      {"", "Code=F\nKey1=Magic Dust\nKey2=Broadcast\n", "Fertilizer", "Magic Dust", SovCol::EvKey1, SovCol::EvDay,
+       "5"},
       {"", "Code=F\nKey1=Urea\nKey2=Airdrop\n", "FertAppMethod", "Airdrop", SovCol::EvKey2, SovCol::EvKey1, "1"},
-      {"", "Code=M\nKey1=Guano, aged\nKey2=Sprayed\n", "Manure", "Guano, aged", SovCol::EvKey1, SovCol::EvDay, "5"},
+      {"", "Code=M\nKey1=Guano, aged\n", "Manure", "Guano, aged", SovCol::EvKey1, SovCol::EvDay, "5"},
       {"", "Code=M\nKey1=Dairy, solid\nKey2=Sprayed\n", "ManureAppMethod", "Sprayed", SovCol::EvKey2, SovCol::EvKey1,
        "1"},
-      {"Location=Atlantis\n", "Code=M\nKey1=Guano\n", "Location", "Atlantis", SovCol::Location, SovCol::EvDay, "5"},
   };
   for (const auto& C : Cases) {
     auto Field = NewField();
@@ -531,6 +531,28 @@ TEST(SovFileIO, FilesWithoutAVersionAreOfTheWrongVersion) {
     EXPECT_EQ(NewField()->LoadFromBytes(Bytes, "b.sov", Msg), Message.isEmpty()) << Bytes.toHex().data();
     EXPECT_EQ(Msg, Message) << Bytes.toHex().data();
   }
+}
+
+// Names the tables lack are all named in one warning with the events left out, and a
+// save writes each back as the file gave it.
+TEST(SovFileIO, NamesNotInTheTablesAreNamedAndSavedBack) {
+  const QString Path = DataDir + "/unknown-names.sov";
+  const std::pair<const char*, const char*> Names[] = {  // the line in both files; what the warning calls it
+      {"\r\nLocation=Île d'Yeu\r\n", "Location"}, {"\r\nCrop=Kudzu\r\n", "Crop"},
+      {"[Event1]\r\nDay=10\r\nCode=F\r\nKey1=Urea 46 granular\r\n", "Fertilizer"},
+      {"[Event2]\r\nDay=12\r\nCode=F\r\nKey1=Blaukorn\r\n", "Fertilizer"}, {"\r\nKey2=Schleppschuh\r\n", "ManureAppMethod"}};
+  auto Field = NewField();
+  QString Msg, Named;
+  ASSERT_TRUE(Field->LoadFromFile(Path, Msg));
+  QTemporaryDir Dir;
+  const QByteArray Out = Saved(*Field, Dir);
+  for (const auto& [Line, What] : Names) {
+    EXPECT_TRUE(ReadAll(Path).contains(Line) && Out.contains(Line)) << Line;
+    Named += QString(What) + " is invalid: " + QString::fromUtf8(Line).section('=', -1).trimmed() + "\n";
+  }
+  EXPECT_EQ(Msg, "File " + Path + " " + Named + "\nSelect a different Location, Crop, Fertilizer, ManureAppMethod.\n\n"
+                 "File " + Path + " holds events without a day number of 1-365, which a field cannot hold. These "
+                 "were left out: Event4.");
 }
 
 }  // namespace
