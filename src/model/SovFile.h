@@ -339,10 +339,14 @@ class TSovFile {
   // Writes version 2 (UTF-8, CR LF) beside FileName under a temporary name and puts
   // it in place only when everything was written; on failure an existing file stays
   // as it was and Msg says why. Line breaks inside values are written as blanks.
+  // A text larger than MaxFileSize is refused before anything is written, so every
+  // file saved opens again.
   bool SaveToFile(const QString& FileName, const QString& ProgramVersion, QString& Msg);
   // The text SaveToFile writes.
   QString SaveToText(const QString& ProgramVersion) const;
-  // Files larger than this are refused (a field file is some 10 to 100 kB).
+  // The largest field data file, read or written. A field file is some 10 to 100 kB;
+  // the texts a field may hold could make one of hundreds of MB, so Save refuses what
+  // Open would.
   static constexpr qint64 MaxFileSize = 8 * 1024 * 1024;
 
  protected:

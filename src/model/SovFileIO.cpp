@@ -505,6 +505,16 @@ bool TSovFile::SaveToFile(const QString& FileName, const QString& ProgramVersion
     Msg = QStringLiteral("Unable to write to file ") + FileName + QStringLiteral(".");
     return false;
   }
+  // Nothing is written that Open would refuse as too large.
+  qint64 Size = 0;
+  for (const QString& Line : Lines) Size += Line.toUtf8().size() + 2;
+  if (Size > MaxFileSize) {
+    Msg = FileName + LF +
+          QStringLiteral("File is too large: the field would take more than the %1 MB that a field data file may hold "
+                         "to be opened again. Shorten the longest notes and save again.")
+              .arg(MaxFileSize / (1024 * 1024));
+    return false;
+  }
 
   // The writer puts the text beside the target under a temporary name and only
   // renames it over the target once all of it is written and closed.

@@ -555,4 +555,30 @@ TEST(SovFileIO, NamesNotInTheTablesAreNamedAndSavedBack) {
                  "were left out: Event4.");
 }
 
+// Save refuses, before touching the disk, a text that Open would refuse as too large;
+// one at the limit is written and opens again.
+TEST(SovFileIO, SaveWritesNothingThatOpenWouldRefuse) {
+  QTemporaryDir Dir;
+  const QString Path = Dir.filePath("field.sov");
+  const qint64 Limit = TSovFile::MaxFileSize, Frame = NewField()->SaveToText("1").toUtf8().size();
+  const struct {
+    QByteArray File;  // loaded first when not empty
+    qint64 Notes;     // characters typed into the notes
+    bool Saves;
+  } Cases[] = {{"[SovInfo]\r\nFileVersion=2\r\n[Field]\r\nNotes=" + QByteArray(Limit / 2 + 9, '\xE9'), 0, false},
+               {QByteArray(), Limit - Frame + 1, false},
+               {QByteArray(), Limit - Frame, true}};
+  for (const auto& C : Cases) {
+    auto Field = NewField(), Again = NewField();
+    QString Msg;
+    ASSERT_TRUE(C.File.isEmpty() || Field->LoadFromBytes(C.File, "w.sov", Msg));
+    if (C.Notes > 0) Field->SetCell(1, SovCol::Notes, QString(C.Notes, QChar('x')));
+    ASSERT_TRUE(WriteAll(Path, "old"));
+    EXPECT_EQ(Field->SaveToFile(Path, "1", Msg), C.Saves) << C.Notes;
+    EXPECT_EQ(Msg.startsWith(Path + "\nFile is too large: "), !C.Saves) << C.Notes;
+    EXPECT_EQ(ReadAll(Path).size(), C.Saves ? Limit : 3) << C.Notes;
+    EXPECT_EQ(Again->LoadFromFile(Path, Msg), C.Saves) << C.Notes;
+  }
+}
+
 }  // namespace
