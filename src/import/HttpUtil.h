@@ -38,8 +38,8 @@ extern const char* const MsgNetCancelled;  // "The transfer was cancelled."
 // Appended to the message of a failure of the TLS layer.
 extern const char* const HttpTlsHint;  // " OpenSSL libraries may not be installed."
 
-// GET of URL. On success Content is the body as text (UTF-8, or Windows-1252 when the
-// bytes are not UTF-8) and ErrorText is left untouched. On failure (no connection,
+// GET of URL. On success Content is the body as text (decoded as DecodeFileText does:
+// UTF-8, and Windows-1252 for the bytes that are not) and ErrorText is left untouched. On failure (no connection,
 // time-out, an HTTP status of 400 or more, a cut-off or oversized reply) Content is
 // empty, ErrorText says why, and the result is False. A failure of the TLS layer (an
 // https address whose secure connection cannot be set up) ends in HttpTlsHint.

@@ -286,52 +286,34 @@ constexpr char16_t Cp1252High[32] = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-QString DecodeWindows1252(const QByteArray& Bytes) {
-  QString Result;
-  Result.resize(Bytes.size());
-  QChar* Out = Result.data();
-  for (qsizetype I = 0; I < Bytes.size(); ++I) {
-    const unsigned char B = static_cast<unsigned char>(Bytes[I]);
-    Out[I] = (B >= 0x80 && B <= 0x9F) ? QChar(Cp1252High[B - 0x80]) : QChar(char16_t(B));
+// The length of the UTF-8 sequence at Data (1 for an ASCII byte), or 0 when the bytes
+// there are no valid sequence. Strict: no overlong forms, no surrogates, nothing above
+// U+10FFFF, no sequence cut short.
+int Utf8SequenceLength(const unsigned char* Data, qsizetype Size) {
+  const unsigned char B = Data[0];
+  if (B < 0x80) return 1;
+  int Count;
+  unsigned char Low = 0x80;
+  unsigned char High = 0xBF;
+  if (B >= 0xC2 && B <= 0xDF) {
+    Count = 1;
+  } else if (B >= 0xE0 && B <= 0xEF) {
+    Count = 2;
+    if (B == 0xE0) Low = 0xA0;
+    if (B == 0xED) High = 0x9F;
+  } else if (B >= 0xF0 && B <= 0xF4) {
+    Count = 3;
+    if (B == 0xF0) Low = 0x90;
+    if (B == 0xF4) High = 0x8F;
+  } else {
+    return 0;
   }
-  return Result;
-}
-
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF, no
-// sequence cut short.
-bool IsValidUtf8(const char* Data, qsizetype Size) {
-  const auto* P = reinterpret_cast<const unsigned char*>(Data);
-  qsizetype I = 0;
-  while (I < Size) {
-    const unsigned char B = P[I];
-    if (B < 0x80) {
-      ++I;
-      continue;
-    }
-    int Count;
-    unsigned char Low = 0x80;
-    unsigned char High = 0xBF;
-    if (B >= 0xC2 && B <= 0xDF) {
-      Count = 1;
-    } else if (B >= 0xE0 && B <= 0xEF) {
-      Count = 2;
-      if (B == 0xE0) Low = 0xA0;
-      if (B == 0xED) High = 0x9F;
-    } else if (B >= 0xF0 && B <= 0xF4) {
-      Count = 3;
-      if (B == 0xF0) Low = 0x90;
-      if (B == 0xF4) High = 0x8F;
-    } else {
-      return false;
-    }
-    if (Size - I <= Count) return false;
-    if (P[I + 1] < Low || P[I + 1] > High) return false;
-    for (int K = 2; K <= Count; ++K) {
-      if (P[I + K] < 0x80 || P[I + K] > 0xBF) return false;
-    }
-    I += Count + 1;
+  if (Size <= Count) return 0;
+  if (Data[1] < Low || Data[1] > High) return 0;
+  for (int K = 2; K <= Count; ++K) {
+    if (Data[K] < 0x80 || Data[K] > 0xBF) return 0;
   }
-  return true;
+  return Count + 1;
 }
 
 constexpr qint64 MaxIniFileSize = 16 * 1024 * 1024;
@@ -1004,16 +986,32 @@ QString MakeTempFileName(const QString& Extension) {
 // ---------------------------------------------------------------------------
 
 QString DecodeFileText(const QByteArray& Bytes) {
-  const char* Data = Bytes.constData();
-  qsizetype Size = Bytes.size();
-  if (IsValidUtf8(Data, Size)) {
-    if (Size >= 3 && Bytes.startsWith("\xEF\xBB\xBF")) {
-      Data += 3;
-      Size -= 3;
+  const auto* Data = reinterpret_cast<const unsigned char*>(Bytes.constData());
+  const qsizetype Size = Bytes.size();
+  const qsizetype Start = Bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+  // Runs of valid UTF-8 are decoded whole; each byte that begins no valid sequence is
+  // one Windows-1252 character.
+  QString Text;
+  qsizetype Run = Start;
+  qsizetype I = Start;
+  auto EndRun = [&] {
+    if (I > Run) Text += QString::fromUtf8(reinterpret_cast<const char*>(Data + Run), I - Run);
+  };
+  while (I < Size) {
+    const int Length = Utf8SequenceLength(Data + I, Size - I);
+    if (Length > 0) {
+      I += Length;
+      continue;
     }
-    return QString::fromUtf8(Data, Size);
+    if (Run == Start && Text.isEmpty()) Text.reserve(Size);
+    EndRun();
+    const unsigned char B = Data[I];
+    Text += (B >= 0x80 && B <= 0x9F) ? QChar(Cp1252High[B - 0x80]) : QChar(char16_t(B));
+    Run = ++I;
   }
-  return DecodeWindows1252(Bytes);
+  if (Run == Start) return QString::fromUtf8(reinterpret_cast<const char*>(Data + Start), Size - Start);
+  EndRun();
+  return Text;
 }
 
 bool IsUtf16Text(const QByteArray& Bytes) {

@@ -164,8 +164,10 @@ QString MakeTempFileName(const QString& Extension);
 // Text files
 // ---------------------------------------------------------------------------
 
-// Decodes file bytes: UTF-8 when valid (a byte-order mark is dropped), otherwise
-// Windows-1252 (the code page of files written by older Windows programs).
+// Decodes file bytes: each valid UTF-8 sequence as UTF-8, and each byte that belongs
+// to none as Windows-1252 (the code page of files written by older Windows programs),
+// so a UTF-8 file with a stray Windows-1252 byte keeps its other characters and a file
+// all in the code page reads whole in it. A leading byte-order mark is dropped.
 QString DecodeFileText(const QByteArray& Bytes);
 // True for text saved as UTF-16 (a byte-order mark, or every other byte NUL), which
 // DecodeFileText cannot read.

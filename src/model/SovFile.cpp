@@ -163,9 +163,33 @@ TSovFile::TSovFile(const TSovLookup& Lookup, const TFormatSettings& UserFormat)
   FParser.Escape = QChar('\\');
 }
 
-void TSovFile::SetLocation(int Row) { FLocation = InRange(Row, 1, Lookup().LocationCount()) ? Row : 0; }
-void TSovFile::SetCrop(int Row) { FCrop = InRange(Row, 1, Lookup().CropCount()) ? Row : 0; }
-void TSovFile::SetPreviousCrop(int Row) { FPreviousCrop = InRange(Row, 1, Lookup().CropCount()) ? Row : 0; }
+void TSovFile::SetLocation(int Row) {
+  FLocation = InRange(Row, 1, Lookup().LocationCount()) ? Row : 0;
+  FLocationName.clear();
+}
+void TSovFile::SetCrop(int Row) {
+  FCrop = InRange(Row, 1, Lookup().CropCount()) ? Row : 0;
+  FCropName.clear();
+}
+void TSovFile::SetPreviousCrop(int Row) {
+  FPreviousCrop = InRange(Row, 1, Lookup().CropCount()) ? Row : 0;
+  FPreviousCropName.clear();
+}
+
+QString TSovFile::HeldName(int Row, int Col) const {
+  switch (Col) {
+    case SovCol::Location: return FLocationName;
+    case SovCol::Crop: return FCropName;
+    case SovCol::PreviousCrop: return FPreviousCropName;
+    case SovCol::EvKey1:
+    case SovCol::EvKey2: {
+      if (!InRange(Row, 1, MaxEvents)) return QString();
+      const TSovEventRec& Event = FEvents[size_t(Row - 1)];
+      return Col == SovCol::EvKey1 ? Event.Key1Name : Event.Key2Name;
+    }
+    default: return QString();
+  }
+}
 
 // ---------------------------------------------------------------------------
 // Cells
@@ -227,13 +251,13 @@ void TSovFile::SetCell(int Row, int Col, const QString& Text) {
   if (InRange(Col, SovCol::FirstField, SovCol::LastField)) {
     switch (Col) {
       case SovCol::Location:
-        FLocation = Lookup().FindLocation(Text.trimmed());
+        SetLocation(Lookup().FindLocation(Text.trimmed()));
         break;
       case SovCol::Crop:
-        FCrop = Lookup().FindCrop(Text.trimmed());
+        SetCrop(Lookup().FindCrop(Text.trimmed()));
         break;
       case SovCol::PreviousCrop:
-        FPreviousCrop = Lookup().FindCrop(Text.trimmed());
+        SetPreviousCrop(Lookup().FindCrop(Text.trimmed()));
         break;
       case SovCol::IsCoastal:
         FIsCoastal = TMyIniFile::IsTrueText(Text.trimmed());
@@ -263,12 +287,14 @@ void TSovFile::SetCell(int Row, int Col, const QString& Text) {
         break;
       case SovCol::EvKey1:
         Event.Key1 = IntOfText(Text);
+        Event.Key1Name.clear();
         break;
       case SovCol::EvValue:
         Event.Value = Text.trimmed();
         break;
       case SovCol::EvKey2:
         Event.Key2 = IntOfText(Text);
+        Event.Key2Name.clear();
         break;
       case SovCol::EvValue2:
         Event.Value2 = Text.trimmed();

@@ -144,6 +144,10 @@ struct TSovEventRec {
   QString Value3;
   QString Misc1;
   QString Notes;
+  // The names the file gave for Key1 and Key2 that the lookup tables do not hold; kept
+  // while the key is 0, so that a save writes them back.
+  QString Key1Name;
+  QString Key2Name;
 };
 
 // Index 0 is horizon / event / day 1.
@@ -173,7 +177,7 @@ class TSovFile {
   const QString& FileName() const { return FFileName; }
 
   // The lookup indexes and Booleans of the field, directly. A setter given an index
-  // that is not a row of its lookup table stores 0.
+  // that is not a row of its lookup table stores 0; setting an index drops a held name.
   int Location() const { return FLocation; }
   int Crop() const { return FCrop; }
   int PreviousCrop() const { return FPreviousCrop; }
@@ -204,6 +208,12 @@ class TSovFile {
   virtual QString ColumnName(int Col) const;
   // The column of Section whose key is Name (both without regard to case); 0 when none.
   virtual int ColumnIndex(const QString& Section, const QString& Name) const;
+
+  // The name a loaded file gave for Location, Crop, PreviousCrop or an event's Key1 or
+  // Key2 that the lookup tables do not hold. The cell stays none (index 0) and the
+  // whole-field check refuses it, but a save writes the name back as it was, until a
+  // value is set in that cell. Empty for any other cell.
+  QString HeldName(int Row, int Col) const;
 
   bool HorizonHasData(int Row) const;
   bool WeatherDayHasData(int Row) const;
@@ -316,10 +326,11 @@ class TSovFile {
   bool CheckFieldData(bool FullCheck, QString& MsgForm, int& Row, int& Col) const;
 
   // ---- Field data file ---------------------------------------------------
-  // Reads a field data file of version 1 or 2 (UTF-8, or Windows-1252 when the bytes
-  // are not valid UTF-8) into this object, replacing every value of columns 1-61.
-  // True: read; Msg is empty or holds a warning to show (a location, crop, fertiliser,
-  // manure or method name that the lookup tables do not hold, stored as none).
+  // Reads a field data file of version 1 or 2 (decoded by DecodeFileText) into this
+  // object, replacing every value of columns 1-61.
+  // True: read; Msg is empty or holds one warning naming every location, crop,
+  // fertiliser, manure or method name that the lookup tables do not hold (stored as
+  // none, its name held, see HeldName) and every horizon or event left out.
   // False: nothing was changed; Msg says why (missing, unreadable, too large, not a
   // text file, wrong version).
   bool LoadFromFile(const QString& FileName, QString& Msg);
@@ -328,10 +339,14 @@ class TSovFile {
   // Writes version 2 (UTF-8, CR LF) beside FileName under a temporary name and puts
   // it in place only when everything was written; on failure an existing file stays
   // as it was and Msg says why. Line breaks inside values are written as blanks.
+  // A text larger than MaxFileSize is refused before anything is written, so every
+  // file saved opens again.
   bool SaveToFile(const QString& FileName, const QString& ProgramVersion, QString& Msg);
   // The text SaveToFile writes.
   QString SaveToText(const QString& ProgramVersion) const;
-  // Files larger than this are refused (a field file is some 10 to 100 kB).
+  // The largest field data file, read or written. A field file is some 10 to 100 kB;
+  // the texts a field may hold could make one of hundreds of MB, so Save refuses what
+  // Open would.
   static constexpr qint64 MaxFileSize = 8 * 1024 * 1024;
 
  protected:
@@ -351,6 +366,9 @@ class TSovFile {
   int FLocation = 0;
   int FCrop = 0;
   int FPreviousCrop = 0;
+  QString FLocationName;  // held names, see HeldName
+  QString FCropName;
+  QString FPreviousCropName;
   bool FIsCoastal = false;
   bool FIsMetric = false;
   TSovSoilHzArray FHorizons;

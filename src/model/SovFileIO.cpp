@@ -59,16 +59,17 @@ QString OneLine(const QString& Text) {
   return Result.trimmed();
 }
 
-// "File <name> <what> is invalid: <value>" and the advice to choose another.
-QString InvalidNameMessage(const QString& FileName, const QString& What, const QString& Name) {
-  return QStringLiteral("File ") + FileName + QStringLiteral(" ") + What + QStringLiteral(" is invalid: ") + Name +
-         LF + LF + QStringLiteral("Select a different ") + What + QStringLiteral(".");
+// "File <name> <what> is invalid: <value>", a line "<what> is invalid: <value>" for
+// each further name, and the advice to choose others.
+QString InvalidNamesMessage(const QString& FileName, const QStringList& Lines, const QStringList& Kinds) {
+  return QStringLiteral("File ") + FileName + QStringLiteral(" ") + Lines.join(LF) + LF + LF +
+         QStringLiteral("Select a different ") + Kinds.join(QStringLiteral(", ")) + QStringLiteral(".");
 }
 
-// The name of a lookup row, empty for a row outside the table.
+// The name of a lookup row; for a row outside the table the name held for it.
 template <typename RowFn>
-QString RowName(int Row, int Count, RowFn Get) {
-  return Row >= 1 && Row <= Count ? Get(Row).Name : QString();
+QString RowName(int Row, int Count, RowFn Get, const QString& Held) {
+  return Row >= 1 && Row <= Count ? Get(Row).Name : Held;
 }
 
 // Collects the lines of the file.
@@ -131,11 +132,6 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
     Msg = FileName + LF + QLatin1String(NotPlainTextMessage);
     return false;
   }
-  // Text files hold no NUL bytes; binaries do.
-  if (Bytes.contains('\0')) {
-    Msg = FileName + LF + QStringLiteral("File is not a field data file.");
-    return false;
-  }
 
   TMyIniFile Ini;
   Ini.SetText(DecodeFileText(Bytes));
@@ -146,14 +142,6 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
   if (VersionText.isEmpty()) {
     InfoSection = QStringLiteral("File Info");
     VersionText = Ini.ReadString(InfoSection, QStringLiteral("FileVersion"), QString());
-  }
-  // Without a version at all the text is some other file, not a field file of another
-  // version.
-  const QString VersionKey = QStringLiteral("FileVersion");
-  if (!Ini.ValueExists(QStringLiteral("SovInfo"), VersionKey) &&
-      !Ini.ValueExists(QStringLiteral("File Info"), VersionKey)) {
-    Msg = QStringLiteral("File ") + FileName + QStringLiteral(" is not a field data file.");
-    return false;
   }
   int Version = 0;
   if (!TryStrToInt(VersionText, Version) || (Version != 1 && Version != 2)) {
@@ -174,25 +162,39 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
   SetFieldText(SovCol::FarmName);
   SetCell(1, SovCol::FieldName, Read(FieldSection, Version == 1 ? QStringLiteral("FieldID") : QStringLiteral("FieldName")));
   // The lookup row of a name by one of the lookup's Find operations: 0 for an empty
-  // name; for a name the table lacks also 0, and the warning when none has been given.
-  auto Resolve = [&](const QString& Name, int (TSovLookup::*Find)(const QString&) const, const QString& What) {
+  // name; for a name the table lacks also 0, and the name is kept for the warning and
+  // held for the next save.
+  QStringList InvalidLines, InvalidKinds;
+  auto Resolve = [&](const QString& Name, int (TSovLookup::*Find)(const QString&) const, const QString& What,
+                     QString& Held) {
+    Held.clear();
     if (Name.isEmpty()) return 0;
     const int Row = (Lookup().*Find)(Name);
-    if (Row == 0 && Msg.isEmpty()) Msg = InvalidNameMessage(FileName, What, Name);
+    if (Row == 0) {
+      Held = Name;
+      const QString Line = What + QStringLiteral(" is invalid: ") + Name;
+      if (!InvalidLines.contains(Line)) InvalidLines << Line;
+      if (!InvalidKinds.contains(What)) InvalidKinds << What;
+    }
     return Row;
   };
-  SetLocation(Resolve(ReadField(SovCol::Location), &TSovLookup::FindLocation, QStringLiteral("Location")));
+  QString Held;
+  SetLocation(Resolve(ReadField(SovCol::Location), &TSovLookup::FindLocation, QStringLiteral("Location"), Held));
+  FLocationName = Held;
   SetIsCoastal(Ini.ReadBool(FieldSection, QStringLiteral("IsCoastal"), false));
   SetIsMetric(Ini.ReadBool(FieldSection, QStringLiteral("IsMetric"), false));
   SetFieldNumber(SovCol::Latitude);
   SetFieldNumber(SovCol::Longitude);
   SetFieldText(SovCol::Elevation);
-  SetCrop(Resolve(ReadField(SovCol::Crop), &TSovLookup::FindCrop, QStringLiteral("Crop")));
+  SetCrop(Resolve(ReadField(SovCol::Crop), &TSovLookup::FindCrop, QStringLiteral("Crop"), Held));
+  FCropName = Held;
   SetFieldText(SovCol::GrowingSeason);
   SetFieldNumber(SovCol::ProjectedYield);
   SetFieldNumber(SovCol::RootingDepth);
   SetFieldText(SovCol::MinimumMoisture);
-  SetPreviousCrop(Resolve(ReadField(SovCol::PreviousCrop), &TSovLookup::FindCrop, QStringLiteral("PreviousCrop")));
+  SetPreviousCrop(
+      Resolve(ReadField(SovCol::PreviousCrop), &TSovLookup::FindCrop, QStringLiteral("PreviousCrop"), Held));
+  FPreviousCropName = Held;
   SetFieldText(SovCol::SurveySymbol);
   SetFieldText(SovCol::MapUnitSymbol);
   SetFieldText(SovCol::ComponentName);
@@ -271,17 +273,18 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
     const QString Value = Read(Section, QStringLiteral("Value"));
     switch (Code) {
       case 1:  // "F"
-        Event.Key1 = Resolve(Key1, &TSovLookup::FindFertilizer, QStringLiteral("Fertilizer"));
+        Event.Key1 = Resolve(Key1, &TSovLookup::FindFertilizer, QStringLiteral("Fertilizer"), Event.Key1Name);
         Event.Value = FileToUserNumber(Value).trimmed();
-        Event.Key2 = Resolve(Key2, &TSovLookup::FindFertAppMethod, QStringLiteral("FertAppMethod"));
+        Event.Key2 = Resolve(Key2, &TSovLookup::FindFertAppMethod, QStringLiteral("FertAppMethod"), Event.Key2Name);
         break;
       case 2:  // "N"
         Event.Value = FileToUserNumber(Value).trimmed();
         break;
       case 3:  // "M"
-        Event.Key1 = Resolve(Key1, &TSovLookup::FindManure, QStringLiteral("Manure"));
+        Event.Key1 = Resolve(Key1, &TSovLookup::FindManure, QStringLiteral("Manure"), Event.Key1Name);
         Event.Value = FileToUserNumber(Value).trimmed();
-        Event.Key2 = Resolve(Key2, &TSovLookup::FindManureAppMethod, QStringLiteral("ManureAppMethod"));
+        Event.Key2 =
+            Resolve(Key2, &TSovLookup::FindManureAppMethod, QStringLiteral("ManureAppMethod"), Event.Key2Name);
         Event.Value2 = FileToUserNumber(Read(Section, QStringLiteral("Value2"))).trimmed();
         Event.Value3 = FileToUserNumber(Read(Section, QStringLiteral("Value3"))).trimmed();
         break;
@@ -293,9 +296,10 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
     Event.Notes = Read(Section, QStringLiteral("Notes")).trimmed();
   }
 
-  // Horizons and events beyond what a field holds, and events without a day or a code,
-  // are named, since a save drops them.
-  if (Msg.isEmpty()) {
+  // Names the tables lack are named in one warning; so are horizons and events beyond
+  // what a field holds, and events without a day or a code, since a save drops them.
+  if (!InvalidLines.isEmpty()) Msg = InvalidNamesMessage(FileName, InvalidLines, InvalidKinds);
+  {
     QStringList LeftOut;
     int Shown = 0;
     bool Beyond = false, NoDay = false, NoCode = false;
@@ -325,9 +329,10 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
                     QString::number(MaxEvents) + QStringLiteral(" events");
       if (NoDay) What << QStringLiteral("events without a day number of 1-") + QString::number(MaxDays);
       if (NoCode) What << QStringLiteral("events without a code letter F, N, M or R");
-      Msg = QStringLiteral("File ") + FileName + QStringLiteral(" holds ") + What.join(QStringLiteral(" and ")) +
-            QStringLiteral(", which a field cannot hold. These were left out: ") + LeftOut.join(QStringLiteral(", ")) +
-            QStringLiteral(".");
+      if (!Msg.isEmpty()) Msg += LF + LF;
+      Msg += QStringLiteral("File ") + FileName + QStringLiteral(" holds ") + What.join(QStringLiteral(" and ")) +
+             QStringLiteral(", which a field cannot hold. These were left out: ") + LeftOut.join(QStringLiteral(", ")) +
+             QStringLiteral(".");
     }
   }
 
@@ -383,6 +388,7 @@ QStringList TSovFile::FileLines(const QString& ProgramVersion) const {
   W.Section(QStringLiteral("Field"));
   for (int Col = SovCol::FirstField; Col <= SovCol::LastField; ++Col) {
     QString Text = Cell(1, Col);
+    if (Text.isEmpty()) Text = HeldName(1, Col);
     if (IsNumberFieldColumn(Col)) {
       Text = UserToFileNumber(Text);
     } else if (Col == SovCol::EmergenceDate || Col == SovCol::StartingDate) {
@@ -433,21 +439,25 @@ QStringList TSovFile::FileLines(const QString& ProgramVersion) const {
     W.Value(QStringLiteral("Code"), Code);
     switch (Event.Code) {
       case 1:  // "F"
-        W.Value(QStringLiteral("Key1"),
-                RowName(Event.Key1, L.FertilizerCount(), [&L](int Row) -> const auto& { return L.Fertilizer(Row); }));
+        W.Value(QStringLiteral("Key1"), RowName(Event.Key1, L.FertilizerCount(),
+                                                [&L](int Row) -> const auto& { return L.Fertilizer(Row); },
+                                                Event.Key1Name));
         W.Value(QStringLiteral("Value"), UserToFileNumber(Event.Value));
         W.Value(QStringLiteral("Key2"), RowName(Event.Key2, L.FertAppMethodCount(),
-                                                [&L](int Row) -> const auto& { return L.FertAppMethod(Row); }));
+                                                [&L](int Row) -> const auto& { return L.FertAppMethod(Row); },
+                                                Event.Key2Name));
         break;
       case 2:  // "N"
         W.Value(QStringLiteral("Value"), UserToFileNumber(Event.Value));
         break;
       case 3:  // "M"
         W.Value(QStringLiteral("Key1"),
-                RowName(Event.Key1, L.ManureCount(), [&L](int Row) -> const auto& { return L.Manure(Row); }));
+                RowName(Event.Key1, L.ManureCount(), [&L](int Row) -> const auto& { return L.Manure(Row); },
+                        Event.Key1Name));
         W.Value(QStringLiteral("Value"), UserToFileNumber(Event.Value));
         W.Value(QStringLiteral("Key2"), RowName(Event.Key2, L.ManureAppMethodCount(),
-                                                [&L](int Row) -> const auto& { return L.ManureAppMethod(Row); }));
+                                                [&L](int Row) -> const auto& { return L.ManureAppMethod(Row); },
+                                                Event.Key2Name));
         W.Value(QStringLiteral("Value2"), UserToFileNumber(Event.Value2));
         W.Value(QStringLiteral("Value3"), UserToFileNumber(Event.Value3));
         break;
@@ -493,6 +503,16 @@ bool TSovFile::SaveToFile(const QString& FileName, const QString& ProgramVersion
     Lines = FileLines(ProgramVersion);
   } catch (const std::exception&) {
     Msg = QStringLiteral("Unable to write to file ") + FileName + QStringLiteral(".");
+    return false;
+  }
+  // Nothing is written that Open would refuse as too large.
+  qint64 Size = 0;
+  for (const QString& Line : Lines) Size += Line.toUtf8().size() + 2;
+  if (Size > MaxFileSize) {
+    Msg = FileName + LF +
+          QStringLiteral("File is too large: the field would take more than the %1 MB that a field data file may hold "
+                         "to be opened again. Shorten the longest notes and save again.")
+              .arg(MaxFileSize / (1024 * 1024));
     return false;
   }
 

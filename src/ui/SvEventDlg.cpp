@@ -125,6 +125,15 @@ void TEventDlg::SelectEntry(QComboBox* Combo, int Index) {
   Combo->setCurrentIndex(Index >= 0 && Index < Combo->count() ? Index : 0);
 }
 
+void TEventDlg::SelectKey(QComboBox* Combo, int Row, int Col) {
+  const QString Held = FFieldData.HeldName(Row, Col);
+  Combo->setPlaceholderText(Held);
+  if (Held.isEmpty())
+    SelectEntry(Combo, FFieldData.GetCellInt(Row, Col));
+  else
+    Combo->setCurrentIndex(-1);
+}
+
 void TEventDlg::FindDayEvent() {
   FEventRow = 0;
   DeleteButton->setEnabled(false);

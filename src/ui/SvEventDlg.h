@@ -87,6 +87,9 @@ class TEventDlg : public QDialog {
   // Selects entry Index of a lookup list, or the empty first entry when Index is not
   // one of its entries.
   static void SelectEntry(QComboBox* Combo, int Index);
+  // Selects the entry of event column Col (Key1 or Key2) of Row; a name the field holds
+  // that the lookup tables lack shows as the list's text with no entry chosen.
+  void SelectKey(QComboBox* Combo, int Row, int Col);
 
   // The unit caption of Kind in the field's unit system given by the caller.
   QString Units(TUnitKind Kind) const;

@@ -54,13 +54,10 @@ TFertAppDlg::TFertAppDlg(QWidget* Owner, int Day, const QDate& StartDate, bool I
 TFertAppDlg::~TFertAppDlg() { DisconnectControls(); }
 
 void TFertAppDlg::LoadEvent(int Row) {
-  const int Fert = FFieldData.GetCellInt(Row, SovCol::EvKey1);
-  if (Fert > 0) {
-    SelectEntry(FertCombo, Fert);
-    FertComboChange();
-  }
+  SelectKey(FertCombo, Row, SovCol::EvKey1);
+  if (FertCombo->currentIndex() > 0) FertComboChange();
   RateEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue));
-  SelectEntry(MethodCombo, FFieldData.GetCellInt(Row, SovCol::EvKey2));
+  SelectKey(MethodCombo, Row, SovCol::EvKey2);
 }
 
 void TFertAppDlg::FertComboChange() {

@@ -523,7 +523,11 @@ void TMainForm::SetFormData() {
       if (Binding.Col == SovCol::Location) Index = Field.Location();
       if (Binding.Col == SovCol::Crop) Index = Field.Crop();
       if (Binding.Col == SovCol::PreviousCrop) Index = Field.PreviousCrop();
-      Combo->setCurrentIndex(Index < Combo->count() ? Index : 0);
+      // A name the tables lack shows as the list's text with no entry chosen, and stays
+      // the field's until another entry is picked.
+      const QString Held = Field.HeldName(0, Binding.Col);
+      Combo->setPlaceholderText(Held);
+      Combo->setCurrentIndex(!Held.isEmpty() ? -1 : Index < Combo->count() ? Index : 0);
     } else if (auto* Check = qobject_cast<QCheckBox*>(Binding.Control)) {
       Check->setChecked(Binding.Col == SovCol::IsMetric ? Field.IsMetric() : Field.IsCoastal());
     }
@@ -542,6 +546,10 @@ void TMainForm::SetFormData() {
   FFarmNameEdit->setFocus();
 }
 
+bool TMainForm::KeepsHeldName(const QComboBox* Combo, int Col) const {
+  return Combo->currentIndex() < 0 && !FFieldData->HeldName(0, Col).isEmpty();
+}
+
 void TMainForm::GetFormData() {
   if (!FFieldData) return;
   if (DataHasChanged()) FModified = true;
@@ -550,6 +558,7 @@ void TMainForm::GetFormData() {
     if (auto* Edit = qobject_cast<QLineEdit*>(Binding.Control)) {
       Field.SetCell(0, Binding.Col, CleanText(Edit->text()));
     } else if (auto* Combo = qobject_cast<QComboBox*>(Binding.Control)) {
+      if (KeepsHeldName(Combo, Binding.Col)) continue;
       const int Index = std::max(Combo->currentIndex(), 0);
       if (Binding.Col == SovCol::Location) Field.SetLocation(Index);
       if (Binding.Col == SovCol::Crop) Field.SetCrop(Index);
@@ -574,6 +583,8 @@ bool TMainForm::DataHasChanged() const {
     if (auto* Edit = qobject_cast<QLineEdit*>(Binding.Control)) {
       if (CleanText(Edit->text()) != Field.GetCell(0, Binding.Col)) return true;
     } else if (auto* Combo = qobject_cast<QComboBox*>(Binding.Control)) {
+      if (KeepsHeldName(Combo, Binding.Col)) continue;
+      if (!Field.HeldName(0, Binding.Col).isEmpty()) return true;
       const int Index = std::max(Combo->currentIndex(), 0);
       if (Binding.Col == SovCol::Location && Index != Field.Location()) return true;
       if (Binding.Col == SovCol::Crop && Index != Field.Crop()) return true;

@@ -222,6 +222,9 @@ class TMainForm : public QMainWindow {
     QWidget* Control = nullptr;
   };
 
+  // True while Combo shows the name the field holds for column Col that the lookup
+  // tables lack (no entry picked since).
+  bool KeepsHeldName(const QComboBox* Combo, int Col) const;
   void CreateControls();
   QWidget* CreateFieldPage();
   QWidget* CreateWeatherPage();

@@ -50,13 +50,10 @@ TManureAppDlg::TManureAppDlg(QWidget* Owner, int Day, const QDate& StartDate, bo
 TManureAppDlg::~TManureAppDlg() { DisconnectControls(); }
 
 void TManureAppDlg::LoadEvent(int Row) {
-  const int Manure = FFieldData.GetCellInt(Row, SovCol::EvKey1);
-  if (Manure > 0) {
-    SelectEntry(ManureCombo, Manure);
-    ManureComboChange();
-  }
+  SelectKey(ManureCombo, Row, SovCol::EvKey1);
+  if (ManureCombo->currentIndex() > 0) ManureComboChange();
   RateEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue));
-  SelectEntry(MethodCombo, FFieldData.GetCellInt(Row, SovCol::EvKey2));
+  SelectKey(MethodCombo, Row, SovCol::EvKey2);
   TotalNEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue2));
   AmmNEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue3));
 }

@@ -198,6 +198,20 @@ TEST(TextRoutines, DecodeAndSplitLines) {
   EXPECT_EQ(SplitLines("a\n\rb\n\n"), QStringList({"a", "", "b", ""}));
 }
 
+// Text in UTF-8 with some bytes that are no UTF-8: each valid sequence reads as UTF-8,
+// each other byte as Windows-1252.
+TEST(TextRoutines, DecodeMixedUtf8AndWindows1252) {
+  const std::pair<QByteArray, const char*> Cases[] = {
+      {"Ch\xC3\xA2teau \x96 1", "Château – 1"},
+      {"\xEF\xBB\xBF\xC3\xA9t\xE9", "été"},                 // after a byte-order mark
+      {"\x80 \xE2\x82\xAC", "€ €"},                          // the same sign in both
+      {"\xE2\x82 \xC3\xA9", "â‚ é"},                         // a sequence cut short
+      {"\xF0\x9F\x8C\xBD corn\xA0", "🌽 corn\u00A0"},        // four bytes, then one
+      {"\xC3\xA9\xC3", "éÃ"},                               // cut at the end
+  };
+  for (const auto& [Bytes, Text] : Cases) EXPECT_EQ(DecodeFileText(Bytes), QString::fromUtf8(Text)) << Bytes.toHex().data();
+}
+
 TEST(TextRoutines, DelimitedFields) {
   TMyLineParser P;
   P.Quote = '"';

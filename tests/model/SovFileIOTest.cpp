@@ -173,39 +173,35 @@ TEST(SovFileIO, VersionsAndUnknownNames) {
       {"[SovInfo]\nFileVersion=3\n", ""},   {"[SovInfo]\nFileVersion=2.0\n", ""},
       {"[SovInfo]\nFileVersion=99999999999999999999\n", ""}, {"[SovInfo]\nFileVersion=\n", ""},
       {"[File Info]\nFileVersion=\n", ""},
-      // No version key at all: some other text file.
-      {"", "-"}, {"[SovInfo]\nProgramVersion=2\n", "-"}, {"[Field]\nFileVersion=2\n", "-"}};
+      // No version key at all: the wrong version too.
+      {"", ""}, {"[SovInfo]\nProgramVersion=2\n", ""}, {"[Field]\nFileVersion=2\n", ""}};
   for (const auto& [Info, FarmName] : Versions) {
     auto Field = NewField();
     Field->SetCell(1, SovCol::FarmName, "before");
     QString Msg;
     const QString Body = "\n[Field]\nFarmName=v2\n\n[Field Data]\nFarmName=v1\n";
     const bool Ok = LoadText(*Field, Info + Body, Dir, Msg);
-    const bool Other = QLatin1String(FarmName) == "-";
-    EXPECT_EQ(Ok, *FarmName != 0 && !Other) << Info;
-    EXPECT_EQ(Msg, Ok      ? ""
-                   : Other ? "File " + Dir.filePath("t.sov") + " is not a field data file."
-                           : "File " + Dir.filePath("t.sov") + " is wrong version.")
-        << Info;
+    EXPECT_EQ(Ok, *FarmName != 0) << Info;
+    EXPECT_EQ(Msg, Ok ? "" : "File " + Dir.filePath("t.sov") + " is wrong version.") << Info;
     EXPECT_EQ(Field->GetCell(1, SovCol::FarmName), Ok ? FarmName : "before");
     EXPECT_EQ(Field->FileName().isEmpty(), !Ok);
   }
-  // An unknown name is reported once and cleared; the rest of the field is there.
+  // Unknown names are reported and stored as none; the rest of the field is there.
   const struct {
     const char *Field, *Event, *What, *Name;
     int Cleared, Kept;
     const char* KeptText;
   } Cases[] = {
-      {"Location=Atlantis\nCrop=Kudzu\n", "", "Location", "Atlantis", SovCol::Location, SovCol::FarmName, "Kept"},
-      {"Location=Arizona\nCrop=Kudzu\nPreviousCrop=Weeds\n", "", "Crop", "Kudzu", SovCol::Crop, SovCol::Location,
-       "Arizona"},
-      {"Crop=Cotton\nPreviousCrop=Weeds\n", "", "PreviousCrop", "Weeds", SovCol::PreviousCrop, SovCol::Crop, "Cotton"},
-      {"", "Code=F\nKey1=Magic Dust\nKey2=Airdrop\n", "Fertilizer", "Magic Dust", SovCol::EvKey1, SovCol::EvDay, "5"},
+      {"Location=Atlantis\n", "Code=N\n", "Location", "Atlantis", SovCol::Location, SovCol::FarmName, "Kept"},
+      {"Location=Arizona\nCrop=Kudzu\n", "Code=N\n", "Crop", "Kudzu", SovCol::Crop, SovCol::Location, "Arizona"},
+      {"Crop=Cotton\nPreviousCrop=Weeds\n", "Code=N\n", "PreviousCrop", "Weeds", SovCol::PreviousCrop, SovCol::Crop,
+       "Cotton"},
+      {"", "Code=F\nKey1=Magic Dust\nKey2=Broadcast\n", "Fertilizer", "Magic Dust", SovCol::EvKey1, SovCol::EvDay,
+       "5"},
       {"", "Code=F\nKey1=Urea\nKey2=Airdrop\n", "FertAppMethod", "Airdrop", SovCol::EvKey2, SovCol::EvKey1, "1"},
-      {"", "Code=M\nKey1=Guano, aged\nKey2=Sprayed\n", "Manure", "Guano, aged", SovCol::EvKey1, SovCol::EvDay, "5"},
+      {"", "Code=M\nKey1=Guano, aged\n", "Manure", "Guano, aged", SovCol::EvKey1, SovCol::EvDay, "5"},
       {"", "Code=M\nKey1=Dairy, solid\nKey2=Sprayed\n", "ManureAppMethod", "Sprayed", SovCol::EvKey2, SovCol::EvKey1,
        "1"},
-      {"Location=Atlantis\n", "Code=M\nKey1=Guano\n", "Location", "Atlantis", SovCol::Location, SovCol::EvDay, "5"},
   };
   for (const auto& C : Cases) {
     auto Field = NewField();
@@ -389,14 +385,12 @@ TEST(SovFileIO, NumbersAndDatesKeepTheFileFormUnderADecimalComma) {
 // message and nothing changed, or a field that saves and loads again to the same text.
 TEST(SovFileIO, BadInputGivesAMessageOrAStableField) {
   QTemporaryDir Dir;
-  const QString Missing = Dir.filePath("missing.sov"), Big = Dir.filePath("big.sov");
-  const QString Binary = Dir.filePath("binary.sov"), Fifo = Dir.filePath("fifo.sov");
+  const QString Missing = Dir.filePath("missing.sov"), Big = Dir.filePath("big.sov"), Fifo = Dir.filePath("fifo.sov");
   ASSERT_TRUE(WriteAll(Big, "[SovInfo]\r\nFileVersion=2\r\nNotes=" + QByteArray(TSovFile::MaxFileSize, 'x')));
-  ASSERT_TRUE(WriteAll(Binary, QByteArray("[SovInfo]\r\nFileVersion=2\r\n\0\x01\x02", 30)));
   ASSERT_EQ(mkfifo(QFile::encodeName(Fifo).constData(), 0600), 0);  // opening it would block
   const std::pair<QString, const char*> Files[] = {
       {Missing, "File does not exist."}, {Fifo, "Can't read file."},        {Dir.path(), "Can't read file."},
-      {"/dev/zero", "Can't read file."}, {Big, "File is too large."}, {Binary, "File is not a field data file."}};
+      {"/dev/zero", "Can't read file."}, {Big, "File is too large."}};
   for (const auto& [Path, Reason] : Files) {
     auto Field = NewField();
     Field->SetCell(1, SovCol::FarmName, "kept");
@@ -448,7 +442,7 @@ TEST(SovFileIO, BadInputGivesAMessageOrAStableField) {
   EXPECT_EQ(Field->GetCell(200, SovCol::MinTemp), "-1");
   EXPECT_FALSE(Field->WeatherDayHasData(365));
   EXPECT_FALSE(Field->LoadFromBytes("Random text", "r.sov", Msg));
-  EXPECT_EQ(Msg, "File r.sov is not a field data file.");
+  EXPECT_EQ(Msg, "File r.sov is wrong version.");
   // Just under the size limit, packed with sections and keys: loads in reasonable time.
   QByteArray Large("[SovInfo]\r\nFileVersion=2\r\n[Weather]\r\nDay7=1\r\n");
   for (int i = 0; Large.size() < TSovFile::MaxFileSize - 64; ++i) {
@@ -523,6 +517,67 @@ TEST(SovFileIO, ExampleFiles) {
     EXPECT_EQ(Msg, "") << Name.toStdString();
     EXPECT_EQ(Field.SaveToText(Field.ProgramVersion()).toStdString(),
               QString::fromUtf8(ReadAll(Examples + Name)).toStdString());
+  }
+}
+
+// A file without a version, empty or binary, reads as any other: the wrong version.
+TEST(SovFileIO, FilesWithoutAVersionAreOfTheWrongVersion) {
+  const QString Wrong = "File b.sov is wrong version.";
+  const std::pair<QByteArray, QString> Cases[] = {
+      {QByteArray(), Wrong}, {"Random text", Wrong}, {"[Field]\r\nFileVersion=2\r\n", Wrong},
+      {QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), Wrong}, {QByteArray("[SovInfo]\r\nFileVersion=2\r\n\0\x01", 29), ""}};
+  for (const auto& [Bytes, Message] : Cases) {
+    QString Msg;
+    EXPECT_EQ(NewField()->LoadFromBytes(Bytes, "b.sov", Msg), Message.isEmpty()) << Bytes.toHex().data();
+    EXPECT_EQ(Msg, Message) << Bytes.toHex().data();
+  }
+}
+
+// Names the tables lack are all named in one warning with the events left out, and a
+// save writes each back as the file gave it.
+TEST(SovFileIO, NamesNotInTheTablesAreNamedAndSavedBack) {
+  const QString Path = DataDir + "/unknown-names.sov";
+  const std::pair<const char*, const char*> Names[] = {  // the line in both files; what the warning calls it
+      {"\r\nLocation=Île d'Yeu\r\n", "Location"}, {"\r\nCrop=Kudzu\r\n", "Crop"},
+      {"[Event1]\r\nDay=10\r\nCode=F\r\nKey1=Urea 46 granular\r\n", "Fertilizer"},
+      {"[Event2]\r\nDay=12\r\nCode=F\r\nKey1=Blaukorn\r\n", "Fertilizer"}, {"\r\nKey2=Schleppschuh\r\n", "ManureAppMethod"}};
+  auto Field = NewField();
+  QString Msg, Named;
+  ASSERT_TRUE(Field->LoadFromFile(Path, Msg));
+  QTemporaryDir Dir;
+  const QByteArray Out = Saved(*Field, Dir);
+  for (const auto& [Line, What] : Names) {
+    EXPECT_TRUE(ReadAll(Path).contains(Line) && Out.contains(Line)) << Line;
+    Named += QString(What) + " is invalid: " + QString::fromUtf8(Line).section('=', -1).trimmed() + "\n";
+  }
+  EXPECT_EQ(Msg, "File " + Path + " " + Named + "\nSelect a different Location, Crop, Fertilizer, ManureAppMethod.\n\n"
+                 "File " + Path + " holds events without a day number of 1-365, which a field cannot hold. These "
+                 "were left out: Event4.");
+}
+
+// Save refuses, before touching the disk, a text that Open would refuse as too large;
+// one at the limit is written and opens again.
+TEST(SovFileIO, SaveWritesNothingThatOpenWouldRefuse) {
+  QTemporaryDir Dir;
+  const QString Path = Dir.filePath("field.sov");
+  const qint64 Limit = TSovFile::MaxFileSize, Frame = NewField()->SaveToText("1").toUtf8().size();
+  const struct {
+    QByteArray File;  // loaded first when not empty
+    qint64 Notes;     // characters typed into the notes
+    bool Saves;
+  } Cases[] = {{"[SovInfo]\r\nFileVersion=2\r\n[Field]\r\nNotes=" + QByteArray(Limit / 2 + 9, '\xE9'), 0, false},
+               {QByteArray(), Limit - Frame + 1, false},
+               {QByteArray(), Limit - Frame, true}};
+  for (const auto& C : Cases) {
+    auto Field = NewField(), Again = NewField();
+    QString Msg;
+    ASSERT_TRUE(C.File.isEmpty() || Field->LoadFromBytes(C.File, "w.sov", Msg));
+    if (C.Notes > 0) Field->SetCell(1, SovCol::Notes, QString(C.Notes, QChar('x')));
+    ASSERT_TRUE(WriteAll(Path, "old"));
+    EXPECT_EQ(Field->SaveToFile(Path, "1", Msg), C.Saves) << C.Notes;
+    EXPECT_EQ(Msg.startsWith(Path + "\nFile is too large: "), !C.Saves) << C.Notes;
+    EXPECT_EQ(ReadAll(Path).size(), C.Saves ? Limit : 3) << C.Notes;
+    EXPECT_EQ(Again->LoadFromFile(Path, Msg), C.Saves) << C.Notes;
   }
 }
 

@@ -6,7 +6,9 @@
 #include "ShlUtil.h"
 #include "SovCalendar.h"
 #include "SvAbout.h"
+#include "SvFertApp.h"
 #include "SvImpWeb.h"
+#include "SvManureApp.h"
 #include "SvOption.h"
 #include "SvPrev.h"
 #include "SvViewSoil.h"
@@ -593,6 +595,37 @@ TEST_F(MainFormTest, CloseAsksToSaveModifiedData) {
   }
   EXPECT_TRUE(Started()->close());  // unchanged data: no question
   EXPECT_TRUE(Msgs.Messages.isEmpty());
+}
+
+// Names the lookup tables lack: the warning names each, the lists and the event editors
+// show them with no entry chosen, and Save writes them back until another is picked.
+TEST_F(MainFormTest, NamesNotInTheTablesStayUntilAnotherIsPicked) {
+  const QString Path = Folder.Dir.filePath("unknown.sov");
+  ASSERT_TRUE(QFile::copy(FURROW_TEST_DATA_DIR "/sov/unknown-names.sov", Path));
+  auto Form = Started();
+  ASSERT_TRUE(Form->LoadFile(Path));
+  Form->SetFormData();
+  const QStringList Warning = Msgs.Take();
+  ASSERT_EQ(Warning.size(), 1);
+  ASSERT_TRUE(Form->SaveToFile(true));
+  const QByteArray Saved = ReadBytes(Path);
+  const QDate Start(2016, 4, 5);
+  TFertAppDlg Fert10(nullptr, 10, Start, false, true, *Form->FieldData()), Fert12(nullptr, 12, Start, false, true, *Form->FieldData());
+  TManureAppDlg Manure(nullptr, 20, Start, false, true, *Form->FieldData());
+  const std::pair<QComboBox*, const char*> Names[] = {
+      {Child<QComboBox>(*Form, "LocationCombo"), "Location=Île d'Yeu"}, {Child<QComboBox>(*Form, "CropCombo"), "Crop=Kudzu"},
+      {Fert10.FertCombo, "Key1=Urea 46 granular"}, {Fert12.FertCombo, "Key1=Blaukorn"}, {Manure.MethodCombo, "Key2=Schleppschuh"}};
+  for (const auto& [Combo, Line] : Names) {
+    const QString Name = QString::fromUtf8(Line).section('=', 1);
+    EXPECT_TRUE(Warning[0].contains(" is invalid: " + Name + "\n")) << Line;
+    EXPECT_EQ(Combo->currentIndex(), -1) << Line;
+    EXPECT_EQ(Combo->placeholderText(), Name);
+    EXPECT_TRUE(Saved.contains("\r\n" + QByteArray(Line) + "\r\n")) << Line;
+  }
+  // A crop picked takes the name's place.
+  Child<QComboBox>(*Form, "CropCombo")->setCurrentIndex(1);
+  ASSERT_TRUE(Form->SaveToFile(true));
+  EXPECT_TRUE(ReadBytes(Path).contains("\r\nCrop=" + RegionLookup().Crop(1).Name.toUtf8() + "\r\n"));
 }
 
 TEST_F(MainFormTest, FilesNeedTheirExtension) {
