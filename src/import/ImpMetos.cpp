@@ -14,9 +14,12 @@ namespace {
 
 const QString Unexpected = QStringLiteral("Unexpected error.");
 const QString NoService = QStringLiteral("Unable to connect to Metos Web service.");
-// No secure connection to the service could be made (its certificate not trusted, say).
-QString InsecureService(const ESoapSecureError& E) {
-  return QStringLiteral("Unable to make a secure connection to Metos Web service.\n\n") + E.Message();
+// The message of a failed call; one that could make no secure connection to the service
+// (its certificate not trusted, say) names the service.
+QString FailureText(const std::exception& E) {
+  const QString Text = QString::fromUtf8(E.what());
+  if (dynamic_cast<const ESoapSecureError*>(&E) == nullptr) return Text;
+  return QStringLiteral("Unable to make a secure connection to Metos Web service.\n\n") + Text;
 }
 
 std::unique_ptr<TMetosSOAPPortType_Proxy> MakeProxy(const QString& Address, const TSoapTransportOptions& Options) {
@@ -124,10 +127,8 @@ bool TImportedMetosStations::GetMetosStations(const QString& User, const QString
     }
     const auto Data = Proxy->cidistationlist_GetNext(User, Password, 100, 0, 0, 0, QString());
     return ReadStationList(*Data, ErrMsg);
-  } catch (const ESoapSecureError& E) {
-    ErrMsg = InsecureService(E);
   } catch (const std::exception& E) {
-    ErrMsg = QString::fromUtf8(E.what());
+    ErrMsg = FailureText(E);
   } catch (...) {
   }
   Clear();
@@ -211,10 +212,8 @@ bool TImportedMetosWeather::GetMetosWeather(const QString& User, const QString& 
                                                     QDateTime(StartDate, QTime(0, 0), Qt::UTC), 0);
         },
         ErrMsg);
-  } catch (const ESoapSecureError& E) {
-    ErrMsg = InsecureService(E);
   } catch (const std::exception& E) {
-    ErrMsg = QString::fromUtf8(E.what());
+    ErrMsg = FailureText(E);
   } catch (...) {
   }
   Clear();
@@ -312,10 +311,8 @@ bool TImportedMetosWeather::ReadWeather(const QString& Station, const DataSetStr
     Has[wkHumidity] = Use[wkHumidity] = Channel[snHumidity] >= 0;
     ErrMsg.clear();
     return true;
-  } catch (const ESoapSecureError& E) {
-    ErrMsg = InsecureService(E);
   } catch (const std::exception& E) {
-    ErrMsg = QString::fromUtf8(E.what());
+    ErrMsg = FailureText(E);
   } catch (...) {
   }
   Clear();

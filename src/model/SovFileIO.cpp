@@ -178,23 +178,20 @@ bool TSovFile::LoadFromBytes(const QByteArray& Bytes, const QString& FileName, Q
     }
     return Row;
   };
-  QString Held;
-  SetLocation(Resolve(ReadField(SovCol::Location), &TSovLookup::FindLocation, QStringLiteral("Location"), Held));
-  FLocationName = Held;
+  // Find gives a row of its table or 0, as the setters would store.
+  FLocation = Resolve(ReadField(SovCol::Location), &TSovLookup::FindLocation, QStringLiteral("Location"), FLocationName);
   SetIsCoastal(Ini.ReadBool(FieldSection, QStringLiteral("IsCoastal"), false));
   SetIsMetric(Ini.ReadBool(FieldSection, QStringLiteral("IsMetric"), false));
   SetFieldNumber(SovCol::Latitude);
   SetFieldNumber(SovCol::Longitude);
   SetFieldText(SovCol::Elevation);
-  SetCrop(Resolve(ReadField(SovCol::Crop), &TSovLookup::FindCrop, QStringLiteral("Crop"), Held));
-  FCropName = Held;
+  FCrop = Resolve(ReadField(SovCol::Crop), &TSovLookup::FindCrop, QStringLiteral("Crop"), FCropName);
   SetFieldText(SovCol::GrowingSeason);
   SetFieldNumber(SovCol::ProjectedYield);
   SetFieldNumber(SovCol::RootingDepth);
   SetFieldText(SovCol::MinimumMoisture);
-  SetPreviousCrop(
-      Resolve(ReadField(SovCol::PreviousCrop), &TSovLookup::FindCrop, QStringLiteral("PreviousCrop"), Held));
-  FPreviousCropName = Held;
+  FPreviousCrop =
+      Resolve(ReadField(SovCol::PreviousCrop), &TSovLookup::FindCrop, QStringLiteral("PreviousCrop"), FPreviousCropName);
   SetFieldText(SovCol::SurveySymbol);
   SetFieldText(SovCol::MapUnitSymbol);
   SetFieldText(SovCol::ComponentName);

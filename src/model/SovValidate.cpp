@@ -21,6 +21,7 @@ struct TNumberRule {
   double High;
   bool HighInclusive;
   TUnitKind Kind = TUnitKind::None;
+  bool Whole = false;  // a whole number written without a point or exponent
 };
 
 // A bound converted to metric units is allowed for the rounding of the conversion
@@ -45,7 +46,6 @@ bool WithinRule(double Value, const TNumberRule& Rule, bool IsMetric) {
 }
 
 constexpr int ManureCode = 3;
-constexpr int ResidueCode = 4;
 
 // The rule of a number column; False when the column has none (any text passes).
 bool NumberRuleOf(int Col, bool IsUS, int EventCode, TNumberRule& Rule) {
@@ -77,7 +77,8 @@ bool NumberRuleOf(int Col, bool IsUS, int EventCode, TNumberRule& Rule) {
         case 1: Rule = {true, 0, false, 1999, true}; return true;
         case 2: Rule = {true, 0, true, 99, true}; return true;
         case 3: Rule = {true, 0, false, 499999, true}; return true;
-        case 4: Rule = {true, 0, true, 100, true}; return true;
+        // Residue cover is counted in whole percent: the computation takes any other text as 0.
+        case 4: Rule = {true, 0, true, 100, true, TUnitKind::None, true}; return true;
         default: Rule = {true, -HUGE_VAL, true, HUGE_VAL, true}; return true;
       }
     case SovCol::EvValue2:
@@ -136,6 +137,8 @@ bool TSovFile::IsValidNumber(const QString& Text, int Col, bool IsMetric, bool I
   double Parsed = 0;
   if (!TryStrToFloat(Trimmed, Parsed, Settings)) return false;
   Value = Parsed;
+  int Whole = 0;
+  if (Rule.Whole && !TryStrToInt(Trimmed, Whole)) return false;
   return WithinRule(Parsed, Rule, IsMetric);
 }
 
@@ -317,9 +320,6 @@ bool TSovFile::CheckFieldData(bool FullCheck, QString& MsgForm, int& Row, int& C
       if (Key1 <= 0 || Key1 > Rows1) return Fail(EventInvalid, SovCol::EvKey1, Day);
     }
     if (!NumberOk(SovCol::EvValue, Slot, Code)) return Fail(EventInvalid, SovCol::EvValue, Day);
-    // Residue cover is counted in whole percent: the computation takes any other text as 0.
-    if (Code == ResidueCode && !TryStrToInt(GetCell(Slot, SovCol::EvValue).trimmed(), Whole))
-      return Fail(EventInvalid, SovCol::EvValue, Day);
     if (!NumberOk(SovCol::EvValue2, Slot, Code)) return Fail(EventInvalid, SovCol::EvValue2, Day);
     if (!NumberOk(SovCol::EvValue3, Slot, Code)) return Fail(EventInvalid, SovCol::EvValue3, Day);
     if (Fertilizer || Manure) {

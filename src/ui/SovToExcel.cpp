@@ -28,7 +28,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstring>
 #include <exception>
 #include <stdexcept>
 #include <vector>
@@ -423,13 +422,13 @@ bool OwnChartFolder(const QString& Folder, bool Create, QString& Reason) {
   Reason.clear();
   const QByteArray Path = QFile::encodeName(Folder);
   if (Create && ::mkdir(Path.constData(), 0700) != 0 && errno != EEXIST) {
-    Reason = QStringLiteral("Can't create the folder %1: %2").arg(Folder, QString::fromLocal8Bit(std::strerror(errno)));
+    Reason = QStringLiteral("Can't create the folder %1: %2").arg(Folder, qt_error_string(errno));
     return false;
   }
   struct stat Info {};
   if (::lstat(Path.constData(), &Info) != 0) {
     if (Create || errno != ENOENT)
-      Reason = QStringLiteral("Can't use the folder %1: %2").arg(Folder, QString::fromLocal8Bit(std::strerror(errno)));
+      Reason = QStringLiteral("Can't use the folder %1: %2").arg(Folder, qt_error_string(errno));
     return false;
   }
   if (S_ISLNK(Info.st_mode) || !S_ISDIR(Info.st_mode) || Info.st_uid != ::geteuid()) {
@@ -447,7 +446,7 @@ bool OwnChartFolder(const QString& Folder, bool Create, QString& Reason) {
     if (Fd >= 0) ::close(Fd);
     if (!Closed) {
       Reason = QStringLiteral("Can't make the folder %1 private: %2")
-                   .arg(Folder, QString::fromLocal8Bit(std::strerror(Error)));
+                   .arg(Folder, qt_error_string(Error));
       return false;
     }
   }

@@ -36,6 +36,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -1122,10 +1123,11 @@ TImportCommands TMainForm::Imports() {
     if (QWidget* Control = ControlOf(Col)) Control->setFocus();
   };
   Host.GridText = [this](int Day, int Col) { return GridText(Day, Col); };
-  // An import places the days it writes by the starting date in the box.
-  Host.SetGridText = [this](int Day, int Col, const QString& Text) {
+  // An import places the days it writes by the starting date in the box, which stays as
+  // it is while the import runs: the date is read at its first cell.
+  Host.SetGridText = [this, Placed = false](int Day, int Col, const QString& Text) mutable {
     SetGridText(Day, Col, Text);
-    FGridStart.Place(FStartDateEdit->text());
+    if (!std::exchange(Placed, true)) FGridStart.Place(FStartDateEdit->text());
   };
   Host.SetCurrentDay = [this](int Day) { SetCurrentDay(Day); };
   Host.SetModified = [this] { FModified = true; };

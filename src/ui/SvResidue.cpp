@@ -1,7 +1,6 @@
 #include "SvResidue.h"
 
 #include "SovCalendar.h"
-#include "MiscUtil.h"
 #include "SovFile.h"
 
 #include <QLabel>
@@ -21,13 +20,6 @@ TResidueDlg::TResidueDlg(QWidget* Owner, int Day, const QDate& StartDate, bool I
 
 void TResidueDlg::LoadEvent(int Row) { ResidueEdit->setText(FFieldData.GetCell(Row, SovCol::EvValue)); }
 
-bool TResidueDlg::CheckValues() {
-  if (!CheckNumber(ResidueEdit, SovCol::EvValue, ResidueLbl)) return false;
-  // Cover is counted in whole percent, as the field check before a calculation counts it.
-  int Whole = 0;
-  if (TryStrToInt(ResidueEdit->text().trimmed(), Whole)) return true;
-  ShowError(ResidueEdit, QStringLiteral("\n") + ResidueLbl->text() + QStringLiteral(" is missing or invalid.\n"));
-  return false;
-}
+bool TResidueDlg::CheckValues() { return CheckNumber(ResidueEdit, SovCol::EvValue, ResidueLbl); }
 
 void TResidueDlg::StoreValues(int Row) { FFieldData.SetCell(Row, SovCol::EvValue, ResidueEdit->text()); }
