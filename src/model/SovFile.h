@@ -348,6 +348,9 @@ class TSovFile {
   // the texts a field may hold could make one of hundreds of MB, so Save refuses what
   // Open would.
   static constexpr qint64 MaxFileSize = 8 * 1024 * 1024;
+  // The longest text a box or cell takes: no more than a field file may hold, so a
+  // note typed or pasted is never cut below that.
+  static constexpr int MaxTextLength = int(MaxFileSize);
 
  protected:
   // Field value texts, indexed by column - FirstField (the slots of the index and

@@ -40,6 +40,7 @@ TEventDlg::TEventDlg(QWidget* Owner, int EventCode, const QString& Caption,
       FormatDate(QStringLiteral("mmm d, yyyy"), StartDate.addDays(Day - 1), FieldData.UserFormat()));
   NotesLbl = new QLabel(QStringLiteral("Notes"), this);
   NotesEdit = NewValueEdit("NotesEdit");
+  NotesEdit->setMaxLength(TSovFile::MaxTextLength);  // a note typed or pasted is kept whole
   DeleteButton = new QPushButton(QStringLiteral("Delete"), this);
   OKButton = new QPushButton(QStringLiteral("OK"), this);
   CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
@@ -147,7 +148,7 @@ void TEventDlg::FindDayEvent() {
   if (FEventRow > 0) {
     DeleteButton->setEnabled(true);
     LoadEvent(FEventRow);
-    // A note longer than the box's usual limit is shown, and kept, whole.
+    // A note longer than the box's limit (loaded from a file) is shown, and kept, whole.
     const QString Notes = FFieldData.GetCell(FEventRow, SovCol::EvNotes);
     NotesEdit->setMaxLength(std::max(NotesEdit->maxLength(), int(Notes.size())));
     NotesEdit->setText(Notes);

@@ -19,7 +19,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -39,52 +38,6 @@ QPushButton* NewCommandButton(TMainForm* Form, QWidget* Parent, const char* Name
   QObject::connect(Button, &QPushButton::clicked, Form, Slot);
   return Button;
 }
-
-// The weather grid's cell editor hands every keystroke to its cell at once, so that the
-// grid always holds what is typed: a command started by a shortcut or by closing the
-// window, which leaves the editor open, still sees (and saves) the value being typed.
-// Escape puts back the text the cell had when the editing began.
-class TLiveCellDelegate : public QStyledItemDelegate {
- public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-  QWidget* createEditor(QWidget* Parent, const QStyleOptionViewItem& Option, const QModelIndex& Index) const override {
-    QWidget* Editor = QStyledItemDelegate::createEditor(Parent, Option, Index);
-    if (auto* Edit = qobject_cast<QLineEdit*>(Editor)) {
-      auto* Self = const_cast<TLiveCellDelegate*>(this);
-      QObject::connect(Edit, &QLineEdit::textEdited, Self, [Self, Edit] { emit Self->commitData(Edit); });
-    }
-    return Editor;
-  }
-  // The cell's own keystrokes come back here: the editor keeps its cursor. A text put
-  // into the cell from elsewhere replaces the editor's.
-  void setEditorData(QWidget* Editor, const QModelIndex& Index) const override {
-    auto* Edit = qobject_cast<QLineEdit*>(Editor);
-    if (!Edit) {
-      QStyledItemDelegate::setEditorData(Editor, Index);
-      return;
-    }
-    const QString Text = Index.data(Qt::EditRole).toString();
-    if (!Edit->property(OriginalText).isValid() || Edit->text() != Text) {
-      Edit->setMaxLength(std::max(Edit->maxLength(), int(Text.size())));  // a long note stays whole
-      Edit->setText(Text);
-      Edit->setProperty(OriginalText, Text);
-    }
-  }
-
- protected:
-  bool eventFilter(QObject* Object, QEvent* Event) override {
-    if (Event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Escape) {
-      if (auto* Edit = qobject_cast<QLineEdit*>(Object)) {
-        Edit->setText(Edit->property(OriginalText).toString());
-        emit commitData(Edit);
-      }
-    }
-    return QStyledItemDelegate::eventFilter(Object, Event);
-  }
-
- private:
-  static constexpr const char* OriginalText = "furrowOriginalText";
-};
 
 }  // namespace
 
@@ -327,7 +280,6 @@ QWidget* TMainForm::CreateWeatherPage() {
   FWeatherGrid->setEditTriggers(QAbstractItemView::AllEditTriggers);
   FWeatherGrid->setTabKeyNavigation(true);
   FWeatherGrid->setWordWrap(false);
-  FWeatherGrid->setItemDelegate(new TLiveCellDelegate(FWeatherGrid));
   FWeatherGrid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   FWeatherGrid->horizontalHeader()->setHighlightSections(false);
   FWeatherGrid->horizontalHeader()->setStretchLastSection(true);  // notes reach the scroll bar

@@ -9,6 +9,8 @@
 #include "SvNitrate.h"
 #include "SvResidue.h"
 
+#include <QClipboard>
+
 namespace {
 
 const QDate Start(2016, 4, 5);
@@ -229,36 +231,42 @@ TEST_F(EventEditorsTest, ExistingEventsLoadCheckTheirIndexesAndDelete) {
 
 TEST_F(EventEditorsTest, LongNotesStayWholeWhenShownAndLeftUnchanged) {
   // An editor confirmed without a change, or a day's note cell clicked and left, keeps
-  // every value; a note longer than a line edit's usual limit is not cut.
+  // every value; a note longer than a line edit's usual limit is not cut, whether the
+  // file held it or the user pasted it.
   const QString Note = QStringLiteral("note-").repeated(8000);
   const struct {
     const char* Name;
     int Code;  // 0: the note of day Row in the weather grid
     int Row;   // the event row of the example field, or the day
+    bool Paste = false;  // into the empty note
   } Cases[] = {
       {"fertiliser event", 1, 4}, {"nitrate event", 2, 3}, {"manure event", 3, 1}, {"residue event", 4, 2},
       {"a day's note clicked and left", 0, 2},
+      {"pasted into an empty day's note", 0, 5, true}, {"pasted into a nitrate event's empty note", 2, 3, true},
   };
+  QApplication::clipboard()->setText(Note);
   TProgramFolder Folder;
   for (const auto& C : Cases) {
     SCOPED_TRACE(C.Name);
     const auto Form = Folder.Started(UsFormatSettings(), Folder.Example("maricopa-cotton-metric.sov"));
     TSovFile& Example = *Form->FieldData();
     if (C.Code == 0) {
-      Example.SetCell(C.Row, SovCol::WeatherNotes, Note);
+      Example.SetCell(C.Row, SovCol::WeatherNotes, C.Paste ? QString() : Note);
       Form->SetFormData();
       Form->DataNotebook()->setCurrentWidget(Form->WeatherPage());
       ShowActive(*Form);
       ClickCell(*Form->WeatherGrid(), C.Row - 1, WthCol::Notes);
+      if (C.Paste) QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
       ClickCell(*Form->WeatherGrid(), C.Row - 1, WthCol::High);
       EXPECT_EQ(Form->GridText(C.Row, WthCol::Notes).size(), Note.size());
-      EXPECT_FALSE(Form->DataHasChanged());
+      EXPECT_EQ(Form->DataHasChanged(), C.Paste);
       continue;
     }
-    Example.SetCell(C.Row, SovCol::EvNotes, Note);
+    Example.SetCell(C.Row, SovCol::EvNotes, C.Paste ? QString() : Note);
     const QStringList Before = EventRow(Example, C.Row);
     const auto Dlg = NewEditor(C.Code, Example.GetCellInt(C.Row, SovCol::EvDay), true, Example);
     ASSERT_EQ(Dlg->EventRow(), C.Row);
+    if (C.Paste) QTest::keyClick(Dlg->NotesEdit, Qt::Key_V, Qt::ControlModifier);
     Dlg->OKButtonClick();
     EXPECT_EQ(Dlg->result(), QDialog::Accepted);
     const QStringList After = EventRow(Example, C.Row);

@@ -108,4 +108,36 @@ TEST(ViewSoil, ChecksStoresAndRecomputesTheCapacity) {
   }
 }
 
+// Enter in a cell editor stores the typed value and leaves the dialog open; OK then
+// stores it in the field.
+TEST(ViewSoil, EnterInACellKeepsTheValueAndTheDialogOpen) {
+  TestApp();
+  TMessageRecorder Msgs;  // the capacity's warning: no rooting depth is given
+  const struct {
+    const char* Name;
+    int Col;      // of horizon 1's row
+    bool Escape;  // a click on the cell and Esc first
+    const char* Typed;
+  } Cases[] = {{"click, Esc, click the same cell", 3, true, "0.11"}, {"the cell current at opening", 1, false, "35"}};
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    const auto Field = CalculatedExample("maricopa-cotton-metric.sov");
+    TViewSoilDlg D;
+    TViewSoilHost Host;
+    Host.IsMetric = true;
+    D.SetSoilData(*Field, Host);
+    ShowActive(D);
+    if (C.Escape) {
+      ClickCell(*D.HorizonGrid, 2, C.Col);
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    }
+    ClickCell(*D.HorizonGrid, 2, C.Col);
+    for (const char* Key = C.Typed; *Key; ++Key) QTest::keyClick(QApplication::focusWidget(), *Key);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(D.isVisible());
+    EXPECT_EQ(Ok(D), QDialog::Accepted);
+    EXPECT_EQ(Field->GetCell(1, SovCol::HzDepth + C.Col - 1), QString(C.Typed));
+  }
+}
+
 }  // namespace
