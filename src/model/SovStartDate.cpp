@@ -11,6 +11,13 @@ bool ReadStartDate(const QString& Text, const TFormatSettings& Format, QDate& Da
   return TSovFile::IsValidDate(Text, SovCol::StartingDate, 0, Format, Date);
 }
 
+// The day an event of day Day is on after the days move by Shift; 0 when the move takes
+// it outside the schedule year.
+int ShiftedEventDay(int Day, int Shift) {
+  const int NewDay = Day + Shift;
+  return NewDay >= 1 && NewDay <= MaxDays ? NewDay : 0;
+}
+
 }  // namespace
 
 void TGridStartDate::Reset(const QString& Text) {
@@ -54,8 +61,7 @@ TGridStartDate::TChange TGridStartDate::Change(const QString& TypedText, const T
   for (int Slot = 1; Slot <= MaxEvents; ++Slot) {
     const int Day = Field.GetCellInt(Slot, SovCol::EvDay);
     if (Day == 0) continue;  // a free slot
-    const int NewDay = Day + Result.Shift;
-    if (NewDay >= 1 && NewDay <= MaxDays) continue;
+    if (ShiftedEventDay(Day, Result.Shift) != 0) continue;
     ++Lost;
     LostDays.insert(Day);
   }
@@ -69,4 +75,16 @@ TGridStartDate::TChange TGridStartDate::Change(const QString& TypedText, const T
   Text += QStringLiteral("\n\n") + QStringLiteral("Click OK to proceed or Cancel to change ") +
           QStringLiteral("starting date back to ") + Held + QStringLiteral(".\n");
   return Result;
+}
+
+void TGridStartDate::ShiftEvents(TSovFile& Field, int Shift) {
+  for (int Slot = 1; Slot <= MaxEvents; ++Slot) {
+    const int Day = Field.GetCellInt(Slot, SovCol::EvDay);
+    if (Day == 0) continue;  // a free slot
+    if (const int NewDay = ShiftedEventDay(Day, Shift)) {
+      Field.SetCellInt(Slot, SovCol::EvDay, NewDay);
+    } else {
+      for (int Col = SovCol::FirstEvent; Col <= SovCol::LastEvent; ++Col) Field.SetCell(Slot, Col, QString());
+    }
+  }
 }

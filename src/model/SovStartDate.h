@@ -37,6 +37,10 @@ class TGridStartDate {
   // becomes theirs. The question names the events the move deletes, with their dates.
   TChange Change(const QString& TypedText, const TSovFile& Field);
 
+  // Moves Field's events by Shift days; those the move takes outside the schedule year
+  // are deleted, the ones the question of Change names.
+  static void ShiftEvents(TSovFile& Field, int Shift);
+
  private:
   TFormatSettings FFormat;
   QDate FDate;

@@ -72,7 +72,7 @@ void TImportCommands::ImportError(const QString& FirstLine, const QString& Msg, 
 
 bool TImportCommands::ImportStartDate(const QString& FirstLine, QDate& Start) {
   if (TSovFile::IsValidDate(FHost.BoxText(SovCol::StartingDate), SovCol::StartingDate, 0, FHost.UserFormat, Start))
-    return true;
+    return !FHost.SettleStartDate || FHost.SettleStartDate();
   ImportValueError(FirstLine, SovCol::StartingDate,
                    FHost.LabelCaption(SovCol::StartingDate) + QStringLiteral(" is missing or invalid."));
   return false;

@@ -43,6 +43,10 @@ struct TImportHost {
   std::function<void(int Day, int Col, const QString& Text)> SetGridText;
   std::function<void(int Day)> SetCurrentDay;
   std::function<void()> SetModified;
+  // Settles a starting date that differs from the date the grid's days are placed by
+  // (the question, then the days moved) before an import writes into the grid; False
+  // when the user keeps the old date, which is put back.
+  std::function<bool()> SettleStartDate;
 };
 
 // Where the web services are (empty: their usual endpoints).
@@ -102,8 +106,9 @@ class TImportCommands {
                 bool* Cancelled = nullptr, const std::function<void(const QString& Msg)>& Report = {});
 
  private:
-  // The starting date box read as a date; on failure the import's error box
-  // (FirstLine, then the reason), the field page shown and the box focused.
+  // The starting date box read as a date and settled with the grid's days; on failure
+  // the import's error box (FirstLine, then the reason), the field page shown and the
+  // box focused. False without a message when the user keeps the old date.
   bool ImportStartDate(const QString& FirstLine, QDate& Start);
   // A field-page value that failed its check: the import's error box, the field page
   // shown and the control focused.

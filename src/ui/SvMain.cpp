@@ -748,16 +748,7 @@ void TMainForm::ShiftGridData(int Shift) {
     const int From = Source(Day);
     FStageCodes[size_t(Day - 1)] = From >= 1 && From <= MaxDays ? OldStages[size_t(From - 1)] : 0;
   }
-  for (int Slot = 1; Slot <= MaxEvents; ++Slot) {
-    const int Day = FFieldData->GetCellInt(Slot, SovCol::EvDay);
-    if (Day == 0) continue;  // a free slot
-    const int NewDay = Day + Shift;
-    if (NewDay >= 1 && NewDay <= MaxDays) {
-      FFieldData->SetCellInt(Slot, SovCol::EvDay, NewDay);
-    } else {
-      for (int Col = SovCol::FirstEvent; Col <= SovCol::LastEvent; ++Col) FFieldData->SetCell(Slot, Col, QString());
-    }
-  }
+  TGridStartDate::ShiftEvents(*FFieldData, Shift);
   GetFormData();
   SetGridDates();
 }
@@ -980,6 +971,19 @@ bool TMainForm::LoadFile(const QString& FileName) {
 bool TMainForm::SaveToFile(bool UseCurrentName) {
   if (!FFieldData) return false;
   if (!DatesOkay()) return false;
+  // The file keeps no other record of the date the weather days begin on: a starting
+  // date that does not read would lose it, and the next date typed would re-date them.
+  QDate Typed;
+  if (FGridStart.Date().isValid() &&
+      !TSovFile::IsValidDate(FStartDateEdit->text(), SovCol::StartingDate, 0, FEnv.UserFormat, Typed)) {
+    Message(TMsgDlgType::Error, QStringLiteral("\n") + LabelCaption(SovCol::StartingDate) +
+                                    QStringLiteral(" is missing or invalid.\n\nThe weather days begin on ") +
+                                    FGridStart.Text() +
+                                    QStringLiteral(": type that date, or the date they are to move to, and save again.\n"));
+    FDataNotebook->setCurrentWidget(FFieldPage);
+    FStartDateEdit->setFocus();
+    return false;
+  }
   QString Name;
   if (UseCurrentName && !FFieldData->FileName().isEmpty()) {
     Name = FFieldData->FileName();
@@ -1123,14 +1127,12 @@ TImportCommands TMainForm::Imports() {
     if (QWidget* Control = ControlOf(Col)) Control->setFocus();
   };
   Host.GridText = [this](int Day, int Col) { return GridText(Day, Col); };
-  // An import places the days it writes by the starting date in the box, which stays as
-  // it is while the import runs: the date is read at its first cell.
-  Host.SetGridText = [this, Placed = false](int Day, int Col, const QString& Text) mutable {
-    SetGridText(Day, Col, Text);
-    if (!std::exchange(Placed, true)) FGridStart.Place(FStartDateEdit->text());
-  };
+  Host.SetGridText = [this](int Day, int Col, const QString& Text) { SetGridText(Day, Col, Text); };
   Host.SetCurrentDay = [this](int Day) { SetCurrentDay(Day); };
   Host.SetModified = [this] { FModified = true; };
+  // The days an import writes are placed by the starting date in the box: a date the
+  // grid's days are not placed by is settled first (on a new field it becomes theirs).
+  Host.SettleStartDate = [this] { return DatesOkay(); };
   TImportCommands Commands(std::move(Host));
   Commands.ExecDialogFunc = [this](QDialog& Dialog) { return ExecDialog(Dialog); };
   Commands.FileDialogFunc = ImportFileDialogFunc;

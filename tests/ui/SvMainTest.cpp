@@ -714,6 +714,51 @@ TEST_F(MainFormTest, StartingDateChangeKeepsTheDaysOnTheirDates) {
   }
 }
 
+// A starting date changed and not yet confirmed is settled before an import writes
+// into the grid, and one that does not read is not saved: the question comes, and after
+// OK every day and event keeps its date; Cancel puts the date back and imports nothing.
+TEST_F(MainFormTest, ImportAndSaveSettleTheStartingDateFirst) {
+  const QString Refusal = "\nStarting Date is missing or invalid.\n\nThe weather days begin on 4/15/2013: type that "
+                          "date, or the date they are to move to, and save again.\n";
+  const struct {
+    const char* Name;
+    const char* First;  // typed; then Save (refused) and Typed when given, else an import
+    const char* Typed;  // then Calculate
+    QMessageBox::StandardButton Answer;
+    const char *Start, *Day1High;
+    int Apr23Day, SideDressDay;  // the days of 4/23's weather and of the 6/5 event afterwards
+  } Cases[] = {
+      {"a changed date, then an import", "4/20/2013", nullptr, QMessageBox::Ok, "4/20/2013", "101.1", 4, 47},
+      {"the same, Cancel", "4/20/2013", nullptr, QMessageBox::Cancel, "4/15/2013", "88.3", 9, 52},
+      {"a date that does not read, saved", "4/2O/2013", "4/20/2013", QMessageBox::Ok, "4/20/2013", "89.1", 4, 47},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    auto Form = Started(UsFormatSettings(), English);
+    const QString Path = Form->FieldData()->FileName();
+    const QByteArray Saved = ReadBytes(Path);
+    const QString Apr23High = Form->GridText(9, WthCol::High);
+    QLineEdit* Start = Child<QLineEdit>(*Form, "StartDateEdit");
+    Form->ImportFileDialogFunc = [](auto&&...) { return QStringLiteral(FURROW_TEST_DATA_DIR "/uiimport/apr20-22_us.csv"); };
+    Form->ExecDialogFunc = Ok;
+    Form->PreviewFunc = {};
+    Start->setText(C.First);
+    if (C.Typed) {
+      EXPECT_FALSE(Form->SaveToFile(true));
+      EXPECT_EQ(Msgs.Take(), QStringList({Refusal}));
+      EXPECT_EQ(ReadBytes(Path), Saved);
+      Start->setText(C.Typed);
+    }
+    Msgs.Answers = {C.Answer};
+    C.Typed ? Form->CalcBtnClick() : Form->ImportWthFileBtnClick();
+    EXPECT_EQ(Msgs.Take().value(0).section('\n', 1, 1), "Starting date has changed from 4/15/2013 to 4/20/2013.");
+    EXPECT_EQ(Start->text(), C.Start);
+    EXPECT_EQ(Form->GridText(1, WthCol::High), C.Day1High);
+    EXPECT_EQ(Form->GridText(C.Apr23Day, WthCol::High), Apr23High);
+    EXPECT_EQ(Form->FieldData()->GetCellInt(4, SovCol::EvDay), C.SideDressDay);
+  }
+}
+
 // Save refuses a file set to read-only, as Save As does, and leaves it as it was; the
 // new file would otherwise take its place by a rename, which its mode does not stop.
 TEST_F(MainFormTest, SaveRefusesAReadOnlyFile) {
