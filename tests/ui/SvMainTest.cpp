@@ -666,7 +666,7 @@ TEST_F(MainFormTest, WaterCapacityFollowsTheRootingDepth) {
       {nullptr, "166.50"},  // 120 feet is no rooting depth
       {"2", "3.25"},        // feet and inches
       {nullptr, "3.25"},    // now 2 cm, the capacity as it was
-      {"2", "150", "150"}, {nullptr, "150"},  // a capacity the user typed stays
+      {"3", "150", "150"}, {nullptr, "150"},  // a capacity the user typed stays
   };
   for (const auto& S : Steps) {
     if (S.CapacityTyped) Capacity->setText(S.CapacityTyped);
