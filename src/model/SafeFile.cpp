@@ -51,9 +51,30 @@ bool IsReadOnly(const QByteArray& Name, const struct stat& St) {
   return !(St.st_mode & S_IWUSR) || ::access(Name.constData(), W_OK) != 0;
 }
 
+// The rule the kernel keeps for links when it opens a file itself: in a sticky folder that
+// every user may write to, such as /tmp, a link is followed only when it belongs to this
+// user or to the folder's owner, so that a link another user left there at the name being
+// saved to does not lead the write to a file of the user's. False with Reason otherwise.
+bool MayFollowLink(const QByteArray& Link, const struct stat& LinkSt, QString& Reason) {
+  if (LinkSt.st_uid == ::geteuid()) return true;
+  const qsizetype Slash = Link.lastIndexOf('/');
+  struct stat Folder {};
+  if (::stat(Slash > 0 ? Link.left(Slash).constData() : "/", &Folder) != 0) {
+    Reason = qt_error_string(errno);
+    return false;
+  }
+  constexpr mode_t Shared = S_ISVTX | S_IWOTH;
+  if ((Folder.st_mode & Shared) != Shared || Folder.st_uid == LinkSt.st_uid) return true;
+  Reason = QStringLiteral("The link %1 belongs to another user, in a folder every user may write to: "
+                          "it is not followed")
+               .arg(QFile::decodeName(Link));
+  return false;
+}
+
 // Name followed through any chain of links to the file the last one names, in its folder
-// with links resolved; Name itself when it is no link. False with Reason when the links loop
-// or the folder of that file cannot be reached (a disk that is not mounted).
+// with links resolved; Name itself when it is no link. False with Reason when the links loop,
+// a link may not be followed or the folder of that file cannot be reached (a disk that is
+// not mounted).
 bool FollowLinks(QByteArray& Name, QString& Reason) {
   QByteArray Current = Name;
   for (int Hops = 0;; ++Hops) {
@@ -63,6 +84,7 @@ bool FollowLinks(QByteArray& Name, QString& Reason) {
       Reason = qt_error_string(ELOOP);
       return false;
     }
+    if (!MayFollowLink(Current, St, Reason)) return false;
     QByteArray Next(PATH_MAX, '\0');
     const ssize_t Size = ::readlink(Current.constData(), Next.data(), size_t(Next.size()));
     if (Size < 0) {

@@ -7,7 +7,9 @@
 // the file it replaces as far as this user may give them. On any failure the temporary file
 // is removed and an earlier file stays as it was. A file set to read-only is refused, even
 // for a user who could write it. A link is followed: the file it names is written and the
-// link stays; a link to a file whose folder is missing is refused. A target that is the null
+// link stays; a link to a file whose folder is missing is refused, and so is a link of
+// another user in a sticky folder open to every user (such as /tmp) unless it is the
+// folder owner's, as the kernel would refuse it. A target that is the null
 // device is written directly and never replaced; any other device (a terminal could wait for
 // ever), a pipe, socket or other special file is refused at once, without waiting for a
 // reader. Temporary files of that form left by a save that was killed are removed when they

@@ -40,9 +40,11 @@ bool TTextOutFile::Flush() {
   return Ok;
 }
 
-void TTextOutFile::Write(const QString& Text) {
+void TTextOutFile::Write(const QString& Text) { WriteData(Text.toUtf8()); }
+
+void TTextOutFile::WriteData(const QByteArray& Bytes) {
   if (FStatus != StatusOk || !FFile) return;
-  FBuffer += Text.toUtf8();
+  FBuffer += Bytes;
   if (FBuffer.size() >= BufferSize && !Flush()) FStatus = StatusWriteFailed;
 }
 

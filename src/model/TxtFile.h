@@ -43,6 +43,9 @@ class TTextOutFile {
   int Status() const { return FStatus; }
 
  protected:
+  // Writes Bytes as they are; skipped unless Status is 0.
+  void WriteData(const QByteArray& Bytes);
+
   QString FFileName;
   int FStatus = StatusOk;
   QString FReason;

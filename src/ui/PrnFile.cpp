@@ -1,7 +1,9 @@
 #include "PrnFile.h"
 
+#include <QBuffer>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -10,12 +12,21 @@
 TPrinterOutFile::TPrinterOutFile(QPrinter* Printer) : FPrinter(Printer) {}
 
 // A print job still running here was neither closed nor abandoned: it is aborted so
-// that no half-finished page reaches the printer.
+// that no half-finished page reaches the printer or its file.
 TPrinterOutFile::~TPrinterOutFile() {
-  if (FPainter && FPainter->isActive()) {
-    FPrinter->abort();
-    FPainter->end();
-  }
+  if (FPainter && FPainter->isActive()) EndPainting(false);
+}
+
+QPagedPaintDevice* TPrinterOutFile::Device() const {
+  if (FPdfWriter) return FPdfWriter.get();
+  return FPrinter;
+}
+
+bool TPrinterOutFile::EndPainting(bool Finished) {
+  if (!Finished && !FPdfWriter) FPrinter->abort();
+  const bool Ended = FPainter->end();
+  FPainter.reset();
+  return Ended;
 }
 
 bool TPrinterOutFile::Open(const QString& FileName) {
@@ -24,7 +35,10 @@ bool TPrinterOutFile::Open(const QString& FileName) {
 
   FFileName.clear();
   FStatus = StatusOk;
+  FReason.clear();
   FPageCount = 0;
+  FPdfWriter.reset();
+  FPdfBytes.reset();
   if (FPrinter == nullptr) {
     if (QPrinterInfo::availablePrinterNames().isEmpty()) {
       FStatus = StatusNoPrinter;
@@ -32,16 +46,30 @@ bool TPrinterOutFile::Open(const QString& FileName) {
     }
     FOwnPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
     FPrinter = FOwnPrinter.get();
-  } else if (FPrinter->outputFormat() == QPrinter::NativeFormat &&
+  } else if (FPrinter->outputFileName().isEmpty() && FPrinter->outputFormat() == QPrinter::NativeFormat &&
              QPrinterInfo::availablePrinterNames().isEmpty()) {
     FStatus = StatusNoPrinter;
     return false;
   }
   if (!FDocumentName.isEmpty()) FPrinter->setDocName(FDocumentName);
+  if (!FPrinter->outputFileName().isEmpty()) {
+    // The file is checked, and its temporary made beside it, before anything is drawn;
+    // the pages go to a PDF in memory laid out as the printer would lay them out.
+    if (!TTextOutFile::Open(FPrinter->outputFileName())) return false;
+    FPdfBytes = std::make_unique<QBuffer>();
+    FPdfBytes->open(QIODevice::WriteOnly);
+    FPdfWriter = std::make_unique<QPdfWriter>(FPdfBytes.get());
+    FPdfWriter->setPdfVersion(FPrinter->pdfVersion());
+    FPdfWriter->setResolution(FPrinter->resolution());
+    FPdfWriter->setPageLayout(FPrinter->pageLayout());
+    FPdfWriter->setTitle(FPrinter->docName());
+    FPdfWriter->setCreator(FPrinter->creator());
+  }
   FPainter = std::make_unique<QPainter>();
-  if (!FPainter->begin(FPrinter)) {
+  if (!FPainter->begin(Device())) {
     FPainter.reset();
     FStatus = StatusPrintFailed;
+    TTextOutFile::Abandon();  // the file's temporary, if any
     return false;
   }
   FPageCount = 1;
@@ -60,9 +88,9 @@ void TPrinterOutFile::SetMargins(int Left, int Top) {
   if (!FToPrinter || !FPainter) return;
   FLeftMargin = std::max(Left, 0);
   FTopMargin = std::max(Top, 0);
-  const QFontMetrics Metrics(FPainter->font(), FPrinter);
+  const QFontMetrics Metrics(FPainter->font(), Device());
   FLineHeight = std::max(1, int(Metrics.height() * 1.2));
-  FLinesPerPage = FPrinter->height() / FLineHeight - 2 * FTopMargin;
+  FLinesPerPage = Device()->height() / FLineHeight - 2 * FTopMargin;
   // A page always takes at least one line, or the page-full test would never be met.
   FLinesPerPage = std::max(FLinesPerPage, FTopMargin + 1);
   FLineText = QString(FLeftMargin, QLatin1Char(' '));
@@ -74,15 +102,15 @@ void TPrinterOutFile::FitFontToWidth(int Chars) {
   if (!FToPrinter || !FPainter || Chars <= 0) return;
   QFont Font = FPainter->font();
   const QString Sample(Chars, QLatin1Char('X'));
-  const qreal Width = QFontMetricsF(Font, FPrinter).horizontalAdvance(Sample);
-  const int Available = FPrinter->width();
+  const qreal Width = QFontMetricsF(Font, Device()).horizontalAdvance(Sample);
+  const int Available = Device()->width();
   if (Width <= Available || Width <= 0) return;
   // A fixed-pitch font grows in proportion to its size; the step down makes up for
   // rounding in the font's metrics.
   qreal Size = Font.pointSizeF() * Available / Width;
   for (int Try = 0; Try < 20 && Size > 1; ++Try) {
     Font.setPointSizeF(Size);
-    if (QFontMetricsF(Font, FPrinter).horizontalAdvance(Sample) <= Available) break;
+    if (QFontMetricsF(Font, Device()).horizontalAdvance(Sample) <= Available) break;
     Size *= 0.97;
   }
   FPainter->setFont(Font);
@@ -90,7 +118,7 @@ void TPrinterOutFile::FitFontToWidth(int Chars) {
 
 QFont TPrinterOutFile::Font() const { return FPainter ? FPainter->font() : QFont(); }
 
-int TPrinterOutFile::PrintableWidth() const { return FPrinter ? FPrinter->width() : 0; }
+int TPrinterOutFile::PrintableWidth() const { return Device() ? Device()->width() : 0; }
 
 void TPrinterOutFile::Write(const QString& Text) {
   if (!FToPrinter) {
@@ -126,7 +154,7 @@ void TPrinterOutFile::NewPage() {
   }
   if (!FPainter) return;
   FPagePending = false;
-  if (FPrinter->newPage()) ++FPageCount;
+  if (Device()->newPage()) ++FPageCount;
   FCurLine = FTopMargin;
 }
 
@@ -136,9 +164,13 @@ void TPrinterOutFile::Close() {
     return;
   }
   if (!FPainter) return;
-  const bool Ended = FPainter->end();
-  FPainter.reset();
+  const bool Ended = EndPainting(true);
   if (!Ended && FStatus == StatusOk) FStatus = StatusPrintCloseFailed;
+  if (!FPdfWriter) return;
+  // The whole PDF goes to the file, which takes the target's place only once all of it is
+  // on the disk; after any failure the earlier file stays.
+  WriteData(FPdfBytes->data());
+  TTextOutFile::Close();
 }
 
 void TPrinterOutFile::Abandon() {
@@ -147,13 +179,12 @@ void TPrinterOutFile::Abandon() {
     return;
   }
   if (FStatus == StatusNoPrinter || !FPainter) return;
-  FPrinter->abort();
-  FPainter->end();
-  FPainter.reset();
+  EndPainting(false);
+  if (FPdfWriter) TTextOutFile::Abandon();
 }
 
 QString TPrinterOutFile::GetErrorMessage() const {
-  if (!FToPrinter) return TTextOutFile::GetErrorMessage();
+  if (!FToPrinter || !FFileName.isEmpty()) return TTextOutFile::GetErrorMessage();
   switch (FStatus) {
     case StatusNoPrinter:
       return QStringLiteral("No printer attached or installed.");

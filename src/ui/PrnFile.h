@@ -3,6 +3,11 @@
 // lines that are drawn one under the other in the chosen (fixed-pitch) font, with a
 // left margin in characters, a top margin in lines and a new page when a page is full.
 // Opened with a file name it writes a text file exactly as TTextOutFile does.
+//
+// A printer whose output is a file (the print dialog's PDF file) is drawn on in memory,
+// and the finished PDF is written like every other file of the program: the file is
+// checked when the job begins (a pipe, a device or a file set to read-only is refused at
+// once, with its name and the reason), and the PDF takes its place only once complete.
 
 #include "TxtFile.h"
 
@@ -11,12 +16,16 @@
 
 #include <memory>
 
+class QBuffer;
+class QPagedPaintDevice;
 class QPainter;
+class QPdfWriter;
 class QPrinter;
 
 class TPrinterOutFile : public TTextOutFile {
  public:
-  // Printer status codes (a file uses those of TTextOutFile).
+  // Printer status codes (a file, and a printer whose output is a file, use those of
+  // TTextOutFile; FileName then names that file).
   enum PrinterStatus {
     StatusNoPrinter = 1,
     StatusPrintFailed = 2,
@@ -31,7 +40,8 @@ class TPrinterOutFile : public TTextOutFile {
   ~TPrinterOutFile() override;
 
   // An empty FileName prints: the print job begins (status 1 and False when no
-  // printer is installed) with margins 0; otherwise the text file FileName is created.
+  // printer is installed, or when the printer's output file may not be written) with
+  // margins 0; otherwise the text file FileName is created.
   bool Open(const QString& FileName);
   // Printer only: the font of the lines; call SetMargins after it.
   void SetFont(const QFont& Font);
@@ -63,8 +73,15 @@ class TPrinterOutFile : public TTextOutFile {
   int PageCount() const { return FPageCount; }
 
  private:
+  // What the pages are drawn on: the PDF in memory when the printer's output is a file.
+  QPagedPaintDevice* Device() const;
+  // Ends the drawing; a job that is not finished never reaches its printer or file.
+  bool EndPainting(bool Finished);
+
   QPrinter* FPrinter = nullptr;
   std::unique_ptr<QPrinter> FOwnPrinter;
+  std::unique_ptr<QBuffer> FPdfBytes;
+  std::unique_ptr<QPdfWriter> FPdfWriter;
   std::unique_ptr<QPainter> FPainter;
   QString FDocumentName;
   bool FToPrinter = false;

@@ -661,9 +661,9 @@ int TPreviewDlg::PrintScheduleTo(const QString& FileName, QPrinter* Printer, con
     Out.Abandon();
   }
   if (Out.Status() != TTextOutFile::StatusOk) {
-    // For a file, which one and the system's reason follow.
+    // For a file, the printer's PDF file included, which one and the system's reason follow.
     QString Text = Out.GetErrorMessage();
-    if (!Out.ToPrinter()) {
+    if (!Out.FileName().isEmpty()) {
       Text += QStringLiteral("\n\n") + Out.FileName();
       if (!Out.Reason().isEmpty()) Text += QStringLiteral("\n") + Out.Reason() + QStringLiteral(".");
     }

@@ -1,7 +1,8 @@
 // Every writer keeps the earlier file when the disk fills, says why, clears the temporary
 // files of killed saves and no other file, refuses a file set to read-only, writes through
-// links, keeps the file's owner, group and mode, writes the null device directly and refuses
-// terminals and pipes; readers refuse terminals and say when a file is UTF-16.
+// links (not another user's link in a shared folder such as /tmp), keeps the file's owner,
+// group and mode, writes the null device directly and refuses terminals and pipes; readers
+// refuse terminals and say when a file is UTF-16.
 
 #include "FullDisk.h"
 #include "IdleTerminal.h"
@@ -146,6 +147,34 @@ TEST(SafeFile, AWriterWritesThroughALink) {
     EXPECT_EQ(QDir(Dir.filePath("real")).entryList(QDir::Files | QDir::Hidden), Writes ? QStringList{"new"} : QStringList());
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
               QStringList({"link", "real"}));
+  }
+}
+
+// In a sticky folder every user may write to, a link is followed only when it is the user's
+// or the folder owner's, at every hop of a chain ("outer", another user's link elsewhere).
+TEST(SafeFile, ALinkOfAnotherUserInASharedFolderIsNotFollowed) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root may give a link another owner";
+  const struct {
+    uid_t FolderOwner, LinkOwner;
+    const char* Written;
+    bool Writes;
+  } Cases[] = {{0, 12345, "shared/link", false},
+               {0, 0, "shared/link", true},
+               {12345, 12345, "shared/link", true},
+               {0, 12345, "outer", false}};
+  for (const auto& C : Cases) {
+    QTemporaryDir Dir;
+    const QByteArray Shared = QFile::encodeName(Dir.filePath("shared")), Link = Shared + "/link";
+    const QByteArray Outer = QFile::encodeName(Dir.filePath("outer"));
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("real") && WriteAll(Dir.filePath("real/target"), "old") && ::mkdir(Shared, 0) == 0);
+    ASSERT_TRUE(::chmod(Shared, 01777) == 0 && ::chown(Shared, C.FolderOwner, 0) == 0 && ::symlink("../real/target", Link) == 0);
+    ASSERT_TRUE(::lchown(Link, C.LinkOwner, 0) == 0 && ::symlink("shared/link", Outer) == 0 && ::lchown(Outer, 12345, 0) == 0);
+    const QString Name = Dir.filePath(C.Written);
+    QString Msg;
+    EXPECT_EQ(WriteText(Name, Msg), C.Writes) << C.Written;
+    EXPECT_EQ(Msg, C.Writes ? QString() : Name + "\r\nCan't create file.\r\nThe link " + QFile::decodeName(Link) +
+                                              " belongs to another user, in a folder every user may write to: it is not followed");
+    EXPECT_EQ(ReadAll(Dir.filePath("real/target")), C.Writes ? QByteArray(100000, 'r') : "old") << C.Written;
   }
 }
 

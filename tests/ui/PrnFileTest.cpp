@@ -1,7 +1,7 @@
 // The printed report written to a text file (exact layout), the printer side of the
 // output file (lines per page and page breaks, drawn on a PDF printer), and failures:
-// no printer, a file that cannot be created, and an interrupted report that must not
-// replace an earlier file.
+// no printer, a file that cannot be created, an interrupted report that must not
+// replace an earlier file, and a printer's PDF file written as every other file.
 
 #include "DialogTestSupport.h"
 #include "../model/FullDisk.h"
@@ -14,7 +14,12 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <optional>
 #include <stdexcept>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -214,6 +219,53 @@ TEST_F(PrnFileTest, PrintGoesToTheChosenPrinterAndTextToItsOwnChoice) {
   Dlg.PrintToTextFileBtn->click();
   EXPECT_TRUE(ReadFile(Text).contains("Schedule for north40.sov\r\n"));
   EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList({"report.txt"}));
+}
+
+// A report printed to a file (the print dialog's PDF) is written as every other file: a
+// refusal or a full disk names the file and why, and leaves every file as it was.
+TEST_F(PrnFileTest, APrinterFileIsRefusedOrKeptWithItsNameAndTheReason) {
+  TScheduleProbe P(RegionLookup(), UsFormatSettings());
+  FillProbe(P);
+  TPreviewDlg Dlg;
+  Dlg.SetScheduleData(P);
+  const QByteArray Fifo = QFile::encodeName(Dir.filePath("fifo.pdf")), Earlier = "%PDF-1.4 earlier";
+  ASSERT_TRUE(WriteBytes(Dir.filePath("report.pdf"), Earlier) && WriteBytes(Dir.filePath("readonly.pdf"), Earlier));
+  ASSERT_TRUE(QFile::setPermissions(Dir.filePath("readonly.pdf"), QFileDevice::ReadOwner) && ::mkfifo(Fifo, 0600) == 0);
+  ASSERT_TRUE(QFile::link("/dev/full", Dir.filePath("full.pdf")) && QFile::link("gone/a", Dir.filePath("dangling.pdf")));
+  const int Reader = ::open(Fifo, O_RDONLY | O_NONBLOCK);  // so that a writer would not wait
+  const auto State = [this] {
+    return QDir(Dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)
+           << ReadBytes(Dir.filePath("report.pdf")) << ReadBytes(Dir.filePath("readonly.pdf"));
+  };
+  const QStringList Before = State();
+  const struct {
+    const char* Target;
+    long Room;  // of a full disk; 0 for none
+    int Status;
+    QString Reason;
+  } Cases[] = {{"report.pdf", 4096, 2, "No space left on device"},
+               {"report.pdf", 1L << 30, 3, "No space left on device"},  // the flush fails
+               {"/dev/full", 0, 1, "It is a device, not a file"},
+               {"full.pdf", 0, 1, "It is a device, not a file"},
+               {"readonly.pdf", 0, 1, "This file is set to read-only"},
+               {"fifo.pdf", 0, 1, "Not a regular file but a pipe or other special file"},
+               {"dangling.pdf", 0, 1, "It links to " + Dir.filePath("gone/a") + ", whose folder cannot be reached: No such "
+                                                                                   "file or directory"}};
+  for (const auto& C : Cases) {
+    const QString Name = QDir(Dir.path()).absoluteFilePath(C.Target);
+    QPrinter Printer(QPrinter::HighResolution);
+    Printer.setOutputFileName(Name);
+    Printer.setOutputFormat(QPrinter::PdfFormat);
+    std::optional<TFullDisk> Full;
+    if (C.Room > 0) Full.emplace(C.Room, C.Room > 4096);
+    EXPECT_EQ(Dlg.PrintScheduleTo(QString(), &Printer), C.Status) << C.Target;
+    const QString What = C.Status == 1 ? "Can't create file." : "Can't write to file.";
+    EXPECT_EQ(Recorder.Take(), QStringList("\n" + What + "\n\n" + Name + "\n" + C.Reason + ".\n"));
+    EXPECT_EQ(State(), Before) << C.Target;
+  }
+  char Byte = 0;
+  EXPECT_EQ(::read(Reader, &Byte, 1), 0) << "nothing reached the pipe";
+  ::close(Reader);
 }
 
 }  // namespace
