@@ -480,9 +480,13 @@ int RemoveOldChartWorkbooks(const QDateTime& Now) {
   const QString Folder = ChartFolder();
   QString Reason;
   if (!OwnChartFolder(Folder, false, Reason)) return 0;
-  // Only the workbooks the charts wrote: their names are a UUID and ".xlsx".
+  // Only what the charts wrote: the workbooks, named by a UUID and ".xlsx"; the scratch
+  // file the workbook is built in, "furrow-XXXXXX.xlsx.part"; and the checked writer's
+  // temporary file beside a workbook, the workbook's name and ".furrow-XXXXXX.part" (each
+  // X a letter or digit). A chart killed or failing mid-write leaves the last two.
   static const QRegularExpression Workbook(
-      QStringLiteral("^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}\\.xlsx$"));
+      QStringLiteral("^(?:[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}\\.xlsx"
+                     "(?:\\.furrow-[A-Za-z0-9]{6}\\.part)?|furrow-[A-Za-z0-9]{6}\\.xlsx\\.part)$"));
   const QDateTime Limit = Now.addDays(-1);
   int Removed = 0;
   for (const QFileInfo& File : QDir(Folder).entryInfoList(QDir::Files | QDir::NoSymLinks)) {

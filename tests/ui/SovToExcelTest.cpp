@@ -234,6 +234,20 @@ TEST_F(SovToExcelTest, OnlyTheUsersOwnFolderIsUsedAndOnlyOldWorkbooksGo) {
   }
 }
 
+// What a chart killed or failing mid-write leaves in the chart folder goes at start once
+// a day old: the scratch file the workbook is built in and the checked writer's file.
+TEST_F(SovToExcelTest, TemporaryFilesOfFailedChartsGoAtStart) {
+  const QString Names[] = {"furrow-qWeRtY.xlsx.part", OldWorkbookName + ".furrow-a1B2c3.part"};
+  ASSERT_TRUE(QDir().mkpath(ChartFolder()));
+  for (const QString& Name : Names) {
+    QFile File(QDir(ChartFolder()).filePath(Name));
+    ASSERT_TRUE(File.open(QIODevice::WriteOnly) &&
+                File.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
+  }
+  EXPECT_EQ(RemoveOldChartWorkbooks(), 2);
+  for (const QString& Name : Names) EXPECT_FALSE(QFileInfo::exists(QDir(ChartFolder()).filePath(Name))) << Name.toStdString();
+}
+
 TEST_F(SovToExcelTest, OpeningAndWorkbookFailures) {
   const auto Field = Schedule("maricopa-cotton-metric.sov", UsFormatSettings());
   // Without an opener of its own the workbook goes to the shell open.
