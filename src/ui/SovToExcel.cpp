@@ -329,7 +329,23 @@ void AddChart(lxw_workbook* Workbook, lxw_worksheet* Sheet, const TChartDef& Def
   worksheet_fit_to_pages(Sheet, 1, 1);
 }
 
-// Writes the workbook into Path; False with the writer's error text.
+// The writer's errors that come from a failed call to the system.
+bool IsFileError(lxw_error Error) {
+  switch (Error) {
+    case LXW_ERROR_CREATING_XLSX_FILE:
+    case LXW_ERROR_CREATING_TMPFILE:
+    case LXW_ERROR_READING_TMPFILE:
+    case LXW_ERROR_ZIP_FILE_OPERATION:
+    case LXW_ERROR_ZIP_FILE_ADD:
+    case LXW_ERROR_ZIP_CLOSE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Writes the workbook into Path; False with the system's reason for a file that could
+// not be written, else the writer's error text.
 bool BuildWorkbook(const TScheduleData& Data, const QString& DataFileName, const QByteArray& Path, QString& Reason) {
   // The writer's own scratch files go to the same temporary folder as everything else.
   QByteArray TempDir = QFile::encodeName(QDir::tempPath());
@@ -359,13 +375,18 @@ bool BuildWorkbook(const TScheduleData& Data, const QString& DataFileName, const
   } else {
     Status.Check(LXW_ERROR_MEMORY_MALLOC_FAILED);
   }
-  // Closing writes the file and frees the workbook in every case.
-  Status.Check(workbook_close(Workbook));
-  if (Status.Error() != LXW_NO_ERROR) {
-    Reason = QString::fromUtf8(lxw_strerror(Status.Error()));
-    return false;
-  }
-  return true;
+  // Closing writes the file and frees the workbook in every case. When the system refuses
+  // a write (a full disk), errno holds its reason, which the writer's own text ("Zip
+  // generic error ZIP_ERRNO ...") does not give.
+  errno = 0;
+  const lxw_error Closed = workbook_close(Workbook);
+  const int CloseErrno = errno;
+  Status.Check(Closed);
+  if (Status.Error() == LXW_NO_ERROR) return true;
+  Reason = Status.Error() == Closed && IsFileError(Closed) && CloseErrno != 0
+               ? qt_error_string(CloseErrno)
+               : QString::fromUtf8(lxw_strerror(Status.Error()));
+  return false;
 }
 
 // A zip archive ends with its directory's closing record (at least 22 bytes, starting
