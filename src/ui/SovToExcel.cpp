@@ -329,7 +329,23 @@ void AddChart(lxw_workbook* Workbook, lxw_worksheet* Sheet, const TChartDef& Def
   worksheet_fit_to_pages(Sheet, 1, 1);
 }
 
-// Writes the workbook into Path; False with the writer's error text.
+// The writer's errors that come from a failed call to the system.
+bool IsFileError(lxw_error Error) {
+  switch (Error) {
+    case LXW_ERROR_CREATING_XLSX_FILE:
+    case LXW_ERROR_CREATING_TMPFILE:
+    case LXW_ERROR_READING_TMPFILE:
+    case LXW_ERROR_ZIP_FILE_OPERATION:
+    case LXW_ERROR_ZIP_FILE_ADD:
+    case LXW_ERROR_ZIP_CLOSE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Writes the workbook into Path; False with the system's reason for a file that could
+// not be written, else the writer's error text.
 bool BuildWorkbook(const TScheduleData& Data, const QString& DataFileName, const QByteArray& Path, QString& Reason) {
   // The writer's own scratch files go to the same temporary folder as everything else.
   QByteArray TempDir = QFile::encodeName(QDir::tempPath());
@@ -359,13 +375,18 @@ bool BuildWorkbook(const TScheduleData& Data, const QString& DataFileName, const
   } else {
     Status.Check(LXW_ERROR_MEMORY_MALLOC_FAILED);
   }
-  // Closing writes the file and frees the workbook in every case.
-  Status.Check(workbook_close(Workbook));
-  if (Status.Error() != LXW_NO_ERROR) {
-    Reason = QString::fromUtf8(lxw_strerror(Status.Error()));
-    return false;
-  }
-  return true;
+  // Closing writes the file and frees the workbook in every case. When the system refuses
+  // a write (a full disk), errno holds its reason, which the writer's own text ("Zip
+  // generic error ZIP_ERRNO ...") does not give.
+  errno = 0;
+  const lxw_error Closed = workbook_close(Workbook);
+  const int CloseErrno = errno;
+  Status.Check(Closed);
+  if (Status.Error() == LXW_NO_ERROR) return true;
+  Reason = Status.Error() == Closed && IsFileError(Closed) && CloseErrno != 0
+               ? qt_error_string(CloseErrno)
+               : QString::fromUtf8(lxw_strerror(Status.Error()));
+  return false;
 }
 
 // A zip archive ends with its directory's closing record (at least 22 bytes, starting
@@ -480,9 +501,13 @@ int RemoveOldChartWorkbooks(const QDateTime& Now) {
   const QString Folder = ChartFolder();
   QString Reason;
   if (!OwnChartFolder(Folder, false, Reason)) return 0;
-  // Only the workbooks the charts wrote: their names are a UUID and ".xlsx".
+  // Only what the charts wrote: the workbooks, named by a UUID and ".xlsx"; the scratch
+  // file the workbook is built in, "furrow-XXXXXX.xlsx.part"; and the checked writer's
+  // temporary file beside a workbook, the workbook's name and ".furrow-XXXXXX.part" (each
+  // X a letter or digit). A chart killed or failing mid-write leaves the last two.
   static const QRegularExpression Workbook(
-      QStringLiteral("^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}\\.xlsx$"));
+      QStringLiteral("^(?:[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}\\.xlsx"
+                     "(?:\\.furrow-[A-Za-z0-9]{6}\\.part)?|furrow-[A-Za-z0-9]{6}\\.xlsx\\.part)$"));
   const QDateTime Limit = Now.addDays(-1);
   int Removed = 0;
   for (const QFileInfo& File : QDir(Folder).entryInfoList(QDir::Files | QDir::NoSymLinks)) {

@@ -38,8 +38,10 @@ TWorkbookOpener SetWorkbookOpener(TWorkbookOpener Opener);
 // open to others, and never use one that is a symbolic link, not a folder, or another
 // user's (the chart then fails with a message naming it).
 QString ChartFolder();
-// Removes the workbooks that charts wrote (named by a UUID and ".xlsx", no symbolic
-// links) last changed more than a day before Now, and nothing else; a chart folder that
+// Removes the workbooks that charts wrote (named by a UUID and ".xlsx") and the
+// temporary files a chart killed or failing mid-write leaves ("furrow-XXXXXX.xlsx.part",
+// and a workbook's name followed by ".furrow-XXXXXX.part"), files only, no symbolic
+// links, last changed more than a day before Now, and nothing else; a chart folder that
 // charts would not use is left alone. The program calls it at start. Returns how many
 // it removed.
 int RemoveOldChartWorkbooks(const QDateTime& Now = QDateTime::currentDateTime());

@@ -416,6 +416,20 @@ TEST_F(ImportCommandsTest, WeatherFileThroughTheOptionsDialog) {
   EXPECT_FALSE(Form->Modified());
 }
 
+// The weather file shipped beside the program fills every day it holds of a new metric
+// field's schedule from 4/15/2013, 12/31/2013 its 261st and last; days in 2014 stay empty.
+TEST_F(ImportCommandsTest, ShippedWeatherFileFillsEveryDayItHolds) {
+  Start(UsFormatSettings(), {2013, 4, 15}, true);
+  FileAnswer = FURROW_SOURCE_DIR "/data/weather/maricopa-2013-standard.csv";
+  Form->ImportWthFileBtnClick();
+  EXPECT_TRUE(Msgs.Messages.isEmpty()) << Msgs.Messages.join('|').toStdString();
+  for (int Day = 1; Day <= 261; ++Day)
+    for (int Col : {High, Low, Precip, Wind, Humidity}) EXPECT_NE(Form->GridText(Day, Col), "") << Day << " " << Col;
+  ExpectGrid({{1, High, "31.30"}, {1, Low, "15.00"}, {1, Humidity, "29.1"}, {261, High, "19.60"}, {261, Low, "-1.00"},
+              {261, Wind, "0.94"}, {262, High, ""}, {262, Low, ""}},
+             "maricopa-2013-standard.csv");
+}
+
 // A text in a number cell of another field file lands in the grid cell of its day, where
 // a calculation names it; it does not empty the cell.
 TEST_F(ImportCommandsTest, FieldFileTextsReachTheirCells) {

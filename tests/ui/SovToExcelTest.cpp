@@ -12,6 +12,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -234,6 +236,20 @@ TEST_F(SovToExcelTest, OnlyTheUsersOwnFolderIsUsedAndOnlyOldWorkbooksGo) {
   }
 }
 
+// What a chart killed or failing mid-write leaves in the chart folder goes at start once
+// a day old: the scratch file the workbook is built in and the checked writer's file.
+TEST_F(SovToExcelTest, TemporaryFilesOfFailedChartsGoAtStart) {
+  const QString Names[] = {"furrow-qWeRtY.xlsx.part", OldWorkbookName + ".furrow-a1B2c3.part"};
+  ASSERT_TRUE(QDir().mkpath(ChartFolder()));
+  for (const QString& Name : Names) {
+    QFile File(QDir(ChartFolder()).filePath(Name));
+    ASSERT_TRUE(File.open(QIODevice::WriteOnly) &&
+                File.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
+  }
+  EXPECT_EQ(RemoveOldChartWorkbooks(), 2);
+  for (const QString& Name : Names) EXPECT_FALSE(QFileInfo::exists(QDir(ChartFolder()).filePath(Name))) << Name.toStdString();
+}
+
 TEST_F(SovToExcelTest, OpeningAndWorkbookFailures) {
   const auto Field = Schedule("maricopa-cotton-metric.sov", UsFormatSettings());
   // Without an opener of its own the workbook goes to the shell open.
@@ -277,6 +293,26 @@ TEST_F(SovToExcelTest, AFullDiskLeavesNoWorkbook) {
     EXPECT_EQ(TempFiles(), QStringList());
     EXPECT_TRUE(Opened.isEmpty());
   }
+}
+
+// A write the system refuses while the workbook is built is named by the system's reason,
+// as a full disk gives "No space left on device": here a limit on the size of files.
+TEST_F(SovToExcelTest, AWriteRefusedWhileBuildingGivesTheSystemsReason) {
+  const auto Field = Schedule("maricopa-cotton-metric.sov", UsFormatSettings());
+  rlimit Old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &Old), 0);
+  rlimit Small = Old;
+  Small.rlim_cur = 4000;
+  const auto OldSignal = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &Small), 0);
+  QString Msg;
+  const bool Ok = ChartScheduleInExcel(*Field, "", Msg);
+  setrlimit(RLIMIT_FSIZE, &Old);
+  std::signal(SIGXFSZ, OldSignal);
+  EXPECT_FALSE(Ok);
+  EXPECT_TRUE(Msg.startsWith("Unable to create charts.\n\nThe workbook " + ChartFolder() + "/")) << Msg.toStdString();
+  EXPECT_TRUE(Msg.endsWith(".xlsx could not be written:\nFile too large")) << Msg.toStdString();
+  EXPECT_EQ(TempFiles(), QStringList());
 }
 
 }  // namespace
