@@ -40,8 +40,9 @@ constexpr int MaxLeftOutNames = 10;
 bool IsNumberHorizonColumn(int Col) { return Col >= SovCol::HzAWC && Col <= SovCol::HzCEC; }
 
 // A value as it can stand on one line of the file: each line break (CR LF, CR or LF)
-// and any other control character except the tab becomes a blank; blanks around it
-// are dropped, as reading drops them too.
+// and any other control character except the tab becomes a blank; blanks and tabs
+// around it are dropped, as reading drops them, and nothing else (a no-break space
+// that reading keeps stays, so the value reads back as it was).
 QString OneLine(const QString& Text) {
   QString Result;
   Result.reserve(Text.size());
@@ -56,7 +57,10 @@ QString OneLine(const QString& Text) {
       Result += Ch;
     }
   }
-  return Result.trimmed();
+  qsizetype First = 0, Last = Result.size();
+  while (First < Last && Result[First].unicode() <= ' ') ++First;
+  while (Last > First && Result[Last - 1].unicode() <= ' ') --Last;
+  return Result.sliced(First, Last - First);
 }
 
 // "File <name> <what> is invalid: <value>", a line "<what> is invalid: <value>" for

@@ -419,6 +419,10 @@ TEST(SovFileIO, BadInputGivesAMessageOrAStableField) {
     for (int i = int(Random() % 4000); i > 0; --i) Noise += char(Random() % 255 + 1);
     Inputs.push_back(Noise);
   }
+  // A no-break space that reading keeps after a date that does not read: under both
+  // number forms the next save must not make a date of it.
+  for (int Form = 0; Form < 2; ++Form)
+    Inputs.push_back("[SovInfo]\r\nFileVersion=2\r\n[Field]\r\nEmergenceDate=5/20/1\xC2\xA0\r\n");
   int Loaded = 0;
   for (size_t i = 0; i < Inputs.size(); ++i) {
     const TFormatSettings Format = i % 2 ? GermanFormatSettings() : UsFormatSettings();
