@@ -26,16 +26,6 @@
 
 namespace {
 
-// Removes control characters and blanks from both ends.
-QString TrimText(const QString& Text) {
-  qsizetype First = 0;
-  qsizetype Last = Text.size();
-  while (First < Last && Text[First].unicode() <= ' ') ++First;
-  while (Last > First && Text[Last - 1].unicode() <= ' ') --Last;
-  if (First == 0 && Last == Text.size()) return Text;
-  return Text.mid(First, Last - First);
-}
-
 bool SameText(const QString& A, const QString& B) {
   return A.compare(B, Qt::CaseInsensitive) == 0;
 }
@@ -815,6 +805,15 @@ QString PrintText(const QString& Text) { return Text; }
 
 QString IfThenStr(bool Condition, const QString& TrueText, const QString& FalseText) {
   return Condition ? TrueText : FalseText;
+}
+
+QString TrimText(const QString& Text) {
+  qsizetype First = 0;
+  qsizetype Last = Text.size();
+  while (First < Last && Text[First].unicode() <= ' ') ++First;
+  while (Last > First && Text[Last - 1].unicode() <= ' ') --Last;
+  if (First == 0 && Last == Text.size()) return Text;
+  return Text.mid(First, Last - First);
 }
 
 QString CleanText(const QString& Text) {

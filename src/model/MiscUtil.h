@@ -122,6 +122,9 @@ void WordWrap(const QString& Text, int Width, bool PadLine, QString& Line, QStri
 QString ScreenText(const QString& Text);
 QString PrintText(const QString& Text);
 QString IfThenStr(bool Condition, const QString& TrueText, const QString& FalseText);
+// Text as the INI and field-file readers take a value: blanks and control characters
+// removed at both ends (other white space, such as a no-break space, stays).
+QString TrimText(const QString& Text);
 // Text as stored from a control: blanks, control characters and other white space
 // removed at both ends.
 QString CleanText(const QString& Text);

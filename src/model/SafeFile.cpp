@@ -28,21 +28,17 @@ constexpr int TempSuffixLength = 6;
 constexpr qint64 StaleAfterSeconds = 60;
 constexpr int MaxLinkHops = 40;
 
-bool IsTempName(QStringView Name, QStringView Target) {
-  const QLatin1StringView Infix(TempInfix), Ending(TempEnding);
-  if (Name.size() != Target.size() + Infix.size() + TempSuffixLength + Ending.size()) return false;
-  if (!Name.startsWith(Target) || !Name.sliced(Target.size()).startsWith(Infix) || !Name.endsWith(Ending))
-    return false;
-  for (QChar C : Name.sliced(Target.size() + Infix.size(), TempSuffixLength))
-    if (!(C.isLetterOrNumber() && C.unicode() < 128)) return false;
-  return true;
-}
-
 QByteArray RandomSuffix() {
   static const char Chars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   QByteArray Suffix(TempSuffixLength, 'x');
   for (char& C : Suffix) C = Chars[QRandomGenerator::global()->bounded(int(sizeof Chars - 1))];
   return Suffix;
+}
+
+// The folder part of an absolute encoded name ("/" for a name right under the root).
+QByteArray FolderOf(const QByteArray& Name) {
+  const qsizetype Slash = Name.lastIndexOf('/');
+  return Slash > 0 ? Name.left(Slash) : QByteArray("/");
 }
 
 // The user may not write it, or its mode gives its owner no write permission, which marks
@@ -57,9 +53,8 @@ bool IsReadOnly(const QByteArray& Name, const struct stat& St) {
 // saved to does not lead the write to a file of the user's. False with Reason otherwise.
 bool MayFollowLink(const QByteArray& Link, const struct stat& LinkSt, QString& Reason) {
   if (LinkSt.st_uid == ::geteuid()) return true;
-  const qsizetype Slash = Link.lastIndexOf('/');
   struct stat Folder {};
-  if (::stat(Slash > 0 ? Link.left(Slash).constData() : "/", &Folder) != 0) {
+  if (::stat(FolderOf(Link).constData(), &Folder) != 0) {
     Reason = qt_error_string(errno);
     return false;
   }
@@ -95,8 +90,7 @@ bool FollowLinks(QByteArray& Name, QString& Reason) {
     Current = Next.startsWith('/') ? Next : Current.left(Current.lastIndexOf('/') + 1) + Next;
   }
   if (Current == Name) return true;
-  const qsizetype Slash = Current.lastIndexOf('/');
-  char* Folder = ::realpath(Slash > 0 ? Current.left(Slash).constData() : "/", nullptr);
+  char* Folder = ::realpath(FolderOf(Current).constData(), nullptr);
   if (Folder == nullptr) {
     Reason = QStringLiteral("It links to %1, whose folder cannot be reached: %2")
                  .arg(QFile::decodeName(Current), qt_error_string(errno));
@@ -104,7 +98,7 @@ bool FollowLinks(QByteArray& Name, QString& Reason) {
   }
   const QByteArray Resolved(Folder);
   std::free(Folder);
-  Name = Resolved + (Resolved.endsWith('/') ? "" : "/") + Current.mid(Slash + 1);
+  Name = Resolved + (Resolved.endsWith('/') ? "" : "/") + Current.mid(Current.lastIndexOf('/') + 1);
   return true;
 }
 
@@ -159,6 +153,16 @@ bool TSafeFile::Fail(int Error) {
   return false;
 }
 
+bool TSafeFile::IsTemporaryName(QStringView Name, QStringView Target) {
+  const QLatin1StringView Infix(TempInfix), Ending(TempEnding);
+  if (Name.size() != Target.size() + Infix.size() + TempSuffixLength + Ending.size()) return false;
+  if (!Name.startsWith(Target) || !Name.sliced(Target.size()).startsWith(Infix) || !Name.endsWith(Ending))
+    return false;
+  for (QChar C : Name.sliced(Target.size() + Infix.size(), TempSuffixLength))
+    if (!(C.isLetterOrNumber() && C.unicode() < 128)) return false;
+  return true;
+}
+
 void TSafeFile::RemoveStaleTemporaries(const QString& Target) {
   const QFileInfo Info(Target);
   const QString Own = Info.fileName();
@@ -167,7 +171,7 @@ void TSafeFile::RemoveStaleTemporaries(const QString& Target) {
   const QFileInfoList Found = Dir.entryInfoList({QStringLiteral("*") + QLatin1StringView(TempEnding)},
                                                 QDir::Files | QDir::Hidden | QDir::System);
   for (const QFileInfo& F : Found) {
-    if (!IsTempName(F.fileName(), Own)) continue;
+    if (!IsTemporaryName(F.fileName(), Own)) continue;
     if (F.isSymLink() || F.lastModified().toUTC() >= Before) continue;
     QFile::remove(F.absoluteFilePath());
   }

@@ -70,6 +70,8 @@ class TSafeFile {
 
   // Removes temporary files "Target.furrow-XXXXXX.part" older than a minute.
   static void RemoveStaleTemporaries(const QString& Target);
+  // Whether the file name Name has the form of a temporary file of the file name Target.
+  static bool IsTemporaryName(QStringView Name, QStringView Target);
 
  private:
   bool Fail(int Error);

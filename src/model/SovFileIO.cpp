@@ -57,10 +57,7 @@ QString OneLine(const QString& Text) {
       Result += Ch;
     }
   }
-  qsizetype First = 0, Last = Result.size();
-  while (First < Last && Result[First].unicode() <= ' ') ++First;
-  while (Last > First && Result[Last - 1].unicode() <= ' ') --Last;
-  return Result.sliced(First, Last - First);
+  return TrimText(Result);
 }
 
 // "File <name> <what> is invalid: <value>", a line "<what> is invalid: <value>" for
@@ -506,9 +503,15 @@ bool TSovFile::SaveToFile(const QString& FileName, const QString& ProgramVersion
     Msg = QStringLiteral("Unable to write to file ") + FileName + QStringLiteral(".");
     return false;
   }
-  // Nothing is written that Open would refuse as too large.
+  // Encoded once; nothing is written that Open would refuse as too large.
+  QList<QByteArray> Encoded;
+  Encoded.reserve(Lines.size());
   qint64 Size = 0;
-  for (const QString& Line : Lines) Size += Line.toUtf8().size() + 2;
+  for (const QString& Line : Lines) {
+    Encoded << Line.toUtf8();
+    Size += Encoded.back().size() + 2;
+  }
+  Lines.clear();
   if (Size > MaxFileSize) {
     Msg = FileName + LF +
           QStringLiteral("File is too large: the field would take more than the %1 MB that a field data file may hold "
@@ -522,8 +525,8 @@ bool TSovFile::SaveToFile(const QString& FileName, const QString& ProgramVersion
   TTextOutFile Out;
   try {
     if (Out.Open(FileName)) {
-      for (const QString& Line : Lines) {
-        Out.Write(Line);
+      for (const QByteArray& Line : Encoded) {
+        Out.WriteData(Line);
         Out.NewLine();
       }
       if (Out.Status() == TTextOutFile::StatusOk)

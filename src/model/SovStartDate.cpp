@@ -33,6 +33,11 @@ void TGridStartDate::Place(const QString& Text) {
   FText = CleanText(Text);
 }
 
+bool TGridStartDate::WouldLose(const QString& TypedText) const {
+  QDate Typed;
+  return FDate.isValid() && !ReadStartDate(TypedText, FFormat, Typed);
+}
+
 TGridStartDate::TChange TGridStartDate::Change(const QString& TypedText, const TSovFile& Field) {
   TChange Result;
   QDate Typed;

@@ -27,6 +27,9 @@ class TGridStartDate {
   // The date and its text as the user last saw it (invalid and empty when none).
   const QDate& Date() const { return FDate; }
   const QString& Text() const { return FText; }
+  // True when the days are placed by a date and TypedText does not read as one: the field
+  // file would keep no record of the date they begin on.
+  bool WouldLose(const QString& TypedText) const;
 
   struct TChange {
     QString Question;  // empty: nothing to ask, nothing moves

@@ -26,6 +26,9 @@ class TTextOutFile {
   bool Open(const QString& FileName);
   // Writes Text as UTF-8 with no line end; skipped unless Status is 0.
   void Write(const QString& Text);
+  // Writes Bytes as they are (text already encoded, or a printer's PDF); skipped unless
+  // Status is 0.
+  void WriteData(const QByteArray& Bytes);
   virtual void NewLine();  // CR LF
   virtual void NewPage();  // form feed
   // Finishes the file: the written text replaces the target. Status 3 when that fails.
@@ -43,9 +46,6 @@ class TTextOutFile {
   int Status() const { return FStatus; }
 
  protected:
-  // Writes Bytes as they are; skipped unless Status is 0.
-  void WriteData(const QByteArray& Bytes);
-
   QString FFileName;
   int FStatus = StatusOk;
   QString FReason;

@@ -399,12 +399,15 @@ bool IsCompleteZip(const QByteArray& Bytes) {
   return At >= From && At + EndRecordSize <= Bytes.size();
 }
 
+// The scratch file a workbook is built in, beside it (QTemporaryFile fills in the X's).
+const QString ScratchTemplate = QStringLiteral("furrow-XXXXXX.xlsx.part");
+
 // Writes the workbook; False with the error text. The library writes a scratch file,
 // which is checked and then saved as FileName through the checked writer every other
 // file uses. A failed workbook is removed.
 bool WriteWorkbook(const TScheduleData& Data, const QString& DataFileName, const QString& FileName,
                    QString& Reason) {
-  QTemporaryFile Scratch(QFileInfo(FileName).absolutePath() + QStringLiteral("/furrow-XXXXXX.xlsx.part"));
+  QTemporaryFile Scratch(QFileInfo(FileName).absolutePath() + QLatin1Char('/') + ScratchTemplate);
   bool Ok = Scratch.open();
   if (!Ok) Reason = Scratch.errorString();
   Scratch.close();
@@ -501,18 +504,22 @@ int RemoveOldChartWorkbooks(const QDateTime& Now) {
   const QString Folder = ChartFolder();
   QString Reason;
   if (!OwnChartFolder(Folder, false, Reason)) return 0;
-  // Only what the charts wrote: the workbooks, named by a UUID and ".xlsx"; the scratch
-  // file the workbook is built in, "furrow-XXXXXX.xlsx.part"; and the checked writer's
-  // temporary file beside a workbook, the workbook's name and ".furrow-XXXXXX.part" (each
-  // X a letter or digit). A chart killed or failing mid-write leaves the last two.
+  // Only what the charts wrote: the workbooks, named by a UUID and ".xlsx"; the checked
+  // writer's temporary file beside a workbook; and the scratch file a workbook is built
+  // in. A chart killed or failing mid-write leaves the last two.
   static const QRegularExpression Workbook(
-      QStringLiteral("^(?:[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}\\.xlsx"
-                     "(?:\\.furrow-[A-Za-z0-9]{6}\\.part)?|furrow-[A-Za-z0-9]{6}\\.xlsx\\.part)$"));
+      QStringLiteral("^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}\\.xlsx"));
+  static const QRegularExpression Scratch(QRegularExpression::anchoredPattern(
+      QRegularExpression::escape(ScratchTemplate).replace(QStringLiteral("XXXXXX"), QStringLiteral("[A-Za-z0-9]{6}"))));
+  const auto IsChartFile = [](const QString& Name) {
+    const QRegularExpressionMatch Match = Workbook.match(Name);
+    if (!Match.hasMatch()) return Scratch.match(Name).hasMatch();
+    return Match.capturedLength() == Name.size() || TSafeFile::IsTemporaryName(Name, Match.captured());
+  };
   const QDateTime Limit = Now.addDays(-1);
   int Removed = 0;
   for (const QFileInfo& File : QDir(Folder).entryInfoList(QDir::Files | QDir::NoSymLinks)) {
-    if (Workbook.match(File.fileName()).hasMatch() && File.lastModified() < Limit &&
-        QFile::remove(File.absoluteFilePath()))
+    if (IsChartFile(File.fileName()) && File.lastModified() < Limit && QFile::remove(File.absoluteFilePath()))
       ++Removed;
   }
   return Removed;

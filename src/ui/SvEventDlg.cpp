@@ -15,8 +15,6 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 
 TEventDlg::TEventDlg(QWidget* Owner, int EventCode, const QString& Caption,
                      const QString& DateCaption, int Day, const QDate& StartDate, bool IsMetric,
@@ -40,7 +38,8 @@ TEventDlg::TEventDlg(QWidget* Owner, int EventCode, const QString& Caption,
       FormatDate(QStringLiteral("mmm d, yyyy"), StartDate.addDays(Day - 1), FieldData.UserFormat()));
   NotesLbl = new QLabel(QStringLiteral("Notes"), this);
   NotesEdit = NewValueEdit("NotesEdit");
-  NotesEdit->setMaxLength(TSovFile::MaxTextLength);  // a note typed or pasted is kept whole
+  // A note typed, pasted or loaded is kept whole: no file holds a longer one.
+  NotesEdit->setMaxLength(TSovFile::MaxTextLength);
   DeleteButton = new QPushButton(QStringLiteral("Delete"), this);
   OKButton = new QPushButton(QStringLiteral("OK"), this);
   CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
@@ -148,10 +147,7 @@ void TEventDlg::FindDayEvent() {
   if (FEventRow > 0) {
     DeleteButton->setEnabled(true);
     LoadEvent(FEventRow);
-    // A note longer than the box's limit (loaded from a file) is shown, and kept, whole.
-    const QString Notes = FFieldData.GetCell(FEventRow, SovCol::EvNotes);
-    NotesEdit->setMaxLength(std::max(NotesEdit->maxLength(), int(Notes.size())));
-    NotesEdit->setText(Notes);
+    NotesEdit->setText(FFieldData.GetCell(FEventRow, SovCol::EvNotes));
     return;
   }
   for (int Row = 1; Row <= MaxEvents; ++Row) {

@@ -971,11 +971,9 @@ bool TMainForm::LoadFile(const QString& FileName) {
 bool TMainForm::SaveToFile(bool UseCurrentName) {
   if (!FFieldData) return false;
   if (!DatesOkay()) return false;
-  // The file keeps no other record of the date the weather days begin on: a starting
-  // date that does not read would lose it, and the next date typed would re-date them.
-  QDate Typed;
-  if (FGridStart.Date().isValid() &&
-      !TSovFile::IsValidDate(FStartDateEdit->text(), SovCol::StartingDate, 0, FEnv.UserFormat, Typed)) {
+  // A starting date that does not read would lose the date the weather days begin on,
+  // and the next date typed would re-date them.
+  if (FGridStart.WouldLose(FStartDateEdit->text())) {
     Message(TMsgDlgType::Error, QStringLiteral("\n") + LabelCaption(SovCol::StartingDate) +
                                     QStringLiteral(" is missing or invalid.\n\nThe weather days begin on ") +
                                     FGridStart.Text() +

@@ -112,6 +112,11 @@ inline void ClickCell(QTableWidget& Grid, int Row, int Col) {
   QTest::mouseClick(Grid.viewport(), Qt::LeftButton, {}, Grid.visualItemRect(Grid.item(Row, Col)).center());
 }
 
+// Keys typed one by one into whatever has the focus at each, as a person types them.
+inline void TypeKeys(const char* Keys) {
+  for (const char* Key = Keys; *Key; ++Key) QTest::keyClick(QApplication::focusWidget(), *Key);
+}
+
 template <typename T = QWidget>
 T* Child(const QObject& Parent, const char* Name) {
   T* Widget = Parent.findChild<T*>(QLatin1String(Name));

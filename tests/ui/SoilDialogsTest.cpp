@@ -132,7 +132,7 @@ TEST(ViewSoil, EnterInACellKeepsTheValueAndTheDialogOpen) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     }
     ClickCell(*D.HorizonGrid, 2, C.Col);
-    for (const char* Key = C.Typed; *Key; ++Key) QTest::keyClick(QApplication::focusWidget(), *Key);
+    TypeKeys(C.Typed);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_TRUE(D.isVisible());
     EXPECT_EQ(Ok(D), QDialog::Accepted);

@@ -332,7 +332,7 @@ TEST_F(MainFormTest, KeysTypedRightAfterAClickGoToTheCurrentCell) {
     QStringList Expected = Cells();
     Expected[Case.Row * Grid.columnCount() + Case.Col] = Case.Typed;
     ClickCell(Grid, Case.Row, Case.Col);
-    for (const char* Key = Case.Typed; *Key; ++Key) QTest::keyClick(QApplication::focusWidget(), *Key);
+    TypeKeys(Case.Typed);
     Grid.setFocus();  // the editor hands its text to the cell
     EXPECT_EQ(std::make_pair(Grid.currentRow(), Grid.currentColumn()), std::make_pair(Case.Row, Case.Col));
     const QStringList After = Cells();
