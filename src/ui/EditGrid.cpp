@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -74,4 +75,59 @@ void TEditGrid::keyboardSearch(const QString& /*Search*/) {}
 bool TEditGrid::edit(const QModelIndex& Index, EditTrigger Trigger, QEvent* Event) {
   if (Trigger == SelectedClicked && editTriggers().testFlag(SelectedClicked)) Trigger = AllEditTriggers;
   return QTableWidget::edit(Index, Trigger, Event);
+}
+
+void TEditGrid::SetFixedCells(int FixedRows, int FixedCols, bool KeepColumn) {
+  FFixedRows = std::max(FixedRows, 0);
+  FFixedCols = std::max(FixedCols, 0);
+  FKeepColumn = KeepColumn;
+}
+
+bool TEditGrid::IsFixed(const QModelIndex& Index) const {
+  return Index.row() < FFixedRows || Index.column() < FFixedCols;
+}
+
+QModelIndex TEditGrid::ValueCellFor(int Row, int Col) const {
+  if (rowCount() <= FFixedRows || columnCount() <= FFixedCols) return {};
+  const int ValueRow = Row >= FFixedRows ? Row : std::max(currentRow(), FFixedRows);
+  int ValueCol = Col;
+  if (ValueCol < FFixedCols) ValueCol = FKeepColumn && currentColumn() >= FFixedCols ? currentColumn() : FFixedCols;
+  return model()->index(std::min(ValueRow, rowCount() - 1), std::min(ValueCol, columnCount() - 1));
+}
+
+QModelIndex TEditGrid::moveCursor(CursorAction Action, Qt::KeyboardModifiers Modifiers) {
+  const int Width = columnCount() - FFixedCols;
+  const int Count = (rowCount() - FFixedRows) * Width;
+  if (Count <= 0) return {};
+  const QModelIndex Current = currentIndex();
+  if (Current.isValid() && IsFixed(Current)) return ValueCellFor(Current.row(), Current.column());
+  if (Action == MoveNext || Action == MovePrevious) {
+    // The value cells in reading order, the last followed by the first.
+    const int Step = Action == MoveNext ? 1 : -1;
+    int At = Current.isValid() ? (Current.row() - FFixedRows) * Width + Current.column() - FFixedCols
+                               : (Step > 0 ? -1 : Count);
+    At = (At + Step + Count) % Count;
+    return model()->index(FFixedRows + At / Width, FFixedCols + At % Width);
+  }
+  const QModelIndex Moved = QTableWidget::moveCursor(Action, Modifiers);
+  if (!Moved.isValid()) return Moved;
+  return model()->index(std::max(Moved.row(), FFixedRows), std::max(Moved.column(), FFixedCols));
+}
+
+void TEditGrid::mousePressEvent(QMouseEvent* Event) {
+  const QModelIndex Index = indexAt(Event->position().toPoint());
+  if (!Index.isValid() || !IsFixed(Index)) {
+    QTableWidget::mousePressEvent(Event);
+    return;
+  }
+  setFocus(Qt::MouseFocusReason);
+  const QModelIndex Target = ValueCellFor(Index.row(), Index.column());
+  if (Target.isValid()) setCurrentIndex(Target);
+  Event->accept();
+}
+
+void TEditGrid::mouseMoveEvent(QMouseEvent* Event) {
+  const QModelIndex Index = indexAt(Event->position().toPoint());
+  if (Event->buttons() != Qt::NoButton && Index.isValid() && IsFixed(Index)) return;
+  QTableWidget::mouseMoveEvent(Event);
 }

@@ -675,7 +675,7 @@ int TMainForm::CurrentDay() const {
 
 void TMainForm::SetCurrentDay(int Day) {
   if (Day < 1 || Day > MaxDays) return;
-  FWeatherGrid->setCurrentCell(Day - 1, std::max(FWeatherGrid->currentColumn(), int(WthCol::FirstEditable)));
+  FWeatherGrid->setCurrentIndex(FWeatherGrid->ValueCellFor(Day - 1, WthCol::Day));
 }
 
 TMainForm::TSeason TMainForm::ReadSeason() const {
@@ -873,13 +873,12 @@ void TMainForm::FocusGridCell(int Day, int Col) {
   FDataNotebook->setCurrentWidget(FWeatherPage);
   FWeatherGrid->setFocus();
   if (Day < 1 || Day > MaxDays) return;
-  const int Column = Col >= WthCol::FirstEditable ? Col : std::max(FWeatherGrid->currentColumn(), int(WthCol::FirstEditable));
+  const QModelIndex Cell = FWeatherGrid->ValueCellFor(Day - 1, Col);
   // The row goes to the top unless it is already in sight (asked before the cell is made
   // current, which would scroll it into sight at the bottom).
-  QTableWidgetItem* Item = FWeatherGrid->item(Day - 1, Column);
-  const bool InSight = FWeatherGrid->viewport()->rect().contains(FWeatherGrid->visualItemRect(Item));
-  FWeatherGrid->setCurrentCell(Day - 1, Column);
-  if (!InSight) FWeatherGrid->scrollToItem(Item, QAbstractItemView::PositionAtTop);
+  const bool InSight = FWeatherGrid->viewport()->rect().contains(FWeatherGrid->visualRect(Cell));
+  FWeatherGrid->setCurrentIndex(Cell);
+  if (!InSight) FWeatherGrid->scrollTo(Cell, QAbstractItemView::PositionAtTop);
 }
 
 // ===========================================================================

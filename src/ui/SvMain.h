@@ -10,6 +10,7 @@
 // The import commands run in TImportCommands (SvImport.h), lent this window's field,
 // boxes and grid; the controls are built in SvMainControls.cpp.
 
+#include "EditGrid.h"
 #include "MiscUtil.h"
 #include "MsgDlg.h"
 #include "SovSched.h"
@@ -321,7 +322,7 @@ class TMainForm : public QMainWindow {
   QLabel* FEmergeDateUnitsLbl = nullptr;
   QLabel* FStartDateUnitsLbl = nullptr;
   QLabel* FCalcDateUnitsLbl = nullptr;
-  QTableWidget* FWeatherGrid = nullptr;
+  TEditGrid* FWeatherGrid = nullptr;
   QMenu* FRowMenu = nullptr;
   std::array<QAction*, 7> FStageActions{};  // by tag 0-6
 };

@@ -299,10 +299,8 @@ QWidget* TMainForm::CreateWeatherPage() {
       FWeatherGrid->setItem(Row, Col, Item);
     }
   }
-  // The fixed columns are never current: the cursor moves on to the first value.
-  connect(FWeatherGrid, &QTableWidget::currentCellChanged, this, [this](int Row, int Col, int, int) {
-    if (Row >= 0 && Col >= 0 && Col < WthCol::FirstEditable) FWeatherGrid->setCurrentCell(Row, WthCol::FirstEditable);
-  });
+  // A click on a day's fixed cells makes the day current and keeps the column.
+  FWeatherGrid->SetFixedCells(0, WthCol::FirstEditable, true);
   FWeatherGrid->viewport()->installEventFilter(this);
   Layout->addWidget(FWeatherGrid, 1);
 

@@ -56,7 +56,9 @@ TViewSoilDlg::TViewSoilDlg(QWidget* Parent) : QDialog(Parent) {
   SetHelpContext(this, HelpContext::Soil);
   auto* Layout = new QVBoxLayout(this);
 
-  HorizonGrid = new TEditGrid(RowCount, ColCount, this);
+  auto* Grid = new TEditGrid(RowCount, ColCount, this);
+  Grid->SetFixedCells(HeaderRows, 1, false);
+  HorizonGrid = Grid;
   HorizonGrid->setObjectName(QStringLiteral("HorizonGrid"));
   HorizonGrid->horizontalHeader()->hide();
   HorizonGrid->verticalHeader()->hide();
