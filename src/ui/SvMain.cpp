@@ -1026,7 +1026,10 @@ bool TMainForm::DatesOkay() {
   const TGridStartDate::TChange Change = FGridStart.Change(TypedText, *FFieldData);
   if (Change.Question.isEmpty()) return true;
   if (Message(TMsgDlgType::Warning, Change.Question, QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok) {
+    // The date goes back, and the grid shows again the dates its days are placed by (a
+    // date that did not read may have emptied them).
     FStartDateEdit->setText(FGridStart.Text());
+    SetGridDates();
     return false;
   }
   ShiftGridData(Change.Shift);

@@ -585,6 +585,22 @@ TEST_F(MainFormTest, EventCommandsOpenTheEditorOfTheDay) {
   EXPECT_EQ(Form->focusWidget(), Child<QWidget>(*Form, "StartDateEdit"));
 }
 
+// Cancel at the starting-date question puts the date back, and the Date column shows
+// again the dates that a date which did not read had emptied.
+TEST_F(MainFormTest, CancelAtTheDateQuestionShowsTheDatesAgain) {
+  auto Form = Started(UsFormatSettings(), English);
+  QLineEdit* Start = Child<QLineEdit>(*Form, "StartDateEdit");
+  for (const char* Typed : {"4/2O/2013", "4/20/2013"}) {
+    Form->DataNotebook()->setCurrentWidget(Form->FieldPage());
+    Start->setText(Typed);
+    Msgs.Answers = {QMessageBox::Cancel};
+    Form->DataNotebook()->setCurrentWidget(Form->WeatherPage());
+  }
+  EXPECT_EQ(Start->text(), "4/15/2013");
+  EXPECT_EQ(Form->GridText(1, WthCol::Date), " Apr 15");
+  EXPECT_EQ(Form->GridText(10, WthCol::Date), " Apr 24");
+}
+
 TEST_F(MainFormTest, ChangedStartingDateAsksAndMovesTheDays) {
   auto Form = Started(UsFormatSettings(), English);
   const QString Day11High = Form->GridText(11, WthCol::High);
