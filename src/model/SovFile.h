@@ -344,6 +344,12 @@ class TSovFile {
   bool SaveToFile(const QString& FileName, const QString& ProgramVersion, QString& Msg);
   // The text SaveToFile writes.
   QString SaveToText(const QString& ProgramVersion) const;
+  // A value the file would read as another number than the one in memory: a text that
+  // is no number in the user's settings but is one in the file's ("1.500" with a decimal
+  // comma, which the file reads as 1.5). Finds the first field value (Row 0) or weather
+  // value (Row the day) of those saved as numbers, with the number the file reads;
+  // False when there is none.
+  bool FindNumberReadOtherwise(int& Row, int& Col, double& FileValue) const;
   // The largest field data file, read or written. A field file is some 10 to 100 kB;
   // the texts a field may hold could make one of hundreds of MB, so Save refuses what
   // Open would.

@@ -487,6 +487,25 @@ QStringList TSovFile::FileLines(const QString& ProgramVersion) const {
   return W.Lines();
 }
 
+bool TSovFile::FindNumberReadOtherwise(int& Row, int& Col, double& FileValue) const {
+  // Saved with the file's separator, read back with the user's: the text must come back.
+  const auto ReadOtherwise = [this, &FileValue](int R, int C) {
+    const QString Text = TrimText(GetCell(R, C));
+    return FileToUserNumber(UserToFileNumber(Text)) != Text && TryStrToFloat(Text, FileValue, FFileFormat);
+  };
+  for (Col = SovCol::FirstField; Col <= SovCol::LastField; ++Col) {
+    Row = 0;
+    if (IsNumberFieldColumn(Col) && ReadOtherwise(1, Col)) return true;
+  }
+  for (Row = 1; Row <= MaxDays; ++Row) {
+    for (Col = SovCol::FirstWeather; Col < SovCol::GrowthStage; ++Col) {
+      if (ReadOtherwise(Row, Col)) return true;
+    }
+  }
+  Row = Col = 0;
+  return false;
+}
+
 QString TSovFile::SaveToText(const QString& ProgramVersion) const {
   QString Text;
   for (const QString& Line : FileLines(ProgramVersion)) Text += Line + QStringLiteral("\r\n");

@@ -981,6 +981,8 @@ bool TMainForm::SaveToFile(bool UseCurrentName) {
     FStartDateEdit->setFocus();
     return false;
   }
+  // A number typed in the user's settings is not saved where the file reads another.
+  if (!NumbersKeepTheirMeaning()) return false;
   QString Name;
   if (UseCurrentName && !FFieldData->FileName().isEmpty()) {
     Name = FFieldData->FileName();
@@ -1045,37 +1047,60 @@ bool TMainForm::ProofFormData(bool FullCheck) {
   int Row = 0, Col = 0;
   if (FFieldData->CheckFieldData(FullCheck, Form, Row, Col)) return true;
 
-  QString Name;
-  QWidget* Control = nullptr;
-  int GridCol = -1;
-  bool OnGrid = false;
+  const TValuePlace Place = PlaceOf(Row, Col);
+  const qsizetype At = Form.indexOf(QLatin1String("%s"));
+  const QString Text = At >= 0 ? Form.left(At) + Place.Name + Form.mid(At + 2) : Form;
+  Message(TMsgDlgType::Error, QStringLiteral("\nCan't calculate schedule.\n\n") + Text + QStringLiteral("\n"));
+  ShowPlace(Place, Row);
+  return false;
+}
+
+TMainForm::TValuePlace TMainForm::PlaceOf(int Row, int Col) const {
+  TValuePlace Place;
   if (Col >= SovCol::FirstField && Col <= SovCol::LastField) {
-    Name = LabelCaption(Col);
-    Control = ControlOf(Col);
+    Place.Name = LabelCaption(Col);
+    Place.Control = ControlOf(Col);
   } else if (Col >= SovCol::FirstEvent && Col <= SovCol::LastEvent) {
-    Name = FFieldData->ColumnName(Col);
-    OnGrid = true;
+    Place.Name = FFieldData->ColumnName(Col);
+    Place.OnGrid = true;
   } else if (Col >= SovCol::FirstHorizon && Col <= SovCol::LastHorizon) {
-    Name = QStringLiteral("Soil horizon %1 ").arg(Row) + FFieldData->ColumnName(Col);
+    Place.Name = QStringLiteral("Soil horizon %1 ").arg(Row) + FFieldData->ColumnName(Col);
   } else {
     for (const TWeatherFailure& Failure : WeatherFailures) {
       if (Failure.Col == Col) {
-        Name = QLatin1String(Failure.Name);
-        GridCol = Failure.GridCol;
+        Place.Name = QLatin1String(Failure.Name);
+        Place.GridCol = Failure.GridCol;
       }
     }
-    if (Name.isEmpty()) Name = FFieldData->ColumnName(Col);
-    OnGrid = true;
+    if (Place.Name.isEmpty()) Place.Name = FFieldData->ColumnName(Col);
+    Place.OnGrid = true;
   }
-  const qsizetype At = Form.indexOf(QLatin1String("%s"));
-  const QString Text = At >= 0 ? Form.left(At) + Name + Form.mid(At + 2) : Form;
-  Message(TMsgDlgType::Error, QStringLiteral("\nCan't calculate schedule.\n\n") + Text + QStringLiteral("\n"));
-  if (Control) {
+  return Place;
+}
+
+void TMainForm::ShowPlace(const TValuePlace& Place, int Row) {
+  if (Place.Control) {
     FDataNotebook->setCurrentWidget(FFieldPage);
-    Control->setFocus();
-  } else if (OnGrid) {
-    FocusGridCell(Row, GridCol);
+    Place.Control->setFocus();
+  } else if (Place.OnGrid) {
+    FocusGridCell(Row, Place.GridCol);
   }
+}
+
+bool TMainForm::NumbersKeepTheirMeaning() {
+  GetFormData();
+  int Row = 0, Col = 0;
+  double FileValue = 0;
+  if (!FFieldData->FindNumberReadOtherwise(Row, Col, FileValue)) return true;
+  const TValuePlace Place = PlaceOf(Row, Col);
+  const QString Text = FFieldData->GetCell(Row, Col).trimmed();
+  const QString Where = Row > 0 ? Place.Name + QStringLiteral(" of day %1").arg(Row) : Place.Name;
+  Message(TMsgDlgType::Error,
+          QStringLiteral("\n%1: %2 is not a number in your number settings, and the file would read it as %3.\n\n"
+                         "Type the number with \"%4\" as decimal separator and no thousands separator, and save "
+                         "again.\n")
+              .arg(Where, Text, FormatGeneral(FileValue, FEnv.UserFormat), QString(FEnv.UserFormat.DecimalSeparator)));
+  ShowPlace(Place, Row);
   return false;
 }
 

@@ -268,6 +268,20 @@ class TMainForm : public QMainWindow {
   void EventCmdClick(int EventCode);
   void FocusGridCell(int Day, int Col);
 
+  // Where a value of the field stands in the window: its name in messages, and the
+  // control or the grid column (with the day) that shows it.
+  struct TValuePlace {
+    QString Name;
+    QWidget* Control = nullptr;
+    int GridCol = -1;
+    bool OnGrid = false;
+  };
+  TValuePlace PlaceOf(int Row, int Col) const;
+  void ShowPlace(const TValuePlace& Place, int Row);
+  // False, after an error box that names the value and shows it, when a number of the
+  // boxes or the grid would be saved where the file reads it as another number.
+  bool NumbersKeepTheirMeaning();
+
   // The import commands, lent this window's field, boxes, grid and seams.
   TImportCommands Imports();
   int ExecDialog(QDialog& Dialog);

@@ -820,6 +820,36 @@ TEST_F(MainFormTest, ImportAndSaveSettleTheStartingDateFirst) {
   }
 }
 
+// A number typed in the user's settings is never saved where the file reads another
+// number: Save refuses a text that is no number in the user's settings but is one in
+// the file's, names its place and writes nothing; with the file's own settings it saves.
+TEST_F(MainFormTest, SaveKeepsTheMeaningOfTypedNumbers) {
+  const QString Advice = "\n\nType the number with \",\" as decimal separator and no thousands separator, and save again.\n";
+  const struct {
+    bool German;
+    const char* Box;  // nullptr: day 5's high
+    const char* Typed;
+    QString Refusal;  // empty: saved
+    const char* Line;  // of the file afterwards
+  } Cases[] = {
+      {true, "YieldEdit", "1.500", "\nProjected Yield: 1.500 is not a number in your number settings, and the file "
+                                   "would read it as 1,5." + Advice, "ProjectedYield=1500"},
+      {true, "RootingDepthEdit", "120.5", "\nRooting Depth: 120.5 is not a number in your number settings, and the "
+                                          "file would read it as 120,5." + Advice, "RootingDepth=120"},
+      {true, nullptr, "27.6", "\nHigh temperature value of day 5: 27.6 is not a number in your number settings, and "
+                              "the file would read it as 27,6." + Advice, "Day5=27.6,4.6,"},
+      {false, "YieldEdit", "1.500", "", "ProjectedYield=1.500"},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Typed);
+    auto Form = Started(C.German ? GermanFormatSettings() : UsFormatSettings(), "maricopa-cotton-metric.sov");
+    C.Box ? Child<QLineEdit>(*Form, C.Box)->setText(C.Typed) : Form->SetGridText(5, WthCol::High, C.Typed);
+    EXPECT_EQ(Form->SaveToFile(true), C.Refusal.isEmpty());
+    EXPECT_EQ(Msgs.Take(), C.Refusal.isEmpty() ? QStringList() : QStringList({C.Refusal}));
+    EXPECT_TRUE(ReadBytes(Form->FieldData()->FileName()).contains(QByteArray("\r\n") + C.Line));
+  }
+}
+
 // Save refuses a file set to read-only, as Save As does, and leaves it as it was; the
 // new file would otherwise take its place by a rename, which its mode does not stop.
 TEST_F(MainFormTest, SaveRefusesAReadOnlyFile) {
