@@ -347,8 +347,10 @@ bool IsFileError(lxw_error Error) {
 // Writes the workbook into Path; False with the system's reason for a file that could
 // not be written, else the writer's error text.
 bool BuildWorkbook(const TScheduleData& Data, const QString& DataFileName, const QByteArray& Path, QString& Reason) {
-  // The writer's own scratch files go to the same temporary folder as everything else.
-  QByteArray TempDir = QFile::encodeName(QDir::tempPath());
+  // The writer builds each part in a scratch file of its own before packing it, without
+  // checking those writes. They go beside the workbook, on its disk, so that a disk too
+  // full for them is the one whose refusal the workbook reports with the system's reason.
+  QByteArray TempDir = QFile::encodeName(QFileInfo(QFile::decodeName(Path)).absolutePath());
   lxw_workbook_options Options{};
   Options.constant_memory = 0;
   Options.tmpdir = TempDir.data();
