@@ -23,7 +23,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <pugixml.hpp>
 #include <xlsxwriter.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -347,8 +349,10 @@ bool IsFileError(lxw_error Error) {
 // Writes the workbook into Path; False with the system's reason for a file that could
 // not be written, else the writer's error text.
 bool BuildWorkbook(const TScheduleData& Data, const QString& DataFileName, const QByteArray& Path, QString& Reason) {
-  // The writer's own scratch files go to the same temporary folder as everything else.
-  QByteArray TempDir = QFile::encodeName(QDir::tempPath());
+  // The writer builds each part in a scratch file of its own before packing it, without
+  // checking those writes. They go beside the workbook, on its disk, so that a disk too
+  // full for them is the one whose refusal the workbook reports with the system's reason.
+  QByteArray TempDir = QFile::encodeName(QFileInfo(QFile::decodeName(Path)).absolutePath());
   lxw_workbook_options Options{};
   Options.constant_memory = 0;
   Options.tmpdir = TempDir.data();
@@ -389,14 +393,66 @@ bool BuildWorkbook(const TScheduleData& Data, const QString& DataFileName, const
   return false;
 }
 
-// A zip archive ends with its directory's closing record (at least 22 bytes, starting
-// "PK\5\6"), so a workbook cut short by a full disk lacks it.
-bool IsCompleteZip(const QByteArray& Bytes) {
-  constexpr qsizetype EndRecordSize = 22;
-  if (Bytes.size() < EndRecordSize) return false;
-  const qsizetype From = std::max<qsizetype>(0, Bytes.size() - EndRecordSize - 0xFFFF);
-  const qsizetype At = Bytes.lastIndexOf(QByteArrayView("PK\x05\x06", 4));
-  return At >= From && At + EndRecordSize <= Bytes.size();
+// A part of a zip archive as stored (Method 0) or deflated (8) in Packed, unpacked into
+// Part; False unless it unpacks whole to the Size and CRC-32 its directory entry gives.
+bool UnpackPart(QByteArrayView Packed, quint32 Method, quint32 Size, quint32 Crc, QByteArray& Part) {
+  if (Method == 0) {
+    Part = Packed.toByteArray();
+  } else if (Method == 8) {
+    // Deflate packs at most 1032 bytes into one, so a larger Size is a damaged entry (and
+    // 0xFFFFFFFF would name a 64-bit size, which the writer is asked not to write).
+    if (Size == 0xFFFFFFFF || Size / 1032 > quint64(Packed.size())) return false;
+    Part.resize(qsizetype(Size) + 1);  // room for one byte too many
+    z_stream Stream{};
+    if (inflateInit2(&Stream, -15) != Z_OK) return false;
+    Stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(Packed.data()));
+    Stream.avail_in = uInt(Packed.size());
+    Stream.next_out = reinterpret_cast<Bytef*>(Part.data());
+    Stream.avail_out = uInt(Part.size());
+    const bool Ended = inflate(&Stream, Z_FINISH) == Z_STREAM_END && Stream.avail_in == 0;
+    Part.resize(qsizetype(Stream.total_out));
+    inflateEnd(&Stream);
+    if (!Ended) return false;
+  } else {
+    return false;
+  }
+  return quint64(Part.size()) == Size &&
+         crc32(0, reinterpret_cast<const Bytef*>(Part.constData()), uInt(Part.size())) == Crc;
+}
+
+// Whether Bytes hold a whole workbook: a zip archive ending with its directory's closing
+// record, whose directory lists parts, one after the other, that each unpack whole, the
+// XML ones to whole documents. A full disk can cut the archive or, unnoticed by the
+// writer, the parts it packs. Every offset is checked against the bytes' bounds.
+bool IsWholeWorkbook(QByteArrayView Bytes) {
+  constexpr qsizetype EndSize = 22, EntrySize = 46, LocalSize = 30;
+  const auto U16 = [Bytes](qsizetype At) { return quint32(quint8(Bytes[At])) | quint32(quint8(Bytes[At + 1])) << 8; };
+  const auto U32 = [U16](qsizetype At) { return U16(At) | U16(At + 2) << 16; };
+  const auto Signed = [Bytes](qsizetype At, const char* Signature) {
+    return Bytes.sliced(At, 4) == QByteArrayView(Signature, 4);
+  };
+  const qsizetype End = Bytes.lastIndexOf(QByteArrayView("PK\x05\x06", 4));
+  if (End < 0 || Bytes.size() - End < EndSize || End + EndSize + U16(End + 20) != Bytes.size()) return false;
+  const qsizetype Count = U16(End + 10), DirAt = U32(End + 16);
+  if (Count == 0 || DirAt > End || U32(End + 12) != quint64(End - DirAt)) return false;
+  qsizetype At = DirAt, Unread = 0;  // Unread: where the next part's header may start
+  for (qsizetype I = 0; I < Count; ++I) {
+    if (End - At < EntrySize || !Signed(At, "PK\x01\x02") || (U16(At + 8) & 1) != 0) return false;
+    const qsizetype NameSize = U16(At + 28), Next = At + EntrySize + NameSize + U16(At + 30) + U16(At + 32);
+    const qsizetype Local = U32(At + 42), PackedSize = U32(At + 20);
+    if (Next > End || Local < Unread || Local > DirAt - LocalSize || !Signed(Local, "PK\x03\x04")) return false;
+    const qsizetype Data = Local + LocalSize + U16(Local + 26) + U16(Local + 28);
+    if (Data > DirAt - PackedSize) return false;
+    QByteArray Part;
+    if (!UnpackPart(Bytes.sliced(Data, PackedSize), U16(At + 10), U32(At + 24), U32(At + 16), Part)) return false;
+    const QByteArrayView Name = Bytes.sliced(At + EntrySize, NameSize);
+    if ((Name.endsWith(".xml") || Name.endsWith(".rels")) &&
+        !pugi::xml_document().load_buffer_inplace(Part.data(), size_t(Part.size())))
+      return false;
+    At = Next;
+    Unread = Data + PackedSize;
+  }
+  return At == End;
 }
 
 // The scratch file a workbook is built in, beside it (QTemporaryFile fills in the X's).
@@ -415,7 +471,7 @@ bool WriteWorkbook(const TScheduleData& Data, const QString& DataFileName, const
   if (Ok) {
     QFile Built(Scratch.fileName());
     const QByteArray Bytes = Built.open(QIODevice::ReadOnly) ? Built.readAll() : QByteArray();
-    Ok = IsCompleteZip(Bytes);
+    Ok = IsWholeWorkbook(Bytes);
     if (!Ok) Reason = QStringLiteral("The workbook file is incomplete; the disk may be full.");
     Ok = Ok && WriteFileSafely(FileName, Bytes, Reason);
   }
