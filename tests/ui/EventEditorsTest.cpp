@@ -286,6 +286,9 @@ TEST_F(EventEditorsTest, SpaceTypedInAListGoesOnWithItsSearch) {
   } Cases[] = {
       {0, "CropCombo", "Spring b\t4/20/2013", "Spring barley", "EmergeDateEdit", "4/20/2013"},
       {0, "LocationCombo", "New M\t", "New Mexico", "CoastalCheckBox", "Coastal"},
+      {1, "FertCombo", "Urea with a u\t150", "Urea with a urease inhibitor (46-0-0)", "RateEdit", "150"},
+      {1, "MethodCombo", "Broadcast and i\tside dress", "Broadcast and incorporated", "NotesEdit", "side dress"},
+      {3, "MethodCombo", "Spread and incorporated the n\t4.5", "Spread and incorporated the next day", "TotalNEdit", "4.5"},
   };
   TProgramFolder Folder;
   for (const auto& C : Cases) {
