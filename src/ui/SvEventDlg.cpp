@@ -2,6 +2,7 @@
 
 #include "ShlUtil.h"
 
+#include "ListCombo.h"
 #include "MsgDlg.h"
 #include "SovFile.h"
 
@@ -112,7 +113,7 @@ QLineEdit* TEventDlg::NewValueEdit(const char* Name) {
 }
 
 QComboBox* TEventDlg::NewLookupCombo(const char* Name, int MaxVisible) {
-  auto* Combo = new QComboBox(this);
+  auto* Combo = new TListCombo(this);
   Combo->setObjectName(QLatin1String(Name));
   Combo->setMaxVisibleItems(MaxVisible);
   Combo->addItem(QString());

@@ -1,5 +1,6 @@
 #include "SvImpWth.h"
 
+#include "ListCombo.h"
 #include "MsgDlg.h"
 #include "ShlUtil.h"
 #include "SovFile.h"
@@ -173,9 +174,9 @@ TImportWeatherDlg::TImportWeatherDlg(QWidget* Parent) : QDialog(Parent) {
   StartDateLbl->setObjectName(QStringLiteral("StartDateLbl"));
   auto* EndDateLbl = new QLabel(QStringLiteral("Ending Date"), DatesBox);
   EndDateLbl->setObjectName(QStringLiteral("EndDateLbl"));
-  StartDateCombo = new QComboBox(DatesBox);
+  StartDateCombo = new TListCombo(DatesBox);
   StartDateCombo->setObjectName(QStringLiteral("StartDateCombo"));
-  EndDateCombo = new QComboBox(DatesBox);
+  EndDateCombo = new TListCombo(DatesBox);
   EndDateCombo->setObjectName(QStringLiteral("EndDateCombo"));
   StartDateLbl->setBuddy(StartDateCombo);
   EndDateLbl->setBuddy(EndDateCombo);

@@ -3,6 +3,7 @@
 #include "SvMain.h"
 
 #include "EditGrid.h"
+#include "ListCombo.h"
 #include "ShlUtil.h"
 
 #include <QAction>
@@ -112,7 +113,7 @@ QWidget* TMainForm::CreateFieldPage() {
   };
   auto AddCombo = [&](int Half, int Row, int Col, const char* Name, const char* LabelName, const QString& Caption,
                       int Lines, const QString& Hint) {
-    auto* Combo = new QComboBox(Page);
+    auto* Combo = new TListCombo(Page);
     Combo->setObjectName(QLatin1String(Name));
     Combo->setMaxVisibleItems(Lines);
     Combo->setToolTip(Hint);

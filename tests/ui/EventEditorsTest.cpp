@@ -1,6 +1,7 @@
 // The four event editors: the checks of OK and their messages in order (the dialog stays
 // open and the offending control gets the focus), what is stored, the unit and nitrogen
-// labels in both unit systems, finding the day's event, and deleting it.
+// labels in both unit systems, finding the day's event, deleting it, and names typed into
+// the lists (the field page's too).
 
 #include "DialogTestSupport.h"
 #include "ShlUtil.h"
@@ -272,6 +273,35 @@ TEST_F(EventEditorsTest, LongNotesStayWholeWhenShownAndLeftUnchanged) {
     const QStringList After = EventRow(Example, C.Row);
     EXPECT_EQ(After.last().size(), Note.size());
     EXPECT_EQ(After.mid(0, After.size() - 1), Before.mid(0, Before.size() - 1));
+  }
+}
+
+TEST_F(EventEditorsTest, SpaceTypedInAListGoesOnWithItsSearch) {
+  // Keys typed into a list of an event editor (its code) or of the field page (0), then
+  // on after Tab: the entry picked, the control next and what it then shows.
+  const struct {
+    int Code;
+    const char *List, *Typed;
+    QString Entry, Next, NextText;
+  } Cases[] = {
+      {0, "CropCombo", "Spring b\t4/20/2013", "Spring barley", "EmergeDateEdit", "4/20/2013"},
+      {0, "LocationCombo", "New M\t", "New Mexico", "CoastalCheckBox", "Coastal"},
+      {1, "FertCombo", "Urea with a u\t150", "Urea with a urease inhibitor (46-0-0)", "RateEdit", "150"},
+      {1, "MethodCombo", "Broadcast and i\tside dress", "Broadcast and incorporated", "NotesEdit", "side dress"},
+      {3, "MethodCombo", "Spread and incorporated the n\t4.5", "Spread and incorporated the next day", "TotalNEdit", "4.5"},
+  };
+  TProgramFolder Folder;
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Typed);
+    const auto Form = C.Code ? nullptr : Folder.Started(UsFormatSettings(), Folder.Example("maricopa-cotton-english.sov"));
+    const auto Dlg = C.Code ? NewEditor(C.Code, 30, false, Field) : nullptr;
+    QWidget& Window = Dlg ? static_cast<QWidget&>(*Dlg) : *Form;
+    ShowActive(Window);
+    Child(Window, C.List)->setFocus();
+    TypeKeys(C.Typed);
+    EXPECT_EQ(Child<QComboBox>(Window, C.List)->currentText(), C.Entry);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), C.Next);
+    EXPECT_EQ(QApplication::focusWidget()->property("text").toString(), C.NextText);
   }
 }
 
