@@ -298,39 +298,31 @@ TEST_F(MainFormTest, ValueBeingTypedInTheGridCountsAsData) {
   EXPECT_FALSE(Form->DataHasChanged());
 }
 
-// After Move, Typed is typed: it must stand in the cell (Row, Col), which is current, and
-// no other cell may change.
-void ExpectTypedInto(QTableWidget& Grid, int Row, int Col, const char* Typed, const std::function<void()>& Move) {
-  const auto Cells = [&Grid] {
-    QStringList Texts;
-    for (int R = 0; R < Grid.rowCount(); ++R) {
-      for (int C = 0; C < Grid.columnCount(); ++C) Texts << Grid.item(R, C)->text();
-    }
-    return Texts;
-  };
-  QStringList Expected = Cells();
-  Expected[Row * Grid.columnCount() + Col] = Typed;
-  Move();
-  TypeKeys(Typed);
-  Grid.setFocus();  // the editor hands its text to the cell
-  EXPECT_EQ(std::make_pair(Grid.currentRow(), Grid.currentColumn()), std::make_pair(Row, Col));
-  const QStringList After = Cells();
-  for (int Cell = 0; Cell < After.size(); ++Cell)
-    EXPECT_EQ(After[Cell], Expected[Cell]) << "row " << Cell / Grid.columnCount() << " column " << Cell % Grid.columnCount();
-}
-
-TEST_F(MainFormTest, KeysTypedRightAfterAClickGoToTheCurrentCell) {
-  // A first click (then Esc when asked), a click on Row/Col and keys typed at once.
+// Keys typed at once after a move go to the cell the move was aimed at, and only there:
+// a first click (then Esc when asked), a key or a click, and the keys. A fixed cell
+// (headings, horizon and day numbers, dates, stages) is never current.
+TEST_F(MainFormTest, KeysTypedRightAfterAMoveGoToTheCellAimedAt) {
+  const QKeyCombination Click = Qt::Key_unknown;
   const struct {
     const char* Name;
     bool Soil, Escape;  // the horizon grid of View Soil, or the weather grid
-    int FirstRow, FirstCol, Row, Col;
+    int FirstRow, FirstCol;
+    QKeyCombination Key;  // or a click on the cell Clicked
+    std::pair<int, int> Clicked;
     const char* Typed;
+    int Row, Col;  // where the keys land
   } Cases[] = {
-      {"click, Esc, click the same cell", false, true, 4, WthCol::High, 4, WthCol::High, "25"},
-      {"a click on another cell", false, false, 4, WthCol::High, 7, WthCol::Low, "88"},
-      {"an empty cell", false, true, 0, WthCol::Irrigation, 0, WthCol::Irrigation, "100"},
-      {"the horizon grid", true, true, 2, 3, 2, 3, "0.2"},
+      {"click, Esc, click the same cell", false, true, 4, WthCol::High, Click, {4, WthCol::High}, "25", 4, WthCol::High},
+      {"a click on another cell", false, false, 4, WthCol::High, Click, {7, WthCol::Low}, "88", 7, WthCol::Low},
+      {"an empty cell", false, true, 0, WthCol::Irrigation, Click, {0, WthCol::Irrigation}, "100", 0, WthCol::Irrigation},
+      {"the horizon grid", true, true, 2, 3, Click, {2, 3}, "0.2", 2, 3},
+      {"Tab from CEC to the next depth", true, false, 2, 13, Qt::Key_Tab, {}, "48", 3, 1},
+      {"Shift+Tab from a depth to the CEC above", true, false, 3, 1, Qt::ShiftModifier | Qt::Key_Backtab, {}, "12", 2, 13},
+      {"Up from horizon 1 stays", true, false, 2, 3, Qt::Key_Up, {}, "0.1", 2, 3},
+      {"a click on a horizon number", true, false, 2, 4, Click, {3, 0}, "30", 3, 1},
+      {"a click on a heading", true, false, 4, 2, Click, {1, 6}, "7", 4, 6},
+      {"Shift+Tab from day 5's high to day 4's note", false, false, 4, WthCol::High,
+       Qt::ShiftModifier | Qt::Key_Backtab, {}, "back note", 3, WthCol::Notes},
   };
   for (const auto& Case : Cases) {
     SCOPED_TRACE(Case.Name);
@@ -340,49 +332,28 @@ TEST_F(MainFormTest, KeysTypedRightAfterAClickGoToTheCurrentCell) {
     Form->DataNotebook()->setCurrentWidget(Form->WeatherPage());
     ShowActive(Case.Soil ? static_cast<QWidget&>(Soil) : *Form);
     QTableWidget& Grid = Case.Soil ? *Soil.HorizonGrid : *Form->WeatherGrid();
+    const auto Cells = [&Grid] {
+      QStringList Texts;
+      for (int Row = 0; Row < Grid.rowCount(); ++Row) {
+        for (int Col = 0; Col < Grid.columnCount(); ++Col) Texts << Grid.item(Row, Col)->text();
+      }
+      return Texts;
+    };
     ClickCell(Grid, Case.FirstRow, Case.FirstCol);
     if (Case.Escape) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QApplication::processEvents();  // what a person's pause before the next click lets run
-    ExpectTypedInto(Grid, Case.Row, Case.Col, Case.Typed, [&] { ClickCell(Grid, Case.Row, Case.Col); });
-  }
-}
-
-// Keys typed while the cursor moves in the grids: a fixed cell (headings, horizon and
-// day numbers, dates, stages) is never current, so the text lands in the value cell
-// the move was aimed at.
-TEST_F(MainFormTest, TheCursorMovesOnlyThroughValueCells) {
-  const Qt::KeyboardModifiers None = Qt::NoModifier;
-  const struct {
-    const char* Name;
-    bool Soil;
-    int FromRow, FromCol;  // clicked first; then the key, or a click on the fixed cell
-    Qt::Key Key;
-    Qt::KeyboardModifiers Modifiers;
-    int ClickRow, ClickCol;
-    const char* Typed;
-    int Row, Col;  // where it lands
-  } Cases[] = {
-      {"Tab from CEC to the next depth", true, 2, 13, Qt::Key_Tab, None, -1, -1, "48", 3, 1},
-      {"Shift+Tab from a depth to the CEC above", true, 3, 1, Qt::Key_Backtab, Qt::ShiftModifier, -1, -1, "12", 2, 13},
-      {"Up from horizon 1 stays", true, 2, 3, Qt::Key_Up, None, -1, -1, "0.1", 2, 3},
-      {"a click on a horizon number", true, 2, 4, Qt::Key_unknown, None, 3, 0, "30", 3, 1},
-      {"a click on a heading", true, 4, 2, Qt::Key_unknown, None, 1, 6, "7", 4, 6},
-      {"Shift+Tab from day 5's high to day 4's note", false, 4, WthCol::High, Qt::Key_Backtab, Qt::ShiftModifier, -1, -1,
-       "back note", 3, WthCol::Notes},
-  };
-  for (const auto& C : Cases) {
-    SCOPED_TRACE(C.Name);
-    const auto Form = Started(UsFormatSettings(), C.Soil ? "maricopa-cotton-metric.sov" : English);
-    TViewSoilDlg Soil(Form.get());
-    Soil.SetSoilData(*Form->FieldData(), {});
-    Form->DataNotebook()->setCurrentWidget(Form->WeatherPage());
-    ShowActive(C.Soil ? static_cast<QWidget&>(Soil) : *Form);
-    QTableWidget& Grid = C.Soil ? *Soil.HorizonGrid : *Form->WeatherGrid();
-    ClickCell(Grid, C.FromRow, C.FromCol);
-    ExpectTypedInto(Grid, C.Row, C.Col, C.Typed, [&] {
-      C.Key != Qt::Key_unknown ? QTest::keyClick(QApplication::focusWidget(), C.Key, C.Modifiers)
-                               : ClickCell(Grid, C.ClickRow, C.ClickCol);
-    });
+    QStringList Expected = Cells();
+    Expected[Case.Row * Grid.columnCount() + Case.Col] = Case.Typed;
+    if (Case.Key == Click)
+      ClickCell(Grid, Case.Clicked.first, Case.Clicked.second);
+    else
+      QTest::keyClick(QApplication::focusWidget(), Case.Key.key(), Case.Key.keyboardModifiers());
+    TypeKeys(Case.Typed);
+    Grid.setFocus();  // the editor hands its text to the cell
+    EXPECT_EQ(std::make_pair(Grid.currentRow(), Grid.currentColumn()), std::make_pair(Case.Row, Case.Col));
+    const QStringList After = Cells();
+    for (int Cell = 0; Cell < After.size(); ++Cell)
+      EXPECT_EQ(After[Cell], Expected[Cell]) << "row " << Cell / Grid.columnCount() << " column " << Cell % Grid.columnCount();
   }
 }
 
