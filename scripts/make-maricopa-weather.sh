@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Converts the Maricopa 2013 daily weather (data/weather/maricopa-2013.csv, the raw
-# station data, which Import Weather does not read) into the program's standard CSV
+# station data, which Import File does not read) into the program's standard CSV
 # weather layout, which it does: data/weather/maricopa-2013-standard.csv, shipped
 # beside the raw file, and the same file as the test fixture
 # tests/data/weather/maricopa-2013-standard.csv. Temperatures stay in degrees C and
