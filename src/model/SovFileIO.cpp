@@ -488,14 +488,16 @@ QStringList TSovFile::FileLines(const QString& ProgramVersion) const {
 }
 
 bool TSovFile::FindNumberReadOtherwise(int& Row, int& Col, double& FileValue) const {
-  // Saved with the file's separator, read back with the user's: the text must come back.
+  // A number in the user's settings is saved with the file's separator; any other text
+  // is saved as it is, and must then be no number in the file's settings either.
   const auto ReadOtherwise = [this, &FileValue](int R, int C) {
     const QString Text = TrimText(GetCell(R, C));
-    return FileToUserNumber(UserToFileNumber(Text)) != Text && TryStrToFloat(Text, FileValue, FFileFormat);
+    double UserValue = 0;
+    return !TryStrToFloat(Text, UserValue, FUserFormat) && TryStrToFloat(Text, FileValue, FFileFormat);
   };
+  Row = 0;
   for (Col = SovCol::FirstField; Col <= SovCol::LastField; ++Col) {
-    Row = 0;
-    if (IsNumberFieldColumn(Col) && ReadOtherwise(1, Col)) return true;
+    if (IsNumberFieldColumn(Col) && ReadOtherwise(Row, Col)) return true;
   }
   for (Row = 1; Row <= MaxDays; ++Row) {
     for (Col = SovCol::FirstWeather; Col < SovCol::GrowthStage; ++Col) {

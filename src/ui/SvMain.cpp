@@ -981,7 +981,10 @@ bool TMainForm::SaveToFile(bool UseCurrentName) {
     FStartDateEdit->setFocus();
     return false;
   }
-  // A number typed in the user's settings is not saved where the file reads another.
+  // The field takes the boxes and the grid once; the dialogs that follow are modal, so
+  // nothing changes them before the field is written. A number typed in the user's
+  // settings is not saved where the file reads another.
+  GetFormData();
   if (!NumbersKeepTheirMeaning()) return false;
   QString Name;
   if (UseCurrentName && !FFieldData->FileName().isEmpty()) {
@@ -1007,7 +1010,6 @@ bool TMainForm::SaveToFile(bool UseCurrentName) {
   bool Saved = false;
   {
     TBusyCursor Busy;
-    GetFormData();
     Saved = FFieldData->SaveToFile(Name, FVersionInfo.FileVersion, Msg);
   }
   if (!Saved) {
@@ -1088,12 +1090,11 @@ void TMainForm::ShowPlace(const TValuePlace& Place, int Row) {
 }
 
 bool TMainForm::NumbersKeepTheirMeaning() {
-  GetFormData();
   int Row = 0, Col = 0;
   double FileValue = 0;
   if (!FFieldData->FindNumberReadOtherwise(Row, Col, FileValue)) return true;
   const TValuePlace Place = PlaceOf(Row, Col);
-  const QString Text = FFieldData->GetCell(Row, Col).trimmed();
+  const QString Text = TrimText(FFieldData->GetCell(Row, Col));
   const QString Where = Row > 0 ? Place.Name + QStringLiteral(" of day %1").arg(Row) : Place.Name;
   Message(TMsgDlgType::Error,
           QStringLiteral("\n%1: %2 is not a number in your number settings, and the file would read it as %3.\n\n"

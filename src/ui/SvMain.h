@@ -278,8 +278,8 @@ class TMainForm : public QMainWindow {
   };
   TValuePlace PlaceOf(int Row, int Col) const;
   void ShowPlace(const TValuePlace& Place, int Row);
-  // False, after an error box that names the value and shows it, when a number of the
-  // boxes or the grid would be saved where the file reads it as another number.
+  // False, after an error box that names the value and shows it, when a number the field
+  // took from the boxes or the grid would be saved where the file reads it as another.
   bool NumbersKeepTheirMeaning();
 
   // The import commands, lent this window's field, boxes, grid and seams.
